@@ -1,0 +1,43 @@
+#include "catalogue/paths.h"
+
+#include <cstring>
+
+namespace zv {
+
+bool ToDirectoryForm(char* path) {
+  const size_t length = std::strlen(path);
+  const char* backslash = std::strchr(path, '\\');
+  if (!backslash || path[length - 1] == '\\') return true;
+  return AppendPath(path, "\\");
+}
+
+void CutToDriveRoot(char* path) {
+  if (path[0] != '\0' && path[1] == ':' && path[2] != '\0') path[3] = '\0';
+}
+
+void DirectoryOfFile(const char* path, char* dir) {
+  const char* last = std::strrchr(path, '\\');
+  const size_t length = last ? static_cast<size_t>(last - path) + 1 : 0;
+  std::memmove(dir, path, length);
+  dir[length] = '\0';
+}
+
+bool PathExists(const char* path) {
+  if (std::strlen(path) == 3) return plat::GetDriveType(path) >= plat::kDriveRemovable;
+  return plat::FindFirstEntry(path);
+}
+
+bool CopyPath(char* path, const char* text) {
+  path[0] = '\0';
+  return AppendPath(path, text);
+}
+
+bool AppendPath(char* path, const char* text) {
+  const size_t length = std::strlen(path);
+  const size_t extra = std::strlen(text);
+  if (length + extra > plat::kMaxPath) return false;
+  std::memcpy(path + length, text, extra + 1);
+  return true;
+}
+
+}  // namespace zv

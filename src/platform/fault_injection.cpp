@@ -1,0 +1,31 @@
+#include "platform/fault_injection.h"
+
+namespace plat::fault {
+namespace {
+
+struct Switch {
+  uint32_t calls;
+  uint32_t failAt;  // 0: never
+};
+Switch g_switches[kPointCount];
+
+}  // namespace
+
+void FailNth(Point point, uint32_t n) {
+  g_switches[point].calls = 0;
+  g_switches[point].failAt = n;
+}
+
+uint32_t CallCount(Point point) { return g_switches[point].calls; }
+
+void Reset() {
+  for (Switch& s : g_switches) s = Switch{0, 0};
+}
+
+bool ShouldFail(Point point) {
+  Switch& s = g_switches[point];
+  ++s.calls;
+  return s.failAt != 0 && s.calls == s.failAt;
+}
+
+}  // namespace plat::fault

@@ -1,0 +1,32 @@
+// Test switches that make the Nth call of a platform operation fail, so that
+// tests reach every failure path of the code above the platform layer. Both
+// backends consult them; nothing in the product ever arms one.
+#pragma once
+
+#include <cstdint>
+
+namespace plat::fault {
+
+enum Point : uint32_t {
+  kAlloc,     // AllocZeroed returns null
+  kOpen,      // OpenFile returns null
+  kRead,      // ReadFile fails
+  kWrite,     // WriteFile fails
+  kSetEnd,    // SetEndOfFile fails
+  kProfileWrite,  // WriteProfileString fails
+  kPointCount
+};
+
+// From now on, the nth call (1-based) at the point fails; 0 disarms it.
+// Also restarts the point's call counter.
+void FailNth(Point point, uint32_t n);
+// Calls made at the point since it was last armed or reset.
+uint32_t CallCount(Point point);
+// Disarms every point and clears the counters.
+void Reset();
+
+// Called by the backends at the start of each operation of the point: counts
+// the call and tells whether it must fail.
+bool ShouldFail(Point point);
+
+}  // namespace plat::fault

@@ -1,0 +1,210 @@
+// The operating-system layer. Everything outside src/dialogs reaches the OS only
+// through these functions. platform/win32 maps them 1:1 onto the Win32 API;
+// platform/posix emulates them on Linux with the same observable behaviour.
+//
+// Conventions follow the Win32 calls they stand for: paths are single-byte ANSI
+// strings of at most 260 characters, results are true/false or a count, and no
+// function throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// <windows.h> defines several of the names below as macros for their A/W
+// variants; a source that includes it must include it before this header.
+#undef CopyFile
+#undef CreateDirectory
+#undef DeleteFile
+#undef FreeModule
+#undef GetCurrentDirectory
+#undef GetDiskFreeSpace
+#undef GetDriveType
+#undef GetModuleFileName
+#undef GetProfileString
+#undef GetSystemDirectory
+#undef LoadString
+#undef MessageBox
+#undef RegCreateKey
+#undef RegDeleteKey
+#undef RegOpenKey
+#undef RegQueryValue
+#undef RegSetValue
+#undef WriteProfileString
+
+namespace plat {
+
+constexpr uint32_t kMaxPath = 260;     // longest path, without the terminator
+constexpr uint32_t kPathBuffer = 261;  // buffer size for one path
+
+// ---------------------------------------------------------------------------
+// Files
+
+// An open file. Null is "no file" (Win32's INVALID_HANDLE_VALUE).
+struct FileTag;
+using FileHandle = FileTag*;
+
+enum Access : uint32_t {
+  kAccessRead = 1,
+  kAccessWrite = 2,
+  kAccessReadWrite = 3,
+};
+
+// What other openers of the same file may do while this handle is open.
+enum Share : uint32_t {
+  kShareNone = 0,
+  kShareRead = 1,
+  kShareWrite = 2,
+  kShareReadWrite = 3,
+};
+
+// Values as CreateFileA's dwCreationDisposition.
+enum Disposition : uint32_t {
+  kCreateNew = 1,
+  kCreateAlways = 2,
+  kOpenExisting = 3,
+  kOpenAlways = 4,
+  kTruncateExisting = 5,
+};
+
+// Values as SetFilePointer's dwMoveMethod.
+enum SeekOrigin : uint32_t {
+  kSeekBegin = 0,
+  kSeekCurrent = 1,
+  kSeekEnd = 2,
+};
+
+constexpr uint32_t kInvalidSize = 0xFFFFFFFFu;  // failure of SeekFile / GetFileSize
+
+// Opens or creates a file. Two handles on one file coexist only when each
+// one's share mode admits the other's access; otherwise the second open fails,
+// also across processes.
+FileHandle OpenFile(const char* path, Access access, Share share, Disposition disposition);
+bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* done);
+bool WriteFile(FileHandle file, const void* buffer, uint32_t size, uint32_t* done);
+// Returns the new position, or kInvalidSize.
+uint32_t SeekFile(FileHandle file, int32_t offset, SeekOrigin origin);
+// Returns the size, or kInvalidSize.
+uint32_t GetFileSize(FileHandle file);
+// Cuts or extends the file at the current position.
+bool SetEndOfFile(FileHandle file);
+bool CloseFile(FileHandle file);
+
+// SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL).
+bool SetAttributesNormal(const char* path);
+// SetFileAttributesA(path, FILE_ATTRIBUTE_READONLY); for tests and tools.
+bool SetAttributesReadOnly(const char* path);
+// Fails while the file is open anywhere or is read-only.
+bool DeleteFile(const char* path);
+// MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED.
+bool MoveFileReplace(const char* from, const char* to);
+// CopyFileA.
+bool CopyFile(const char* from, const char* to, bool failIfExists);
+// FindFirstFileA on the path, search handle closed at once: true when it
+// names an existing file or directory.
+bool FindFirstEntry(const char* path);
+bool CreateDirectory(const char* path);
+
+// GetDriveTypeA values.
+enum DriveType : uint32_t {
+  kDriveUnknown = 0,
+  kDriveNoRootDir = 1,
+  kDriveRemovable = 2,
+  kDriveFixed = 3,
+  kDriveRemote = 4,
+  kDriveCdrom = 5,
+  kDriveRamdisk = 6,
+};
+uint32_t GetDriveType(const char* root);
+
+struct DiskFreeSpace {
+  uint32_t sectorsPerCluster;
+  uint32_t bytesPerSector;
+  uint32_t freeClusters;
+  uint32_t totalClusters;
+};
+bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space);
+
+// ---------------------------------------------------------------------------
+// INI profile files, with the semantics of GetPrivateProfileStringA and
+// WritePrivateProfileStringA: section and key names compare without regard to
+// case; values lose surrounding blanks and one pair of surrounding quotes.
+
+// key null: the section's key names, each zero-terminated, ended by an empty
+// name. section null: the section names the same way. Returns the number of
+// characters copied, without the final terminator.
+uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue,
+                          char* buffer, uint32_t size, const char* file);
+// value null deletes the key; key null deletes the section. Creates the file
+// and the section when needed.
+bool WriteProfileString(const char* section, const char* key, const char* value,
+                        const char* file);
+
+// ---------------------------------------------------------------------------
+// The current user's registry (HKEY_CURRENT_USER). Key paths are relative to
+// it, backslash-separated. Results are Win32 error codes (0 = success).
+
+struct RegKeyTag;
+using RegKey = RegKeyTag*;
+
+constexpr int32_t kRegSuccess = 0;
+constexpr int32_t kRegFileNotFound = 2;
+constexpr int32_t kRegMoreData = 234;
+
+enum RegType : uint32_t {
+  kRegNone = 0,
+  kRegSz = 1,
+  kRegBinary = 3,
+  kRegDword = 4,
+};
+
+int32_t RegCreateKey(const char* path, RegKey* key);
+int32_t RegOpenKey(const char* path, RegKey* key);
+// data may be null to ask for the size only; *size is the buffer size in and
+// the value's size out.
+int32_t RegQueryValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size);
+int32_t RegSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size);
+int32_t RegCloseKey(RegKey key);
+// Deletes a key that has no subkeys.
+int32_t RegDeleteKey(const char* path);
+
+// ---------------------------------------------------------------------------
+// Dynamic loading.
+
+struct ModuleTag;
+using ModuleHandle = ModuleTag*;
+
+ModuleHandle LoadModule(const char* path);
+void* GetEntryPoint(ModuleHandle module, const char* name);
+void FreeModule(ModuleHandle module);
+
+// ---------------------------------------------------------------------------
+// Directories and the system. Each returns the length written, without the
+// terminator, or 0 on failure (GetSystemDirectoryA and its kin).
+
+uint32_t GetSystemDirectory(char* buffer, uint32_t size);
+// The full file name of this module (the DLL, or the program it is linked into).
+uint32_t GetModuleFileName(char* buffer, uint32_t size);
+uint32_t GetCurrentDirectory(char* buffer, uint32_t size);
+
+// GetVersionExA's platform id and major version; false when the call fails.
+bool GetVersion(uint32_t* platformId, uint32_t* majorVersion);
+
+// The module instance handle given at attach; on Windows an HINSTANCE.
+void SetModuleInstance(void* instance);
+void* GetModuleInstance();
+
+// ---------------------------------------------------------------------------
+// User interface reached from the core.
+
+// MessageBoxA: owner is an HWND, style the MB_ flags; returns the button id.
+int32_t MessageBox(void* owner, const char* text, const char* caption, uint32_t style);
+// LoadStringA on this module's string resources.
+int32_t LoadString(uint32_t id, char* buffer, int32_t size);
+
+// ---------------------------------------------------------------------------
+// Working memory: zero-filled blocks from the global heap.
+
+void* AllocZeroed(uint32_t size);
+void FreeBlock(void* block);
+
+}  // namespace plat

@@ -1,0 +1,157 @@
+// The rest of the OS layer on Linux: directories, the version, dynamic
+// loading, message boxes, string resources and working memory.
+#include <dlfcn.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/fault_injection.h"
+#include "platform/platform.h"
+#include "platform/posix/posix_config.h"
+#include "platform/posix/posix_internal.h"
+#include "platform/posix/string_resources.h"
+
+namespace plat {
+namespace {
+
+void* g_moduleInstance = nullptr;
+
+posix::MessageBoxAnswerer& Answerer() {
+  static posix::MessageBoxAnswerer answerer;
+  return answerer;
+}
+
+std::vector<posix::MessageBoxRecord>& Records() {
+  static std::vector<posix::MessageBoxRecord> records;
+  return records;
+}
+
+// Copies text as the Get...Directory calls do: the length on success, the
+// size needed (with the terminator) when the buffer is too small.
+uint32_t CopyOut(const char* text, char* buffer, uint32_t size) {
+  const uint32_t length = static_cast<uint32_t>(std::strlen(text));
+  if (!buffer || length + 1 > size) return length + 1;
+  std::memcpy(buffer, text, length + 1);
+  return length;
+}
+
+// The button that Enter presses: the default button of the box's button set.
+int32_t DefaultButton(uint32_t style) {
+  static const int32_t kButtons[][3] = {
+      {1, 1, 1},  // MB_OK
+      {1, 2, 2},  // MB_OKCANCEL
+      {3, 4, 5},  // MB_ABORTRETRYIGNORE
+      {6, 7, 2},  // MB_YESNOCANCEL
+      {6, 7, 7},  // MB_YESNO
+      {4, 2, 2},  // MB_RETRYCANCEL
+  };
+  const uint32_t set = style & 0xF;
+  const uint32_t which = (style >> 8) & 0xF;
+  if (set >= sizeof kButtons / sizeof kButtons[0]) return 1;
+  return kButtons[set][which < 3 ? which : 0];
+}
+
+}  // namespace
+
+namespace posix {
+
+void SetMessageBoxAnswerer(MessageBoxAnswerer answerer) { Answerer() = std::move(answerer); }
+
+const std::vector<MessageBoxRecord>& RecordedMessageBoxes() { return Records(); }
+
+void ClearRecordedMessageBoxes() { Records().clear(); }
+
+}  // namespace posix
+
+uint32_t GetSystemDirectory(char* buffer, uint32_t size) {
+  const char* dir = posix::SystemDirectoryPath();
+  char host[posix::kHostPathSize];
+  // The directory exists on Windows; here it is made on first use.
+  if (!posix::ToHostPath(dir, host, sizeof host) || !posix::MakeHostDirectories(host)) return 0;
+  return CopyOut(dir, buffer, size);
+}
+
+uint32_t GetModuleFileName(char* buffer, uint32_t size) {
+  const char* overridden = posix::ModuleFileNameOverride();
+  char windows[kPathBuffer];
+  if (*overridden) {
+    std::strncpy(windows, overridden, sizeof windows - 1);
+    windows[sizeof windows - 1] = '\0';
+  } else {
+    Dl_info info;
+    char resolved[PATH_MAX];
+    if (!dladdr(reinterpret_cast<void*>(&GetModuleFileName), &info) || !info.dli_fname ||
+        !realpath(info.dli_fname, resolved) || !posix::ToWindowsPath(resolved, windows, sizeof windows)) {
+      return 0;
+    }
+  }
+  // GetModuleFileNameA truncates and returns the buffer size when short.
+  const uint32_t length = static_cast<uint32_t>(std::strlen(windows));
+  if (!buffer || size == 0) return 0;
+  const uint32_t copied = length < size ? length : size - 1;
+  std::memcpy(buffer, windows, copied);
+  buffer[copied] = '\0';
+  return length < size ? length : size;
+}
+
+uint32_t GetCurrentDirectory(char* buffer, uint32_t size) {
+  char cwd[posix::kHostPathSize];
+  char windows[kPathBuffer];
+  if (!getcwd(cwd, sizeof cwd) || !posix::ToWindowsPath(cwd, windows, sizeof windows)) return 0;
+  return CopyOut(windows, buffer, size);
+}
+
+bool GetVersion(uint32_t* platformId, uint32_t* majorVersion) {
+  return posix::VersionNumbers(platformId, majorVersion);
+}
+
+void SetModuleInstance(void* instance) { g_moduleInstance = instance; }
+
+void* GetModuleInstance() { return g_moduleInstance; }
+
+ModuleHandle LoadModule(const char* path) {
+  char host[posix::kHostPathSize];
+  if (!path || !posix::ToHostPath(path, host, sizeof host)) return nullptr;
+  return static_cast<ModuleHandle>(dlopen(host, RTLD_NOW | RTLD_LOCAL));
+}
+
+void* GetEntryPoint(ModuleHandle module, const char* name) {
+  return module && name ? dlsym(module, name) : nullptr;
+}
+
+void FreeModule(ModuleHandle module) {
+  if (module) dlclose(module);
+}
+
+int32_t MessageBox(void* owner, const char* text, const char* caption, uint32_t style) {
+  posix::MessageBoxRecord record{owner, text ? text : "", caption ? caption : "Error", style};
+  Records().push_back(record);
+  return Answerer() ? Answerer()(record) : DefaultButton(style);
+}
+
+int32_t LoadString(uint32_t id, char* buffer, int32_t size) {
+  if (!buffer || size <= 0) return 0;
+  const char* text = posix::FindStringResource(id);
+  if (!text) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  const size_t length = std::strlen(text);
+  const size_t copied = length < static_cast<size_t>(size) ? length : static_cast<size_t>(size) - 1;
+  std::memcpy(buffer, text, copied);
+  buffer[copied] = '\0';
+  return static_cast<int32_t>(copied);
+}
+
+void* AllocZeroed(uint32_t size) {
+  if (fault::ShouldFail(fault::kAlloc)) return nullptr;
+  return std::calloc(1, size ? size : 1);
+}
+
+void FreeBlock(void* block) { std::free(block); }
+
+}  // namespace plat

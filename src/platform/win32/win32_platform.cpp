@@ -1,0 +1,196 @@
+// The OS layer on Windows: each operation is the Win32 call it is named after.
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/fault_injection.h"
+#include "platform/platform.h"
+
+namespace plat {
+namespace {
+
+HANDLE ToWin(FileHandle file) { return file ? reinterpret_cast<HANDLE>(file) : INVALID_HANDLE_VALUE; }
+
+HKEY ToWin(RegKey key) { return reinterpret_cast<HKEY>(key); }
+
+void* g_moduleInstance = nullptr;
+
+}  // namespace
+
+FileHandle OpenFile(const char* path, Access access, Share share, Disposition disposition) {
+  if (fault::ShouldFail(fault::kOpen)) return nullptr;
+  DWORD desired = 0;
+  if (access & kAccessRead) desired |= GENERIC_READ;
+  if (access & kAccessWrite) desired |= GENERIC_WRITE;
+  DWORD shareMode = 0;
+  if (share & kShareRead) shareMode |= FILE_SHARE_READ;
+  if (share & kShareWrite) shareMode |= FILE_SHARE_WRITE;
+  HANDLE h = CreateFileA(path, desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h == INVALID_HANDLE_VALUE ? nullptr : reinterpret_cast<FileHandle>(h);
+}
+
+bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* done) {
+  if (done) *done = 0;
+  if (!file || fault::ShouldFail(fault::kRead)) return false;
+  DWORD n = 0;
+  const BOOL ok = ::ReadFile(ToWin(file), buffer, size, &n, nullptr);
+  if (done) *done = n;
+  return ok != FALSE;
+}
+
+bool WriteFile(FileHandle file, const void* buffer, uint32_t size, uint32_t* done) {
+  if (done) *done = 0;
+  if (!file || fault::ShouldFail(fault::kWrite)) return false;
+  DWORD n = 0;
+  const BOOL ok = ::WriteFile(ToWin(file), buffer, size, &n, nullptr);
+  if (done) *done = n;
+  return ok != FALSE;
+}
+
+uint32_t SeekFile(FileHandle file, int32_t offset, SeekOrigin origin) {
+  if (!file) return kInvalidSize;
+  return SetFilePointer(ToWin(file), offset, nullptr, origin);
+}
+
+uint32_t GetFileSize(FileHandle file) {
+  if (!file) return kInvalidSize;
+  return ::GetFileSize(ToWin(file), nullptr);
+}
+
+bool SetEndOfFile(FileHandle file) {
+  if (!file || fault::ShouldFail(fault::kSetEnd)) return false;
+  return ::SetEndOfFile(ToWin(file)) != FALSE;
+}
+
+bool CloseFile(FileHandle file) { return file && CloseHandle(ToWin(file)) != FALSE; }
+
+bool SetAttributesNormal(const char* path) {
+  return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) != FALSE;
+}
+
+bool SetAttributesReadOnly(const char* path) {
+  return SetFileAttributesA(path, FILE_ATTRIBUTE_READONLY) != FALSE;
+}
+
+bool DeleteFile(const char* path) { return DeleteFileA(path) != FALSE; }
+
+bool MoveFileReplace(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
+}
+
+bool CopyFile(const char* from, const char* to, bool failIfExists) {
+  return CopyFileA(from, to, failIfExists ? TRUE : FALSE) != FALSE;
+}
+
+bool FindFirstEntry(const char* path) {
+  WIN32_FIND_DATAA data;
+  HANDLE h = FindFirstFileA(path, &data);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return true;
+}
+
+bool CreateDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != FALSE; }
+
+uint32_t GetDriveType(const char* root) { return GetDriveTypeA(root); }
+
+bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space) {
+  DWORD sectors = 0, bytes = 0, freeClusters = 0, totalClusters = 0;
+  if (!GetDiskFreeSpaceA(root, &sectors, &bytes, &freeClusters, &totalClusters)) return false;
+  *space = DiskFreeSpace{sectors, bytes, freeClusters, totalClusters};
+  return true;
+}
+
+uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue,
+                          char* buffer, uint32_t size, const char* file) {
+  return GetPrivateProfileStringA(section, key, defaultValue, buffer, size, file);
+}
+
+bool WriteProfileString(const char* section, const char* key, const char* value, const char* file) {
+  if (fault::ShouldFail(fault::kProfileWrite)) return false;
+  return WritePrivateProfileStringA(section, key, value, file) != FALSE;
+}
+
+int32_t RegCreateKey(const char* path, RegKey* key) {
+  HKEY h = nullptr;
+  const LONG result = RegCreateKeyA(HKEY_CURRENT_USER, path, &h);
+  *key = reinterpret_cast<RegKey>(h);
+  return result;
+}
+
+int32_t RegOpenKey(const char* path, RegKey* key) {
+  HKEY h = nullptr;
+  const LONG result = RegOpenKeyA(HKEY_CURRENT_USER, path, &h);
+  *key = reinterpret_cast<RegKey>(h);
+  return result;
+}
+
+int32_t RegQueryValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size) {
+  DWORD t = 0;
+  DWORD n = size ? *size : 0;
+  const LONG result =
+      RegQueryValueExA(ToWin(key), name, nullptr, &t, static_cast<BYTE*>(data), size ? &n : nullptr);
+  if (type) *type = t;
+  if (size) *size = n;
+  return result;
+}
+
+int32_t RegSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size) {
+  return RegSetValueExA(ToWin(key), name, 0, type, static_cast<const BYTE*>(data), size);
+}
+
+int32_t RegCloseKey(RegKey key) { return ::RegCloseKey(ToWin(key)); }
+
+int32_t RegDeleteKey(const char* path) { return RegDeleteKeyA(HKEY_CURRENT_USER, path); }
+
+ModuleHandle LoadModule(const char* path) { return reinterpret_cast<ModuleHandle>(LoadLibraryA(path)); }
+
+void* GetEntryPoint(ModuleHandle module, const char* name) {
+  return module ? reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(module), name))
+                : nullptr;
+}
+
+void FreeModule(ModuleHandle module) {
+  if (module) FreeLibrary(reinterpret_cast<HMODULE>(module));
+}
+
+uint32_t GetSystemDirectory(char* buffer, uint32_t size) { return GetSystemDirectoryA(buffer, size); }
+
+uint32_t GetModuleFileName(char* buffer, uint32_t size) {
+  return GetModuleFileNameA(static_cast<HMODULE>(g_moduleInstance), buffer, size);
+}
+
+uint32_t GetCurrentDirectory(char* buffer, uint32_t size) { return GetCurrentDirectoryA(size, buffer); }
+
+bool GetVersion(uint32_t* platformId, uint32_t* majorVersion) {
+  OSVERSIONINFOA info;
+  std::memset(&info, 0, sizeof info);
+  info.dwOSVersionInfoSize = sizeof info;  // 148
+  if (!GetVersionExA(&info)) return false;
+  *platformId = info.dwPlatformId;
+  *majorVersion = info.dwMajorVersion;
+  return true;
+}
+
+void SetModuleInstance(void* instance) { g_moduleInstance = instance; }
+
+void* GetModuleInstance() { return g_moduleInstance; }
+
+int32_t MessageBox(void* owner, const char* text, const char* caption, uint32_t style) {
+  return MessageBoxA(static_cast<HWND>(owner), text, caption, style);
+}
+
+int32_t LoadString(uint32_t id, char* buffer, int32_t size) {
+  return LoadStringA(static_cast<HINSTANCE>(g_moduleInstance), id, buffer, size);
+}
+
+void* AllocZeroed(uint32_t size) {
+  if (fault::ShouldFail(fault::kAlloc)) return nullptr;
+  return reinterpret_cast<void*>(GlobalAlloc(GPTR, size));
+}
+
+void FreeBlock(void* block) {
+  if (block) GlobalFree(reinterpret_cast<HGLOBAL>(block));
+}
+
+}  // namespace plat

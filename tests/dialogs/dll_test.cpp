@@ -1,0 +1,74 @@
+// The product DLL as a driver loads it: its resources, version and exports.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class DllTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = LoadLibraryA(ZV_DLL_PATH);
+    ASSERT_NE(module_, nullptr) << ZV_DLL_PATH << " error " << GetLastError();
+  }
+  void TearDown() override {
+    if (module_) FreeLibrary(module_);
+  }
+  std::string Text(UINT id) {
+    char buffer[256] = "";
+    LoadStringA(module_, id, buffer, sizeof buffer);
+    return buffer;
+  }
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(DllTest, CarriesBothStringTables) {
+  EXPECT_EQ(Text(401), "No se puede obtener el \341rea de trabajo por falta de memoria libre.");
+  EXPECT_EQ(Text(10401), "Could not obtain work area because of insufficient free memory.");
+  EXPECT_EQ(Text(418), "El nombre del fichero es demasiado largo. Escriba un nombre m\341s corto.");
+  EXPECT_EQ(Text(10418), "");
+  EXPECT_EQ(Text(415), "");
+  EXPECT_EQ(Text(10415), "Cannot delete the file was created by ZEVRO Lamina2. Specify another file name.");
+}
+
+TEST_F(DllTest, IsA32BitDllNamedZvlmn30eWithUndecoratedExports) {
+  auto base = reinterpret_cast<const unsigned char*>(module_);
+  auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+  EXPECT_NE(nt->FileHeader.Characteristics & IMAGE_FILE_DLL, 0);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  // A module that exports nothing yet may have no export directory at all.
+  if (dir.VirtualAddress == 0) return;
+  auto exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+  EXPECT_STREQ(reinterpret_cast<const char*>(base + exports->Name), "ZVLMN30E.dll");
+  auto names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+  for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
+    const std::string name = reinterpret_cast<const char*>(base + names[i]);
+    EXPECT_EQ(name.find('@'), std::string::npos) << name;
+    EXPECT_EQ(name.compare(0, 2, "ZV"), 0) << name;
+  }
+}
+
+TEST_F(DllTest, CarriesItsVersion) {
+  char path[MAX_PATH];
+  GetModuleFileNameA(module_, path, sizeof path);
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path, &handle);
+  ASSERT_GT(size, 0u);
+  std::string data(size, '\0');
+  ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, &data[0]));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(&data[0], "\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
+  char* name = nullptr;
+  ASSERT_TRUE(VerQueryValueA(&data[0], "\\StringFileInfo\\040904E4\\OriginalFilename",
+                             reinterpret_cast<void**>(&name), &length));
+  EXPECT_STREQ(name, "ZVLMN30E.DLL");
+}
+
+}  // namespace

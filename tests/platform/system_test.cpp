@@ -1,0 +1,91 @@
+// Directories, the version, dynamic loading and working memory through the
+// platform layer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/fault_injection.h"
+#include "platform/platform.h"
+
+namespace {
+
+std::string ModuleDirectory() {
+  char path[plat::kPathBuffer] = "";
+  const uint32_t length = plat::GetModuleFileName(path, sizeof path);
+  EXPECT_GT(length, 0u);
+  std::string dir = path;
+  return dir.substr(0, dir.rfind('\\') + 1);
+}
+
+TEST(SystemTest, DirectoriesAreExistingWindowsPaths) {
+  char dir[plat::kPathBuffer] = "";
+  const uint32_t length = plat::GetSystemDirectory(dir, sizeof dir);
+  ASSERT_GT(length, 3u);
+  EXPECT_EQ(length, std::strlen(dir));
+  EXPECT_EQ(dir[1], ':');
+  EXPECT_NE(dir[length - 1], '\\');
+  EXPECT_TRUE(plat::FindFirstEntry(dir));
+  // Too small a buffer gives the size needed, terminator included.
+  char tiny[4];
+  EXPECT_EQ(plat::GetSystemDirectory(tiny, sizeof tiny), length + 1);
+
+  const uint32_t cwdLength = plat::GetCurrentDirectory(dir, sizeof dir);
+  ASSERT_GT(cwdLength, 2u);
+  EXPECT_EQ(dir[1], ':');
+  EXPECT_TRUE(cwdLength == 3 || dir[cwdLength - 1] != '\\');
+  EXPECT_TRUE(cwdLength == 3 ? plat::GetDriveType(dir) == plat::kDriveFixed : plat::FindFirstEntry(dir));
+
+  char module[plat::kPathBuffer] = "";
+  const uint32_t moduleLength = plat::GetModuleFileName(module, sizeof module);
+  ASSERT_GT(moduleLength, 3u);
+  EXPECT_TRUE(plat::FindFirstEntry(module)) << module;
+  // A short buffer gives its own size back (whether the cut name is
+  // terminated differs between Windows versions, so callers test the size).
+  char shortBuffer[6];
+  EXPECT_EQ(plat::GetModuleFileName(shortBuffer, sizeof shortBuffer), sizeof shortBuffer);
+  EXPECT_EQ(std::string(shortBuffer, 5), std::string(module, 5));
+}
+
+TEST(SystemTest, VersionIsReported) {
+  uint32_t platformId = 99;
+  uint32_t major = 0;
+  ASSERT_TRUE(plat::GetVersion(&platformId, &major));
+  EXPECT_LE(platformId, 2u);
+  EXPECT_GT(major, 0u);
+}
+
+TEST(SystemTest, ModulesLoadAndResolveEntryPointsByName) {
+  const std::string path = ModuleDirectory() + ZV_SAMPLE_MODULE;
+  plat::ModuleHandle module = plat::LoadModule(path.c_str());
+  ASSERT_NE(module, nullptr) << path;
+  using AnswerFn = int (*)();
+  auto answer = reinterpret_cast<AnswerFn>(plat::GetEntryPoint(module, "ZvSampleAnswer"));
+  ASSERT_NE(answer, nullptr);
+  EXPECT_EQ(answer(), 42);
+  EXPECT_EQ(plat::GetEntryPoint(module, "ZvNoSuchEntry"), nullptr);
+  plat::FreeModule(module);
+
+  EXPECT_EQ(plat::LoadModule((ModuleDirectory() + "NOSUCHMODULE.DLL").c_str()), nullptr);
+}
+
+TEST(SystemTest, WorkingMemoryIsZeroFilledAndItsNthAllocationCanFail) {
+  unsigned char* block = static_cast<unsigned char*>(plat::AllocZeroed(5120));
+  ASSERT_NE(block, nullptr);
+  for (int i = 0; i < 5120; ++i) ASSERT_EQ(block[i], 0) << i;
+  std::memset(block, 0xA5, 5120);
+  plat::FreeBlock(block);
+
+  plat::fault::FailNth(plat::fault::kAlloc, 2);
+  void* first = plat::AllocZeroed(16);
+  void* second = plat::AllocZeroed(16);
+  void* third = plat::AllocZeroed(16);
+  EXPECT_NE(first, nullptr);
+  EXPECT_EQ(second, nullptr);
+  EXPECT_NE(third, nullptr);
+  plat::FreeBlock(first);
+  plat::FreeBlock(third);
+  plat::fault::Reset();
+}
+
+}  // namespace

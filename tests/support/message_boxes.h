@@ -1,0 +1,43 @@
+// Watching the message boxes that the code under test shows, as a person at
+// the screen would see them, and answering them. Under Wine the real box is
+// read and its button pressed through a CBT hook; natively the platform's
+// recorder reports the same things.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zvtest {
+
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+struct SeenBox {
+  std::string text;
+  std::string caption;
+  std::vector<int> buttons;  // ids of the buttons offered, ascending
+  bool stopIcon;             // the box shows the stop (hand) icon
+};
+
+// While it lives, every message box of this thread is recorded and answered
+// by pressing the button `answer`.
+class MessageBoxWatcher {
+ public:
+  explicit MessageBoxWatcher(int answer);
+  ~MessageBoxWatcher();
+  MessageBoxWatcher(const MessageBoxWatcher&) = delete;
+  MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
+
+  const std::vector<SeenBox>& Boxes() const { return boxes_; }
+  int Answer() const { return answer_; }
+  void Record(SeenBox box) { boxes_.push_back(std::move(box)); }
+
+ private:
+  int answer_;
+  std::vector<SeenBox> boxes_;
+  void* hook_ = nullptr;
+};
+
+}  // namespace zvtest

@@ -1,0 +1,36 @@
+// Test fixtures that give each test a fresh place on disk, in both builds.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace zvtest {
+
+// Reads and writes whole files by Windows path, without the platform layer
+// under test (the C library, through the host path on Linux).
+bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes);
+bool ReadWholeFile(const std::string& windowsPath, std::string* bytes);
+bool FileExists(const std::string& windowsPath);
+bool RemoveFile(const std::string& windowsPath);
+
+// Whether opening a read-only file for writing fails here, as it does on
+// Windows. Wine run by root lets root write (and replace) read-only files.
+bool WriteProtectionIsEnforced(const std::string& dir);
+
+// A fixture whose every test gets a new, empty scratch directory.
+class SandboxTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The scratch directory as a Windows path, ending in a backslash.
+  const std::string& Dir() const { return dir_; }
+  // A Windows path inside the scratch directory.
+  std::string Path(const std::string& name) const { return dir_ + name; }
+
+ private:
+  std::string dir_;
+};
+
+}  // namespace zvtest

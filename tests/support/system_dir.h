@@ -1,0 +1,38 @@
+// A fixture for tests of files that live in the Windows system directory and
+// beside the module. Natively each test gets its own drives C: and D:, with
+// the system directory C:\WINDOWS\SYSTEM and the module at
+// C:\DRIVERS\ZVLMN30E.DLL. Under Wine the prefix's real system directory is
+// used, and the catalogue's files are removed before and after each test.
+#pragma once
+
+#include <string>
+
+#include "support/sandbox.h"
+
+namespace zvtest {
+
+class SystemDirTest : public SandboxTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The system directory as GetSystemDirectoryA gives it.
+  const std::string& SystemDir() const { return systemDir_; }
+  // A file in the system directory.
+  std::string SystemPath(const std::string& name) const;
+  // A file in the directory of the module's own file.
+  std::string ModuleDirPath(const std::string& name) const;
+
+ private:
+  void RemoveCatalogueFiles();
+
+  std::string systemDir_;
+  std::string moduleDir_;
+};
+
+#ifndef _WIN32
+// The process-wide data directory the native tests run in.
+const std::string& DataDirectory();
+#endif
+
+}  // namespace zvtest

@@ -1,0 +1,48 @@
+// Entry point of every test program: attaches the module frame as the DLL's
+// entry function would, and, natively, keeps all files in a data directory
+// of the run's own.
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <ftw.h>
+#include <stdlib.h>
+
+#include "platform/posix/posix_config.h"
+#endif
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialogs/module_frame.h"
+#include "support/other_process.h"
+#include "support/system_dir.h"
+
+#ifndef _WIN32
+namespace zvtest {
+namespace {
+std::string g_dataDirectory;
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
+}  // namespace
+
+const std::string& DataDirectory() { return g_dataDirectory; }
+}  // namespace zvtest
+#endif
+
+int main(int argc, char** argv) {
+  if (zvtest::RunAsFileHolder(argc, argv)) return 0;
+  testing::InitGoogleTest(&argc, argv);
+#ifdef _WIN32
+  zv::ModuleAttach(GetModuleHandleA(nullptr), zv::kReasonProcessAttach, nullptr);
+  return RUN_ALL_TESTS();
+#else
+  char dir[] = "/tmp/zvdata-XXXXXX";
+  if (!mkdtemp(dir)) return 2;
+  zvtest::g_dataDirectory = dir;
+  plat::posix::SetDataDirectory(dir);
+  zv::ModuleAttach(nullptr, zv::kReasonProcessAttach, nullptr);
+  const int result = RUN_ALL_TESTS();
+  nftw(dir, zvtest::RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+  return result;
+#endif
+}

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what the two builds and their tests need on a Debian machine, as root.
+# Idempotent: does nothing when every tool is already there.
+set -euo pipefail
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+have_cmd cmake || need+=(cmake)
+have_cmd make || need+=(make)
+have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
+have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
+have_pkg g++-multilib || need+=(g++-multilib)
+have_cmd clang || need+=(clang)
+have_cmd Xvfb || need+=(xvfb)
+have_pkg googletest || need+=(googletest)
+have_pkg wine32:i386 || need+=(wine wine32:i386)
+have_cmd wine || need+=(wine)
+
+if [ ${#need[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: missing ${need[*]}; run as root (or install them) first" >&2
+  exit 1
+fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
