@@ -6,7 +6,7 @@ NATIVE := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
 MINGW := $(BUILD)/mingw
 
-.PHONY: all deps build test clean
+.PHONY: all deps build test clean format
 
 all: build
 
@@ -32,3 +32,7 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Applies the one .clang-format to every C++ source of the tree.
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -60,9 +60,13 @@ void ShowErrorBox(void* owner, uint32_t id) {
   plat::MessageBox(owner, g_messageBuffer, kBoxCaption, kStyleIconHand);
 }
 
-uint32_t GetLastErrorCode() { return g_lastErrorCode; }
+uint32_t GetLastErrorCode() {
+  return g_lastErrorCode;
+}
 
-void SetLastErrorCode(uint32_t code) { g_lastErrorCode = code; }
+void SetLastErrorCode(uint32_t code) {
+  g_lastErrorCode = code;
+}
 
 uint32_t RegisterWindowMessageLate(const char* name) {
   plat::ModuleHandle user32 = plat::LoadModule("USER32.DLL");
@@ -71,7 +75,7 @@ uint32_t RegisterWindowMessageLate(const char* name) {
 #ifdef _WIN32
       __stdcall
 #endif
-      *)(const char*);
+          *)(const char*);
   uint32_t id = 0;
   if (auto fn = reinterpret_cast<RegisterFn>(plat::GetEntryPoint(user32, "RegisterWindowMessageA"))) {
     id = fn(name);
@@ -80,6 +84,8 @@ uint32_t RegisterWindowMessageLate(const char* name) {
   return id;
 }
 
-uint32_t FileNameOkMessage() { return g_fileNameOkMessage; }
+uint32_t FileNameOkMessage() {
+  return g_fileNameOkMessage;
+}
 
 }  // namespace zv

@@ -10,7 +10,7 @@ namespace zv {
 
 // Windows version classes as GetWindowsVersionClass reports them.
 enum VersionClass : uint32_t {
-  kVersionOther = 0,   // Windows NT 5 and later, or the version is unknown
+  kVersionOther = 0,  // Windows NT 5 and later, or the version is unknown
   kVersionWin32s = 1,
   kVersionWin95 = 2,
   kVersionNt3 = 17,

@@ -16,7 +16,9 @@ void FailNth(Point point, uint32_t n) {
   g_switches[point].failAt = n;
 }
 
-uint32_t CallCount(Point point) { return g_switches[point].calls; }
+uint32_t CallCount(Point point) {
+  return g_switches[point].calls;
+}
 
 void Reset() {
   for (Switch& s : g_switches) s = Switch{0, 0};

@@ -8,11 +8,11 @@
 namespace plat::fault {
 
 enum Point : uint32_t {
-  kAlloc,     // AllocZeroed returns null
-  kOpen,      // OpenFile returns null
-  kRead,      // ReadFile fails
-  kWrite,     // WriteFile fails
-  kSetEnd,    // SetEndOfFile fails
+  kAlloc,         // AllocZeroed returns null
+  kOpen,          // OpenFile returns null
+  kRead,          // ReadFile fails
+  kWrite,         // WriteFile fails
+  kSetEnd,        // SetEndOfFile fails
   kProfileWrite,  // WriteProfileString fails
   kPointCount
 };

@@ -132,12 +132,11 @@ bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space);
 // key null: the section's key names, each zero-terminated, ended by an empty
 // name. section null: the section names the same way. Returns the number of
 // characters copied, without the final terminator.
-uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue,
-                          char* buffer, uint32_t size, const char* file);
+uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                          uint32_t size, const char* file);
 // value null deletes the key; key null deletes the section. Creates the file
 // and the section when needed.
-bool WriteProfileString(const char* section, const char* key, const char* value,
-                        const char* file);
+bool WriteProfileString(const char* section, const char* key, const char* value, const char* file);
 
 // ---------------------------------------------------------------------------
 // The current user's registry (HKEY_CURRENT_USER). Key paths are relative to

@@ -64,7 +64,9 @@ class CatalogueConfigTest : public zvtest::SystemDirTest {
     SystemDirTest::TearDown();
   }
 
-  std::string ConfigPath() const { return SystemPath("ZVLMN3.DAT"); }
+  std::string ConfigPath() const {
+    return SystemPath("ZVLMN3.DAT");
+  }
   std::string Value(const char* section, const char* key) const {
     char buffer[plat::kPathBuffer] = "";
     plat::GetProfileString(section, key, "(missing)", buffer, sizeof buffer, ConfigPath().c_str());
@@ -75,7 +77,9 @@ class CatalogueConfigTest : public zvtest::SystemDirTest {
     EXPECT_TRUE(ReadWholeFile(path, &bytes)) << path;
     return bytes;
   }
-  void MakeDirectory(const std::string& path) { ASSERT_TRUE(plat::CreateDirectory(path.c_str())) << path; }
+  void MakeDirectory(const std::string& path) {
+    ASSERT_TRUE(plat::CreateDirectory(path.c_str())) << path;
+  }
 };
 
 // ---------------------------------------------------------------------------
@@ -185,10 +189,11 @@ TEST_F(CatalogueConfigTest, AFailedSeedCopySetsNoCode) {
 // Reading the list file paths
 
 TEST_F(CatalogueConfigTest, TheUserValueNamesTheProfileSection) {
-  ASSERT_TRUE(WriteWholeFile(ConfigPath(),
-                             "[ENVIRONMENT]\r\nUSER=Accounts\r\n"
-                             "[DEFAULT]\r\nFormName=C:\\DEFAULT.FLT\r\nGroupName=C:\\DEFAULT.GLT\r\n"
-                             "[ACCOUNTS]\r\nformname=  C:\\ACC\\FORMS.FLT  \r\nGROUPNAME=\"C:\\ACC\\GROUPS.GLT\"\r\n"));
+  ASSERT_TRUE(WriteWholeFile(
+      ConfigPath(),
+      "[ENVIRONMENT]\r\nUSER=Accounts\r\n"
+      "[DEFAULT]\r\nFormName=C:\\DEFAULT.FLT\r\nGroupName=C:\\DEFAULT.GLT\r\n"
+      "[ACCOUNTS]\r\nformname=  C:\\ACC\\FORMS.FLT  \r\nGROUPNAME=\"C:\\ACC\\GROUPS.GLT\"\r\n"));
   char formList[plat::kPathBuffer] = "";
   char groupList[plat::kPathBuffer] = "";
   ASSERT_TRUE(zv::GetListFilePaths(formList, groupList));

@@ -39,7 +39,8 @@ TEST(ModuleFrameTest, MessagesComeFromTheChosenSet) {
   } else {
     EXPECT_EQ(Message(401), "Could not obtain work area because of insufficient free memory.");
     EXPECT_EQ(Message(418), "");
-    EXPECT_EQ(Message(415), "Cannot delete the file was created by ZEVRO Lamina2. Specify another file name.");
+    EXPECT_EQ(Message(415),
+              "Cannot delete the file was created by ZEVRO Lamina2. Specify another file name.");
     EXPECT_EQ(Message(618), "Please select printer.");
   }
   EXPECT_EQ(Message(317), "");
@@ -82,8 +83,8 @@ TEST(ModuleFrameTest, VersionClassesFollowPlatformAndMajorVersion) {
     uint32_t expected;
   };
   const Case cases[] = {
-      {true, 0, 3, 1},  {true, 1, 4, 2},  {true, 2, 3, 17}, {true, 2, 4, 18},
-      {true, 2, 5, 0},  {true, 2, 10, 0}, {true, 2, 2, 0},  {false, 2, 4, 0},
+      {true, 0, 3, 1}, {true, 1, 4, 2},  {true, 2, 3, 17}, {true, 2, 4, 18},
+      {true, 2, 5, 0}, {true, 2, 10, 0}, {true, 2, 2, 0},  {false, 2, 4, 0},
   };
   for (const Case& c : cases) {
     plat::posix::SetVersion(c.available, c.platformId, c.major);
@@ -118,7 +119,8 @@ DWORD RunProbeAs(const char* version) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   DWORD code = 9999;
-  if (CreateProcessA(command.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+  if (CreateProcessA(command.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &info)) {
     WaitForSingleObject(info.hProcess, 60000);
     GetExitCodeProcess(info.hProcess, &code);
     CloseHandle(info.hProcess);

@@ -186,7 +186,8 @@ TEST_F(FilesTest, ReadOnlyFilesRefuseWritersAndReplacement) {
   ASSERT_TRUE(plat::SetAttributesReadOnly(path.c_str()));
 
   EXPECT_EQ(OpenWriter(path), nullptr);
-  EXPECT_EQ(plat::OpenFile(path.c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kCreateAlways), nullptr);
+  EXPECT_EQ(plat::OpenFile(path.c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kCreateAlways),
+            nullptr);
   EXPECT_FALSE(plat::MoveFileReplace(other.c_str(), path.c_str()));
   EXPECT_FALSE(plat::CopyFile(other.c_str(), path.c_str(), false));
   EXPECT_EQ(Contents(path), "data");
@@ -228,7 +229,6 @@ TEST_F(FilesTest, MoveReplacesTheTargetAndCopyKeepsTheSource) {
   EXPECT_EQ(Contents(c), "from a");
   ASSERT_TRUE(plat::CopyFile(b.c_str(), c.c_str(), false));
   EXPECT_EQ(Contents(c), "new b");
-
 }
 
 TEST_F(FilesTest, CopyCarriesTheReadOnlyAttributeAlong) {

@@ -83,8 +83,8 @@ class ProfileTest : public zvtest::SandboxTest {
     const Result result = Get(section, key, defaultValue, 200, file);
     const size_t length = result.bytes.find('\0');
     EXPECT_NE(std::string::npos, length);
-    EXPECT_EQ(length, result.count)
-        << "for [" << (section ? section : "null") << "] " << (key ? key : "null");
+    EXPECT_EQ(length, result.count) << "for [" << (section ? section : "null") << "] "
+                                    << (key ? key : "null");
     return result.bytes.substr(0, length);
   }
 
@@ -105,13 +105,12 @@ class ProfileTest : public zvtest::SandboxTest {
 // ---------------------------------------------------------------------------
 // Reading values
 
-class ProfileLineBreakTest : public ProfileTest,
-                             public ::testing::WithParamInterface<const char*> {};
+class ProfileLineBreakTest : public ProfileTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(ProfileLineBreakTest, FindsValuesByNameWithoutRegardToCase) {
   const std::string nl = GetParam();
-  Put("[section1]" + nl + "name1=val1" + nl + "name2=\"val2\"" + nl + "name3" + nl + "name4=a" +
-      nl + "empty=" + nl + "[ Section2 ]" + nl + "name1=other" + nl);
+  Put("[section1]" + nl + "name1=val1" + nl + "name2=\"val2\"" + nl + "name3" + nl + "name4=a" + nl +
+      "empty=" + nl + "[ Section2 ]" + nl + "name1=other" + nl);
 
   EXPECT_EQ("val1", Value("section1", "name1"));
   EXPECT_EQ("val1", Value("SECTION1", "NaMe1"));
@@ -439,8 +438,7 @@ TEST_F(ProfileTest, NewKeysGoToTheEndOfTheirSectionAcrossBlankLines) {
   ASSERT_TRUE(Write("c", "z", "4"));
 
   // Windows may keep or drop the blank lines; the lines around them are fixed.
-  EXPECT_EQ("[a]\r\nk=9\r\nk2=v\r\n[b]\r\nx=2\r\ny=3\r\n[c]\r\nz=4\r\n",
-            WithoutBlankLines(Bytes()));
+  EXPECT_EQ("[a]\r\nk=9\r\nk2=v\r\n[b]\r\nx=2\r\ny=3\r\n[c]\r\nz=4\r\n", WithoutBlankLines(Bytes()));
   EXPECT_EQ("k\0k2\0\0"s, List("a", nullptr));
   EXPECT_EQ("x\0y\0\0"s, List("b", nullptr));
   EXPECT_EQ("a\0b\0c\0\0"s, List(nullptr, nullptr));

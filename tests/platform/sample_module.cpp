@@ -5,7 +5,7 @@ __declspec(dllexport)
 #else
 __attribute__((visibility("default")))
 #endif
-int ZvSampleAnswer() {
+    int ZvSampleAnswer() {
   return 42;
 }
 }

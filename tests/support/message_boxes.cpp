@@ -20,7 +20,6 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-
 BOOL CALLBACK ReadControl(HWND child, LPARAM param) {
   SeenBox* box = reinterpret_cast<SeenBox*>(param);
   const LONG style = GetWindowLongA(child, GWL_STYLE);
@@ -64,13 +63,20 @@ LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam) {
 // The buttons of a MessageBoxA style, as ids.
 std::vector<int> ButtonsOf(uint32_t style) {
   switch (style & 0xF) {
-    case 0: return {kIdOk};
-    case 1: return {kIdOk, kIdCancel};
-    case 2: return {3, 4, 5};
-    case 3: return {kIdCancel, kIdYes, kIdNo};
-    case 4: return {kIdYes, kIdNo};
-    case 5: return {kIdCancel, 4};
-    default: return {};
+    case 0:
+      return {kIdOk};
+    case 1:
+      return {kIdOk, kIdCancel};
+    case 2:
+      return {3, 4, 5};
+    case 3:
+      return {kIdCancel, kIdYes, kIdNo};
+    case 4:
+      return {kIdYes, kIdNo};
+    case 5:
+      return {kIdCancel, 4};
+    default:
+      return {};
   }
 }
 #endif

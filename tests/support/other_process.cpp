@@ -39,8 +39,8 @@ FileHolder::FileHolder(const std::string& path, plat::Access access, plat::Share
   startup.hStdOutput = reportWrite;
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION info{};
-  const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                      &startup, &info);
+  const BOOL started =
+      CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
   CloseHandle(reportWrite);
   CloseHandle(releaseRead);
   if (started) {
@@ -109,7 +109,9 @@ FileHolder::~FileHolder() {
   if (process_ > 0) waitpid(static_cast<pid_t>(process_), nullptr, 0);
 }
 
-bool RunAsFileHolder(int, char**) { return false; }
+bool RunAsFileHolder(int, char**) {
+  return false;
+}
 
 #endif
 

@@ -22,8 +22,8 @@ class FileHolder {
 
  private:
   bool opened_ = false;
-  long process_ = 0;   // pid, or process handle
-  long release_ = 0;   // write end of the pipe whose closing releases the file
+  long process_ = 0;  // pid, or process handle
+  long release_ = 0;  // write end of the pipe whose closing releases the file
 };
 
 // Called first thing by the test programs' main: when the arguments ask this

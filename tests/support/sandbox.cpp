@@ -38,9 +38,13 @@ void RemoveTree(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
-std::string HostPath(const std::string& windowsPath) { return windowsPath; }
+std::string HostPath(const std::string& windowsPath) {
+  return windowsPath;
+}
 #else
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+  return remove(path);
+}
 
 void RemoveTree(const std::string& hostDir) {
   nftw(hostDir.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
@@ -107,8 +111,8 @@ void SandboxTest::SetUp() {
 #ifdef _WIN32
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
-  dir_ = std::string(temp) + "zvt" + std::to_string(GetCurrentProcessId()) + "_" +
-         std::to_string(++counter) + "\\";
+  dir_ = std::string(temp) + "zvt" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter) +
+         "\\";
   RemoveTree(dir_);
   ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
 #else

@@ -79,7 +79,9 @@ std::string SystemDirTest::SystemPath(const std::string& name) const {
   return DirectoryForm(systemDir_) + name;
 }
 
-std::string SystemDirTest::ModuleDirPath(const std::string& name) const { return moduleDir_ + name; }
+std::string SystemDirTest::ModuleDirPath(const std::string& name) const {
+  return moduleDir_ + name;
+}
 
 void SystemDirTest::RemoveCatalogueFiles() {
   for (const char* name : kCatalogueFiles) RemoveFile(SystemPath(name));

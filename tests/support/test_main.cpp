@@ -22,10 +22,14 @@
 namespace zvtest {
 namespace {
 std::string g_dataDirectory;
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+  return remove(path);
+}
 }  // namespace
 
-const std::string& DataDirectory() { return g_dataDirectory; }
+const std::string& DataDirectory() {
+  return g_dataDirectory;
+}
 }  // namespace zvtest
 #endif
 

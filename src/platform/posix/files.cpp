@@ -27,9 +27,13 @@ namespace {
 
 using posix::kHostPathSize;
 
-FileHandle ToHandle(int fd) { return reinterpret_cast<FileHandle>(static_cast<intptr_t>(fd) + 1); }
+FileHandle ToHandle(int fd) {
+  return reinterpret_cast<FileHandle>(static_cast<intptr_t>(fd) + 1);
+}
 
-int ToDescriptor(FileHandle file) { return static_cast<int>(reinterpret_cast<intptr_t>(file) - 1); }
+int ToDescriptor(FileHandle file) {
+  return static_cast<int>(reinterpret_cast<intptr_t>(file) - 1);
+}
 
 bool HostPath(const char* path, char* host) {
   return path && posix::ToHostPath(path, host, kHostPathSize);
@@ -244,7 +248,9 @@ bool SetEndOfFile(FileHandle file) {
   return position >= 0 && ftruncate(ToDescriptor(file), position) == 0;
 }
 
-bool CloseFile(FileHandle file) { return file && close(ToDescriptor(file)) == 0; }
+bool CloseFile(FileHandle file) {
+  return file && close(ToDescriptor(file)) == 0;
+}
 
 bool SetAttributesNormal(const char* path) {
   char host[kHostPathSize];

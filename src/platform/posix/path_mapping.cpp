@@ -84,7 +84,9 @@ Settings& Loaded() {
   return s;
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
 
 // Finds the entry of dir whose name equals name without regard to case.
 bool FindEntryIgnoringCase(const std::string& dir, const std::string& name, std::string* found) {
@@ -130,16 +132,22 @@ bool ResolveStart(const char* path, std::string* base, const char** rest) {
 
 }  // namespace
 
-void SetDataDirectory(const char* hostDir) { ApplyDataDir(Loaded(), hostDir); }
+void SetDataDirectory(const char* hostDir) {
+  ApplyDataDir(Loaded(), hostDir);
+}
 
 void MapDrive(char letter, const char* hostDir) {
   const int drive = DriveIndex(letter);
   if (drive >= 0) Loaded().drives[drive] = hostDir ? hostDir : "";
 }
 
-void SetSystemDirectory(const char* windowsPath) { Loaded().systemDir = windowsPath; }
+void SetSystemDirectory(const char* windowsPath) {
+  Loaded().systemDir = windowsPath;
+}
 
-void SetRegistryDirectory(const char* hostDir) { Loaded().registryDir = hostDir; }
+void SetRegistryDirectory(const char* hostDir) {
+  Loaded().registryDir = hostDir;
+}
 
 void SetVersion(bool available, uint32_t platformId, uint32_t majorVersion) {
   Settings& s = Loaded();
@@ -223,11 +231,17 @@ bool ToWindowsPath(const char* hostPath, char* windowsPath, size_t size) {
   return true;
 }
 
-const char* RegistryDirectory() { return Loaded().registryDir.c_str(); }
+const char* RegistryDirectory() {
+  return Loaded().registryDir.c_str();
+}
 
-const char* SystemDirectoryPath() { return Loaded().systemDir.c_str(); }
+const char* SystemDirectoryPath() {
+  return Loaded().systemDir.c_str();
+}
 
-const char* ModuleFileNameOverride() { return Loaded().moduleFileName.c_str(); }
+const char* ModuleFileNameOverride() {
+  return Loaded().moduleFileName.c_str();
+}
 
 bool VersionNumbers(uint32_t* platformId, uint32_t* majorVersion) {
   const Settings& s = Loaded();

@@ -43,7 +43,9 @@ std::mutex& ProfileMutex() {
   return mutex;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view text) {
   size_t begin = 0;
@@ -53,7 +55,9 @@ std::string_view Trim(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -150,8 +154,7 @@ SectionRange FindSection(const std::vector<Line>& lines, std::string_view name) 
 }
 
 // Index of the first entry of that name in the section, or lines.size().
-size_t FindEntry(const std::vector<Line>& lines, const SectionRange& section,
-                 std::string_view key) {
+size_t FindEntry(const std::vector<Line>& lines, const SectionRange& section, std::string_view key) {
   for (size_t i = section.header + 1; i < section.end; ++i) {
     if (lines[i].kind == Line::kEntry && SameName(lines[i].name, key)) return i;
   }
@@ -164,8 +167,7 @@ size_t FindEntry(const std::vector<Line>& lines, const SectionRange& section,
 std::string_view Unquote(std::string_view value) {
   const size_t nul = value.find('\0');
   if (nul != std::string_view::npos) value = value.substr(0, nul);
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
     return value.substr(1, value.size() - 2);
   }
   return value;
@@ -248,8 +250,7 @@ bool ReadAll(int fd, std::string* text) {
 bool RewriteAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
-    const ssize_t put =
-        pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+    const ssize_t put = pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
     if (put < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -292,8 +293,7 @@ std::vector<std::string_view> SectionNames(const std::vector<Line>& lines) {
 
 // Names of the entries that carry a value, in file order; comments and empty
 // names are left out.
-std::vector<std::string_view> KeyNames(const std::vector<Line>& lines,
-                                       const SectionRange& section) {
+std::vector<std::string_view> KeyNames(const std::vector<Line>& lines, const SectionRange& section) {
   std::vector<std::string_view> names;
   if (!section.found) return names;
   for (size_t i = section.header + 1; i < section.end; ++i) {
@@ -377,8 +377,8 @@ std::string EditProfile(const std::string& text, std::string_view section, const
 
 }  // namespace
 
-uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue,
-                          char* buffer, uint32_t size, const char* file) {
+uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                          uint32_t size, const char* file) {
   if (buffer == nullptr || size == 0) return 0;
   std::lock_guard<std::mutex> guard(ProfileMutex());
 

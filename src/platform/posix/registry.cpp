@@ -57,9 +57,13 @@ bool KeyDirectory(const char* path, std::string* dir) {
   return true;
 }
 
-RegKey ToKey(int fd) { return reinterpret_cast<RegKey>(static_cast<intptr_t>(fd) + 1); }
+RegKey ToKey(int fd) {
+  return reinterpret_cast<RegKey>(static_cast<intptr_t>(fd) + 1);
+}
 
-int ToDescriptor(RegKey key) { return static_cast<int>(reinterpret_cast<intptr_t>(key) - 1); }
+int ToDescriptor(RegKey key) {
+  return static_cast<int>(reinterpret_cast<intptr_t>(key) - 1);
+}
 
 int32_t OpenDirectory(const std::string& dir, RegKey* key) {
   const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

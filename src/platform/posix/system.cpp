@@ -59,11 +59,17 @@ int32_t DefaultButton(uint32_t style) {
 
 namespace posix {
 
-void SetMessageBoxAnswerer(MessageBoxAnswerer answerer) { Answerer() = std::move(answerer); }
+void SetMessageBoxAnswerer(MessageBoxAnswerer answerer) {
+  Answerer() = std::move(answerer);
+}
 
-const std::vector<MessageBoxRecord>& RecordedMessageBoxes() { return Records(); }
+const std::vector<MessageBoxRecord>& RecordedMessageBoxes() {
+  return Records();
+}
 
-void ClearRecordedMessageBoxes() { Records().clear(); }
+void ClearRecordedMessageBoxes() {
+  Records().clear();
+}
 
 }  // namespace posix
 
@@ -109,9 +115,13 @@ bool GetVersion(uint32_t* platformId, uint32_t* majorVersion) {
   return posix::VersionNumbers(platformId, majorVersion);
 }
 
-void SetModuleInstance(void* instance) { g_moduleInstance = instance; }
+void SetModuleInstance(void* instance) {
+  g_moduleInstance = instance;
+}
 
-void* GetModuleInstance() { return g_moduleInstance; }
+void* GetModuleInstance() {
+  return g_moduleInstance;
+}
 
 ModuleHandle LoadModule(const char* path) {
   char host[posix::kHostPathSize];
@@ -152,6 +162,8 @@ void* AllocZeroed(uint32_t size) {
   return std::calloc(1, size ? size : 1);
 }
 
-void FreeBlock(void* block) { std::free(block); }
+void FreeBlock(void* block) {
+  std::free(block);
+}
 
 }  // namespace plat

@@ -9,9 +9,13 @@
 namespace plat {
 namespace {
 
-HANDLE ToWin(FileHandle file) { return file ? reinterpret_cast<HANDLE>(file) : INVALID_HANDLE_VALUE; }
+HANDLE ToWin(FileHandle file) {
+  return file ? reinterpret_cast<HANDLE>(file) : INVALID_HANDLE_VALUE;
+}
 
-HKEY ToWin(RegKey key) { return reinterpret_cast<HKEY>(key); }
+HKEY ToWin(RegKey key) {
+  return reinterpret_cast<HKEY>(key);
+}
 
 void* g_moduleInstance = nullptr;
 
@@ -62,7 +66,9 @@ bool SetEndOfFile(FileHandle file) {
   return ::SetEndOfFile(ToWin(file)) != FALSE;
 }
 
-bool CloseFile(FileHandle file) { return file && CloseHandle(ToWin(file)) != FALSE; }
+bool CloseFile(FileHandle file) {
+  return file && CloseHandle(ToWin(file)) != FALSE;
+}
 
 bool SetAttributesNormal(const char* path) {
   return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) != FALSE;
@@ -72,7 +78,9 @@ bool SetAttributesReadOnly(const char* path) {
   return SetFileAttributesA(path, FILE_ATTRIBUTE_READONLY) != FALSE;
 }
 
-bool DeleteFile(const char* path) { return DeleteFileA(path) != FALSE; }
+bool DeleteFile(const char* path) {
+  return DeleteFileA(path) != FALSE;
+}
 
 bool MoveFileReplace(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
@@ -90,9 +98,13 @@ bool FindFirstEntry(const char* path) {
   return true;
 }
 
-bool CreateDirectory(const char* path) { return CreateDirectoryA(path, nullptr) != FALSE; }
+bool CreateDirectory(const char* path) {
+  return CreateDirectoryA(path, nullptr) != FALSE;
+}
 
-uint32_t GetDriveType(const char* root) { return GetDriveTypeA(root); }
+uint32_t GetDriveType(const char* root) {
+  return GetDriveTypeA(root);
+}
 
 bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space) {
   DWORD sectors = 0, bytes = 0, freeClusters = 0, totalClusters = 0;
@@ -101,8 +113,8 @@ bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space) {
   return true;
 }
 
-uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue,
-                          char* buffer, uint32_t size, const char* file) {
+uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                          uint32_t size, const char* file) {
   return GetPrivateProfileStringA(section, key, defaultValue, buffer, size, file);
 }
 
@@ -139,28 +151,37 @@ int32_t RegSetValue(RegKey key, const char* name, uint32_t type, const void* dat
   return RegSetValueExA(ToWin(key), name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
-int32_t RegCloseKey(RegKey key) { return ::RegCloseKey(ToWin(key)); }
+int32_t RegCloseKey(RegKey key) {
+  return ::RegCloseKey(ToWin(key));
+}
 
-int32_t RegDeleteKey(const char* path) { return RegDeleteKeyA(HKEY_CURRENT_USER, path); }
+int32_t RegDeleteKey(const char* path) {
+  return RegDeleteKeyA(HKEY_CURRENT_USER, path);
+}
 
-ModuleHandle LoadModule(const char* path) { return reinterpret_cast<ModuleHandle>(LoadLibraryA(path)); }
+ModuleHandle LoadModule(const char* path) {
+  return reinterpret_cast<ModuleHandle>(LoadLibraryA(path));
+}
 
 void* GetEntryPoint(ModuleHandle module, const char* name) {
-  return module ? reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(module), name))
-                : nullptr;
+  return module ? reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(module), name)) : nullptr;
 }
 
 void FreeModule(ModuleHandle module) {
   if (module) FreeLibrary(reinterpret_cast<HMODULE>(module));
 }
 
-uint32_t GetSystemDirectory(char* buffer, uint32_t size) { return GetSystemDirectoryA(buffer, size); }
+uint32_t GetSystemDirectory(char* buffer, uint32_t size) {
+  return GetSystemDirectoryA(buffer, size);
+}
 
 uint32_t GetModuleFileName(char* buffer, uint32_t size) {
   return GetModuleFileNameA(static_cast<HMODULE>(g_moduleInstance), buffer, size);
 }
 
-uint32_t GetCurrentDirectory(char* buffer, uint32_t size) { return GetCurrentDirectoryA(size, buffer); }
+uint32_t GetCurrentDirectory(char* buffer, uint32_t size) {
+  return GetCurrentDirectoryA(size, buffer);
+}
 
 bool GetVersion(uint32_t* platformId, uint32_t* majorVersion) {
   OSVERSIONINFOA info;
@@ -172,9 +193,13 @@ bool GetVersion(uint32_t* platformId, uint32_t* majorVersion) {
   return true;
 }
 
-void SetModuleInstance(void* instance) { g_moduleInstance = instance; }
+void SetModuleInstance(void* instance) {
+  g_moduleInstance = instance;
+}
 
-void* GetModuleInstance() { return g_moduleInstance; }
+void* GetModuleInstance() {
+  return g_moduleInstance;
+}
 
 int32_t MessageBox(void* owner, const char* text, const char* caption, uint32_t style) {
   return MessageBoxA(static_cast<HWND>(owner), text, caption, style);
