@@ -206,4 +206,19 @@ int32_t LoadString(uint32_t id, char* buffer, int32_t size);
 void* AllocZeroed(uint32_t size);
 void FreeBlock(void* block);
 
+// Movable blocks (GlobalAlloc with GMEM_MOVEABLE | GMEM_ZEROINIT): blocks that
+// cross between the module and its callers, used through a lock.
+struct MemoryTag;
+using MemoryHandle = MemoryTag*;
+
+MemoryHandle AllocMovable(uint32_t size);
+// The block's address while locked; null when the handle is not a block.
+void* LockMemory(MemoryHandle memory);
+void UnlockMemory(MemoryHandle memory);
+// Changes the size of an unlocked block, zero-filling any growth; null on
+// failure (the old block stays valid).
+MemoryHandle ReAllocMovable(MemoryHandle memory, uint32_t size);
+uint32_t MemorySize(MemoryHandle memory);
+void FreeMemory(MemoryHandle memory);
+
 }  // namespace plat

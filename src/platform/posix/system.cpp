@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstddef>
 
 #include <cstdlib>
 #include <cstring>

@@ -218,4 +218,31 @@ void FreeBlock(void* block) {
   if (block) GlobalFree(reinterpret_cast<HGLOBAL>(block));
 }
 
+MemoryHandle AllocMovable(uint32_t size) {
+  if (fault::ShouldFail(fault::kAlloc)) return nullptr;
+  return reinterpret_cast<MemoryHandle>(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+}
+
+void* LockMemory(MemoryHandle memory) {
+  return memory ? GlobalLock(reinterpret_cast<HGLOBAL>(memory)) : nullptr;
+}
+
+void UnlockMemory(MemoryHandle memory) {
+  if (memory) GlobalUnlock(reinterpret_cast<HGLOBAL>(memory));
+}
+
+MemoryHandle ReAllocMovable(MemoryHandle memory, uint32_t size) {
+  if (!memory || fault::ShouldFail(fault::kAlloc)) return nullptr;
+  return reinterpret_cast<MemoryHandle>(
+      GlobalReAlloc(reinterpret_cast<HGLOBAL>(memory), size, GMEM_MOVEABLE | GMEM_ZEROINIT));
+}
+
+uint32_t MemorySize(MemoryHandle memory) {
+  return memory ? static_cast<uint32_t>(GlobalSize(reinterpret_cast<HGLOBAL>(memory))) : 0;
+}
+
+void FreeMemory(MemoryHandle memory) {
+  if (memory) GlobalFree(reinterpret_cast<HGLOBAL>(memory));
+}
+
 }  // namespace plat

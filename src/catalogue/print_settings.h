@@ -1,0 +1,107 @@
+// The print settings record (34 bytes, stored in overlay headers and group
+// info entries) and the driver settings block it is captured from and
+// compared with.
+#pragma once
+
+#include <cstdint>
+
+namespace zv {
+
+// Layout of the stored record. Every offset of the format is here.
+namespace settings_record {
+constexpr uint32_t kSize = 34;
+constexpr uint32_t kMarkOffset = 0;           // u16, 1
+constexpr uint32_t kLayerOffset = 2;          // u8
+constexpr uint32_t kModeLevelOffset = 3;      // u8
+constexpr uint32_t kModelIdOffset = 4;        // u16
+constexpr uint32_t kPaperWidthOffset = 6;     // i16
+constexpr uint32_t kPaperHeightOffset = 8;    // i16
+constexpr uint32_t kPaperValue3Offset = 10;   // u16
+constexpr uint32_t kPaperValue4Offset = 12;   // u16
+constexpr uint32_t kPaperCodeOffset = 14;     // u16
+constexpr uint32_t kOrientationOffset = 16;   // u8
+constexpr uint32_t kResolutionOffset = 17;    // u16
+constexpr uint32_t kColourOffset = 19;        // u8
+constexpr uint32_t kPrintingModeOffset = 20;  // u8
+constexpr uint32_t kPagesPerSheetOffset = 21; // u8
+constexpr uint32_t kOutputWidthOffset = 22;   // i16
+constexpr uint32_t kOutputHeightOffset = 24;  // i16
+constexpr uint32_t kOutputValue3Offset = 26;  // u16
+constexpr uint32_t kOutputValue4Offset = 28;  // u16
+constexpr uint32_t kOutputCodeOffset = 30;    // u16
+constexpr uint32_t kZoomOffset = 32;          // u16
+}  // namespace settings_record
+
+// Layout of the driver settings block (at least 56 bytes, the driver's own).
+namespace driver_block {
+constexpr uint32_t kMinimumSize = 56;
+constexpr uint32_t kOrientationOffset = 0;    // i16
+constexpr uint32_t kPaperWidthOffset = 4;     // i16
+constexpr uint32_t kPaperHeightOffset = 6;    // i16
+constexpr uint32_t kPaperValue3Offset = 8;    // u16
+constexpr uint32_t kPaperValue4Offset = 10;   // u16
+constexpr uint32_t kPaperCodeOffset = 12;     // u16
+constexpr uint32_t kPaperNameOffset = 16;     // 32-bit address of a text
+constexpr uint32_t kPagesPerSheetOffset = 20; // i16
+constexpr uint32_t kZoomOffset = 24;          // u16
+constexpr uint32_t kOutputWidthOffset = 28;   // i16
+constexpr uint32_t kOutputHeightOffset = 30;  // i16
+constexpr uint32_t kOutputValue3Offset = 32;  // u16
+constexpr uint32_t kOutputValue4Offset = 34;  // u16
+constexpr uint32_t kOutputCodeOffset = 36;    // u16
+constexpr uint32_t kResolutionOffset = 44;    // u16
+constexpr uint32_t kColourOffset = 48;        // i16
+constexpr uint32_t kModeLevelOffset = 50;     // u16
+constexpr uint32_t kModelIdOffset = 52;       // u16
+constexpr uint32_t kPrintingModeOffset = 54;  // i16
+}  // namespace driver_block
+
+constexpr uint16_t kUserDefinedPaper = 256;
+constexpr uint8_t kPortrait = 1;
+constexpr uint8_t kColour = 1;
+constexpr uint16_t kColourModeBit = 0x4000;
+
+// A print settings record, decoded.
+struct PrintSettings {
+  uint16_t mark;
+  uint8_t layer;
+  uint8_t modeLevel;
+  uint16_t modelId;
+  int16_t paperWidth;
+  int16_t paperHeight;
+  uint16_t paperValue3;
+  uint16_t paperValue4;
+  uint16_t paperCode;
+  uint8_t orientation;
+  uint16_t resolution;
+  uint8_t colour;
+  uint8_t printingMode;
+  uint8_t pagesPerSheet;
+  int16_t outputWidth;
+  int16_t outputHeight;
+  uint16_t outputValue3;
+  uint16_t outputValue4;
+  uint16_t outputCode;
+  uint16_t zoom;
+};
+
+void DecodePrintSettings(const unsigned char* bytes, PrintSettings* settings);
+void EncodePrintSettings(const PrintSettings& settings, unsigned char* bytes);
+
+// Builds the record for the driver settings block with the given layer.
+void CaptureSettings(const void* driverBlock, uint8_t layer, PrintSettings* settings);
+
+// The record of an overlay data file: its header's record (layer replaced
+// when layer is not 0), or the default record of a raw file.
+void ReadOverlaySettings(const char* path, uint16_t layer, PrintSettings* settings);
+
+// The tolerant match of a stored record against the driver's settings and
+// capability list; may set the last error code to 1 (orientation), 2 (paper
+// size) or 3 (output paper).
+bool MatchOverlaySettings(const PrintSettings& settings, const void* driverBlock, int16_t capabilityCount,
+                          const uint16_t* capabilities);
+
+// The exact match: the record was made for exactly these settings.
+bool MatchSettingsExactly(const PrintSettings& settings, const void* driverBlock);
+
+}  // namespace zv

@@ -1,0 +1,86 @@
+#include "support/catalogue_files.h"
+
+namespace zvtest {
+
+Bytes& Bytes::U8(uint8_t v) {
+  bytes_ += static_cast<char>(v);
+  return *this;
+}
+
+Bytes& Bytes::U16(uint16_t v) {
+  bytes_ += static_cast<char>(v & 0xFF);
+  bytes_ += static_cast<char>(v >> 8);
+  return *this;
+}
+
+Bytes& Bytes::U32(uint32_t v) {
+  for (int shift = 0; shift < 32; shift += 8) bytes_ += static_cast<char>((v >> shift) & 0xFF);
+  return *this;
+}
+
+Bytes& Bytes::Text(const std::string& text) {
+  bytes_ += text;
+  return *this;
+}
+
+Bytes& Bytes::Fixed(const std::string& text, size_t width) {
+  bytes_ += text.substr(0, width);
+  if (text.size() < width) bytes_.append(width - text.size(), '\0');
+  return *this;
+}
+
+Bytes& Bytes::Zeros(size_t count) {
+  bytes_.append(count, '\0');
+  return *this;
+}
+
+Bytes& Bytes::Pooled(const std::string& text) {
+  return U16(static_cast<uint16_t>(text.size())).Text(text);
+}
+
+std::string FormRecordBytes(const FormSpec& form) {
+  return Bytes()
+      .I32(form.id)
+      .Fixed(form.name, 25)
+      .Fixed(form.description, 256)
+      .U8(form.layer)
+      .U32(form.groupIndex)
+      .str();
+}
+
+std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<FormSpec>& fileEntries,
+                         uint16_t lastFileEntry) {
+  Bytes file;
+  file.Text("ZEVROFORM FORMNAMEINFO V1.0")
+      .U32(static_cast<uint32_t>(named.size()))
+      .U16(static_cast<uint16_t>(fileEntries.size()))
+      .U16(lastFileEntry);
+  std::string bytes = file.str();
+  for (const FormSpec& form : named) bytes += FormRecordBytes(form);
+  for (const FormSpec& form : fileEntries) bytes += FormRecordBytes(form);
+  return bytes;
+}
+
+std::string GroupNameListFile(const std::vector<std::string>& texts) {
+  Bytes offsets;
+  Bytes pool;
+  for (const std::string& text : texts) {
+    offsets.U32(static_cast<uint32_t>(pool.size()));
+    pool.Pooled(text);
+  }
+  return Bytes()
+             .Text("ZEVROFORM GROUPNAMEINFO V1.0")
+             .U32(static_cast<uint32_t>(texts.size()))
+             .U32(static_cast<uint32_t>(pool.size()))
+             .str() +
+         offsets.str() + pool.str();
+}
+
+void CatalogueTest::SetUp() {
+  SystemDirTest::SetUp();
+  ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.DAT"),
+                             "[ENVIRONMENT]\r\nCURRENTDIR=" + Dir() + "\r\nUSER=DEFAULT\r\n[DEFAULT]\r\nFormName=" +
+                                 FormListPath() + "\r\nGroupName=" + GroupListPath() + "\r\n"));
+}
+
+}  // namespace zvtest
