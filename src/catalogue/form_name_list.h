@@ -93,6 +93,10 @@ bool WalkFormRecords(plat::FileHandle file, FormRecordBlock& block, uint32_t cou
   return false;
 }
 
+// Puts the text of message 201 ("No Form name"), cut to 24 characters, into
+// a 25-byte name slot, zero-filled after it.
+void LoadNoFormName(char* name);
+
 // The readers shared by the rest of the module.
 uint32_t CountNamedForms();
 bool ListNamedForms(uint32_t first, uint32_t last, int32_t* ids, char (*names)[kFormNameSize]);
