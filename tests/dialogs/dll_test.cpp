@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "support/catalogue_files.h"
 
 namespace {
 
@@ -69,6 +72,45 @@ TEST_F(DllTest, CarriesItsVersion) {
   ASSERT_TRUE(VerQueryValueA(&data[0], "\\StringFileInfo\\040904E4\\OriginalFilename",
                              reinterpret_cast<void**>(&name), &length));
   EXPECT_STREQ(name, "ZVLMN30E.DLL");
+}
+
+// The exports answer from a catalogue the test wrote, when called through
+// their undecorated names as a driver calls them.
+class DllFormListTest : public zvtest::CatalogueTest {
+ protected:
+  void SetUp() override {
+    CatalogueTest::SetUp();
+    module_ = LoadLibraryA(ZV_DLL_PATH);
+    ASSERT_NE(module_, nullptr);
+  }
+  void TearDown() override {
+    if (module_) FreeLibrary(module_);
+    CatalogueTest::TearDown();
+  }
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(DllFormListTest, ListsTheCataloguesForms) {
+  using CountFn = int32_t(WINAPI*)();
+  using ListFn = int32_t(WINAPI*)(void*, uint32_t, int32_t, int32_t, uint32_t*, int32_t*, char*);
+  auto count = reinterpret_cast<CountFn>(GetProcAddress(module_, "ZVGetFormListNum"));
+  auto list = reinterpret_cast<ListFn>(GetProcAddress(module_, "ZVGetFormList"));
+  ASSERT_NE(count, nullptr);
+  ASSERT_NE(list, nullptr);
+
+  WriteFormList(zvtest::FormListFile({{7, "Invoice", "Monthly", 1, 0}, {3, "Letter", "", 2, 1}},
+                                     {{-1, "P", "", 1, 2}}));
+  ASSERT_EQ(count(), 3);
+  std::vector<int32_t> ids(3, -99);
+  std::vector<char> names(3 * 25, 'x');
+  uint32_t filled = 0;
+  ASSERT_EQ(list(nullptr, 0, 2, -1, &filled, ids.data(), names.data()), 1);
+  EXPECT_EQ(filled, 3u);
+  EXPECT_EQ(ids, (std::vector<int32_t>{7, 3, -1}));
+  EXPECT_STREQ(&names[0], "Invoice");
+  EXPECT_STREQ(&names[25], "Letter");
+  // The DLL shows its local resource set.
+  EXPECT_STREQ(&names[50], "Sin nombre de formulario");
 }
 
 }  // namespace
