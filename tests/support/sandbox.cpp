@@ -126,11 +126,18 @@ void SandboxTest::SetUp() {
 }
 
 void SandboxTest::TearDown() {
+  // Only ever remove the scratch directory this fixture made: a SetUp that
+  // failed half-way leaves nothing (or something else) to remove.
+  if (dir_.empty()) return;
 #ifdef _WIN32
+  if (dir_.find("\\zvt") == std::string::npos) return;
   RemoveTree(dir_);
 #else
-  RemoveTree(HostPath(dir_));
+  const std::string host = HostPath(dir_);
+  if (host.rfind("/tmp/zvt-", 0) != 0) return;
+  RemoveTree(host);
 #endif
+  dir_.clear();
 }
 
 }  // namespace zvtest
