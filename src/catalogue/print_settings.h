@@ -10,56 +10,76 @@ namespace zv {
 // Layout of the stored record. Every offset of the format is here.
 namespace settings_record {
 constexpr uint32_t kSize = 34;
-constexpr uint32_t kMarkOffset = 0;           // u16, 1
-constexpr uint32_t kLayerOffset = 2;          // u8
-constexpr uint32_t kModeLevelOffset = 3;      // u8
-constexpr uint32_t kModelIdOffset = 4;        // u16
-constexpr uint32_t kPaperWidthOffset = 6;     // i16
-constexpr uint32_t kPaperHeightOffset = 8;    // i16
-constexpr uint32_t kPaperValue3Offset = 10;   // u16
-constexpr uint32_t kPaperValue4Offset = 12;   // u16
-constexpr uint32_t kPaperCodeOffset = 14;     // u16
-constexpr uint32_t kOrientationOffset = 16;   // u8
-constexpr uint32_t kResolutionOffset = 17;    // u16
-constexpr uint32_t kColourOffset = 19;        // u8
-constexpr uint32_t kPrintingModeOffset = 20;  // u8
-constexpr uint32_t kPagesPerSheetOffset = 21; // u8
-constexpr uint32_t kOutputWidthOffset = 22;   // i16
-constexpr uint32_t kOutputHeightOffset = 24;  // i16
-constexpr uint32_t kOutputValue3Offset = 26;  // u16
-constexpr uint32_t kOutputValue4Offset = 28;  // u16
-constexpr uint32_t kOutputCodeOffset = 30;    // u16
-constexpr uint32_t kZoomOffset = 32;          // u16
+constexpr uint32_t kMarkOffset = 0;            // u16, 1
+constexpr uint32_t kLayerOffset = 2;           // u8
+constexpr uint32_t kModeLevelOffset = 3;       // u8
+constexpr uint32_t kModelIdOffset = 4;         // u16
+constexpr uint32_t kPaperWidthOffset = 6;      // i16
+constexpr uint32_t kPaperHeightOffset = 8;     // i16
+constexpr uint32_t kPaperValue3Offset = 10;    // u16
+constexpr uint32_t kPaperValue4Offset = 12;    // u16
+constexpr uint32_t kPaperCodeOffset = 14;      // u16
+constexpr uint32_t kOrientationOffset = 16;    // u8
+constexpr uint32_t kResolutionOffset = 17;     // u16
+constexpr uint32_t kColourOffset = 19;         // u8
+constexpr uint32_t kPrintingModeOffset = 20;   // u8
+constexpr uint32_t kPagesPerSheetOffset = 21;  // u8
+constexpr uint32_t kOutputWidthOffset = 22;    // i16
+constexpr uint32_t kOutputHeightOffset = 24;   // i16
+constexpr uint32_t kOutputValue3Offset = 26;   // u16
+constexpr uint32_t kOutputValue4Offset = 28;   // u16
+constexpr uint32_t kOutputCodeOffset = 30;     // u16
+constexpr uint32_t kZoomOffset = 32;           // u16
 }  // namespace settings_record
 
 // Layout of the driver settings block (at least 56 bytes, the driver's own).
 namespace driver_block {
 constexpr uint32_t kMinimumSize = 56;
-constexpr uint32_t kOrientationOffset = 0;    // i16
-constexpr uint32_t kPaperWidthOffset = 4;     // i16
-constexpr uint32_t kPaperHeightOffset = 6;    // i16
-constexpr uint32_t kPaperValue3Offset = 8;    // u16
-constexpr uint32_t kPaperValue4Offset = 10;   // u16
-constexpr uint32_t kPaperCodeOffset = 12;     // u16
-constexpr uint32_t kPaperNameOffset = 16;     // 32-bit address of a text
-constexpr uint32_t kPagesPerSheetOffset = 20; // i16
-constexpr uint32_t kZoomOffset = 24;          // u16
-constexpr uint32_t kOutputWidthOffset = 28;   // i16
-constexpr uint32_t kOutputHeightOffset = 30;  // i16
-constexpr uint32_t kOutputValue3Offset = 32;  // u16
-constexpr uint32_t kOutputValue4Offset = 34;  // u16
-constexpr uint32_t kOutputCodeOffset = 36;    // u16
-constexpr uint32_t kResolutionOffset = 44;    // u16
-constexpr uint32_t kColourOffset = 48;        // i16
-constexpr uint32_t kModeLevelOffset = 50;     // u16
-constexpr uint32_t kModelIdOffset = 52;       // u16
-constexpr uint32_t kPrintingModeOffset = 54;  // i16
+constexpr uint32_t kOrientationOffset = 0;     // i16
+constexpr uint32_t kPaperWidthOffset = 4;      // i16
+constexpr uint32_t kPaperHeightOffset = 6;     // i16
+constexpr uint32_t kPaperValue3Offset = 8;     // u16
+constexpr uint32_t kPaperValue4Offset = 10;    // u16
+constexpr uint32_t kPaperCodeOffset = 12;      // u16
+constexpr uint32_t kPaperNameOffset = 16;      // 32-bit address of a text
+constexpr uint32_t kPagesPerSheetOffset = 20;  // i16
+constexpr uint32_t kZoomOffset = 24;           // u16
+constexpr uint32_t kOutputWidthOffset = 28;    // i16
+constexpr uint32_t kOutputHeightOffset = 30;   // i16
+constexpr uint32_t kOutputValue3Offset = 32;   // u16
+constexpr uint32_t kOutputValue4Offset = 34;   // u16
+constexpr uint32_t kOutputCodeOffset = 36;     // u16
+constexpr uint32_t kResolutionOffset = 44;     // u16
+constexpr uint32_t kColourOffset = 48;         // i16
+constexpr uint32_t kModeLevelOffset = 50;      // u16
+constexpr uint32_t kModelIdOffset = 52;        // u16
+constexpr uint32_t kPrintingModeOffset = 54;   // i16
 }  // namespace driver_block
 
 constexpr uint16_t kUserDefinedPaper = 256;
 constexpr uint8_t kPortrait = 1;
 constexpr uint8_t kColour = 1;
 constexpr uint16_t kColourModeBit = 0x4000;
+
+// Values of the record's fields.
+constexpr uint16_t kSettingsMark = 1;           // record mark of every written record
+constexpr uint16_t kAnyModel = 0xFFFF;          // model id of a raw file's record
+constexpr uint8_t kBlack = 2;                   // colour of a raw file's record
+constexpr uint16_t kDefaultZoom = 100;          // percent
+constexpr uint8_t kDefaultModeLevel = 1;        // mode level of a raw file's record
+constexpr uint16_t kLowResolution = 300;        // dpi
+constexpr uint16_t kHighResolution = 600;       // dpi
+constexpr uint8_t kQualityMask = 0x0F;          // printing mode: the quality
+constexpr uint8_t kScreeningMask = 0xF0;        // printing mode: the screening when the quality is 0
+constexpr uint8_t kScreeningHalftoning = 0x10;  // "Halftoning"
+constexpr uint8_t kScreeningEnhancedMg = 0x20;  // "Enh.MG"
+constexpr int32_t kUserPaperTolerance = 2;      // paper units either way for a user-defined size
+
+// Last error codes of a failed tolerant match: which setting kept the record
+// from matching. They are not message ids.
+constexpr uint32_t kMismatchOrientation = 1;
+constexpr uint32_t kMismatchPaper = 2;
+constexpr uint32_t kMismatchOutputPaper = 3;
 
 // A print settings record, decoded.
 struct PrintSettings {
