@@ -93,8 +93,9 @@ class DllFormListTest : public zvtest::CatalogueTest {
 TEST_F(DllFormListTest, ListsTheCataloguesForms) {
   using CountFn = int32_t(WINAPI*)();
   using ListFn = int32_t(WINAPI*)(void*, uint32_t, int32_t, int32_t, uint32_t*, int32_t*, char*);
-  auto count = reinterpret_cast<CountFn>(GetProcAddress(module_, "ZVGetFormListNum"));
-  auto list = reinterpret_cast<ListFn>(GetProcAddress(module_, "ZVGetFormList"));
+  auto count =
+      reinterpret_cast<CountFn>(reinterpret_cast<void*>(GetProcAddress(module_, "ZVGetFormListNum")));
+  auto list = reinterpret_cast<ListFn>(reinterpret_cast<void*>(GetProcAddress(module_, "ZVGetFormList")));
   ASSERT_NE(count, nullptr);
   ASSERT_NE(list, nullptr);
 

@@ -1,1 +1,525 @@
-// (being written)
+// ZVSAMPLE: a sample printer driver module, the driver's side of the entry
+// points that ZVLMN30E looks up (see include/zvlmn30e_driver.h).
+//
+// It answers from a small INI-style text file: the device name, when given,
+// is the path of that file, opened as it is with fopen; without a device name
+// the module reads ZVSAMPLE.INI beside itself. ZVSAMPLE.INI in this directory
+// describes the keys. The file is read afresh at every call: ZVLMN30E loads
+// and frees the module around each call, so nothing could be kept anyway.
+//
+// Besides describing a plausible driver, the file can make the module
+// misbehave on purpose (failing calls, odd sizes, spoilt pointers), so that
+// the caller's handling of bad drivers can be tried out.
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "zvlmn30e_driver.h"
+
+#ifdef _WIN32
+#define ZVSAMPLE_EXPORT
+#else
+#define ZVSAMPLE_EXPORT __attribute__((visibility("default")))
+#endif
+
+// The blocks this module fills hold 32-bit pointers.
+static_assert(sizeof(void*) == 4, "the printer specification block holds 32-bit pointers");
+
+namespace {
+
+constexpr int kMaxModels = 16;
+constexpr int kMaxCapabilities = 64;
+constexpr int kMaxPapers = 160;
+constexpr int kMaxNameChars = 255;
+constexpr int kLineSize = 512;
+constexpr int kPathSize = 1024;
+constexpr int kDefaultNameSize = 66;
+constexpr char kIniName[] = "ZVSAMPLE.INI";
+
+struct Paper {
+  uint16_t code;
+  uint16_t width;
+  uint16_t length;
+  uint16_t value3;
+  uint16_t value4;
+  char name[kMaxNameChars + 1];
+};
+
+struct PaperTable {
+  int count;
+  Paper papers[kMaxPapers];
+};
+
+// What the file says; the model part only for the model asked about.
+struct Settings {
+  int modelCount;
+  uint16_t models[kMaxModels];
+  int capabilityCount;
+  int16_t capabilities[kMaxCapabilities];
+  char helpFile[ZVDRV_HELP_BUFFER];
+  char englishHelpFile[ZVDRV_HELP_BUFFER];
+  char logPath[kPathSize];
+  int failCapabilitiesMode;  // -1: no call fails
+  bool failHelp;
+
+  bool modelFound;
+  int failSpecMode;  // -1: no call fails
+  int nameSize[2];
+  bool nameSize2Given;
+  int16_t areaSizes[ZVDRV_SPEC_SIZES];  // only the non-paper ones are used
+  bool sizesGiven;
+  int16_t sizes[ZVDRV_SPEC_SIZES];
+  bool breakTablePointer;
+  bool breakNamePointers;
+  PaperTable tables[2];
+};
+
+Settings g_settings;
+
+#ifdef _WIN32
+HINSTANCE g_instance = nullptr;
+#endif
+
+// ---------------------------------------------------------------------------
+// Text helpers
+
+char* Trim(char* text) {
+  while (*text == ' ' || *text == '\t') ++text;
+  size_t length = std::strlen(text);
+  while (length > 0 && std::isspace(static_cast<unsigned char>(text[length - 1]))) text[--length] = '\0';
+  return text;
+}
+
+bool SameText(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b) {
+    if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+      return false;
+  }
+  return *a == *b;
+}
+
+// A whole number in decimal or 0x hexadecimal within [low, high].
+bool ParseNumber(const char* text, long low, long high, long* value) {
+  char buffer[32];
+  const size_t length = std::strlen(text);
+  if (length == 0 || length >= sizeof buffer) return false;
+  std::memcpy(buffer, text, length + 1);
+  char* trimmed = Trim(buffer);
+  char* end = nullptr;
+  const long v = std::strtol(trimmed, &end, 0);
+  if (end == trimmed || *end != '\0' || v < low || v > high) return false;
+  *value = v;
+  return true;
+}
+
+// Splits off the next comma-separated field of *cursor.
+char* NextField(char** cursor) {
+  char* start = *cursor;
+  char* comma = std::strchr(start, ',');
+  if (comma) {
+    *comma = '\0';
+    *cursor = comma + 1;
+  } else {
+    *cursor = start + std::strlen(start);
+  }
+  return Trim(start);
+}
+
+// A comma-separated list of at most max numbers within [low, high].
+bool ParseList(char* text, long low, long high, int max, long* values, int* count) {
+  *count = 0;
+  if (*Trim(text) == '\0') return true;
+  char* cursor = text;
+  while (true) {
+    const bool last = std::strchr(cursor, ',') == nullptr;
+    if (*count >= max || !ParseNumber(NextField(&cursor), low, high, &values[*count])) return false;
+    ++*count;
+    if (last) return true;
+  }
+}
+
+bool CopyText(const char* text, char* out, size_t size) {
+  const size_t length = std::strlen(text);
+  if (length >= size) return false;
+  std::memcpy(out, text, length + 1);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The settings file
+
+// "code, width, length, value3, value4, name"; the name is the rest of the
+// line and may hold commas.
+bool ParsePaper(char* text, PaperTable* table) {
+  if (table->count >= kMaxPapers) return false;
+  Paper* paper = &table->papers[table->count];
+  uint16_t* values[5] = {&paper->code, &paper->width, &paper->length, &paper->value3, &paper->value4};
+  char* cursor = text;
+  for (uint16_t* value : values) {
+    if (!std::strchr(cursor, ',')) return false;
+    long v;
+    if (!ParseNumber(NextField(&cursor), 0, 0xFFFF, &v)) return false;
+    *value = static_cast<uint16_t>(v);
+  }
+  if (!CopyText(Trim(cursor), paper->name, sizeof paper->name)) return false;
+  ++table->count;
+  return true;
+}
+
+bool ParseFlag(const char* text, bool* flag) {
+  long v;
+  if (!ParseNumber(text, 0, 1, &v)) return false;
+  *flag = v != 0;
+  return true;
+}
+
+bool ParseDriverKey(const char* key, char* value, Settings* s) {
+  long numbers[kMaxCapabilities];
+  int count;
+  if (SameText(key, "Models")) {
+    if (!ParseList(value, 0, 0xFFFF, kMaxModels, numbers, &count)) return false;
+    for (int i = 0; i < count; ++i) s->models[i] = static_cast<uint16_t>(numbers[i]);
+    s->modelCount = count;
+    return true;
+  }
+  if (SameText(key, "Capabilities")) {
+    if (!ParseList(value, -32768, 0xFFFF, kMaxCapabilities, numbers, &count)) return false;
+    for (int i = 0; i < count; ++i)
+      s->capabilities[i] = static_cast<int16_t>(static_cast<uint16_t>(numbers[i]));
+    s->capabilityCount = count;
+    return true;
+  }
+  if (SameText(key, "HelpFile")) return CopyText(value, s->helpFile, sizeof s->helpFile);
+  if (SameText(key, "EnglishHelpFile")) return CopyText(value, s->englishHelpFile, sizeof s->englishHelpFile);
+  if (SameText(key, "Log")) return CopyText(value, s->logPath, sizeof s->logPath);
+  if (SameText(key, "FailCapabilities")) {
+    long mode;
+    if (!ParseNumber(value, 0, 1, &mode)) return false;
+    s->failCapabilitiesMode = static_cast<int>(mode);
+    return true;
+  }
+  if (SameText(key, "FailHelp")) return ParseFlag(value, &s->failHelp);
+  return false;
+}
+
+bool ParseModelKey(const char* key, char* value, Settings* s) {
+  long v;
+  if (SameText(key, "Paper")) return ParsePaper(value, &s->tables[0]);
+  if (SameText(key, "Paper2")) return ParsePaper(value, &s->tables[1]);
+  if (SameText(key, "NameSize") || SameText(key, "NameSize2")) {
+    if (!ParseNumber(value, 0, 0x7FFF, &v)) return false;
+    const bool second = SameText(key, "NameSize2");
+    s->nameSize[second ? 1 : 0] = static_cast<int>(v);
+    if (second) s->nameSize2Given = true;
+    return true;
+  }
+  // Size0 and Size5 to Size9: the areas the overlay module does not read.
+  static const char* const kAreaKeys[ZVDRV_SPEC_SIZES] = {"Size0", nullptr, nullptr, nullptr, nullptr,
+                                                          "Size5", "Size6", "Size7", "Size8", "Size9"};
+  for (int i = 0; i < ZVDRV_SPEC_SIZES; ++i) {
+    if (kAreaKeys[i] && SameText(key, kAreaKeys[i])) {
+      if (!ParseNumber(value, 0, 0x7FFF, &v)) return false;
+      s->areaSizes[i] = static_cast<int16_t>(v);
+      return true;
+    }
+  }
+  if (SameText(key, "Sizes")) {
+    long numbers[ZVDRV_SPEC_SIZES];
+    int count;
+    if (!ParseList(value, -32768, 32767, ZVDRV_SPEC_SIZES, numbers, &count) || count != ZVDRV_SPEC_SIZES) {
+      return false;
+    }
+    for (int i = 0; i < ZVDRV_SPEC_SIZES; ++i) s->sizes[i] = static_cast<int16_t>(numbers[i]);
+    s->sizesGiven = true;
+    return true;
+  }
+  if (SameText(key, "FailSpec")) {
+    if (!ParseNumber(value, 0, 1, &v)) return false;
+    s->failSpecMode = static_cast<int>(v);
+    return true;
+  }
+  if (SameText(key, "BreakTablePointer")) return ParseFlag(value, &s->breakTablePointer);
+  if (SameText(key, "BreakNamePointers")) return ParseFlag(value, &s->breakNamePointers);
+  return false;
+}
+
+enum Section { kSectionNone, kSectionDriver, kSectionModel, kSectionOther };
+
+// "[Driver]", "[Model <id>]" for the model asked about, anything else.
+Section ParseSection(char* name, bool wantModel, uint16_t modelId) {
+  if (SameText(name, "Driver")) return kSectionDriver;
+  if (std::strlen(name) > 5 && (name[5] == ' ' || name[5] == '\t')) {
+    char prefix[6];
+    std::memcpy(prefix, name, 5);
+    prefix[5] = '\0';
+    long id;
+    if (SameText(prefix, "Model") && ParseNumber(name + 5, 0, 0xFFFF, &id)) {
+      return wantModel && id == modelId ? kSectionModel : kSectionOther;
+    }
+  }
+  return kSectionOther;
+}
+
+// The settings file named by the device name, else ZVSAMPLE.INI beside this
+// module.
+bool SettingsPath(const char* deviceName, char* path, size_t size) {
+  if (deviceName && deviceName[0]) return CopyText(deviceName, path, size);
+  char module[kPathSize];
+#ifdef _WIN32
+  const DWORD length = GetModuleFileNameA(g_instance, module, sizeof module);
+  if (length == 0 || length >= sizeof module) return false;
+  char* slash = std::strrchr(module, '\\');
+  char* other = std::strrchr(module, '/');
+  if (other && (!slash || other > slash)) slash = other;
+#else
+  Dl_info info;
+  if (!dladdr(reinterpret_cast<void*>(&ZVFormHelpFile), &info) || !info.dli_fname ||
+      !CopyText(info.dli_fname, module, sizeof module)) {
+    return false;
+  }
+  char* slash = std::strrchr(module, '/');
+#endif
+  const size_t directory = slash ? static_cast<size_t>(slash - module) + 1 : 0;
+  if (directory + sizeof kIniName > size) return false;
+  std::memcpy(path, module, directory);
+  std::memcpy(path + directory, kIniName, sizeof kIniName);
+  return true;
+}
+
+// Reads the file into g_settings. Any malformed or over-long line, unknown
+// key or list beyond this module's limits makes the whole file invalid.
+bool LoadSettings(const char* deviceName, bool wantModel, uint16_t modelId) {
+  Settings* s = &g_settings;
+  std::memset(s, 0, sizeof *s);
+  s->failCapabilitiesMode = -1;
+  s->failSpecMode = -1;
+  s->nameSize[0] = kDefaultNameSize;
+  s->nameSize[1] = kDefaultNameSize;
+
+  char path[kPathSize];
+  if (!SettingsPath(deviceName, path, sizeof path)) return false;
+  FILE* file = std::fopen(path, "r");
+  if (!file) return false;
+  bool valid = true;
+  Section section = kSectionNone;
+  char line[kLineSize];
+  while (valid && std::fgets(line, sizeof line, file)) {
+    const size_t length = std::strlen(line);
+    if (length == sizeof line - 1 && line[length - 1] != '\n' && !std::feof(file)) {
+      valid = false;  // longer than this module reads
+      break;
+    }
+    char* text = Trim(line);
+    if (*text == '\0' || *text == ';' || *text == '#') continue;
+    if (*text == '[') {
+      char* close = std::strchr(text, ']');
+      if (!close || *Trim(close + 1) != '\0') {
+        valid = false;
+        break;
+      }
+      *close = '\0';
+      section = ParseSection(Trim(text + 1), wantModel, modelId);
+      if (section == kSectionModel) s->modelFound = true;
+      continue;
+    }
+    char* equals = std::strchr(text, '=');
+    if (!equals) {
+      valid = false;
+      break;
+    }
+    *equals = '\0';
+    const char* key = Trim(text);
+    char* value = Trim(equals + 1);
+    if (section == kSectionDriver) {
+      valid = ParseDriverKey(key, value, s);
+    } else if (section == kSectionModel) {
+      valid = ParseModelKey(key, value, s);
+    } else if (section == kSectionNone) {
+      valid = false;
+    }
+  }
+  std::fclose(file);
+  if (!s->nameSize2Given) s->nameSize[1] = s->nameSize[0];
+  return valid;
+}
+
+// Appends one line, "<entry point> <first number> [<second number>]", to the
+// call log when the file names one.
+void Log(const char* entryPoint, int first, int second, bool withSecond) {
+  if (!g_settings.logPath[0]) return;
+  FILE* file = std::fopen(g_settings.logPath, "ab");
+  if (!file) return;
+  if (withSecond) {
+    std::fprintf(file, "%s %d %d\n", entryPoint, first, second);
+  } else {
+    std::fprintf(file, "%s %d\n", entryPoint, first);
+  }
+  std::fclose(file);
+}
+
+// ---------------------------------------------------------------------------
+// The printer specification
+
+void PutU16(unsigned char* p, uint16_t v) {
+  p[0] = static_cast<unsigned char>(v);
+  p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+uint32_t GetU32(const unsigned char* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+void PutU32(unsigned char* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+unsigned char* PointerAt(const unsigned char* block, int index) {
+  return reinterpret_cast<unsigned char*>(static_cast<uintptr_t>(GetU32(block + 4 * index)));
+}
+
+// The sizes this module reports for the model in g_settings.
+void ReportedSizes(int16_t sizes[ZVDRV_SPEC_SIZES]) {
+  const Settings& s = g_settings;
+  if (s.sizesGiven) {
+    std::memcpy(sizes, s.sizes, sizeof s.sizes);
+    return;
+  }
+  std::memcpy(sizes, s.areaSizes, sizeof s.areaSizes);
+  sizes[1] = static_cast<int16_t>(s.tables[0].count);
+  sizes[2] = static_cast<int16_t>(s.nameSize[0]);
+  sizes[3] = static_cast<int16_t>(s.tables[1].count);
+  sizes[4] = static_cast<int16_t>(s.nameSize[1]);
+}
+
+uint32_t BlockSize(const int16_t c[ZVDRV_SPEC_SIZES]) {
+  return 50u + 2u * (c[0] + c[5] + c[6] + c[7] + c[9]) + c[8] + c[1] * (16u + c[2]) + c[3] * (16u + c[4]);
+}
+
+// The areas this module keeps for itself get a byte that tells them apart,
+// 0xA0 plus the number of their pointer, so that a caller can see where
+// each one went.
+void FillOwnAreas(unsigned char* block, const int16_t c[ZVDRV_SPEC_SIZES]) {
+  struct Area {
+    int pointer;
+    uint32_t bytes;
+  };
+  const Area areas[] = {{0, 2u * c[0]}, {2, 2},         {3, 2u * c[5]},      {4, 2},         {5, 2},
+                        {7, 2u * c[6]}, {8, 2u * c[7]}, {9, uint32_t(c[8])}, {10, 2u * c[9]}};
+  for (const Area& area : areas) {
+    std::memset(PointerAt(block, area.pointer), 0xA0 + area.pointer, area.bytes);
+  }
+}
+
+// Writes at most count entries of a table through the pointers in the block.
+// A name that fills its area, or more, is written without terminator.
+void FillTable(unsigned char* table, int count, int nameSize, const PaperTable& papers) {
+  for (int i = 0; i < count && i < papers.count; ++i) {
+    unsigned char* entry = table + i * ZVDRV_PAPER_ENTRY_SIZE;
+    const Paper& paper = papers.papers[i];
+    PutU16(entry + ZVDRV_PAPER_WIDTH, paper.width);
+    PutU16(entry + ZVDRV_PAPER_LENGTH, paper.length);
+    PutU16(entry + ZVDRV_PAPER_VALUE3, paper.value3);
+    PutU16(entry + ZVDRV_PAPER_VALUE4, paper.value4);
+    PutU16(entry + ZVDRV_PAPER_CODE, paper.code);
+    PutU16(entry + 10, static_cast<uint16_t>(0xEE00 + i));  // the two bytes the caller does not read
+    unsigned char* name = PointerAt(entry, ZVDRV_PAPER_NAME_POINTER / 4);
+    if (!name || nameSize <= 0) continue;
+    const size_t length = std::strlen(paper.name);
+    if (length < static_cast<size_t>(nameSize)) {
+      std::memcpy(name, paper.name, length + 1);
+    } else {
+      std::memcpy(name, paper.name, static_cast<size_t>(nameSize));
+    }
+  }
+}
+
+void FillSpecification(unsigned char* block) {
+  const Settings& s = g_settings;
+  int16_t c[ZVDRV_SPEC_SIZES];
+  ReportedSizes(c);
+  FillOwnAreas(block, c);
+  FillTable(PointerAt(block, 1), c[1], c[2], s.tables[0]);
+  FillTable(PointerAt(block, 6), c[3], c[4], s.tables[1]);
+  if (s.breakNamePointers) {
+    // Each name pointer of the first table moves to the block's last byte,
+    // so that its area would reach past the end of the block.
+    unsigned char* table = PointerAt(block, 1);
+    const uint32_t last = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block)) + BlockSize(c) - 1;
+    for (int i = 0; i < c[1]; ++i)
+      PutU32(table + i * ZVDRV_PAPER_ENTRY_SIZE + ZVDRV_PAPER_NAME_POINTER, last);
+  }
+  if (s.breakTablePointer) {
+    // Both paper tables now seem to lie 16 MiB further on, outside the block.
+    PutU32(block + 4, GetU32(block + 4) + 0x01000000u);
+    PutU32(block + 24, GetU32(block + 24) + 0x01000000u);
+  }
+}
+
+}  // namespace
+
+#ifdef _WIN32
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) g_instance = instance;
+  return TRUE;
+}
+#endif
+
+extern "C" {
+
+ZVSAMPLE_EXPORT int32_t ZVDRVAPI ZVFormDrvSupportCapabilities(const char* deviceName, int32_t mode,
+                                                              void* first, void* second) {
+  if (!LoadSettings(deviceName, false, 0)) return 0;
+  Log("ZVFormDrvSupportCapabilities", mode, 0, false);
+  if (mode == g_settings.failCapabilitiesMode || !first || !second) return 0;
+  unsigned char* models = static_cast<unsigned char*>(first);
+  unsigned char* capabilities = static_cast<unsigned char*>(second);
+  if (mode == ZVDRV_MODE_SIZES) {
+    PutU16(models, static_cast<uint16_t>(g_settings.modelCount));
+    PutU16(capabilities, static_cast<uint16_t>(g_settings.capabilityCount));
+    return 1;
+  }
+  if (mode != ZVDRV_MODE_FILL) return 0;
+  for (int i = 0; i < g_settings.modelCount; ++i) PutU16(models + 2 * i, g_settings.models[i]);
+  for (int i = 0; i < g_settings.capabilityCount; ++i) {
+    PutU16(capabilities + 2 * i, static_cast<uint16_t>(g_settings.capabilities[i]));
+  }
+  return 1;
+}
+
+ZVSAMPLE_EXPORT int32_t ZVDRVAPI ZVFormPrinterSpec(const char* deviceName, int32_t mode, uint16_t modelId,
+                                                   void* target) {
+  if (!LoadSettings(deviceName, true, modelId)) return 0;
+  Log("ZVFormPrinterSpec", mode, modelId, true);
+  if (!g_settings.modelFound || mode == g_settings.failSpecMode || !target) return 0;
+  if (mode == ZVDRV_MODE_SIZES) {
+    int16_t sizes[ZVDRV_SPEC_SIZES];
+    ReportedSizes(sizes);
+    unsigned char* out = static_cast<unsigned char*>(target);
+    for (int i = 0; i < ZVDRV_SPEC_SIZES; ++i) PutU16(out + 2 * i, static_cast<uint16_t>(sizes[i]));
+    return 1;
+  }
+  if (mode != ZVDRV_MODE_FILL) return 0;
+  FillSpecification(static_cast<unsigned char*>(target));
+  return 1;
+}
+
+ZVSAMPLE_EXPORT int32_t ZVDRVAPI ZVFormHelpFile(const char* deviceName, int32_t languageFlag, char* buffer) {
+  if (!LoadSettings(deviceName, false, 0)) return 0;
+  Log("ZVFormHelpFile", languageFlag, 0, false);
+  if (g_settings.failHelp || !buffer) return 0;
+  const char* name = g_settings.helpFile;
+  if (languageFlag == ZVDRV_HELP_ENGLISH && g_settings.englishHelpFile[0]) name = g_settings.englishHelpFile;
+  std::snprintf(buffer, ZVDRV_HELP_BUFFER, "%s", name);
+  return 1;
+}
+
+}  // extern "C"

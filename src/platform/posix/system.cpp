@@ -167,4 +167,51 @@ void FreeBlock(void* block) {
   std::free(block);
 }
 
+// A movable block is a heap record: its size and lock count, then its bytes.
+// The handle is the record's address; locking gives the bytes.
+struct MemoryTag {
+  uint32_t size;
+  uint32_t lockCount;
+  alignas(8) unsigned char bytes[1];
+};
+
+namespace {
+constexpr size_t kMemoryHeader = offsetof(MemoryTag, bytes);
+}  // namespace
+
+MemoryHandle AllocMovable(uint32_t size) {
+  if (fault::ShouldFail(fault::kAlloc)) return nullptr;
+  auto* memory = static_cast<MemoryTag*>(std::calloc(1, kMemoryHeader + (size ? size : 1)));
+  if (memory) memory->size = size;
+  return memory;
+}
+
+void* LockMemory(MemoryHandle memory) {
+  if (!memory) return nullptr;
+  ++memory->lockCount;
+  return memory->bytes;
+}
+
+void UnlockMemory(MemoryHandle memory) {
+  if (memory && memory->lockCount > 0) --memory->lockCount;
+}
+
+MemoryHandle ReAllocMovable(MemoryHandle memory, uint32_t size) {
+  if (!memory || memory->lockCount > 0 || fault::ShouldFail(fault::kAlloc)) return nullptr;
+  const uint32_t old = memory->size;
+  auto* moved = static_cast<MemoryTag*>(std::realloc(memory, kMemoryHeader + (size ? size : 1)));
+  if (!moved) return nullptr;
+  if (size > old) std::memset(moved->bytes + old, 0, size - old);
+  moved->size = size;
+  return moved;
+}
+
+uint32_t MemorySize(MemoryHandle memory) {
+  return memory ? memory->size : 0;
+}
+
+void FreeMemory(MemoryHandle memory) {
+  std::free(memory);
+}
+
 }  // namespace plat
