@@ -60,6 +60,60 @@ int32_t ZVAPI ZVGetFormListNum(void);
 int32_t ZVAPI ZVGetFormList(void* parentWindow, uint32_t first, int32_t last, int32_t currentForm,
                             uint32_t* count, int32_t* ids, char* names);
 
+/*
+ * Print time and capture. "settings" is the driver settings block (at least
+ * 56 bytes, the driver's own structure); "capabilities" the driver's list of
+ * 16-bit capability words (its second list from ZVFormDrvSupportCapabilities).
+ * Paths are ZV_PATH_BUFFER-byte buffers.
+ */
+
+/* Picks the overlay to print form formId with under the settings. Returns 0
+ * when there is none; otherwise bits 0-7 the layer (1 front, 2 back), bits
+ * 8-15 the printing mode and bits 16-31 the resolution of the chosen overlay,
+ * whose path goes to path. A file entry standing for an overlay stored in the
+ * printer gives its number in *deviceNumber (0xFFFF otherwise) and the layer
+ * only. The low 16 bits of count, signed, are the number of capability words. */
+uint32_t ZVAPI ZVSearchForm(const void* settings, uint32_t count, const uint16_t* capabilities, int32_t formId,
+                            uint16_t* deviceNumber, char* path);
+
+/* Prepares the overlay data file into which the driver captures form formId
+ * (a named form, or a file entry named "C") for exactly these settings: the
+ * existing file for them or a new one in the form's group, created with its
+ * 319-byte header. groupString (may be null) is kept in a new group info file.
+ * Returns 1 with the file's path in path; the driver appends the page data. */
+int32_t ZVAPI ZVGetOverlayForm(const void* settings, const char* groupString, int32_t formId, char* path);
+
+/* The identifier of the named form called name (letter case counts), or 0. */
+int32_t ZVAPI ZVGetFormID(const char* name);
+
+/* Turns an overlay choice made in the driver's own pages into a form
+ * identifier, registering what the choice needs. purpose: 1 print, 2 create.
+ * source: 1 an overlay data file (path in name), 2 an overlay stored in the
+ * printer (its number), other values a named form (its name in name).
+ * layer: low byte 1 front, 2 back. saveDirectory and description may be
+ * null. Returns 1 with the identifier in *formId. */
+int32_t ZVAPI ZVSetDevOverlay(const void* settings, uint16_t count, const uint16_t* capabilities, uint16_t purpose,
+                              uint16_t source, const char* name, uint16_t number, uint32_t layer,
+                              const char* saveDirectory, const char* description, int32_t* formId);
+
+/* The name of form formId for the driver's pages: a named form's name, or
+ * what a file entry stands for (its file or stored overlay number). */
+int32_t ZVAPI ZVGetDevFormName(int32_t formId, char* name);
+
+/* The path of the preview file of named form formId's group. The first
+ * argument is not used. */
+int32_t ZVAPI ZVPreviewForm(uint32_t unused, int32_t formId, char* path);
+
+/* Undoes a failed capture: deletes the overlay data file that
+ * ZVGetOverlayForm gave for formId and its entry in the group (and the group
+ * info file when nothing is left in it). Returns 1 when done or when there
+ * was nothing to undo. */
+int32_t ZVAPI ZVErrorForm(int32_t formId, const char* path);
+
+/* 1 when the driver's configuration names a form editor ("EDITOR" in section
+ * "ENVIRONMENT" is not empty), else 0. */
+int32_t ZVAPI ZVDriverFormService(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -111,8 +111,8 @@ bool WriteDefaultConfiguration(EnsureWork& w) {
   return true;
 }
 
-// Finds the driver configuration file: ZVL3.INI in the system directory, or
-// else ZVL3DRV.DAT in this module's directory. False when neither exists.
+}  // namespace
+
 bool LocateDriverConfiguration(char* path) {
   if (SystemFilePath(kDriverConfigFileName, path) && PathExists(path)) return true;
   const uint32_t length = plat::GetModuleFileName(path, plat::kPathBuffer);
@@ -120,6 +120,8 @@ bool LocateDriverConfiguration(char* path) {
   DirectoryOfFile(path, path);
   return AppendPath(path, kDriverConfigBesideModule) && PathExists(path);
 }
+
+namespace {
 
 // Converts the way atol does: leading blanks, one sign, then digits up to the
 // first other character; no digits give 0. Saturates instead of overflowing.

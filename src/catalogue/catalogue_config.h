@@ -36,6 +36,11 @@ bool GetCurrentDirSetting(char* directory);
 // Stores "CURRENTDIR". Non-zero on success; 0 on a failed write, or with 401.
 int32_t SetCurrentDirSetting(const char* directory);
 
+// Finds the driver's configuration file: ZVL3.INI in the system directory
+// or, when that does not exist, ZVL3DRV.DAT in this module's directory. Its
+// path goes into a 261-byte buffer; false when neither exists.
+bool LocateDriverConfiguration(char* path);
+
 // The form identifier range and the group file prefix (prefix may be null;
 // else a buffer of kGroupFilePrefixSize bytes). Defaults 1, 4096, "_F3".
 void GetFormIdRange(uint32_t* lowest, uint32_t* highest, char* prefix);

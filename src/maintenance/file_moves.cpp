@@ -1,0 +1,67 @@
+#include "maintenance/file_moves.h"
+
+#include "catalogue/byte_order.h"
+
+namespace zv {
+namespace {
+
+bool SeekTo(plat::FileHandle file, uint32_t offset) {
+  // Catalogue files stay far below 2 GiB; a position beyond is refused rather
+  // than wrapped into a negative distance.
+  if (offset > 0x7FFFFFFFu) return false;
+  return plat::SeekFile(file, static_cast<int32_t>(offset), plat::kSeekBegin) == offset;
+}
+
+}  // namespace
+
+bool ReadAt(plat::FileHandle file, uint32_t offset, void* data, uint32_t size) {
+  uint32_t done = 0;
+  return SeekTo(file, offset) && plat::ReadFile(file, data, size, &done) && done == size;
+}
+
+bool WriteAt(plat::FileHandle file, uint32_t offset, const void* data, uint32_t size) {
+  uint32_t done = 0;
+  return SeekTo(file, offset) && plat::WriteFile(file, data, size, &done) && done == size;
+}
+
+bool MoveBytesUp(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance, MoveBuffer& buffer) {
+  uint32_t remaining = end - from;
+  while (remaining > 0) {
+    const uint32_t piece = remaining < kMoveBufferSize ? remaining : kMoveBufferSize;
+    const uint32_t at = from + remaining - piece;
+    if (!ReadAt(file, at, buffer.bytes, piece) || !WriteAt(file, at + distance, buffer.bytes, piece))
+      return false;
+    remaining -= piece;
+  }
+  return true;
+}
+
+bool MoveBytesDown(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance,
+                   MoveBuffer& buffer) {
+  for (uint32_t at = from; at < end;) {
+    const uint32_t piece = end - at < kMoveBufferSize ? end - at : kMoveBufferSize;
+    if (!ReadAt(file, at, buffer.bytes, piece) || !WriteAt(file, at - distance, buffer.bytes, piece))
+      return false;
+    at += piece;
+  }
+  return SeekTo(file, end - distance) && plat::SetEndOfFile(file);
+}
+
+bool AdjustOffsets(plat::FileHandle file, uint32_t tableOffset, uint32_t count, uint32_t threshold,
+                   int32_t delta, MoveBuffer& buffer) {
+  for (uint32_t first = 0; first < count;) {
+    const uint32_t n = count - first < kOffsetBatch ? count - first : kOffsetBatch;
+    const uint32_t at = tableOffset + 4 * first;
+    if (!ReadAt(file, at, buffer.bytes, 4 * n)) return false;
+    for (uint32_t i = 0; i < n; ++i) {
+      unsigned char* slot = buffer.bytes + 4 * i;
+      const uint32_t offset = GetU32(slot);
+      if (offset > threshold) PutU32(slot, offset + static_cast<uint32_t>(delta));
+    }
+    if (!WriteAt(file, at, buffer.bytes, 4 * n)) return false;
+    first += n;
+  }
+  return true;
+}
+
+}  // namespace zv

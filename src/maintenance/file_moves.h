@@ -1,0 +1,39 @@
+// Moving bytes inside a catalogue file to open or close a gap, and fixing the
+// offset tables that point into the moved bytes. Everything goes through one
+// 5120-byte buffer that the caller's working memory holds.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace zv {
+
+constexpr uint32_t kMoveBufferSize = 5120;
+constexpr uint32_t kOffsetBatch = kMoveBufferSize / 4;  // 1280 offsets at a time
+
+struct MoveBuffer {
+  unsigned char bytes[kMoveBufferSize];
+};
+
+// Reads or writes exactly size bytes at offset; false on any shortfall.
+bool ReadAt(plat::FileHandle file, uint32_t offset, void* data, uint32_t size);
+bool WriteAt(plat::FileHandle file, uint32_t offset, const void* data, uint32_t size);
+
+// Opens a gap: moves the bytes [from, end) up by distance, in pieces from the
+// end backwards so that no byte is overwritten before it has moved. The file
+// grows to end + distance. False when a read or write fails.
+bool MoveBytesUp(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance, MoveBuffer& buffer);
+
+// Closes a gap: moves the bytes [from, end) down by distance, in pieces from
+// the front forwards, then cuts the file at end - distance. False when a read,
+// write or the cut fails.
+bool MoveBytesDown(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance, MoveBuffer& buffer);
+
+// Adds delta to every 32-bit offset of the table (count offsets at
+// tableOffset) that is greater than threshold, reading and writing the table
+// in batches of 1280. False when a read or write fails.
+bool AdjustOffsets(plat::FileHandle file, uint32_t tableOffset, uint32_t count, uint32_t threshold,
+                   int32_t delta, MoveBuffer& buffer);
+
+}  // namespace zv
