@@ -6,7 +6,7 @@ NATIVE := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
 MINGW := $(BUILD)/mingw
 
-.PHONY: all deps build test clean format
+.PHONY: all deps build test demo clean format
 
 all: build
 
@@ -29,6 +29,11 @@ build: $(NATIVE)/CMakeCache.txt $(SANITIZE)/CMakeCache.txt $(MINGW)/CMakeCache.t
 
 test: build
 	@tools/run-tests.sh $(NATIVE) $(SANITIZE) $(MINGW)
+
+# A printer driver's session with the DLL, under Wine, printed step by step.
+demo: $(MINGW)/CMakeCache.txt
+	cmake --build $(MINGW) -j $(JOBS) --target zv_demo ZVLMN30E ZVSAMPLE
+	@tools/run-demo.sh $(MINGW)
 
 clean:
 	rm -rf $(BUILD)
