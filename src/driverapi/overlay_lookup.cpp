@@ -1,1 +1,489 @@
-// (being written)
+// The overlay data file into which the driver captures a form page for its
+// current settings (ZVGetOverlayForm), and the group info file operations it
+// is built on.
+#include "driverapi/overlay_lookup.h"
+
+#include <cstring>
+
+#include "catalogue/byte_order.h"
+#include "catalogue/catalogue_config.h"
+#include "catalogue/form_name_list.h"
+#include "catalogue/group_name_list.h"
+#include "catalogue/overlay_files.h"
+#include "catalogue/paths.h"
+#include "catalogue/print_settings.h"
+#include "catalogue/work_memory.h"
+#include "dialogs/module_frame.h"
+#include "maintenance/form_registration.h"
+#include "maintenance/group_registration.h"
+#include "zvlmn30e.h"
+
+namespace zv {
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr char kGroupInfoExtension[] = ".FGP";
+// Named forms take identifiers up to 4096 under every configured range; 4096
+// itself is written "000", which no other identifier gives since 0 is never
+// a form.
+constexpr int32_t kLastNamedFormId = static_cast<int32_t>(kDefaultHighestFormId);
+constexpr uint32_t kFormIdDigits = 3;
+constexpr uint32_t kFormIdModulus = 0x1000;
+// Two hexadecimal digits name the overlay numbers 0 to 255.
+constexpr uint32_t kOverlayNumberLimit = 256;
+// The header's three string indexes.
+constexpr uint32_t kHeaderStringSlots[] = {
+    group_info::kFirstStringOffset, group_info::kEditedFileStringOffset, group_info::kPreviewStringOffset};
+
+struct GroupNameWork {
+  PathBuffer name;
+  PathBuffer digits;
+  char prefix[kGroupFilePrefixSize];
+};
+
+struct ProposeWork {
+  OverlayEntryBlock block;
+  PathBuffer name;
+  GroupInfoHeader header;
+  PrintSettings settings;
+  unsigned char headerBytes[group_info::kHeaderSize];
+  unsigned char used[kOverlayNumberLimit];  // by number - lowest
+};
+
+struct RemoveWork {
+  MoveBuffer move;  // also holds the entries whose string indexes are fixed
+  unsigned char header[group_info::kHeaderSize];
+  unsigned char entry[group_info::kEntrySize];
+  unsigned char slot[group_info::kTableSlotSize];
+  unsigned char length[2];
+};
+static_assert(sizeof(MoveBuffer) >= group_info::kBlockEntries * group_info::kEntrySize,
+              "a block of entries fits the move buffer");
+
+struct OverlayFormWork {
+  FormRecordBlock forms;
+  unsigned char header[overlay_header::kSize];
+  unsigned char firstEntry[group_info::kEntrySize];
+  PathBuffer formListPath;
+  PathBuffer groupListPath;
+  PathBuffer text;
+  PathBuffer groupPath;
+  PathBuffer overlayPath;
+  PathBuffer groupString;
+  GroupInfoHeader groupHeader;
+  PrintSettings settings;
+};
+
+void ToUpperAscii(char* text) {
+  for (; *text; ++text) {
+    if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+  }
+}
+
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The last characters of path equal ending, without regard to case.
+bool EndsWithIgnoringCase(const char* path, const char* ending) {
+  const size_t length = std::strlen(path);
+  const size_t endingLength = std::strlen(ending);
+  if (length < endingLength) return false;
+  for (size_t i = 0; i < endingLength; ++i) {
+    if (UpperAscii(path[length - endingLength + i]) != UpperAscii(ending[i])) return false;
+  }
+  return true;
+}
+
+const char* FileNamePart(const char* path) {
+  const char* backslash = std::strrchr(path, '\\');
+  return backslash ? backslash + 1 : path;
+}
+
+// The overlay data file of number in the group: the group info path with the
+// extension of its file name cut off (nothing when it has none), two
+// upper-case hexadecimal digits and ".ZLP", all in upper case. False when it
+// does not fit.
+bool NumberedOverlayName(const char* groupInfoPath, uint32_t number, char* path) {
+  if (!CopyPath(path, groupInfoPath)) return false;
+  if (char* dot = std::strrchr(const_cast<char*>(FileNamePart(path)), '.')) *dot = '\0';
+  const char digits[] = {kHexDigits[(number >> 4) & 0xF], kHexDigits[number & 0xF], '\0'};
+  if (!AppendPath(path, digits) || !AppendPath(path, kHeaderFileExtension)) {
+    path[0] = '\0';
+    return false;
+  }
+  ToUpperAscii(path);
+  return true;
+}
+
+// The value of one character of a generated number: hexadecimal digits give
+// their value, any other character its code (taken as signed) minus '0'.
+int32_t NumberDigit(char c) {
+  const int32_t code = static_cast<signed char>(c);
+  if (c >= 'a' && c <= 'f') return code - 87;
+  if (c >= 'A' && c <= 'F') return code - 55;
+  return code - 48;
+}
+
+// Marks the number that the two characters before the name's last dot make
+// as used, when it lies in the range.
+void MarkUsedNumber(const char* name, uint32_t lowest, uint32_t highest, unsigned char* used) {
+  const char* dot = std::strrchr(name, '.');
+  if (!dot || dot - name < 2) return;
+  const int32_t number = 16 * NumberDigit(dot[-2]) + NumberDigit(dot[-1]);
+  if (number < 0) return;
+  const uint32_t value = static_cast<uint32_t>(number);
+  if (value >= lowest && value <= highest) used[value - lowest] = 1;
+}
+
+// Moves to an absolute position; catalogue files stay far below 2 GiB.
+bool SeekTo(plat::FileHandle file, uint32_t position) {
+  if (position > 0x7FFFFFFFu) return false;
+  return plat::SeekFile(file, static_cast<int32_t>(position), plat::kSeekBegin) == position;
+}
+
+bool ReadGroupInfoHeader(plat::FileHandle file, unsigned char* bytes, GroupInfoHeader* header) {
+  if (!ReadAt(file, 0, bytes, group_info::kHeaderSize)) return false;
+  DecodeGroupInfoHeader(bytes, header);
+  return true;
+}
+
+// A string index after text s has gone: later ones move down by one, one
+// that named the removed text names nothing.
+int32_t IndexAfterRemoval(int32_t index, int32_t removed) {
+  if (index == removed) return kNoString;
+  return index > removed ? index - 1 : index;
+}
+
+bool FailRemoval(uint32_t code) {
+  SetLastErrorCode(code);
+  return false;
+}
+
+// Finds the form record for a capture: a file entry (negative identifier)
+// must be named exactly "C". Starts the overlay header with the record's
+// name, description and layer, and gives its group index.
+bool FindCaptureForm(OverlayFormWork& w, int32_t formId, uint32_t* groupIndex) {
+  plat::FileHandle file = nullptr;
+  FormListHeader header;
+  if (OpenFormNameList(w.formListPath, plat::kAccessRead, &file, &header) != ListFileState::kValid) {
+    return false;
+  }
+  uint32_t count = header.namedCount;
+  bool positioned = true;
+  if (formId < 0) {
+    count = header.fileEntryCount;
+    positioned = SeekTo(file, FileEntryRegionOffset(header));
+  }
+  bool found = false;
+  if (positioned) {
+    WalkFormRecords(file, w.forms, count, [&](const unsigned char* record) {
+      if (FormRecordId(record) != formId) return true;
+      const unsigned char* name = record + form_list::kNameOffset;
+      found = formId > 0 || (name[0] == 'C' && name[1] == '\0');
+      if (found) {
+        // The header takes at most 24 name and 255 description characters,
+        // so a field without its terminator is cut at the field's end.
+        StartOverlayHeader(reinterpret_cast<const char*>(name),
+                           reinterpret_cast<const char*>(record + form_list::kDescriptionOffset),
+                           record[form_list::kLayerOffset], w.header);
+        *groupIndex = GetU32(record + form_list::kGroupIndexOffset);
+      }
+      return false;
+    });
+  }
+  plat::CloseFile(file);
+  return found;
+}
+
+// Creates the file anew and writes the completed header. A file whose header
+// cannot be written is closed and, when asked, deleted again.
+bool WriteNewOverlayFile(const char* path, const void* driverBlock, unsigned char* header,
+                         bool deleteOnFailure) {
+  plat::FileHandle file = plat::OpenFile(path, plat::kAccessReadWrite, plat::kShareRead, plat::kCreateAlways);
+  if (!file) return false;
+  CompleteOverlayHeader(driverBlock, header);
+  uint32_t written = 0;
+  const bool ok =
+      plat::WriteFile(file, header, overlay_header::kSize, &written) && written == overlay_header::kSize;
+  plat::CloseFile(file);
+  if (!ok && deleteOnFailure && plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+  return ok;
+}
+
+// One group holds one paper size and one orientation: those of its first
+// entry. False when the group info file is damaged or its first entry was
+// made for another paper or orientation; a file that cannot be opened is not
+// checked.
+bool GroupAcceptsPaper(OverlayFormWork& w, const unsigned char* block) {
+  plat::FileHandle file = nullptr;
+  switch (OpenGroupInfo(w.groupPath, plat::kAccessRead, &file, &w.groupHeader)) {
+    case ListFileState::kCannotOpen:
+      return true;
+    case ListFileState::kDamaged:
+      return false;
+    case ListFileState::kValid:
+      break;
+  }
+  bool accepted = true;
+  if (w.groupHeader.entryCount > 0) {
+    int32_t nameString = kNoString;
+    accepted = ReadAt(file, group_info::kEntriesOffset, w.firstEntry, group_info::kEntrySize);
+    DecodeOverlayEntry(w.firstEntry, &w.settings, &nameString);
+    accepted = accepted && w.settings.paperCode == GetU16(block + driver_block::kPaperCodeOffset) &&
+               w.settings.orientation == block[driver_block::kOrientationOffset];
+  }
+  plat::CloseFile(file);
+  return accepted;
+}
+
+}  // namespace
+
+bool MakeGroupInfoFileName(int32_t formId, const char* saveDirectory, char* path) {
+  WorkMemory<GroupNameWork> w;
+  if (!w) {
+    SetLastErrorCode(kMsgNoWorkArea);
+    return false;
+  }
+  if (formId < 1 || formId > kLastNamedFormId) {
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+  uint32_t lowest = 0;
+  uint32_t highest = 0;
+  GetFormIdRange(&lowest, &highest, w->prefix);
+  w->prefix[kGroupFilePrefixSize - 1] = '\0';
+  // The prefix is used as it stands, whatever its length, and the three
+  // digits always follow it, so the digits tell the forms apart.
+  const uint32_t value = static_cast<uint32_t>(formId) % kFormIdModulus;
+  for (uint32_t i = 0; i < kFormIdDigits; ++i) {
+    w->digits[i] = kHexDigits[(value >> (4 * (kFormIdDigits - 1 - i))) & 0xF];
+  }
+  if (!CopyPath(w->name, saveDirectory) || !ToDirectoryForm(w->name) || !AppendPath(w->name, w->prefix) ||
+      !AppendPath(w->name, w->digits) || !AppendPath(w->name, kGroupInfoExtension)) {
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+  ToUpperAscii(w->name);
+  return CopyPath(path, w->name);
+}
+
+int16_t ProposeOverlayFileName(const void* driverBlock, const char* groupInfoPath, char* path) {
+  uint32_t lowest = 0;
+  uint32_t highest = 0;
+  GetOverlayNumberRange(&lowest, &highest);
+  WorkMemory<ProposeWork> w;
+  if (!w) {
+    SetLastErrorCode(kMsgNoWorkArea);
+    return kOverlayFileNone;
+  }
+  // Numbers beyond two hexadecimal digits cannot name a file.
+  if (lowest >= kOverlayNumberLimit) return kOverlayFileNone;
+  if (highest >= kOverlayNumberLimit) highest = kOverlayNumberLimit - 1;
+  const uint32_t capacity = highest - lowest + 1;
+
+  plat::FileHandle file = nullptr;
+  switch (OpenGroupInfo(groupInfoPath, plat::kAccessReadWrite, &file, &w->header)) {
+    case ListFileState::kCannotOpen:
+      // A group info file that exists but is held by another writer (or is
+      // read-only) must not be taken for a new group: its first number
+      // would overwrite an overlay of the group.
+      if (PathExists(groupInfoPath)) return kOverlayFileNone;
+      return NumberedOverlayName(groupInfoPath, lowest, path) ? kOverlayFileNew : kOverlayFileNone;
+    case ListFileState::kDamaged:
+      return kOverlayFileNone;
+    case ListFileState::kValid:
+      break;
+  }
+
+  int16_t result = kOverlayFileNew;
+  const bool scanned =
+      ScanOverlayEntries(file, w->header, w->block, [&](uint32_t number, const unsigned char* entry) {
+        int32_t nameString = kNoString;
+        DecodeOverlayEntry(entry, &w->settings, &nameString);
+        // An entry without a readable name can neither be given out nor
+        // block a number.
+        if (!ReadGroupInfoString(file, w->header, nameString, w->name)) return ScanStep::kNext;
+        if (MatchSettingsExactly(w->settings, driverBlock)) {
+          if (!std::strchr(w->name, '\\')) {
+            DirectoryOfFile(groupInfoPath, path);
+            result = AppendPath(path, w->name) ? kOverlayFileExists : kOverlayFileNone;
+            return ScanStep::kStop;
+          }
+          // A file registered from elsewhere is not overwritten by a
+          // capture: its entry leaves the group, and a new file is made.
+          if (!RemoveOverlayEntry(file, groupInfoPath, number) ||
+              !ReadGroupInfoHeader(file, w->headerBytes, &w->header)) {
+            result = kOverlayFileNone;
+            return ScanStep::kStop;
+          }
+          return ScanStep::kReexamine;
+        }
+        MarkUsedNumber(w->name, lowest, highest, w->used);
+        return ScanStep::kNext;
+      });
+  plat::CloseFile(file);
+  if (!scanned) return kOverlayFileNone;
+  if (result != kOverlayFileNew) return result;
+
+  if (w->header.entryCount >= capacity) return kOverlayFileNone;
+  for (uint32_t i = 0; i < capacity; ++i) {
+    if (!w->used[i])
+      return NumberedOverlayName(groupInfoPath, lowest + i, path) ? kOverlayFileNew : kOverlayFileNone;
+  }
+  return kOverlayFileNone;
+}
+
+bool RemoveOverlayEntry(plat::FileHandle file, const char* /*groupInfoPath*/, uint32_t record) {
+  WorkMemory<RemoveWork> w;
+  if (!w) return FailRemoval(kMsgNoWorkArea);
+
+  // The caller's file is validated again: it may have changed since it was
+  // opened, and every offset below relies on the counts.
+  uint32_t size = plat::GetFileSize(file);
+  GroupInfoHeader h;
+  if (size == plat::kInvalidSize || !ReadGroupInfoHeader(file, w->header, &h) ||
+      std::memcmp(w->header, group_info::kMagic, group_info::kMagicSize) != 0) {
+    return FailRemoval(kMsgDeleteOverlayFailed);
+  }
+  const uint64_t expected = uint64_t{group_info::kEntriesOffset} +
+                            uint64_t{group_info::kEntrySize} * h.entryCount +
+                            uint64_t{group_info::kTableSlotSize} * h.stringCount + h.poolSize;
+  if (expected != size || record >= h.entryCount) return FailRemoval(kMsgDeleteOverlayFailed);
+
+  // The entry, its name's slot in the offset table and the name in the pool.
+  const uint32_t entryAt = group_info::kEntriesOffset + group_info::kEntrySize * record;
+  if (!ReadAt(file, entryAt, w->entry, sizeof w->entry)) return FailRemoval(kMsgDeleteOverlayFailed);
+  const int32_t s = GetI32(w->entry + group_info::kEntryFileNameOffset);
+  if (s < 0 || static_cast<uint32_t>(s) >= h.stringCount) return FailRemoval(kMsgDeleteOverlayFailed);
+  const uint32_t slotAt = GroupInfoTableOffset(h) + group_info::kTableSlotSize * static_cast<uint32_t>(s);
+  if (!ReadAt(file, slotAt, w->slot, sizeof w->slot)) return FailRemoval(kMsgDeleteOverlayFailed);
+  const uint32_t o = GetU32(w->slot);
+  if (uint64_t{o} + sizeof w->length > h.poolSize ||
+      !ReadAt(file, GroupInfoPoolOffset(h) + o, w->length, sizeof w->length)) {
+    return FailRemoval(kMsgDeleteOverlayFailed);
+  }
+  const uint32_t textSize = sizeof w->length + GetU16(w->length);
+  if (uint64_t{o} + textSize > h.poolSize) return FailRemoval(kMsgDeleteOverlayFailed);
+
+  // Close the three gaps from the front of the file backwards; each move
+  // cuts the file behind what it moved.
+  if (!MoveBytesDown(file, entryAt + group_info::kEntrySize, size, group_info::kEntrySize, w->move)) {
+    return FailRemoval(kMsgDeleteOverlayFailed);
+  }
+  size -= group_info::kEntrySize;
+  --h.entryCount;
+  const uint32_t newSlotAt = GroupInfoTableOffset(h) + group_info::kTableSlotSize * static_cast<uint32_t>(s);
+  if (!MoveBytesDown(file, newSlotAt + group_info::kTableSlotSize, size, group_info::kTableSlotSize,
+                     w->move)) {
+    return FailRemoval(kMsgDeleteOverlayFailed);
+  }
+  size -= group_info::kTableSlotSize;
+  --h.stringCount;
+  const uint32_t textAt = GroupInfoPoolOffset(h) + o;
+  if (!MoveBytesDown(file, textAt + textSize, size, textSize, w->move)) {
+    return FailRemoval(kMsgDeleteOverlayFailed);
+  }
+  size -= textSize;
+  h.poolSize -= textSize;
+
+  // String indexes above the removed one come down by one: in the entries,
+  // a block at a time, and in the header.
+  for (uint32_t first = 0; first < h.entryCount;) {
+    const uint32_t rest = h.entryCount - first;
+    const uint32_t n = rest < group_info::kBlockEntries ? rest : group_info::kBlockEntries;
+    const uint32_t at = group_info::kEntriesOffset + group_info::kEntrySize * first;
+    if (!ReadAt(file, at, w->move.bytes, group_info::kEntrySize * n))
+      return FailRemoval(kMsgDeleteOverlayFailed);
+    for (uint32_t i = 0; i < n; ++i) {
+      unsigned char* index = w->move.bytes + group_info::kEntrySize * i + group_info::kEntryFileNameOffset;
+      PutI32(index, IndexAfterRemoval(GetI32(index), s));
+    }
+    if (!WriteAt(file, at, w->move.bytes, group_info::kEntrySize * n)) {
+      return FailRemoval(kMsgDeleteOverlayFailed);
+    }
+    first += n;
+  }
+  // Pool offsets behind the removed text come down by its size.
+  if (!AdjustOffsets(file, GroupInfoTableOffset(h), h.stringCount, o, -static_cast<int32_t>(textSize),
+                     w->move)) {
+    return FailRemoval(kMsgDeleteOverlayFailed);
+  }
+
+  // The header last; its reserved bytes stay as they were.
+  for (uint32_t field : kHeaderStringSlots) {
+    PutI32(w->header + field, IndexAfterRemoval(GetI32(w->header + field), s));
+  }
+  PutU32(w->header + group_info::kEntryCountOffset, h.entryCount);
+  PutU32(w->header + group_info::kStringCountOffset, h.stringCount);
+  PutU32(w->header + group_info::kPoolSizeOffset, h.poolSize);
+  if (!WriteAt(file, 0, w->header, sizeof w->header) || !SeekTo(file, size) || !plat::SetEndOfFile(file)) {
+    return FailRemoval(kMsgDeleteOverlayFailed);
+  }
+  return true;
+}
+
+}  // namespace zv
+
+using namespace zv;
+
+extern "C" int32_t ZVAPI ZVGetOverlayForm(const void* settings, const char* groupString, int32_t formId,
+                                          char* path) {
+  SetLastErrorCode(0);
+  WorkMemory<OverlayFormWork> w;
+  if (!w) {
+    SetLastErrorCode(kMsgNoWorkArea);
+    return 0;
+  }
+  if (formId == 0 || !GetListFilePaths(w->formListPath, w->groupListPath)) return 0;
+  const unsigned char* block = static_cast<const unsigned char*>(settings);
+
+  uint32_t groupIndex = 0;
+  if (!FindCaptureForm(*w, formId, &groupIndex) ||
+      !ReadGroupPath(w->groupListPath, groupIndex, GroupRule::kPath, w->text, w->groupPath)) {
+    return 0;
+  }
+
+  // A file entry "C" names its overlay data file itself; a raw file is never
+  // given a header.
+  if (formId < 0) {
+    if (ExtensionEquals(w->groupPath, kRawFileExtension)) return 0;
+    CopyPath(path, w->groupPath);
+    return WriteNewOverlayFile(w->groupPath, settings, w->header, true) ? 1 : 0;
+  }
+
+  if (!EndsWithIgnoringCase(w->groupPath, kGroupInfoExtension)) {
+    // The group text is still the form's save directory: the group info
+    // file is named now, and becomes the form's group text.
+    if (!MakeGroupInfoFileName(formId, w->groupPath, w->text) ||
+        !ReplaceGroupNameEntry(w->groupListPath, groupIndex, w->text)) {
+      return 0;
+    }
+    CopyPath(w->groupPath, w->text);
+  } else if (PathExists(w->groupPath) && !GroupAcceptsPaper(*w, block)) {
+    return 0;
+  }
+
+  const int16_t proposed = ProposeOverlayFileName(settings, w->groupPath, w->overlayPath);
+  if (proposed == kOverlayFileNone) return 0;
+  if (!WriteNewOverlayFile(w->overlayPath, settings, w->header, false)) return 0;
+
+  if (proposed == kOverlayFileNew) {
+    // The driver's text is kept in a pool of texts of at most 260 characters.
+    const char* firstGroupString = nullptr;
+    if (groupString) {
+      const size_t length = strnlen(groupString, plat::kMaxPath);
+      std::memcpy(w->groupString, groupString, length);
+      w->groupString[length] = '\0';
+      firstGroupString = w->groupString;
+    }
+    DecodePrintSettings(w->header + overlay_header::kSettingsOffset, &w->settings);
+    if (!AddOverlayEntry(w->groupPath, FileNamePart(w->overlayPath), &w->settings, firstGroupString,
+                         nullptr)) {
+      if (plat::SetAttributesNormal(w->overlayPath)) plat::DeleteFile(w->overlayPath);
+      return 0;
+    }
+  }
+  CopyPath(path, w->overlayPath);
+  return 1;
+}

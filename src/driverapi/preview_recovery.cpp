@@ -1,1 +1,164 @@
-// (being written)
+// The two calls around the capture of a form page: the path of the group's
+// preview file (ZVPreviewForm), and the undoing of a capture that failed
+// (ZVErrorForm).
+#include <cstring>
+
+#include "catalogue/byte_order.h"
+#include "catalogue/group_info.h"
+#include "catalogue/group_name_list.h"
+#include "catalogue/paths.h"
+#include "catalogue/work_memory.h"
+#include "dialogs/module_frame.h"
+#include "driverapi/overlay_lookup.h"
+#include "maintenance/file_moves.h"
+#include "maintenance/group_registration.h"
+#include "zvlmn30e.h"
+
+namespace zv {
+namespace {
+
+constexpr char kPreviewExtension[] = ".PBF";
+
+struct PreviewWork {
+  PathBuffer groupPath;
+  PathBuffer previewPath;
+  PathBuffer text;
+  unsigned char headerBytes[group_info::kHeaderSize];
+  GroupInfoHeader header;
+};
+
+struct ErrorWork {
+  OverlayEntryBlock block;
+  PathBuffer groupPath;
+  PathBuffer directory;
+  PathBuffer name;
+  PathBuffer candidate;
+  GroupInfoHeader header;
+};
+
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool EqualIgnoringCase(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b) {
+    if (UpperAscii(*a) != UpperAscii(*b)) return false;
+  }
+  return *a == *b;
+}
+
+const char* FileNamePart(const char* path) {
+  const char* backslash = std::strrchr(path, '\\');
+  return backslash ? backslash + 1 : path;
+}
+
+// Best-effort deletion: a file whose attributes cannot be made normal stays.
+void DeleteFileIfWritable(const char* path) {
+  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+}
+
+// Names the group's preview file for the first time: the group info path
+// with the extension of its file name replaced by ".PBF" is recorded, as a
+// file name, in the header's preview slot, and the header is written back
+// with its reserved bytes as they were.
+bool RecordPreviewName(plat::FileHandle file, PreviewWork& w) {
+  if (!CopyPath(w.previewPath, w.groupPath)) return false;
+  if (char* dot = std::strrchr(const_cast<char*>(FileNamePart(w.previewPath)), '.')) *dot = '\0';
+  if (!AppendPath(w.previewPath, kPreviewExtension) ||
+      !ReadAt(file, 0, w.headerBytes, sizeof w.headerBytes)) {
+    return false;
+  }
+  w.header.previewString = kNoString;
+  if (!SetGroupString(file, &w.header, GroupStringSlot::kPreviewFile, FileNamePart(w.previewPath)))
+    return false;
+  PutI32(w.headerBytes + group_info::kFirstStringOffset, w.header.firstString);
+  PutI32(w.headerBytes + group_info::kEditedFileStringOffset, w.header.editedFileString);
+  PutI32(w.headerBytes + group_info::kPreviewStringOffset, w.header.previewString);
+  PutU32(w.headerBytes + group_info::kEntryCountOffset, w.header.entryCount);
+  PutU32(w.headerBytes + group_info::kStringCountOffset, w.header.stringCount);
+  PutU32(w.headerBytes + group_info::kPoolSizeOffset, w.header.poolSize);
+  return WriteAt(file, 0, w.headerBytes, sizeof w.headerBytes);
+}
+
+}  // namespace
+}  // namespace zv
+
+using namespace zv;
+
+extern "C" int32_t ZVAPI ZVPreviewForm(uint32_t /*unused*/, int32_t formId, char* path) {
+  WorkMemory<PreviewWork> w;
+  if (!w) {
+    SetLastErrorCode(kMsgNoWorkArea);
+    return 0;
+  }
+  if (!GetFormGroupPath(formId, w->groupPath)) return 0;
+  plat::FileHandle file = nullptr;
+  if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->header) != ListFileState::kValid) {
+    return 0;
+  }
+  bool named = false;
+  if (w->header.previewString >= 0) {
+    // Named before: the recorded file name lies in the group's directory.
+    named = ReadGroupInfoString(file, w->header, w->header.previewString, w->text);
+    if (named) {
+      DirectoryOfFile(w->groupPath, w->previewPath);
+      named = AppendPath(w->previewPath, w->text);
+    }
+  } else {
+    named = RecordPreviewName(file, *w);
+  }
+  plat::CloseFile(file);
+  if (!named) return 0;
+  CopyPath(path, w->previewPath);
+  return 1;
+}
+
+extern "C" int32_t ZVAPI ZVErrorForm(int32_t formId, const char* path) {
+  if (!path) return 1;
+  // A file entry's file is registered nowhere else: only the file goes.
+  if (formId < 0) {
+    DeleteFileIfWritable(path);
+    return 1;
+  }
+  WorkMemory<ErrorWork> w;
+  if (!w) {
+    SetLastErrorCode(kMsgNoWorkArea);
+    return 0;
+  }
+  if (!GetFormGroupPath(formId, w->groupPath)) return 0;
+  plat::FileHandle file = nullptr;
+  if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->header) != ListFileState::kValid) {
+    return 0;
+  }
+  DirectoryOfFile(w->groupPath, w->directory);
+
+  // The entry whose file, in the group's directory, is the given path.
+  bool found = false;
+  uint32_t record = 0;
+  ScanOverlayEntries(file, w->header, w->block, [&](uint32_t number, const unsigned char* entry) {
+    const int32_t nameString = GetI32(entry + group_info::kEntryFileNameOffset);
+    if (!ReadGroupInfoString(file, w->header, nameString, w->name) || !CopyPath(w->candidate, w->directory) ||
+        !AppendPath(w->candidate, w->name) || !EqualIgnoringCase(w->candidate, path)) {
+      return ScanStep::kNext;
+    }
+    found = true;
+    record = number;
+    return ScanStep::kStop;
+  });
+  if (!found) {
+    plat::CloseFile(file);
+    return 1;
+  }
+  DeleteFileIfWritable(w->candidate);
+
+  // A group left with nothing in it goes with its last overlay; the form's
+  // group text keeps the name, and the next capture starts the group anew.
+  if (w->header.entryCount == 1 && w->header.editedFileString < 0 && w->header.previewString < 0) {
+    plat::CloseFile(file);
+    DeleteFileIfWritable(w->groupPath);
+    return 1;
+  }
+  const bool removed = RemoveOverlayEntry(file, w->groupPath, record);
+  plat::CloseFile(file);
+  return removed ? 1 : 0;
+}
