@@ -119,16 +119,14 @@ void Step(const char* format, ...) {
 
 // The packed search result, spelled out.
 void PrintSearchResult(uint32_t result, uint16_t device, const char* path) {
+  const char* layer = (result & 0xFF) == 1 ? "front" : "back";
   if (result == 0) {
     std::printf("   -> no overlay fits these settings\n");
-    return;
-  }
-  std::printf("   -> layer %s, printing mode 0x%02X, %u dpi", (result & 0xFF) == 1 ? "front" : "back",
-              (result >> 8) & 0xFF, result >> 16);
-  if (device != 0xFFFF) {
-    std::printf(", overlay stored in the printer as number %u\n", device);
+  } else if (device != 0xFFFF) {
+    std::printf("   -> layer %s, the overlay stored in the printer as number %u\n", layer, device);
   } else {
-    std::printf("\n      file %s\n", path);
+    std::printf("   -> layer %s, printing mode 0x%02X, %u dpi\n      file %s\n", layer, (result >> 8) & 0xFF,
+                result >> 16, path);
   }
 }
 
@@ -245,6 +243,7 @@ int main(int argc, char** argv) {
   std::printf("   -> form identifier %d (ZVGetFormID(\"Invoice\") = %d)\n", invoice, zv.getFormId("Invoice"));
 
   const DriverSettings* captures[] = {&colour600, &black300};
+  std::string firstCapture;
   for (const DriverSettings* s : captures) {
     Step("Capture Invoice for %s (ZVGetOverlayForm, then the driver writes the page).", Describe(*s).c_str());
     char path[ZV_PATH_BUFFER] = "";
@@ -252,6 +251,7 @@ int main(int argc, char** argv) {
     check(ok == 1, "ZVGetOverlayForm");
     if (ok) {
       std::printf("   -> prepared %s (%lu bytes: the header)\n", path, FileSize(path));
+      if (firstCapture.empty()) firstCapture = path;
       check(WritePageData(path,
                           "\x1B%-12345X@PJL ENTER LANGUAGE=PCL\r\n\x1B"
                           "E(page data of the invoice form)"),
@@ -273,27 +273,21 @@ int main(int argc, char** argv) {
     check((result != 0) == (s != &letter), "the search");
   }
 
-  Step("Register an existing overlay file for printing (ZVSetDevOverlay, a file, purpose print).");
-  const std::string logo = dir + "LOGO.ZLC";
-  {
-    HANDLE file = CreateFileA(logo.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file,
-              "\x1D"
-              "0;0.24muE raw logo data",
-              24, &written, nullptr);
-    CloseHandle(file);
-  }
+  Step("Register an overlay file kept outside the catalogue for printing (ZVSetDevOverlay, a file).");
+  // The user keeps a copy of the 600 dpi invoice page as LOGO.ZLP.
+  const std::string logo = dir + "LOGO.ZLP";
+  check(CopyFileA(firstCapture.c_str(), logo.c_str(), FALSE) != FALSE, "copying the overlay file");
   int32_t logoEntry = 0;
   check(zv.setDevOverlay(colour600.bytes, capCount, caps.data(), 1, 1, logo.c_str(), 0, 2, nullptr,
                          "Company logo", &logoEntry) == 1,
-        "registering LOGO.ZLC");
+        "registering LOGO.ZLP");
   std::printf("   -> file entry %d\n", logoEntry);
   {
     char path[ZV_PATH_BUFFER] = "";
     uint16_t device = 0;
-    PrintSearchResult(zv.searchForm(colour600.bytes, capCount, caps.data(), logoEntry, &device, path), device,
-                      path);
+    const uint32_t result = zv.searchForm(colour600.bytes, capCount, caps.data(), logoEntry, &device, path);
+    PrintSearchResult(result, device, path);
+    check(result != 0, "the search");
   }
 
   Step(
@@ -306,8 +300,9 @@ int main(int argc, char** argv) {
   {
     char path[ZV_PATH_BUFFER] = "(untouched)";
     uint16_t device = 0;
-    PrintSearchResult(zv.searchForm(colour600.bytes, capCount, caps.data(), stored, &device, path), device,
-                      path);
+    const uint32_t result = zv.searchForm(colour600.bytes, capCount, caps.data(), stored, &device, path);
+    PrintSearchResult(result, device, path);
+    check(result != 0 && device == 7, "the search");
   }
 
   Step("Name the three choices for the driver's pages (ZVGetDevFormName).");
