@@ -25,6 +25,8 @@ bool WriteAt(plat::FileHandle file, uint32_t offset, const void* data, uint32_t 
 }
 
 bool MoveBytesUp(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance, MoveBuffer& buffer) {
+  // A range that ends before it starts would wrap into a huge move.
+  if (end < from) return false;
   uint32_t remaining = end - from;
   while (remaining > 0) {
     const uint32_t piece = remaining < kMoveBufferSize ? remaining : kMoveBufferSize;
@@ -38,6 +40,8 @@ bool MoveBytesUp(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t di
 
 bool MoveBytesDown(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance,
                    MoveBuffer& buffer) {
+  // Neither a reversed range nor a target before the start of the file.
+  if (end < from || distance > from) return false;
   for (uint32_t at = from; at < end;) {
     const uint32_t piece = end - at < kMoveBufferSize ? end - at : kMoveBufferSize;
     if (!ReadAt(file, at, buffer.bytes, piece) || !WriteAt(file, at - distance, buffer.bytes, piece))

@@ -22,12 +22,15 @@ bool WriteAt(plat::FileHandle file, uint32_t offset, const void* data, uint32_t 
 
 // Opens a gap: moves the bytes [from, end) up by distance, in pieces from the
 // end backwards so that no byte is overwritten before it has moved. The file
-// grows to end + distance. False when a read or write fails.
+// grows to end + distance when there is anything to move (an empty range
+// changes nothing: the caller's write into the gap extends the file). False
+// when a read or write fails, or end is below from.
 bool MoveBytesUp(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance, MoveBuffer& buffer);
 
 // Closes a gap: moves the bytes [from, end) down by distance, in pieces from
 // the front forwards, then cuts the file at end - distance. False when a read,
-// write or the cut fails.
+// write or the cut fails, when end is below from, or when distance is
+// greater than from.
 bool MoveBytesDown(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance, MoveBuffer& buffer);
 
 // Adds delta to every 32-bit offset of the table (count offsets at

@@ -1,1 +1,562 @@
-// (being written)
+#include "maintenance/form_registration.h"
+
+#include <cstring>
+
+#include "catalogue/byte_order.h"
+#include "catalogue/catalogue_config.h"
+#include "catalogue/form_name_list.h"
+#include "catalogue/group_name_list.h"
+#include "catalogue/paths.h"
+#include "catalogue/work_memory.h"
+#include "dialogs/module_frame.h"
+#include "maintenance/file_moves.h"
+
+namespace zv {
+namespace {
+
+using form_list::kBlockRecords;
+using form_list::kHeaderSize;
+using form_list::kRecordSize;
+
+// Longest identifier range: the highest identifier is never above 4096.
+constexpr uint32_t kMaxRangeSize = kDefaultHighestFormId;
+// The file entry ring: -1 to -256.
+constexpr uint32_t kFileEntryRing = 256;
+constexpr int32_t kLowestFileEntryId = -static_cast<int32_t>(kFileEntryRing);
+
+// The longest group text: texts are read back into 261-byte buffers.
+constexpr uint32_t kMaxGroupText = plat::kMaxPath;
+constexpr uint32_t kMaxName = kFormNameSize - 1;
+constexpr uint32_t kMaxDescription = kFormDescriptionSize - 1;
+
+// A pooled text as it is written: the u16 length, then the bytes.
+struct PooledText {
+  unsigned char bytes[group_list::kTextLengthSize + kMaxGroupText];
+};
+
+// Scratch of a group name entry replacement. The new text is built in a
+// buffer large enough for a directory and a file name of full length each,
+// so that an over-long result is seen before anything is written.
+struct ReplaceScratch {
+  PathBuffer oldText;
+  PathBuffer resolved;
+  char newText[2 * plat::kPathBuffer];
+  PooledText pooled;
+};
+
+// The memory of the group name list edits, taken by their callers.
+struct GroupEditWork {
+  MoveBuffer buffer;
+  ReplaceScratch replace;
+};
+
+struct ChooseWork {
+  FormRecordBlock block;
+  PathBuffer formListPath;
+  char noFormName[kFormNameSize];
+  unsigned char used[kMaxRangeSize];
+};
+
+struct AddWork {
+  GroupEditWork edit;
+  PathBuffer formListPath;
+  PathBuffer groupListPath;
+  unsigned char record[kRecordSize];
+  unsigned char header[kHeaderSize];
+};
+
+struct UpdateWork {
+  GroupEditWork edit;
+  FormRecordBlock block;
+  PathBuffer formListPath;
+  PathBuffer groupListPath;
+  unsigned char record[kRecordSize];
+  unsigned char header[kHeaderSize];
+};
+
+// A null text is an empty one.
+const char* TextOrEmpty(const char* text) {
+  return text ? text : "";
+}
+
+bool IsBlankName(const char* name) {
+  for (; *name; ++name) {
+    if (*name != ' ' && *name != '\t') return false;
+  }
+  return true;
+}
+
+bool IsDigitsOnly(const char* text) {
+  for (; *text; ++text) {
+    if (*text < '0' || *text > '9') return false;
+  }
+  return true;
+}
+
+bool EndsWithGroupInfoExtension(const char* path) {
+  static constexpr char kExtension[] = ".FGP";
+  const size_t length = std::strlen(path);
+  if (length < 4) return false;
+  for (size_t i = 0; i < 4; ++i) {
+    char c = path[length - 4 + i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != kExtension[i]) return false;
+  }
+  return true;
+}
+
+// The record's name equals name (at most 24 characters) byte for byte, its
+// terminator included.
+bool RecordNameEquals(const unsigned char* record, const char* name) {
+  const size_t length = std::strlen(name);
+  if (length > kMaxName) return false;
+  return std::memcmp(record + form_list::kNameOffset, name, length + 1) == 0;
+}
+
+void SetCodeUnlessNoMemory(uint32_t code) {
+  if (GetLastErrorCode() != kMsgNoWorkArea) SetLastErrorCode(code);
+}
+
+// Deletes a file that this call created and could not complete: its
+// attributes are made normal first, and it is deleted only when that worked.
+void DeleteCreatedFile(plat::FileHandle file, const char* path) {
+  plat::CloseFile(file);
+  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+}
+
+void EncodeFormListHeader(const FormListHeader& header, unsigned char* bytes) {
+  std::memcpy(bytes, form_list::kMagic, form_list::kMagicSize);
+  PutU32(bytes + form_list::kNamedCountOffset, header.namedCount);
+  PutU16(bytes + form_list::kFileEntryCountOffset, header.fileEntryCount);
+  PutU16(bytes + form_list::kLastFileEntryOffset, header.lastFileEntry);
+}
+
+bool WriteFormListHeader(plat::FileHandle file, const FormListHeader& header, unsigned char* bytes) {
+  EncodeFormListHeader(header, bytes);
+  return WriteAt(file, 0, bytes, kHeaderSize);
+}
+
+bool WriteGroupListHeader(plat::FileHandle file, const GroupListHeader& header) {
+  unsigned char bytes[group_list::kHeaderSize];
+  EncodeGroupListHeader(header, bytes);
+  return WriteAt(file, 0, bytes, sizeof bytes);
+}
+
+// Writes the u16 length and the bytes of a text of at most 260 characters.
+bool WritePooledText(plat::FileHandle file, uint32_t at, const char* text, uint32_t length,
+                     PooledText& pooled) {
+  PutU16(pooled.bytes, static_cast<uint16_t>(length));
+  std::memcpy(pooled.bytes + group_list::kTextLengthSize, text, length);
+  return WriteAt(file, at, pooled.bytes, group_list::kTextLengthSize + length);
+}
+
+enum class WalkResult { kEnded, kStopped, kReadFailed };
+
+// Reads count records from offset in blocks of 17, one read per block, and
+// calls visit(recordBytes, index) for each in file order until it returns
+// false. A failed read ends the walk and is reported.
+template <typename Visit>
+WalkResult WalkRecordsAt(plat::FileHandle file, uint32_t offset, uint32_t count, FormRecordBlock& block,
+                         Visit visit) {
+  for (uint32_t first = 0; first < count;) {
+    const uint32_t n = count - first < kBlockRecords ? count - first : kBlockRecords;
+    if (!ReadAt(file, offset + kRecordSize * first, block.bytes, kRecordSize * n))
+      return WalkResult::kReadFailed;
+    for (uint32_t i = 0; i < n; ++i) {
+      if (!visit(block.bytes + kRecordSize * i, first + i)) return WalkResult::kStopped;
+    }
+    first += n;
+  }
+  return WalkResult::kEnded;
+}
+
+// AppendGroupNameEntry with the caller's memory.
+int32_t AppendGroupText(const char* path, const char* text, GroupEditWork& w) {
+  const uint32_t length = static_cast<uint32_t>(strnlen(text, kMaxGroupText + 1));
+  if (length > kMaxGroupText) return -1;  // refused before anything is written
+
+  plat::FileHandle file = nullptr;
+  GroupListHeader header{};
+  bool created = false;
+  if (PathExists(path)) {
+    if (OpenGroupNameList(path, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) return -1;
+  } else {
+    file = plat::OpenFile(path, plat::kAccessReadWrite, plat::kShareRead, plat::kCreateNew);
+    if (!file) return -1;
+    created = true;
+    if (!WriteGroupListHeader(file, header)) {
+      DeleteCreatedFile(file, path);
+      return -1;
+    }
+  }
+
+  const uint32_t slot = GroupListPoolOffset(header);
+  const uint32_t end = slot + header.poolSize;
+  unsigned char offset[group_list::kTableSlotSize];
+  PutU32(offset, header.poolSize);
+  bool ok = header.entryCount < 0x7FFFFFFFu &&
+            MoveBytesUp(file, slot, end, group_list::kTableSlotSize, w.buffer) &&
+            WriteAt(file, slot, offset, sizeof offset) &&
+            WritePooledText(file, end + group_list::kTableSlotSize, text, length, w.replace.pooled);
+  if (ok) {
+    header.entryCount += 1;
+    header.poolSize += group_list::kTextLengthSize + length;
+    ok = WriteGroupListHeader(file, header);
+  }
+  if (!ok) {
+    if (created) {
+      DeleteCreatedFile(file, path);
+    } else {
+      plat::CloseFile(file);
+    }
+    return -1;
+  }
+  plat::CloseFile(file);
+  return static_cast<int32_t>(header.entryCount - 1);
+}
+
+// Builds the text that replaces a group name entry whose old text resolves
+// to s.resolved: a group info file keeps its file name when only its new
+// directory is given. False when the result would not fit a path.
+bool FormReplacementText(const char* text, ReplaceScratch& s) {
+  const size_t length = strnlen(text, kMaxGroupText + 1);
+  if (length > kMaxGroupText) return false;
+  std::memcpy(s.newText, text, length + 1);
+  if (IsDigitsOnly(text) || !EndsWithGroupInfoExtension(s.resolved)) return true;
+  // The new text in directory form, then the old file name.
+  size_t at = length;
+  if (std::strchr(s.newText, '\\') && s.newText[at - 1] != '\\') s.newText[at++] = '\\';
+  const char* backslash = std::strrchr(s.resolved, '\\');
+  const char* fileName = backslash ? backslash + 1 : s.resolved;
+  const size_t nameLength = std::strlen(fileName);
+  if (at + nameLength > kMaxGroupText) return false;
+  std::memcpy(s.newText + at, fileName, nameLength + 1);
+  return true;
+}
+
+// ReplaceGroupNameEntry with the caller's memory.
+bool ReplaceGroupText(const char* path, uint32_t index, const char* text, GroupEditWork& w) {
+  ReplaceScratch& s = w.replace;
+  plat::FileHandle file = nullptr;
+  GroupListHeader header;
+  if (OpenGroupNameList(path, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) return false;
+
+  const uint32_t poolOffset = GroupListPoolOffset(header);
+  unsigned char slot[group_list::kTableSlotSize];
+  unsigned char lengthBytes[group_list::kTextLengthSize];
+  bool ok =
+      index < header.entryCount &&
+      ReadAt(file, group_list::kOffsetTableOffset + group_list::kTableSlotSize * index, slot, sizeof slot);
+  const uint32_t offset = ok ? GetU32(slot) : 0;
+  ok = ok && uint64_t{offset} + group_list::kTextLengthSize <= header.poolSize &&
+       ReadAt(file, poolOffset + offset, lengthBytes, sizeof lengthBytes);
+  const uint32_t oldLength = ok ? GetU16(lengthBytes) : 0;
+  // The old text must lie in the pool and fit a path (else the file is damaged).
+  ok = ok && oldLength <= kMaxGroupText &&
+       uint64_t{offset} + group_list::kTextLengthSize + oldLength <= header.poolSize &&
+       ReadAt(file, poolOffset + offset + group_list::kTextLengthSize, s.oldText, oldLength);
+  if (ok) {
+    s.oldText[oldLength] = '\0';
+    ok = ResolveGroupTextFull(s.oldText, path, s.resolved) && FormReplacementText(text, s);
+  }
+  if (!ok) {
+    plat::CloseFile(file);
+    return false;
+  }
+
+  const uint32_t newLength = static_cast<uint32_t>(std::strlen(s.newText));
+  const uint32_t textAt = poolOffset + offset;
+  if (newLength == oldLength) {
+    ok = WritePooledText(file, textAt, s.newText, newLength, s.pooled);
+  } else {
+    const uint32_t rest = textAt + group_list::kTextLengthSize + oldLength;
+    const uint32_t end = poolOffset + header.poolSize;
+    int32_t delta;
+    if (newLength > oldLength) {
+      const uint32_t d = newLength - oldLength;
+      ok = MoveBytesUp(file, rest, end, d, w.buffer);
+      header.poolSize += d;
+      delta = static_cast<int32_t>(d);
+    } else {
+      const uint32_t d = oldLength - newLength;
+      ok = MoveBytesDown(file, rest, end, d, w.buffer);
+      header.poolSize -= d;
+      delta = -static_cast<int32_t>(d);
+    }
+    ok = ok && WritePooledText(file, textAt, s.newText, newLength, s.pooled) &&
+         AdjustOffsets(file, group_list::kOffsetTableOffset, header.entryCount, offset, delta, w.buffer);
+  }
+  ok = ok && WriteGroupListHeader(file, header);  // the header last
+  plat::CloseFile(file);
+  return ok;
+}
+
+}  // namespace
+
+bool ChooseFormId(uint32_t mode, const char* name, int32_t* id, uint32_t* canAdd) {
+  WorkMemory<ChooseWork> w;
+  if (!w) {
+    SetLastErrorCode(kMsgNoWorkArea);
+    return false;
+  }
+  if (mode != kChooseNamedForm && mode != kChooseFileEntry) {
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+  uint32_t lowest = kDefaultLowestFormId;
+  uint32_t highest = kDefaultHighestFormId;
+  const char* text = TextOrEmpty(name);
+  if (mode == kChooseNamedForm) {
+    // A name that can never be stored (empty, blank, the placeholder, or
+    // longer than the 24 characters of the record's field) is refused.
+    LoadNoFormName(w->noFormName);
+    if (IsBlankName(text) || std::strcmp(text, w->noFormName) == 0 ||
+        strnlen(text, kFormNameSize) > kMaxName) {
+      SetLastErrorCode(kMsgFormNameUnusable);
+      return false;
+    }
+    GetFormIdRange(&lowest, &highest, nullptr);
+  }
+  if (!GetListFilePaths(w->formListPath, nullptr)) {
+    SetCodeUnlessNoMemory(kMsgRegisterFormFailed);
+    return false;
+  }
+
+  plat::FileHandle file = nullptr;
+  FormListHeader header;
+  switch (OpenFormNameList(w->formListPath, plat::kAccessRead, &file, &header)) {
+    case ListFileState::kCannotOpen:
+      // No form exists yet, unless the file is there and held by a writer.
+      if (PathExists(w->formListPath)) {
+        SetLastErrorCode(kMsgRegisterFormFailed);
+        return false;
+      }
+      if (mode == kChooseNamedForm) {
+        *id = static_cast<int32_t>(lowest);
+      } else {
+        *id = -1;
+        if (canAdd) *canAdd = 1;
+      }
+      return true;
+    case ListFileState::kDamaged:
+      SetLastErrorCode(kMsgRegisterFormFailed);
+      return false;
+    case ListFileState::kValid:
+      break;
+  }
+
+  if (mode == kChooseFileEntry) {
+    plat::CloseFile(file);
+    const uint32_t last = header.lastFileEntry;
+    *id = last < kFileEntryRing ? -static_cast<int32_t>(last + 1) : -1;
+    if (canAdd) *canAdd = header.fileEntryCount >= kFileEntryRing ? 0 : 1;
+    return true;
+  }
+
+  bool taken = false;
+  const WalkResult walk = WalkRecordsAt(file, kHeaderSize, header.namedCount, w->block,
+                                        [&](const unsigned char* record, uint32_t) {
+                                          if (RecordNameEquals(record, text)) {
+                                            taken = true;
+                                            return false;
+                                          }
+                                          const int64_t recordId = FormRecordId(record);
+                                          if (recordId >= int64_t{lowest} && recordId <= int64_t{highest})
+                                            w->used[recordId - lowest] = 1;
+                                          return true;
+                                        });
+  plat::CloseFile(file);
+  if (walk == WalkResult::kReadFailed) {
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+  if (taken) {
+    SetLastErrorCode(kMsgFormNameExists);
+    return false;
+  }
+  for (uint32_t candidate = lowest; candidate <= highest; ++candidate) {
+    if (!w->used[candidate - lowest]) {
+      *id = static_cast<int32_t>(candidate);
+      return true;
+    }
+  }
+  SetLastErrorCode(kMsgRegisterFormFailed);
+  return false;
+}
+
+bool AddFormRecord(int32_t id, const char* name, const char* description, const char* groupText,
+                   uint8_t layer) {
+  WorkMemory<AddWork> w;
+  if (!w) {
+    SetLastErrorCode(kMsgNoWorkArea);
+    return false;
+  }
+  name = TextOrEmpty(name);
+  description = TextOrEmpty(description);
+  groupText = TextOrEmpty(groupText);
+  // Input that the fixed fields or the pool cannot hold is refused before
+  // anything is written; so is an identifier that no record may carry.
+  if (id == 0 || id < kLowestFileEntryId || strnlen(name, kFormNameSize) > kMaxName ||
+      strnlen(description, kFormDescriptionSize) > kMaxDescription ||
+      strnlen(groupText, kMaxGroupText + 1) > kMaxGroupText) {
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+  if (!GetListFilePaths(w->formListPath, w->groupListPath)) {
+    SetCodeUnlessNoMemory(kMsgRegisterFormFailed);
+    return false;
+  }
+
+  // The form name list file is opened (and checked) before the group text is
+  // appended, so that a held, damaged or full list leaves both files as they
+  // were.
+  plat::FileHandle file = nullptr;
+  FormListHeader header{};
+  const bool exists = PathExists(w->formListPath);
+  if (exists) {
+    if (OpenFormNameList(w->formListPath, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) {
+      SetLastErrorCode(kMsgRegisterFormFailed);
+      return false;
+    }
+    uint32_t lowest = 0;
+    uint32_t highest = 0;
+    GetFormIdRange(&lowest, &highest, nullptr);
+    const bool full =
+        id > 0 ? header.namedCount >= highest - lowest + 1 : header.fileEntryCount >= kFileEntryRing;
+    if (full) {
+      plat::CloseFile(file);
+      SetLastErrorCode(kMsgRegisterFormFailed);
+      return false;
+    }
+  }
+
+  const int32_t groupIndex = AppendGroupText(w->groupListPath, groupText, w->edit);
+  if (groupIndex < 0) {
+    if (file) plat::CloseFile(file);
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+
+  if (!exists) {
+    file = plat::OpenFile(w->formListPath, plat::kAccessReadWrite, plat::kShareRead, plat::kCreateNew);
+    if (!file) {
+      SetLastErrorCode(kMsgRegisterFormFailed);
+      return false;
+    }
+    if (!WriteFormListHeader(file, header, w->header)) {
+      DeleteCreatedFile(file, w->formListPath);
+      SetLastErrorCode(kMsgRegisterFormFailed);
+      return false;
+    }
+  }
+
+  FormRecord record{};
+  record.id = id;
+  std::memcpy(record.name, name, std::strlen(name) + 1);
+  std::memcpy(record.description, description, std::strlen(description) + 1);
+  record.layer = layer;
+  record.groupIndex = static_cast<uint32_t>(groupIndex);
+  EncodeFormRecord(record, w->record);
+
+  const uint32_t end = kHeaderSize + kRecordSize * (header.namedCount + header.fileEntryCount);
+  bool ok;
+  if (id < 0) {
+    ok = WriteAt(file, end, w->record, kRecordSize);
+    header.lastFileEntry = static_cast<uint16_t>(-id);
+    header.fileEntryCount += 1;
+  } else {
+    // The file entries move up by one record to make room behind the last
+    // named form.
+    const uint32_t at = FileEntryRegionOffset(header);
+    ok = MoveBytesUp(file, at, end, kRecordSize, w->edit.buffer) && WriteAt(file, at, w->record, kRecordSize);
+    header.namedCount += 1;
+  }
+  ok = ok && WriteFormListHeader(file, header, w->header);  // the header last
+  if (!ok) {
+    if (exists) {
+      plat::CloseFile(file);
+    } else {
+      DeleteCreatedFile(file, w->formListPath);
+    }
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+  plat::CloseFile(file);
+  return true;
+}
+
+bool UpdateFormRecord(int32_t id, const char* name, const char* description, const char* groupText,
+                      uint8_t layer) {
+  WorkMemory<UpdateWork> w;
+  if (!w || !GetListFilePaths(w->formListPath, w->groupListPath)) {
+    SetLastErrorCode(kMsgNoWorkArea);
+    return false;
+  }
+  name = TextOrEmpty(name);
+  description = TextOrEmpty(description);
+  groupText = TextOrEmpty(groupText);
+  // Refused before anything is written; like every failure of this
+  // operation but memory, without a code of its own.
+  if (id < kLowestFileEntryId || strnlen(name, kFormNameSize) > kMaxName ||
+      strnlen(description, kFormDescriptionSize) > kMaxDescription ||
+      strnlen(groupText, kMaxGroupText + 1) > kMaxGroupText) {
+    return false;
+  }
+
+  plat::FileHandle file = nullptr;
+  FormListHeader header;
+  if (OpenFormNameList(w->formListPath, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) {
+    return false;
+  }
+  uint32_t regionOffset = kHeaderSize;
+  uint32_t count = header.namedCount;
+  if (id < 0) {
+    regionOffset = FileEntryRegionOffset(header);
+    count = header.fileEntryCount;
+    header.lastFileEntry = static_cast<uint16_t>(-id);
+  }
+
+  uint32_t matchIndex = 0;
+  uint32_t groupIndex = 0;
+  const WalkResult walk =
+      WalkRecordsAt(file, regionOffset, count, w->block, [&](const unsigned char* record, uint32_t index) {
+        if (FormRecordId(record) != id) return true;
+        matchIndex = index;
+        groupIndex = GetU32(record + form_list::kGroupIndexOffset);
+        return false;
+      });
+
+  bool ok = walk != WalkResult::kReadFailed;
+  if (ok && walk == WalkResult::kStopped) {
+    ok = ReplaceGroupText(w->groupListPath, groupIndex, groupText, w->edit);
+    if (ok) {
+      FormRecord record{};
+      record.id = id;
+      std::memcpy(record.name, name, std::strlen(name) + 1);
+      std::memcpy(record.description, description, std::strlen(description) + 1);
+      record.layer = layer;
+      record.groupIndex = groupIndex;
+      EncodeFormRecord(record, w->record);
+      ok = WriteAt(file, regionOffset + kRecordSize * matchIndex, w->record, kRecordSize);
+    }
+  }
+  // A file entry's number is recorded, found or not; the header goes last,
+  // and only when everything before it was written.
+  if (ok && id < 0) ok = WriteFormListHeader(file, header, w->header);
+  plat::CloseFile(file);
+  return ok;
+}
+
+int32_t AppendGroupNameEntry(const char* groupListPath, const char* text) {
+  WorkMemory<GroupEditWork> w;
+  if (!w) return -1;
+  return AppendGroupText(groupListPath, TextOrEmpty(text), *w);
+}
+
+bool ReplaceGroupNameEntry(const char* groupListPath, uint32_t index, const char* text) {
+  WorkMemory<GroupEditWork> w;
+  if (!w) return false;
+  return ReplaceGroupText(groupListPath, index, TextOrEmpty(text), *w);
+}
+
+}  // namespace zv

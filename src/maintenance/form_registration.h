@@ -1,5 +1,27 @@
 // Adding and rewriting records of the form name list file and entries of the
 // group name list file.
+//
+// Choices made where the format leaves them open:
+// - Input that a fixed field or the pool could not give back whole (a name
+//   over 24 characters, a description over 255, a group text over 260, also
+//   after a group info file's name is added to a new directory) is refused
+//   before anything is written, never cut: ChooseFormId 405, AddFormRecord
+//   404, UpdateFormRecord 0 without a code of its own, the group name list
+//   edits -1 or 0.
+// - A list file that a call created is deleted again (attributes made
+//   normal first) when the call cannot complete it, header write included,
+//   so no header-less or half-made list file is left behind.
+// - Every read and write inside the moves and the offset fix-up is checked;
+//   a failure ends the operation with its failure result (AddFormRecord 404).
+//   The header is written last, and not at all after a failure.
+// - AddFormRecord opens and checks the form name list file (held by another
+//   writer, damaged, range or ring full) before it appends the group text,
+//   so such a failure leaves both list files as they were.
+// - UpdateFormRecord records a file entry's number in the header after the
+//   record, and only when nothing before failed.
+// - ChooseFormId takes a form name list file that exists but cannot be
+//   opened (another writer holds it) for a failure (404), not for an empty
+//   catalogue.
 #pragma once
 
 #include <cstdint>
@@ -13,18 +35,25 @@ enum ChooseMode : uint32_t {
 
 // Picks the identifier of a new record. For a file entry, *canAdd is 1 when
 // a record may be added and 0 when the ring is full (the caller then
-// overwrites the record with this identifier). False with 401, 404, 405 or
-// 406 as the last error code.
+// overwrites the record with this identifier); canAdd may be null. False
+// with 401, 404, 405 or 406 as the last error code.
 bool ChooseFormId(uint32_t mode, const char* name, int32_t* id, uint32_t* canAdd);
 
 // Appends the group text to the group name list file, then inserts the
 // record (a named form after the named forms, a file entry at the end).
-// name and description may be null. False with 401 or 404.
-bool AddFormRecord(int32_t id, const char* name, const char* description, const char* groupText, uint8_t layer);
+// name and description may be null (written empty). A file entry
+// (identifier -1 to -256) becomes the last file-entry number. False with 401
+// or 404; also refused with 404: identifier 0 or below -256, over-long
+// input, a full identifier range, a 257th file entry.
+bool AddFormRecord(int32_t id, const char* name, const char* description, const char* groupText,
+                   uint8_t layer);
 
 // Rewrites the name, description and layer of the record with this
 // identifier and replaces its group text. True also when there is no such
 // record (nothing changes then, but a file entry's number is recorded).
+// False with 401 when memory or the list paths cannot be had; other failures
+// (list file missing, held or damaged, over-long input or an identifier
+// below -256, the group text not replaced) leave the code as the path lookup left it, 0.
 bool UpdateFormRecord(int32_t id, const char* name, const char* description, const char* groupText,
                       uint8_t layer);
 

@@ -1,1 +1,287 @@
-// (being written)
+#include "maintenance/group_registration.h"
+
+#include <cstring>
+
+#include "catalogue/byte_order.h"
+#include "catalogue/paths.h"
+#include "catalogue/work_memory.h"
+#include "dialogs/module_frame.h"
+#include "maintenance/file_moves.h"
+
+namespace zv {
+namespace {
+
+using group_info::kEntrySize;
+using group_info::kTableSlotSize;
+
+constexpr uint32_t kTextLengthSize = 2;
+// The longest text of the pool: texts are read back into 261-byte buffers.
+constexpr uint32_t kMaxText = plat::kMaxPath;
+
+struct PooledText {
+  unsigned char bytes[kTextLengthSize + kMaxText];
+};
+
+// The memory of the string update, taken by its callers.
+struct StringWork {
+  MoveBuffer buffer;
+  PooledText pooled;
+};
+
+struct AddWork {
+  StringWork strings;
+  unsigned char header[group_info::kHeaderSize];
+  unsigned char entry[kEntrySize];
+};
+
+const char* TextOrEmpty(const char* text) {
+  return text ? text : "";
+}
+
+// The length of a text that the pool can take back into a path buffer; a
+// longer one gives kMaxText + 1.
+uint32_t TextLength(const char* text) {
+  return static_cast<uint32_t>(strnlen(TextOrEmpty(text), kMaxText + 1));
+}
+
+int32_t* SlotIndex(GroupInfoHeader* header, GroupStringSlot slot) {
+  switch (slot) {
+    case GroupStringSlot::kEditedFile:
+      return &header->editedFileString;
+    case GroupStringSlot::kPreviewFile:
+      return &header->previewString;
+    case GroupStringSlot::kFirstGroupString:
+    default:
+      return &header->firstString;
+  }
+}
+
+uint32_t FileEnd(const GroupInfoHeader& header) {
+  return GroupInfoPoolOffset(header) + header.poolSize;
+}
+
+bool WritePooledText(plat::FileHandle file, uint32_t at, const char* text, uint32_t length,
+                     PooledText& pooled) {
+  PutU16(pooled.bytes, static_cast<uint16_t>(length));
+  std::memcpy(pooled.bytes + kTextLengthSize, text, length);
+  return WriteAt(file, at, pooled.bytes, kTextLengthSize + length);
+}
+
+bool WriteHeader(plat::FileHandle file, const GroupInfoHeader& header, unsigned char* bytes) {
+  EncodeGroupInfoHeader(header, bytes);
+  return WriteAt(file, 0, bytes, group_info::kHeaderSize);
+}
+
+// Appends a new text: a new offset after the last one (the pool moves up by
+// 4 bytes), holding the old pool size, and the text at the end of the file.
+// Gives the new string's index.
+bool AppendString(plat::FileHandle file, GroupInfoHeader* header, const char* text, uint32_t length,
+                  StringWork& w, int32_t* index) {
+  const uint32_t slot = GroupInfoPoolOffset(*header);
+  const uint32_t end = FileEnd(*header);
+  unsigned char offset[kTableSlotSize];
+  PutU32(offset, header->poolSize);
+  if (!MoveBytesUp(file, slot, end, kTableSlotSize, w.buffer) ||
+      !WriteAt(file, slot, offset, sizeof offset) ||
+      !WritePooledText(file, end + kTableSlotSize, text, length, w.pooled)) {
+    return false;
+  }
+  *index = static_cast<int32_t>(header->stringCount);
+  header->stringCount += 1;
+  header->poolSize += kTextLengthSize + length;
+  return true;
+}
+
+// SetGroupString with the caller's memory.
+bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text,
+               StringWork& w) {
+  text = TextOrEmpty(text);
+  const uint32_t length = TextLength(text);
+  if (length > kMaxText) return false;  // refused before anything is written
+  int32_t* index = SlotIndex(header, slot);
+
+  if (*index < 0) {
+    if (length == 0) {
+      *index = kNoString;
+      return true;
+    }
+    return AppendString(file, header, text, length, w, index);
+  }
+
+  // The slot names a text: it must lie in the table and the pool.
+  const uint32_t s = static_cast<uint32_t>(*index);
+  if (s >= header->stringCount) return false;
+  const uint32_t tableOffset = GroupInfoTableOffset(*header);
+  const uint32_t poolOffset = GroupInfoPoolOffset(*header);
+  unsigned char bytes[kTableSlotSize];
+  if (!ReadAt(file, tableOffset + kTableSlotSize * s, bytes, sizeof bytes)) return false;
+  const uint32_t offset = GetU32(bytes);
+  if (uint64_t{offset} + kTextLengthSize > header->poolSize) return false;
+  if (!ReadAt(file, poolOffset + offset, bytes, kTextLengthSize)) return false;
+  const uint32_t oldLength = GetU16(bytes);
+  if (uint64_t{offset} + kTextLengthSize + oldLength > header->poolSize) return false;
+
+  const uint32_t textAt = poolOffset + offset;
+  if (length == oldLength) {
+    // Overwritten in place; an empty text clears the slot and leaves its
+    // empty remnant.
+    if (length == 0) {
+      *index = kNoString;
+      return true;
+    }
+    return WritePooledText(file, textAt, text, length, w.pooled);
+  }
+
+  const uint32_t rest = textAt + kTextLengthSize + oldLength;
+  const uint32_t end = FileEnd(*header);
+  int32_t delta;
+  if (length > oldLength) {
+    const uint32_t d = length - oldLength;
+    if (!MoveBytesUp(file, rest, end, d, w.buffer)) return false;
+    header->poolSize += d;
+    delta = static_cast<int32_t>(d);
+  } else {
+    const uint32_t d = oldLength - length;
+    if (!MoveBytesDown(file, rest, end, d, w.buffer)) return false;
+    header->poolSize -= d;
+    delta = -static_cast<int32_t>(d);
+  }
+  if (length > 0) {
+    if (!WritePooledText(file, textAt, text, length, w.pooled)) return false;
+  } else {
+    // Cleared: the 2-byte length stays in the pool with the old length, and
+    // no index refers to it any more. The string count does not change.
+    *index = kNoString;
+  }
+  return AdjustOffsets(file, tableOffset, header->stringCount, offset, delta, w.buffer);
+}
+
+// Deletes a group info file that this call created and could not complete.
+void DeleteCreatedFile(plat::FileHandle file, const char* path) {
+  plat::CloseFile(file);
+  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+}
+
+// Creates the file with its header and the texts given (not empty), in this
+// order: the first group string, the edited file name.
+plat::FileHandle CreateGroupInfo(const char* path, const char* firstGroupString, const char* editedFileName,
+                                 GroupInfoHeader* header, AddWork& w) {
+  plat::FileHandle file = plat::OpenFile(path, plat::kAccessReadWrite, plat::kShareRead, plat::kCreateNew);
+  if (!file) return nullptr;
+  *header = GroupInfoHeader{kNoString, kNoString, kNoString, 0, 0, 0};
+  const char* texts[2] = {TextOrEmpty(firstGroupString), TextOrEmpty(editedFileName)};
+  int32_t* slots[2] = {&header->firstString, &header->editedFileString};
+  for (int i = 0; i < 2; ++i) {
+    const uint32_t length = TextLength(texts[i]);
+    if (length == 0) continue;
+    *slots[i] = static_cast<int32_t>(header->stringCount);
+    header->poolSize += kTextLengthSize + length;
+    header->stringCount += 1;
+  }
+  if (!WriteHeader(file, *header, w.header)) {
+    DeleteCreatedFile(file, path);
+    return nullptr;
+  }
+  // The offsets, then the texts.
+  bool ok = true;
+  uint32_t at = group_info::kEntriesOffset;
+  uint32_t offset = 0;
+  for (int i = 0; i < 2 && ok; ++i) {
+    const uint32_t length = TextLength(texts[i]);
+    if (length == 0) continue;
+    unsigned char bytes[kTableSlotSize];
+    PutU32(bytes, offset);
+    ok = WriteAt(file, at, bytes, sizeof bytes);
+    at += kTableSlotSize;
+    offset += kTextLengthSize + length;
+  }
+  for (int i = 0; i < 2 && ok; ++i) {
+    const uint32_t length = TextLength(texts[i]);
+    if (length == 0) continue;
+    ok = WritePooledText(file, at, texts[i], length, w.strings.pooled);
+    at += kTextLengthSize + length;
+  }
+  if (!ok) {
+    DeleteCreatedFile(file, path);
+    return nullptr;
+  }
+  return file;
+}
+
+}  // namespace
+
+bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const PrintSettings* settings,
+                     const char* firstGroupString, const char* editedFileName) {
+  WorkMemory<AddWork> w;
+  if (!w) {
+    SetLastErrorCode(kMsgNoWorkArea);
+    return false;
+  }
+  // Texts the pool cannot give back whole are refused before anything is
+  // written.
+  if (TextLength(fileName) > kMaxText || TextLength(firstGroupString) > kMaxText ||
+      TextLength(editedFileName) > kMaxText) {
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+
+  plat::FileHandle file = nullptr;
+  GroupInfoHeader header;
+  const bool created = !PathExists(groupInfoPath);
+  if (created) {
+    file = CreateGroupInfo(groupInfoPath, firstGroupString, editedFileName, &header, *w);
+    if (!file) {
+      SetLastErrorCode(kMsgRegisterFormFailed);
+      return false;
+    }
+  } else {
+    if (OpenGroupInfo(groupInfoPath, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) {
+      SetLastErrorCode(kMsgRegisterFormFailed);
+      return false;
+    }
+  }
+
+  bool ok = true;
+  if (!created) {
+    if (firstGroupString)
+      ok = SetString(file, &header, GroupStringSlot::kFirstGroupString, firstGroupString, w->strings);
+    if (ok && editedFileName)
+      ok = SetString(file, &header, GroupStringSlot::kEditedFile, editedFileName, w->strings);
+  }
+
+  if (ok && settings) {
+    // The entry goes after the last one; the table and the pool move up.
+    EncodePrintSettings(*settings, w->entry + group_info::kEntrySettingsOffset);
+    PutI32(w->entry + group_info::kEntryFileNameOffset,
+           fileName ? static_cast<int32_t>(header.stringCount) : kNoString);
+    const uint32_t at = GroupInfoTableOffset(header);
+    ok = MoveBytesUp(file, at, FileEnd(header), kEntrySize, w->strings.buffer) &&
+         WriteAt(file, at, w->entry, kEntrySize);
+    if (ok) {
+      header.entryCount += 1;
+      int32_t index = kNoString;
+      if (fileName) ok = AppendString(file, &header, fileName, TextLength(fileName), w->strings, &index);
+    }
+  }
+
+  ok = ok && WriteHeader(file, header, w->header);  // the header last
+  if (!ok) {
+    if (created) {
+      DeleteCreatedFile(file, groupInfoPath);
+    } else {
+      plat::CloseFile(file);
+    }
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+  plat::CloseFile(file);
+  return true;
+}
+
+bool SetGroupString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text) {
+  WorkMemory<StringWork> w;
+  if (!w) return false;
+  return SetString(file, header, slot, text, *w);
+}
+
+}  // namespace zv

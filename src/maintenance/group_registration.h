@@ -1,5 +1,18 @@
 // Adding overlay entries to a group info file and setting the texts its
 // header points to.
+//
+// Choices made where the format leaves them open:
+// - A text over 260 characters (the overlay file name, the first group
+//   string, the edited file name, a slot's new text) is refused before
+//   anything is written, never cut.
+// - Every read, write and cut inside the moves and the offset fix-up is
+//   checked and a failure is reported. The header is written last, once.
+// - A group info file that AddOverlayEntry created is deleted again
+//   (attributes made normal first) when the call fails, whether at the
+//   header write or later.
+// - A cleared text keeps its 2-byte remnant (the old length) in the pool,
+//   as the format allows; nothing refers to it any more. A slot whose text
+//   is cleared becomes -1 also when the old text was empty.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +36,10 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
 // Sets, replaces or clears (empty text) the text of one header slot of a
 // group info file open for reading and writing: moves the pool, fixes the
 // offsets and updates the header in memory, which the caller writes back.
-// False when no working memory can be had.
+// A slot index below 0 counts as no text. False when no working memory can
+// be had, when the text is over 260 characters, when the slot names a text
+// outside the table or the pool (a damaged file), or when a read, write or
+// cut fails; the header in memory is then not to be written.
 bool SetGroupString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text);
 
 }  // namespace zv
