@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/catalogue_files.h"
+#include "zvlmn30e.h"
 
 namespace {
 
@@ -112,6 +113,69 @@ TEST_F(DllFormListTest, ListsTheCataloguesForms) {
   EXPECT_STREQ(&names[25], "Letter");
   // The DLL shows its local resource set.
   EXPECT_STREQ(&names[50], "Sin nombre de formulario");
+}
+
+template <typename Fn>
+Fn Export(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// A driver's round trip through the real DLL: a form registered for capture,
+// its overlay prepared and found again, named, previewed, and a failed
+// capture undone.
+TEST_F(DllFormListTest, TheDriverInterfaceWorksThroughTheExports) {
+  auto setDevOverlay = Export<decltype(&ZVSetDevOverlay)>(module_, "ZVSetDevOverlay");
+  auto getOverlayForm = Export<decltype(&ZVGetOverlayForm)>(module_, "ZVGetOverlayForm");
+  auto searchForm = Export<decltype(&ZVSearchForm)>(module_, "ZVSearchForm");
+  auto getFormId = Export<decltype(&ZVGetFormID)>(module_, "ZVGetFormID");
+  auto getDevFormName = Export<decltype(&ZVGetDevFormName)>(module_, "ZVGetDevFormName");
+  auto previewForm = Export<decltype(&ZVPreviewForm)>(module_, "ZVPreviewForm");
+  auto errorForm = Export<decltype(&ZVErrorForm)>(module_, "ZVErrorForm");
+  auto formService = Export<decltype(&ZVDriverFormService)>(module_, "ZVDriverFormService");
+  ASSERT_TRUE(setDevOverlay && getOverlayForm && searchForm && getFormId && getDevFormName && previewForm &&
+              errorForm && formService);
+
+  // A4 portrait, 600 dpi colour, high quality, one page per sheet at 100%.
+  zvtest::Bytes block;
+  block.I16(1).I16(1).I16(2100).I16(2970).U16(2016).U16(2886).U16(9).U16(0).U32(0).I16(0).U16(0).U16(100).U16(
+      0);
+  block.I16(2100).I16(2970).U16(2016).U16(2886).U16(9).Zeros(6).U16(600).U16(0).I16(1).U16(0x4001).U16(1).I16(
+      2);
+  ASSERT_EQ(block.size(), 56u);
+  const uint16_t capabilities[] = {1, 0x4001};
+
+  int32_t form = 0;
+  ASSERT_EQ(setDevOverlay(block.str().data(), 2, capabilities, 2, 0, "Invoice", 0, 1, Dir().c_str(), "Blank",
+                          &form),
+            1);
+  EXPECT_EQ(form, 1);
+  EXPECT_EQ(getFormId("Invoice"), 1);
+
+  char overlay[261] = "";
+  ASSERT_EQ(getOverlayForm(block.str().data(), nullptr, form, overlay), 1);
+  EXPECT_STRCASEEQ(overlay, (Dir() + "_F300100.ZLP").c_str());  // generated names are upper case
+  std::string header;
+  ASSERT_TRUE(zvtest::ReadWholeFile(overlay, &header));
+  EXPECT_EQ(header.size(), 319u);
+
+  char found[261] = "";
+  uint16_t device = 0;
+  EXPECT_EQ(searchForm(block.str().data(), 2, capabilities, form, &device, found),
+            (600u << 16) | (2u << 8) | 1u);
+  EXPECT_STREQ(found, overlay);
+  EXPECT_EQ(device, 0xFFFF);
+
+  char name[261] = "";
+  ASSERT_EQ(getDevFormName(form, name), 1);
+  EXPECT_STREQ(name, "Invoice");
+  char preview[261] = "";
+  ASSERT_EQ(previewForm(0, form, preview), 1);
+  EXPECT_STRCASEEQ(preview, (Dir() + "_F3001.PBF").c_str());
+
+  ASSERT_EQ(errorForm(form, overlay), 1);
+  EXPECT_FALSE(zvtest::FileExists(overlay));
+  EXPECT_EQ(searchForm(block.str().data(), 2, capabilities, form, &device, found), 0u);
+  EXPECT_EQ(formService(), 0);
 }
 
 }  // namespace
