@@ -114,6 +114,16 @@ int32_t ZVAPI ZVErrorForm(int32_t formId, const char* path);
  * "ENVIRONMENT" is not empty), else 0. */
 int32_t ZVAPI ZVDriverFormService(void);
 
+/* Questions the settings the driver is about to accept for form formId (a
+ * named form above 0, a file entry below 0, none 0). confirmMode 1: the
+ * driver will print with the form's overlay; 2: it will capture new overlay
+ * data. Asks the user, in boxes owned by owner (an HWND), whether to change
+ * the settings when they cannot work. deviceName and driverPath name the
+ * printer driver's module (see zvlmn30e_driver.h). Returns 1 when the driver
+ * may go on, 0 when the user chose to change the settings or a check failed. */
+int32_t ZVAPI ZVSetFormConfirm(void* owner, const void* settings, const char* deviceName, const char* driverPath,
+                               int32_t formId, uint16_t confirmMode);
+
 #ifdef __cplusplus
 }
 #endif
