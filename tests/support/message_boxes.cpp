@@ -83,7 +83,21 @@ std::vector<int> ButtonsOf(uint32_t style) {
 
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher(int answer) : answer_(answer) {
+MessageBoxWatcher::MessageBoxWatcher(int answer) : answers_{answer} {
+  Start();
+}
+
+MessageBoxWatcher::MessageBoxWatcher(std::vector<int> answers) : answers_(std::move(answers)) {
+  if (answers_.empty()) answers_.push_back(kIdCancel);
+  Start();
+}
+
+int MessageBoxWatcher::Answer() const {
+  const size_t shown = boxes_.empty() ? 0 : boxes_.size() - 1;
+  return answers_[std::min(shown, answers_.size() - 1)];
+}
+
+void MessageBoxWatcher::Start() {
   g_watcher = this;
 #ifdef _WIN32
   hook_ = SetWindowsHookExA(WH_CBT, WatchBoxes, nullptr, GetCurrentThreadId());
@@ -91,7 +105,7 @@ MessageBoxWatcher::MessageBoxWatcher(int answer) : answer_(answer) {
   plat::posix::SetMessageBoxAnswerer([this](const plat::posix::MessageBoxRecord& r) {
     const uint32_t icon = r.style & 0xF0;
     Record(SeenBox{r.text, r.caption, ButtonsOf(r.style), icon == 0x10});
-    return answer_;
+    return Answer();
   });
 #endif
 }

@@ -22,20 +22,26 @@ struct SeenBox {
 };
 
 // While it lives, every message box of this thread is recorded and answered
-// by pressing the button `answer`.
+// by pressing the button `answer`; or, given a list, the first box by its
+// first answer, the second by its second, and every box after the list's end
+// by its last answer.
 class MessageBoxWatcher {
  public:
   explicit MessageBoxWatcher(int answer);
+  explicit MessageBoxWatcher(std::vector<int> answers);
   ~MessageBoxWatcher();
   MessageBoxWatcher(const MessageBoxWatcher&) = delete;
   MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
   const std::vector<SeenBox>& Boxes() const { return boxes_; }
-  int Answer() const { return answer_; }
+  // The answer for the box recorded last.
+  int Answer() const;
   void Record(SeenBox box) { boxes_.push_back(std::move(box)); }
 
  private:
-  int answer_;
+  void Start();
+
+  std::vector<int> answers_;
   std::vector<SeenBox> boxes_;
   void* hook_ = nullptr;
 };
