@@ -1,16 +1,60 @@
 #include "maintenance/file_transfer.h"
 
+#include <cstring>
+
+#include "catalogue/byte_order.h"
+#include "catalogue/group_info.h"
+#include "catalogue/group_name_list.h"
+#include "catalogue/overlay_files.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
 #include "dialogs/module_frame.h"
+#include "driverapi/overlay_lookup.h"
+#include "maintenance/file_moves.h"
 #include "platform/platform.h"
 
 namespace zv {
 namespace {
 
+constexpr uint32_t kStyleQuestion = 36;  // MB_YESNO | MB_ICONQUESTION
+constexpr int32_t kAnswerYes = 6;        // IDYES
+constexpr uint32_t kLongestDescription = overlay_header::kDescriptionSize - 1;
+constexpr char kEditedFileExtension[] = ".ZL3";
+
 struct TransferBuffer {
   char bytes[kTransferBufferSize];
 };
+
+struct GroupSizeWork {
+  PathBuffer groupPath;
+  PathBuffer directory;
+  PathBuffer name;
+  PathBuffer filePath;
+  GroupInfoHeader header;
+  OverlayEntryBlock block;
+};
+
+struct GroupMoveWork {
+  char question[kMessageBufferSize];
+  PathBuffer groupPath;
+  PathBuffer sourceDirectory;
+  PathBuffer targetDirectory;
+  PathBuffer name;
+  PathBuffer source;
+  PathBuffer target;
+  GroupInfoHeader header;
+  OverlayEntryBlock block;
+};
+
+struct HeaderWork {
+  unsigned char bytes[overlay_header::kSize];
+};
+
+// A missing block of working memory fails the operation with code 401.
+bool NoWorkingMemory() {
+  SetLastErrorCode(kMsgNoWorkArea);
+  return false;
+}
 
 bool UsesSystemTransfer() {
   const uint32_t versionClass = GetWindowsVersionClass();
@@ -23,16 +67,13 @@ void DeleteIfWritable(const char* path) {
   if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
 }
 
-}  // namespace
-
-bool CopyWholeFile(const char* source, const char* target) {
-  if (UsesSystemTransfer()) {
-    plat::SetAttributesNormal(source);
-    if (!plat::CopyFile(source, target, true)) return false;
-    plat::SetAttributesNormal(target);
-    return true;
-  }
-
+// The buffered copy of both operations: the source is opened, an existing
+// target deleted and created anew with normal attributes, and the bytes
+// pass through one buffer until the source ends. Unlike the system copy, a
+// failed read or a short write (a full disk) is reported, and the partial
+// target removed, so that no truncated copy passes for a good one.
+bool CopyThroughBuffer(const char* source, const char* target) {
+  // A missing buffer is a failed copy like any other: it sets no code.
   WorkMemory<TransferBuffer> buffer;
   if (!buffer) return false;
   plat::FileHandle in = plat::OpenFile(source, plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
@@ -44,8 +85,6 @@ bool CopyWholeFile(const char* source, const char* target) {
     plat::CloseFile(in);
     return false;
   }
-  // Unlike the system copy, a failed read or a short write (a full disk) is
-  // reported, so that no truncated copy passes for a good one.
   bool ok = true;
   for (;;) {
     uint32_t got = 0;
@@ -63,6 +102,172 @@ bool CopyWholeFile(const char* source, const char* target) {
   plat::CloseFile(in);
   plat::CloseFile(out);
   if (!ok) DeleteIfWritable(target);
+  return ok;
+}
+
+// The size of a file opened for reading and writing, existing only; 0 when
+// it cannot be opened.
+uint64_t SizeOfFile(const char* path) {
+  plat::FileHandle file = plat::OpenFile(path, plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
+  if (!file) return 0;
+  const uint32_t size = plat::GetFileSize(file);
+  plat::CloseFile(file);
+  return size == plat::kInvalidSize ? 0 : size;
+}
+
+// Moves one file of a group, by name, from the source to the target
+// directory. An existing target is replaced only when asked and answered
+// Yes, or when ask is false. A target that is the source itself is left
+// alone: both ways of moving would lose the file.
+void MoveGroupMember(void* owner, GroupMoveWork& w, const char* name, bool ask) {
+  if (!CopyPath(w.source, w.sourceDirectory) || !AppendPath(w.source, name) ||
+      !CopyPath(w.target, w.targetDirectory) || !AppendPath(w.target, name)) {
+    return;
+  }
+  if (plat::SameFile(w.source, w.target)) return;
+  if (ask && PathExists(w.target) &&
+      plat::MessageBox(owner, w.question, kBoxCaption, kStyleQuestion) != kAnswerYes) {
+    return;
+  }
+  // A move that fails leaves the file where it was; the group goes on.
+  MoveOverlayFile(w.source, w.target);
+}
+
+// Names the catalogue generated begin with an underscore; a name with a
+// directory, or any other name, was registered from elsewhere and stays.
+bool IsGeneratedName(const char* name) {
+  return name[0] == '_' && std::strchr(name, '\\') == nullptr;
+}
+
+}  // namespace
+
+bool MoveOverlayFile(const char* source, const char* target) {
+  if (plat::SameFile(source, target)) return true;
+  if (UsesSystemTransfer()) {
+    plat::SetAttributesNormal(source);
+    plat::SetAttributesNormal(target);
+    return plat::MoveFileReplace(source, target);
+  }
+  if (!CopyThroughBuffer(source, target)) return false;
+  DeleteIfWritable(source);
+  return true;
+}
+
+bool CopyWholeFile(const char* source, const char* target) {
+  // Replacing the target would destroy the source first.
+  if (plat::SameFile(source, target)) return false;
+  if (UsesSystemTransfer()) {
+    plat::SetAttributesNormal(source);
+    if (!plat::CopyFile(source, target, true)) return false;
+    plat::SetAttributesNormal(target);
+    return true;
+  }
+  return CopyThroughBuffer(source, target);
+}
+
+uint64_t GetFreeDiskBytes(char* path) {
+  if (!path) return 0;
+  // The drive is asked for by its root: the path up to its first backslash.
+  char* cut = std::strchr(path, '\\');
+  char saved = '\0';
+  if (cut) {
+    ++cut;
+    saved = *cut;
+    *cut = '\0';
+  }
+  plat::DiskFreeSpace space{};
+  const bool known = plat::GetDiskFreeSpace(path, &space);
+  if (cut) *cut = saved;
+  if (!known) return 0;
+  return uint64_t{space.freeClusters} * space.sectorsPerCluster * space.bytesPerSector;
+}
+
+uint64_t GetGroupSize(int32_t formId) {
+  WorkMemory<GroupSizeWork> w;
+  if (!w) {
+    NoWorkingMemory();
+    return 0;
+  }
+  if (!GetFormGroupPath(formId, w->groupPath)) return 0;
+  plat::FileHandle file = nullptr;
+  if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->header) != ListFileState::kValid) {
+    return 0;
+  }
+  DirectoryOfFile(w->groupPath, w->directory);
+  uint64_t total = 0;
+  const bool scanned =
+      ScanOverlayEntries(file, w->header, w->block, [&](uint32_t, const unsigned char* entry) {
+        const int32_t nameString = GetI32(entry + group_info::kEntryFileNameOffset);
+        if (ReadGroupInfoString(file, w->header, nameString, w->name) &&
+            CopyPath(w->filePath, w->directory) && AppendPath(w->filePath, w->name)) {
+          total += SizeOfFile(w->filePath);
+        }
+        return ScanStep::kNext;
+      });
+  plat::CloseFile(file);
+  if (!scanned) return 0;
+  return total + SizeOfFile(w->groupPath);
+}
+
+bool MoveGroupFiles(void* owner, int32_t formId, const char* targetDirectory) {
+  WorkMemory<GroupMoveWork> w;
+  if (!w) return NoWorkingMemory();
+  LoadMessage(kMsgOverwriteExistingFile, w->question, sizeof w->question);
+  if (!GetFormGroupPath(formId, w->groupPath)) return false;
+  plat::FileHandle file = nullptr;
+  if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->header) != ListFileState::kValid) {
+    return false;
+  }
+  DirectoryOfFile(w->groupPath, w->sourceDirectory);
+  if (!targetDirectory || !CopyPath(w->targetDirectory, targetDirectory) ||
+      !ToDirectoryForm(w->targetDirectory)) {
+    plat::CloseFile(file);
+    return false;
+  }
+
+  if (w->header.previewString >= 0 &&
+      ReadGroupInfoString(file, w->header, w->header.previewString, w->name)) {
+    MoveGroupMember(owner, *w, w->name, true);
+  }
+  if (w->header.editedFileString >= 0 &&
+      ReadGroupInfoString(file, w->header, w->header.editedFileString, w->name) && IsGeneratedName(w->name) &&
+      ExtensionEquals(w->name, kEditedFileExtension)) {
+    MoveGroupMember(owner, *w, w->name, true);
+  }
+  ScanOverlayEntries(file, w->header, w->block, [&](uint32_t, const unsigned char* entry) {
+    const int32_t nameString = GetI32(entry + group_info::kEntryFileNameOffset);
+    if (ReadGroupInfoString(file, w->header, nameString, w->name) && IsGeneratedName(w->name)) {
+      MoveGroupMember(owner, *w, w->name, true);
+    }
+    return ScanStep::kNext;
+  });
+  plat::CloseFile(file);
+
+  // The group info file goes last, under its own name, without a question.
+  MoveGroupMember(owner, *w, w->groupPath + std::strlen(w->sourceDirectory), false);
+  return true;
+}
+
+bool RewriteOverlayHeader(const char* path, uint8_t layer, const char* description) {
+  WorkMemory<HeaderWork> w;
+  if (!w) return NoWorkingMemory();
+  // Raw printer data has no header to rewrite; writing one would damage it.
+  if (!HasOverlayHeader(path)) return false;
+  plat::FileHandle file = plat::OpenFile(path, plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
+  if (!file) return false;
+  // A file too short to hold a header is left as it is.
+  bool ok = ReadAt(file, 0, w->bytes, overlay_header::kSize);
+  if (ok) {
+    w->bytes[overlay_header::kLayerOffset] = layer;
+    unsigned char* field = w->bytes + overlay_header::kDescriptionOffset;
+    uint32_t length = 0;
+    for (; description && description[length] != '\0' && length < kLongestDescription; ++length) {
+      field[length] = static_cast<unsigned char>(description[length]);
+    }
+    field[length] = '\0';
+    ok = WriteAt(file, 0, w->bytes, overlay_header::kSize);
+  }
+  plat::CloseFile(file);
   return ok;
 }
 

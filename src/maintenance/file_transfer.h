@@ -1,15 +1,70 @@
-// Copying and moving overlay data and configuration files.
+// Copying and moving overlay data and configuration files, moving a form's
+// whole group to another directory, and rewriting an overlay data file's
+// header.
+//
+// Copies and moves work in one of two ways, by the Windows version class:
+// on Windows NT 3 and 4 through the system's move and copy functions, on
+// every other class through a buffer of kTransferBufferSize bytes, the
+// source deleted after a move. A copy or move sets no last error code; the
+// group and header operations fail with code 401 when they cannot have their
+// working memory.
 #pragma once
+
+#include <cstdint>
 
 namespace zv {
 
 // Size of the buffer that file contents pass through.
 constexpr unsigned kTransferBufferSize = 5120;
 
+// Moves source to target, replacing an existing target (its attributes reset
+// first), in either way. A source and target that name the same file, however
+// each is spelled, leave the file where it is and count as moved. A buffered
+// move whose copy cannot be completed (a failed read, a short write) removes
+// the partial target and keeps the source. true on success: the target holds
+// the source's bytes and the source is gone (its deletion is best effort).
+bool MoveOverlayFile(const char* source, const char* target);
+
 // Copies source to target, leaving the source. On Windows NT 3 and 4 through
 // the system's copy (which refuses an existing target), elsewhere through a
 // buffer, replacing an existing target. The target ends with normal
-// attributes. 1 on success, 0 on failure.
+// attributes. A copy onto the source itself (any spelling) is refused and
+// leaves the file untouched. 1 on success, 0 on failure.
 bool CopyWholeFile(const char* source, const char* target);
+
+// The number of free bytes on the drive that holds path: the free space of
+// the path cut after its first backslash ("E:\NEW\SUB" asks for "E:\"), or of
+// the path as it is when it holds none. The path is cut in place for the
+// query and restored before the call returns. 0 when it cannot be found out.
+uint64_t GetFreeDiskBytes(char* path);
+
+// The total size in bytes of a form's group: every overlay data file that its
+// group info file lists (each name taken in the group info file's directory;
+// a file that cannot be opened for reading and writing adds nothing), plus the
+// group info file itself. 0 without working memory, when the form's group
+// path cannot be had, or when its group info file is missing or damaged.
+uint64_t GetGroupSize(int32_t formId);
+
+// Moves the files of a form's group from the group info file's directory to
+// targetDirectory: the preview file, the edited .ZL3 file when the catalogue
+// made it (an underscore name without a directory), every overlay data file
+// the catalogue made (likewise), and last the group info file itself. Files
+// registered from elsewhere stay. A target that exists is replaced only when
+// the user answers Yes to message 606 in a question box on owner (the group
+// info file is moved without asking); a target that is the source itself,
+// however spelled, is left alone without a question. Single moves that fail
+// or are declined are not reported. true when the group has been handled;
+// false, having moved nothing, without working memory, when the group info
+// file cannot be found, opened or is damaged, or when the target directory
+// does not fit a path.
+bool MoveGroupFiles(void* owner, int32_t formId, const char* targetDirectory);
+
+// Sets the layer byte and the description (at most 255 characters, written
+// with its terminator; bytes after the terminator stay) in the 319-byte
+// header of the overlay data file at path. false, with the file untouched,
+// without working memory, when the file cannot be opened for reading and
+// writing, has no header (a raw file, or fewer than 319 bytes), or when the
+// write fails.
+bool RewriteOverlayHeader(const char* path, uint8_t layer, const char* description);
 
 }  // namespace zv

@@ -103,6 +103,11 @@ bool CopyFile(const char* from, const char* to, bool failIfExists);
 // names an existing file or directory.
 bool FindFirstEntry(const char* path);
 bool CreateDirectory(const char* path);
+// True when both paths name one existing file or directory, however each is
+// spelled: the same volume serial number and file index, as
+// GetFileInformationByHandle reports them. False when either cannot be found
+// or examined.
+bool SameFile(const char* path1, const char* path2);
 
 // GetDriveTypeA values.
 enum DriveType : uint32_t {

@@ -262,6 +262,27 @@ TEST_F(FilesTest, NamesAreFoundWithoutRegardToCase) {
   EXPECT_EQ(OpenReader(Path("forms")), nullptr);
 }
 
+TEST_F(FilesTest, SameFileKnowsOneFileByAnySpellingAndTwoFilesApart) {
+  ASSERT_TRUE(plat::CreateDirectory(Path("Forms").c_str()));
+  const std::string file = Path("Forms\\_F301A00.ZLP");
+  ASSERT_TRUE(WriteWholeFile(file, "same bytes"));
+  ASSERT_TRUE(WriteWholeFile(Path("Forms\\_F301A01.ZLP"), "same bytes"));
+  EXPECT_TRUE(plat::SameFile(file.c_str(), file.c_str()));
+  EXPECT_TRUE(plat::SameFile(file.c_str(), Path("FORMS\\_f301a00.zlp").c_str()));
+  EXPECT_TRUE(plat::SameFile(file.c_str(), Path("Forms\\..\\Forms\\.\\_F301A00.ZLP").c_str()));
+  EXPECT_TRUE(plat::SameFile(Path("Forms").c_str(), Path("FORMS\\").c_str()));
+  // Equal contents do not make two files one; a missing name is no file.
+  EXPECT_FALSE(plat::SameFile(file.c_str(), Path("Forms\\_F301A01.ZLP").c_str()));
+  EXPECT_FALSE(plat::SameFile(file.c_str(), Path("Forms\\_F301A02.ZLP").c_str()));
+  EXPECT_FALSE(plat::SameFile(Path("Forms\\_F301A02.ZLP").c_str(), Path("Forms\\_F301A02.ZLP").c_str()));
+  // A writer that shares nothing does not hide the file's identity.
+  FileHandle writer =
+      plat::OpenFile(file.c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
+  ASSERT_NE(writer, nullptr);
+  EXPECT_TRUE(plat::SameFile(file.c_str(), Path("forms\\_F301A00.ZLP").c_str()));
+  plat::CloseFile(writer);
+}
+
 TEST_F(FilesTest, DrivesReportTheirTypeAndFreeSpace) {
   const std::string drive = Dir().substr(0, 3);  // the scratch directory's drive root
   EXPECT_EQ(plat::GetDriveType(drive.c_str()), plat::kDriveFixed);

@@ -341,6 +341,17 @@ bool CreateDirectory(const char* path) {
   return HostPath(path, host) && mkdir(host, 0777) == 0;
 }
 
+bool SameFile(const char* path1, const char* path2) {
+  char host1[kHostPathSize];
+  char host2[kHostPathSize];
+  struct stat st1;
+  struct stat st2;
+  if (!HostPath(path1, host1) || !HostPath(path2, host2) || stat(host1, &st1) != 0 || stat(host2, &st2) != 0) {
+    return false;
+  }
+  return st1.st_dev == st2.st_dev && st1.st_ino == st2.st_ino;
+}
+
 uint32_t GetDriveType(const char* root) {
   char drive;
   if (!root) {

@@ -102,6 +102,29 @@ bool CreateDirectory(const char* path) {
   return CreateDirectoryA(path, nullptr) != FALSE;
 }
 
+namespace {
+
+// The identity of a file or directory. Opened without access rights, so that
+// no share mode of another holder stands in the way.
+bool FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const BOOL ok = GetFileInformationByHandle(h, info);
+  CloseHandle(h);
+  return ok != FALSE;
+}
+
+}  // namespace
+
+bool SameFile(const char* path1, const char* path2) {
+  BY_HANDLE_FILE_INFORMATION a;
+  BY_HANDLE_FILE_INFORMATION b;
+  if (!FileIdentity(path1, &a) || !FileIdentity(path2, &b)) return false;
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
 uint32_t GetDriveType(const char* root) {
   return GetDriveTypeA(root);
 }
