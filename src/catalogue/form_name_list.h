@@ -27,7 +27,7 @@ constexpr uint32_t kGroupIndexOffset = 286;  // u32
 constexpr uint32_t kBlockRecords = 17;  // records read at once
 }  // namespace form_list
 
-constexpr uint32_t kFormNameSize = 25;         // 24 characters and the terminator
+constexpr uint32_t kFormNameSize = 25;          // 24 characters and the terminator
 constexpr uint32_t kFormDescriptionSize = 256;  // 255 characters and the terminator
 
 // Layer byte values.

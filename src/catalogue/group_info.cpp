@@ -5,6 +5,7 @@
 
 #include "catalogue/byte_order.h"
 #include "catalogue/catalogue_config.h"
+#include "catalogue/file_access.h"
 #include "catalogue/group_name_list.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
@@ -12,18 +13,6 @@
 
 namespace zv {
 namespace {
-
-// Moves to an absolute position. SeekFile takes a signed 32-bit distance, so
-// a position beyond 2 GiB is refused instead of being passed on as negative.
-bool SeekTo(plat::FileHandle file, uint64_t position) {
-  if (position > static_cast<uint64_t>(INT32_MAX)) return false;
-  return plat::SeekFile(file, static_cast<int32_t>(position), plat::kSeekBegin) == position;
-}
-
-bool ReadExactly(plat::FileHandle file, void* buffer, uint32_t size) {
-  uint32_t done = 0;
-  return plat::ReadFile(file, buffer, size, &done) && done == size;
-}
 
 // Printing mode byte: the low nibble is the quality; without one, the high
 // nibble is the screening.

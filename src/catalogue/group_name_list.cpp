@@ -5,30 +5,12 @@
 
 #include "catalogue/byte_order.h"
 #include "catalogue/catalogue_config.h"
+#include "catalogue/file_access.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
 
 namespace zv {
 namespace {
-
-// Moves to an absolute position. SeekFile takes a signed 32-bit distance, so
-// a position beyond 2 GiB is refused instead of being passed on as negative.
-bool SeekTo(plat::FileHandle file, uint64_t position) {
-  if (position > static_cast<uint64_t>(INT32_MAX)) return false;
-  return plat::SeekFile(file, static_cast<int32_t>(position), plat::kSeekBegin) == position;
-}
-
-bool ReadExactly(plat::FileHandle file, void* buffer, uint32_t size) {
-  uint32_t done = 0;
-  return plat::ReadFile(file, buffer, size, &done) && done == size;
-}
-
-bool IsDigitsOnly(const char* text) {
-  for (; *text; ++text) {
-    if (*text < '0' || *text > '9') return false;
-  }
-  return true;
-}
 
 // The text as a file name in the directory of the group name list file.
 bool InListDirectory(const char* text, const char* groupListPath, char* path) {
@@ -36,18 +18,6 @@ bool InListDirectory(const char* text, const char* groupListPath, char* path) {
   if (AppendPath(path, text)) return true;
   path[0] = '\0';
   return false;
-}
-
-// ASCII comparison without regard to case, as file name extensions compare.
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    char ca = *a;
-    char cb = *b;
-    if (ca >= 'a' && ca <= 'z') ca = static_cast<char>(ca - 'a' + 'A');
-    if (cb >= 'a' && cb <= 'z') cb = static_cast<char>(cb - 'a' + 'A');
-    if (ca != cb) return false;
-    if (ca == '\0') return true;
-  }
 }
 
 // The record's name equals name byte for byte, up to the terminator. A

@@ -27,6 +27,24 @@ bool PathExists(const char* path) {
   return plat::FindFirstEntry(path);
 }
 
+bool IsDigitsOnly(const char* text) {
+  for (; *text; ++text) {
+    if (*text < '0' || *text > '9') return false;
+  }
+  return true;
+}
+
+bool EqualsIgnoringCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    char ca = *a;
+    char cb = *b;
+    if (ca >= 'a' && ca <= 'z') ca = static_cast<char>(ca - 'a' + 'A');
+    if (cb >= 'a' && cb <= 'z') cb = static_cast<char>(cb - 'a' + 'A');
+    if (ca != cb) return false;
+    if (ca == '\0') return true;
+  }
+}
+
 bool CopyPath(char* path, const char* text) {
   path[0] = '\0';
   return AppendPath(path, text);

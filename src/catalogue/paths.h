@@ -29,6 +29,14 @@ void DirectoryOfFile(const char* path, char* dir);
 // a file or directory of that name is found.
 bool PathExists(const char* path);
 
+// True for a text of the digits 0 to 9 only, and for an empty text: a group
+// text of this form is an overlay number, not a path.
+bool IsDigitsOnly(const char* text);
+
+// Compares two names without regard to the case of ASCII letters, as Windows
+// compares file names and extensions.
+bool EqualsIgnoringCase(const char* a, const char* b);
+
 // Copies text into a path buffer; false (and an empty buffer) when it does
 // not fit.
 bool CopyPath(char* path, const char* text);

@@ -52,18 +52,6 @@ void CopyCut(char* buffer, const char* text, size_t size) {
   buffer[length] = '\0';
 }
 
-// ASCII comparison without regard to case, as Windows compares file names.
-bool EqualsIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    char ca = *a;
-    char cb = *b;
-    if (ca >= 'a' && ca <= 'z') ca = static_cast<char>(ca - 'a' + 'A');
-    if (cb >= 'a' && cb <= 'z') cb = static_cast<char>(cb - 'a' + 'A');
-    if (ca != cb) return false;
-    if (ca == '\0') return true;
-  }
-}
-
 // A string value of at most kRegistryTextSize bytes; anything else (missing,
 // too long, not a string) leaves the buffer empty, as it was.
 void QueryText(plat::RegKey key, const char* name, char* buffer) {

@@ -45,13 +45,6 @@ struct FoundForm {
   uint32_t groupIndex;
 };
 
-bool IsDigitsOnly(const char* text) {
-  for (; *text; ++text) {
-    if (*text < '0' || *text > '9') return false;
-  }
-  return true;
-}
-
 // The decimal value of a text of digits, kept to its low 16 bits.
 uint16_t DecimalValue16(const char* digits) {
   uint32_t value = 0;

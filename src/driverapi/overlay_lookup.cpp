@@ -136,12 +136,6 @@ void MarkUsedNumber(const char* name, uint32_t lowest, uint32_t highest, unsigne
   if (value >= lowest && value <= highest) used[value - lowest] = 1;
 }
 
-// Moves to an absolute position; catalogue files stay far below 2 GiB.
-bool SeekTo(plat::FileHandle file, uint32_t position) {
-  if (position > 0x7FFFFFFFu) return false;
-  return plat::SeekFile(file, static_cast<int32_t>(position), plat::kSeekBegin) == position;
-}
-
 bool ReadGroupInfoHeader(plat::FileHandle file, unsigned char* bytes, GroupInfoHeader* header) {
   if (!ReadAt(file, 0, bytes, group_info::kHeaderSize)) return false;
   DecodeGroupInfoHeader(bytes, header);

@@ -3,27 +3,6 @@
 #include "catalogue/byte_order.h"
 
 namespace zv {
-namespace {
-
-bool SeekTo(plat::FileHandle file, uint32_t offset) {
-  // Catalogue files stay far below 2 GiB; a position beyond is refused rather
-  // than wrapped into a negative distance.
-  if (offset > 0x7FFFFFFFu) return false;
-  return plat::SeekFile(file, static_cast<int32_t>(offset), plat::kSeekBegin) == offset;
-}
-
-}  // namespace
-
-bool ReadAt(plat::FileHandle file, uint32_t offset, void* data, uint32_t size) {
-  uint32_t done = 0;
-  return SeekTo(file, offset) && plat::ReadFile(file, data, size, &done) && done == size;
-}
-
-bool WriteAt(plat::FileHandle file, uint32_t offset, const void* data, uint32_t size) {
-  uint32_t done = 0;
-  return SeekTo(file, offset) && plat::WriteFile(file, data, size, &done) && done == size;
-}
-
 bool MoveBytesUp(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance, MoveBuffer& buffer) {
   // A range that ends before it starts would wrap into a huge move.
   if (end < from) return false;

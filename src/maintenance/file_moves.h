@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "catalogue/file_access.h"
 #include "platform/platform.h"
 
 namespace zv {
@@ -15,10 +16,6 @@ constexpr uint32_t kOffsetBatch = kMoveBufferSize / 4;  // 1280 offsets at a tim
 struct MoveBuffer {
   unsigned char bytes[kMoveBufferSize];
 };
-
-// Reads or writes exactly size bytes at offset; false on any shortfall.
-bool ReadAt(plat::FileHandle file, uint32_t offset, void* data, uint32_t size);
-bool WriteAt(plat::FileHandle file, uint32_t offset, const void* data, uint32_t size);
 
 // Opens a gap: moves the bytes [from, end) up by distance, in pieces from the
 // end backwards so that no byte is overwritten before it has moved. The file

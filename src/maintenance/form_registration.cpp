@@ -86,13 +86,6 @@ bool IsBlankName(const char* name) {
   return true;
 }
 
-bool IsDigitsOnly(const char* text) {
-  for (; *text; ++text) {
-    if (*text < '0' || *text > '9') return false;
-  }
-  return true;
-}
-
 bool EndsWithGroupInfoExtension(const char* path) {
   static constexpr char kExtension[] = ".FGP";
   const size_t length = std::strlen(path);
