@@ -67,7 +67,7 @@ void AppendTable(const unsigned char* block, uint32_t blockSize, uint32_t tableO
 }
 
 // Queries one model's printer specification and appends the papers of the
-// selected table. False when the specification cannot be had or its paper
+// selected table. False when the printer specification cannot be had or its paper
 // table does not lie inside the block.
 bool AppendModelPapers(const char* deviceName, const char* driverPath, uint16_t modelId, bool firstModel,
                        uint32_t tableSelector, int16_t* sizes, unsigned char* entries, uint32_t* count) {

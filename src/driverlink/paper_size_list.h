@@ -41,7 +41,7 @@ static_assert(sizeof(PaperEntry) == 78, "paper entries follow each other without
 // driver's further papers are left out (the remaining models are still
 // asked, so that a failing model fails the list whatever its position). A
 // paper table that does not lie inside its printer specification block
-// makes the specification unusable: 401, like a failing model.
+// makes the printer specification unusable: 401, like a failing model.
 plat::MemoryHandle BuildPaperSizeList(const char* deviceName, const char* driverPath, uint32_t tableSelector,
                                       uint16_t* count);
 

@@ -23,23 +23,9 @@ std::string Record(char fill) {
   return std::string(34, fill);
 }
 
-using Entry = std::pair<std::string, int32_t>;  // record, file name string index
+using Entry = zvtest::GroupInfoEntry;  // record, file name string index
 
-std::string GroupInfoFile(const std::vector<Entry>& entries, const std::vector<std::string>& texts,
-                          int32_t first = -1, int32_t edited = -1, int32_t preview = -1) {
-  Bytes offsets;
-  Bytes pool;
-  for (const std::string& text : texts) {
-    offsets.U32(static_cast<uint32_t>(pool.size()));
-    pool.Pooled(text);
-  }
-  Bytes file;
-  file.Text("ZEVROFORM GROUPINFO V1.0").I32(first).I32(edited).Zeros(16).I32(preview);
-  file.U32(static_cast<uint32_t>(entries.size())).U32(static_cast<uint32_t>(texts.size()));
-  file.U32(static_cast<uint32_t>(pool.size()));
-  for (const Entry& entry : entries) file.Text(entry.first).I32(entry.second);
-  return file.str() + offsets.str() + pool.str();
-}
+using zvtest::GroupInfoFile;
 
 std::string Contents(const std::string& path) {
   std::string bytes;

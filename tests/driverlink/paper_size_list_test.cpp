@@ -297,7 +297,7 @@ TEST_F(PaperSizeListTest, EachAllocationInTurnFailsWith401) {
   plat::fault::FailNth(plat::fault::kAlloc, 0);
   uint16_t count = 0;
   ASSERT_EQ(Build(device, 1, &count), ListBytes({kA4, kA3}));
-  // The list, the sizes, the capability block, one specification per model
+  // The list, the sizes, the capability block, one printer specification per model
   // and the shrink at the end.
   const uint32_t allocations = plat::fault::CallCount(plat::fault::kAlloc);
   EXPECT_EQ(allocations, 6u);

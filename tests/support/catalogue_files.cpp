@@ -76,11 +76,28 @@ std::string GroupNameListFile(const std::vector<std::string>& texts) {
          offsets.str() + pool.str();
 }
 
+std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
+                          int32_t first, int32_t edited, int32_t preview) {
+  Bytes offsets;
+  Bytes pool;
+  for (const std::string& text : texts) {
+    offsets.U32(static_cast<uint32_t>(pool.size()));
+    pool.Pooled(text);
+  }
+  Bytes file;
+  file.Text("ZEVROFORM GROUPINFO V1.0").I32(first).I32(edited).Zeros(16).I32(preview);
+  file.U32(static_cast<uint32_t>(entries.size())).U32(static_cast<uint32_t>(texts.size()));
+  file.U32(static_cast<uint32_t>(pool.size()));
+  for (const GroupInfoEntry& entry : entries) file.Text(entry.first).I32(entry.second);
+  return file.str() + offsets.str() + pool.str();
+}
+
 void CatalogueTest::SetUp() {
   SystemDirTest::SetUp();
   ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.DAT"),
-                             "[ENVIRONMENT]\r\nCURRENTDIR=" + Dir() + "\r\nUSER=DEFAULT\r\n[DEFAULT]\r\nFormName=" +
-                                 FormListPath() + "\r\nGroupName=" + GroupListPath() + "\r\n"));
+                             "[ENVIRONMENT]\r\nCURRENTDIR=" + Dir() +
+                                 "\r\nUSER=DEFAULT\r\n[DEFAULT]\r\nFormName=" + FormListPath() +
+                                 "\r\nGroupName=" + GroupListPath() + "\r\n"));
 }
 
 }  // namespace zvtest

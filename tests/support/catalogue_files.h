@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/system_dir.h"
@@ -49,6 +50,13 @@ std::string FormRecordBytes(const FormSpec& form);
 
 // A group name list file holding the texts in this order.
 std::string GroupNameListFile(const std::vector<std::string>& texts);
+
+// A group info file: entries of a 34-byte record and a file name string
+// index, then the texts of the pool in this order; the header's three string
+// indexes as given.
+using GroupInfoEntry = std::pair<std::string, int32_t>;
+std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
+                          int32_t first = -1, int32_t edited = -1, int32_t preview = -1);
 
 // A fixture whose catalogue configuration names ZVLMN3.FLT and ZVLMN3.GLT
 // in the test's scratch directory.
