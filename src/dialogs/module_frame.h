@@ -21,6 +21,9 @@ constexpr uint32_t kReasonProcessAttach = 1;
 constexpr uint32_t kMessageBufferSize = 256;
 constexpr char kBoxCaption[] = "Overlay";
 constexpr uint32_t kStyleIconHand = 16;  // MB_ICONHAND: one OK button, stop icon
+constexpr uint32_t kStyleQuestion = 36;  // MB_YESNO | MB_ICONQUESTION: the module's questions
+constexpr int32_t kAnswerYes = 6;        // IDYES: go on
+constexpr int32_t kAnswerNo = 7;         // IDNO: go back
 
 // The module's entry function: stores the instance and registers the
 // file-name-OK message on Windows NT 4. Always returns true.

@@ -25,10 +25,6 @@ namespace {
 constexpr uint16_t kConfirmUse = 1;     // it is to print with the form's overlay data
 constexpr uint16_t kConfirmCreate = 2;  // it is to record new overlay data for the form
 
-constexpr uint32_t kStyleQuestion = 0x04 | 0x20;  // MB_YESNO | MB_ICONQUESTION
-constexpr int32_t kAnswerYes = 6;                 // IDYES
-constexpr int32_t kAnswerNo = 7;                  // IDNO
-
 struct ConfirmWork {
   PathBuffer path;  // the overlay the search found, then the form's group path
   PathBuffer text;  // the file entry's name, a message's text

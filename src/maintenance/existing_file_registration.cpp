@@ -17,9 +17,7 @@ namespace zv {
 namespace {
 
 constexpr char kGroupInfoExtension[] = ".FGP";
-constexpr uint32_t kStyleYesNoQuestion = 36;  // MB_YESNO | MB_ICONQUESTION
-constexpr int32_t kAnswerYes = 6;             // IDYES
-constexpr uint32_t kNumberDigits = 10;        // the longest 32-bit decimal number
+constexpr uint32_t kNumberDigits = 10;  // the longest 32-bit decimal number
 constexpr char kNumberPlaceholder[] = "%ld";
 
 struct FindWork {
@@ -263,7 +261,7 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
   }
 
   LoadMessage(kMsgReplaceMatchingOverlay, w->text, sizeof w->text);
-  if (plat::MessageBox(in.owner, w->text, kBoxCaption, kStyleYesNoQuestion) != kAnswerYes) {
+  if (plat::MessageBox(in.owner, w->text, kBoxCaption, kStyleQuestion) != kAnswerYes) {
     return RegistrationResult::kStayOpen;
   }
   if (!ReplaceOverlayFile(w->groupPath, index, in.filePath)) return RefuseFailedStep(in.owner);

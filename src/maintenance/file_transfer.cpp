@@ -16,8 +16,6 @@
 namespace zv {
 namespace {
 
-constexpr uint32_t kStyleQuestion = 36;  // MB_YESNO | MB_ICONQUESTION
-constexpr int32_t kAnswerYes = 6;        // IDYES
 constexpr uint32_t kLongestDescription = overlay_header::kDescriptionSize - 1;
 constexpr char kEditedFileExtension[] = ".ZL3";
 
