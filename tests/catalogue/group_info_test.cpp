@@ -44,32 +44,6 @@ zv::PrintSettings A4Settings() {
   return s;
 }
 
-// The 34-byte record, field by field.
-std::string SettingsBytes(const zv::PrintSettings& s) {
-  return Bytes()
-      .U16(s.mark)
-      .U8(s.layer)
-      .U8(s.modeLevel)
-      .U16(s.modelId)
-      .I16(s.paperWidth)
-      .I16(s.paperHeight)
-      .U16(s.paperValue3)
-      .U16(s.paperValue4)
-      .U16(s.paperCode)
-      .U8(s.orientation)
-      .U16(s.resolution)
-      .U8(s.colour)
-      .U8(s.printingMode)
-      .U8(s.pagesPerSheet)
-      .I16(s.outputWidth)
-      .I16(s.outputHeight)
-      .U16(s.outputValue3)
-      .U16(s.outputValue4)
-      .U16(s.outputCode)
-      .U16(s.zoom)
-      .str();
-}
-
 struct TestEntry {
   zv::PrintSettings settings;
   int32_t fileString;
@@ -96,7 +70,7 @@ std::string RawGroupInfo(const std::vector<TestEntry>& entries, const std::vecto
   std::string file = HeaderBytes(first, edited, preview, static_cast<uint32_t>(entries.size()),
                                  static_cast<uint32_t>(offsets.size()), static_cast<uint32_t>(pool.size()));
   for (const TestEntry& entry : entries) {
-    file += SettingsBytes(entry.settings) + Bytes().I32(entry.fileString).str();
+    file += zvtest::SettingsRecordBytes(entry.settings) + Bytes().I32(entry.fileString).str();
   }
   Bytes table;
   for (uint32_t offset : offsets) table.U32(offset);
@@ -238,7 +212,7 @@ TEST_F(GroupInfoTest, TwoEntriesAndThreeTextsMake191Bytes) {
   EXPECT_EQ(header.poolSize, 39u);
   EXPECT_EQ(zv::GroupInfoTableOffset(header), 140u);
   EXPECT_EQ(zv::GroupInfoPoolOffset(header), 152u);
-  EXPECT_EQ(firstEntry, SettingsBytes(A4Settings()) + Bytes().I32(1).str())
+  EXPECT_EQ(firstEntry, zvtest::SettingsRecordBytes(A4Settings()) + Bytes().I32(1).str())
       << "open stands at the first entry";
   EXPECT_EQ(Open(plat::kAccessReadWrite, &header), zv::ListFileState::kValid);
 
@@ -271,7 +245,7 @@ TEST(GroupInfoLayoutTest, EntryGivesItsSettingsAndFileString) {
   s.paperWidth = -2;
   s.outputCode = 0x1234;
   s.printingMode = 0x21;
-  const std::string bytes = SettingsBytes(s) + Bytes().I32(-1).str();
+  const std::string bytes = zvtest::SettingsRecordBytes(s) + Bytes().I32(-1).str();
   zv::PrintSettings decoded{};
   int32_t fileString = 0;
   zv::DecodeOverlayEntry(reinterpret_cast<const unsigned char*>(bytes.data()), &decoded, &fileString);

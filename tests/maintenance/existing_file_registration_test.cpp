@@ -50,17 +50,10 @@ PrintSettings RawRecord(uint8_t layer) {
                    layer);
 }
 
-std::string SettingsBytes(const PrintSettings& s) {
-  Bytes b;
-  b.U16(s.mark).U8(s.layer).U8(s.modeLevel).U16(s.modelId).I16(s.paperWidth).I16(s.paperHeight);
-  b.U16(s.paperValue3).U16(s.paperValue4).U16(s.paperCode).U8(s.orientation).U16(s.resolution);
-  b.U8(s.colour).U8(s.printingMode).U8(s.pagesPerSheet).I16(s.outputWidth).I16(s.outputHeight);
-  b.U16(s.outputValue3).U16(s.outputValue4).U16(s.outputCode).U16(s.zoom);
-  return b.str();
-}
 // An overlay data file: the 319-byte header, then page data.
 std::string OverlayFile(const PrintSettings& s) {
-  return Bytes().U32(319).Fixed("Invoice", 25).Fixed("Bill", 256).str() + SettingsBytes(s) + "PAGE";
+  return Bytes().U32(319).Fixed("Invoice", 25).Fixed("Bill", 256).str() + zvtest::SettingsRecordBytes(s) +
+         "PAGE";
 }
 
 struct Entry {
@@ -73,7 +66,7 @@ std::string RawGroupInfo(const std::vector<Entry>& entries, const std::vector<ui
   file.Text("ZEVROFORM GROUPINFO V1.0").I32(firstString).I32(-1).Zeros(16).I32(-1);
   file.U32(static_cast<uint32_t>(entries.size())).U32(static_cast<uint32_t>(offsets.size()));
   file.U32(static_cast<uint32_t>(pool.size()));
-  for (const Entry& e : entries) file.Text(SettingsBytes(e.settings)).I32(e.name);
+  for (const Entry& e : entries) file.Text(zvtest::SettingsRecordBytes(e.settings)).I32(e.name);
   for (uint32_t offset : offsets) file.U32(offset);
   return file.str() + pool;
 }

@@ -42,32 +42,6 @@ zv::PrintSettings A4Settings(uint16_t resolution = 600) {
   return s;
 }
 
-// The 34-byte record, field by field.
-std::string SettingsBytes(const zv::PrintSettings& s) {
-  return Bytes()
-      .U16(s.mark)
-      .U8(s.layer)
-      .U8(s.modeLevel)
-      .U16(s.modelId)
-      .I16(s.paperWidth)
-      .I16(s.paperHeight)
-      .U16(s.paperValue3)
-      .U16(s.paperValue4)
-      .U16(s.paperCode)
-      .U8(s.orientation)
-      .U16(s.resolution)
-      .U8(s.colour)
-      .U8(s.printingMode)
-      .U8(s.pagesPerSheet)
-      .I16(s.outputWidth)
-      .I16(s.outputHeight)
-      .U16(s.outputValue3)
-      .U16(s.outputValue4)
-      .U16(s.outputCode)
-      .U16(s.zoom)
-      .str();
-}
-
 struct Entry {
   zv::PrintSettings settings;
   int32_t fileString;
@@ -91,7 +65,8 @@ std::string RawGroupInfo(const std::vector<Entry>& entries, const std::vector<ui
       .U32(static_cast<uint32_t>(entries.size()))
       .U32(static_cast<uint32_t>(offsets.size()))
       .U32(static_cast<uint32_t>(pool.size()));
-  for (const Entry& entry : entries) file.Text(SettingsBytes(entry.settings)).I32(entry.fileString);
+  for (const Entry& entry : entries)
+    file.Text(zvtest::SettingsRecordBytes(entry.settings)).I32(entry.fileString);
   for (uint32_t offset : offsets) file.U32(offset);
   return file.str() + pool;
 }

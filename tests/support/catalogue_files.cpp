@@ -76,6 +76,31 @@ std::string GroupNameListFile(const std::vector<std::string>& texts) {
          offsets.str() + pool.str();
 }
 
+std::string SettingsRecordBytes(const zv::PrintSettings& s) {
+  return Bytes()
+      .U16(s.mark)
+      .U8(s.layer)
+      .U8(s.modeLevel)
+      .U16(s.modelId)
+      .I16(s.paperWidth)
+      .I16(s.paperHeight)
+      .U16(s.paperValue3)
+      .U16(s.paperValue4)
+      .U16(s.paperCode)
+      .U8(s.orientation)
+      .U16(s.resolution)
+      .U8(s.colour)
+      .U8(s.printingMode)
+      .U8(s.pagesPerSheet)
+      .I16(s.outputWidth)
+      .I16(s.outputHeight)
+      .U16(s.outputValue3)
+      .U16(s.outputValue4)
+      .U16(s.outputCode)
+      .U16(s.zoom)
+      .str();
+}
+
 std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
                           int32_t first, int32_t edited, int32_t preview) {
   Bytes offsets;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/print_settings.h"
 #include "support/system_dir.h"
 
 namespace zvtest {
@@ -50,6 +51,9 @@ std::string FormRecordBytes(const FormSpec& form);
 
 // A group name list file holding the texts in this order.
 std::string GroupNameListFile(const std::vector<std::string>& texts);
+
+// The 34-byte print settings record, field by field.
+std::string SettingsRecordBytes(const zv::PrintSettings& settings);
 
 // A group info file: entries of a 34-byte record and a file name string
 // index, then the texts of the pool in this order; the header's three string
