@@ -124,6 +124,23 @@ int32_t ZVAPI ZVDriverFormService(void);
 int32_t ZVAPI ZVSetFormConfirm(void* owner, const void* settings, const char* deviceName, const char* driverPath,
                                int32_t formId, uint16_t confirmMode);
 
+/* The dialog in which the user chooses the form to print with, owned by
+ * owner (an HWND). With named forms registered and a named form as the
+ * current choice (*formId above 0) it lists the named forms; otherwise the
+ * user names an overlay data file (.ZLP), registered as a file entry. The
+ * settings block and the two plain values are not needed. Returns 1 after
+ * OK with the chosen identifier in *formId, else 0 with *formId unchanged. */
+int32_t ZVAPI ZVFormDetailsDlg(void* owner, const void* settings, uint16_t unused1, const char* deviceName,
+                               const char* driverPath, uint32_t unused2, int32_t* formId);
+
+/* The dialog in which the user chooses where the next overlay data goes: a
+ * named form or a file entry, with the form's paper, orientation, layer and
+ * overlay data files; forms and file entries can be added there. *formId
+ * names the current choice; after OK (result 1) it holds the new one, else
+ * (result 0) it is unchanged. The last two arguments are not read. */
+int32_t ZVAPI ZVCreateFormDlg(void* owner, const void* settings, const char* deviceName, const char* driverPath,
+                              int32_t* formId, uint32_t unused1, uint32_t unused2);
+
 #ifdef __cplusplus
 }
 #endif

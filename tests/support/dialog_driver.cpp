@@ -1,0 +1,2 @@
+// Placeholder: the dialog driver lands here.
+#include "support/dialog_driver.h"
