@@ -6,7 +6,7 @@ NATIVE := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
 MINGW := $(BUILD)/mingw
 
-.PHONY: all deps build test demo clean format
+.PHONY: all deps build test demo screenshots clean format
 
 all: build
 
@@ -34,6 +34,12 @@ test: build
 demo: $(MINGW)/CMakeCache.txt
 	cmake --build $(MINGW) -j $(JOBS) --target zv_demo ZVLMN30E ZVSAMPLE
 	@tools/run-demo.sh $(MINGW)
+
+# Pictures of every dialog in both resource sets, as PNG files in
+# $(BUILD)/screenshots.
+screenshots: $(MINGW)/CMakeCache.txt
+	cmake --build $(MINGW) -j $(JOBS) --target zv_screenshots ZVLMN30E ZVLMN30E_english ZVSAMPLE
+	@tools/run-screenshots.sh $(MINGW) $(BUILD)/screenshots
 
 clean:
 	rm -rf $(BUILD)
