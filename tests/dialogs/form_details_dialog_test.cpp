@@ -76,13 +76,9 @@ std::string DirectoryOf(const std::string& path) {
 void ExpectTidyLayout(const zvtest::Dialog& dialog) {
   HWND window = dialog.Handle();
   std::vector<HWND> children;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
   ASSERT_FALSE(children.empty());
   RECT client;
   GetClientRect(window, &client);
@@ -122,6 +118,19 @@ void ExpectTidyLayout(const zvtest::Dialog& dialog) {
   }
 }
 
+// The help calls once there are at least `count` of them. WinHelp hands
+// its request over with a message sent between threads, during which the
+// dialog's thread already answers the driver: a click can return before
+// the request has arrived.
+std::vector<zvtest::HelpCall> WaitForHelpCalls(const zvtest::HelpWatcher& help, size_t count) {
+  std::vector<zvtest::HelpCall> calls = help.Calls();
+  for (int waited = 0; calls.size() < count && waited < 5000; waited += 10) {
+    Sleep(10);
+    calls = help.Calls();
+  }
+  return calls;
+}
+
 class FormDetailsDialogTest : public zvtest::CatalogueTest {
  protected:
   using DetailsFunction = decltype(&ZVFormDetailsDlg);
@@ -136,7 +145,8 @@ class FormDetailsDialogTest : public zvtest::CatalogueTest {
     module_.reset();
     modulePath_ = english ? ZV_ENGLISH_DLL_PATH : ZV_DLL_PATH;
     module_ = std::make_unique<zvtest::ModuleUnderTest>(modulePath_.c_str());
-    details_ = reinterpret_cast<DetailsFunction>(module_->Export("ZVFormDetailsDlg"));
+    details_ =
+        reinterpret_cast<DetailsFunction>(reinterpret_cast<void*>(module_->Export("ZVFormDetailsDlg")));
     ASSERT_NE(details_, nullptr);
   }
 
@@ -575,7 +585,7 @@ TEST_F(FormDetailsDialogTest, HelpOpenedInADialogIsClosedWithIt) {
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog details = run.WaitForDialog(kLocalDetails);
     details.Click(kHelp);
-    std::vector<zvtest::HelpCall> calls = help.Calls();
+    std::vector<zvtest::HelpCall> calls = WaitForHelpCalls(help, 1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXT));
     EXPECT_EQ(calls[0].data, 300001u);
@@ -583,7 +593,7 @@ TEST_F(FormDetailsDialogTest, HelpOpenedInADialogIsClosedWithIt) {
     EXPECT_TRUE(run.IsActive(details));
     details.Click(IDOK);
     EXPECT_EQ(run.Result(), 1);
-    calls = help.Calls();
+    calls = WaitForHelpCalls(help, 2);
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].command, static_cast<UINT>(HELP_QUIT));
     EXPECT_EQ(Lower(calls[1].file), file);
@@ -601,14 +611,14 @@ TEST_F(FormDetailsDialogTest, HelpOpenedInADialogIsClosedWithIt) {
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
     selection.Click(kHelp);
-    std::vector<zvtest::HelpCall> calls = help.Calls();
+    std::vector<zvtest::HelpCall> calls = WaitForHelpCalls(help, 3);
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].command, static_cast<UINT>(HELP_CONTEXT));
     EXPECT_EQ(calls[2].data, 300002u);
     EXPECT_EQ(Lower(calls[2].file), file);
     selection.Click(IDCANCEL);
     EXPECT_EQ(run.Result(), 0);
-    calls = help.Calls();
+    calls = WaitForHelpCalls(help, 4);
     ASSERT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls[3].command, static_cast<UINT>(HELP_QUIT));
   }
@@ -625,11 +635,11 @@ TEST_F(FormDetailsDialogTest, EnglishHelpComesFromTheDriversEnglishFile) {
   selection.Click(kHelp);
   // A refused OK keeps the dialog, and its help, open.
   ExpectRefusal(run, selection, Path("GONE.ZLP"), kMissingFile);
-  ASSERT_EQ(help.Calls().size(), 2u);
+  ASSERT_EQ(WaitForHelpCalls(help, 2).size(), 2u);
   selection.SetText(kFileField, overlay);
   selection.Click(IDOK);
   EXPECT_EQ(run.Result(), 1);
-  const std::vector<zvtest::HelpCall> calls = help.Calls();
+  const std::vector<zvtest::HelpCall> calls = WaitForHelpCalls(help, 3);
   ASSERT_EQ(calls.size(), 3u);
   for (const zvtest::HelpCall& call : calls) EXPECT_EQ(Lower(call.file), Lower(HelpFile(true)));
   EXPECT_EQ(calls[0].data, 300002u);
