@@ -314,17 +314,20 @@ TEST_F(FormDetailsDialogTest, EverythingButANamedFormOfTheDriverOpensTheSelectio
     const char* what;
     bool namedForms;
     int32_t formId;
+    const char* entryName = "P";
   };
   const Case cases[] = {
       {"no form", true, 0},
       {"a file entry", true, -1},
+      {"a capture's file entry", true, -1, "C"},
       {"a positive identifier without named forms", false, 4},
       {"no form and no named forms", false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     if (c.namedForms) {
-      WriteCatalogue(NamedForms(), {{-1, "P", "", 2, 3}}, 1, {Dir() + "A", Dir() + "B", Dir() + "C", "5"});
+      WriteCatalogue(NamedForms(), {{-1, c.entryName, "", 2, 3}}, 1,
+                     {Dir() + "A", Dir() + "B", Dir() + "C", "5"});
     } else {
       WriteCatalogue({}, {{-1, "P", "", 2, 0}}, 1, {"5"});
     }
@@ -459,8 +462,15 @@ TEST_F(FormDetailsDialogTest, TheDescriptionFollowsTheTypedFile) {
   zvtest::Dialog selection = run.WaitForDialog(kEnglishSelection);
   selection.SetText(kFileField, overlay);
   EXPECT_EQ(selection.Text(kFileDescription), "Quarterly report");
-  selection.SetText(kFileField, "REPORT.ZLP");  // no path: no description
-  EXPECT_EQ(selection.Text(kFileDescription), "");
+  {
+    // A name without a path shows nothing, even where it would be found.
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    ASSERT_TRUE(SetCurrentDirectoryA(Dir().c_str()));
+    selection.SetText(kFileField, "REPORT.ZLP");
+    SetCurrentDirectoryA(current);
+    EXPECT_EQ(selection.Text(kFileDescription), "");
+  }
   selection.SetText(kFileField, Path("RAW.ZLC"));
   EXPECT_EQ(selection.Text(kFileDescription), "Raw page of the printer");
   selection.SetText(kFileField, Path("GONE.ZLP"));
