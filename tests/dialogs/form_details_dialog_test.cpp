@@ -122,15 +122,6 @@ void ExpectTidyLayout(const zvtest::Dialog& dialog) {
 // its request over with a message sent between threads, during which the
 // dialog's thread already answers the driver: a click can return before
 // the request has arrived.
-std::vector<zvtest::HelpCall> WaitForHelpCalls(const zvtest::HelpWatcher& help, size_t count) {
-  std::vector<zvtest::HelpCall> calls = help.Calls();
-  for (int waited = 0; calls.size() < count && waited < 5000; waited += 10) {
-    Sleep(10);
-    calls = help.Calls();
-  }
-  return calls;
-}
-
 class FormDetailsDialogTest : public zvtest::CatalogueTest {
  protected:
   using DetailsFunction = decltype(&ZVFormDetailsDlg);
@@ -595,7 +586,7 @@ TEST_F(FormDetailsDialogTest, HelpOpenedInADialogIsClosedWithIt) {
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog details = run.WaitForDialog(kLocalDetails);
     details.Click(kHelp);
-    std::vector<zvtest::HelpCall> calls = WaitForHelpCalls(help, 1);
+    std::vector<zvtest::HelpCall> calls = help.WaitForCalls(1);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXT));
     EXPECT_EQ(calls[0].data, 300001u);
@@ -603,7 +594,7 @@ TEST_F(FormDetailsDialogTest, HelpOpenedInADialogIsClosedWithIt) {
     EXPECT_TRUE(run.IsActive(details));
     details.Click(IDOK);
     EXPECT_EQ(run.Result(), 1);
-    calls = WaitForHelpCalls(help, 2);
+    calls = help.WaitForCalls(2);
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].command, static_cast<UINT>(HELP_QUIT));
     EXPECT_EQ(Lower(calls[1].file), file);
@@ -621,14 +612,14 @@ TEST_F(FormDetailsDialogTest, HelpOpenedInADialogIsClosedWithIt) {
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
     selection.Click(kHelp);
-    std::vector<zvtest::HelpCall> calls = WaitForHelpCalls(help, 3);
+    std::vector<zvtest::HelpCall> calls = help.WaitForCalls(3);
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].command, static_cast<UINT>(HELP_CONTEXT));
     EXPECT_EQ(calls[2].data, 300002u);
     EXPECT_EQ(Lower(calls[2].file), file);
     selection.Click(IDCANCEL);
     EXPECT_EQ(run.Result(), 0);
-    calls = WaitForHelpCalls(help, 4);
+    calls = help.WaitForCalls(4);
     ASSERT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls[3].command, static_cast<UINT>(HELP_QUIT));
   }
@@ -645,11 +636,11 @@ TEST_F(FormDetailsDialogTest, EnglishHelpComesFromTheDriversEnglishFile) {
   selection.Click(kHelp);
   // A refused OK keeps the dialog, and its help, open.
   ExpectRefusal(run, selection, Path("GONE.ZLP"), kMissingFile);
-  ASSERT_EQ(WaitForHelpCalls(help, 2).size(), 2u);
+  ASSERT_EQ(help.WaitForCalls(2).size(), 2u);
   selection.SetText(kFileField, overlay);
   selection.Click(IDOK);
   EXPECT_EQ(run.Result(), 1);
-  const std::vector<zvtest::HelpCall> calls = WaitForHelpCalls(help, 3);
+  const std::vector<zvtest::HelpCall> calls = help.WaitForCalls(3);
   ASSERT_EQ(calls.size(), 3u);
   for (const zvtest::HelpCall& call : calls) EXPECT_EQ(Lower(call.file), Lower(HelpFile(true)));
   EXPECT_EQ(calls[0].data, 300002u);
