@@ -4,8 +4,12 @@
 #include "zvlmn30e.h"
 
 namespace zv {
-INT_PTR CALLBACK FormSettingsProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-int RefreshFormSettings(HWND, FormSettingsContext*) { return 0; }
+INT_PTR CALLBACK FormSettingsProc(HWND, UINT, WPARAM, LPARAM) {
+  return FALSE;
+}
+int RefreshFormSettings(HWND, FormSettingsContext*) {
+  return 0;
+}
 }  // namespace zv
 
 extern "C" int32_t ZVAPI ZVCreateFormDlg(void*, const void*, const char*, const char*, int32_t*, uint32_t,

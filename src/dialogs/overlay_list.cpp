@@ -2,8 +2,16 @@
 #include "dialogs/overlay_list.h"
 
 namespace zv {
-bool FillOverlayList(HWND, int32_t, const PaperEntry*, uint16_t) { return false; }
-bool FillOverlayLine(HWND, const PrintSettings&, const PaperEntry*, uint16_t) { return false; }
-BOOL MeasureOverlayListItem(HWND, int, MEASUREITEMSTRUCT*) { return TRUE; }
-BOOL DrawOverlayListItem(HWND, int, const DRAWITEMSTRUCT*) { return TRUE; }
+bool FillOverlayList(HWND, int32_t, const PaperEntry*, uint16_t) {
+  return false;
+}
+bool FillOverlayLine(HWND, const PrintSettings&, const PaperEntry*, uint16_t) {
+  return false;
+}
+BOOL MeasureOverlayListItem(HWND, int, MEASUREITEMSTRUCT*) {
+  return TRUE;
+}
+BOOL DrawOverlayListItem(HWND, int, const DRAWITEMSTRUCT*) {
+  return TRUE;
+}
 }  // namespace zv
