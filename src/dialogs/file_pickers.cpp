@@ -30,10 +30,9 @@ static_assert(kPickExistingFile ==
 static_assert(kPickNewFile == (OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_PATHMUSTEXIST),
               "the form/file settings picker's flags");
 
-// Marks a drive root in the name field so that the classic dialog takes it
-// as a name inside the root ("C:\@") rather than as a bare root to open.
-constexpr char kRootMark = '@';
-constexpr size_t kDriveRootLength = 3;  // "C:\"
+// The file name that the directory picker puts behind the chosen directory
+// in the dialog's name field.
+constexpr char kNameMark = '@';
 
 HINSTANCE ModuleInstance() {
   return static_cast<HINSTANCE>(plat::GetModuleInstance());
@@ -57,17 +56,20 @@ UINT_PTR ClassicPickerOk(HWND window) {
   if (!record) return FALSE;
   if (record->lCustData) {
     // The directory picker: the directory being shown is the choice. The
-    // name field gets it (a root with its mark), which the dialog's own OK
-    // then accepts as the name.
+    // name field gets it with a mark for a file name behind it ("C:\@",
+    // "C:\DATA\@"), so that the dialog's own OK takes a name inside that
+    // directory and ends. A directory alone in the field would only be
+    // opened again by the classic dialog of some systems, and a bare root
+    // names no file at all.
     char* directory = reinterpret_cast<char*>(record->lCustData);
     GetCurrentDirectoryA(plat::kPathBuffer, directory);
-    const bool root = std::strlen(directory) == kDriveRootLength;
-    if (root) {
-      directory[kDriveRootLength] = kRootMark;
-      directory[kDriveRootLength + 1] = '\0';
-    }
-    SendDlgItemMessageA(window, ZV_ID_PICKER_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(directory));
-    if (root) directory[kDriveRootLength] = '\0';
+    char name[plat::kPathBuffer + 2];
+    size_t length = std::strlen(directory);
+    std::memcpy(name, directory, length);
+    if (length > 0 && directory[length - 1] != '\\') name[length++] = '\\';
+    name[length++] = kNameMark;
+    name[length] = '\0';
+    SendDlgItemMessageA(window, ZV_ID_PICKER_FILE_NAME, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
   }
   if (record->lpTemplateName) return FALSE;
   // The form file picker: judge the typed or chosen name.

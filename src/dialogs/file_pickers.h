@@ -2,8 +2,10 @@
 // picker and the form file picker, with their hook procedures.
 #pragma once
 
-#include <commdlg.h>
+// <commdlg.h> needs the types of <windows.h> first.
 #include <windows.h>
+
+#include <commdlg.h>
 
 #include <cstdint>
 
