@@ -2,9 +2,8 @@
 // picker and the form file picker, with their hook procedures.
 #pragma once
 
-// <commdlg.h> needs the types of <windows.h> first.
 #include <windows.h>
-
+// commdlg.h needs the types of windows.h.
 #include <commdlg.h>
 
 #include <cstdint>
