@@ -3,8 +3,9 @@
 // help-open flag.
 #pragma once
 
-#include <commdlg.h>
 #include <windows.h>
+// commdlg.h needs the types of windows.h.
+#include <commdlg.h>
 
 #include <cstddef>
 #include <cstdint>
