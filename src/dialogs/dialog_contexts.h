@@ -3,8 +3,8 @@
 // help-open flag.
 #pragma once
 
-#include <windows.h>
 #include <commdlg.h>
+#include <windows.h>
 
 #include <cstddef>
 #include <cstdint>

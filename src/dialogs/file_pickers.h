@@ -2,8 +2,8 @@
 // picker and the form file picker, with their hook procedures.
 #pragma once
 
-#include <windows.h>
 #include <commdlg.h>
+#include <windows.h>
 
 #include <cstdint>
 

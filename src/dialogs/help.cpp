@@ -19,7 +19,8 @@ static_assert(sizeof(HelpWork) == 522, "a path half and a work half");
 
 }  // namespace
 
-int32_t ShowHelp(HWND owner, uint32_t command, uint32_t data, const char* deviceName, const char* driverPath) {
+int32_t ShowHelp(HWND owner, uint32_t command, uint32_t data, const char* deviceName,
+                 const char* driverPath) {
   WorkMemory<HelpWork> work;
   if (!work) return 0;
   // The module's directory, with its trailing backslash.

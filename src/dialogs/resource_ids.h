@@ -47,7 +47,7 @@
 #define ZV_ID_SETTINGS_FORM_LIST 2312
 #define ZV_ID_SETTINGS_ADD 2313
 #define ZV_ID_SETTINGS_USE_FORM_NAME 2314
-#define ZV_ID_SETTINGS_COLUMNS 2316      // local template only: the column headers
+#define ZV_ID_SETTINGS_COLUMNS 2316       // local template only: the column headers
 #define ZV_ID_SETTINGS_GRAPHIC_MODE 2317  // local template only: "(Modo Gráfico)"
 
 // PRINTER: the printer list, opened by no operation.
@@ -55,15 +55,15 @@
 
 // DIRECTORY: the directory picker's template for the system's open-file
 // dialog; the ids are the open-file dialog's own.
-#define ZV_ID_PICKER_NETWORK 1037     // psh14
-#define ZV_ID_PICKER_READ_ONLY 1040   // chx1
-#define ZV_ID_PICKER_DIR_LABEL 1088   // stc1
-#define ZV_ID_PICKER_DRIVE_LABEL 1091 // stc4
-#define ZV_ID_PICKER_FILE_LIST 1120   // lst1
-#define ZV_ID_PICKER_DIR_LIST 1121    // lst2
-#define ZV_ID_PICKER_FILE_TYPES 1136  // cmb1
-#define ZV_ID_PICKER_DRIVES 1137      // cmb2
-#define ZV_ID_PICKER_FILE_NAME 1152   // edt1
+#define ZV_ID_PICKER_NETWORK 1037      // psh14
+#define ZV_ID_PICKER_READ_ONLY 1040    // chx1
+#define ZV_ID_PICKER_DIR_LABEL 1088    // stc1
+#define ZV_ID_PICKER_DRIVE_LABEL 1091  // stc4
+#define ZV_ID_PICKER_FILE_LIST 1120    // lst1
+#define ZV_ID_PICKER_DIR_LIST 1121     // lst2
+#define ZV_ID_PICKER_FILE_TYPES 1136   // cmb1
+#define ZV_ID_PICKER_DRIVES 1137       // cmb2
+#define ZV_ID_PICKER_FILE_NAME 1152    // edt1
 
 // Help context ids (HELP_CONTEXT).
 #define ZV_HELP_FORM_DETAILS 300001

@@ -1,2 +1,459 @@
-// Placeholder: the dialog driver lands here.
 #include "support/dialog_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace zvtest {
+namespace {
+
+constexpr int kPollMs = 10;
+constexpr char kBoxCaption[] = "Overlay";
+constexpr UINT kSettleTimeoutMs = 10000;
+
+std::string ClassOf(HWND window) {
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string WindowText(HWND window) {
+  char text[1024] = "";
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                      kSettleTimeoutMs, nullptr);
+  return text;
+}
+
+bool IsClass(HWND window, const char* name) {
+  return _stricmp(ClassOf(window).c_str(), name) == 0;
+}
+
+// Returns once the window's thread has handled everything sent to it so
+// far: a sent message is handled in order, also inside a modal loop that a
+// handler opened. Asked in short slices, so that a window that closes
+// meanwhile (its thread no longer answering) ends the wait at once.
+void Settle(HWND window) {
+  for (UINT waited = 0; waited < kSettleTimeoutMs; waited += kPollMs * 5) {
+    if (!IsWindow(window)) return;
+    DWORD_PTR ignored;
+    if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kPollMs * 5, &ignored)) return;
+  }
+}
+
+struct Collected {
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectShown(HWND window, LPARAM param) {
+  if (IsWindowVisible(window)) reinterpret_cast<Collected*>(param)->windows.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK ReadBoxControl(HWND child, LPARAM param) {
+  Box* box = reinterpret_cast<Box*>(param);
+  const LONG style = GetWindowLongA(child, GWL_STYLE);
+  if ((style & WS_VISIBLE) == 0) return TRUE;
+  if (IsClass(child, "Button")) {
+    box->buttons.push_back(GetDlgCtrlID(child));
+  } else if (IsClass(child, "Static")) {
+    if ((style & SS_TYPEMASK) == SS_ICON) {
+      const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+      if (icon && icon == LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND))) box->stopIcon = true;
+      if (icon && icon == LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION)))
+        box->questionIcon = true;
+    } else {
+      const std::string text = WindowText(child);
+      if (!text.empty() && box->text.empty()) box->text = text;
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+// --- Dialog -----------------------------------------------------------------
+
+bool Dialog::IsOpen() const {
+  return window_ && IsWindow(window_) && IsWindowVisible(window_);
+}
+
+std::string Dialog::Title() const {
+  return window_ ? WindowText(window_) : std::string();
+}
+
+HWND Dialog::Control(int id) const {
+  HWND control = window_ ? GetDlgItem(window_, id) : nullptr;
+  if (!control) ADD_FAILURE() << "dialog \"" << Title() << "\" has no control " << id;
+  return control;
+}
+
+std::string Dialog::Text(int id) const {
+  HWND control = Control(id);
+  return control ? WindowText(control) : std::string();
+}
+
+void Dialog::SetText(int id, const std::string& text) const {
+  HWND control = Control(id);
+  if (!control) return;
+  if (IsClass(control, "Edit")) {
+    SendMessageA(control, EM_SETSEL, 0, -1);
+    SendMessageA(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  } else {
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  }
+  Settle(window_);
+}
+
+int Dialog::TextLimit(int id) const {
+  HWND control = Control(id);
+  return control ? static_cast<int>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0)) : 0;
+}
+
+bool Dialog::IsEnabled(int id) const {
+  HWND control = Control(id);
+  return control && IsWindowEnabled(control);
+}
+
+bool Dialog::IsVisible(int id) const {
+  HWND control = Control(id);
+  return control && IsWindowVisible(control);
+}
+
+bool Dialog::IsChecked(int id) const {
+  HWND control = Control(id);
+  return control && SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+LONG Dialog::Style(int id) const {
+  HWND control = Control(id);
+  return control ? GetWindowLongA(control, GWL_STYLE) : 0;
+}
+
+void Dialog::Notify(int id, int code) const {
+  HWND control = GetDlgItem(window_, id);
+  SendNotifyMessageA(window_, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+  Settle(window_);
+}
+
+void Dialog::Click(int id) const {
+  HWND control = Control(id);
+  if (!control) return;
+  if (!IsWindowEnabled(control)) {
+    ADD_FAILURE() << "control " << id << " of \"" << Title() << "\" is disabled and cannot be clicked";
+    return;
+  }
+  const LONG kind = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+  if (kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX) {
+    const bool checked = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SendMessageA(control, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+  } else if (kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON) {
+    // The other radio buttons of its group lose their check.
+    HWND other = control;
+    for (int guard = 0; guard < 64; ++guard) {
+      other = GetNextDlgGroupItem(window_, other, FALSE);
+      if (!other || other == control) break;
+      const LONG otherKind = GetWindowLongA(other, GWL_STYLE) & BS_TYPEMASK;
+      if (otherKind == BS_RADIOBUTTON || otherKind == BS_AUTORADIOBUTTON) {
+        SendMessageA(other, BM_SETCHECK, BST_UNCHECKED, 0);
+      }
+    }
+    SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+  }
+  Notify(id, BN_CLICKED);
+}
+
+std::vector<std::string> Dialog::ListItems(int id) const {
+  std::vector<std::string> items;
+  HWND control = Control(id);
+  if (!control) return items;
+  const bool combo = IsClass(control, "ComboBox");
+  const LRESULT count = SendMessageA(control, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageA(control, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0);
+    std::string text(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
+    SendMessageA(control, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(std::strlen(text.c_str()));
+    items.push_back(text);
+  }
+  return items;
+}
+
+int Dialog::ListSelection(int id) const {
+  HWND control = Control(id);
+  if (!control) return -1;
+  const bool combo = IsClass(control, "ComboBox");
+  return static_cast<int>(SendMessageA(control, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+}
+
+void Dialog::SelectRow(int id, int row) const {
+  HWND control = Control(id);
+  if (!control) return;
+  const bool combo = IsClass(control, "ComboBox");
+  SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, row, 0);
+  Notify(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE);
+}
+
+void Dialog::DoubleClickRow(int id, int row) const {
+  HWND control = Control(id);
+  if (!control) return;
+  SendMessageA(control, LB_SETCURSEL, row, 0);
+  Notify(id, LBN_SELCHANGE);
+  Notify(id, LBN_DBLCLK);
+}
+
+// --- DialogRun --------------------------------------------------------------
+
+DialogRun::DialogRun(std::function<int()> call) : call_(std::move(call)) {
+  started_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, Main, this, 0, &threadId_);
+  WaitForSingleObject(started_, INFINITE);
+}
+
+DWORD WINAPI DialogRun::Main(LPVOID self) {
+  DialogRun* run = static_cast<DialogRun*>(self);
+  // A message queue before anyone waits for windows of this thread.
+  MSG message;
+  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  SetEvent(run->started_);
+  run->result_ = run->call_();
+  return 0;
+}
+
+DialogRun::~DialogRun() {
+  if (thread_ && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) {
+    ADD_FAILURE() << "the dialog call was still open at the end of the test";
+    CancelAll();
+  }
+  if (thread_) CloseHandle(thread_);
+  if (started_) CloseHandle(started_);
+}
+
+HWND DialogRun::ActiveWindow() {
+  Collected shown;
+  EnumThreadWindows(threadId_, CollectShown, reinterpret_cast<LPARAM>(&shown));
+  // The enabled one: a modal window disables its owner.
+  for (HWND window : shown.windows) {
+    if (IsWindowEnabled(window) && IsClass(window, "#32770")) return window;
+  }
+  return nullptr;
+}
+
+Dialog DialogRun::WaitForActive(int timeoutMs) {
+  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
+    if (HWND window = ActiveWindow()) {
+      Settle(window);
+      return Dialog(window);
+    }
+    if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) break;
+    Sleep(kPollMs);
+  }
+  ADD_FAILURE() << "no dialog of the call became active";
+  return Dialog();
+}
+
+Dialog DialogRun::WaitForDialog(const std::string& title, int timeoutMs) {
+  std::string last;
+  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
+    if (HWND window = ActiveWindow()) {
+      last = WindowText(window);
+      if (last == title) {
+        Settle(window);
+        return Dialog(window);
+      }
+    }
+    if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) {
+      last = "(the call returned)";
+      break;
+    }
+    Sleep(kPollMs);
+  }
+  ADD_FAILURE() << "dialog \"" << title << "\" did not appear; active: \"" << last << "\"";
+  return Dialog();
+}
+
+Box DialogRun::WaitForBox(int timeoutMs) {
+  std::string last;
+  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
+    if (HWND window = ActiveWindow()) {
+      last = WindowText(window);
+      if (last == kBoxCaption) {
+        Settle(window);
+        Box box;
+        box.caption = last;
+        box.window = window;
+        EnumChildWindows(window, ReadBoxControl, reinterpret_cast<LPARAM>(&box));
+        std::sort(box.buttons.begin(), box.buttons.end());
+        boxes_.push_back(box);
+        currentBox_ = window;
+        return box;
+      }
+    }
+    if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) {
+      last = "(the call returned)";
+      break;
+    }
+    Sleep(kPollMs);
+  }
+  ADD_FAILURE() << "no message box appeared; active: \"" << last << "\"";
+  return Box();
+}
+
+void DialogRun::AnswerBox(int buttonId) {
+  if (!currentBox_) {
+    ADD_FAILURE() << "no message box to answer";
+    return;
+  }
+  HWND box = currentBox_;
+  currentBox_ = nullptr;
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+  for (int waited = 0; waited <= static_cast<int>(kSettleTimeoutMs); waited += kPollMs) {
+    if (!IsWindow(box) || !IsWindowVisible(box)) {
+      // The box's owner goes on; let it handle what follows the answer.
+      if (HWND window = ActiveWindow()) Settle(window);
+      return;
+    }
+    Sleep(kPollMs);
+  }
+  ADD_FAILURE() << "the message box did not close on button " << buttonId;
+}
+
+bool DialogRun::IsActive(const Dialog& dialog) {
+  if (!dialog.Handle()) return false;
+  Settle(dialog.Handle());
+  return ActiveWindow() == dialog.Handle();
+}
+
+void DialogRun::CancelAll() {
+  for (int attempt = 0; attempt < 200 && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; ++attempt) {
+    if (HWND window = ActiveWindow()) {
+      PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    Sleep(50);
+  }
+  WaitForSingleObject(thread_, 5000);
+}
+
+int DialogRun::Result(int timeoutMs) {
+  if (WaitForSingleObject(thread_, static_cast<DWORD>(timeoutMs)) == WAIT_TIMEOUT) {
+    HWND window = ActiveWindow();
+    ADD_FAILURE() << "the dialog call did not return; still open: \"" << (window ? WindowText(window) : "")
+                  << "\"";
+    CancelAll();
+  }
+  return result_;
+}
+
+// --- HelpWatcher ------------------------------------------------------------
+
+namespace {
+
+// What WinHelpA hands the help viewer in WM_COPYDATA.
+#pragma pack(push, 1)
+struct WinHelpRequest {
+  WORD size;
+  WORD command;
+  LONG data;
+  LONG reserved;
+  WORD fileOffset;
+  WORD dataOffset;
+};
+#pragma pack(pop)
+
+constexpr char kHelpClass[] = "MS_WINHELP";
+
+}  // namespace
+
+HelpWatcher::HelpWatcher() {
+  InitializeCriticalSection(&lock_);
+  ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
+  WaitForSingleObject(ready_, INFINITE);
+  if (!window_) ADD_FAILURE() << "the help window could not be made";
+}
+
+HelpWatcher::~HelpWatcher() {
+  if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
+  WaitForSingleObject(thread_, 5000);
+  CloseHandle(thread_);
+  CloseHandle(ready_);
+  DeleteCriticalSection(&lock_);
+}
+
+DWORD WINAPI HelpWatcher::Main(LPVOID self) {
+  HelpWatcher* watcher = static_cast<HelpWatcher*>(self);
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = kHelpClass;
+  RegisterClassA(&windowClass);
+  watcher->window_ = CreateWindowA(kHelpClass, "help", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), watcher);
+  SetEvent(watcher->ready_);
+  if (!watcher->window_) return 0;
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  UnregisterClassA(kHelpClass, GetModuleHandleA(nullptr));
+  return 0;
+}
+
+LRESULT CALLBACK HelpWatcher::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto watcher = reinterpret_cast<HelpWatcher*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_COPYDATA && watcher) {
+    auto data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data && data->lpData && data->cbData >= sizeof(WinHelpRequest)) {
+      auto request = static_cast<const WinHelpRequest*>(data->lpData);
+      HelpCall call{request->command, static_cast<DWORD>(request->data), std::string()};
+      if (request->fileOffset && request->fileOffset < data->cbData) {
+        const char* file = static_cast<const char*>(data->lpData) + request->fileOffset;
+        call.file.assign(file, strnlen(file, data->cbData - request->fileOffset));
+      }
+      EnterCriticalSection(&watcher->lock_);
+      watcher->calls_.push_back(call);
+      LeaveCriticalSection(&watcher->lock_);
+    }
+    return TRUE;
+  }
+  if (message == WM_CLOSE) {
+    DestroyWindow(window);
+    return 0;
+  }
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  (void)wParam;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::vector<HelpCall> HelpWatcher::Calls() const {
+  EnterCriticalSection(&lock_);
+  std::vector<HelpCall> calls = calls_;
+  LeaveCriticalSection(&lock_);
+  return calls;
+}
+
+// --- ModuleUnderTest --------------------------------------------------------
+
+ModuleUnderTest::ModuleUnderTest(const char* path) {
+  module_ = LoadLibraryA(path);
+  if (!module_) ADD_FAILURE() << "cannot load " << path << " (error " << GetLastError() << ")";
+}
+
+ModuleUnderTest::~ModuleUnderTest() {
+  if (module_) FreeLibrary(module_);
+}
+
+FARPROC ModuleUnderTest::Export(const char* name) const {
+  FARPROC entry = module_ ? GetProcAddress(module_, name) : nullptr;
+  if (!entry) ADD_FAILURE() << "the module does not export " << name;
+  return entry;
+}
+
+}  // namespace zvtest

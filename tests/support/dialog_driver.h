@@ -44,12 +44,11 @@ class Dialog {
   HWND Control(int id) const;  // fails the test when the control is missing
 
   std::string Text(int id) const;
-  // WM_SETTEXT, as typing replaces the text (a single-line edit notifies
-  // EN_CHANGE).
+  // Replaces the text as typing would: in an edit control the whole text is
+  // selected and replaced (EM_REPLACESEL), so that the control's limit holds
+  // and EN_CHANGE (or EN_MAXTEXT) reaches the dialog; other controls get
+  // WM_SETTEXT.
   void SetText(int id, const std::string& text) const;
-  // Types into a multi-line edit, which gives EN_CHANGE for typing only:
-  // sets the text and sends the notification itself.
-  void TypeText(int id, const std::string& text) const;
   int TextLimit(int id) const;  // EM_GETLIMITTEXT
   bool IsEnabled(int id) const;
   bool IsVisible(int id) const;
@@ -107,6 +106,8 @@ class DialogRun {
   // True when no modal window of the call is active besides `dialog`: no
   // box or sub-dialog appeared in front of it.
   bool IsActive(const Dialog& dialog);
+  // Cancels every window the call still shows, front to back.
+  void CancelAll();
 
   // Waits for the call to return and gives its result; fails the test (and
   // cancels every window left) when it does not return in time.
