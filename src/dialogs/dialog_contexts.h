@@ -3,8 +3,9 @@
 // help-open flag.
 #pragma once
 
-#include <commdlg.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commdlg.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,9 @@
 // picker and the form file picker, with their hook procedures.
 #pragma once
 
-#include <commdlg.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commdlg.h>
 
 #include <cstdint>
 
