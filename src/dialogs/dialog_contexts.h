@@ -4,7 +4,7 @@
 #pragma once
 
 #include <windows.h>
-// After windows.h, which it needs.
+// commdlg.h needs the types of windows.h.
 #include <commdlg.h>
 
 #include <cstddef>

@@ -124,7 +124,10 @@ uint32_t ComposeFormFilePath(const char* text, const char* currentDirectory, cha
   }
   if (!EndsInFormFileExtension(path)) {
     length += sizeof kFormFileExtension - 1;
-    if (length > kLongestFormFilePath) return kMsgFileNameTooLong;
+    if (length > kLongestFormFilePath) {
+      path[0] = '\0';
+      return kMsgFileNameTooLong;
+    }
     std::strcat(path, kFormFileExtension);
   }
   return 0;

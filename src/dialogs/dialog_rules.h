@@ -47,7 +47,8 @@ void DirectoryForSetting(const char* path, bool keepRootBackslash, char* directo
 
 // The form/file settings dialog's path from the typed text and the
 // remembered directory, ".ZLP" appended when the text does not end in it.
-// 0 with the path (plat::kPathBuffer bytes) set, else the message to show:
+// 0 with the path (plat::kPathBuffer bytes) set, else the message to show
+// and an empty path:
 // 411 for an unusable file name, 611 for a typed directory that does not
 // exist, 418 for a path of 259 characters or more.
 uint32_t ComposeFormFilePath(const char* text, const char* currentDirectory, char* path);

@@ -31,13 +31,15 @@ int32_t ShowHelp(HWND owner, uint32_t command, uint32_t data, const char* device
     work->work[0] = '\0';
   }
   std::memcpy(work->path, work->work, plat::kPathBuffer);
-  // Without the driver's answer the work half still holds the module's
-  // directory, which then counts as absolute: WinHelp gets the directory.
+  // Without an answer from the driver (no module, no entry point, or a
+  // failed call) the name is empty and WinHelp gets the module's directory.
   QueryHelpFile(deviceName, driverPath, UseLocalResources() ? 0 : 1, work->work);
   char moduleDirectory[plat::kPathBuffer];
   std::memcpy(moduleDirectory, work->path, plat::kPathBuffer);
   ComposeHelpPath(moduleDirectory, work->work, work->path);
-  return WinHelpA(owner, work->path, command, data) ? 1 : 0;
+  // The result as WinHelpA gives it: it becomes the help-open flag, and
+  // only a flag of 1 ends the session later.
+  return WinHelpA(owner, work->path, command, data);
 }
 
 void EndDialogEndingHelp(HWND dialog, int32_t* helpOpen, const char* deviceName, const char* driverPath,

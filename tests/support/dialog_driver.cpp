@@ -439,6 +439,15 @@ std::vector<HelpCall> HelpWatcher::Calls() const {
   return calls;
 }
 
+std::vector<HelpCall> HelpWatcher::WaitForCalls(size_t count, int timeoutMs) const {
+  std::vector<HelpCall> calls = Calls();
+  for (int waited = 0; calls.size() < count && waited < timeoutMs; waited += kPollMs) {
+    Sleep(kPollMs);
+    calls = Calls();
+  }
+  return calls;
+}
+
 // --- ModuleUnderTest --------------------------------------------------------
 
 ModuleUnderTest::ModuleUnderTest(const char* path) {

@@ -144,6 +144,11 @@ class HelpWatcher {
   HelpWatcher(const HelpWatcher&) = delete;
   HelpWatcher& operator=(const HelpWatcher&) = delete;
   std::vector<HelpCall> Calls() const;
+  // The calls once there are at least count of them, or after the timeout.
+  // A dialog's Help button reaches the help window by a message between
+  // threads, during which the dialog already answers the test's messages:
+  // so a test waits for the call rather than reading Calls at once.
+  std::vector<HelpCall> WaitForCalls(size_t count, int timeoutMs = 5000) const;
 
  private:
   static DWORD WINAPI Main(LPVOID self);
