@@ -60,11 +60,11 @@ void InitAddForm(HWND dialog, FormSettingsContext* context) {
   SetDlgItemTextA(dialog, ZV_ID_NEWFORM_SAVE_TO, context->workText1);
 }
 
-// Browse: the name and description of an existing form, to start from.
+// Browse: the name and description of an existing form, to start from. The
+// picker keeps a help flag of its own and ends its own help session.
 void BrowseNamedForms(HWND dialog, FormSettingsContext* context) {
   FormNamePickerContext& picker = context->picker;
   std::memset(&picker, 0, sizeof picker);
-  picker.helpOpen = context->helpOpen;
   picker.driverPath = context->driverPath;
   picker.deviceName = context->deviceName;
   picker.count = context->namedCount;
@@ -72,9 +72,7 @@ void BrowseNamedForms(HWND dialog, FormSettingsContext* context) {
   picker.names = context->names;
   picker.pickedForm = 0;
   GetDlgItemTextA(dialog, ZV_ID_NEWFORM_NAME, picker.pickedName, kFormNameSize);
-  const INT_PTR result = RunDialog("DETAIL", dialog, PickFormNameProc, &picker);
-  context->helpOpen = picker.helpOpen;
-  if (result != ZV_ID_OK) return;
+  if (RunDialog("DETAIL", dialog, PickFormNameProc, &picker) != ZV_ID_OK) return;
   SetDlgItemTextA(dialog, ZV_ID_NEWFORM_NAME, picker.pickedName);
   SetDlgItemTextA(dialog, ZV_ID_NEWFORM_DESCRIPTION, picker.pickedDescription);
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,28 @@ using Strings = std::vector<std::string>;
 using zvtest::FormListFile;
 using zvtest::FormSpec;
 using zvtest::GroupNameListFile;
+
+// Controls of the form name picker and of the system's classic open-file
+// dialog.
+constexpr int kDetailForms = 2400;
+constexpr int kPickerDirectories = 1121;
+constexpr int kPickerFileName = 1152;
+
+// Windows keeps the letter case of names as it likes; paths are compared
+// without it.
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+int RowOf(const zvtest::Dialog& picker, const std::string& row) {
+  const std::vector<std::string> rows = picker.ListItems(kPickerDirectories);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (Upper(rows[i]) == Upper(row)) return static_cast<int>(i);
+  }
+  ADD_FAILURE() << "no row " << row << " in " << ::testing::PrintToString(rows);
+  return -1;
+}
 
 class AddFormTest : public BothSets {
  protected:
@@ -52,6 +75,8 @@ class AddFormTest : public BothSets {
     EXPECT_TRUE(run.IsActive(dialog));
   }
 
+  std::string DetailsTitle() const { return English() ? "Form Details" : "Detalles del formulario"; }
+
   std::string forms_;
   std::vector<FormSpec> named_ = {{2, "ALPHA", "First", 1, 0}, {3, "BETA", "Second", 2, 1}};
   std::vector<std::string> groups_ = {Dir() + "A", Dir() + "B"};
@@ -77,7 +102,7 @@ TEST_P(AddFormTest, StartsEmptyInFrontWithTheRememberedDirectory) {
   add.SetText(kFormDescription, std::string(300, 'D'));
   EXPECT_EQ(add.Text(kFormDescription), std::string(255, 'D'));
   add.Click(kCancel);
-  EXPECT_TRUE(run.IsActive(settings));
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
 }
@@ -89,6 +114,7 @@ TEST_P(AddFormTest, BrowseNeedsANamedForm) {
   zvtest::Dialog add = OpenAddForm(run, &settings);
   EXPECT_FALSE(add.IsEnabled(kFormBrowse));
   add.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
 }
@@ -113,6 +139,7 @@ TEST_P(AddFormTest, RefusesUnusableAndExistingNames) {
   ExpectRefusal(run, add, 406);
   EXPECT_EQ(add.Text(kFormDescription), "Kept");
   add.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
   EXPECT_EQ(ReadFile(FormListPath()), forms);
@@ -129,7 +156,7 @@ TEST_P(AddFormTest, RegistersTheFormAndSelectsIt) {
   add.SetText(kFormDescription, "Fresh one");
   add.Click(kToBack);
   add.Click(kOk);
-  EXPECT_TRUE(run.IsActive(settings));
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   EXPECT_EQ(settings.ListItems(kForms), (Strings{"ALPHA", "BETA", "NEW FORM"}));
   EXPECT_EQ(settings.ListSelection(kForms), 2);
   EXPECT_EQ(settings.Text(kDescription), "Fresh one");
@@ -160,6 +187,7 @@ TEST_P(AddFormTest, FirstFormOfAnEmptyCatalogue) {
   // A trailing blank is part of the name.
   add.SetText(kFormName, "FIRST ");
   add.Click(kOk);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   EXPECT_EQ(settings.ListItems(kForms), Strings{"FIRST "});
   EXPECT_TRUE(settings.IsEnabled(kOk));
   EXPECT_EQ(settings.Text(kLayer), Message(309));
@@ -180,6 +208,7 @@ TEST_P(AddFormTest, CancelRegistersNothing) {
   zvtest::Dialog add = OpenAddForm(run, &settings);
   add.SetText(kFormName, "UNSAVED");
   add.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   EXPECT_EQ(settings.ListItems(kForms), (Strings{"ALPHA", "BETA"}));
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
@@ -197,15 +226,128 @@ TEST_P(AddFormTest, HelpOfTheAddFormDialogEndsWithTheSettingsDialog) {
   zvtest::Dialog settings;
   zvtest::Dialog add = OpenAddForm(run, &settings);
   add.Click(kHelp);
-  EXPECT_TRUE(run.IsActive(add));
+  add = run.WaitForDialog(TitlesOfSet().addForm);
   add.Click(kCancel);
-  ASSERT_EQ(help.Calls().size(), 1u);
-  EXPECT_EQ(help.Calls()[0].command, static_cast<UINT>(HELP_CONTEXT));
-  EXPECT_EQ(help.Calls()[0].data, 300005u);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
+  std::vector<zvtest::HelpCall> calls = help.WaitForCalls(1);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXT));
+  EXPECT_EQ(calls[0].data, 300005u);
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
-  ASSERT_EQ(help.Calls().size(), 2u);
-  EXPECT_EQ(help.Calls()[1].command, static_cast<UINT>(HELP_QUIT));
+  calls = help.WaitForCalls(2);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].command, static_cast<UINT>(HELP_QUIT));
+}
+
+TEST_P(AddFormTest, BrowseTakesNameAndDescriptionOfAnExistingForm) {
+  WriteCatalogue();
+  int32_t id = 2;
+  zvtest::DialogRun run(OpenSettings(&id));
+  zvtest::Dialog settings;
+  zvtest::Dialog add = OpenAddForm(run, &settings);
+  add.SetText(kFormName, "BETA");
+  add.SetText(kFormDescription, "Typed");
+  add.Click(kFormBrowse);
+  zvtest::Dialog picker = run.WaitForDialog(DetailsTitle());
+  EXPECT_EQ(picker.ListItems(kDetailForms), (Strings{"ALPHA", "BETA"}));
+  // The typed name is preselected.
+  EXPECT_EQ(picker.ListSelection(kDetailForms), 1);
+  picker.SelectRow(kDetailForms, 0);
+  picker.Click(kOk);
+  add = run.WaitForDialog(TitlesOfSet().addForm);
+  EXPECT_EQ(add.Text(kFormName), "ALPHA");
+  EXPECT_EQ(add.Text(kFormDescription), "First");
+
+  // That name is taken; another one registers with the description taken.
+  add.Click(kOk);
+  ExpectRefusal(run, add, 406);
+  add.SetText(kFormName, "ALPHA 2");
+  add.Click(kOk);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
+  std::vector<FormSpec> named = named_;
+  named.push_back({1, "ALPHA 2", "First", 1, 2});
+  EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named, {}));
+  settings.Click(kCancel);
+  EXPECT_EQ(run.Result(), 0);
+}
+
+TEST_P(AddFormTest, BrowseCancelledKeepsWhatWasTyped) {
+  WriteCatalogue();
+  int32_t id = 2;
+  zvtest::DialogRun run(OpenSettings(&id));
+  zvtest::Dialog settings;
+  zvtest::Dialog add = OpenAddForm(run, &settings);
+  add.SetText(kFormName, "MINE");
+  add.SetText(kFormDescription, "Typed");
+  add.Click(kFormBrowse);
+  zvtest::Dialog picker = run.WaitForDialog(DetailsTitle());
+  picker.SelectRow(kDetailForms, 1);
+  picker.Click(kCancel);
+  add = run.WaitForDialog(TitlesOfSet().addForm);
+  EXPECT_EQ(add.Text(kFormName), "MINE");
+  EXPECT_EQ(add.Text(kFormDescription), "Typed");
+  add.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
+  settings.Click(kCancel);
+  EXPECT_EQ(run.Result(), 0);
+}
+
+TEST_P(AddFormTest, ChangedDirectoryIsRememberedEvenWhenCancelled) {
+  WriteCatalogue();
+  const std::string forms = ReadFile(FormListPath());
+  const std::string groups = ReadFile(GroupListPath());
+  const std::string sub = forms_ + "\\SUB";
+  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+  int32_t id = 2;
+  zvtest::DialogRun run(OpenSettings(&id));
+  zvtest::Dialog settings;
+  zvtest::Dialog add = OpenAddForm(run, &settings);
+  add.Click(kChangeDirectory);
+  zvtest::Dialog picker = run.WaitForDialog(Message(202));
+  picker.DoubleClickRow(kPickerDirectories, RowOf(picker, "[SUB]"));
+  picker.Click(kOk);
+  add = run.WaitForDialog(TitlesOfSet().addForm);
+  EXPECT_EQ(Upper(add.Text(kSaveTo)), Upper(sub));
+  EXPECT_EQ(Upper(RememberedDirectory()), Upper(sub));
+  add.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
+  settings.Click(kCancel);
+  EXPECT_EQ(run.Result(), 0);
+  EXPECT_EQ(Upper(RememberedDirectory()), Upper(sub));
+  EXPECT_EQ(ReadFile(FormListPath()), forms);
+  EXPECT_EQ(ReadFile(GroupListPath()), groups);
+}
+
+TEST_P(AddFormTest, ChangedDirectoryBecomesTheSaveDirectory) {
+  WriteCatalogue();
+  const std::string sub = forms_ + "\\SUB";
+  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+  int32_t id = 2;
+  zvtest::DialogRun run(OpenSettings(&id));
+  zvtest::Dialog settings;
+  zvtest::Dialog add = OpenAddForm(run, &settings);
+  add.Click(kChangeDirectory);
+  zvtest::Dialog picker = run.WaitForDialog(Message(202));
+  picker.DoubleClickRow(kPickerDirectories, RowOf(picker, "[SUB]"));
+  picker.Click(kOk);
+  add = run.WaitForDialog(TitlesOfSet().addForm);
+  const std::string chosen = add.Text(kSaveTo);
+  EXPECT_EQ(Upper(chosen), Upper(sub));
+  // A directory picker cancelled changes nothing.
+  add.Click(kChangeDirectory);
+  run.WaitForDialog(Message(202)).Click(kCancel);
+  add = run.WaitForDialog(TitlesOfSet().addForm);
+  EXPECT_EQ(add.Text(kSaveTo), chosen);
+  add.SetText(kFormName, "GAMMA");
+  add.Click(kOk);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
+  std::vector<std::string> groups = groups_;
+  groups.push_back(chosen);
+  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile(groups));
+  EXPECT_EQ(RememberedDirectory(), chosen);
+  settings.Click(kCancel);
+  EXPECT_EQ(run.Result(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, AddFormTest, ::testing::Bool(), SetName);
@@ -260,6 +402,7 @@ TEST_P(FormFileTest, NewEntryStartsEmptyInFront) {
   EXPECT_TRUE(file.IsChecked(kToFront));
   EXPECT_FALSE(file.IsChecked(kToBack));
   file.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
 }
@@ -274,7 +417,7 @@ TEST_P(FormFileTest, BareNameGoesIntoTheRememberedDirectory) {
   file.SetText(kFileDescription, "Capture");
   file.Click(kToBack);
   file.Click(kOk);
-  EXPECT_TRUE(run.IsActive(settings));
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   const std::string path = data_ + "\\FORM.ZLP";
   EXPECT_EQ(settings.ListItems(kForms), Strings{path});
   EXPECT_TRUE(settings.IsEnabled(kOk));
@@ -307,6 +450,7 @@ TEST_P(FormFileTest, RefusesUnusableNamesAndMissingDirectories) {
   file.Click(kOk);
   ExpectRefusal(run, file, 611);
   file.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
   EXPECT_EQ(ReadFile(FormListPath()), forms);
@@ -324,6 +468,7 @@ TEST_P(FormFileTest, TooLongAPathIsRefused) {
   // Only the local set has this message; the English box stays empty.
   ExpectRefusal(run, file, 418);
   file.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
 }
@@ -337,6 +482,7 @@ TEST_P(FormFileTest, TypedPathIsKeptWithItsExtensionInAnyCase) {
   const std::string path = data_ + "\\Form.zlp";
   file.SetText(kFile, path);
   file.Click(kOk);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   EXPECT_EQ(settings.ListItems(kForms), Strings{path});
   EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({Dir() + "ALPHA", path}));
   settings.Click(kOk);
@@ -360,13 +506,13 @@ TEST_P(FormFileTest, AsksBeforeNamingAnExistingFile) {
   EXPECT_TRUE(box.questionIcon);
   EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
   run.AnswerBox(IDNO);
-  EXPECT_TRUE(run.IsActive(file));
+  file = run.WaitForDialog(TitlesOfSet().formFile);
   EXPECT_EQ(ReadFile(FormListPath()), forms);
 
   file.Click(kOk);
   EXPECT_EQ(run.WaitForBox().text, Message(606));
   run.AnswerBox(IDYES);
-  EXPECT_TRUE(run.IsActive(settings));
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named_, {{-1, "C", "", 1, 1}}, 1));
   EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({Dir() + "ALPHA", path}));
   EXPECT_EQ(ReadFile(path), "old data");
@@ -386,6 +532,7 @@ TEST_P(FormFileTest, PrintingEntryShownGetsANewCaptureEntry) {
   EXPECT_TRUE(file.IsChecked(kToFront));
   file.SetText(kFile, "NEXT");
   file.Click(kOk);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   const std::string path = data_ + "\\NEXT.ZLP";
   EXPECT_EQ(settings.ListItems(kForms), Strings{path});
   EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named_, {entries[0], {-2, "C", "", 1, 2}}, 2));
@@ -409,6 +556,7 @@ TEST_P(FormFileTest, ShownCaptureEntryIsRewritten) {
   file.SetText(kFileDescription, "New text");
   file.Click(kToFront);
   file.Click(kOk);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   const std::string path = data_ + "\\RENAMED.ZLP";
   EXPECT_EQ(settings.ListItems(kForms), Strings{path});
   EXPECT_EQ(settings.Text(kDescription), "New text");
@@ -434,7 +582,7 @@ TEST_P(FormFileTest, FullRingOverwritesTheNextEntry) {
   zvtest::Dialog file = OpenFormFile(run, &settings);
   file.SetText(kFile, "RING");
   file.Click(kOk);
-  EXPECT_TRUE(run.IsActive(settings));
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   const std::string path = data_ + "\\RING.ZLP";
   entries[10] = {-11, "C", "", 1, 11};
   texts[10] = path;
@@ -457,6 +605,7 @@ TEST_P(FormFileTest, CancelRecordsNothing) {
   zvtest::Dialog file = OpenFormFile(run, &settings);
   file.SetText(kFile, "OTHER");
   file.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   EXPECT_EQ(settings.ListItems(kForms), Strings{data_ + "\\KEPT.ZLP"});
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
@@ -473,14 +622,74 @@ TEST_P(FormFileTest, HelpOfTheFormFileDialog) {
   zvtest::Dialog settings;
   zvtest::Dialog file = OpenFormFile(run, &settings);
   file.Click(kHelp);
-  EXPECT_TRUE(run.IsActive(file));
+  file = run.WaitForDialog(TitlesOfSet().formFile);
   file.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
   settings.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
-  const std::vector<zvtest::HelpCall> calls = help.Calls();
+  const std::vector<zvtest::HelpCall> calls = help.WaitForCalls(2);
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0].data, 300006u);
   EXPECT_EQ(calls[1].command, static_cast<UINT>(HELP_QUIT));
+}
+
+TEST_P(FormFileTest, BrowseTakesTheFileWithItsOwnDescription) {
+  WriteCatalogue({}, {}, 0);
+  const std::string old = data_ + "\\OLD.ZLP";
+  const std::string header = zvtest::Bytes().U32(319).Fixed("OLD", 25).Fixed("Old overlay", 256).str() +
+                             zvtest::SettingsRecordBytes(MatchingRecord());
+  ASSERT_TRUE(zvtest::WriteWholeFile(old, header + "page"));
+  SetRememberedDirectory("C:\\");
+  int32_t id = 0;
+  zvtest::DialogRun run(OpenSettings(&id));
+  zvtest::Dialog settings;
+  zvtest::Dialog file = OpenFormFile(run, &settings);
+  file.SetText(kFile, old);
+  file.Click(kFileBrowse);
+  zvtest::Dialog picker = run.WaitForDialog(Message(203));
+  EXPECT_EQ(picker.Text(kPickerFileName), "OLD.ZLP");
+  picker.Click(kOk);
+  file = run.WaitForDialog(TitlesOfSet().formFile);
+  EXPECT_EQ(Upper(file.Text(kFile)), Upper(old));
+  EXPECT_EQ(file.Text(kFileDescription), "Old overlay");
+  EXPECT_EQ(Upper(RememberedDirectory()), Upper(data_));
+
+  // A file yet to be made may be named; it has no description.
+  file.Click(kFileBrowse);
+  picker = run.WaitForDialog(Message(203));
+  picker.SetText(kPickerFileName, "NEW.ZLP");
+  picker.Click(kOk);
+  file = run.WaitForDialog(TitlesOfSet().formFile);
+  const std::string chosen = file.Text(kFile);
+  EXPECT_EQ(Upper(chosen), Upper(data_ + "\\NEW.ZLP"));
+  EXPECT_EQ(file.Text(kFileDescription), "");
+  file.Click(kOk);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
+  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({Dir() + "ALPHA", chosen}));
+  settings.Click(kCancel);
+  EXPECT_EQ(run.Result(), 0);
+}
+
+TEST_P(FormFileTest, BrowseCancelledChangesNothing) {
+  WriteCatalogue({}, {}, 0);
+  int32_t id = 0;
+  zvtest::DialogRun run(OpenSettings(&id));
+  zvtest::Dialog settings;
+  zvtest::Dialog file = OpenFormFile(run, &settings);
+  file.SetText(kFile, "TYPED");
+  file.SetText(kFileDescription, "Mine");
+  file.Click(kFileBrowse);
+  zvtest::Dialog picker = run.WaitForDialog(Message(203));
+  picker.SetText(kPickerFileName, "OTHER.ZLP");
+  picker.Click(kCancel);
+  file = run.WaitForDialog(TitlesOfSet().formFile);
+  EXPECT_EQ(file.Text(kFile), "TYPED");
+  EXPECT_EQ(file.Text(kFileDescription), "Mine");
+  EXPECT_EQ(RememberedDirectory(), data_);
+  file.Click(kCancel);
+  settings = run.WaitForDialog(TitlesOfSet().settings);
+  settings.Click(kCancel);
+  EXPECT_EQ(run.Result(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, FormFileTest, ::testing::Bool(), SetName);

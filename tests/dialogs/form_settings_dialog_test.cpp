@@ -341,7 +341,7 @@ TEST_P(FormSettingsTest, HelpFollowsTheModeAndEndsWithTheDialog) {
   EXPECT_TRUE(run.IsActive(d));
   d.Click(kCancel);
   EXPECT_EQ(run.Result(), 0);
-  const std::vector<zvtest::HelpCall> calls = help.Calls();
+  const std::vector<zvtest::HelpCall> calls = help.WaitForCalls(3);
   ASSERT_EQ(calls.size(), 3u);
   EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXT));
   EXPECT_EQ(calls[0].data, 300003u);
