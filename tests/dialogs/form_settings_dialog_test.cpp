@@ -367,6 +367,69 @@ TEST_P(FormSettingsTest, DamagedFormListOffersNothingToChoose) {
   EXPECT_TRUE(run.Boxes().empty());
 }
 
+// The rows of the overlay list as drawn: the selected row in the highlight
+// colours from its left edge to its right, its second field starting at the
+// second column.
+TEST_P(FormSettingsTest, OverlayRowsAreDrawnInColumns) {
+  WriteCatalogue();
+  int32_t id = 5;
+  zvtest::DialogRun run(OpenSettings(&id));
+  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
+  HWND list = d.Control(kOverlays);
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  RECT row0;
+  RECT row1;
+  SendMessageA(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row0));
+  SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row1));
+  RECT client;
+  GetClientRect(list, &client);
+
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+  // The column unit: the widest character of the list's font.
+  HDC measure = CreateCompatibleDC(screen);
+  HGDIOBJ oldFont = SelectObject(measure, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(measure, &metrics);
+  SelectObject(measure, oldFont);
+  DeleteDC(measure);
+
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  const COLORREF highlightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+  const COLORREF window = GetSysColor(COLOR_WINDOW);
+  EXPECT_EQ(GetPixel(memory, row1.left, row1.top), highlight);
+  EXPECT_EQ(GetPixel(memory, row1.right - 1, row1.bottom - 1), highlight);
+  EXPECT_EQ(GetPixel(memory, row0.right - 1, (row0.top + row0.bottom) / 2), window);
+  auto textIn = [&](int from, int to) {
+    for (int x = from; x < to && x < client.right; ++x) {
+      for (int y = row1.top; y < row1.bottom; ++y) {
+        if (GetPixel(memory, x, y) == highlightText) return true;
+      }
+    }
+    return false;
+  };
+  // Columns advance by tenths of the widest character: 33 after the first
+  // field in both sets, then 48 (local) or 58 (English) after the second.
+  const int unit = metrics.tmMaxCharWidth;
+  const int second = 1 + unit * 33 / 10;
+  const int third = second + unit * (English() ? 58 : 48) / 10;
+  const int room = metrics.tmAveCharWidth * 2;
+  EXPECT_TRUE(textIn(1, 1 + room));
+  EXPECT_FALSE(textIn(second - room, second));
+  EXPECT_TRUE(textIn(second, second + room));
+  EXPECT_FALSE(textIn(third - room, third));
+  EXPECT_TRUE(textIn(third, third + room));
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  d.Click(kCancel);
+  EXPECT_EQ(run.Result(), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Sets, FormSettingsTest, ::testing::Bool(), SetName);
 
 // The templates of the local set carry column titles of their own and the
