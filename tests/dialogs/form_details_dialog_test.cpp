@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue_config.h"
 #include "catalogue/overlay_files.h"
 #include "catalogue/print_settings.h"
 #include "platform/platform.h"
@@ -470,6 +471,40 @@ TEST_F(FormDetailsDialogTest, TheDescriptionFollowsTheTypedFile) {
   EXPECT_EQ(run.Result(), 0);
   EXPECT_EQ(formId, 0);
   EXPECT_FALSE(zvtest::FileExists(FormListPath()));
+}
+
+TEST_F(FormDetailsDialogTest, BrowsePicksAnOverlayFileAndRemembersItsDirectory) {
+  Load(true);
+  const std::string overlay = WriteOverlay("REPORT.ZLP", "Quarterly report", 2);
+  int32_t formId = 0;
+  zvtest::DialogRun run(Call(&formId));
+  zvtest::Dialog selection = run.WaitForDialog(kEnglishSelection);
+  // The picker starts in the directory of the typed path.
+  selection.SetText(kFileField, Path("NOTHING.ZLP"));
+  selection.Click(kBrowse);
+  zvtest::Dialog picker = run.WaitForDialog("Open File");
+  picker.SetText(1152, "REPORT.ZLP");
+  picker.Click(IDOK);
+  EXPECT_TRUE(run.IsActive(selection));
+  EXPECT_EQ(Lower(selection.Text(kFileField)), Lower(overlay));
+  EXPECT_EQ(selection.Text(kFileDescription), "Quarterly report");
+  char remembered[plat::kPathBuffer] = "";
+  ASSERT_TRUE(zv::GetCurrentDirSetting(remembered));
+  std::string directory = Dir();
+  directory.pop_back();  // remembered without the final backslash
+  EXPECT_EQ(Lower(remembered), Lower(directory));
+
+  // A cancelled picker changes nothing.
+  selection.Click(kBrowse);
+  picker = run.WaitForDialog("Open File");
+  picker.SetText(1152, "OTHER.ZLP");
+  picker.Click(IDCANCEL);
+  EXPECT_TRUE(run.IsActive(selection));
+  EXPECT_EQ(Lower(selection.Text(kFileField)), Lower(overlay));
+
+  selection.Click(IDOK);
+  EXPECT_EQ(run.Result(), 1);
+  EXPECT_LT(formId, 0);
 }
 
 // ---------------------------------------------------------------------------
