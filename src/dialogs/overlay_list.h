@@ -22,4 +22,10 @@ bool FillOverlayLine(HWND list, const PrintSettings& settings, const PaperEntry*
 BOOL MeasureOverlayListItem(HWND dialog, int listId, MEASUREITEMSTRUCT* item);
 BOOL DrawOverlayListItem(HWND dialog, int listId, const DRAWITEMSTRUCT* item);
 
+// WM_DRAWITEM of an owner-drawn static above the overlay list listId: its
+// text, six comma-separated column titles, drawn in the list's font at the
+// list's column positions, so that the titles line up with the rows on any
+// system. Other controls only get TRUE.
+BOOL DrawOverlayListHeader(HWND dialog, int listId, const DRAWITEMSTRUCT* item);
+
 }  // namespace zv
