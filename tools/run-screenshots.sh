@@ -49,6 +49,16 @@ if [ ! -f "$WINEPREFIX/.initialised" ]; then
     wineserver -w && touch "$WINEPREFIX/.initialised"
 fi
 
+# Wine's own fonts (among them MS Sans Serif, the dialogs' font) into the
+# prefix, where Wine finds them: without them every face falls back to a
+# host font with other metrics, and the dialogs would not look as they do
+# on Windows.
+wine_fonts="$(dirname "$(readlink -f "$(command -v wine)")")/../share/wine/fonts"
+if [ -d "$wine_fonts" ]; then
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp -n "$wine_fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
+
 status=0
 cd "$build"
 for set in local english; do
