@@ -17,6 +17,9 @@ have_cmd Xvfb || need+=(xvfb)
 have_pkg googletest || need+=(googletest)
 have_pkg wine32:i386 || need+=(wine wine32:i386)
 have_cmd wine || need+=(wine)
+# Wine's own fonts: the dialogs' "MS Sans Serif" and the system font, so that
+# dialogs measure and look under Wine as they do on Windows.
+have_pkg fonts-wine || need+=(fonts-wine)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0

@@ -132,8 +132,12 @@ LONG Dialog::Style(int id) const {
 
 void Dialog::Notify(int id, int code) const {
   HWND control = GetDlgItem(window_, id);
+  const HWND owner = GetWindow(window_, GW_OWNER);
   SendNotifyMessageA(window_, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
   Settle(window_);
+  // A command that closed the dialog lets its owner go on (refresh its
+  // lists, write files): wait for that as well.
+  if (!IsWindow(window_) && owner) Settle(owner);
 }
 
 void Dialog::Click(int id) const {
@@ -306,12 +310,13 @@ void DialogRun::AnswerBox(int buttonId) {
   }
   HWND box = currentBox_;
   currentBox_ = nullptr;
+  const HWND owner = GetWindow(box, GW_OWNER);
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
   for (int waited = 0; waited <= static_cast<int>(kSettleTimeoutMs); waited += kPollMs) {
     if (!IsWindow(box) || !IsWindowVisible(box)) {
       // The box's owner goes on; let it handle what follows the answer.
-      if (HWND window = ActiveWindow()) Settle(window);
+      if (owner) Settle(owner);
       return;
     }
     Sleep(kPollMs);
