@@ -62,7 +62,8 @@ fi
 status=0
 cd "$build"
 for set in local english; do
-  wine zv_screenshots.exe "Z:${out//\//\\}" "$set" || status=$?
+  # The program prints the dialogs' titles in the Windows code page.
+  wine zv_screenshots.exe "Z:${out//\//\\}" "$set" | iconv -f CP1252 -t UTF-8 || status=$?
 done
 echo "Pictures in $out:"
 ls -1 "$out"
