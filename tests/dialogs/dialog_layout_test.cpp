@@ -44,14 +44,14 @@ struct RequiredControl {
   bool shown;  // false: present but hidden
 };
 
-struct TemplateSpec {
+struct ExpectedTemplate {
   const char* base;  // the local name; the English twin is "W_" + base
   const char* englishCaption;
   std::vector<RequiredControl> controls;
 };
 
-const std::vector<TemplateSpec>& Templates() {
-  static const std::vector<TemplateSpec> templates = {
+const std::vector<ExpectedTemplate>& Templates() {
+  static const std::vector<ExpectedTemplate> templates = {
       {"DETAIL",
        "Form Details",
        {{ZV_ID_DETAIL_FORM_LIST, Kind::kUnsortedListBox, true},
@@ -173,18 +173,18 @@ const Build kBuilds[] = {{"local", ZV_DLL_PATH}, {"english", ZV_ENGLISH_DLL_PATH
 // One template name in one build of the module.
 struct TemplateCase {
   Build build;
-  const TemplateSpec* spec;
+  const ExpectedTemplate* expected;
   bool english;  // the "W_" twin
-  std::string Name() const { return (english ? "W_" : "") + std::string(spec->base); }
+  std::string Name() const { return (english ? "W_" : "") + std::string(expected->base); }
   WORD Language() const { return english ? kEnglishLanguage : kLocalLanguage; }
 };
 
 std::vector<TemplateCase> AllCases() {
   std::vector<TemplateCase> cases;
   for (const Build& build : kBuilds) {
-    for (const TemplateSpec& spec : Templates()) {
-      cases.push_back({build, &spec, false});
-      cases.push_back({build, &spec, true});
+    for (const ExpectedTemplate& expected : Templates()) {
+      cases.push_back({build, &expected, false});
+      cases.push_back({build, &expected, true});
     }
   }
   return cases;
@@ -539,7 +539,7 @@ TEST_P(TemplateTest, HoldsItsControls) {
   const std::string name = c.Name();
   CreatedDialog dialog(module_, name);
   ASSERT_NE(dialog.Handle(), nullptr) << name << " cannot be created";
-  for (const RequiredControl& required : c.spec->controls) {
+  for (const RequiredControl& required : c.expected->controls) {
     HWND control = GetDlgItem(dialog.Handle(), required.id);
     if (!control) {
       ADD_FAILURE() << name << ": control " << required.id << " is missing";
@@ -553,7 +553,7 @@ TEST_P(TemplateTest, HoldsItsControls) {
   }
   // Only the local form settings template carries the column headers under
   // their own id and the graphic mode note.
-  if (std::string(c.spec->base) == "FORMINFO") {
+  if (std::string(c.expected->base) == "FORMINFO") {
     HWND columns = GetDlgItem(dialog.Handle(), ZV_ID_SETTINGS_COLUMNS);
     HWND graphic = GetDlgItem(dialog.Handle(), ZV_ID_SETTINGS_GRAPHIC_MODE);
     if (c.english) {
@@ -582,9 +582,9 @@ TEST_P(EnglishTwinTest, ShowsEnglishTexts) {
   const std::string name = c.Name();
   CreatedDialog dialog(module_, name);
   ASSERT_NE(dialog.Handle(), nullptr) << name << " cannot be created";
-  EXPECT_EQ(TextOf(dialog.Handle()), c.spec->englishCaption) << name << ": title";
+  EXPECT_EQ(TextOf(dialog.Handle()), c.expected->englishCaption) << name << ": title";
   for (const EnglishText& t : kEnglishTexts) {
-    if (std::string(t.base) != c.spec->base) continue;
+    if (std::string(t.base) != c.expected->base) continue;
     HWND control = GetDlgItem(dialog.Handle(), t.id);
     ASSERT_NE(control, nullptr) << name << ": control " << t.id << " is missing";
     EXPECT_EQ(TextOf(control), t.text) << Describe(name, control);
@@ -606,7 +606,7 @@ TEST_P(TemplateTest, LayoutLetsEveryControlBeSeen) {
   for (HWND child : Children(dialog.Handle())) {
     if (IsShown(child)) shown.push_back(child);
   }
-  ASSERT_GE(shown.size(), c.spec->controls.size() / 2) << name << " shows hardly any controls";
+  ASSERT_GE(shown.size(), c.expected->controls.size() / 2) << name << " shows hardly any controls";
 
   int measured = 0;
   for (size_t i = 0; i < shown.size(); ++i) {
