@@ -7,10 +7,9 @@ build=${1:-build/mingw}
 build=$(cd "$build" && pwd)
 export WINEPREFIX="$build/demo-prefix"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/.initialised" ]; then
-  echo "(making the demo's Wine prefix once)"
-  wineboot -i >/dev/null 2>&1 && wineserver -w && touch "$WINEPREFIX/.initialised"
-fi
+. "$(dirname "$0")/wine-prefix.sh"
+[ -f "$WINEPREFIX/.initialised" ] || echo "(making the demo's Wine prefix once)"
+zv_prepare_prefix
 catalogue="$build/demo-catalogue"
 rm -rf "$catalogue"
 mkdir -p "$catalogue"

@@ -40,24 +40,9 @@ export DISPLAY=":$(head -n1 "$work/display")"
 
 # Whatever an earlier run left of this prefix's Wine goes first.
 wineserver -k 2>/dev/null || true
-if [ ! -f "$WINEPREFIX/.initialised" ]; then
-  echo "(making the screenshots' Wine prefix once)"
-  # Unmanaged windows: Wine draws their frames and titles itself, and there
-  # is no window manager on this X server to wait for.
-  wineboot -i >/dev/null 2>&1 && wineserver -w &&
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
-    wineserver -w && touch "$WINEPREFIX/.initialised"
-fi
-
-# Wine's own fonts (among them MS Sans Serif, the dialogs' font) into the
-# prefix, where Wine finds them: without them every face falls back to a
-# host font with other metrics, and the dialogs would not look as they do
-# on Windows.
-wine_fonts="$(dirname "$(readlink -f "$(command -v wine)")")/../share/wine/fonts"
-if [ -d "$wine_fonts" ]; then
-  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  cp -n "$wine_fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-fi
+. "$(dirname "$0")/wine-prefix.sh"
+[ -f "$WINEPREFIX/.initialised" ] || echo "(making the screenshots' Wine prefix once)"
+zv_prepare_prefix
 
 status=0
 cd "$build"
