@@ -65,15 +65,6 @@ class AddFormTest : public BothSets {
     return run.WaitForDialog(TitlesOfSet().addForm);
   }
 
-  // A refusal: the stop box with the message, then the dialog as it was.
-  void ExpectRefusal(zvtest::DialogRun& run, const zvtest::Dialog& dialog, uint32_t message) {
-    const zvtest::Box box = run.WaitForBox();
-    EXPECT_EQ(box.text, Message(message));
-    EXPECT_TRUE(box.stopIcon);
-    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
-    run.AnswerBox(IDOK);
-    EXPECT_TRUE(run.IsActive(dialog));
-  }
 
   std::string DetailsTitle() const { return English() ? "Form Details" : "Detalles del formulario"; }
 
@@ -377,13 +368,6 @@ class FormFileTest : public BothSets {
     return run.WaitForDialog(TitlesOfSet().formFile);
   }
 
-  void ExpectRefusal(zvtest::DialogRun& run, const zvtest::Dialog& dialog, uint32_t message) {
-    const zvtest::Box box = run.WaitForBox();
-    EXPECT_EQ(box.text, Message(message));
-    EXPECT_TRUE(box.stopIcon);
-    run.AnswerBox(IDOK);
-    EXPECT_TRUE(run.IsActive(dialog));
-  }
 
   std::string data_;
   std::vector<FormSpec> named_ = {{2, "ALPHA", "", 1, 0}};

@@ -185,6 +185,17 @@ class SettingsFixture : public zvtest::CatalogueTest {
     return text;
   }
 
+  // A refusal: the stop box with the message and its one OK button, then
+  // the dialog as it was.
+  void ExpectRefusal(zvtest::DialogRun& run, const zvtest::Dialog& dialog, uint32_t message) {
+    const zvtest::Box box = run.WaitForBox();
+    EXPECT_EQ(box.text, Message(message));
+    EXPECT_TRUE(box.stopIcon);
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+    run.AnswerBox(IDOK);
+    EXPECT_TRUE(run.IsActive(dialog));
+  }
+
   // A message with the number put in for its %ld.
   std::string NumberMessage(uint32_t id, long number) const {
     std::string text = Message(id);
