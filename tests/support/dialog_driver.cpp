@@ -29,16 +29,29 @@ bool IsClass(HWND window, const char* name) {
   return _stricmp(ClassOf(window).c_str(), name) == 0;
 }
 
-// Returns once the window's thread has handled everything sent to it so
-// far: a sent message is handled in order, also inside a modal loop that a
-// handler opened. Asked in short slices, so that a window that closes
-// meanwhile (its thread no longer answering) ends the wait at once.
-void Settle(HWND window) {
+constexpr UINT kMarkerMessage = WM_APP + 0x5A;
+
+// The one run whose call is open; its thread is the one dialogs live on.
+DialogRun* g_run = nullptr;
+
+// Returns once the window's thread has handled what came before: through the
+// run's marker when the window is the run's, else by a sent message, which a
+// thread handles in order. Asked in short slices, so that a window that
+// closes meanwhile ends the wait at once.
+void Settle(HWND window, DWORD thread) {
+  if (g_run && thread == g_run->ThreadId()) {
+    g_run->Settle();
+    return;
+  }
   for (UINT waited = 0; waited < kSettleTimeoutMs; waited += kPollMs * 5) {
     if (!IsWindow(window)) return;
     DWORD_PTR ignored;
     if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kPollMs * 5, &ignored)) return;
   }
+}
+
+void Settle(HWND window) {
+  Settle(window, GetWindowThreadProcessId(window, nullptr));
 }
 
 struct Collected {
@@ -132,12 +145,10 @@ LONG Dialog::Style(int id) const {
 
 void Dialog::Notify(int id, int code) const {
   HWND control = GetDlgItem(window_, id);
-  const HWND owner = GetWindow(window_, GW_OWNER);
+  // The thread is asked for first: the command may close the window.
+  const DWORD thread = GetWindowThreadProcessId(window_, nullptr);
   SendNotifyMessageA(window_, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
-  Settle(window_);
-  // A command that closed the dialog lets its owner go on (refresh its
-  // lists, write files): wait for that as well.
-  if (!IsWindow(window_) && owner) Settle(owner);
+  Settle(window_, thread);
 }
 
 void Dialog::Click(int id) const {
@@ -210,6 +221,8 @@ void Dialog::DoubleClickRow(int id, int row) const {
 
 DialogRun::DialogRun(std::function<int()> call) : call_(std::move(call)) {
   started_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  marker_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  g_run = this;
   thread_ = CreateThread(nullptr, 0, Main, this, 0, &threadId_);
   WaitForSingleObject(started_, INFINITE);
 }
@@ -219,9 +232,31 @@ DWORD WINAPI DialogRun::Main(LPVOID self) {
   // A message queue before anyone waits for windows of this thread.
   MSG message;
   PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  run->markerHook_ = SetWindowsHookExA(WH_GETMESSAGE, SeeMarker, nullptr, GetCurrentThreadId());
   SetEvent(run->started_);
   run->result_ = run->call_();
+  UnhookWindowsHookEx(run->markerHook_);
   return 0;
+}
+
+LRESULT CALLBACK DialogRun::SeeMarker(int code, WPARAM wParam, LPARAM lParam) {
+  const MSG* message = reinterpret_cast<const MSG*>(lParam);
+  DialogRun* run = g_run;
+  if (code == HC_ACTION && wParam == PM_REMOVE && run && message->message == kMarkerMessage &&
+      message->hwnd == nullptr && static_cast<LONG>(message->wParam) == run->markerSequence_) {
+    SetEvent(run->marker_);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void DialogRun::Settle() {
+  const LONG sequence = InterlockedIncrement(&markerSequence_);
+  ResetEvent(marker_);
+  if (!PostThreadMessageA(threadId_, kMarkerMessage, static_cast<WPARAM>(sequence), 0)) return;
+  HANDLE waits[] = {marker_, thread_};
+  if (WaitForMultipleObjects(2, waits, FALSE, kSettleTimeoutMs) == WAIT_TIMEOUT) {
+    ADD_FAILURE() << "the dialog thread did not come back to its message loop";
+  }
 }
 
 DialogRun::~DialogRun() {
@@ -229,8 +264,10 @@ DialogRun::~DialogRun() {
     ADD_FAILURE() << "the dialog call was still open at the end of the test";
     CancelAll();
   }
+  if (g_run == this) g_run = nullptr;
   if (thread_) CloseHandle(thread_);
   if (started_) CloseHandle(started_);
+  if (marker_) CloseHandle(marker_);
 }
 
 HWND DialogRun::ActiveWindow() {
@@ -246,7 +283,7 @@ HWND DialogRun::ActiveWindow() {
 Dialog DialogRun::WaitForActive(int timeoutMs) {
   for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
     if (HWND window = ActiveWindow()) {
-      Settle(window);
+      zvtest::Settle(window);
       return Dialog(window);
     }
     if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) break;
@@ -262,7 +299,7 @@ Dialog DialogRun::WaitForDialog(const std::string& title, int timeoutMs) {
     if (HWND window = ActiveWindow()) {
       last = WindowText(window);
       if (last == title) {
-        Settle(window);
+        zvtest::Settle(window);
         return Dialog(window);
       }
     }
@@ -282,7 +319,7 @@ Box DialogRun::WaitForBox(int timeoutMs) {
     if (HWND window = ActiveWindow()) {
       last = WindowText(window);
       if (last == kBoxCaption) {
-        Settle(window);
+        zvtest::Settle(window);
         Box box;
         box.caption = last;
         box.window = window;
@@ -310,13 +347,12 @@ void DialogRun::AnswerBox(int buttonId) {
   }
   HWND box = currentBox_;
   currentBox_ = nullptr;
-  const HWND owner = GetWindow(box, GW_OWNER);
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
   for (int waited = 0; waited <= static_cast<int>(kSettleTimeoutMs); waited += kPollMs) {
     if (!IsWindow(box) || !IsWindowVisible(box)) {
       // The box's owner goes on; let it handle what follows the answer.
-      if (owner) Settle(owner);
+      Settle();
       return;
     }
     Sleep(kPollMs);
@@ -326,7 +362,7 @@ void DialogRun::AnswerBox(int buttonId) {
 
 bool DialogRun::IsActive(const Dialog& dialog) {
   if (!dialog.Handle()) return false;
-  Settle(dialog.Handle());
+  Settle();
   return ActiveWindow() == dialog.Handle();
 }
 

@@ -119,11 +119,25 @@ class DialogRun {
  private:
   HWND ActiveWindow();
   static DWORD WINAPI Main(LPVOID self);
+  static LRESULT CALLBACK SeeMarker(int code, WPARAM wParam, LPARAM lParam);
 
+ public:
+  // Returns once the call's thread is back in a message loop (the dialog's,
+  // or that of a box or dialog it opened) with everything before handled, or
+  // has returned. A marker posted to the thread is seen when a loop takes it
+  // from the queue; a handler that waits for another thread (WinHelp's
+  // message to the help window) answers sent messages meanwhile, but takes
+  // no posted ones, so the marker waits for the handler to finish.
+  void Settle();
+
+ private:
   std::function<int()> call_;
   HANDLE thread_ = nullptr;
   DWORD threadId_ = 0;
   HANDLE started_ = nullptr;
+  HANDLE marker_ = nullptr;  // set when the last marker posted is taken
+  volatile LONG markerSequence_ = 0;
+  HHOOK markerHook_ = nullptr;
   int result_ = -1;
   bool finished_ = false;
   std::vector<Box> boxes_;
