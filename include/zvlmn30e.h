@@ -141,6 +141,16 @@ int32_t ZVAPI ZVFormDetailsDlg(void* owner, const void* settings, uint16_t unuse
 int32_t ZVAPI ZVCreateFormDlg(void* owner, const void* settings, const char* deviceName, const char* driverPath,
                               int32_t* formId, uint32_t unused1, uint32_t unused2);
 
+/* The catalogue editor, owned by owner (an HWND): lists the named forms, or
+ * shows one overlay data file, and lets the user change, delete and register
+ * forms and files. One such dialog is open at a time per user, across every
+ * driver that uses the module; a second call meanwhile shows a notice and
+ * returns 0. Returns 1 when the dialog ran and closed; *formId then holds
+ * the named form last selected, 0 when the edit removed the form or file it
+ * named, or stays as it was. */
+int32_t ZVAPI ZVEntryFormEditDlg(void* owner, const void* settings, const char* deviceName, const char* driverPath,
+                                 int32_t* formId);
+
 #ifdef __cplusplus
 }
 #endif

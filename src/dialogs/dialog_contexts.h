@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "catalogue/form_name_list.h"
+#include "catalogue/print_settings.h"
 #include "driverlink/paper_size_list.h"
 #include "platform/platform.h"
 
@@ -103,6 +104,56 @@ struct FormSettingsContext {
   char workText3[plat::kPathBuffer];
   uint16_t capabilityCount;
   const uint16_t* capabilities;
+};
+
+// Modes of the edit form dialog.
+constexpr uint16_t kEditModeFormNames = 0;
+constexpr uint16_t kEditModeFile = 1;
+
+// ZVEntryFormEditDlg's edit form dialog (EDIT), shared with the change form
+// (EDIT3), delete form data (EDIT1) and register existing form (EDIT2)
+// dialogs.
+struct EditFormContext {
+  int32_t helpOpen;
+  uint16_t mode;
+  const void* settings;  // the driver settings block
+  const char* deviceName;
+  const char* driverPath;
+  plat::MemoryHandle namedForms;  // the identifier and name arrays; null without named forms
+  uint32_t namedFormsSize;        // count x 29 bytes
+  int32_t* ids;
+  FormName* names;  // directly behind the identifiers
+  int32_t namedCount;
+  int32_t selectedForm;
+  uint32_t namedCapacity;
+  uint32_t overlayCapacity;
+  uint16_t formOrientation;
+  uint16_t formPaperIndex;
+  uint16_t formLayer;
+  char saveDirectory[plat::kPathBuffer];
+  char formName[kFormNameSize];
+  char formDescription[kFormDescriptionSize];
+  uint16_t fileOrientation;
+  uint16_t filePaperIndex;  // kNoPaper when none
+  int32_t fileEntryId;      // the file entry shown in file mode; 0: none
+  PrintSettings settingsRecord;
+  uint16_t fileLayer;  // 0 when unknown
+  char filePath[plat::kPathBuffer];
+  char fileName[kFormNameSize];
+  char fileDescription[kFormDescriptionSize];
+  plat::MemoryHandle flagsHandle;  // the delete dialog's tick flags, one u32 per overlay entry
+  uint32_t* flags;
+  uint32_t flagCount;
+  int32_t keyboardToggle;  // set while a key press toggles a tick
+  plat::MemoryHandle paperList;
+  uint16_t paperCount;
+  const PaperEntry* papers;
+  OPENFILENAMEA openFile;
+  FormNamePickerContext picker;
+  char workText1[plat::kPathBuffer];
+  char workText2[plat::kPathBuffer];
+  char workText3[plat::kPathBuffer];
+  char entryName[kFormNameSize];
 };
 
 }  // namespace zv

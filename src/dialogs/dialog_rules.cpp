@@ -60,6 +60,17 @@ uint32_t CheckSelectedFileName(const char* text) {
   return 0;
 }
 
+uint32_t CheckEditedFile(const char* text) {
+  if (IsBlankText(text)) return kMsgFileNameUnusable;
+  const char* file = FilePart(text);
+  if (HasForbiddenFileCharacter(file)) return kMsgFileNameUnusable;
+  if (std::strchr(text, '.') && !EndsInFormFileExtension(text)) return kMsgFileNameUnusable;
+  if (!std::strchr(text, '\\')) return kMsgFileMissing;
+  if (file[0] == '_') return kMsgFileNameUnusable;
+  if (!PathExists(text)) return kMsgFileMissing;
+  return 0;
+}
+
 bool IsRefusedFormFileName(const char* name, const char* filterDescription) {
   if (name[0] == '\0') return false;
   const bool offersRawFiles = std::strstr(filterDescription, ".ZLC") != nullptr;

@@ -19,6 +19,13 @@ bool HasForbiddenFileCharacter(const char* fileName);
 // A form name a user may register: not blank, no slash or backslash.
 bool IsUsableFormName(const char* name);
 
+// The edit form dialog's file check on the typed text before Change,
+// Delete and Register Form: 0 when the text names an existing overlay data
+// file by a full path, else 411 (blank; a forbidden character in the file
+// part; a last extension other than .ZLP; a file part that begins with '_')
+// or 615 (no backslash, so no full path; or no such file).
+uint32_t CheckEditedFile(const char* text);
+
 // The form selection dialog's name tests on the typed file text: 0 when it
 // passes, else 411 (blank; a forbidden character in the file part; a last
 // extension other than .ZLP; a file part that begins with '_'). A text

@@ -1,0 +1,1 @@
+// Placeholder: these tests land with their code.
