@@ -230,6 +230,11 @@ TEST_F(RegisterExistingTest, OpensOnTheNewFormLayoutWithTheDriversPaper) {
   auto run = Open();
   ASSERT_TRUE(dialog_.IsOpen());
   ExpectNewFormLayout();
+  // The name is the first thing to type.
+  GUITHREADINFO thread = {};
+  thread.cbSize = sizeof thread;
+  ASSERT_TRUE(GetGUIThreadInfo(run->ThreadId(), &thread));
+  EXPECT_EQ(thread.hwndFocus, dialog_.Control(ZV_ID_REGISTER_FORM_NAME));
   EXPECT_EQ(dialog_.Text(ZV_ID_REGISTER_FORM_NAME), "");
   EXPECT_EQ(dialog_.TextLimit(ZV_ID_REGISTER_FORM_NAME), 24);
   EXPECT_EQ(dialog_.Text(ZV_ID_REGISTER_FORM_DESCRIPTION), "");
