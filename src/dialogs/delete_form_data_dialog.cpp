@@ -29,6 +29,11 @@ constexpr INT_PTR kListKeyHandled = -2;
 
 constexpr WPARAM kSpaceBar = 32;
 
+// Posted to the dialog when a key reaches the list; it arrives after the
+// character that the key translates to, when the list has done all it does
+// for the key, and ends the keyboard-toggle marker.
+constexpr UINT_PTR kKeyHandledTimer = 1204;
+
 bool IsFileMode(const EditFormContext* context) {
   return context->mode != 0;
 }
@@ -100,15 +105,22 @@ void OnInitDialog(HWND dialog, EditFormContext* context) {
   EnableWindow(list, FALSE);
 }
 
-// A key pressed in the list. The marker keeps the selection change that the
-// list may report for the same key from toggling the row a second time.
-INT_PTR OnListKey(HWND dialog, EditFormContext* context, WPARAM wParam) {
+// A key pressed in the list: its virtual key (WM_VKEYTOITEM) and, from some
+// list boxes, the character it translates to (WM_CHARTOITEM). The space bar
+// ticks or unticks the current row once, on its key; the marker keeps the
+// selection change that the list may report for the same key from turning
+// the tick over again, and ends when the key press has been handled, so
+// that the next click counts.
+INT_PTR OnListKey(HWND dialog, EditFormContext* context, UINT message, WPARAM wParam) {
   if (IsFileMode(context)) return kListDefaultHandling;
   context->keyboardToggle = 1;
+  PostMessageA(dialog, WM_TIMER, kKeyHandledTimer, 0);
   if (LOWORD(wParam) != kSpaceBar) return kListDefaultHandling;
-  const LRESULT caret = SendMessageA(List(dialog), LB_GETCARETINDEX, 0, 0);
-  ToggleFlag(context, caret);
-  SelectAgain(dialog, caret);
+  if (message == WM_VKEYTOITEM) {
+    const LRESULT caret = SendMessageA(List(dialog), LB_GETCARETINDEX, 0, 0);
+    ToggleFlag(context, caret);
+    SelectAgain(dialog, caret);
+  }
   return kListKeyHandled;
 }
 
@@ -220,7 +232,7 @@ INT_PTR CALLBACK DeleteFormDataProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_CHARTOITEM: {
       EditFormContext* context = ContextOf<EditFormContext>(dialog);
       if (context == nullptr || reinterpret_cast<HWND>(lParam) != List(dialog)) return kListDefaultHandling;
-      return OnListKey(dialog, context, wParam);
+      return OnListKey(dialog, context, message, wParam);
     }
     default:
       break;
@@ -234,6 +246,12 @@ INT_PTR CALLBACK DeleteFormDataProc(HWND dialog, UINT message, WPARAM wParam, LP
       EditFormContext* context = ContextOf<EditFormContext>(dialog);
       if (context == nullptr) return FALSE;
       return OnCommand(dialog, context, wParam);
+    }
+    case WM_TIMER: {
+      EditFormContext* context = ContextOf<EditFormContext>(dialog);
+      if (context == nullptr || wParam != kKeyHandledTimer) return FALSE;
+      context->keyboardToggle = 0;
+      return TRUE;
     }
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
