@@ -66,6 +66,8 @@
 #define ZV_ID_DELETE_FORM 1202
 #define ZV_ID_DELETE_OVERLAYS 1203
 #define ZV_ID_DELETE_LIST 1204
+#define ZV_ID_DELETE_COLUMNS 1005       // local template only: the column titles
+#define ZV_ID_DELETE_GRAPHIC_MODE 2317  // local template only: "(Modo Gráfico)"
 
 // EDIT2: the register existing form dialog.
 #define ZV_ID_REGISTER_PAPER_FIXED_LABEL 1019
