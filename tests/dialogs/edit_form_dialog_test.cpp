@@ -430,11 +430,10 @@ TEST_P(EditFormTest, GuardKeyExistsExactlyWhileTheDialogIsOpen) {
   EXPECT_EQ(Close(run, d), 1);
   EXPECT_FALSE(GuardKeyExists());
 
-  // Also when the dialog cannot open: the named forms cannot be read.
-  std::string list =
-      FormListFile({{5, "INVOICE", "Monthly invoice", 1, 0}, {7, "LETTER", "Letter head", 2, 1}}, {}, 0);
-  list.resize(list.size() - 100);
-  WriteFormList(list);
+  // Also when the dialog cannot open: no catalogue configuration, and a
+  // seed of it that cannot be copied (a directory of that name).
+  ASSERT_TRUE(DeleteFileA(SystemPath("ZVLMN3.DAT").c_str()));
+  ASSERT_TRUE(CreateDirectoryA(SystemPath("ZVLMN3.INI").c_str(), nullptr));
   id = 5;
   zvtest::DialogRun failing(OpenEdit(&id));
   const zvtest::Box box = failing.WaitForBox();
@@ -444,6 +443,7 @@ TEST_P(EditFormTest, GuardKeyExistsExactlyWhileTheDialogIsOpen) {
   EXPECT_EQ(failing.Result(), 0);
   EXPECT_EQ(id, 5);
   EXPECT_FALSE(GuardKeyExists());
+  EXPECT_TRUE(RemoveDirectoryA(SystemPath("ZVLMN3.INI").c_str()));
 }
 
 TEST_P(EditFormTest, HeldGuardShowsTheNoticeAndLeavesTheKey) {
