@@ -144,6 +144,49 @@ uint32_t ComposeFormFilePath(const char* text, const char* currentDirectory, cha
   return 0;
 }
 
+uint32_t ComposeRenamedFilePath(const char* text, const char* currentDirectory, char* path) {
+  path[0] = '\0';
+  const char* file = FilePart(text);
+  if (file[0] == '\0' || file[0] == '_') return kMsgFileNameUnusable;
+  const size_t textLength = std::strlen(text);
+  size_t length;
+  if (std::strchr(text, '\\')) {
+    // The directory part must exist; a drive root keeps its backslash.
+    char directory[plat::kPathBuffer];
+    size_t directoryLength = static_cast<size_t>(file - 1 - text);
+    if (directoryLength > 0 && text[directoryLength - 1] == ':') ++directoryLength;
+    CopyCut(directory, text, directoryLength);
+    if (!PathExists(directory)) return kMsgDirectoryMissing;
+    if (textLength > plat::kMaxPath) return kMsgFileNameUnusable;
+    std::memcpy(path, text, textLength + 1);
+    length = textLength;
+  } else {
+    // A bare name goes into the current directory, behind one backslash.
+    const size_t directoryLength = std::strlen(currentDirectory);
+    const bool separator = directoryLength == 0 || currentDirectory[directoryLength - 1] != '\\';
+    length = directoryLength + (separator ? 1 : 0) + textLength;
+    if (length > plat::kMaxPath) return kMsgFileNameUnusable;
+    std::memcpy(path, currentDirectory, directoryLength);
+    if (separator) path[directoryLength] = '\\';
+    std::memcpy(path + length - textLength, text, textLength + 1);
+  }
+  char* dot = std::strrchr(const_cast<char*>(FilePart(path)), '.');
+  if (!dot) {
+    if (length + sizeof kFormFileExtension - 1 > plat::kMaxPath) {
+      path[0] = '\0';
+      return kMsgFileNameUnusable;
+    }
+    std::memcpy(path + length, kFormFileExtension, sizeof kFormFileExtension);
+    return 0;
+  }
+  if (!EqualsIgnoringCase(dot, kFormFileExtension)) {
+    path[0] = '\0';
+    return kMsgFileNameUnusable;
+  }
+  std::memcpy(dot, kFormFileExtension, sizeof kFormFileExtension);
+  return 0;
+}
+
 void ComposeHelpPath(const char* moduleDirectory, const char* helpName, char* path) {
   if (helpName[0] != '\0' && helpName[1] == ':' && helpName[2] == '\\') {
     CopyCut(path, helpName, std::strlen(helpName));

@@ -60,6 +60,17 @@ void DirectoryForSetting(const char* path, bool keepRootBackslash, char* directo
 // exist, 418 for a path of 259 characters or more.
 uint32_t ComposeFormFilePath(const char* text, const char* currentDirectory, char* path);
 
+// The change form dialog's new path for an overlay data file from the typed
+// text: 0 with the path (plat::kPathBuffer bytes) set, else the message to
+// show and an empty path. An empty file name (also after a backslash), or
+// one that begins with '_', is refused with 411. A text with a backslash keeps its place, whose
+// directory must exist (611; a drive root keeps its backslash); a bare name
+// goes into currentDirectory, behind one backslash. Then the file name's
+// extension: none gets ".ZLP" appended, ".ZLP" in any case is written
+// ".ZLP", any other is refused with 411. A result that does not fit a path
+// is refused with 411.
+uint32_t ComposeRenamedFilePath(const char* text, const char* currentDirectory, char* path);
+
 // The help file path from the module's directory (with its trailing
 // backslash) and the driver's answer: the answer when it is absolute (a
 // drive, a colon and a backslash), else the two joined. path holds

@@ -355,4 +355,80 @@ TEST_F(FormFilePathTest, PathsOf259CharactersOrMoreAreRefusedWith418) {
   Compose(dir + "MISSING\\" + std::string(251 - dir.size(), 'T'), "", zv::kMsgDirectoryMissing);
 }
 
+// The change form dialog's new path for an overlay data file.
+class RenamedFilePathTest : public zvtest::SystemDirTest {
+ protected:
+  // 0 and the path, or the message id and the path left empty.
+  std::string Compose(const std::string& text, const std::string& current, uint32_t expected = 0) {
+    char path[plat::kPathBuffer];
+    std::memset(path, 'x', sizeof path);
+    EXPECT_EQ(zv::ComposeRenamedFilePath(text.c_str(), current.c_str(), path), expected) << text;
+    if (expected != 0) {
+      EXPECT_STREQ(path, "") << text;
+    }
+    return path;
+  }
+  std::string MakeDirectory(const std::string& name) {
+    const std::string path = Path(name);
+    EXPECT_TRUE(plat::CreateDirectory(path.c_str())) << path;
+    return path;
+  }
+};
+
+TEST_F(RenamedFilePathTest, BareNameGoesIntoTheCurrentDirectoryWithTheFormFileExtension) {
+  EXPECT_EQ(Compose("NEWFORM", "C:\\DATA"), "C:\\DATA\\NEWFORM.ZLP");
+  EXPECT_EQ(Compose("NEWFORM", "C:\\DATA\\"), "C:\\DATA\\NEWFORM.ZLP");
+  EXPECT_EQ(Compose("NEWFORM", "C:\\"), "C:\\NEWFORM.ZLP");
+  // The extension is written in capitals whatever case was typed.
+  EXPECT_EQ(Compose("logo.zlp", "C:\\DATA"), "C:\\DATA\\logo.ZLP");
+  EXPECT_EQ(Compose("Logo.ZlP", "C:\\DATA"), "C:\\DATA\\Logo.ZLP");
+  // The current directory need not exist, and a dot in it is no extension.
+  EXPECT_EQ(Compose("NEWFORM", Path("MISSING.DIR")), Path("MISSING.DIR\\NEWFORM.ZLP"));
+  // Blanks are a name like any other.
+  EXPECT_EQ(Compose(" ", "C:\\DATA"), "C:\\DATA\\ .ZLP");
+}
+
+TEST_F(RenamedFilePathTest, OtherExtensionsAndCatalogueNamesAreRefusedWith411) {
+  Compose("", "C:\\DATA", kUnusable);
+  Compose("NEWFORM.ZLC", "C:\\DATA", kUnusable);
+  Compose("NEWFORM.ZLP.TXT", "C:\\DATA", kUnusable);
+  Compose("NEWFORM.", "C:\\DATA", kUnusable);
+  Compose("_NAME", "C:\\DATA", kUnusable);
+  Compose("_NAME.ZLP", "C:\\DATA", kUnusable);
+  const std::string dir = MakeDirectory("OVL");
+  Compose(dir + "\\LOGO.ZLC", "C:\\DATA", kUnusable);
+  Compose(dir + "\\_LOGO.ZLP", "C:\\DATA", kUnusable);
+  // A directory with nothing after it names no file.
+  Compose(dir + "\\", "C:\\DATA", kUnusable);
+  // An underscore name is refused before its directory is looked at.
+  Compose(Path("MISSING\\_LOGO"), "C:\\DATA", kUnusable);
+}
+
+TEST_F(RenamedFilePathTest, TypedPlaceKeepsItsDirectoryWhichMustExist) {
+  const std::string dir = MakeDirectory("OVL");
+  EXPECT_EQ(Compose(dir + "\\logo.zlp", "D:\\ELSEWHERE"), dir + "\\logo.ZLP");
+  EXPECT_EQ(Compose(dir + "\\LOGO", "D:\\ELSEWHERE"), dir + "\\LOGO.ZLP");
+  // A drive root exists as a drive.
+  EXPECT_EQ(Compose("C:\\LOGO", "D:\\ELSEWHERE"), "C:\\LOGO.ZLP");
+  // Dots and underscores in the directory part do not count.
+  const std::string dotted = MakeDirectory("_OLD.ZLC");
+  EXPECT_EQ(Compose(dotted + "\\LOGO", ""), dotted + "\\LOGO.ZLP");
+
+  Compose(Path("MISSING\\LOGO.ZLP"), "C:\\DATA", zv::kMsgDirectoryMissing);
+  // The directory is looked at before the extension.
+  Compose(Path("MISSING\\LOGO.ZLC"), "C:\\DATA", zv::kMsgDirectoryMissing);
+}
+
+TEST_F(RenamedFilePathTest, PathsLongerThan260CharactersAreRefusedWith411) {
+  const std::string current = "C:\\" + std::string(247, 'D');  // 250 characters
+  EXPECT_EQ(Compose("NNNNN", current).size(), 260u);           // 250 + 1 + 5 + 4
+  Compose("NNNNNN", current, kUnusable);
+  EXPECT_EQ(Compose("NNNNNN.zlp", current.substr(0, 249)).size(), 260u);
+  Compose("NNNNNNN.zlp", current.substr(0, 249), kUnusable);
+  const std::string dir = MakeDirectory("OVL") + "\\";
+  const std::string name(260 - dir.size() - 4, 'N');
+  EXPECT_EQ(Compose(dir + name, ""), dir + name + ".ZLP");
+  Compose(dir + name + "N", "", kUnusable);
+}
+
 }  // namespace
