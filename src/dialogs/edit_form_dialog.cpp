@@ -166,14 +166,14 @@ bool CheckTypedFile(HWND dialog, EditFormContext* context) {
 }
 
 void OnModeSwitch(HWND dialog, EditFormContext* context) {
-  if (context->mode == kModeFormNames) {
-    context->mode = kModeFiles;
+  if (context->mode == kEditModeFormNames) {
+    context->mode = kEditModeFile;
     ShowFileControls(dialog);
     ShowFileEntry(dialog, context, false);
     SetDlgItemTextA(dialog, ZV_ID_EDIT_FILE, context->filePath);
     SetDlgItemTextA(dialog, ZV_ID_EDIT_DESCRIPTION, context->fileDescription);
   } else {
-    context->mode = kModeFormNames;
+    context->mode = kEditModeFormNames;
     ShowFormNameControls(dialog, context);
     ShowSelectedForm(dialog, context);
   }
@@ -210,7 +210,7 @@ void TakeSaveDirectory(EditFormContext* context) {
 
 void OnChange(HWND dialog, EditFormContext* context) {
   LRESULT row = -1;
-  if (context->mode == kModeFormNames) {
+  if (context->mode == kEditModeFormNames) {
     row = SelectedRow(dialog);
     if (context->namedCount > 0) {
       if (row < 0 || row >= context->namedCount) row = 0;
@@ -231,7 +231,7 @@ void OnChange(HWND dialog, EditFormContext* context) {
     context->fileLayer = ReadOverlayDescription(context->filePath, context->fileDescription);
   }
   if (RunDialog("EDIT3", dialog, ChangeFormProc, context) != 1) return;
-  if (context->mode == kModeFiles) {
+  if (context->mode == kEditModeFile) {
     SetDlgItemTextA(dialog, ZV_ID_EDIT_FILE, context->filePath);
     SetDlgItemTextA(dialog, ZV_ID_EDIT_DESCRIPTION, context->fileDescription);
     return;
@@ -271,7 +271,7 @@ void ReleaseFlags(EditFormContext* context) {
 }
 
 void OnDelete(HWND dialog, EditFormContext* context) {
-  if (context->mode == kModeFormNames) {
+  if (context->mode == kEditModeFormNames) {
     context->flagCount = CountOverlayEntries(context->selectedForm);
   } else {
     if (!CheckTypedFile(dialog, context)) return;
@@ -293,7 +293,7 @@ void OnDelete(HWND dialog, EditFormContext* context) {
   ReleaseFlags(context);
   if (result != 1) return;
   SetDlgItemTextA(dialog, ZV_ID_EDIT_DESCRIPTION, "");
-  if (context->mode == kModeFiles) {
+  if (context->mode == kEditModeFile) {
     context->filePath[0] = '\0';
     context->fileName[0] = '\0';
     context->fileDescription[0] = '\0';
@@ -362,9 +362,9 @@ INT_PTR OnCommand(HWND dialog, EditFormContext* context, WPARAM wParam) {
       if (code == BN_CLICKED) OnRegister(dialog, context);
       return TRUE;
     case ZV_ID_HELP:
-      context->helpOpen = ShowHelp(dialog, HELP_CONTEXT,
-                                   context->mode == kModeFiles ? ZV_HELP_EDIT_FILES : ZV_HELP_EDIT_FORM_NAMES,
-                                   context->deviceName, context->driverPath);
+      context->helpOpen = ShowHelp(
+          dialog, HELP_CONTEXT, context->mode == kEditModeFile ? ZV_HELP_EDIT_FILES : ZV_HELP_EDIT_FORM_NAMES,
+          context->deviceName, context->driverPath);
       return TRUE;
     case ZV_ID_CANCEL:
       EndDialogEndingHelp(dialog, &context->helpOpen, context->deviceName, context->driverPath, 1);
@@ -378,7 +378,7 @@ void OnInitDialog(HWND dialog, EditFormContext* context) {
   SendDlgItemMessageA(dialog, ZV_ID_EDIT_DESCRIPTION, EM_LIMITTEXT, kFormDescriptionSize - 1, 0);
   SendDlgItemMessageA(dialog, ZV_ID_EDIT_FILE, EM_LIMITTEXT, plat::kMaxPath, 0);
   FillFormList(dialog, context);
-  if (context->mode == kModeFiles) {
+  if (context->mode == kEditModeFile) {
     ShowFileControls(dialog);
     ShowFileEntry(dialog, context, true);
     return;
@@ -439,12 +439,12 @@ bool TakeNamedForms(HWND owner, EditFormContext* context) {
 // The mode the dialog opens in, from the driver's identifier.
 void ChooseMode(EditFormContext* context, int32_t id) {
   if (id > 0) {
-    context->mode = kModeFormNames;
+    context->mode = kEditModeFormNames;
     context->selectedForm = id;
     context->fileEntryId = 0;
     return;
   }
-  context->mode = kModeFiles;
+  context->mode = kEditModeFile;
   context->selectedForm = 0;
   context->fileEntryId = id;
   int32_t found = 0;
@@ -464,7 +464,7 @@ int32_t CorrectedIdentifier(EditFormContext* context, int32_t id) {
     return PathExists(context->filePath) ? id : 0;
   }
   if (context->namedCount <= 0) return id >= 1 ? 0 : id;
-  if (context->mode == kModeFormNames) return context->selectedForm;
+  if (context->mode == kEditModeFormNames) return context->selectedForm;
   return id;
 }
 

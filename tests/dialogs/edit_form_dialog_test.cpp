@@ -352,6 +352,70 @@ TEST_P(EditFormTest, FileCheckRefusesBeforeAnySubDialog) {
   SetCurrentDirectoryA(previous);
 }
 
+TEST_P(EditFormTest, ChangeRenamesTheSelectedRowInPlace) {
+  WriteCatalogue();
+  ASSERT_TRUE(CreateDirectoryA((Dir() + "ALPHA").c_str(), nullptr));
+  const std::string changeTitle = English() ? "Change Form" : "Cambiar formulario";
+  int32_t id = 7;
+  zvtest::DialogRun run(OpenEdit(&id));
+  zvtest::Dialog d = run.WaitForDialog(Title());
+
+  // Cancelled: nothing changes.
+  d.SelectRow(kForms, 1);
+  d.Click(kChange);
+  zvtest::Dialog change = run.WaitForDialog(changeTitle);
+  EXPECT_EQ(change.Text(1401), "LETTER");
+  EXPECT_EQ(change.Text(1404), "Letter head");
+  change.Click(kClose);
+  EXPECT_TRUE(run.IsActive(d));
+  EXPECT_EQ(d.ListItems(kForms), (Strings{"INVOICE", "LETTER", "ALPHA"}));
+
+  // The last row renamed: it stays last and selected.
+  d.SelectRow(kForms, 2);
+  d.Click(kChange);
+  change = run.WaitForDialog(changeTitle);
+  EXPECT_EQ(change.Text(1401), "ALPHA");
+  EXPECT_EQ(change.Text(1404), "First of all");
+  change.SetText(1401, "OMEGA");
+  change.SetText(1404, "Last of all");
+  change.Click(IDOK);
+  EXPECT_TRUE(run.IsActive(d));
+  EXPECT_EQ(d.ListItems(kForms), (Strings{"INVOICE", "LETTER", "OMEGA"}));
+  EXPECT_EQ(d.ListSelection(kForms), 2);
+  EXPECT_EQ(d.Text(kDescription), "Last of all");
+
+  // A middle row keeps its place.
+  d.SelectRow(kForms, 0);
+  d.Click(kChange);
+  change = run.WaitForDialog(changeTitle);
+  change.SetText(1401, "BILL");
+  change.Click(IDOK);
+  EXPECT_EQ(d.ListItems(kForms), (Strings{"BILL", "LETTER", "OMEGA"}));
+  EXPECT_EQ(d.ListSelection(kForms), 0);
+  EXPECT_EQ(d.Text(kDescription), "Monthly invoice");
+  EXPECT_EQ(Close(run, d), 1);
+  EXPECT_EQ(id, 5);
+}
+
+TEST_P(EditFormTest, ChangeInFileModeShowsTheNewDescription) {
+  WriteCatalogue();
+  const std::string changeTitle = English() ? "Change Form" : "Cambiar formulario";
+  int32_t id = -1;
+  zvtest::DialogRun run(OpenEdit(&id));
+  zvtest::Dialog d = run.WaitForDialog(Title());
+  d.Click(kChange);
+  zvtest::Dialog change = run.WaitForDialog(changeTitle);
+  EXPECT_EQ(change.Text(1401), Path("LOGO.ZLP"));
+  EXPECT_EQ(change.Text(1404), "Logo overlay");
+  change.SetText(1404, "Company logo");
+  change.Click(IDOK);
+  EXPECT_TRUE(run.IsActive(d));
+  EXPECT_EQ(d.Text(kFile), Path("LOGO.ZLP"));
+  EXPECT_EQ(d.Text(kDescription), "Company logo");
+  EXPECT_EQ(Close(run, d), 1);
+  EXPECT_EQ(id, -1);
+}
+
 TEST_P(EditFormTest, BrowsePutsThePickedFileInTheField) {
   WriteCatalogue();
   ASSERT_TRUE(zvtest::WriteWholeFile(Path("OTHER.ZLP"), OverlayFile("Another one", 2)));
