@@ -5,7 +5,7 @@
 //
 //   zv_edit_guard_racer <module> <device> <driver> <form id> <output file>
 //
-// The output file gets one line per window seen ("box:<text>",
+// The output file (and standard output) get one line per window seen ("box:<text>",
 // "dialog:<title>") and a last line "result:<result> id:<form id>"; the exit
 // code is the call's result (or 99 when the module cannot be used).
 #include <windows.h>
@@ -92,8 +92,11 @@ int main(int argc, char** argv) {
 
   FILE* out = std::fopen(argv[5], "w");
   if (out == nullptr) return 99;
-  for (const std::string& line : watch.lines) std::fprintf(out, "%s\n", line.c_str());
-  std::fprintf(out, "result:%d id:%d\n", static_cast<int>(result), static_cast<int>(id));
+  watch.lines.push_back("result:" + std::to_string(result) + " id:" + std::to_string(id));
+  for (const std::string& line : watch.lines) {
+    std::fprintf(out, "%s\n", line.c_str());
+    std::printf("%s\n", line.c_str());
+  }
   std::fclose(out);
   FreeLibrary(module);
   return result;
