@@ -5,20 +5,14 @@
 #include "catalogue/group_info.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/module_frame.h"
+#include "platform/platform.h"
 
 namespace zv {
 namespace {
 
 // A list line holds up to six fields: colour, resolution, printing mode,
 // zoom, output paper and print layout.
-constexpr int kColumnSteps = 5;
 constexpr char kFieldSeparator = ',';
-
-// How far each field after the first starts right of the one before it, in
-// tenths of the list font's widest character. The local texts are longer in
-// the middle columns, the English ones in the resolution and mode columns.
-constexpr int kLocalSteps[kColumnSteps] = {33, 48, 77, 34, 128};
-constexpr int kEnglishSteps[kColumnSteps] = {33, 58, 90, 33, 110};
 
 // The opaque background of the last field starts this far left of its text.
 constexpr int kLastFieldMargin = 3;
@@ -49,19 +43,19 @@ void DrawField(HDC dc, int x, int y, bool opaque, const RECT& clip, const char* 
 // and the last one its own from a little left of it to the row's end;
 // without, only the text is drawn. Every field but the last is clipped to
 // its column.
-void DrawColumns(HDC dc, const RECT& area, int x, bool opaqueRow, const char* line) {
+void DrawColumns(HDC dc, const RECT& area, int x, bool opaqueRow, const OverlayColumns& columns,
+                 const char* line) {
   TEXTMETRICA metrics;
   std::memset(&metrics, 0, sizeof metrics);
   GetTextMetricsA(dc, &metrics);
   const int y = (area.top + area.bottom - metrics.tmHeight) / 2;
   const int unit = metrics.tmMaxCharWidth;
-  const int* steps = UseLocalResources() ? kLocalSteps : kEnglishSteps;
 
   const char* field = line;
-  for (int column = 0; column < kColumnSteps; ++column) {
+  for (int column = 0; column < kOverlayColumnSteps; ++column) {
     const char* comma = std::strchr(field, kFieldSeparator);
     if (comma == nullptr) break;
-    const int next = x + unit * steps[column] / 10;
+    const int next = x + unit * OverlayColumnStep(columns, column) / 10;
     if (column == 0 && opaqueRow) {
       DrawField(dc, x, y, true, area, field, static_cast<size_t>(comma - field));
     } else {
@@ -85,7 +79,35 @@ void DrawColumns(HDC dc, const RECT& area, int x, bool opaqueRow, const char* li
   DrawField(dc, x, y, opaqueRow, last, field, lastLength);
 }
 
+// Draws the 11 by 11 tick box bitmap at x, centred on a line of text that
+// starts at textTop.
+void DrawTickBox(HDC dc, int bitmapId, int x, int textTop) {
+  HBITMAP bitmap = LoadBitmapA(static_cast<HINSTANCE>(plat::GetModuleInstance()), MAKEINTRESOURCEA(bitmapId));
+  if (bitmap == nullptr) return;
+  TEXTMETRICA metrics;
+  std::memset(&metrics, 0, sizeof metrics);
+  GetTextMetricsA(dc, &metrics);
+  const int y = textTop + (metrics.tmHeight - kTickBoxSize) / 2;
+  HDC source = CreateCompatibleDC(dc);
+  if (source != nullptr) {
+    HGDIOBJ old = SelectObject(source, bitmap);
+    BitBlt(dc, x, y, kTickBoxSize, kTickBoxSize, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+  }
+  DeleteObject(bitmap);
+}
+
 }  // namespace
+
+// The local texts are longer in the middle columns, the English ones in the
+// resolution and mode columns.
+const OverlayColumns kSettingsOverlayColumns = {1, {33, 48, 77, 34, 128}, {33, 58, 90, 33, 110}, 0};
+const OverlayColumns kDeleteOverlayColumns = {16, {35, 46, 76, 34, 120}, {35, 55, 90, 31, 105}, 2};
+
+int OverlayColumnStep(const OverlayColumns& columns, int column) {
+  return UseLocalResources() ? columns.localSteps[column] : columns.englishSteps[column];
+}
 
 bool FillOverlayList(HWND list, int32_t formId, const PaperEntry* papers, uint16_t paperCount) {
   return ListOverlayLines(formId, papers, paperCount, ListSink(list));
@@ -96,7 +118,7 @@ bool FillOverlayLine(HWND list, const PrintSettings& settings, const PaperEntry*
   return ListSingleOverlayLine(settings, papers, paperCount, ListSink(list));
 }
 
-BOOL MeasureOverlayListItem(HWND dialog, int listId, MEASUREITEMSTRUCT* item) {
+BOOL MeasureOverlayListItem(HWND dialog, int listId, MEASUREITEMSTRUCT* item, const OverlayColumns& columns) {
   if (item == nullptr || static_cast<int>(item->CtlID) != listId) return TRUE;
   HWND list = GetDlgItem(dialog, listId);
   HFONT font = reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0));
@@ -105,13 +127,15 @@ BOOL MeasureOverlayListItem(HWND dialog, int listId, MEASUREITEMSTRUCT* item) {
   if (dc == nullptr) return TRUE;
   HGDIOBJ previous = SelectObject(dc, font);
   TEXTMETRICA metrics;
-  if (GetTextMetricsA(dc, &metrics)) item->itemHeight = static_cast<UINT>(metrics.tmHeight);
+  if (GetTextMetricsA(dc, &metrics))
+    item->itemHeight = static_cast<UINT>(metrics.tmHeight + columns.extraHeight);
   SelectObject(dc, previous);
   ReleaseDC(list, dc);
   return TRUE;
 }
 
-BOOL DrawOverlayListItem(HWND dialog, int listId, const DRAWITEMSTRUCT* item) {
+BOOL DrawOverlayListItem(HWND dialog, int listId, const DRAWITEMSTRUCT* item, const OverlayColumns& columns,
+                         int tickBitmap) {
   (void)dialog;
   if (item == nullptr || static_cast<int>(item->CtlID) != listId) return TRUE;
   if (item->itemID == static_cast<UINT>(-1)) return TRUE;
@@ -130,13 +154,21 @@ BOOL DrawOverlayListItem(HWND dialog, int listId, const DRAWITEMSTRUCT* item) {
   const int backColour = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
   const COLORREF oldText = SetTextColor(dc, GetSysColor(textColour));
   const COLORREF oldBack = SetBkColor(dc, GetSysColor(backColour));
-  DrawColumns(dc, item->rcItem, item->rcItem.left + 1, true, line);
+  DrawColumns(dc, item->rcItem, item->rcItem.left + columns.firstField, true, columns, line);
+  if (tickBitmap != kNoTickBox) {
+    TEXTMETRICA metrics;
+    std::memset(&metrics, 0, sizeof metrics);
+    GetTextMetricsA(dc, &metrics);
+    const int textTop = (item->rcItem.top + item->rcItem.bottom - metrics.tmHeight) / 2;
+    DrawTickBox(dc, tickBitmap, item->rcItem.left + kTickBoxLeft, textTop);
+  }
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBack);
   return TRUE;
 }
 
-BOOL DrawOverlayListHeader(HWND dialog, int listId, const DRAWITEMSTRUCT* item) {
+BOOL DrawOverlayListHeader(HWND dialog, int listId, const DRAWITEMSTRUCT* item,
+                           const OverlayColumns& columns) {
   if (item == nullptr || item->CtlType != ODT_STATIC) return TRUE;
   HWND list = GetDlgItem(dialog, listId);
   if (list == nullptr) return TRUE;
@@ -144,7 +176,7 @@ BOOL DrawOverlayListHeader(HWND dialog, int listId, const DRAWITEMSTRUCT* item) 
   titles[0] = '\0';
   GetWindowTextA(item->hwndItem, titles, sizeof titles);
 
-  // The list's first column starts one pixel into its client area.
+  // The list's first column starts firstField pixels into its client area.
   POINT origin = {0, 0};
   ClientToScreen(list, &origin);
   ScreenToClient(item->hwndItem, &origin);
@@ -157,7 +189,7 @@ BOOL DrawOverlayListHeader(HWND dialog, int listId, const DRAWITEMSTRUCT* item) 
   FillRect(dc, &item->rcItem, background);
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  DrawColumns(dc, item->rcItem, origin.x + 1, false, titles);
+  DrawColumns(dc, item->rcItem, origin.x + columns.firstField, false, columns, titles);
   SetTextColor(dc, oldText);
   SetBkMode(dc, oldMode);
   SelectObject(dc, oldFont);
