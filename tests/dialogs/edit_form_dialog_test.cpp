@@ -17,6 +17,7 @@
 
 #include "catalogue/overlay_files.h"
 #include "dialogs/form_settings_fixture.h"
+#include "dialogs/resource_ids.h"
 #include "support/catalogue_files.h"
 #include "support/dialog_driver.h"
 
@@ -101,6 +102,10 @@ class EditFormTest : public BothSets {
   }
 
   std::string Title() const { return English() ? "Edit Form" : "Editar formulario"; }
+  std::string DeleteTitle() const { return English() ? "Delete Form data" : "Eliminar datos de formulario"; }
+  std::string RegisterTitle() const {
+    return English() ? "Register Existing Form" : "Registrar formulario existente";
+  }
 
   // Named forms INVOICE (5), LETTER (7) and ALPHA (2), in this catalogue
   // order; file entries -1 "P" (LOGO.ZLP, present), -2 "C" (a capture
@@ -364,8 +369,8 @@ TEST_P(EditFormTest, ChangeRenamesTheSelectedRowInPlace) {
   d.SelectRow(kForms, 1);
   d.Click(kChange);
   zvtest::Dialog change = run.WaitForDialog(changeTitle);
-  EXPECT_EQ(change.Text(1401), "LETTER");
-  EXPECT_EQ(change.Text(1404), "Letter head");
+  EXPECT_EQ(change.Text(ZV_ID_CHANGE_NAME), "LETTER");
+  EXPECT_EQ(change.Text(ZV_ID_CHANGE_DESCRIPTION), "Letter head");
   change.Click(kClose);
   EXPECT_TRUE(run.IsActive(d));
   EXPECT_EQ(d.ListItems(kForms), (Strings{"INVOICE", "LETTER", "ALPHA"}));
@@ -374,10 +379,10 @@ TEST_P(EditFormTest, ChangeRenamesTheSelectedRowInPlace) {
   d.SelectRow(kForms, 2);
   d.Click(kChange);
   change = run.WaitForDialog(changeTitle);
-  EXPECT_EQ(change.Text(1401), "ALPHA");
-  EXPECT_EQ(change.Text(1404), "First of all");
-  change.SetText(1401, "OMEGA");
-  change.SetText(1404, "Last of all");
+  EXPECT_EQ(change.Text(ZV_ID_CHANGE_NAME), "ALPHA");
+  EXPECT_EQ(change.Text(ZV_ID_CHANGE_DESCRIPTION), "First of all");
+  change.SetText(ZV_ID_CHANGE_NAME, "OMEGA");
+  change.SetText(ZV_ID_CHANGE_DESCRIPTION, "Last of all");
   change.Click(IDOK);
   EXPECT_TRUE(run.IsActive(d));
   EXPECT_EQ(d.ListItems(kForms), (Strings{"INVOICE", "LETTER", "OMEGA"}));
@@ -388,7 +393,7 @@ TEST_P(EditFormTest, ChangeRenamesTheSelectedRowInPlace) {
   d.SelectRow(kForms, 0);
   d.Click(kChange);
   change = run.WaitForDialog(changeTitle);
-  change.SetText(1401, "BILL");
+  change.SetText(ZV_ID_CHANGE_NAME, "BILL");
   change.Click(IDOK);
   EXPECT_EQ(d.ListItems(kForms), (Strings{"BILL", "LETTER", "OMEGA"}));
   EXPECT_EQ(d.ListSelection(kForms), 0);
@@ -405,13 +410,113 @@ TEST_P(EditFormTest, ChangeInFileModeShowsTheNewDescription) {
   zvtest::Dialog d = run.WaitForDialog(Title());
   d.Click(kChange);
   zvtest::Dialog change = run.WaitForDialog(changeTitle);
-  EXPECT_EQ(change.Text(1401), Path("LOGO.ZLP"));
-  EXPECT_EQ(change.Text(1404), "Logo overlay");
-  change.SetText(1404, "Company logo");
+  EXPECT_EQ(change.Text(ZV_ID_CHANGE_NAME), Path("LOGO.ZLP"));
+  EXPECT_EQ(change.Text(ZV_ID_CHANGE_DESCRIPTION), "Logo overlay");
+  change.SetText(ZV_ID_CHANGE_DESCRIPTION, "Company logo");
   change.Click(IDOK);
   EXPECT_TRUE(run.IsActive(d));
   EXPECT_EQ(d.Text(kFile), Path("LOGO.ZLP"));
   EXPECT_EQ(d.Text(kDescription), "Company logo");
+  EXPECT_EQ(Close(run, d), 1);
+  EXPECT_EQ(id, -1);
+}
+
+TEST_P(EditFormTest, DeletingAFormReloadsTheListAtTheFirstRow) {
+  WriteCatalogue();
+  ASSERT_TRUE(CreateDirectoryA((Dir() + "ALPHA").c_str(), nullptr));
+  int32_t id = 2;
+  zvtest::DialogRun run(OpenEdit(&id));
+  zvtest::Dialog d = run.WaitForDialog(Title());
+  EXPECT_EQ(d.ListSelection(kForms), 2);
+
+  // Cancelled: the list stays.
+  d.Click(kDelete);
+  zvtest::Dialog del = run.WaitForDialog(DeleteTitle());
+  del.Click(kClose);
+  EXPECT_TRUE(run.IsActive(d));
+  EXPECT_EQ(d.ListItems(kForms), (Strings{"INVOICE", "LETTER", "ALPHA"}));
+
+  d.Click(kDelete);
+  del = run.WaitForDialog(DeleteTitle());
+  del.Click(IDOK);
+  EXPECT_EQ(run.WaitForBox().text, Message(502));
+  run.AnswerBox(IDYES);
+  EXPECT_TRUE(run.IsActive(d));
+  EXPECT_EQ(d.ListItems(kForms), (Strings{"INVOICE", "LETTER"}));
+  EXPECT_EQ(d.ListSelection(kForms), 0);
+  EXPECT_EQ(d.Text(kDescription), "Monthly invoice");
+  EXPECT_TRUE(d.IsEnabled(kChange));
+  EXPECT_TRUE(d.IsEnabled(kDelete));
+  EXPECT_EQ(Close(run, d), 1);
+  EXPECT_EQ(id, 5);
+}
+
+TEST_P(EditFormTest, DeletingTheLastFormDisablesChangeAndDeleteAndZeroesTheIdentifier) {
+  WriteFormList(FormListFile({{2, "ALPHA", "First of all", 1, 0}}, {{-1, "P", "Logo", 1, 1}}, 1));
+  WriteGroupList(GroupNameListFile({Dir() + "ALPHA", Path("LOGO.ZLP")}));
+  ASSERT_TRUE(CreateDirectoryA((Dir() + "ALPHA").c_str(), nullptr));
+  int32_t id = 2;
+  zvtest::DialogRun run(OpenEdit(&id));
+  zvtest::Dialog d = run.WaitForDialog(Title());
+  d.Click(kDelete);
+  zvtest::Dialog del = run.WaitForDialog(DeleteTitle());
+  del.Click(IDOK);
+  run.WaitForBox();
+  run.AnswerBox(IDYES);
+  EXPECT_TRUE(run.IsActive(d));
+  EXPECT_EQ(d.ListItems(kForms), Strings{});
+  EXPECT_EQ(d.Text(kDescription), "");
+  EXPECT_FALSE(d.IsEnabled(kChange));
+  EXPECT_FALSE(d.IsEnabled(kDelete));
+  EXPECT_EQ(Close(run, d), 1);
+  EXPECT_EQ(id, 0);
+}
+
+TEST_P(EditFormTest, DeletingTheFileEmptiesTheFieldsAndTheEntryLosesItsFile) {
+  WriteCatalogue();
+  int32_t id = -1;
+  zvtest::DialogRun run(OpenEdit(&id));
+  zvtest::Dialog d = run.WaitForDialog(Title());
+  d.Click(kDelete);
+  zvtest::Dialog del = run.WaitForDialog(DeleteTitle());
+  del.Click(IDOK);
+  run.WaitForBox();
+  run.AnswerBox(IDYES);
+  EXPECT_TRUE(run.IsActive(d));
+  EXPECT_FALSE(zvtest::FileExists(Path("LOGO.ZLP")));
+  EXPECT_EQ(d.Text(kFile), "");
+  EXPECT_EQ(d.Text(kDescription), "");
+  // The entry still names the file, which is gone: the driver's identifier
+  // is dropped on close.
+  d.Click(kUseFormName);
+  d.Click(kUseFormName);
+  EXPECT_EQ(d.Text(kFile), Path("LOGO.ZLP"));
+  EXPECT_EQ(d.Text(kDescription), "");
+  EXPECT_EQ(Close(run, d), 1);
+  EXPECT_EQ(id, 0);
+}
+
+TEST_P(EditFormTest, RegisteringUnderANewFormAddsItToTheList) {
+  WriteCatalogue();
+  int32_t id = -1;
+  zvtest::DialogRun run(OpenEdit(&id));
+  zvtest::Dialog d = run.WaitForDialog(Title());
+
+  // Cancelled: nothing changes.
+  d.Click(kRegister);
+  zvtest::Dialog reg = run.WaitForDialog(RegisterTitle());
+  reg.Click(kClose);
+  EXPECT_TRUE(run.IsActive(d));
+
+  d.Click(kRegister);
+  reg = run.WaitForDialog(RegisterTitle());
+  reg.SetText(ZV_ID_REGISTER_FORM_NAME, "STAMP");
+  reg.Click(IDOK);
+  EXPECT_TRUE(run.IsActive(d));
+  EXPECT_TRUE(run.Boxes().empty());
+  d.Click(kUseFormName);
+  EXPECT_EQ(d.ListItems(kForms), (Strings{"INVOICE", "LETTER", "ALPHA", "STAMP"}));
+  EXPECT_EQ(d.ListSelection(kForms), 3);
   EXPECT_EQ(Close(run, d), 1);
   EXPECT_EQ(id, -1);
 }
