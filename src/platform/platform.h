@@ -193,6 +193,19 @@ uint32_t GetCurrentDirectory(char* buffer, uint32_t size);
 // GetVersionExA's platform id and major version; false when the call fails.
 bool GetVersion(uint32_t* platformId, uint32_t* majorVersion);
 
+// A running process, told apart from any later process that gets the same id:
+// its id and its start time (in the system's own units, only compared).
+struct ProcessStamp {
+  uint32_t id;
+  uint64_t startTime;
+};
+// This process's stamp; false when its start time cannot be read.
+bool GetProcessStamp(ProcessStamp* stamp);
+// False when no process with the stamp's id runs, or the one that does
+// started at another time (the id was reused). True when it runs, and also
+// when the process exists but cannot be examined (it is not known to be gone).
+bool IsProcessRunning(const ProcessStamp& stamp);
+
 // The module instance handle given at attach; on Windows an HINSTANCE.
 void SetModuleInstance(void* instance);
 void* GetModuleInstance();

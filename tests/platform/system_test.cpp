@@ -1,5 +1,12 @@
 // Directories, the version, dynamic loading and working memory through the
 // platform layer.
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -45,6 +52,73 @@ TEST(SystemTest, DirectoriesAreExistingWindowsPaths) {
   char shortBuffer[6];
   EXPECT_EQ(plat::GetModuleFileName(shortBuffer, sizeof shortBuffer), sizeof shortBuffer);
   EXPECT_EQ(std::string(shortBuffer, 5), std::string(module, 5));
+}
+
+TEST(SystemTest, ProcessStampTellsARunningProcessFromAnEndedOne) {
+  plat::ProcessStamp self{};
+  ASSERT_TRUE(plat::GetProcessStamp(&self));
+  plat::ProcessStamp again{};
+  ASSERT_TRUE(plat::GetProcessStamp(&again));
+  EXPECT_EQ(self.id, again.id);
+  EXPECT_EQ(self.startTime, again.startTime);
+  EXPECT_TRUE(plat::IsProcessRunning(self));
+  // The same id with another start time is a later process that reuses it.
+  plat::ProcessStamp reused = self;
+  reused.startTime += 1;
+  EXPECT_FALSE(plat::IsProcessRunning(reused));
+
+#ifdef _WIN32
+  char command[] = "cmd.exe /c exit 0";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &startup, &info));
+  FILETIME created, exited, kernel, user;
+  ASSERT_TRUE(GetProcessTimes(info.hProcess, &created, &exited, &kernel, &user));
+  const plat::ProcessStamp child{
+      info.dwProcessId, (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime};
+  EXPECT_NE(child.id, self.id);
+  EXPECT_TRUE(plat::IsProcessRunning(child));
+  TerminateProcess(info.hProcess, 0);
+  WaitForSingleObject(info.hProcess, INFINITE);
+  // Ended, though this handle still keeps the process object.
+  EXPECT_FALSE(plat::IsProcessRunning(child));
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  EXPECT_FALSE(plat::IsProcessRunning(child));
+#else
+  int toParent[2], toChild[2];
+  ASSERT_EQ(pipe(toParent), 0);
+  ASSERT_EQ(pipe(toChild), 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    plat::ProcessStamp stamp{};
+    const bool ok = plat::GetProcessStamp(&stamp);
+    if (!ok || write(toParent[1], &stamp, sizeof stamp) != static_cast<ssize_t>(sizeof stamp)) _exit(1);
+    char byte;
+    // Runs until the parent closes its end.
+    close(toChild[1]);
+    while (read(toChild[0], &byte, 1) > 0) {
+    }
+    _exit(0);
+  }
+  close(toParent[1]);
+  close(toChild[0]);
+  plat::ProcessStamp child{};
+  ASSERT_EQ(read(toParent[0], &child, sizeof child), static_cast<ssize_t>(sizeof child));
+  EXPECT_EQ(child.id, static_cast<uint32_t>(pid));
+  EXPECT_TRUE(plat::IsProcessRunning(child));
+  close(toChild[1]);
+  // Ended but not yet collected.
+  for (int i = 0; i < 1000 && plat::IsProcessRunning(child); ++i) usleep(1000);
+  EXPECT_FALSE(plat::IsProcessRunning(child));
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_FALSE(plat::IsProcessRunning(child));
+  close(toParent[0]);
+#endif
 }
 
 TEST(SystemTest, VersionIsReported) {

@@ -40,6 +40,7 @@ struct Exports {
   decltype(&ZVGetOverlayForm) getOverlayForm;
   decltype(&ZVFormDetailsDlg) formDetailsDlg;
   decltype(&ZVCreateFormDlg) createFormDlg;
+  decltype(&ZVEntryFormEditDlg) entryFormEditDlg;
 };
 
 template <typename Fn>
@@ -356,6 +357,48 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
       if (HWND again = call.WaitForDialogWith(ZV_ID_SETTINGS_FORM_LIST)) CancelBackTo(call, again, 0);
     }
   }
+  {  // The edit form dialog on the named forms, then Change and Delete on the
+     // selected one.
+    int32_t id = c.invoice;
+    CallThread call([&] { return zv.entryFormEditDlg(nullptr, kColour600.bytes, nullptr, driver, &id); });
+    if (HWND edit = shots.Take(call, ZV_ID_EDIT_FORM_LIST, shots.Template("EDIT"))) {
+      zvshots::Press(edit, ZV_ID_EDIT_CHANGE);
+      if (HWND change = shots.Take(call, ZV_ID_CHANGE_NAME, shots.Template("EDIT3"))) {
+        CancelBackTo(call, change, ZV_ID_EDIT_FORM_LIST);
+      }
+      if (HWND again = call.WaitForDialogWith(ZV_ID_EDIT_FORM_LIST)) {
+        zvshots::Press(again, ZV_ID_EDIT_DELETE);
+        if (HWND del = shots.Take(call, ZV_ID_DELETE_LIST, shots.Template("EDIT1"))) {
+          CancelBackTo(call, del, ZV_ID_EDIT_FORM_LIST);
+        }
+      }
+      if (HWND again = call.WaitForDialogWith(ZV_ID_EDIT_FORM_LIST)) CancelBackTo(call, again, 0);
+    }
+  }
+  {  // The edit form dialog on a file entry, then Change, Delete and
+     // Register Form on its file.
+    int32_t id = c.printEntry;
+    CallThread call([&] { return zv.entryFormEditDlg(nullptr, kColour600.bytes, nullptr, driver, &id); });
+    if (HWND edit = shots.Take(call, ZV_ID_EDIT_FILE, shots.Template("EDIT") + "_files")) {
+      zvshots::Press(edit, ZV_ID_EDIT_CHANGE);
+      if (HWND change = shots.Take(call, ZV_ID_CHANGE_NAME, shots.Template("EDIT3") + "_files")) {
+        CancelBackTo(call, change, ZV_ID_EDIT_FILE);
+      }
+      if (HWND again = call.WaitForDialogWith(ZV_ID_EDIT_FILE)) {
+        zvshots::Press(again, ZV_ID_EDIT_DELETE);
+        if (HWND del = shots.Take(call, ZV_ID_DELETE_LIST, shots.Template("EDIT1") + "_files")) {
+          CancelBackTo(call, del, ZV_ID_EDIT_FILE);
+        }
+      }
+      if (HWND again = call.WaitForDialogWith(ZV_ID_EDIT_FILE)) {
+        zvshots::Press(again, ZV_ID_EDIT_REGISTER);
+        if (HWND reg = shots.Take(call, ZV_ID_REGISTER_FORM_NAME, shots.Template("EDIT2"))) {
+          CancelBackTo(call, reg, ZV_ID_EDIT_FILE);
+        }
+      }
+      if (HWND again = call.WaitForDialogWith(ZV_ID_EDIT_FILE)) CancelBackTo(call, again, 0);
+    }
+  }
   {  // The printer list, straight from its template.
     const std::string name = shots.Template("PRINTER");
     CallThread call(
@@ -398,6 +441,7 @@ int main(int argc, char** argv) {
   resolved &= Resolve(dll, "ZVGetOverlayForm", &zv.getOverlayForm);
   resolved &= Resolve(dll, "ZVFormDetailsDlg", &zv.formDetailsDlg);
   resolved &= Resolve(dll, "ZVCreateFormDlg", &zv.createFormDlg);
+  resolved &= Resolve(dll, "ZVEntryFormEditDlg", &zv.entryFormEditDlg);
   if (!resolved) return 1;
 
   Catalogue catalogue;

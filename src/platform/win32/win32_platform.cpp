@@ -107,8 +107,8 @@ namespace {
 // The identity of a file or directory. Opened without access rights, so that
 // no share mode of another holder stands in the way.
 bool FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
-  HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   const BOOL ok = GetFileInformationByHandle(h, info);
   CloseHandle(h);
@@ -214,6 +214,35 @@ bool GetVersion(uint32_t* platformId, uint32_t* majorVersion) {
   *platformId = info.dwPlatformId;
   *majorVersion = info.dwMajorVersion;
   return true;
+}
+
+namespace {
+uint64_t ToStamp(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+}  // namespace
+
+bool GetProcessStamp(ProcessStamp* stamp) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return false;
+  stamp->id = GetCurrentProcessId();
+  stamp->startTime = ToStamp(created);
+  return true;
+}
+
+bool IsProcessRunning(const ProcessStamp& stamp) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, stamp.id);
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  bool running = true;
+  DWORD exitCode = 0;
+  FILETIME created, exited, kernel, user;
+  if (GetExitCodeProcess(process, &exitCode) && exitCode != STILL_ACTIVE) {
+    running = false;
+  } else if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+    running = ToStamp(created) == stamp.startTime;
+  }
+  CloseHandle(process);
+  return running;
 }
 
 void SetModuleInstance(void* instance) {
