@@ -235,33 +235,16 @@ INT_PTR FormFileCommand(HWND dialog, FormSettingsContext* context, WPARAM wParam
   }
 }
 
-template <void (*Init)(HWND, FormSettingsContext*), INT_PTR (*Command)(HWND, FormSettingsContext*, WPARAM)>
-INT_PTR RunProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!IsDialogFrameMessage(message)) return FALSE;
-  switch (message) {
-    case WM_INITDIALOG:
-      Init(dialog, KeepContext<FormSettingsContext>(dialog, lParam));
-      return TRUE;
-    case WM_COMMAND: {
-      FormSettingsContext* context = ContextOf<FormSettingsContext>(dialog);
-      return context ? Command(dialog, context, wParam) : FALSE;
-    }
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-      return AnswerControlColour(wParam);
-    default:
-      return FALSE;
-  }
-}
-
 }  // namespace
 
 INT_PTR CALLBACK AddFormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return RunProcedure<InitAddForm, AddFormCommand>(dialog, message, wParam, lParam);
+  return RunDialogProcedure<FormSettingsContext, InitAddForm, AddFormCommand, kSystemFocus>(dialog, message,
+                                                                                            wParam, lParam);
 }
 
 INT_PTR CALLBACK FormFileSettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  return RunProcedure<InitFormFile, FormFileCommand>(dialog, message, wParam, lParam);
+  return RunDialogProcedure<FormSettingsContext, InitFormFile, FormFileCommand, kSystemFocus>(dialog, message,
+                                                                                              wParam, lParam);
 }
 
 }  // namespace zv

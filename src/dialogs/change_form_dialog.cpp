@@ -195,21 +195,8 @@ INT_PTR ChangeFormCommand(HWND dialog, EditFormContext* context, WPARAM wParam) 
 }  // namespace
 
 INT_PTR CALLBACK ChangeFormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!IsDialogFrameMessage(message)) return FALSE;
-  switch (message) {
-    case WM_INITDIALOG:
-      InitChangeForm(dialog, KeepContext<EditFormContext>(dialog, lParam));
-      return FALSE;
-    case WM_COMMAND: {
-      EditFormContext* context = ContextOf<EditFormContext>(dialog);
-      return context ? ChangeFormCommand(dialog, context, wParam) : FALSE;
-    }
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-      return AnswerControlColour(wParam);
-    default:
-      return FALSE;
-  }
+  return RunDialogProcedure<EditFormContext, InitChangeForm, ChangeFormCommand, kOwnFocus>(dialog, message,
+                                                                                           wParam, lParam);
 }
 
 }  // namespace zv

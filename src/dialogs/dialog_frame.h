@@ -46,6 +46,35 @@ Context* ContextOf(HWND dialog) {
   return reinterpret_cast<Context*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
+// Initial focus, as WM_INITDIALOG answers it: the system's (the first
+// control that takes it) or the dialog's own.
+constexpr BOOL kSystemFocus = TRUE;
+constexpr BOOL kOwnFocus = FALSE;
+
+// The shape of the module's dialog procedures: messages outside the frame's
+// range are answered FALSE at once; WM_INITDIALOG keeps the context and
+// fills the dialog; WM_COMMAND goes to the dialog's command handler with its
+// context; button and dialog colour requests get the background brush.
+template <class Context, void (*Init)(HWND, Context*), INT_PTR (*Command)(HWND, Context*, WPARAM),
+          BOOL kFocus>
+INT_PTR RunDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!IsDialogFrameMessage(message)) return FALSE;
+  switch (message) {
+    case WM_INITDIALOG:
+      Init(dialog, KeepContext<Context>(dialog, lParam));
+      return kFocus;
+    case WM_COMMAND: {
+      Context* context = ContextOf<Context>(dialog);
+      return context ? Command(dialog, context, wParam) : FALSE;
+    }
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+      return AnswerControlColour(wParam);
+    default:
+      return FALSE;
+  }
+}
+
 // A question of the module (Yes/No, question icon, caption "Overlay").
 // Returns IDYES or IDNO.
 int AskQuestion(HWND owner, uint32_t messageId);

@@ -548,22 +548,8 @@ int ReloadNamedForms(HWND, EditFormContext* context) {
 }
 
 INT_PTR CALLBACK EditFormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!IsDialogFrameMessage(message)) return FALSE;
-  switch (message) {
-    case WM_INITDIALOG:
-      OnInitDialog(dialog, KeepContext<EditFormContext>(dialog, lParam));
-      return FALSE;
-    case WM_COMMAND: {
-      EditFormContext* context = ContextOf<EditFormContext>(dialog);
-      if (context == nullptr) return FALSE;
-      return OnCommand(dialog, context, wParam);
-    }
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-      return AnswerControlColour(wParam);
-    default:
-      return FALSE;
-  }
+  return RunDialogProcedure<EditFormContext, OnInitDialog, OnCommand, kOwnFocus>(dialog, message, wParam,
+                                                                                 lParam);
 }
 
 }  // namespace zv

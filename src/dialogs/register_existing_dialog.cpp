@@ -391,21 +391,8 @@ INT_PTR Command(HWND dialog, EditFormContext* context, WPARAM wParam) {
 }  // namespace
 
 INT_PTR CALLBACK RegisterExistingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!IsDialogFrameMessage(message)) return FALSE;
-  switch (message) {
-    case WM_INITDIALOG:
-      InitDialog(dialog, KeepContext<EditFormContext>(dialog, lParam));
-      return TRUE;
-    case WM_COMMAND: {
-      EditFormContext* context = ContextOf<EditFormContext>(dialog);
-      return context ? Command(dialog, context, wParam) : FALSE;
-    }
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-      return AnswerControlColour(wParam);
-    default:
-      return FALSE;
-  }
+  return RunDialogProcedure<EditFormContext, InitDialog, Command, kSystemFocus>(dialog, message, wParam,
+                                                                                lParam);
 }
 
 }  // namespace zv
