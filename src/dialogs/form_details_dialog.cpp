@@ -252,24 +252,7 @@ int32_t ChooseNamedForm(HWND owner, uint32_t count, const char* deviceName, cons
   return result == IDOK ? 1 : 0;
 }
 
-}  // namespace
-
-INT_PTR CALLBACK FormDetailsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!IsDialogFrameMessage(message)) return FALSE;
-  switch (message) {
-    case WM_INITDIALOG:
-      InitFormDetails(dialog, KeepContext<FormDetailsContext>(dialog, lParam));
-      return FALSE;
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-      return AnswerControlColour(wParam);
-    case WM_COMMAND:
-      break;
-    default:
-      return FALSE;
-  }
-  FormDetailsContext* context = ContextOf<FormDetailsContext>(dialog);
-  if (!context) return FALSE;
+INT_PTR FormDetailsCommand(HWND dialog, FormDetailsContext* context, WPARAM wParam) {
   switch (LOWORD(wParam)) {
     case ZV_ID_DETAIL_FORM_LIST:
       if (HIWORD(wParam) == LBN_SELCHANGE) {
@@ -295,22 +278,7 @@ INT_PTR CALLBACK FormDetailsProc(HWND dialog, UINT message, WPARAM wParam, LPARA
   }
 }
 
-INT_PTR CALLBACK FormSelectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!IsDialogFrameMessage(message)) return FALSE;
-  switch (message) {
-    case WM_INITDIALOG:
-      InitFormSelection(dialog, KeepContext<FormSelectionContext>(dialog, lParam));
-      return FALSE;
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-      return AnswerControlColour(wParam);
-    case WM_COMMAND:
-      break;
-    default:
-      return FALSE;
-  }
-  FormSelectionContext* context = ContextOf<FormSelectionContext>(dialog);
-  if (!context) return FALSE;
+INT_PTR FormSelectionCommand(HWND dialog, FormSelectionContext* context, WPARAM wParam) {
   switch (LOWORD(wParam)) {
     case ZV_ID_SELECTION_FILE:
       if (HIWORD(wParam) == EN_CHANGE) FollowTypedFile(dialog, context);
@@ -336,22 +304,7 @@ INT_PTR CALLBACK FormSelectionProc(HWND dialog, UINT message, WPARAM wParam, LPA
   }
 }
 
-INT_PTR CALLBACK PickFormNameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!IsDialogFrameMessage(message)) return FALSE;
-  switch (message) {
-    case WM_INITDIALOG:
-      InitFormNamePicker(dialog, KeepContext<FormNamePickerContext>(dialog, lParam));
-      return FALSE;
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-      return AnswerControlColour(wParam);
-    case WM_COMMAND:
-      break;
-    default:
-      return FALSE;
-  }
-  FormNamePickerContext* context = ContextOf<FormNamePickerContext>(dialog);
-  if (!context) return FALSE;
+INT_PTR FormNamePickerCommand(HWND dialog, FormNamePickerContext* context, WPARAM wParam) {
   switch (LOWORD(wParam)) {
     case ZV_ID_DETAIL_FORM_LIST:
       if (HIWORD(wParam) == LBN_SELCHANGE) FollowPickedRow(dialog, context);
@@ -374,6 +327,23 @@ INT_PTR CALLBACK PickFormNameProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     default:
       return FALSE;
   }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK FormDetailsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  return RunDialogProcedure<FormDetailsContext, InitFormDetails, FormDetailsCommand, kOwnFocus>(
+      dialog, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK FormSelectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  return RunDialogProcedure<FormSelectionContext, InitFormSelection, FormSelectionCommand, kOwnFocus>(
+      dialog, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK PickFormNameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  return RunDialogProcedure<FormNamePickerContext, InitFormNamePicker, FormNamePickerCommand, kOwnFocus>(
+      dialog, message, wParam, lParam);
 }
 
 }  // namespace zv
