@@ -1,0 +1,1 @@
+# Several processes adding, changing and deleting forms on one catalogue.
