@@ -1,12 +1,17 @@
-# Builds and tests ZVLMN30E in three trees: native (32-bit Linux), sanitized
-# (the same with ASan and UBSan) and mingw (the Windows DLL, tested under Wine).
+# Builds and tests ZVLMN30E in four trees: native (32-bit Linux), sanitized
+# (the same with ASan and UBSan), mingw (the Windows DLL, tested under Wine)
+# and fuzz (clang with libFuzzer, ASan and UBSan: the fuzz targets, whose
+# tests run each over its corpus and fuzz for a few seconds).
 BUILD ?= build
 JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
 MINGW := $(BUILD)/mingw
+FUZZ := $(BUILD)/fuzz
+# Seconds each fuzz target runs in make fuzz.
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build test demo screenshots clean format
+.PHONY: all deps build test fuzz demo screenshots clean format
 
 all: build
 
@@ -22,13 +27,23 @@ $(SANITIZE)/CMakeCache.txt: | deps
 $(MINGW)/CMakeCache.txt: | deps
 	cmake -S . -B $(MINGW) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 
-build: $(NATIVE)/CMakeCache.txt $(SANITIZE)/CMakeCache.txt $(MINGW)/CMakeCache.txt
+$(FUZZ)/CMakeCache.txt: | deps
+	cmake -S . -B $(FUZZ) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386-clang.cmake -DZV_FUZZ=ON -DZV_BUILD_TESTS=OFF
+
+build: $(NATIVE)/CMakeCache.txt $(SANITIZE)/CMakeCache.txt $(MINGW)/CMakeCache.txt $(FUZZ)/CMakeCache.txt
 	cmake --build $(NATIVE) -j $(JOBS)
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cmake --build $(MINGW) -j $(JOBS)
+	cmake --build $(FUZZ) -j $(JOBS)
 
 test: build
-	@tools/run-tests.sh $(NATIVE) $(SANITIZE) $(MINGW)
+	@tools/run-tests.sh $(NATIVE) $(SANITIZE) $(MINGW) $(FUZZ)
+
+# Every fuzz target for FUZZ_SECONDS on a working copy of its corpus; the
+# table goes to $(FUZZ)/fuzz-report.txt. Fails when a target crashed.
+fuzz: $(FUZZ)/CMakeCache.txt
+	cmake --build $(FUZZ) -j $(JOBS)
+	@tools/run-fuzz.sh $(FUZZ) $(FUZZ_SECONDS)
 
 # A printer driver's session with the DLL, under Wine, printed step by step.
 demo: $(MINGW)/CMakeCache.txt

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what the two builds and their tests need on a Debian machine, as root.
+# Installs what the builds and their tests need on a Debian machine, as root.
 # Idempotent: does nothing when every tool is already there.
 set -euo pipefail
 
@@ -13,6 +13,9 @@ have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix binutils-
 have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
 have_pkg g++-multilib || need+=(g++-multilib)
 have_cmd clang || need+=(clang)
+have_cmd clang++ || need+=(clang)
+# libFuzzer and the sanitizer runtimes of clang, the i386 ones included.
+have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 have_cmd Xvfb || need+=(xvfb)
 have_pkg googletest || need+=(googletest)
 have_pkg wine32:i386 || need+=(wine wine32:i386)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the tests of each build tree given and reports the test counts of
-# each and of all together. The Wine tree (the one with a wine-run.sh) gets
-# an X server of its own for the tests that show windows.
+# each and of all together, from the gtest XML results in
+# <tree>/test-results (the fuzz tree's tests write one such file per fuzz
+# target). The Wine tree (the one with a wine-run.sh) gets an X server of its
+# own for the tests that show windows.
 set -u
 status=0
 total_passed=0
