@@ -92,6 +92,29 @@ bool AppendString(plat::FileHandle file, GroupInfoHeader* header, const char* te
   return true;
 }
 
+// Where text number index lies in the pool: its offset and length. False
+// when the index is outside the table or the text outside the pool (a
+// damaged file), or when a read fails.
+bool LocateString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index, uint32_t* offset,
+                  uint32_t* length) {
+  const uint32_t s = static_cast<uint32_t>(index);
+  if (index < 0 || s >= header.stringCount) return false;
+  unsigned char bytes[kTableSlotSize];
+  if (!ReadAt(file, GroupInfoTableOffset(header) + kTableSlotSize * s, bytes, sizeof bytes)) return false;
+  *offset = GetU32(bytes);
+  if (uint64_t{*offset} + kTextLengthSize > header.poolSize) return false;
+  if (!ReadAt(file, GroupInfoPoolOffset(header) + *offset, bytes, kTextLengthSize)) return false;
+  *length = GetU16(bytes);
+  return uint64_t{*offset} + kTextLengthSize + *length <= header.poolSize;
+}
+
+// A header slot can be set: it names no text, or one inside the pool.
+bool SlotEditable(plat::FileHandle file, const GroupInfoHeader& header, int32_t index) {
+  uint32_t offset = 0;
+  uint32_t length = 0;
+  return index < 0 || LocateString(file, header, index, &offset, &length);
+}
+
 // SetGroupString with the caller's memory.
 bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text,
                StringWork& w) {
@@ -109,17 +132,11 @@ bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot s
   }
 
   // The slot names a text: it must lie in the table and the pool.
-  const uint32_t s = static_cast<uint32_t>(*index);
-  if (s >= header->stringCount) return false;
+  uint32_t offset = 0;
+  uint32_t oldLength = 0;
+  if (!LocateString(file, *header, *index, &offset, &oldLength)) return false;
   const uint32_t tableOffset = GroupInfoTableOffset(*header);
   const uint32_t poolOffset = GroupInfoPoolOffset(*header);
-  unsigned char bytes[kTableSlotSize];
-  if (!ReadAt(file, tableOffset + kTableSlotSize * s, bytes, sizeof bytes)) return false;
-  const uint32_t offset = GetU32(bytes);
-  if (uint64_t{offset} + kTextLengthSize > header->poolSize) return false;
-  if (!ReadAt(file, poolOffset + offset, bytes, kTextLengthSize)) return false;
-  const uint32_t oldLength = GetU16(bytes);
-  if (uint64_t{offset} + kTextLengthSize + oldLength > header->poolSize) return false;
 
   const uint32_t textAt = poolOffset + offset;
   if (length == oldLength) {
@@ -241,8 +258,11 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
     }
   }
 
-  bool ok = true;
-  if (!created) {
+  // Both slots are checked before either is edited: a slot that names a
+  // text outside the pool fails the call with nothing written.
+  bool ok = created || ((!firstGroupString || SlotEditable(file, header, header.firstString)) &&
+                        (!editedFileName || SlotEditable(file, header, header.editedFileString)));
+  if (ok && !created) {
     if (firstGroupString)
       ok = SetString(file, &header, GroupStringSlot::kFirstGroupString, firstGroupString, w->strings);
     if (ok && editedFileName)
