@@ -14,7 +14,8 @@
 namespace zvfuzz {
 namespace {
 
-std::string g_root;  // host directory of the scratch catalogue
+std::string g_root;               // host directory of the scratch catalogue
+const char* g_context = nullptr;  // the operation under check
 
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
   return remove(path);
@@ -31,8 +32,13 @@ void MakeHostDirectory(const std::string& host) {
 
 }  // namespace
 
+void SetContext(const char* operation) {
+  g_context = operation;
+}
+
 void Fail(const char* property, const char* file, int line) {
-  std::fprintf(stderr, "\n%s:%d: property broken: %s\n", file, line, property);
+  std::fprintf(stderr, "\n%s:%d: property broken: %s%s%s\n", file, line, property,
+               g_context ? ", after " : "", g_context ? g_context : "");
   std::fflush(stderr);
   abort();
 }

@@ -14,6 +14,9 @@ namespace zvfuzz {
 // Ends the run with the property and where it was checked: libFuzzer keeps
 // the input that broke it.
 [[noreturn]] void Fail(const char* property, const char* file, int line);
+// Names the operation under check in the message of a failure (a static
+// text; null for none).
+void SetContext(const char* operation);
 #define ZV_FUZZ_CHECK(property)                                     \
   do {                                                              \
     if (!(property)) ::zvfuzz::Fail(#property, __FILE__, __LINE__); \
