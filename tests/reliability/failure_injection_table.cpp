@@ -514,8 +514,8 @@ std::vector<Operation> MakeOperations() {
        },
        true,
        nullptr,
-       // The form record not updated: the new group info file holds the
-       // entry, as a valid file.
+       // The new file's header could not be read: its entry holds the zero
+       // record that the reader gives then, in a valid group info file.
        [](const std::string& path) { return IsOverlayPath(path, "\\_F3002.FGP") && ValidGroupInfo(path); }});
 
   // ---- Moving and copying files
@@ -722,14 +722,8 @@ std::vector<Operation> MakeOperations() {
        true,
        nullptr,
        // The header write of the recreated file failed: it stays (the
-       // driver's capture rewrites it). A failed read of the matching
-       // entry's name makes the entry look nameless: the settings are
-       // registered a second time, under the same free number, in a valid
-       // group info file.
-       [](const std::string& path) {
-         return IsOverlayPath(path, "\\_F300100.ZLP") ||
-                (IsOverlayPath(path, "\\_F3001.FGP") && ValidGroupInfo(path));
-       }});
+       // driver's capture rewrites it).
+       [](const std::string& path) { return IsOverlayPath(path, "\\_F300100.ZLP"); }});
   add({"ZVGetOverlayFormNewGroup",
        "ZVGetOverlayForm (form without a group)",
        "0; 401, 404, 408 or none",
