@@ -44,15 +44,13 @@ using plat::fault::Point;
 
 const char* const kPointNames[] = {"alloc", "open", "read", "write", "set end", "profile write"};
 
+#ifndef _WIN32
 // Host path of a Windows path, for listing directories.
 std::string HostPath(const std::string& windowsPath) {
-#ifdef _WIN32
-  return windowsPath;
-#else
   char host[4096];
   return plat::posix::ToHostPath(windowsPath.c_str(), host, sizeof host) ? host : "";
-#endif
 }
+#endif
 
 // The names of the plain files in a directory (Windows path, ending in a
 // backslash).
@@ -111,6 +109,21 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
     }
     RemoveFile(SystemPath("ZVLMN3.DAT"));
   }
+  // Brings the files from the state current back to the state target by
+  // direct copies, touching only the files that differ.
+  void RestoreTo(const Snapshot& target, const Snapshot& current) {
+    for (const auto& [path, bytes] : current) {
+      if (target.count(path)) continue;
+      plat::SetAttributesNormal(path.c_str());
+      RemoveFile(path);
+    }
+    for (const auto& [path, bytes] : target) {
+      auto it = current.find(path);
+      if (it == current.end() || it->second != bytes) {
+        ASSERT_TRUE(WriteWholeFile(path, bytes)) << path;
+      }
+    }
+  }
   // The catalogue as the table's operations expect it, by direct copies.
   void Restore() {
     Clear();
@@ -157,7 +170,8 @@ bool ReportedDamaged(const std::string& path) {
 }
 
 // ZV_INJECTION_VERBOSE=1 lists the runs that succeeded although a call
-// failed, and the files left in a third state that the table allows.
+// failed, the files left in a third state that the table allows and the
+// files left damaged.
 bool Verbose() {
   const char* value = std::getenv("ZV_INJECTION_VERBOSE");
   return value && value[0] == '1';
@@ -193,15 +207,15 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
   const Snapshot before = Take();
   plat::fault::Reset();
   const uint32_t live = plat::fault::LiveBlocks();
-  {
-    MessageBoxWatcher boxes(op.answer);
-    zv::SetLastErrorCode(0);
-    const Result clean = op.run(context);
-    ASSERT_FALSE(op.failed(clean, zv::GetLastErrorCode()))
-        << op.name << ": the clean run fails, " << clean.value;
-  }
+  MessageBoxWatcher boxes(op.answer);
+  zv::SetLastErrorCode(0);
+  const Result cleanResult = op.run(context);
+  ASSERT_FALSE(op.failed(cleanResult, zv::GetLastErrorCode()))
+      << op.name << ": the clean run fails, " << cleanResult.value;
   ASSERT_EQ(plat::fault::LiveBlocks(), live) << op.name << ": a clean run leaves a block";
   const Snapshot after = Take();
+  // Each run starts from the state before the call (prepared included).
+  RestoreTo(before, after);
 
   OperationFigures& figures = AllFigures()[op.name];
   figures.failure = op.failure;
@@ -210,18 +224,11 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
     for (uint32_t n = 1;; ++n) {
       ASSERT_LT(n, 500u) << op.name << " never stops reaching " << kPointNames[p];
       const std::string where = std::string(op.name) + ", " + kPointNames[p] + " call " + std::to_string(n);
-      Restore();
-      if (op.prepare) op.prepare(catalogue_);
       plat::fault::Reset();
       context.arm = [point, n] { plat::fault::FailNth(point, n); };
-      Result result;
-      uint32_t code = 0;
-      {
-        MessageBoxWatcher boxes(op.answer);
-        zv::SetLastErrorCode(0);
-        result = op.run(context);
-        code = zv::GetLastErrorCode();
-      }
+      zv::SetLastErrorCode(0);
+      const Result result = op.run(context);
+      const uint32_t code = zv::GetLastErrorCode();
       const bool reached = plat::fault::CallCount(point) >= n;
       plat::fault::Reset();
       context.arm = [] {};
@@ -231,6 +238,7 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
         // The run did not come to the nth call: it is a clean run again.
         EXPECT_FALSE(op.failed(result, code)) << where;
         EXPECT_TRUE(now == after) << where << ": a clean run leaves another catalogue";
+        RestoreTo(before, now);
         break;
       }
       ++figures.injected[p];
@@ -266,6 +274,7 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
           continue;
         }
         if (op.mayDamage && is && ReportedDamaged(path)) {
+          if (Verbose()) std::printf("%s: %s left damaged\n", where.c_str(), path.c_str());
           damaged.push_back(path);
           continue;
         }
@@ -276,8 +285,12 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
         ++figures.damaged;
         // Every reader reads the damaged catalogue, none changes it.
         ReadEverything(catalogue_);
-        EXPECT_TRUE(Take() == now) << where << ": a reader changed a damaged file";
+        const Snapshot read = Take();
+        EXPECT_TRUE(read == now) << where << ": a reader changed a damaged file";
         EXPECT_EQ(plat::fault::LiveBlocks(), live) << where << ": a reader left a block";
+        RestoreTo(before, read);
+      } else {
+        RestoreTo(before, now);
       }
     }
   }
