@@ -295,9 +295,15 @@ int16_t ProposeOverlayFileName(const void* driverBlock, const char* groupInfoPat
       ScanOverlayEntries(file, w->header, w->block, [&](uint32_t number, const unsigned char* entry) {
         int32_t nameString = kNoString;
         DecodeOverlayEntry(entry, &w->settings, &nameString);
-        // An entry without a readable name can neither be given out nor
-        // block a number.
-        if (!ReadGroupInfoString(file, w->header, nameString, w->name)) return ScanStep::kNext;
+        // An entry without a name can neither be given out nor block a
+        // number. One whose name cannot be read (a failed read, a damaged
+        // text) may hold any number: proposing one could overwrite its file,
+        // or register these settings twice, so nothing is proposed.
+        if (nameString == kNoString) return ScanStep::kNext;
+        if (!ReadGroupInfoString(file, w->header, nameString, w->name)) {
+          result = kOverlayFileNone;
+          return ScanStep::kStop;
+        }
         if (MatchSettingsExactly(w->settings, driverBlock)) {
           if (!std::strchr(w->name, '\\')) {
             DirectoryOfFile(groupInfoPath, path);

@@ -35,8 +35,9 @@ constexpr int16_t kOverlayFileNone = -1;   // failure, or the group is full
 // overlay number range, as two upper-case hexadecimal digits, and ".ZLP".
 // A group that does not exist yet gets the lowest number of the range.
 // kOverlayFileNone when the group info file exists but cannot be opened or is
-// damaged, when the group holds as many entries as the range has numbers, or
-// when no number is left.
+// damaged, when an entry's name cannot be read, when the group holds as many
+// entries as the range has numbers, or when no number is left. An entry
+// without a name (index -1) is passed over.
 int16_t ProposeOverlayFileName(const void* driverBlock, const char* groupInfoPath, char* path);
 
 // Removes overlay entry number record and its file name text from a group

@@ -21,6 +21,10 @@ bool MoveBytesDown(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t 
                    MoveBuffer& buffer) {
   // Neither a reversed range nor a target before the start of the file.
   if (end < from || distance > from) return false;
+  // While the bytes move the file is one byte longer than its header says:
+  // a read, write or cut that fails on the way leaves a file that every
+  // reader takes for damaged, never one whose old header fits shifted bytes.
+  if (from < end && !(SeekTo(file, uint64_t{end} + 1) && plat::SetEndOfFile(file))) return false;
   for (uint32_t at = from; at < end;) {
     const uint32_t piece = end - at < kMoveBufferSize ? end - at : kMoveBufferSize;
     if (!ReadAt(file, at, buffer.bytes, piece) || !WriteAt(file, at - distance, buffer.bytes, piece))

@@ -25,7 +25,10 @@ struct MoveBuffer {
 bool MoveBytesUp(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance, MoveBuffer& buffer);
 
 // Closes a gap: moves the bytes [from, end) down by distance, in pieces from
-// the front forwards, then cuts the file at end - distance. False when a read,
+// the front forwards, then cuts the file at end - distance. end is the end of
+// the file; before the first piece moves, the file is made one byte longer,
+// so that a move or cut that fails leaves a file whose size no header
+// implies (damaged) rather than shifted bytes under the old header. False when a read,
 // write or the cut fails, when end is below from, or when distance is
 // greater than from.
 bool MoveBytesDown(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t distance, MoveBuffer& buffer);

@@ -8,6 +8,7 @@ struct Switch {
   uint32_t failAt;  // 0: never
 };
 Switch g_switches[kPointCount];
+uint32_t g_liveBlocks;
 
 }  // namespace
 
@@ -28,6 +29,18 @@ bool ShouldFail(Point point) {
   Switch& s = g_switches[point];
   ++s.calls;
   return s.failAt != 0 && s.calls == s.failAt;
+}
+
+uint32_t LiveBlocks() {
+  return g_liveBlocks;
+}
+
+void CountBlockTaken() {
+  ++g_liveBlocks;
+}
+
+void CountBlockFreed() {
+  --g_liveBlocks;
 }
 
 }  // namespace plat::fault

@@ -29,4 +29,12 @@ void Reset();
 // the call and tells whether it must fail.
 bool ShouldFail(Point point);
 
+// Blocks of the platform heap that are live: zero-filled and movable blocks
+// taken and not yet freed, counted by both backends, so that a test can see
+// that an operation gave back every block it took. Reset leaves it alone.
+uint32_t LiveBlocks();
+// Called by the backends when a block has been taken or freed.
+void CountBlockTaken();
+void CountBlockFreed();
+
 }  // namespace plat::fault

@@ -205,10 +205,13 @@ int32_t LoadString(uint32_t id, char* buffer, int32_t size) {
 
 void* AllocZeroed(uint32_t size) {
   if (fault::ShouldFail(fault::kAlloc)) return nullptr;
-  return std::calloc(1, size ? size : 1);
+  void* block = std::calloc(1, size ? size : 1);
+  if (block) fault::CountBlockTaken();
+  return block;
 }
 
 void FreeBlock(void* block) {
+  if (block) fault::CountBlockFreed();
   std::free(block);
 }
 
@@ -227,7 +230,10 @@ constexpr size_t kMemoryHeader = offsetof(MemoryTag, bytes);
 MemoryHandle AllocMovable(uint32_t size) {
   if (fault::ShouldFail(fault::kAlloc)) return nullptr;
   auto* memory = static_cast<MemoryTag*>(std::calloc(1, kMemoryHeader + (size ? size : 1)));
-  if (memory) memory->size = size;
+  if (memory) {
+    memory->size = size;
+    fault::CountBlockTaken();
+  }
   return memory;
 }
 
@@ -256,6 +262,7 @@ uint32_t MemorySize(MemoryHandle memory) {
 }
 
 void FreeMemory(MemoryHandle memory) {
+  if (memory) fault::CountBlockFreed();
   std::free(memory);
 }
 

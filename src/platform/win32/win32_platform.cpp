@@ -263,16 +263,20 @@ int32_t LoadString(uint32_t id, char* buffer, int32_t size) {
 
 void* AllocZeroed(uint32_t size) {
   if (fault::ShouldFail(fault::kAlloc)) return nullptr;
-  return reinterpret_cast<void*>(GlobalAlloc(GPTR, size));
+  void* block = reinterpret_cast<void*>(GlobalAlloc(GPTR, size));
+  if (block) fault::CountBlockTaken();
+  return block;
 }
 
 void FreeBlock(void* block) {
-  if (block) GlobalFree(reinterpret_cast<HGLOBAL>(block));
+  if (block && !GlobalFree(reinterpret_cast<HGLOBAL>(block))) fault::CountBlockFreed();
 }
 
 MemoryHandle AllocMovable(uint32_t size) {
   if (fault::ShouldFail(fault::kAlloc)) return nullptr;
-  return reinterpret_cast<MemoryHandle>(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  if (memory) fault::CountBlockTaken();
+  return reinterpret_cast<MemoryHandle>(memory);
 }
 
 void* LockMemory(MemoryHandle memory) {
@@ -294,7 +298,8 @@ uint32_t MemorySize(MemoryHandle memory) {
 }
 
 void FreeMemory(MemoryHandle memory) {
-  if (memory) GlobalFree(reinterpret_cast<HGLOBAL>(memory));
+  // GlobalFree gives null when it freed the block.
+  if (memory && !GlobalFree(reinterpret_cast<HGLOBAL>(memory))) fault::CountBlockFreed();
 }
 
 }  // namespace plat
