@@ -363,6 +363,17 @@ bool DeleteGroupInfoFile(const char* path) {
   }
   DirectoryOfFile(path, w->directory);
   const bool deleted = DeleteGroupFiles(file, *w, header);
+  if (deleted) {
+    // Emptied before it is closed: a file that cannot be deleted (another
+    // program holds it open) must not hand the files just deleted to the
+    // next form that takes this identifier in this directory. Best effort,
+    // like the deletion itself.
+    unsigned char empty[group_info::kHeaderSize];
+    EncodeGroupInfoHeader({kNoString, kNoString, kNoString, 0, 0, 0}, empty);
+    if (WriteAt(file, 0, empty, sizeof empty)) {
+      if (SeekTo(file, sizeof empty)) plat::SetEndOfFile(file);
+    }
+  }
   plat::CloseFile(file);
   if (!deleted) return false;
   DeleteFileIfWritable(path);

@@ -3,7 +3,7 @@
 // the identifier or the name that this process chose (the catalogue is built
 // as it stands after the other add, and AddFormRecord must refuse rather
 // than store an identifier or a name twice); or hold a group info file open
-// while this process undoes a capture.
+// while this process undoes a capture or deletes the form.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +11,7 @@
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
 #include "dialogs/module_frame.h"
+#include "maintenance/deletion.h"
 #include "maintenance/form_registration.h"
 #include "platform/platform.h"
 #include "reliability/stress_worker.h"
@@ -91,6 +92,34 @@ TEST_F(InterleavedTest, AnUndoneLastOverlayLeavesNoEntryWhenItsGroupCannotBeDele
   }
   // The next capture starts from the empty group.
   ASSERT_EQ(ZVGetOverlayForm(block.data(), nullptr, 4, path), 1);
+  EXPECT_EQ(zv::CountOverlayEntries(4), 1u);
+}
+
+// Deleting a form while another program has its group info file open: the
+// file cannot be deleted, and must not hand the deleted form's overlays to
+// the next form that takes the identifier in the same directory.
+TEST_F(InterleavedTest, ADeletedFormsGroupThatCannotBeDeletedIsLeftEmpty) {
+#ifndef _WIN32
+  GTEST_SKIP() << "the Linux backend lets no writer open a file beside a reader";
+#endif
+  ASSERT_TRUE(zv::AddFormRecord(4, "FORM", "", Dir().c_str(), 1));
+  char path[ZV_PATH_BUFFER] = "";
+  ASSERT_EQ(ZVGetOverlayForm(zvstress::SettingsBlock(0).data(), nullptr, 4, path), 1);
+  char group[ZV_PATH_BUFFER] = "";
+  ASSERT_TRUE(zv::GetFormGroupPath(4, group));
+  {
+    zvtest::FileHolder holder(group, plat::kAccessRead, plat::kShareReadWrite);
+    ASSERT_TRUE(holder.Opened());
+    EXPECT_TRUE(zv::DeleteForm(4));
+    EXPECT_FALSE(zvtest::FileExists(path));
+  }
+  std::string left;
+  if (zvtest::ReadWholeFile(group, &left)) {
+    EXPECT_EQ(left.size(), 64u) << "the group still lists files";
+  }
+
+  ASSERT_TRUE(zv::AddFormRecord(4, "NEXT", "", Dir().c_str(), 1));
+  ASSERT_EQ(ZVGetOverlayForm(zvstress::SettingsBlock(1).data(), nullptr, 4, path), 1);
   EXPECT_EQ(zv::CountOverlayEntries(4), 1u);
 }
 
