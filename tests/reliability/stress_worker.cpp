@@ -265,13 +265,12 @@ class Worker {
       e.note = "BAD: no list";
       return;
     }
-    if (count == 1 && boxes.Boxes().empty() && !forms_.empty()) {
-      e.note = "BAD: an empty list without a box while the worker has forms";
-      return;
-    }
+    // The closing entry alone: the file was held by a writer, or there are
+    // no named forms. (The error box of a held file is counted where it is
+    // recorded; under Wine none is recorded in the worker processes.)
+    if (count == 1) return;
     // A list without its closing entry was cut short: the count it was asked
     // for came from a call that found the file held.
-    if (count == 1) return;
     const bool complete = ids[count - 1] == 0;
     std::vector<std::pair<int32_t, std::string>> own;
     for (uint32_t k = 0; k + (complete ? 1 : 0) < count; ++k) {
