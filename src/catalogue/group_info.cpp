@@ -205,10 +205,14 @@ uint16_t FindFormPaperEntry(int32_t formId, uint16_t paperCount, const PaperEntr
   if (!w || !GetListFilePaths(w->formListPath, w->groupListPath)) return kNoPaper;
   // Only named forms have a group info file.
   uint32_t groupIndex = 0;
-  if (!FindFormGroupIndex(w->formListPath, formId, FormRegion::kNamedForms, w->blocks.forms, &groupIndex) ||
-      !ReadGroupPath(w->groupListPath, groupIndex, GroupRule::kPath, w->text, w->groupInfoPath)) {
+  plat::FileHandle formList = nullptr;
+  if (!FindFormGroupIndex(w->formListPath, formId, FormRegion::kNamedForms, w->blocks.forms, &groupIndex,
+                          &formList)) {
     return kNoPaper;
   }
+  const bool read = ReadGroupPath(w->groupListPath, groupIndex, GroupRule::kPath, w->text, w->groupInfoPath);
+  plat::CloseFile(formList);
+  if (!read) return kNoPaper;
   plat::FileHandle file = nullptr;
   if (OpenGroupInfo(w->groupInfoPath, plat::kAccessRead, &file, &w->header) != ListFileState::kValid) {
     return kNoPaper;

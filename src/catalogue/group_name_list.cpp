@@ -139,7 +139,7 @@ bool ResolveGroupTextPath(const char* text, const char* groupListPath, char* pat
 }
 
 bool FindFormGroupIndex(const char* formListPath, int32_t id, FormRegion region, FormRecordBlock& block,
-                        uint32_t* groupIndex) {
+                        uint32_t* groupIndex, plat::FileHandle* formList) {
   plat::FileHandle file = nullptr;
   FormListHeader header;
   if (OpenFormNameList(formListPath, plat::kAccessRead, &file, &header) != ListFileState::kValid)
@@ -158,8 +158,12 @@ bool FindFormGroupIndex(const char* formListPath, int32_t id, FormRegion region,
       return false;
     });
   }
-  plat::CloseFile(file);
-  return found;
+  if (!found) {
+    plat::CloseFile(file);
+    return false;
+  }
+  *formList = file;
+  return true;
 }
 
 bool ReadGroupPath(const char* groupListPath, uint32_t index, GroupRule rule, char* text, char* path) {
@@ -180,8 +184,11 @@ bool GetFormGroupPath(int32_t id, char* path) {
   if (!w || !GetListFilePaths(w->formListPath, w->groupListPath)) return false;
   uint32_t groupIndex = 0;
   const FormRegion region = id < 0 ? FormRegion::kFileEntries : FormRegion::kNamedForms;
-  if (!FindFormGroupIndex(w->formListPath, id, region, w->block, &groupIndex)) return false;
-  return ReadGroupPath(w->groupListPath, groupIndex, GroupRule::kFull, w->text, path);
+  plat::FileHandle formList = nullptr;
+  if (!FindFormGroupIndex(w->formListPath, id, region, w->block, &groupIndex, &formList)) return false;
+  const bool read = ReadGroupPath(w->groupListPath, groupIndex, GroupRule::kFull, w->text, path);
+  plat::CloseFile(formList);
+  return read;
 }
 
 int16_t GetFormRecordInfo(int32_t id, char* name, char* description, char* location) {
@@ -203,18 +210,21 @@ int16_t GetFormRecordInfo(int32_t id, char* name, char* description, char* locat
       return false;
     });
   }
-  plat::CloseFile(file);
-  if (!matched) return -1;
+  if (!matched) {
+    plat::CloseFile(file);
+    return -1;
+  }
 
   if (description) CopyBounded(description, w->record.description, kFormDescriptionSize);
   if (id != 0 && name) CopyBounded(name, w->record.name, kFormNameSize);
   const int16_t layer = w->record.layer;
-  if (!location) return layer;
-
+  // The group text is read while the form name list file is open, so that
+  // the group index still names this record's entry.
+  const bool read = location && ReadGroupPath(w->groupListPath, w->record.groupIndex, GroupRule::kPath,
+                                              w->text, w->resolved);
+  plat::CloseFile(file);
   // A missing or damaged group name list only costs the location.
-  if (!ReadGroupPath(w->groupListPath, w->record.groupIndex, GroupRule::kPath, w->text, w->resolved)) {
-    return layer;
-  }
+  if (!read) return layer;
   // The extension runs from the last dot; a text without one is all
   // extension. Anything but a group info file gives its directory, without
   // the final backslash.

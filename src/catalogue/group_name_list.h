@@ -79,10 +79,13 @@ enum class FormRegion { kNamedForms, kFileEntries };
 
 // Opens the form name list file at formListPath and searches one region, in
 // blocks of 17 records, for the first record with identifier id; gives its
-// group index. False when the file cannot be opened, is damaged, or has no
+// group index and the file, still open for reading. The caller reads the
+// group text before it closes the file: while the file is open no writer can
+// delete a form and move the group name entries under the index. False
+// (nothing left open) when the file cannot be opened, is damaged, or has no
 // such record in that region.
 bool FindFormGroupIndex(const char* formListPath, int32_t id, FormRegion region, FormRecordBlock& block,
-                        uint32_t* groupIndex);
+                        uint32_t* groupIndex, plat::FileHandle* formList);
 
 // Opens the group name list file at groupListPath, reads the text of entry
 // index into text and resolves it by the rule into path (both 261-byte

@@ -48,14 +48,18 @@ extern "C" int32_t ZVAPI ZVGetDevFormName(int32_t formId, char* name) {
                        if (formId > 0) CopyFormRecordName(record, name);
                        return false;
                      });
-  plat::CloseFile(file);
-  if (!found) return 0;
-  if (formId > 0) return 1;
+  if (!found || formId > 0) {
+    plat::CloseFile(file);
+    return found ? 1 : 0;
+  }
 
   // A file entry shows its text as the catalogue resolves it: a stored
   // overlay's number as it stands, a path as it stands, and a bare file
-  // name as the file beside the group name list file.
-  if (!ReadGroupPath(w->groupListPath, groupIndex, GroupRule::kFull, w->text, w->resolved)) return 0;
+  // name as the file beside the group name list file. It is read while the
+  // form name list file is open, so that the index still names its entry.
+  const bool read = ReadGroupPath(w->groupListPath, groupIndex, GroupRule::kFull, w->text, w->resolved);
+  plat::CloseFile(file);
+  if (!read) return 0;
   CopyPath(name, w->resolved);
   return 1;
 }

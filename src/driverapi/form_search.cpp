@@ -57,9 +57,12 @@ bool NamedForPrinting(const unsigned char* record) {
   return record[form_list::kNameOffset] == 'P' && record[form_list::kNameOffset + 1] == '\0';
 }
 
-// Searches the region of the identifier's kind for the form record. False
-// when the file cannot be opened or is damaged, or no record matches.
-bool FindSearchedForm(const char* formListPath, int32_t id, FormRecordBlock& block, FoundForm* found) {
+// Searches the region of the identifier's kind for the form record, and
+// gives the file still open for reading: the caller reads the group text
+// before it closes it. False (nothing left open) when the file cannot be
+// opened or is damaged, or no record matches.
+bool FindSearchedForm(const char* formListPath, int32_t id, FormRecordBlock& block, FoundForm* found,
+                      plat::FileHandle* formList) {
   plat::FileHandle file = nullptr;
   FormListHeader header;
   if (OpenFormNameList(formListPath, plat::kAccessRead, &file, &header) != ListFileState::kValid)
@@ -81,8 +84,12 @@ bool FindSearchedForm(const char* formListPath, int32_t id, FormRecordBlock& blo
       return false;
     });
   }
-  plat::CloseFile(file);
-  return matched && found->layerCode != 0;
+  if (!matched || found->layerCode == 0) {
+    plat::CloseFile(file);
+    return false;
+  }
+  *formList = file;
+  return true;
 }
 
 // A file entry naming an overlay data file: its own record, with the
@@ -195,8 +202,13 @@ uint32_t SearchForm(const void* settings, int16_t capabilityCount, const uint16_
   WorkMemory<SearchWork> w;
   if (!w || !GetListFilePaths(w->formListPath, w->groupListPath)) return 0;
   FoundForm form{};
-  if (!FindSearchedForm(w->formListPath, formId, w->blocks.forms, &form)) return 0;
-  if (!ReadGroupPath(w->groupListPath, form.groupIndex, GroupRule::kFull, w->text, w->target)) return 0;
+  plat::FileHandle formList = nullptr;
+  if (!FindSearchedForm(w->formListPath, formId, w->blocks.forms, &form, &formList)) return 0;
+  // Read while the form name list file is open: no deletion can move the
+  // group name entries under the record's index meanwhile.
+  const bool read = ReadGroupPath(w->groupListPath, form.groupIndex, GroupRule::kFull, w->text, w->target);
+  plat::CloseFile(formList);
+  if (!read) return 0;
   *deviceNumber = kNoDeviceNumber;
 
   if (formId < 0) {

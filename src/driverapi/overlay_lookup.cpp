@@ -156,8 +156,9 @@ bool FailRemoval(uint32_t code) {
 
 // Finds the form record for a capture: a file entry (negative identifier)
 // must be named exactly "C". Starts the overlay header with the record's
-// name, description and layer, and gives its group index.
-bool FindCaptureForm(OverlayFormWork& w, int32_t formId, uint32_t* groupIndex) {
+// name, description and layer, and gives its group index and the form name
+// list file, still open for reading; the caller closes it.
+bool FindCaptureForm(OverlayFormWork& w, int32_t formId, uint32_t* groupIndex, plat::FileHandle* formList) {
   plat::FileHandle file = nullptr;
   FormListHeader header;
   if (OpenFormNameList(w.formListPath, plat::kAccessRead, &file, &header) != ListFileState::kValid) {
@@ -186,8 +187,12 @@ bool FindCaptureForm(OverlayFormWork& w, int32_t formId, uint32_t* groupIndex) {
       return false;
     });
   }
-  plat::CloseFile(file);
-  return found;
+  if (!found) {
+    plat::CloseFile(file);
+    return false;
+  }
+  *formList = file;
+  return true;
 }
 
 // Creates the file anew and writes the completed header. A file whose header
@@ -438,11 +443,24 @@ extern "C" int32_t ZVAPI ZVGetOverlayForm(const void* settings, const char* grou
   if (formId == 0 || !GetListFilePaths(w->formListPath, w->groupListPath)) return 0;
   const unsigned char* block = static_cast<const unsigned char*>(settings);
 
+  // The form name list file stays open, shared for reading, until the
+  // form's group text has been read and, for a new group, replaced: no writer
+  // can delete a form meanwhile and move the group name entries, so the
+  // record's group index still names this form's entry.
   uint32_t groupIndex = 0;
-  if (!FindCaptureForm(*w, formId, &groupIndex) ||
-      !ReadGroupPath(w->groupListPath, groupIndex, GroupRule::kPath, w->text, w->groupPath)) {
-    return 0;
+  plat::FileHandle formList = nullptr;
+  if (!FindCaptureForm(*w, formId, &groupIndex, &formList)) return 0;
+  bool ok = ReadGroupPath(w->groupListPath, groupIndex, GroupRule::kPath, w->text, w->groupPath);
+  const bool newGroup = ok && formId > 0 && !EndsWithIgnoringCase(w->groupPath, kGroupInfoExtension);
+  if (newGroup) {
+    // The group text is still the form's save directory: the group info
+    // file is named now, and becomes the form's group text.
+    ok = MakeGroupInfoFileName(formId, w->groupPath, w->text) &&
+         ReplaceGroupNameEntry(w->groupListPath, groupIndex, w->text);
+    if (ok) CopyPath(w->groupPath, w->text);
   }
+  plat::CloseFile(formList);
+  if (!ok) return 0;
 
   // A file entry "C" names its overlay data file itself; a raw file is never
   // given a header.
@@ -452,17 +470,7 @@ extern "C" int32_t ZVAPI ZVGetOverlayForm(const void* settings, const char* grou
     return WriteNewOverlayFile(w->groupPath, settings, w->header, true) ? 1 : 0;
   }
 
-  if (!EndsWithIgnoringCase(w->groupPath, kGroupInfoExtension)) {
-    // The group text is still the form's save directory: the group info
-    // file is named now, and becomes the form's group text.
-    if (!MakeGroupInfoFileName(formId, w->groupPath, w->text) ||
-        !ReplaceGroupNameEntry(w->groupListPath, groupIndex, w->text)) {
-      return 0;
-    }
-    CopyPath(w->groupPath, w->text);
-  } else if (PathExists(w->groupPath) && !GroupAcceptsPaper(*w, block)) {
-    return 0;
-  }
+  if (!newGroup && PathExists(w->groupPath) && !GroupAcceptsPaper(*w, block)) return 0;
 
   const int16_t proposed = ProposeOverlayFileName(settings, w->groupPath, w->overlayPath);
   if (proposed == kOverlayFileNone) return 0;

@@ -153,12 +153,16 @@ extern "C" int32_t ZVAPI ZVErrorForm(int32_t formId, const char* path) {
 
   // A group left with nothing in it goes with its last overlay; the form's
   // group text keeps the name, and the next capture starts the group anew.
-  if (w->header.entryCount == 1 && w->header.editedFileString < 0 && w->header.previewString < 0) {
-    plat::CloseFile(file);
+  // The entry is removed first all the same: a group info file that another
+  // program holds open cannot be deleted, and is then left empty rather than
+  // listing the file just deleted.
+  const bool last =
+      w->header.entryCount == 1 && w->header.editedFileString < 0 && w->header.previewString < 0;
+  const bool removed = RemoveOverlayEntry(file, w->groupPath, record);
+  plat::CloseFile(file);
+  if (last) {
     DeleteFileIfWritable(w->groupPath);
     return 1;
   }
-  const bool removed = RemoveOverlayEntry(file, w->groupPath, record);
-  plat::CloseFile(file);
   return removed ? 1 : 0;
 }

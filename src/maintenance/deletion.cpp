@@ -363,6 +363,17 @@ bool DeleteGroupInfoFile(const char* path) {
   }
   DirectoryOfFile(path, w->directory);
   const bool deleted = DeleteGroupFiles(file, *w, header);
+  if (deleted) {
+    // Emptied before it is closed: a file that cannot be deleted (another
+    // program holds it open) must not hand the files just deleted to the
+    // next form that takes this identifier in this directory. Best effort,
+    // like the deletion itself.
+    unsigned char empty[group_info::kHeaderSize];
+    EncodeGroupInfoHeader({kNoString, kNoString, kNoString, 0, 0, 0}, empty);
+    if (WriteAt(file, 0, empty, sizeof empty)) {
+      if (SeekTo(file, sizeof empty)) plat::SetEndOfFile(file);
+    }
+  }
   plat::CloseFile(file);
   if (!deleted) return false;
   DeleteFileIfWritable(path);
@@ -411,18 +422,25 @@ int32_t GetFormEditedFile(int32_t formId, const char* name, char* description, i
         DecodeFormRecord(record, &w->record);
         return false;
       });
-  plat::CloseFile(file);
-  if (!found) return kEditedFileNone;
+  if (!found) {
+    plat::CloseFile(file);
+    return kEditedFileNone;
+  }
   if (description) std::memcpy(description, w->record.description, std::strlen(w->record.description) + 1);
   if (foundId) *foundId = w->record.id;
   if (layer) *layer = w->record.layer;
 
+  // The group text is read while the form name list file is still open, so
+  // that no deletion can move the group name entries under the index.
+  plat::FileHandle formList = file;
   if (OpenGroupNameList(w->groupListPath, plat::kAccessRead, &file, &w->listHeader) !=
       ListFileState::kValid) {
+    plat::CloseFile(formList);
     return kEditedFileDamaged;
   }
   const bool read = ReadGroupText(file, w->listHeader, w->record.groupIndex, w->text);
   plat::CloseFile(file);
+  plat::CloseFile(formList);
   if (!read || !ResolveGroupTextPath(w->text, w->groupListPath, w->groupPath)) return kEditedFileDamaged;
   if (groupInfoPath) CopyPath(groupInfoPath, w->groupPath);
   return ReadEditedFile(*w, groupDirectory, editedFile);

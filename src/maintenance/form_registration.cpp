@@ -59,6 +59,7 @@ struct ChooseWork {
 
 struct AddWork {
   GroupEditWork edit;
+  FormRecordBlock block;
   PathBuffer formListPath;
   PathBuffer groupListPath;
   unsigned char record[kRecordSize];
@@ -416,7 +417,19 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
     GetFormIdRange(&lowest, &highest, nullptr);
     const bool full =
         id > 0 ? header.namedCount >= highest - lowest + 1 : header.fileEntryCount >= kFileEntryRing;
-    if (full) {
+    // Another process may have chosen the same identifier, or added the
+    // same name, since ChooseFormId looked: checked again here, while this
+    // call holds the file, so that no identifier or name is stored twice.
+    const bool named = id > 0;
+    bool taken = false;
+    const WalkResult walk =
+        WalkRecordsAt(file, named ? kHeaderSize : FileEntryRegionOffset(header),
+                      named ? header.namedCount : header.fileEntryCount, w->block,
+                      [&](const unsigned char* record, uint32_t) {
+                        taken = FormRecordId(record) == id || (named && RecordNameEquals(record, name));
+                        return !taken;
+                      });
+    if (full || taken || walk == WalkResult::kReadFailed) {
       plat::CloseFile(file);
       SetLastErrorCode(kMsgRegisterFormFailed);
       return false;

@@ -17,6 +17,10 @@
 // - AddFormRecord opens and checks the form name list file (held by another
 //   writer, damaged, range or ring full) before it appends the group text,
 //   so such a failure leaves both list files as they were.
+// - AddFormRecord refuses (404) an identifier that a record of its region
+//   already carries, and a named form's name that a named form already
+//   bears, checked while it holds the file: ChooseFormId and AddFormRecord
+//   are two calls, and another process may add a record between them.
 // - UpdateFormRecord records a file entry's number in the header after the
 //   record, and only when nothing before failed.
 // - ChooseFormId takes a form name list file that exists but cannot be
@@ -44,7 +48,8 @@ bool ChooseFormId(uint32_t mode, const char* name, int32_t* id, uint32_t* canAdd
 // name and description may be null (written empty). A file entry
 // (identifier -1 to -256) becomes the last file-entry number. False with 401
 // or 404; also refused with 404: identifier 0 or below -256, over-long
-// input, a full identifier range, a 257th file entry.
+// input, a full identifier range, a 257th file entry, an identifier or a
+// named form's name already present.
 bool AddFormRecord(int32_t id, const char* name, const char* description, const char* groupText,
                    uint8_t layer);
 
