@@ -340,10 +340,31 @@ bool ChooseFormId(uint32_t mode, const char* name, int32_t* id, uint32_t* canAdd
   }
 
   if (mode == kChooseFileEntry) {
-    plat::CloseFile(file);
     const uint32_t last = header.lastFileEntry;
-    *id = last < kFileEntryRing ? -static_cast<int32_t>(last + 1) : -1;
-    if (canAdd) *canAdd = header.fileEntryCount >= kFileEntryRing ? 0 : 1;
+    uint32_t number = last < kFileEntryRing ? last + 1 : 1;
+    const bool full = header.fileEntryCount >= kFileEntryRing;
+    if (!full) {
+      // Once the ring has wrapped and entries were deleted, the next number
+      // may still be in use: the new record takes the first free number
+      // from there on, so that no two records carry one identifier (a full
+      // ring overwrites the record with the next number instead).
+      const WalkResult walk = WalkRecordsAt(file, FileEntryRegionOffset(header), header.fileEntryCount,
+                                            w->block, [&](const unsigned char* record, uint32_t) {
+                                              const int32_t recordId = FormRecordId(record);
+                                              if (recordId < 0 && recordId >= kLowestFileEntryId)
+                                                w->used[-recordId - 1] = 1;
+                                              return true;
+                                            });
+      if (walk == WalkResult::kReadFailed) {
+        plat::CloseFile(file);
+        SetLastErrorCode(kMsgRegisterFormFailed);
+        return false;
+      }
+      while (w->used[number - 1]) number = number < kFileEntryRing ? number + 1 : 1;
+    }
+    plat::CloseFile(file);
+    *id = -static_cast<int32_t>(number);
+    if (canAdd) *canAdd = full ? 0 : 1;
     return true;
   }
 

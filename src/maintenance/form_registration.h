@@ -23,6 +23,10 @@
 //   are two calls, and another process may add a record between them.
 // - UpdateFormRecord records a file entry's number in the header after the
 //   record, and only when nothing before failed.
+// - ChooseFormId, for a file entry while the ring is not full, steps past
+//   numbers still in use (after the ring has wrapped and entries were
+//   deleted) to the first free one, so the record it adds never repeats an
+//   identifier; until the ring wraps that is always the next number.
 // - ChooseFormId takes a form name list file that exists but cannot be
 //   opened (another writer holds it) for a failure (404), not for an empty
 //   catalogue.

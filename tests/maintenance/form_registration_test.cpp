@@ -328,6 +328,26 @@ TEST_F(FormRegistrationTest, FileEntryNumbersGoRoundARingOf256) {
   EXPECT_EQ(c.canAdd, 0u);
 }
 
+TEST_F(FormRegistrationTest, AWrappedRingSkipsNumbersStillInUse) {
+  // The ring went round and entries -1, -2 and -4 remain: the next number,
+  // -1, is taken, and so is -2; -3 is the first free one.
+  std::vector<std::string> texts = {"D:\\A.ZLP", "D:\\B.ZLP", "D:\\D.ZLP"};
+  WriteFormList(FormListFile({}, {{-1, "P", "", 1, 0}, {-2, "P", "", 1, 1}, {-4, "P", "", 1, 2}}, 256));
+  WriteGroupList(GroupNameListFile(texts));
+  Choice c = Choose(zv::kChooseFileEntry, nullptr);
+  ASSERT_TRUE(c.result);
+  EXPECT_EQ(c.id, -3);
+  EXPECT_EQ(c.canAdd, 1u);
+  ASSERT_TRUE(zv::AddFormRecord(c.id, "P", "", "D:\\C.ZLP", 1));
+  // Then -4 is in use and -5 follows; every number stays unique.
+  c = Choose(zv::kChooseFileEntry, nullptr);
+  ASSERT_TRUE(c.result);
+  EXPECT_EQ(c.id, -5);
+  // A number already stored is never added a second time.
+  EXPECT_FALSE(zv::AddFormRecord(-4, "P", "", "D:\\X.ZLP", 1));
+  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
+}
+
 TEST_F(FormRegistrationTest, AFullRingIsReusedByUpdatingTheRecord) {
   std::vector<FormSpec> entries;
   std::vector<std::string> texts;
