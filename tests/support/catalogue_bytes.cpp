@@ -117,4 +117,33 @@ std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std:
   return file.str() + offsets.str() + pool.str();
 }
 
+std::string DriverSettingsBlock::Bytes() const {
+  zvtest::Bytes b;
+  b.I16(orientation).U16(0xEEEE).I16(2100).I16(2970).U16(11).U16(12).U16(paperCode).U16(0xEEEE);  // 0
+  b.U32(0xEEEEEEEE).I16(0).U16(0xEEEE).U16(100).U16(0xEEEE).I16(2200).I16(3000);                  // 16
+  b.U16(21).U16(22).U16(9).U16(0xEEEE).U32(0xEEEEEEEE).U16(resolution).U16(0xEEEE);               // 32
+  b.I16(colour).U16(3).U16(7).I16(0x03);                                                          // 48
+  return b.str();
+}
+
+std::string DriverSettingsBlock::Record(uint8_t layer) const {
+  zvtest::Bytes r;
+  r.U16(1).U8(layer).U8(3).U16(7).I16(2100).I16(2970).U16(11).U16(12).U16(paperCode);                 // 0
+  r.U8(static_cast<uint8_t>(orientation)).U16(resolution).U8(static_cast<uint8_t>(colour)).U8(0x03);  // 16
+  r.U8(0).I16(2200).I16(3000).U16(21).U16(22).U16(9).U16(100);                                        // 21
+  return r.str();
+}
+
+DriverSettingsBlock At300() {
+  DriverSettingsBlock b;
+  b.resolution = 300;
+  return b;
+}
+
+DriverSettingsBlock InColour() {
+  DriverSettingsBlock b;
+  b.colour = 1;
+  return b;
+}
+
 }  // namespace zvtest

@@ -62,4 +62,21 @@ using GroupInfoEntry = std::pair<std::string, int32_t>;
 std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
                           int32_t first = -1, int32_t edited = -1, int32_t preview = -1);
 
+// A printer driver's settings block as the driver lays it out: A4 portrait
+// (paper code 9), output paper 2200 x 3000, zoom 100, mode level 3, model 7,
+// black at 600 dpi unless changed. The bytes the catalogue never reads hold
+// 0xEE, so a reader that looks at them shows.
+struct DriverSettingsBlock {
+  int16_t orientation = 1;
+  uint16_t paperCode = 9;
+  uint16_t resolution = 600;
+  int16_t colour = 2;
+
+  std::string Bytes() const;
+  // The 34-byte print settings record captured from it with the layer.
+  std::string Record(uint8_t layer) const;
+};
+DriverSettingsBlock At300();
+DriverSettingsBlock InColour();
+
 }  // namespace zvtest
