@@ -24,46 +24,10 @@ using zvtest::GroupNameListFile;
 using zvtest::ReadWholeFile;
 using zvtest::WriteWholeFile;
 
-// A driver settings block: black A4 portrait at 600 dpi, output paper
-// 2200 x 3000, zoom 100, mode level 3, model 7, "CRT", unless a test changes
-// one of these fields.
-struct Block {
-  int16_t orientation = 1;
-  uint16_t paperCode = 9;
-  uint16_t resolution = 600;
-  int16_t colour = 2;
-
-  // As the driver lays it out; the bytes the catalogue never reads hold 0xEE.
-  std::string Bytes() const {
-    zvtest::Bytes b;
-    b.I16(orientation).U16(0xEEEE).I16(2100).I16(2970).U16(11).U16(12).U16(paperCode).U16(0xEEEE);  // 0
-    b.U32(0xEEEEEEEE).I16(0).U16(0xEEEE).U16(100).U16(0xEEEE).I16(2200).I16(3000);                  // 16
-    b.U16(21).U16(22).U16(9).U16(0xEEEE).U32(0xEEEEEEEE).U16(resolution).U16(0xEEEE);               // 32
-    b.I16(colour).U16(3).U16(7).I16(0x03);                                                          // 48
-    return b.str();
-  }
-
-  // The 34-byte print settings record captured from it.
-  std::string Record(uint8_t layer) const {
-    zvtest::Bytes r;
-    r.U16(1).U8(layer).U8(3).U16(7).I16(2100).I16(2970).U16(11).U16(12).U16(paperCode);                 // 0
-    r.U8(static_cast<uint8_t>(orientation)).U16(resolution).U8(static_cast<uint8_t>(colour)).U8(0x03);  // 16
-    r.U8(0).I16(2200).I16(3000).U16(21).U16(22).U16(9).U16(100);                                        // 21
-    return r.str();
-  }
-};
-
-Block At300() {
-  Block b;
-  b.resolution = 300;
-  return b;
-}
-
-Block InColour() {
-  Block b;
-  b.colour = 1;
-  return b;
-}
+// The driver settings block of the tests: black A4 portrait at 600 dpi.
+using Block = zvtest::DriverSettingsBlock;
+using zvtest::At300;
+using zvtest::InColour;
 
 std::string OverlayHeader(const std::string& name, const std::string& description,
                           const std::string& record) {

@@ -32,8 +32,8 @@ constexpr char kRawPath[] = "C:\\CAT\\RAW.ZLC";
 
 // Form 1's group is the fuzzed file; form 2 has no group info file yet;
 // file entry -1 stands for the overlay data file.
-const std::vector<FormSpec> kNamed = {{1, "Invoice", 1, 0}, {2, "Letter", 2, 1}};
-const std::vector<FormSpec> kFileEntries = {{-1, "P", 1, 2}};
+const std::vector<FormSpec> kNamed = {{1, "Invoice", "", 1, 0}, {2, "Letter", "", 2, 1}};
+const std::vector<FormSpec> kFileEntries = {{-1, "P", "", 1, 2}};
 const std::vector<std::string> kGroupTexts = {kGroupInfoPath, "C:\\CAT\\", kOverlayPath};
 
 const uint16_t kCapabilities[] = {1, 2, 0x4001};

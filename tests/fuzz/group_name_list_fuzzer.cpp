@@ -23,9 +23,12 @@ using namespace zvfuzz;
 
 // Named forms 1 to 4 and file entries -1 and -2 point at the first six
 // entries; form 5 at an entry that a small file does not have.
-const std::vector<FormSpec> kNamed = {
-    {1, "One", 1, 0}, {2, "Two", 2, 1}, {3, "Three", 1, 2}, {4, "Four", 1, 3}, {5, "Five", 1, 100000}};
-const std::vector<FormSpec> kFileEntries = {{-1, "P", 1, 4}, {-2, "C", 2, 5}};
+const std::vector<FormSpec> kNamed = {{1, "One", "", 1, 0},
+                                      {2, "Two", "", 2, 1},
+                                      {3, "Three", "", 1, 2},
+                                      {4, "Four", "", 1, 3},
+                                      {5, "Five", "", 1, 100000}};
+const std::vector<FormSpec> kFileEntries = {{-1, "P", "", 1, 4}, {-2, "C", "", 2, 5}};
 const int32_t kIds[] = {1, 2, 3, 4, 5, -1, -2};
 
 constexpr uint32_t kMostTexts = 64;  // entries read directly

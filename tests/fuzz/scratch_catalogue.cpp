@@ -160,117 +160,21 @@ std::vector<std::string> SplitInput(const uint8_t* data, size_t size, size_t cou
   return parts;
 }
 
-Bytes& Bytes::U8(uint8_t v) {
-  bytes_ += static_cast<char>(v);
-  return *this;
-}
-
-Bytes& Bytes::U16(uint16_t v) {
-  bytes_ += static_cast<char>(v & 0xFF);
-  bytes_ += static_cast<char>(v >> 8);
-  return *this;
-}
-
-Bytes& Bytes::U32(uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) bytes_ += static_cast<char>((v >> shift) & 0xFF);
-  return *this;
-}
-
-Bytes& Bytes::Text(const std::string& text) {
-  bytes_ += text;
-  return *this;
-}
-
-Bytes& Bytes::Fixed(const std::string& text, size_t width) {
-  bytes_ += text.substr(0, width);
-  if (text.size() < width) bytes_.append(width - text.size(), '\0');
-  return *this;
-}
-
-Bytes& Bytes::Zeros(size_t count) {
-  bytes_.append(count, '\0');
-  return *this;
-}
-
-namespace {
-
-std::string FormRecord(const FormSpec& form) {
-  return Bytes().I32(form.id).Fixed(form.name, 25).Fixed("", 256).U8(form.layer).U32(form.groupIndex).str();
-}
-
-// The offset table and the pool of a list of texts.
-void Pool(const std::vector<std::string>& texts, Bytes* offsets, Bytes* pool) {
-  for (const std::string& text : texts) {
-    offsets->U32(static_cast<uint32_t>(pool->str().size()));
-    pool->U16(static_cast<uint16_t>(text.size())).Text(text);
-  }
-}
-
-}  // namespace
-
-std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<FormSpec>& fileEntries,
-                         uint16_t lastFileEntry) {
-  std::string bytes = Bytes()
-                          .Text("ZEVROFORM FORMNAMEINFO V1.0")
-                          .U32(static_cast<uint32_t>(named.size()))
-                          .U16(static_cast<uint16_t>(fileEntries.size()))
-                          .U16(lastFileEntry)
-                          .str();
-  for (const FormSpec& form : named) bytes += FormRecord(form);
-  for (const FormSpec& form : fileEntries) bytes += FormRecord(form);
-  return bytes;
-}
-
-std::string GroupNameListFile(const std::vector<std::string>& texts) {
-  Bytes offsets;
-  Bytes pool;
-  Pool(texts, &offsets, &pool);
-  return Bytes()
-             .Text("ZEVROFORM GROUPNAMEINFO V1.0")
-             .U32(static_cast<uint32_t>(texts.size()))
-             .U32(static_cast<uint32_t>(pool.str().size()))
-             .str() +
-         offsets.str() + pool.str();
-}
-
 std::string SettingsRecord(uint8_t colour, uint16_t resolution, uint8_t mode, uint16_t paperCode,
                            int16_t width, int16_t height, uint8_t orientation) {
-  return Bytes()
-      .U16(1)  // mark
-      .U8(1)   // layer
-      .U8(1)   // mode level
-      .U16(0)  // model
-      .U16(static_cast<uint16_t>(width))
-      .U16(static_cast<uint16_t>(height))
-      .U16(0)
-      .U16(0)
-      .U16(paperCode)
-      .U8(orientation)
-      .U16(resolution)
-      .U8(colour)
-      .U8(mode)
-      .U8(0)  // pages per sheet
-      .U16(static_cast<uint16_t>(width))
-      .U16(static_cast<uint16_t>(height))
-      .U16(0)
-      .U16(0)
-      .U16(paperCode)
-      .U16(100)  // zoom
-      .str();
-}
-
-std::string GroupInfoFile(const std::vector<std::pair<std::string, int32_t>>& entries,
-                          const std::vector<std::string>& texts, int32_t first, int32_t edited,
-                          int32_t preview) {
-  Bytes offsets;
-  Bytes pool;
-  Pool(texts, &offsets, &pool);
-  Bytes file;
-  file.Text("ZEVROFORM GROUPINFO V1.0").I32(first).I32(edited).Zeros(16).I32(preview);
-  file.U32(static_cast<uint32_t>(entries.size())).U32(static_cast<uint32_t>(texts.size()));
-  file.U32(static_cast<uint32_t>(pool.str().size()));
-  for (const auto& entry : entries) file.Text(entry.first).I32(entry.second);
-  return file.str() + offsets.str() + pool.str();
+  zv::PrintSettings s{};
+  s.mark = 1;
+  s.layer = 1;
+  s.modeLevel = 1;
+  s.paperWidth = s.outputWidth = width;
+  s.paperHeight = s.outputHeight = height;
+  s.paperCode = s.outputCode = paperCode;
+  s.orientation = orientation;
+  s.resolution = resolution;
+  s.colour = colour;
+  s.printingMode = mode;
+  s.zoom = 100;
+  return zvtest::SettingsRecordBytes(s);
 }
 
 std::vector<unsigned char> DriverBlock(uint8_t colour, uint16_t resolution, uint8_t mode, uint16_t paperCode,

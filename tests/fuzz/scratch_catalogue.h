@@ -4,6 +4,8 @@
 // the check that ends a run when a property does not hold.
 #pragma once
 
+#include "support/catalogue_bytes.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -66,39 +68,17 @@ void ClearDirectory(const std::string& windowsDir);
 // part is the rest.
 std::vector<std::string> SplitInput(const uint8_t* data, size_t size, size_t count);
 
-// Catalogue files, integers little-endian.
-class Bytes {
- public:
-  Bytes& U8(uint8_t v);
-  Bytes& U16(uint16_t v);
-  Bytes& U32(uint32_t v);
-  Bytes& I32(int32_t v) { return U32(static_cast<uint32_t>(v)); }
-  Bytes& Text(const std::string& text);
-  Bytes& Fixed(const std::string& text, size_t width);
-  Bytes& Zeros(size_t count);
-  const std::string& str() const { return bytes_; }
+// The catalogue file builders the tests use.
+using zvtest::Bytes;
+using zvtest::FormListFile;
+using zvtest::FormSpec;
+using zvtest::GroupInfoFile;
+using zvtest::GroupNameListFile;
 
- private:
-  std::string bytes_;
-};
-
-struct FormSpec {
-  int32_t id;
-  std::string name;
-  uint8_t layer;
-  uint32_t groupIndex;
-};
-std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<FormSpec>& fileEntries,
-                         uint16_t lastFileEntry);
-std::string GroupNameListFile(const std::vector<std::string>& texts);
 // A print settings record: colour, resolution, printing mode, paper code and
 // size, orientation, output paper code and size; mark 1, zoom 100.
 std::string SettingsRecord(uint8_t colour, uint16_t resolution, uint8_t mode, uint16_t paperCode,
                            int16_t width, int16_t height, uint8_t orientation);
-std::string GroupInfoFile(const std::vector<std::pair<std::string, int32_t>>& entries,
-                          const std::vector<std::string>& texts, int32_t first, int32_t edited,
-                          int32_t preview);
-
 // A driver settings block (56 bytes) matching SettingsRecord's fields.
 std::vector<unsigned char> DriverBlock(uint8_t colour, uint16_t resolution, uint8_t mode, uint16_t paperCode,
                                        int16_t width, int16_t height, uint8_t orientation);

@@ -33,40 +33,9 @@
 namespace zvtest::injection {
 namespace {
 
-// A driver settings block: black A4 portrait at 600 dpi, output paper
-// 2200 x 3000, zoom 100, mode level 3, model 7, unless changed.
-struct Block {
-  int16_t colour = 2;
-  uint16_t resolution = 600;
-
-  std::string Bytes() const {
-    zvtest::Bytes b;
-    b.I16(1).U16(0).I16(2100).I16(2970).U16(11).U16(12).U16(9).U16(0);
-    b.U32(0).I16(0).U16(0).U16(100).U16(0).I16(2200).I16(3000);
-    b.U16(21).U16(22).U16(9).U16(0).U32(0).U16(resolution).U16(0);
-    b.I16(colour).U16(3).U16(7).I16(0x03);
-    return b.str();
-  }
-  // The 34-byte print settings record captured from it with the layer.
-  std::string Record(uint8_t layer) const {
-    zvtest::Bytes r;
-    r.U16(1).U8(layer).U8(3).U16(7).I16(2100).I16(2970).U16(11).U16(12).U16(9);
-    r.U8(1).U16(resolution).U8(static_cast<uint8_t>(colour)).U8(0x03);
-    r.U8(0).I16(2200).I16(3000).U16(21).U16(22).U16(9).U16(100);
-    return r.str();
-  }
-};
-
-Block At300() {
-  Block b;
-  b.resolution = 300;
-  return b;
-}
-Block InColour() {
-  Block b;
-  b.colour = 1;
-  return b;
-}
+using Block = zvtest::DriverSettingsBlock;
+using zvtest::At300;
+using zvtest::InColour;
 
 std::string OverlayFile(const std::string& name, const std::string& description, const std::string& record) {
   return Bytes().U32(319).Fixed(name, 25).Fixed(description, 256).str() + record + "page data";

@@ -356,14 +356,10 @@ constexpr char kWorkerVariable[] = "ZV_STRESS_WORKER";
 }  // namespace
 
 std::string SettingsBlock(int variant) {
-  const uint16_t resolution = (variant & 1) ? 300 : 600;
-  const int16_t colour = (variant & 2) ? 1 : 2;
-  zvtest::Bytes b;
-  b.I16(1).U16(0).I16(2100).I16(2970).U16(11).U16(12).U16(9).U16(0);  // orientation, paper
-  b.U32(0).I16(0).U16(0).U16(100).U16(0).I16(2200).I16(3000);         // pages, zoom, output
-  b.U16(21).U16(22).U16(9).U16(0).U32(0).U16(resolution).U16(0);      // output, resolution
-  b.I16(colour).U16(3).U16(7).I16(0x03);                              // colour, mode
-  return b.str();
+  zvtest::DriverSettingsBlock b;
+  b.resolution = (variant & 1) ? 300 : 600;
+  b.colour = (variant & 2) ? 1 : 2;
+  return b.Bytes();
 }
 
 int VariantOfRecord(const unsigned char* record) {

@@ -1,0 +1,149 @@
+#include "support/catalogue_bytes.h"
+
+namespace zvtest {
+
+Bytes& Bytes::U8(uint8_t v) {
+  bytes_ += static_cast<char>(v);
+  return *this;
+}
+
+Bytes& Bytes::U16(uint16_t v) {
+  bytes_ += static_cast<char>(v & 0xFF);
+  bytes_ += static_cast<char>(v >> 8);
+  return *this;
+}
+
+Bytes& Bytes::U32(uint32_t v) {
+  for (int shift = 0; shift < 32; shift += 8) bytes_ += static_cast<char>((v >> shift) & 0xFF);
+  return *this;
+}
+
+Bytes& Bytes::Text(const std::string& text) {
+  bytes_ += text;
+  return *this;
+}
+
+Bytes& Bytes::Fixed(const std::string& text, size_t width) {
+  bytes_ += text.substr(0, width);
+  if (text.size() < width) bytes_.append(width - text.size(), '\0');
+  return *this;
+}
+
+Bytes& Bytes::Zeros(size_t count) {
+  bytes_.append(count, '\0');
+  return *this;
+}
+
+Bytes& Bytes::Pooled(const std::string& text) {
+  return U16(static_cast<uint16_t>(text.size())).Text(text);
+}
+
+std::string FormRecordBytes(const FormSpec& form) {
+  return Bytes()
+      .I32(form.id)
+      .Fixed(form.name, 25)
+      .Fixed(form.description, 256)
+      .U8(form.layer)
+      .U32(form.groupIndex)
+      .str();
+}
+
+std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<FormSpec>& fileEntries,
+                         uint16_t lastFileEntry) {
+  Bytes file;
+  file.Text("ZEVROFORM FORMNAMEINFO V1.0")
+      .U32(static_cast<uint32_t>(named.size()))
+      .U16(static_cast<uint16_t>(fileEntries.size()))
+      .U16(lastFileEntry);
+  std::string bytes = file.str();
+  for (const FormSpec& form : named) bytes += FormRecordBytes(form);
+  for (const FormSpec& form : fileEntries) bytes += FormRecordBytes(form);
+  return bytes;
+}
+
+std::string GroupNameListFile(const std::vector<std::string>& texts) {
+  Bytes offsets;
+  Bytes pool;
+  for (const std::string& text : texts) {
+    offsets.U32(static_cast<uint32_t>(pool.size()));
+    pool.Pooled(text);
+  }
+  return Bytes()
+             .Text("ZEVROFORM GROUPNAMEINFO V1.0")
+             .U32(static_cast<uint32_t>(texts.size()))
+             .U32(static_cast<uint32_t>(pool.size()))
+             .str() +
+         offsets.str() + pool.str();
+}
+
+std::string SettingsRecordBytes(const zv::PrintSettings& s) {
+  return Bytes()
+      .U16(s.mark)
+      .U8(s.layer)
+      .U8(s.modeLevel)
+      .U16(s.modelId)
+      .I16(s.paperWidth)
+      .I16(s.paperHeight)
+      .U16(s.paperValue3)
+      .U16(s.paperValue4)
+      .U16(s.paperCode)
+      .U8(s.orientation)
+      .U16(s.resolution)
+      .U8(s.colour)
+      .U8(s.printingMode)
+      .U8(s.pagesPerSheet)
+      .I16(s.outputWidth)
+      .I16(s.outputHeight)
+      .U16(s.outputValue3)
+      .U16(s.outputValue4)
+      .U16(s.outputCode)
+      .U16(s.zoom)
+      .str();
+}
+
+std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
+                          int32_t first, int32_t edited, int32_t preview) {
+  Bytes offsets;
+  Bytes pool;
+  for (const std::string& text : texts) {
+    offsets.U32(static_cast<uint32_t>(pool.size()));
+    pool.Pooled(text);
+  }
+  Bytes file;
+  file.Text("ZEVROFORM GROUPINFO V1.0").I32(first).I32(edited).Zeros(16).I32(preview);
+  file.U32(static_cast<uint32_t>(entries.size())).U32(static_cast<uint32_t>(texts.size()));
+  file.U32(static_cast<uint32_t>(pool.size()));
+  for (const GroupInfoEntry& entry : entries) file.Text(entry.first).I32(entry.second);
+  return file.str() + offsets.str() + pool.str();
+}
+
+std::string DriverSettingsBlock::Bytes() const {
+  zvtest::Bytes b;
+  b.I16(orientation).U16(0xEEEE).I16(2100).I16(2970).U16(11).U16(12).U16(paperCode).U16(0xEEEE);  // 0
+  b.U32(0xEEEEEEEE).I16(0).U16(0xEEEE).U16(100).U16(0xEEEE).I16(2200).I16(3000);                  // 16
+  b.U16(21).U16(22).U16(9).U16(0xEEEE).U32(0xEEEEEEEE).U16(resolution).U16(0xEEEE);               // 32
+  b.I16(colour).U16(3).U16(7).I16(0x03);                                                          // 48
+  return b.str();
+}
+
+std::string DriverSettingsBlock::Record(uint8_t layer) const {
+  zvtest::Bytes r;
+  r.U16(1).U8(layer).U8(3).U16(7).I16(2100).I16(2970).U16(11).U16(12).U16(paperCode);                 // 0
+  r.U8(static_cast<uint8_t>(orientation)).U16(resolution).U8(static_cast<uint8_t>(colour)).U8(0x03);  // 16
+  r.U8(0).I16(2200).I16(3000).U16(21).U16(22).U16(9).U16(100);                                        // 21
+  return r.str();
+}
+
+DriverSettingsBlock At300() {
+  DriverSettingsBlock b;
+  b.resolution = 300;
+  return b;
+}
+
+DriverSettingsBlock InColour() {
+  DriverSettingsBlock b;
+  b.colour = 1;
+  return b;
+}
+
+}  // namespace zvtest

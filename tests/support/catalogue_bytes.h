@@ -1,0 +1,82 @@
+// Catalogue files built byte by byte: the list files, group info files and
+// print settings records, field by field, integers little-endian. Plain
+// builders with no test framework, shared by the tests and the fuzz targets.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "catalogue/print_settings.h"
+
+namespace zvtest {
+
+// File contents assembled field by field, integers little-endian.
+class Bytes {
+ public:
+  Bytes& U8(uint8_t v);
+  Bytes& U16(uint16_t v);
+  Bytes& I16(int16_t v) { return U16(static_cast<uint16_t>(v)); }
+  Bytes& U32(uint32_t v);
+  Bytes& I32(int32_t v) { return U32(static_cast<uint32_t>(v)); }
+  // The text's bytes, no terminator.
+  Bytes& Text(const std::string& text);
+  // The text in a field of width bytes, zero-filled after it.
+  Bytes& Fixed(const std::string& text, size_t width);
+  Bytes& Zeros(size_t count);
+  // A u16 length followed by the text (the pools' form).
+  Bytes& Pooled(const std::string& text);
+
+  const std::string& str() const { return bytes_; }
+  size_t size() const { return bytes_.size(); }
+
+ private:
+  std::string bytes_;
+};
+
+struct FormSpec {
+  int32_t id;
+  std::string name;
+  std::string description;
+  uint8_t layer;
+  uint32_t groupIndex;
+};
+
+// A form name list file: named forms, then file entries.
+std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<FormSpec>& fileEntries,
+                         uint16_t lastFileEntry = 0);
+// One 290-byte form record.
+std::string FormRecordBytes(const FormSpec& form);
+
+// A group name list file holding the texts in this order.
+std::string GroupNameListFile(const std::vector<std::string>& texts);
+
+// The 34-byte print settings record, field by field.
+std::string SettingsRecordBytes(const zv::PrintSettings& settings);
+
+// A group info file: entries of a 34-byte record and a file name string
+// index, then the texts of the pool in this order; the header's three string
+// indexes as given.
+using GroupInfoEntry = std::pair<std::string, int32_t>;
+std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
+                          int32_t first = -1, int32_t edited = -1, int32_t preview = -1);
+
+// A printer driver's settings block as the driver lays it out: A4 portrait
+// (paper code 9), output paper 2200 x 3000, zoom 100, mode level 3, model 7,
+// black at 600 dpi unless changed. The bytes the catalogue never reads hold
+// 0xEE, so a reader that looks at them shows.
+struct DriverSettingsBlock {
+  int16_t orientation = 1;
+  uint16_t paperCode = 9;
+  uint16_t resolution = 600;
+  int16_t colour = 2;
+
+  std::string Bytes() const;
+  // The 34-byte print settings record captured from it with the layer.
+  std::string Record(uint8_t layer) const;
+};
+DriverSettingsBlock At300();
+DriverSettingsBlock InColour();
+
+}  // namespace zvtest
