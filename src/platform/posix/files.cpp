@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_config.h"
 #include "platform/posix/posix_internal.h"
@@ -150,6 +151,7 @@ bool MakeHostDirectories(const char* hostPath) {
 }  // namespace posix
 
 FileHandle OpenFile(const char* path, Access access, Share share, Disposition disposition) {
+  io::CountFileCall();
   if (fault::ShouldFail(fault::kOpen)) return nullptr;
   char host[kHostPathSize];
   if (!HostPath(path, host)) return nullptr;
@@ -190,6 +192,7 @@ FileHandle OpenFile(const char* path, Access access, Share share, Disposition di
 }
 
 bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* done) {
+  io::CountFileCall();
   if (done) *done = 0;
   if (!file || fault::ShouldFail(fault::kRead)) return false;
   char* out = static_cast<char*>(buffer);
@@ -205,10 +208,12 @@ bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* done) {
     total += static_cast<uint32_t>(n);
   }
   if (done) *done = total;
+  io::CountRead(total);
   return true;
 }
 
 bool WriteFile(FileHandle file, const void* buffer, uint32_t size, uint32_t* done) {
+  io::CountFileCall();
   if (done) *done = 0;
   if (!file || fault::ShouldFail(fault::kWrite)) return false;
   const char* in = static_cast<const char*>(buffer);
@@ -223,10 +228,12 @@ bool WriteFile(FileHandle file, const void* buffer, uint32_t size, uint32_t* don
     total += static_cast<uint32_t>(n);
   }
   if (done) *done = total;
+  io::CountWritten(total);
   return true;
 }
 
 uint32_t SeekFile(FileHandle file, int32_t offset, SeekOrigin origin) {
+  io::CountFileCall();
   if (!file) return kInvalidSize;
   const int whence = origin == kSeekBegin ? SEEK_SET : origin == kSeekCurrent ? SEEK_CUR : SEEK_END;
   const off_t position = lseek(ToDescriptor(file), offset, whence);
@@ -235,6 +242,7 @@ uint32_t SeekFile(FileHandle file, int32_t offset, SeekOrigin origin) {
 }
 
 uint32_t GetFileSize(FileHandle file) {
+  io::CountFileCall();
   struct stat st;
   if (!file || fstat(ToDescriptor(file), &st) != 0 || st.st_size >= static_cast<off_t>(kInvalidSize)) {
     return kInvalidSize;
@@ -243,16 +251,19 @@ uint32_t GetFileSize(FileHandle file) {
 }
 
 bool SetEndOfFile(FileHandle file) {
+  io::CountFileCall();
   if (!file || fault::ShouldFail(fault::kSetEnd)) return false;
   const off_t position = lseek(ToDescriptor(file), 0, SEEK_CUR);
   return position >= 0 && ftruncate(ToDescriptor(file), position) == 0;
 }
 
 bool CloseFile(FileHandle file) {
+  io::CountFileCall();
   return file && close(ToDescriptor(file)) == 0;
 }
 
 bool SetAttributesNormal(const char* path) {
+  io::CountFileCall();
   char host[kHostPathSize];
   struct stat st;
   if (!HostPath(path, host) || stat(host, &st) != 0) return false;
@@ -267,6 +278,7 @@ bool SetAttributesReadOnly(const char* path) {
 }
 
 bool DeleteFile(const char* path) {
+  io::CountFileCall();
   char host[kHostPathSize];
   struct stat st;
   if (!HostPath(path, host) || lstat(host, &st) != 0 || S_ISDIR(st.st_mode)) return false;
@@ -275,6 +287,7 @@ bool DeleteFile(const char* path) {
 }
 
 bool MoveFileReplace(const char* from, const char* to) {
+  io::CountFileCall();
   char hostFrom[kHostPathSize];
   char hostTo[kHostPathSize];
   struct stat st;
@@ -294,6 +307,7 @@ bool MoveFileReplace(const char* from, const char* to) {
 }
 
 bool CopyFile(const char* from, const char* to, bool failIfExists) {
+  io::CountFileCall();
   char hostFrom[kHostPathSize];
   char hostTo[kHostPathSize];
   if (!HostPath(from, hostFrom) || !HostPath(to, hostTo)) return false;
@@ -302,6 +316,7 @@ bool CopyFile(const char* from, const char* to, bool failIfExists) {
 }
 
 bool FindFirstEntry(const char* path) {
+  io::CountFileCall();
   if (!path || !*path) return false;
   const size_t length = std::strlen(path);
   // A search pattern that ends in a separator names no entry.
@@ -337,6 +352,7 @@ bool FindFirstEntry(const char* path) {
 }
 
 bool CreateDirectory(const char* path) {
+  io::CountFileCall();
   char host[kHostPathSize];
   return HostPath(path, host) && mkdir(host, 0777) == 0;
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_config.h"
 #include "platform/posix/posix_internal.h"
@@ -379,6 +380,7 @@ std::string EditProfile(const std::string& text, std::string_view section, const
 
 uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
                           uint32_t size, const char* file) {
+  io::CountProfileCall();
   if (buffer == nullptr || size == 0) return 0;
   std::lock_guard<std::mutex> guard(ProfileMutex());
 
@@ -406,6 +408,7 @@ uint32_t GetProfileString(const char* section, const char* key, const char* defa
 }
 
 bool WriteProfileString(const char* section, const char* key, const char* value, const char* file) {
+  io::CountProfileCall();
   if (fault::ShouldFail(fault::kProfileWrite)) return false;
   if (section == nullptr) {
     // All three null only asks Windows to flush its cache; there is none.

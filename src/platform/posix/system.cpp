@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_config.h"
 #include "platform/posix/posix_internal.h"
@@ -206,7 +207,10 @@ int32_t LoadString(uint32_t id, char* buffer, int32_t size) {
 void* AllocZeroed(uint32_t size) {
   if (fault::ShouldFail(fault::kAlloc)) return nullptr;
   void* block = std::calloc(1, size ? size : 1);
-  if (block) fault::CountBlockTaken();
+  if (block) {
+    fault::CountBlockTaken();
+    io::CountMemory(size);
+  }
   return block;
 }
 
@@ -233,6 +237,7 @@ MemoryHandle AllocMovable(uint32_t size) {
   if (memory) {
     memory->size = size;
     fault::CountBlockTaken();
+    io::CountMemory(size);
   }
   return memory;
 }
@@ -249,6 +254,7 @@ void UnlockMemory(MemoryHandle memory) {
 
 MemoryHandle ReAllocMovable(MemoryHandle memory, uint32_t size) {
   if (!memory || memory->lockCount > 0 || fault::ShouldFail(fault::kAlloc)) return nullptr;
+  io::CountMemory(size);
   const uint32_t old = memory->size;
   auto* moved = static_cast<MemoryTag*>(std::realloc(memory, kMemoryHeader + (size ? size : 1)));
   if (!moved) return nullptr;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -22,6 +23,7 @@ void* g_moduleInstance = nullptr;
 }  // namespace
 
 FileHandle OpenFile(const char* path, Access access, Share share, Disposition disposition) {
+  io::CountFileCall();
   if (fault::ShouldFail(fault::kOpen)) return nullptr;
   DWORD desired = 0;
   if (access & kAccessRead) desired |= GENERIC_READ;
@@ -34,43 +36,52 @@ FileHandle OpenFile(const char* path, Access access, Share share, Disposition di
 }
 
 bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* done) {
+  io::CountFileCall();
   if (done) *done = 0;
   if (!file || fault::ShouldFail(fault::kRead)) return false;
   DWORD n = 0;
   const BOOL ok = ::ReadFile(ToWin(file), buffer, size, &n, nullptr);
+  io::CountRead(n);
   if (done) *done = n;
   return ok != FALSE;
 }
 
 bool WriteFile(FileHandle file, const void* buffer, uint32_t size, uint32_t* done) {
+  io::CountFileCall();
   if (done) *done = 0;
   if (!file || fault::ShouldFail(fault::kWrite)) return false;
   DWORD n = 0;
   const BOOL ok = ::WriteFile(ToWin(file), buffer, size, &n, nullptr);
+  io::CountWritten(n);
   if (done) *done = n;
   return ok != FALSE;
 }
 
 uint32_t SeekFile(FileHandle file, int32_t offset, SeekOrigin origin) {
+  io::CountFileCall();
   if (!file) return kInvalidSize;
   return SetFilePointer(ToWin(file), offset, nullptr, origin);
 }
 
 uint32_t GetFileSize(FileHandle file) {
+  io::CountFileCall();
   if (!file) return kInvalidSize;
   return ::GetFileSize(ToWin(file), nullptr);
 }
 
 bool SetEndOfFile(FileHandle file) {
+  io::CountFileCall();
   if (!file || fault::ShouldFail(fault::kSetEnd)) return false;
   return ::SetEndOfFile(ToWin(file)) != FALSE;
 }
 
 bool CloseFile(FileHandle file) {
+  io::CountFileCall();
   return file && CloseHandle(ToWin(file)) != FALSE;
 }
 
 bool SetAttributesNormal(const char* path) {
+  io::CountFileCall();
   return SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
@@ -79,18 +90,22 @@ bool SetAttributesReadOnly(const char* path) {
 }
 
 bool DeleteFile(const char* path) {
+  io::CountFileCall();
   return DeleteFileA(path) != FALSE;
 }
 
 bool MoveFileReplace(const char* from, const char* to) {
+  io::CountFileCall();
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
 }
 
 bool CopyFile(const char* from, const char* to, bool failIfExists) {
+  io::CountFileCall();
   return CopyFileA(from, to, failIfExists ? TRUE : FALSE) != FALSE;
 }
 
 bool FindFirstEntry(const char* path) {
+  io::CountFileCall();
   WIN32_FIND_DATAA data;
   HANDLE h = FindFirstFileA(path, &data);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -99,6 +114,7 @@ bool FindFirstEntry(const char* path) {
 }
 
 bool CreateDirectory(const char* path) {
+  io::CountFileCall();
   return CreateDirectoryA(path, nullptr) != FALSE;
 }
 
@@ -138,10 +154,12 @@ bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space) {
 
 uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
                           uint32_t size, const char* file) {
+  io::CountProfileCall();
   return GetPrivateProfileStringA(section, key, defaultValue, buffer, size, file);
 }
 
 bool WriteProfileString(const char* section, const char* key, const char* value, const char* file) {
+  io::CountProfileCall();
   if (fault::ShouldFail(fault::kProfileWrite)) return false;
   return WritePrivateProfileStringA(section, key, value, file) != FALSE;
 }
@@ -264,7 +282,10 @@ int32_t LoadString(uint32_t id, char* buffer, int32_t size) {
 void* AllocZeroed(uint32_t size) {
   if (fault::ShouldFail(fault::kAlloc)) return nullptr;
   void* block = reinterpret_cast<void*>(GlobalAlloc(GPTR, size));
-  if (block) fault::CountBlockTaken();
+  if (block) {
+    fault::CountBlockTaken();
+    io::CountMemory(size);
+  }
   return block;
 }
 
@@ -275,7 +296,10 @@ void FreeBlock(void* block) {
 MemoryHandle AllocMovable(uint32_t size) {
   if (fault::ShouldFail(fault::kAlloc)) return nullptr;
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-  if (memory) fault::CountBlockTaken();
+  if (memory) {
+    fault::CountBlockTaken();
+    io::CountMemory(size);
+  }
   return reinterpret_cast<MemoryHandle>(memory);
 }
 
@@ -289,6 +313,7 @@ void UnlockMemory(MemoryHandle memory) {
 
 MemoryHandle ReAllocMovable(MemoryHandle memory, uint32_t size) {
   if (!memory || fault::ShouldFail(fault::kAlloc)) return nullptr;
+  io::CountMemory(size);
   return reinterpret_cast<MemoryHandle>(
       GlobalReAlloc(reinterpret_cast<HGLOBAL>(memory), size, GMEM_MOVEABLE | GMEM_ZEROINIT));
 }
