@@ -148,14 +148,16 @@ enum class WalkResult { kEnded, kStopped, kReadFailed };
 
 // Reads count records from offset in blocks of 17, one read per block, and
 // calls visit(recordBytes, index) for each in file order until it returns
-// false. A failed read ends the walk and is reported.
+// false. The blocks follow each other, so the file is positioned once and
+// then read on (visit does no I/O). A failed read ends the walk and is
+// reported.
 template <typename Visit>
 WalkResult WalkRecordsAt(plat::FileHandle file, uint32_t offset, uint32_t count, FormRecordBlock& block,
                          Visit visit) {
+  if (count > 0 && !SeekTo(file, offset)) return WalkResult::kReadFailed;
   for (uint32_t first = 0; first < count;) {
     const uint32_t n = count - first < kBlockRecords ? count - first : kBlockRecords;
-    if (!ReadAt(file, offset + kRecordSize * first, block.bytes, kRecordSize * n))
-      return WalkResult::kReadFailed;
+    if (!ReadExactly(file, block.bytes, kRecordSize * n)) return WalkResult::kReadFailed;
     for (uint32_t i = 0; i < n; ++i) {
       if (!visit(block.bytes + kRecordSize * i, first + i)) return WalkResult::kStopped;
     }
