@@ -398,7 +398,10 @@ bool RemoveOverlayEntry(plat::FileHandle file, const char* /*groupInfoPath*/, ui
     const uint32_t rest = h.entryCount - first;
     const uint32_t n = rest < group_info::kBlockEntries ? rest : group_info::kBlockEntries;
     const uint32_t at = group_info::kEntriesOffset + group_info::kEntrySize * first;
-    if (!ReadAt(file, at, w->move.bytes, group_info::kEntrySize * n))
+    // Each block is written back where it was read, which leaves the file
+    // at the next block: only the first is positioned for the read.
+    if (!(first == 0 ? ReadAt(file, at, w->move.bytes, group_info::kEntrySize * n)
+                     : ReadExactly(file, w->move.bytes, group_info::kEntrySize * n)))
       return FailRemoval(kMsgDeleteOverlayFailed);
     for (uint32_t i = 0; i < n; ++i) {
       unsigned char* index = w->move.bytes + group_info::kEntrySize * i + group_info::kEntryFileNameOffset;

@@ -157,7 +157,11 @@ bool RemoveFormRecord(plat::FileHandle file, DeleteFormWork& w, FormListHeader& 
   for (uint32_t first = 0; first < remaining;) {
     const uint32_t n = remaining - first < kBlockRecords ? remaining - first : kBlockRecords;
     const uint32_t at = kHeaderSize + kRecordSize * first;
-    if (!ReadAt(file, at, w.move.bytes, kRecordSize * n)) return false;
+    // Each block is written back where it was read, which leaves the file
+    // at the next block: only the first is positioned for the read.
+    if (!(first == 0 ? ReadAt(file, at, w.move.bytes, kRecordSize * n)
+                     : ReadExactly(file, w.move.bytes, kRecordSize * n)))
+      return false;
     for (uint32_t i = 0; i < n; ++i) {
       unsigned char* index = w.move.bytes + kRecordSize * i + kGroupIndexOffset;
       const int32_t value = GetI32(index);

@@ -39,7 +39,10 @@ bool AdjustOffsets(plat::FileHandle file, uint32_t tableOffset, uint32_t count, 
   for (uint32_t first = 0; first < count;) {
     const uint32_t n = count - first < kOffsetBatch ? count - first : kOffsetBatch;
     const uint32_t at = tableOffset + 4 * first;
-    if (!ReadAt(file, at, buffer.bytes, 4 * n)) return false;
+    // Each batch is written back where it was read, which leaves the file
+    // at the next batch: only the first is positioned for the read.
+    if (!(first == 0 ? ReadAt(file, at, buffer.bytes, 4 * n) : ReadExactly(file, buffer.bytes, 4 * n)))
+      return false;
     for (uint32_t i = 0; i < n; ++i) {
       unsigned char* slot = buffer.bytes + 4 * i;
       const uint32_t offset = GetU32(slot);
