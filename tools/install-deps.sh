@@ -18,6 +18,7 @@ have_cmd clang++ || need+=(clang)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 have_cmd Xvfb || need+=(xvfb)
 have_pkg googletest || need+=(googletest)
+have_pkg libbenchmark-dev:i386 || need+=(libbenchmark-dev:i386)
 have_pkg wine32:i386 || need+=(wine wine32:i386)
 have_cmd wine || need+=(wine)
 # Wine's own fonts: the dialogs' "MS Sans Serif" and the system font, so that
