@@ -69,7 +69,7 @@ FileRead GroupHeader(const Catalogue& c, uint32_t text) {
   return {c.groupInfo, kGroupInfoHeader + 4 + 2 + text};
 }
 
-// Removing the group's first entry as its description goes: the entry and
+// Removing the group's first entry as the operation does it: the entry and
 // its name, then everything after the entry, after its offset and after its
 // name moved in turn, then every entry and every offset.
 std::vector<FileRead> RemoveFirstOverlay(const Catalogue& c) {

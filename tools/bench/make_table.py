@@ -72,7 +72,7 @@ def main():
     if machine:
         out.append(machine + "\n")
     out.append("Times are microseconds per call. The floor is the time to read once, in one read per file, "
-               "the bytes the call must read (the configuration file and the blocks its description reads); "
+               "the bytes the call must read (the configuration file and the blocks it reads by design); "
                "ratio = time / floor in the same build. Counts are those of one call (native / Wine where they "
                "differ). Memory is the bytes of working memory taken during the call.\n")
     out.append("| operation | forms | native µs | native floor µs | native ratio | Wine µs | Wine floor µs | "
