@@ -10,6 +10,7 @@
 #include "dialogs/module_frame.h"
 #include "maintenance/form_registration.h"
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/other_process.h"
@@ -651,3 +652,50 @@ TEST_F(FormRegistrationTest, AFailedCutIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// The file calls of one call of op on a catalogue of count named forms
+// (each with a group text of one length) and one file entry.
+template <typename Op>
+uint32_t FileCallsOn(const std::string& formList, const std::string& groupList, uint32_t count, Op op) {
+  std::vector<FormSpec> named;
+  std::vector<std::string> texts;
+  for (uint32_t i = 1; i <= count; ++i) {
+    named.push_back({static_cast<int32_t>(i), "F" + std::to_string(i), "", 1, i - 1});
+    texts.push_back("C:\\F" + std::to_string(1000 + i));  // all of one length
+  }
+  texts.push_back("D:\\P.ZLP");
+  EXPECT_TRUE(zvtest::WriteWholeFile(formList, FormListFile(named, {{-1, "P", "", 1, count}}, 1)));
+  EXPECT_TRUE(zvtest::WriteWholeFile(groupList, GroupNameListFile(texts)));
+  plat::io::Reset();
+  op(count);
+  return plat::io::Current().fileCalls;
+}
+
+}  // namespace
+
+TEST_F(FormRegistrationTest, RecordsAreWalkedWithOneReadPerBlockOf17) {
+  // 170 forms are 9 blocks of 17 more than 17 forms: every walk over the
+  // named forms makes exactly 9 more file calls, one read per block and no
+  // positioning between blocks that follow each other.
+  const auto choose = [](uint32_t) {
+    int32_t id = 0;
+    EXPECT_TRUE(zv::ChooseFormId(zv::kChooseNamedForm, "New", &id, nullptr));
+  };
+  EXPECT_EQ(FileCallsOn(FormListPath(), GroupListPath(), 170, choose) -
+                FileCallsOn(FormListPath(), GroupListPath(), 17, choose),
+            9u);
+  const auto add = [](uint32_t count) {
+    EXPECT_TRUE(zv::AddFormRecord(static_cast<int32_t>(count + 1), "New", "", "C:\\NEW", 1));
+  };
+  EXPECT_EQ(FileCallsOn(FormListPath(), GroupListPath(), 170, add) -
+                FileCallsOn(FormListPath(), GroupListPath(), 17, add),
+            9u);
+  const auto update = [](uint32_t count) {
+    EXPECT_TRUE(zv::UpdateFormRecord(static_cast<int32_t>(count), "Last", "", "C:\\LAST1", 1));
+  };
+  EXPECT_EQ(FileCallsOn(FormListPath(), GroupListPath(), 170, update) -
+                FileCallsOn(FormListPath(), GroupListPath(), 17, update),
+            9u);
+}
