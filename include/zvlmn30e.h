@@ -73,8 +73,8 @@ int32_t ZVAPI ZVGetFormList(void* parentWindow, uint32_t first, int32_t last, in
  * whose path goes to path. A file entry standing for an overlay stored in the
  * printer gives its number in *deviceNumber (0xFFFF otherwise) and the layer
  * only. The low 16 bits of count, signed, are the number of capability words. */
-uint32_t ZVAPI ZVSearchForm(const void* settings, uint32_t count, const uint16_t* capabilities, int32_t formId,
-                            uint16_t* deviceNumber, char* path);
+uint32_t ZVAPI ZVSearchForm(const void* settings, uint32_t count, const uint16_t* capabilities,
+                            int32_t formId, uint16_t* deviceNumber, char* path);
 
 /* Prepares the overlay data file into which the driver captures form formId
  * (a named form, or a file entry named "C") for exactly these settings: the
@@ -92,9 +92,10 @@ int32_t ZVAPI ZVGetFormID(const char* name);
  * printer (its number), other values a named form (its name in name).
  * layer: low byte 1 front, 2 back. saveDirectory and description may be
  * null. Returns 1 with the identifier in *formId. */
-int32_t ZVAPI ZVSetDevOverlay(const void* settings, uint16_t count, const uint16_t* capabilities, uint16_t purpose,
-                              uint16_t source, const char* name, uint16_t number, uint32_t layer,
-                              const char* saveDirectory, const char* description, int32_t* formId);
+int32_t ZVAPI ZVSetDevOverlay(const void* settings, uint16_t count, const uint16_t* capabilities,
+                              uint16_t purpose, uint16_t source, const char* name, uint16_t number,
+                              uint32_t layer, const char* saveDirectory, const char* description,
+                              int32_t* formId);
 
 /* The name of form formId for the driver's pages: a named form's name, or
  * what a file entry stands for (its file or stored overlay number). */
@@ -121,8 +122,8 @@ int32_t ZVAPI ZVDriverFormService(void);
  * the settings when they cannot work. deviceName and driverPath name the
  * printer driver's module (see zvlmn30e_driver.h). Returns 1 when the driver
  * may go on, 0 when the user chose to change the settings or a check failed. */
-int32_t ZVAPI ZVSetFormConfirm(void* owner, const void* settings, const char* deviceName, const char* driverPath,
-                               int32_t formId, uint16_t confirmMode);
+int32_t ZVAPI ZVSetFormConfirm(void* owner, const void* settings, const char* deviceName,
+                               const char* driverPath, int32_t formId, uint16_t confirmMode);
 
 /* The dialog in which the user chooses the form to print with, owned by
  * owner (an HWND). With named forms registered and a named form as the
@@ -138,8 +139,8 @@ int32_t ZVAPI ZVFormDetailsDlg(void* owner, const void* settings, uint16_t unuse
  * overlay data files; forms and file entries can be added there. *formId
  * names the current choice; after OK (result 1) it holds the new one, else
  * (result 0) it is unchanged. The last two arguments are not read. */
-int32_t ZVAPI ZVCreateFormDlg(void* owner, const void* settings, const char* deviceName, const char* driverPath,
-                              int32_t* formId, uint32_t unused1, uint32_t unused2);
+int32_t ZVAPI ZVCreateFormDlg(void* owner, const void* settings, const char* deviceName,
+                              const char* driverPath, int32_t* formId, uint32_t unused1, uint32_t unused2);
 
 /* The catalogue editor, owned by owner (an HWND): lists the named forms, or
  * shows one overlay data file, and lets the user change, delete and register
@@ -148,8 +149,8 @@ int32_t ZVAPI ZVCreateFormDlg(void* owner, const void* settings, const char* dev
  * returns 0. Returns 1 when the dialog ran and closed; *formId then holds
  * the named form last selected, 0 when the edit removed the form or file it
  * named, or stays as it was. */
-int32_t ZVAPI ZVEntryFormEditDlg(void* owner, const void* settings, const char* deviceName, const char* driverPath,
-                                 int32_t* formId);
+int32_t ZVAPI ZVEntryFormEditDlg(void* owner, const void* settings, const char* deviceName,
+                                 const char* driverPath, int32_t* formId);
 
 #ifdef __cplusplus
 }

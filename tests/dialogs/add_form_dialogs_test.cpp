@@ -65,7 +65,6 @@ class AddFormTest : public BothSets {
     return run.WaitForDialog(TitlesOfSet().addForm);
   }
 
-
   std::string DetailsTitle() const { return English() ? "Form Details" : "Detalles del formulario"; }
 
   std::string forms_;
@@ -367,7 +366,6 @@ class FormFileTest : public BothSets {
     settings->Click(kAdd);
     return run.WaitForDialog(TitlesOfSet().formFile);
   }
-
 
   std::string data_;
   std::vector<FormSpec> named_ = {{2, "ALPHA", "", 1, 0}};

@@ -362,7 +362,8 @@ bool SameFile(const char* path1, const char* path2) {
   char host2[kHostPathSize];
   struct stat st1;
   struct stat st2;
-  if (!HostPath(path1, host1) || !HostPath(path2, host2) || stat(host1, &st1) != 0 || stat(host2, &st2) != 0) {
+  if (!HostPath(path1, host1) || !HostPath(path2, host2) || stat(host1, &st1) != 0 ||
+      stat(host2, &st2) != 0) {
     return false;
   }
   return st1.st_dev == st2.st_dev && st1.st_ino == st2.st_ino;
