@@ -76,6 +76,7 @@ Catalogue BuildCatalogue(uint32_t forms, const std::string& systemDir, const std
   cat.lastFormGroupText = static_cast<uint32_t>(cat.groupInfo.size());
   cat.lastFileEntryText = static_cast<uint32_t>(texts.back().size());
   const std::string formList = zvtest::FormListFile(named, fileEntries, kFileEntries);
+  for (const std::string& text : texts) cat.groupTextLengths.push_back(static_cast<uint32_t>(text.size()));
   const std::string groupList = zvtest::GroupNameListFile(texts);
 
   // The group: 255 overlays of other papers, then the one the block matches.
@@ -116,6 +117,7 @@ Catalogue BuildCatalogue(uint32_t forms, const std::string& systemDir, const std
   for (const std::string& text : groupTexts) cat.groupInfoPool += 2 + static_cast<uint32_t>(text.size());
 
   plat::CreateDirectory(dir.c_str());
+  plat::CreateDirectory((dir + "MOVED\\").c_str());
   cat.files.emplace_back(cat.formList, formList);
   cat.files.emplace_back(cat.groupList, groupList);
   cat.files.emplace_back(cat.groupInfo, group);

@@ -40,8 +40,9 @@ struct Catalogue {
   uint32_t overlayNameLength = 0;  // length of one overlay file name
   uint32_t groupInfoStrings = 0;
   uint32_t groupInfoPool = 0;
-  uint32_t groupListTable = 0;  // group list header and offset table
-  uint32_t fileEntryPool = 0;   // pool bytes of the file entries' texts
+  uint32_t groupListTable = 0;             // group list header and offset table
+  uint32_t fileEntryPool = 0;              // pool bytes of the file entries' texts
+  std::vector<uint32_t> groupTextLengths;  // the group list's texts in order
   // Every file of the catalogue with its bytes, for restoring after writers.
   std::vector<std::pair<std::string, std::string>> files;
 };

@@ -19,12 +19,12 @@ using zvbench::Operation;
 void RunOperation(benchmark::State& state, const Operation* op, const Catalogue* cat) {
   zvbench::UseCatalogue(*cat);
   const zvbench::CallCounts counts = zvbench::CountOneCall(*op, *cat);
-  const std::vector<std::string> changes = op->changes(*cat);
+  const bool changes = zvbench::ChangesFiles(*op, *cat);
   for (auto _ : state) {
     op->run(*cat);
-    if (!changes.empty()) {
+    if (changes) {
       state.PauseTiming();
-      zvbench::RestoreFiles(*cat, changes);
+      zvbench::Restore(*op, *cat);
       state.ResumeTiming();
     }
   }

@@ -3,6 +3,14 @@
 #include <chrono>
 #include <cstring>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include "platform/posix/posix_config.h"
+#endif
+
 #include "catalogue/form_name_list.h"
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
@@ -11,6 +19,7 @@
 #include "driverlink/paper_size_list.h"
 #include "maintenance/deletion.h"
 #include "maintenance/existing_file_registration.h"
+#include "maintenance/file_transfer.h"
 #include "maintenance/form_registration.h"
 #include "maintenance/group_registration.h"
 #include "platform/io_counters.h"
@@ -25,13 +34,58 @@ constexpr uint32_t kRecord = 290;
 constexpr uint32_t kFormListHeader = 35;
 constexpr uint32_t kGroupListHeader = 36;
 constexpr uint32_t kGroupInfoHeader = 64;
+constexpr uint32_t kOverlayHeader = 319;
+constexpr uint32_t kHeaderProbe = 5;  // the first bytes that tell a raw file
+constexpr uint32_t kOverlayFile = kOverlayHeader + 4096;
 
 const uint16_t kCapabilities[] = {1, 3, 0x4001, 0x4003};
 const zv::PaperEntry kPapers[] = {{1, 2100, 2970, 2016, 2886, 9, "A4 210 x 297 mm"},
                                   {1, 2159, 2794, 2075, 2710, 1, "Letter"}};
 constexpr uint16_t kPaperCount = 2;
 
+// A paper that no overlay of the group has.
+const zv::PaperEntry kOtherPapers[] = {{1, 1000, 1400, 900, 1300, 77, "Other paper"}};
+
 void IgnoreLine(void*, const char*) {}
+
+// The sample printer driver module, built next to the benchmark.
+const std::string& SampleDriver() {
+  static const std::string path = [] {
+#ifdef _WIN32
+    char program[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    std::string dir = program;
+    return dir.substr(0, dir.rfind('\\') + 1) + "ZVSAMPLE.dll";
+#else
+    char program[4096];
+    const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length <= 0) return std::string();
+    std::string host(program, static_cast<size_t>(length));
+    host = host.substr(0, host.rfind('/') + 1) + "ZVSAMPLE.so";
+    char windows[plat::kPathBuffer];
+    if (!plat::posix::ToWindowsPath(host.c_str(), windows, sizeof windows)) return std::string();
+    return std::string(windows);
+#endif
+  }();
+  return path;
+}
+
+// Where MoveGroupFiles and CopyWholeFile put files, removed between calls.
+std::string OtherDirectory(const Catalogue& c) {
+  return c.dir + "MOVED\\";
+}
+std::string FileName(const std::string& path) {
+  return path.substr(path.rfind('\\') + 1);
+}
+// The group list texts after the entry at index, each with its length.
+uint32_t GroupPoolAfter(const Catalogue& c, uint32_t index) {
+  uint32_t bytes = 0;
+  for (size_t i = index + 1; i < c.groupTextLengths.size(); ++i) bytes += 2 + c.groupTextLengths[i];
+  return bytes;
+}
+uint32_t MidGroupEntry(const Catalogue& c) {
+  return static_cast<uint32_t>(c.groupTextLengths.size() / 2);
+}
 constexpr zv::LineSink kNoLines{IgnoreLine, nullptr};
 
 int32_t Last(const Catalogue& c) {
@@ -86,6 +140,11 @@ std::vector<FileRead> RemoveFirstOverlay(const Catalogue& c) {
 std::vector<std::string> None(const Catalogue&) {
   return {};
 }
+std::vector<std::string> AllFiles(const Catalogue& c) {
+  std::vector<std::string> all;
+  for (const auto& file : c.files) all.push_back(file.first);
+  return all;
+}
 bool Always(const Catalogue&) {
   return true;
 }
@@ -103,8 +162,10 @@ std::vector<Operation> MakeOperations() {
   auto add = [&ops](const char* name, std::function<void(const Catalogue&)> run,
                     std::function<std::vector<FileRead>(const Catalogue&)> reads,
                     std::function<std::vector<std::string>(const Catalogue&)> changes = None,
-                    std::function<bool(const Catalogue&)> applies = Always) {
-    ops.push_back({name, std::move(run), std::move(reads), std::move(changes), std::move(applies)});
+                    std::function<bool(const Catalogue&)> applies = Always,
+                    std::function<void(const Catalogue&)> cleanup = nullptr) {
+    ops.push_back(
+        {name, std::move(run), std::move(reads), std::move(changes), std::move(applies), std::move(cleanup)});
   };
 
   // ---- Exports without dialogs
@@ -202,6 +263,17 @@ std::vector<Operation> MakeOperations() {
   add(
       "ZVDriverFormService", [](const Catalogue&) { ZVDriverFormService(); },
       [](const Catalogue&) { return std::vector<FileRead>{}; });
+  add(
+      "ZVSetFormConfirm (print, last form)",
+      [](const Catalogue& c) {
+        // Printing with a form whose group has an overlay for the settings
+        // asks nothing.
+        ZVSetFormConfirm(nullptr, c.driverBlock.data(), "", SampleDriver().c_str(), Last(c), 1);
+      },
+      [](const Catalogue& c) {
+        return std::vector<FileRead>{Config(c), NamedForms(c), GroupText(c, c.lastFormGroupText),
+                                     GroupEntries(c)};
+      });
 
   // ---- Catalogue operations behind the dialogs
   add(
@@ -418,6 +490,155 @@ std::vector<Operation> MakeOperations() {
       [](const Catalogue& c) {
         return std::vector<std::string>{c.groupInfo, c.firstOverlay};
       });
+  add(
+      "DeleteForm (last named form)", [](const Catalogue& c) { zv::DeleteForm(Last(c)); },
+      [](const Catalogue& c) {
+        // The search; the group: its edited file's name cleared (its text,
+        // the text after it moved down, every offset), every entry's name
+        // and each overlay file's first bytes; the group list entry's
+        // removal (its offset and text, every offset and text after it,
+        // every offset); the file entries moving down by one record and
+        // every record's group index.
+        const uint32_t records = c.forms + kFileEntries;
+        const uint32_t pool = c.groupListSize - c.groupListTable;
+        const uint32_t text = 2 + c.lastFormGroupText;
+        const uint32_t groupName = 2 + c.overlayNameLength - 2;  // the stem and a 3-letter extension
+        std::vector<FileRead> reads{Config(c),
+                                    NamedForms(c),
+                                    {c.groupList, kGroupListHeader + 4 + text},
+                                    {c.groupInfo, 4 + groupName},
+                                    {c.groupInfo, groupName},
+                                    {c.groupInfo, c.groupInfoStrings * 4},
+                                    OverlayNames(c),
+                                    {c.groupList, kFileEntries * 4 + pool},
+                                    {c.groupList, c.fileEntryPool},
+                                    {c.groupList, c.groupListTable - kGroupListHeader - 4},
+                                    {c.formList, kFileEntries * kRecord},
+                                    {c.formList, (records - 1) * kRecord}};
+        for (const auto& file : c.files) {
+          if (file.first != c.formList && file.first != c.groupList && file.first != c.groupInfo)
+            reads.push_back({file.first, kHeaderProbe});
+        }
+        return reads;
+      },
+      // The group goes with the form.
+      AllFiles);
+  add(
+      "ReplaceGroupNameEntry (mid-list, longer)",
+      [](const Catalogue& c) {
+        zv::ReplaceGroupNameEntry(c.groupList.c_str(), MidGroupEntry(c),
+                                  (c.dir + "LONGER\\TEXT.ZLP").c_str());
+      },
+      [](const Catalogue& c) {
+        // Its offset and text, the pool after it moved up, every offset.
+        const uint32_t index = MidGroupEntry(c);
+        return std::vector<FileRead>{GroupText(c, c.groupTextLengths[index]),
+                                     {c.groupList, GroupPoolAfter(c, index)},
+                                     {c.groupList, c.groupListTable - kGroupListHeader}};
+      },
+      [](const Catalogue& c) { return std::vector<std::string>{c.groupList}; });
+  add(
+      "ReplaceOverlayFile (first, longer name)",
+      [](const Catalogue& c) {
+        zv::ReplaceOverlayFile(c.groupInfo.c_str(), 0, ("R" + FileName(c.firstOverlay)).c_str());
+      },
+      [](const Catalogue& c) {
+        // The header, the entry, its name's offset and text, the pool after
+        // it moved up, every offset; then the old file's first bytes.
+        const uint32_t name = 2 + c.overlayNameLength;
+        return std::vector<FileRead>{{c.groupInfo, kGroupInfoHeader + 38 + 4 + name},
+                                     {c.groupInfo, c.groupInfoPool - name},
+                                     {c.groupInfo, c.groupInfoStrings * 4},
+                                     {c.firstOverlay, kHeaderProbe}};
+      },
+      [](const Catalogue& c) {
+        return std::vector<std::string>{c.groupInfo, c.firstOverlay};
+      });
+  add(
+      "RegisterExistingFile (new entry)",
+      [](const Catalogue& c) {
+        zv::ExistingFileRegistration in{};
+        in.formId = Last(c);
+        in.formName = c.lastName.c_str();
+        in.formDescription = "";
+        in.layer = 1;
+        in.filePath = c.matchingFile.c_str();
+        in.filePaper = {0, 1};
+        in.formPaper = {zv::kNoPaper, 1};
+        in.userPaper = {0, 1};
+        in.papers = kOtherPapers;
+        in.paperCount = 1;
+        in.overlayCapacity = kOverlays + 1;
+        in.entryCount = kOverlays;
+        zv::RegisterExistingFile(in);
+      },
+      [](const Catalogue& c) {
+        // The file's header, the form's group, every entry (none matches),
+        // then the new entry added as AddOverlayEntry adds it.
+        const uint32_t table = c.groupInfoStrings * 4;
+        return std::vector<FileRead>{{c.matchingFile, kOverlayHeader},
+                                     Config(c),
+                                     NamedForms(c),
+                                     GroupText(c, c.lastFormGroupText),
+                                     {c.groupInfo, c.groupInfoTableEnd},
+                                     {c.groupInfo, kGroupInfoHeader},
+                                     {c.groupInfo, table + c.groupInfoPool},
+                                     {c.groupInfo, c.groupInfoPool}};
+      },
+      [](const Catalogue& c) { return std::vector<std::string>{c.groupInfo}; });
+  add(
+      "GetGroupSize (256 overlays)", [](const Catalogue& c) { zv::GetGroupSize(Last(c)); },
+      [](const Catalogue& c) {
+        // Every entry's name; the files' sizes are asked, not read.
+        return std::vector<FileRead>{Config(c), NamedForms(c), GroupText(c, c.lastFormGroupText),
+                                     OverlayNames(c)};
+      });
+  add(
+      "MoveGroupFiles (256 overlays, away)",
+      [](const Catalogue& c) { zv::MoveGroupFiles(nullptr, Last(c), OtherDirectory(c).c_str()); },
+      [](const Catalogue& c) {
+        // Every entry's name, the preview and edited file names; then each
+        // file moved goes through the copy buffer whole (no system move
+        // outside Windows NT 3 and 4): the overlays and the group info file.
+        std::vector<FileRead> reads{Config(c),
+                                    NamedForms(c),
+                                    GroupText(c, c.lastFormGroupText),
+                                    OverlayNames(c),
+                                    {c.groupInfo, 2 * (4 + 2 + c.overlayNameLength - 2)}};
+        for (const auto& file : c.files) {
+          if (file.first != c.formList && file.first != c.groupList)
+            reads.push_back({file.first, static_cast<uint32_t>(file.second.size())});
+        }
+        return reads;
+      },
+      AllFiles, Always,
+      [](const Catalogue& c) {
+        for (const auto& file : c.files) plat::DeleteFile((OtherDirectory(c) + FileName(file.first)).c_str());
+      });
+  add(
+      "BuildPaperSizeList (sample driver)",
+      [](const Catalogue&) {
+        uint16_t count = 0;
+        plat::MemoryHandle list = zv::BuildPaperSizeList("", SampleDriver().c_str(), 1, &count);
+        if (list) plat::FreeMemory(list);
+      },
+      [](const Catalogue&) { return std::vector<FileRead>{}; });
+  add(
+      "RewriteOverlayHeader (first overlay)",
+      [](const Catalogue& c) { zv::RewriteOverlayHeader(c.firstOverlay.c_str(), 2, "Changed"); },
+      [](const Catalogue& c) {
+        return std::vector<FileRead>{{c.firstOverlay, kOverlayHeader}};
+      },
+      [](const Catalogue& c) { return std::vector<std::string>{c.firstOverlay}; });
+  add(
+      "CopyWholeFile (one overlay)",
+      [](const Catalogue& c) {
+        zv::CopyWholeFile(c.firstOverlay.c_str(), (OtherDirectory(c) + "COPY.ZLP").c_str());
+      },
+      [](const Catalogue& c) {
+        return std::vector<FileRead>{{c.firstOverlay, kOverlayFile}};
+      },
+      None, Always, [](const Catalogue& c) { plat::DeleteFile((OtherDirectory(c) + "COPY.ZLP").c_str()); });
   return ops;
 }
 
@@ -432,9 +653,18 @@ CallCounts CountOneCall(const Operation& op, const Catalogue& catalogue) {
   plat::io::Reset();
   op.run(catalogue);
   const plat::io::Counters counters = plat::io::Current();
-  RestoreFiles(catalogue, op.changes(catalogue));
+  Restore(op, catalogue);
   return {counters.bytesRead, counters.bytesWritten, counters.fileCalls, counters.profileCalls,
           counters.memoryTaken};
+}
+
+bool ChangesFiles(const Operation& op, const Catalogue& catalogue) {
+  return op.cleanup || !op.changes(catalogue).empty();
+}
+
+void Restore(const Operation& op, const Catalogue& catalogue) {
+  if (op.cleanup) op.cleanup(catalogue);
+  RestoreFiles(catalogue, op.changes(catalogue));
 }
 
 uint64_t MustReadBytes(const Operation& op, const Catalogue& catalogue) {

@@ -28,6 +28,9 @@ struct Operation {
   std::function<std::vector<std::string>(const Catalogue&)> changes;
   // False when the operation does not apply to this catalogue.
   std::function<bool(const Catalogue&)> applies;
+  // Removes what the call made besides the catalogue's files (empty when
+  // nothing), after each call and outside the time.
+  std::function<void(const Catalogue&)> cleanup;
 };
 
 const std::vector<Operation>& Operations();
@@ -41,6 +44,11 @@ struct CallCounts {
   uint64_t memory;
 };
 CallCounts CountOneCall(const Operation& op, const Catalogue& catalogue);
+
+// True when calls change something that must be put back between them.
+bool ChangesFiles(const Operation& op, const Catalogue& catalogue);
+// Puts back what one call changed.
+void Restore(const Operation& op, const Catalogue& catalogue);
 
 uint64_t MustReadBytes(const Operation& op, const Catalogue& catalogue);
 // Reads the bytes once, each file opened, read in one call from its start

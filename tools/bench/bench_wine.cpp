@@ -20,10 +20,9 @@ int main(int argc, char** argv) {
     for (const zvbench::Operation& op : zvbench::Operations()) {
       if (!op.applies(*cat)) continue;
       const zvbench::CallCounts counts = zvbench::CountOneCall(op, *cat);
-      const std::vector<std::string> changes = op.changes(*cat);
       const double us = zvbench::TimePerCall(
           [&] { op.run(*cat); },
-          changes.empty() ? std::function<void()>() : [&] { zvbench::RestoreFiles(*cat, changes); },
+          zvbench::ChangesFiles(op, *cat) ? [&] { zvbench::Restore(op, *cat); } : std::function<void()>(),
           minSeconds);
       const std::vector<zvbench::FileRead> reads = op.mustRead(*cat);
       std::vector<char> buffer;
