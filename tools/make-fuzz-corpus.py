@@ -213,7 +213,7 @@ def paper_size_list_seeds():
     write(t, "second_tables", u8(8) + head[1:] + model1 + model2)
     write(t, "capabilities_fail", u8(1) + head[1:])
     write(t, "list_fails", u8(2) + head[1:])
-    write(t, "spec_fails", head + spec(sizes, failures=1))
+    write(t, "model_block_fails", head + spec(sizes, failures=1))
     write(t, "fill_fails", head + model1 + spec(sizes, failures=2))
     write(t, "negative_counts", u8(0) + u8(0xFE) + u8(0xFF))
     write(t, "negative_size", head + spec([0, -1 & 0xFFFF, 66, 0, 0, 0, 0, 0, 0, 0]))
