@@ -19,6 +19,7 @@
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/message_boxes.h"
+#include "support/sample_driver.h"
 #include "zvlmn30e.h"
 
 namespace {
@@ -35,26 +36,7 @@ constexpr uint16_t kUse = 1;
 constexpr char kDriverSettings[] = "[Driver]\nModels = 0x4007, 0x4008\nCapabilities = 1\n";
 constexpr uint16_t kCreate = 2;
 
-// The sample driver module, built one directory above the test programs.
-std::string SampleDriver() {
-#ifdef _WIN32
-  char program[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, program, sizeof program);
-  std::string path = program;
-  path.erase(path.rfind('\\'));
-  return path.substr(0, path.rfind('\\') + 1) + "ZVSAMPLE.dll";
-#else
-  char program[4096];
-  const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-  if (length <= 0) return std::string();
-  std::string host(program, static_cast<size_t>(length));
-  host.erase(host.rfind('/'));
-  host = host.substr(0, host.rfind('/') + 1) + "ZVSAMPLE.so";
-  char windows[plat::kPathBuffer];
-  if (!plat::posix::ToWindowsPath(host.c_str(), windows, sizeof windows)) return std::string();
-  return windows;
-#endif
-}
+using zvtest::SampleDriver;
 
 // A zero-filled record of size bytes with little-endian fields given as
 // triples: offset, width in bytes, value.

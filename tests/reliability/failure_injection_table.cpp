@@ -28,6 +28,7 @@
 #include "maintenance/group_registration.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
+#include "support/sample_driver.h"
 #include "zvlmn30e.h"
 
 namespace zvtest::injection {
@@ -41,26 +42,7 @@ std::string OverlayFile(const std::string& name, const std::string& description,
   return Bytes().U32(319).Fixed(name, 25).Fixed(description, 256).str() + record + "page data";
 }
 
-// The sample driver module, built one directory above the test programs.
-std::string SampleDriver() {
-#ifdef _WIN32
-  char program[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, program, sizeof program);
-  std::string path = program;
-  path.erase(path.rfind('\\'));
-  return path.substr(0, path.rfind('\\') + 1) + "ZVSAMPLE.dll";
-#else
-  char program[4096];
-  const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-  if (length <= 0) return std::string();
-  std::string host(program, static_cast<size_t>(length));
-  host.erase(host.rfind('/'));
-  host = host.substr(0, host.rfind('/') + 1) + "ZVSAMPLE.so";
-  char windows[plat::kPathBuffer];
-  if (!plat::posix::ToWindowsPath(host.c_str(), windows, sizeof windows)) return std::string();
-  return windows;
-#endif
-}
+using zvtest::SampleDriver;
 
 // Black and colour modes up to level 3.
 const uint16_t kCapabilities[] = {1, 3, 0x4001, 0x4003};
