@@ -46,23 +46,10 @@ std::string GroupInfoFile(const std::vector<std::string>& files, const std::stri
   if (!edited.empty()) texts.push_back(edited);
   const int32_t previewIndex = preview.empty() ? -1 : static_cast<int32_t>(texts.size());
   if (!preview.empty()) texts.push_back(preview);
-  Bytes offsets;
-  Bytes pool;
-  for (const std::string& text : texts) {
-    offsets.U32(static_cast<uint32_t>(pool.size()));
-    pool.Pooled(text);
-  }
-  Bytes file;
-  file.Text("ZEVROFORM GROUPINFO V1.0")
-      .I32(files.empty() ? -1 : 0)
-      .I32(editedIndex)
-      .Zeros(16)
-      .I32(previewIndex)
-      .U32(static_cast<uint32_t>(files.size()))
-      .U32(static_cast<uint32_t>(texts.size()))
-      .U32(static_cast<uint32_t>(pool.size()));
-  for (size_t i = 0; i < files.size(); ++i) file.U16(1).Zeros(32).I32(static_cast<int32_t>(i));
-  return file.str() + offsets.str() + pool.str();
+  const std::string record = Bytes().U16(1).Zeros(32).str();
+  std::vector<zvtest::GroupInfoEntry> entries;
+  for (size_t i = 0; i < files.size(); ++i) entries.push_back({record, static_cast<int32_t>(i)});
+  return zvtest::GroupInfoFile(entries, texts, files.empty() ? -1 : 0, editedIndex, previewIndex);
 }
 
 class FileTransferTest : public zvtest::CatalogueTest {
