@@ -75,12 +75,20 @@ bool ExtensionEquals(const char* path, const char* extension) {
   return EqualIgnoringCase(dot ? dot : path, extension);
 }
 
+bool HasRawFileName(const char* path) {
+  return ExtensionEquals(path, kRawFileExtension);
+}
+
+bool StartsAsRawData(const unsigned char* firstBytes) {
+  return firstBytes[0] == overlay_data::kRawMarker;
+}
+
 bool HasOverlayHeader(const char* path) {
-  if (ExtensionEquals(path, kRawFileExtension)) return false;
+  if (HasRawFileName(path)) return false;
   unsigned char probe[overlay_data::kProbeSize] = {};
   // A file that cannot be opened is taken for one of the catalogue's own.
   if (!ReadOverlayFileStart(path, probe, sizeof probe)) return true;
-  return probe[0] != overlay_data::kRawMarker;
+  return !StartsAsRawData(probe);
 }
 
 uint16_t GetOverlayDescription(const char* path, char* description) {
@@ -119,13 +127,21 @@ int16_t FindPaperEntryIndex(const char* path, uint16_t count, const PaperEntry* 
   uint16_t wanted = kNoPaper;
   *orientation = kOrientationUnknown;
 
-  if (HasOverlayHeader(path)) {
-    if (ReadOverlayFileStart(path, w->bytes, overlay_header::kSize)) {
+  // The header is read once and serves the header test too: a file that
+  // cannot be opened counts as a header file, whose header gives nothing.
+  bool header = !HasRawFileName(path);
+  if (header) {
+    const bool opened = ReadOverlayFileStart(path, w->bytes, overlay_header::kSize);
+    header = !opened || !StartsAsRawData(w->bytes);
+    if (opened && header) {
       wanted = GetU16(w->bytes + overlay_header::kPaperCodeOffset);
       *orientation = w->bytes[overlay_header::kOrientationOffset];
     }
-  } else if (MakePaperCompanionPath(path, w->companionPath) &&
-             ReadOverlayFileStart(w->companionPath, w->bytes, paper_companion::kReadSize)) {
+    // A raw file's companion is read into a clean buffer.
+    if (!header) std::memset(w->bytes, 0, sizeof w->bytes);
+  }
+  if (!header && MakePaperCompanionPath(path, w->companionPath) &&
+      ReadOverlayFileStart(w->companionPath, w->bytes, paper_companion::kReadSize)) {
     wanted = GetU16(w->bytes + paper_companion::kPaperCodeOffset);
     const uint16_t flag = GetU16(w->bytes + paper_companion::kOrientationFlagOffset);
     *orientation = flag == 0 ? kOrientationPortrait : kOrientationLandscape;

@@ -80,6 +80,12 @@ bool ReadOverlayFileStart(const char* path, unsigned char* buffer, uint32_t size
 // first byte is 0x1D; true otherwise, also when the file cannot be opened.
 bool HasOverlayHeader(const char* path);
 
+// The two halves of the header test, for callers that read the file's first
+// bytes anyway and so need not read them twice: the name test (a .ZLC name,
+// any case), and the first-byte test on bytes already read.
+bool HasRawFileName(const char* path);
+bool StartsAsRawData(const unsigned char* firstBytes);
+
 // The layer and description of an overlay data file. A .ZLP file gives the
 // layer byte and description of its header (0 and the description untouched
 // when it cannot be opened). A .ZLC file gives 1 and the description of its

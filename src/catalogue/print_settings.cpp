@@ -16,6 +16,8 @@ namespace blk = driver_block;
 struct HeaderWork {
   unsigned char header[overlay_header::kSize];
 };
+static_assert(overlay_data::kSignatureProbeSize <= overlay_header::kSize,
+              "the header read holds the signature");
 
 const unsigned char* BlockBytes(const void* driverBlock) {
   return static_cast<const unsigned char*>(driverBlock);
@@ -70,6 +72,15 @@ void SetRawFileDefaults(uint16_t layer, PrintSettings* settings) {
   settings->modelId = kAnyModel;
   settings->colour = kBlack;
   settings->zoom = kDefaultZoom;
+}
+
+// The resolution of raw printer data from its first kSignatureProbeSize
+// bytes: the printer's 600-dpi data announces itself right after the first
+// byte.
+uint16_t RawDataResolution(const unsigned char* firstBytes) {
+  const bool highResolution = std::memcmp(firstBytes + overlay_data::kSignatureOffset,
+                                          overlay_data::kSignature600, overlay_data::kSignatureSize) == 0;
+  return highResolution ? kHighResolution : kLowResolution;
 }
 
 }  // namespace
@@ -146,22 +157,26 @@ void CaptureSettings(const void* driverBlock, uint8_t layer, PrintSettings* sett
 
 void ReadOverlaySettings(const char* path, uint16_t layer, PrintSettings* settings) {
   *settings = PrintSettings{};
-  if (HasOverlayHeader(path)) {
+  if (!HasRawFileName(path)) {
+    // One read gives both the header and the first byte the header test
+    // looks at. A file that cannot be opened leaves the record zeroed.
     WorkMemory<HeaderWork> w;
     if (!w) return;
     if (!ReadOverlayFileStart(path, w->header, overlay_header::kSize)) return;
-    DecodePrintSettings(w->header + overlay_header::kSettingsOffset, settings);
-    if (layer != 0) settings->layer = static_cast<uint8_t>(layer);
+    if (!StartsAsRawData(w->header)) {
+      DecodePrintSettings(w->header + overlay_header::kSettingsOffset, settings);
+      if (layer != 0) settings->layer = static_cast<uint8_t>(layer);
+      return;
+    }
+    SetRawFileDefaults(layer, settings);
+    settings->resolution = RawDataResolution(w->header);
     return;
   }
 
   SetRawFileDefaults(layer, settings);
   unsigned char probe[overlay_data::kSignatureProbeSize] = {};
   if (!ReadOverlayFileStart(path, probe, sizeof probe)) return;  // resolution stays 0
-  // The printer's 600-dpi data announces itself right after the first byte.
-  const bool highResolution = std::memcmp(probe + overlay_data::kSignatureOffset, overlay_data::kSignature600,
-                                          overlay_data::kSignatureSize) == 0;
-  settings->resolution = highResolution ? kHighResolution : kLowResolution;
+  settings->resolution = RawDataResolution(probe);
 }
 
 bool MatchOverlaySettings(const PrintSettings& settings, const void* driverBlock, int16_t capabilityCount,

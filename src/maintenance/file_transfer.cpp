@@ -250,11 +250,13 @@ bool RewriteOverlayHeader(const char* path, uint8_t layer, const char* descripti
   WorkMemory<HeaderWork> w;
   if (!w) return NoWorkingMemory();
   // Raw printer data has no header to rewrite; writing one would damage it.
-  if (!HasOverlayHeader(path)) return false;
+  // The name is tested before the file is opened, the first byte on the
+  // header once it is read.
+  if (HasRawFileName(path)) return false;
   plat::FileHandle file = plat::OpenFile(path, plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
   if (!file) return false;
   // A file too short to hold a header is left as it is.
-  bool ok = ReadAt(file, 0, w->bytes, overlay_header::kSize);
+  bool ok = ReadAt(file, 0, w->bytes, overlay_header::kSize) && !StartsAsRawData(w->bytes);
   if (ok) {
     w->bytes[overlay_header::kLayerOffset] = layer;
     unsigned char* field = w->bytes + overlay_header::kDescriptionOffset;

@@ -12,6 +12,7 @@
 #include "catalogue/print_settings.h"
 #include "dialogs/module_frame.h"
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/sandbox.h"
@@ -354,12 +355,27 @@ TEST_F(OverlayPaperTest, ARawZlpFileUsesItsCompanionFromTheLastDot) {
   EXPECT_EQ(orientation_, 2);
 }
 
+TEST_F(OverlayPaperTest, AShortCompanionOfARawZlpFileGivesNothingOfTheDataItself) {
+  // The data's own bytes 50 to 53 hold a known code and landscape; the
+  // companion ends before them, so the code read is 0 and the flag 0.
+  std::string data = RawData();
+  data.resize(400, 'D');
+  data.replace(50, 4, zvtest::Bytes().U16(256).U16(1).str());
+  Write("FORM.ZLP", data);
+  Write("FORM.ZLF", PaperCompanion(256, 1).substr(0, 10));
+  EXPECT_EQ(Find("FORM.ZLP"), -1);
+  EXPECT_EQ(orientation_, 1);
+}
+
 TEST_F(OverlayPaperTest, AHeaderFileGivesTheCodeAndOrientationOfItsRecord) {
   Write("_F301A00.ZLP", HeaderFile("F", "D", RecordBytes(1, 256, 2)));
-  // A companion beside a header file is not read.
+  // A companion beside a header file is not read, and the header is read
+  // once: the header test looks at its first byte.
   Write("_F301A00.ZLF", PaperCompanion(1, 0));
+  plat::io::Reset();
   EXPECT_EQ(Find("_F301A00.ZLP"), 2);
   EXPECT_EQ(orientation_, 2);
+  EXPECT_EQ(plat::io::Current().bytesRead, 319u);
 
   Write("_F301A01.ZLP", HeaderFile("F", "D", RecordBytes(1, 9, 1)));
   EXPECT_EQ(Find("_F301A01.ZLP"), 1);

@@ -10,6 +10,7 @@
 #include "catalogue/print_settings.h"
 #include "dialogs/module_frame.h"
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/sandbox.h"
@@ -666,7 +667,10 @@ class ReadOverlaySettingsTest : public zvtest::SandboxTest {
 TEST_F(ReadOverlaySettingsTest, AHeaderFileGivesItsStoredRecord) {
   const std::string stored = RecordBytes(StoredRecord());
   ASSERT_TRUE(WriteWholeFile(Path("_F301A00.ZLP"), HeaderFile(stored)));
+  plat::io::Reset();
   EXPECT_EQ(Read("_F301A00.ZLP", 0), stored);
+  // The header is read once; the header test looks at its first byte.
+  EXPECT_EQ(plat::io::Current().bytesRead, 319u);
 }
 
 TEST_F(ReadOverlaySettingsTest, ALayerGivenReplacesTheStoredOne) {
@@ -718,7 +722,11 @@ TEST_F(ReadOverlaySettingsTest, RawDataWithTheSignatureIs600Dpi) {
 TEST_F(ReadOverlaySettingsTest, ARawHeaderFileIsReadAsRawData) {
   // A .ZLP name whose data begins with 0x1D has no header.
   ASSERT_TRUE(WriteWholeFile(Path("FORM.ZLP"), RawData(std::string("\x1D") + "0;0.24muE")));
+  plat::io::Reset();
   EXPECT_EQ(Read("FORM.ZLP", 1), RawRecord(1, 600));
+  // The signature comes from the bytes the header test read: the whole
+  // file, which is shorter than a header.
+  EXPECT_EQ(plat::io::Current().bytesRead, RawData(std::string("\x1D") + "0;0.24muE").size());
   ASSERT_TRUE(WriteWholeFile(Path("LOW.ZLP"), RawData(std::string("\x1D") + "0;0.12muE")));
   EXPECT_EQ(Read("LOW.ZLP", 1), RawRecord(1, 300));
 }

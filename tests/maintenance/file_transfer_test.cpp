@@ -14,6 +14,7 @@
 #include "dialogs/module_frame.h"
 #include "maintenance/file_transfer.h"
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/message_boxes.h"
@@ -373,7 +374,12 @@ TEST_F(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
                                    .str() +
                                Pattern(600, 19);
   ASSERT_TRUE(WriteWholeFile(path, original));
+  plat::io::Reset();
   EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 2, "New text"));
+  // The header is read once and written once; the raw data test looks at
+  // the first byte read.
+  EXPECT_EQ(plat::io::Current().bytesRead, 319u);
+  EXPECT_EQ(plat::io::Current().bytesWritten, 319u);
   std::string expected = original;
   expected.replace(29, 9, std::string("New text") + '\0');  // the old text's tail stays
   expected[287] = 2;
@@ -391,6 +397,13 @@ TEST_F(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
     EXPECT_FALSE(zv::RewriteOverlayHeader(path.c_str(), 2, "x"));
     EXPECT_EQ(Contents(path), bytes);
   }
+  // A raw file by its name is refused before it is opened.
+  const std::string raw = Path("_F301A00.ZLC");
+  ASSERT_TRUE(WriteWholeFile(raw, original));
+  plat::io::Reset();
+  EXPECT_FALSE(zv::RewriteOverlayHeader(raw.c_str(), 2, "x"));
+  EXPECT_EQ(plat::io::Current().bytesRead, 0u);
+  EXPECT_EQ(Contents(raw), original);
   EXPECT_FALSE(zv::RewriteOverlayHeader(Path("MISSING.ZLP").c_str(), 2, "x"));
   EXPECT_FALSE(FileExists(Path("MISSING.ZLP")));
 }
