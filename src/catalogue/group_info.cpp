@@ -155,7 +155,7 @@ void DecodeOverlayEntry(const unsigned char* bytes, PrintSettings* settings, int
 }
 
 ListFileState OpenGroupInfo(const char* path, plat::Access access, plat::FileHandle* file,
-                            GroupInfoHeader* header) {
+                            GroupInfoHeader* header, unsigned char* headerBytes) {
   *file = nullptr;
   plat::FileHandle opened = plat::OpenFile(path, access, plat::kShareRead, plat::kOpenExisting);
   if (!opened) return ListFileState::kCannotOpen;
@@ -175,6 +175,7 @@ ListFileState OpenGroupInfo(const char* path, plat::Access access, plat::FileHan
     plat::CloseFile(opened);
     return ListFileState::kDamaged;
   }
+  if (headerBytes) std::memcpy(headerBytes, bytes, sizeof bytes);
   *file = opened;
   return ListFileState::kValid;
 }

@@ -78,8 +78,10 @@ void DecodeOverlayEntry(const unsigned char* bytes, PrintSettings* settings, int
 // validates it: the magic, and a size of exactly 64 + 38 x entry count + 4 x
 // string count + pool size. When valid the file stands at offset 64, the
 // first entry, and the caller closes it; otherwise nothing is left open.
+// headerBytes, when given, gets the 64 bytes of the header as read, for a
+// caller that writes the header back with the bytes it does not decode.
 ListFileState OpenGroupInfo(const char* path, plat::Access access, plat::FileHandle* file,
-                            GroupInfoHeader* header);
+                            GroupInfoHeader* header, unsigned char* headerBytes = nullptr);
 
 // Text number index of an open, valid group info file into a 261-byte
 // buffer. False for kNoString and for a damaged text: an index outside the

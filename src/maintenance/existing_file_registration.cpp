@@ -163,28 +163,24 @@ bool ReplaceOverlayFile(const char* groupInfoPath, uint32_t entryIndex, const ch
   const size_t newLength = newFileName ? strnlen(newFileName, plat::kPathBuffer) : 0;
   if (newLength == 0 || newLength > plat::kMaxPath) return Fail(kMsgRegisterExistingFailed);
 
+  // The header is kept as read: only its pool size changes, and the bytes
+  // the header record does not hold are written back as they were.
   plat::FileHandle file = nullptr;
-  if (OpenGroupInfo(groupInfoPath, plat::kAccessReadWrite, &file, &w->header) != ListFileState::kValid) {
+  if (OpenGroupInfo(groupInfoPath, plat::kAccessReadWrite, &file, &w->header, w->headerBytes) !=
+      ListFileState::kValid) {
     return Fail(kMsgRegisterExistingFailed);
   }
   GroupInfoHeader& header = w->header;
   bool ok = entryIndex < header.entryCount &&
             ReadAt(file, group_info::kEntriesOffset + group_info::kEntrySize * entryIndex, w->entry,
-                   group_info::kEntrySize) &&
-            ReadAt(file, 0, w->headerBytes, group_info::kHeaderSize);
+                   group_info::kEntrySize);
   const int32_t nameString = ok ? GetI32(w->entry + group_info::kEntryFileNameOffset) : kNoString;
   // An entry without a name has no text to replace.
-  ok = ok && nameString != kNoString && ReadGroupInfoString(file, header, nameString, w->oldName);
+  ok =
+      ok && nameString != kNoString && ReplaceGroupString(file, &header, nameString, newFileName, w->oldName);
   if (ok) {
-    // SetGroupString edits the text that a header slot names: the first
-    // group string's slot is pointed at the entry's name for the edit. Only
-    // the pool size of the header read from the file changes.
-    header.firstString = nameString;
-    ok = SetGroupString(file, &header, GroupStringSlot::kFirstGroupString, newFileName);
-    if (ok) {
-      PutU32(w->headerBytes + group_info::kPoolSizeOffset, header.poolSize);
-      ok = WriteAt(file, 0, w->headerBytes, group_info::kHeaderSize);
-    }
+    PutU32(w->headerBytes + group_info::kPoolSizeOffset, header.poolSize);
+    ok = WriteAt(file, 0, w->headerBytes, group_info::kHeaderSize);
   }
   plat::CloseFile(file);
   if (!ok) return Fail(kMsgRegisterExistingFailed);

@@ -92,49 +92,35 @@ bool AppendString(plat::FileHandle file, GroupInfoHeader* header, const char* te
   return true;
 }
 
-// Where text number index lies in the pool: its offset and length. False
-// when the index is outside the table or the text outside the pool (a
-// damaged file), or when a read fails.
-bool LocateString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index, uint32_t* offset,
-                  uint32_t* length) {
+// Where a text lies: its offset from the start of the pool and its length.
+struct TextPlace {
+  uint32_t offset;
+  uint32_t length;
+};
+
+// Where text number index lies in the pool. False when the index is outside
+// the table or the text outside the pool (a damaged file), or when a read
+// fails. On success the file stands at the text itself.
+bool LocateString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index, TextPlace* place) {
   const uint32_t s = static_cast<uint32_t>(index);
   if (index < 0 || s >= header.stringCount) return false;
   unsigned char bytes[kTableSlotSize];
   if (!ReadAt(file, GroupInfoTableOffset(header) + kTableSlotSize * s, bytes, sizeof bytes)) return false;
-  *offset = GetU32(bytes);
-  if (uint64_t{*offset} + kTextLengthSize > header.poolSize) return false;
-  if (!ReadAt(file, GroupInfoPoolOffset(header) + *offset, bytes, kTextLengthSize)) return false;
-  *length = GetU16(bytes);
-  return uint64_t{*offset} + kTextLengthSize + *length <= header.poolSize;
+  place->offset = GetU32(bytes);
+  if (uint64_t{place->offset} + kTextLengthSize > header.poolSize) return false;
+  if (!ReadAt(file, GroupInfoPoolOffset(header) + place->offset, bytes, kTextLengthSize)) return false;
+  place->length = GetU16(bytes);
+  return uint64_t{place->offset} + kTextLengthSize + place->length <= header.poolSize;
 }
 
-// A header slot can be set: it names no text, or one inside the pool.
-bool SlotEditable(plat::FileHandle file, const GroupInfoHeader& header, int32_t index) {
-  uint32_t offset = 0;
-  uint32_t length = 0;
-  return index < 0 || LocateString(file, header, index, &offset, &length);
-}
-
-// SetGroupString with the caller's memory.
-bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text,
-               StringWork& w) {
-  text = TextOrEmpty(text);
-  const uint32_t length = TextLength(text);
-  if (length > kMaxText) return false;  // refused before anything is written
-  int32_t* index = SlotIndex(header, slot);
-
-  if (*index < 0) {
-    if (length == 0) {
-      *index = kNoString;
-      return true;
-    }
-    return AppendString(file, header, text, length, w, index);
-  }
-
-  // The slot names a text: it must lie in the table and the pool.
-  uint32_t offset = 0;
-  uint32_t oldLength = 0;
-  if (!LocateString(file, *header, *index, &offset, &oldLength)) return false;
+// Replaces the text at place, which text number *index holds, by text: the
+// rest of the pool moves by the difference and every later offset with it.
+// An empty text clears *index. Gives the move's size and direction in delta.
+bool ReplaceText(plat::FileHandle file, GroupInfoHeader* header, const TextPlace& place, int32_t* index,
+                 const char* text, uint32_t length, StringWork& w, int32_t* delta) {
+  *delta = 0;
+  const uint32_t offset = place.offset;
+  const uint32_t oldLength = place.length;
   const uint32_t tableOffset = GroupInfoTableOffset(*header);
   const uint32_t poolOffset = GroupInfoPoolOffset(*header);
 
@@ -151,17 +137,16 @@ bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot s
 
   const uint32_t rest = textAt + kTextLengthSize + oldLength;
   const uint32_t end = FileEnd(*header);
-  int32_t delta;
   if (length > oldLength) {
     const uint32_t d = length - oldLength;
     if (!MoveBytesUp(file, rest, end, d, w.buffer)) return false;
     header->poolSize += d;
-    delta = static_cast<int32_t>(d);
+    *delta = static_cast<int32_t>(d);
   } else {
     const uint32_t d = oldLength - length;
     if (!MoveBytesDown(file, rest, end, d, w.buffer)) return false;
     header->poolSize -= d;
-    delta = -static_cast<int32_t>(d);
+    *delta = -static_cast<int32_t>(d);
   }
   if (length > 0) {
     if (!WritePooledText(file, textAt, text, length, w.pooled)) return false;
@@ -170,7 +155,38 @@ bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot s
     // no index refers to it any more. The string count does not change.
     *index = kNoString;
   }
-  return AdjustOffsets(file, tableOffset, header->stringCount, offset, delta, w.buffer);
+  return AdjustOffsets(file, tableOffset, header->stringCount, offset, *delta, w.buffer);
+}
+
+// Sets the text of the slot *index: appended when it names none, else
+// replaced at place, where the caller found it. Gives the replacement's
+// delta (0 for an append or none).
+bool SetSlotText(plat::FileHandle file, GroupInfoHeader* header, int32_t* index, const TextPlace& place,
+                 const char* text, StringWork& w, int32_t* delta) {
+  *delta = 0;
+  text = TextOrEmpty(text);
+  const uint32_t length = TextLength(text);
+  if (length > kMaxText) return false;  // refused before anything is written
+  if (*index < 0) {
+    if (length == 0) {
+      *index = kNoString;
+      return true;
+    }
+    return AppendString(file, header, text, length, w, index);
+  }
+  return ReplaceText(file, header, place, index, text, length, w, delta);
+}
+
+// SetGroupString with the caller's memory.
+bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text,
+               StringWork& w) {
+  if (TextLength(text) > kMaxText) return false;
+  int32_t* index = SlotIndex(header, slot);
+  // A slot that names a text: it must lie in the table and the pool.
+  TextPlace place{};
+  if (*index >= 0 && !LocateString(file, *header, *index, &place)) return false;
+  int32_t delta = 0;
+  return SetSlotText(file, header, index, place, text, w, &delta);
 }
 
 // Deletes a group info file that this call created and could not complete.
@@ -258,15 +274,32 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
     }
   }
 
-  // Both slots are checked before either is edited: a slot that names a
-  // text outside the pool fails the call with nothing written.
-  bool ok = created || ((!firstGroupString || SlotEditable(file, header, header.firstString)) &&
-                        (!editedFileName || SlotEditable(file, header, header.editedFileString)));
+  // Both slots are located before either is edited: a slot that names a
+  // text outside the pool fails the call with nothing written. The places
+  // found are the ones edited, so no slot is read twice.
+  TextPlace first{};
+  TextPlace edited{};
+  const int32_t firstIndex = header.firstString;
+  const bool sameText = firstIndex >= 0 && firstIndex == header.editedFileString;
+  bool ok =
+      created || ((!firstGroupString || firstIndex < 0 || LocateString(file, header, firstIndex, &first)) &&
+                  (!editedFileName || header.editedFileString < 0 ||
+                   LocateString(file, header, header.editedFileString, &edited)));
   if (ok && !created) {
+    int32_t delta = 0;
     if (firstGroupString)
-      ok = SetString(file, &header, GroupStringSlot::kFirstGroupString, firstGroupString, w->strings);
-    if (ok && editedFileName)
-      ok = SetString(file, &header, GroupStringSlot::kEditedFile, editedFileName, w->strings);
+      ok = SetSlotText(file, &header, &header.firstString, first, firstGroupString, w->strings, &delta);
+    if (ok && editedFileName) {
+      // The first edit moved the texts behind its own; one slot naming the
+      // same text as the other (never written so) is looked up again.
+      if (firstGroupString && sameText) {
+        ok = LocateString(file, header, header.editedFileString, &edited);
+      } else if (edited.offset > first.offset) {
+        edited.offset = static_cast<uint32_t>(static_cast<int32_t>(edited.offset) + delta);
+      }
+      ok = ok &&
+           SetSlotText(file, &header, &header.editedFileString, edited, editedFileName, w->strings, &delta);
+    }
   }
 
   if (ok && settings) {
@@ -302,6 +335,26 @@ bool SetGroupString(plat::FileHandle file, GroupInfoHeader* header, GroupStringS
   WorkMemory<StringWork> w;
   if (!w) return false;
   return SetString(file, header, slot, text, *w);
+}
+
+bool ReplaceGroupString(plat::FileHandle file, GroupInfoHeader* header, int32_t index, const char* text,
+                        char* oldText) {
+  oldText[0] = '\0';
+  const uint32_t length = TextLength(text);
+  if (length == 0 || length > kMaxText) return false;
+  WorkMemory<StringWork> w;
+  if (!w) return false;
+  TextPlace place{};
+  // The old text is read where the lookup left the file.
+  if (!LocateString(file, *header, index, &place) || place.length > kMaxText ||
+      (place.length > 0 && !ReadExactly(file, oldText, place.length))) {
+    oldText[0] = '\0';
+    return false;
+  }
+  oldText[place.length] = '\0';
+  int32_t slot = index;
+  int32_t delta = 0;
+  return ReplaceText(file, header, place, &slot, text, length, *w, &delta);
 }
 
 }  // namespace zv

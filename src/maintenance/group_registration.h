@@ -42,4 +42,16 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
 // cut fails; the header in memory is then not to be written.
 bool SetGroupString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text);
 
+// Replaces text number index of a group info file open for reading and
+// writing by text, which must not be empty, moving the pool and fixing the
+// offsets as SetGroupString does; the header in memory is updated for the
+// caller to write back. The old text goes to oldText (261 bytes), read once
+// on the way. False when no working memory can be had, when the index or the
+// old text lies outside the table or the pool or the old text is over 260
+// characters (a damaged file), when the new text is empty or over 260
+// characters, or when a read, write or cut fails. Nothing is written before
+// the old text has been read whole; oldText is empty when it was not.
+bool ReplaceGroupString(plat::FileHandle file, GroupInfoHeader* header, int32_t index, const char* text,
+                        char* oldText);
+
 }  // namespace zv

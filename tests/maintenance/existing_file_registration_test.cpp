@@ -13,6 +13,7 @@
 
 #include "dialogs/module_frame.h"
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "support/catalogue_files.h"
 #include "support/message_boxes.h"
 
@@ -323,6 +324,26 @@ TEST_F(ExistingFileRegistrationTest, ReplaceOverlayFileShrinksThePoolAndRefusesW
   ASSERT_TRUE(zv::ReplaceOverlayFile(GroupPath().c_str(), 2, "K.ZLP"));
   EXPECT_EQ(Read(GroupPath()), GroupInfoFile({{a4, 0}, {a4, -1}, {a4, 1}}, {"S.ZLP", "K.ZLP"}));
   EXPECT_TRUE(zvtest::FileExists(Path("KEEP.ZLP")));
+}
+
+TEST_F(ExistingFileRegistrationTest, ReplaceOverlayFileReadsEachByteOnce) {
+  const PrintSettings a4 = Captured();
+  const std::string reserved = "RESERVED-BYTES16";
+  std::string group = GroupInfoFile({{a4, 0}, {a4, 1}}, {"_F300100.ZLP", "KEEP.ZLP"});
+  group.replace(32, 16, reserved);  // bytes the header record does not hold
+  Write(GroupPath(), group);
+  Write(Path("_F300100.ZLP"), OverlayFile(a4));
+  plat::io::Reset();
+  ASSERT_TRUE(zv::ReplaceOverlayFile(GroupPath().c_str(), 0, "LONGER-NAME.ZLP"));
+  // The header; the entry; the old name's offset, length and text; the
+  // pool behind it (moved up); the offset table (fixed); the old file's
+  // first bytes (it had a header, so it went).
+  const uint32_t table = 2 * 4;
+  EXPECT_EQ(plat::io::Current().bytesRead, 64u + 38 + 4 + 2 + 12 + (2 + 8) + table + 5);
+  EXPECT_FALSE(zvtest::FileExists(Path("_F300100.ZLP")));
+  std::string expected = GroupInfoFile({{a4, 0}, {a4, 1}}, {"LONGER-NAME.ZLP", "KEEP.ZLP"});
+  expected.replace(32, 16, reserved);
+  EXPECT_EQ(Read(GroupPath()), expected);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "maintenance/file_moves.h"
 #include "maintenance/group_registration.h"
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/other_process.h"
@@ -152,6 +153,35 @@ TEST_F(GroupRegistrationTest, AnEditedFileNameFollowsTheFirstGroupString) {
   const zv::PrintSettings settings = A4Settings();
   ASSERT_TRUE(Add("A.ZLP", &settings, "G", "_F3001.ZL3"));
   EXPECT_EQ(Group(), GroupInfoFile({{settings, 2}}, {"G", "_F3001.ZL3", "A.ZLP"}, {0, 1, -1}));
+}
+
+TEST_F(GroupRegistrationTest, BothTextsAreReplacedWhereverTheEditedFileStands) {
+  // The first group string's new length moves the texts behind it; the
+  // edited file's text is found once, before either edit, and followed.
+  const zv::PrintSettings settings = A4Settings();
+  WriteGroup(GroupInfoFile({{settings, 1}}, {"DRV", "A.ZLP", "_F3001.ZL3"}, {0, 2, -1}));
+  plat::io::Reset();
+  ASSERT_TRUE(Add("B.ZLP", &settings, "DRIVER-TEXT", "_F3001A.ZL3"));
+  EXPECT_EQ(Group(), GroupInfoFile({{settings, 1}, {settings, 3}},
+                                   {"DRIVER-TEXT", "A.ZLP", "_F3001A.ZL3", "B.ZLP"}, {0, 2, -1}));
+  // Read once each: the header; both texts' offsets and lengths; the pool
+  // behind the first text (moved up) and the table (fixed); the pool behind
+  // the edited text (none) and the table again, now fixed for it; then the
+  // table and pool the new entry moves up, and the pool the new offset
+  // moves up.
+  const uint32_t table = 3 * 4;
+  const uint32_t pool = (2 + 3) + (2 + 5) + (2 + 10);
+  const uint32_t grown = 8 + 1;  // "DRIVER-TEXT" and "_F3001A.ZL3" are longer
+  EXPECT_EQ(plat::io::Current().bytesRead, 64u + 2 * (4 + 2) + (pool - (2 + 3)) + table + 0 + table +
+                                               (table + pool + grown) + (pool + grown));
+
+  // The edited file's text before the first group string's: it does not
+  // move when the first one changes.
+  WriteGroup(GroupInfoFile({{settings, 2}}, {"_F3001.ZL3", "DRV", "A.ZLP"}, {1, 0, -1}));
+  ASSERT_TRUE(Add("B.ZLP", &settings, "", "_F3001BB.ZL3"));
+  EXPECT_EQ(Group(), RawGroupInfo({{settings, 2}, {settings, 3}}, {0, 14, 16, 23},
+                                  Bytes().Pooled("_F3001BB.ZL3").U16(3).Pooled("A.ZLP").Pooled("B.ZLP").str(),
+                                  {-1, 0, -1}));
 }
 
 TEST_F(GroupRegistrationTest, EntriesAreAppendedWithoutADuplicateCheck) {
