@@ -8,6 +8,7 @@
 #include "catalogue/byte_order.h"
 #include "maintenance/file_moves.h"
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/sandbox.h"
@@ -117,10 +118,15 @@ TEST_F(FileMovesTest, OffsetsAboveTheThresholdMoveInBatchesOf1280) {
   for (uint32_t i = 0; i < 3000; ++i) table.U32(i * 10);
   plat::FileHandle file = Open(table.str() + "TAIL");
   plat::fault::Reset();
+  plat::io::Reset();
   ASSERT_TRUE(zv::AdjustOffsets(file, 4, 3000, 50, -6, *buffer_));
   // 3000 offsets: batches of 1280, 1280 and 440.
   EXPECT_EQ(plat::fault::CallCount(plat::fault::kRead), 3u);
   EXPECT_EQ(plat::fault::CallCount(plat::fault::kWrite), 3u);
+  // Positioned once for the first read and once for each write back: a
+  // batch written back leaves the file at the next one.
+  EXPECT_EQ(plat::io::Current().fileCalls - 3u - 3u, 1u + 3u);
+  EXPECT_EQ(plat::io::Current().bytesRead, 3000u * 4);
   zvtest::Bytes expected;
   expected.Text("HEAD");
   for (uint32_t i = 0; i < 3000; ++i) expected.U32(i * 10 > 50 ? i * 10 - 6 : i * 10);

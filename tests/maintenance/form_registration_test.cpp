@@ -8,6 +8,7 @@
 
 #include "catalogue/form_name_list.h"
 #include "dialogs/module_frame.h"
+#include "maintenance/deletion.h"
 #include "maintenance/form_registration.h"
 #include "platform/fault_injection.h"
 #include "platform/io_counters.h"
@@ -698,4 +699,15 @@ TEST_F(FormRegistrationTest, RecordsAreWalkedWithOneReadPerBlockOf17) {
   EXPECT_EQ(FileCallsOn(FormListPath(), GroupListPath(), 170, update) -
                 FileCallsOn(FormListPath(), GroupListPath(), 17, update),
             9u);
+}
+
+TEST_F(FormRegistrationTest, RecordsRewrittenInPlaceArePositionedOnlyForTheirWrite) {
+  // Deleting the last record, a file entry, leaves every other record in
+  // place but lowers the group indexes above its own, block by block. Each
+  // block is read where the last write left the file and positioned only to
+  // be written back: the 9 more blocks of 170 forms cost 3 calls each.
+  const auto remove = [](uint32_t) { EXPECT_TRUE(zv::DeleteForm(-1)); };
+  EXPECT_EQ(FileCallsOn(FormListPath(), GroupListPath(), 170, remove) -
+                FileCallsOn(FormListPath(), GroupListPath(), 17, remove),
+            9u * 3);
 }
