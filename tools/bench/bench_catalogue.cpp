@@ -105,6 +105,8 @@ Catalogue BuildCatalogue(uint32_t forms, const std::string& systemDir, const std
   groupTexts.push_back("GROUP");
   groupTexts.push_back(stem + ".ZL3");
   groupTexts.push_back(stem + ".PBF");
+  for (size_t t = groupTexts.size() - 2; t < groupTexts.size(); ++t)
+    cat.poolAfterFirstString += 2 + static_cast<uint32_t>(groupTexts[t].size());
   const std::string group =
       zvtest::GroupInfoFile(entries, groupTexts, kOverlays, kOverlays + 1, kOverlays + 2);
   cat.driverBlock = block.Bytes();

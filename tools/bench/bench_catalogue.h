@@ -40,6 +40,7 @@ struct Catalogue {
   uint32_t overlayNameLength = 0;  // length of one overlay file name
   uint32_t groupInfoStrings = 0;
   uint32_t groupInfoPool = 0;
+  uint32_t poolAfterFirstString = 0;       // pool bytes behind the first group string
   uint32_t groupListTable = 0;             // group list header and offset table
   uint32_t fileEntryPool = 0;              // pool bytes of the file entries' texts
   std::vector<uint32_t> groupTextLengths;  // the group list's texts in order

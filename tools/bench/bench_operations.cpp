@@ -574,16 +574,25 @@ std::vector<Operation> MakeOperations() {
       },
       [](const Catalogue& c) {
         // The file's header, the form's group, every entry (none matches),
-        // then the new entry added as AddOverlayEntry adds it.
+        // then the new entry added as AddOverlayEntry adds it: the empty
+        // first group string takes the old one out of the pool (its offset
+        // and length, the texts behind it moved down, every offset fixed),
+        // the entry moves the table and the pool up, the name's offset the
+        // pool.
         const uint32_t table = c.groupInfoStrings * 4;
+        // "GROUP" leaves the pool; its 2-byte length stays behind.
+        const uint32_t pool = c.groupInfoPool - 5;
         return std::vector<FileRead>{{c.matchingFile, kOverlayHeader},
                                      Config(c),
                                      NamedForms(c),
                                      GroupText(c, c.lastFormGroupText),
                                      {c.groupInfo, c.groupInfoTableEnd},
                                      {c.groupInfo, kGroupInfoHeader},
-                                     {c.groupInfo, table + c.groupInfoPool},
-                                     {c.groupInfo, c.groupInfoPool}};
+                                     {c.groupInfo, 4 + 2},
+                                     {c.groupInfo, c.poolAfterFirstString},
+                                     {c.groupInfo, table},
+                                     {c.groupInfo, table + pool},
+                                     {c.groupInfo, pool}};
       },
       [](const Catalogue& c) { return std::vector<std::string>{c.groupInfo}; });
   add(
