@@ -20,8 +20,8 @@ struct CataloguePaths {
 // person, with the values involved.
 struct Finding {
   std::string kind;
-  std::string file;    // the file the fault is in
-  int64_t offset;      // byte offset in that file; -1 for the file as a whole
+  std::string file;  // the file the fault is in
+  int64_t offset;    // byte offset in that file; -1 for the file as a whole
   std::string message;
 };
 
