@@ -46,7 +46,7 @@ struct GroupInfoWork {
 };
 
 struct OverlayEntriesWork {
-  OverlayEntryBlock block;
+  unsigned char entry[group_info::kEntrySize];
   MoveBuffer move;
   unsigned char header[group_info::kHeaderSize];
   PathBuffer groupPath;
@@ -241,8 +241,7 @@ bool DeleteGroupFiles(plat::FileHandle file, GroupInfoWork& w, GroupInfoHeader& 
 bool RemoveNamelessEntry(plat::FileHandle file, OverlayEntriesWork& w, uint32_t number) {
   GroupInfoHeader& h = w.groupHeader;
   const uint32_t entryAt = group_info::kEntriesOffset + group_info::kEntrySize * number;
-  if (!ReadAt(file, 0, w.header, group_info::kHeaderSize) ||
-      !MoveBytesDown(file, entryAt + group_info::kEntrySize, GroupInfoPoolOffset(h) + h.poolSize,
+  if (!MoveBytesDown(file, entryAt + group_info::kEntrySize, GroupInfoPoolOffset(h) + h.poolSize,
                      group_info::kEntrySize, w.move)) {
     return false;
   }
@@ -254,30 +253,34 @@ bool RemoveNamelessEntry(plat::FileHandle file, OverlayEntriesWork& w, uint32_t 
 // Removes the flagged entries of an open, valid group info file, each with
 // its name text, and deletes their files that have a header. The flags
 // follow the entries as they stood before the first removal.
+// Only the flagged entries are read, each once, where it stands: a removal
+// moves the next entry into its place, and the header in memory (w.header as
+// read, w.groupHeader decoded) follows every removal.
 bool RemoveFlaggedEntries(plat::FileHandle file, OverlayEntriesWork& w, const uint32_t* flags) {
   GroupInfoHeader& h = w.groupHeader;
-  const uint32_t* flag = flags;
-  bool failed = false;
-  const bool scanned = ScanOverlayEntries(file, h, w.block, [&](uint32_t number, const unsigned char* entry) {
-    if (*flag++ == 0) return ScanStep::kNext;
-    const int32_t nameString = GetI32(entry + group_info::kEntryFileNameOffset);
-    const bool named = nameString != kNoString;
-    const bool known = named && ReadGroupInfoString(file, h, nameString, w.name) &&
-                       GroupFilePath(w.directory, w.name, w.path);
-    const bool removed =
-        named ? RemoveOverlayEntry(file, w.groupPath, number) : RemoveNamelessEntry(file, w, number);
-    if (!removed || !ReadAt(file, 0, w.header, group_info::kHeaderSize)) {
-      if (!named || removed) SetLastErrorCode(kMsgDeleteOverlayFailed);
-      failed = true;
-      return ScanStep::kStop;
+  uint32_t position = 0;
+  for (const uint32_t* flag = flags; position < h.entryCount; ++flag) {
+    if (*flag == 0) {
+      ++position;
+      continue;
     }
-    DecodeGroupInfoHeader(w.header, &h);
+    if (!ReadAt(file, group_info::kEntriesOffset + group_info::kEntrySize * position, w.entry,
+                group_info::kEntrySize)) {
+      return Fail(kMsgDeleteOverlayFailed);
+    }
+    EntryRemoval removal{position, GetI32(w.entry + group_info::kEntryFileNameOffset), 0, 0};
+    if (removal.nameString == kNoString) {
+      if (!RemoveNamelessEntry(file, w, position)) return Fail(kMsgDeleteOverlayFailed);
+      continue;
+    }
+    // A name too long for a path is removed with its entry, its file left.
+    if (!LocateEntryName(file, h, &removal, w.name)) return Fail(kMsgDeleteOverlayFailed);
+    const bool known = w.name[0] != '\0' && GroupFilePath(w.directory, w.name, w.path);
+    if (!RemoveLocatedOverlayEntry(file, &h, w.header, removal, w.move)) return false;
     // The entry is gone from the group before its file leaves the disk.
     if (known && HasOverlayHeader(w.path)) DeleteFileIfWritable(w.path);
-    return ScanStep::kReexamine;
-  });
-  if (!scanned) SetLastErrorCode(kMsgDeleteOverlayFailed);
-  return scanned && !failed;
+  }
+  return true;
 }
 
 // The directory of a group info file: up to its last backslash, without it,
@@ -389,7 +392,8 @@ bool DeleteOverlayEntries(int32_t formId, const uint32_t* flags) {
   if (!w) return Fail(kMsgNoWorkArea);
   if (!flags || !GetFormGroupPath(formId, w->groupPath)) return Fail(kMsgDeleteOverlayFailed);
   plat::FileHandle file = nullptr;
-  if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->groupHeader) != ListFileState::kValid) {
+  if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->groupHeader, w->header) !=
+      ListFileState::kValid) {
     return Fail(kMsgDeleteOverlayFailed);
   }
   DirectoryOfFile(w->groupPath, w->directory);

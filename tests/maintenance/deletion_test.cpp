@@ -7,9 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/group_name_list.h"
 #include "dialogs/module_frame.h"
 #include "maintenance/deletion.h"
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/other_process.h"
@@ -191,6 +193,32 @@ TEST_F(OverlayDeletionTest, EntriesFlaggedOneZeroOneGoWithTheirTexts) {
   EXPECT_EQ(Contents(Path("_F301A.FGP")),
             GroupInfoFile({{Record('b'), 2}}, {"DRV", "_F301A.ZL3", "_F301A01.ZLP", "_F301A.PBF"}, 0, 1, 3));
   ExpectOnDisk({"_F301A01.ZLP", "_F301A02.ZLC"}, {"_F301A00.ZLP"});
+}
+
+TEST_F(OverlayDeletionTest, OnlyTheFlaggedEntryIsReadAndEachByteOnce) {
+  Write("_F301A.FGP",
+        GroupInfoFile({{Record('a'), 0}, {Record('b'), 1}, {Record('c'), 2}}, {"A.ZLP", "B.ZLP", "C.ZLP"}));
+  Write("B.ZLP", kWithHeader);
+  // What finding the group costs, measured apart.
+  char groupPath[plat::kPathBuffer];
+  plat::io::Reset();
+  ASSERT_TRUE(zv::GetFormGroupPath(26, groupPath));
+  const uint64_t lookup = plat::io::Current().bytesRead;
+
+  const uint32_t flags[] = {0, 1, 0};
+  plat::io::Reset();
+  ASSERT_TRUE(zv::DeleteOverlayEntries(26, flags));
+  EXPECT_EQ(Contents(Path("_F301A.FGP")),
+            GroupInfoFile({{Record('a'), 0}, {Record('c'), 1}}, {"A.ZLP", "C.ZLP"}));
+  ExpectOnDisk({}, {"B.ZLP"});
+  // The header; the middle entry, its name's offset, length and text; the
+  // file's first bytes; the three moves (what follows the entry, what
+  // follows its offset, the pool behind its text); the string indexes of
+  // the two entries left and their two offsets.
+  const uint64_t table = 3 * 4;
+  const uint64_t pool = 3 * (2 + 5);
+  EXPECT_EQ(plat::io::Current().bytesRead - lookup,
+            64 + 38 + 4 + 2 + 5 + 5 + (38 + table + pool) + (4 + pool) + (2 + 5) + 2 * 38 + 2 * 4);
 }
 
 TEST_F(OverlayDeletionTest, AnyNameWithAHeaderInTheGroupsDirectoryIsDeleted) {
