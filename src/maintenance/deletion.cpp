@@ -120,7 +120,6 @@ void PatchGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) {
 // above its own. The header goes last.
 bool RemoveFormRecord(plat::FileHandle file, DeleteFormWork& w, FormListHeader& h, int32_t formId) {
   using namespace form_list;
-  if (!ReadAt(file, 0, w.header, kHeaderSize)) return false;
   const bool fileEntry = formId < 0;
   const uint32_t regionAt = fileEntry ? FileEntryRegionOffset(h) : kHeaderSize;
   const uint32_t regionCount = fileEntry ? h.fileEntryCount : h.namedCount;
@@ -183,16 +182,14 @@ bool RemoveGroupNameEntry(plat::FileHandle file, GroupNameWork& w, GroupListHead
   using namespace group_list;
   char* text = reinterpret_cast<char*>(w.move.bytes);
   // ReadGroupText refuses an index, offset or length outside the file, so
-  // the offset and length read again below lie inside the pool.
-  if (!ReadAt(file, 0, w.header, kHeaderSize) || !ReadGroupText(file, h, index, text) ||
+  // the place it gives lies inside the pool.
+  PooledTextPlace place{};
+  if (!ReadGroupText(file, h, index, text, &place) ||
       !ResolveGroupTextPath(text, groupListPath, w.groupInfoPath)) {
     return false;
   }
-  unsigned char* field = w.move.bytes;
-  if (!ReadAt(file, kOffsetTableOffset + kTableSlotSize * index, field, kTableSlotSize)) return false;
-  const uint32_t offset = GetU32(field);
-  if (!ReadAt(file, GroupListPoolOffset(h) + offset, field, kTextLengthSize)) return false;
-  const uint32_t textSize = kTextLengthSize + GetU16(field);
+  const uint32_t offset = place.offset;
+  const uint32_t textSize = kTextLengthSize + place.length;
 
   if (!DeleteGroupInfoFile(w.groupInfoPath)) return false;
 
@@ -218,11 +215,11 @@ bool RemoveGroupNameEntry(plat::FileHandle file, GroupNameWork& w, GroupListHead
 // the edited file, whose slot is then cleared, and the overlay files with a
 // header. Only names beginning with an underscore were made by the catalogue.
 bool DeleteGroupFiles(plat::FileHandle file, GroupInfoWork& w, GroupInfoHeader& h) {
-  if (!ReadAt(file, 0, w.header, group_info::kHeaderSize)) return false;
-  if (h.editedFileString >= 0 && ReadGroupInfoString(file, h, h.editedFileString, w.name) &&
+  PooledTextPlace place{};
+  if (h.editedFileString >= 0 && ReadGroupInfoString(file, h, h.editedFileString, w.name, &place) &&
       w.name[0] == kGeneratedNameMark) {
     if (GroupFilePath(w.directory, w.name, w.path)) DeleteFileIfWritable(w.path);
-    if (!SetGroupString(file, &h, GroupStringSlot::kEditedFile, "")) return false;
+    if (!ClearGroupString(file, &h, GroupStringSlot::kEditedFile, place)) return false;
     PatchGroupInfoHeader(h, w.header);
     if (!WriteAt(file, 0, w.header, group_info::kHeaderSize)) return false;
   }
@@ -329,7 +326,8 @@ bool DeleteForm(int32_t formId) {
   if (!GetListFilePaths(w->formListPath, w->groupListPath)) return Fail(kMsgDeleteFormFailed);
   plat::FileHandle file = nullptr;
   FormListHeader header;
-  if (OpenFormNameList(w->formListPath, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) {
+  if (OpenFormNameList(w->formListPath, plat::kAccessReadWrite, &file, &header, w->header) !=
+      ListFileState::kValid) {
     return Fail(kMsgDeleteFormFailed);
   }
   const bool removed = RemoveFormRecord(file, *w, header, formId);
@@ -343,7 +341,8 @@ bool DeleteGroupNameEntry(const char* groupListPath, uint32_t index) {
   if (!w) return false;
   plat::FileHandle file = nullptr;
   GroupListHeader header;
-  if (OpenGroupNameList(groupListPath, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) {
+  if (OpenGroupNameList(groupListPath, plat::kAccessReadWrite, &file, &header, w->header) !=
+      ListFileState::kValid) {
     return false;
   }
   const bool removed = RemoveGroupNameEntry(file, *w, header, groupListPath, index);
@@ -358,7 +357,7 @@ bool DeleteGroupInfoFile(const char* path) {
   if (!w) return false;
   plat::FileHandle file = nullptr;
   GroupInfoHeader header;
-  switch (OpenGroupInfo(path, plat::kAccessReadWrite, &file, &header)) {
+  switch (OpenGroupInfo(path, plat::kAccessReadWrite, &file, &header, w->header)) {
     case ListFileState::kCannotOpen:
       // Gone already (an emptied group is deleted when a capture is undone);
       // one that is there but held by another writer must stay.

@@ -165,6 +165,29 @@ TEST_F(DeletionTest, AFormThatCannotGoLeavesEveryFileAsItWas) {
   expectRefused(2, 407, "group index beyond the group name list");
 }
 
+TEST_F(DeletionTest, AGroupIsDeletedReadingEachByteOnce) {
+  // The group name entry: the header, its offset, length and text, then the
+  // three moves' bytes (the offsets behind it, the pool behind its text, the
+  // offsets to fix).
+  WriteGroupList(GroupNameListFile({"C:\\DIR1", "C:\\DIR2", "C:\\DIR3"}));
+  plat::io::Reset();
+  ASSERT_TRUE(zv::DeleteGroupNameEntry(GroupListPath().c_str(), 1));
+  EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile({"C:\\DIR1", "C:\\DIR3"}));
+  EXPECT_EQ(plat::io::Current().bytesRead, 36u + 4 + 2 + 7 + (4 + 3 * 9) + 9 + 2 * 4);
+
+  // The group info file: the header; the edited file's offset, length and
+  // name, the pool behind it moved down and the two offsets fixed; the
+  // entry, its name's offset, length and text, and the overlay's first
+  // bytes.
+  Write("_F301A.FGP", GroupInfoFile({{Record('a'), 1}}, {"_E.ZL3", "_F301A00.ZLP"}, -1, 0));
+  Write("_E.ZL3", "EDITED");
+  Write("_F301A00.ZLP", kWithHeader);
+  plat::io::Reset();
+  ASSERT_TRUE(zv::DeleteGroupInfoFile(Path("_F301A.FGP").c_str()));
+  ExpectOnDisk({}, {"_F301A.FGP", "_E.ZL3", "_F301A00.ZLP"});
+  EXPECT_EQ(plat::io::Current().bytesRead, 64u + (4 + 2 + 6) + (2 + 12) + 2 * 4 + 38 + (4 + 2 + 12) + 5);
+}
+
 // ---------------------------------------------------------------------------
 // DeleteOverlayEntries
 
