@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "catalogue/byte_order.h"
 #include "catalogue/form_name_list.h"
@@ -34,6 +35,21 @@ std::string Format(const char* format, ...) {
   std::vsnprintf(buffer, sizeof buffer, format, args);
   va_end(args);
   return buffer;
+}
+
+// A text from a file as it goes into a one-line message: control characters
+// are shown as \xNN.
+std::string Shown(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      shown += Format("\\x%02X", static_cast<unsigned>(u));
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
 }
 
 class Report {
@@ -307,8 +323,8 @@ FormList ScanFormList(Report& report, const std::string& path, const GroupList& 
       const auto named = recordOfName.emplace(info.name, i);
       if (!named.second) {
         report.Add(kind::kDuplicateName, path, at + fl::kNameOffset,
-                   Format("%s: named form \"%s\" has the name of record %lu", who.c_str(), info.name.c_str(),
-                          static_cast<unsigned long>(named.first->second)));
+                   Format("%s: named form \"%s\" has the name of record %lu", who.c_str(),
+                          Shown(info.name).c_str(), static_cast<unsigned long>(named.first->second)));
       }
     }
     if (!HasTerminator(record + fl::kDescriptionOffset, zv::kFormDescriptionSize)) {
@@ -343,27 +359,65 @@ FormList ScanFormList(Report& report, const std::string& path, const GroupList& 
   return list;
 }
 
-// The group name list's findings on its texts and unused entries, entry by
-// entry. Unused entries are looked for only when every record was read.
+// The path of the group info file a named form's group text names: the text
+// resolved as a path, when its extension is .FGP. False for a save directory,
+// and for a text that does not resolve into a path buffer.
+bool GroupInfoPathOf(const PoolCheck& text, const std::string& groupListPath, std::string* path) {
+  if (!text.sound) return false;
+  zv::PathBuffer resolved;
+  if (!zv::ResolveGroupTextPath(text.text.c_str(), groupListPath.c_str(), resolved)) return false;
+  if (!zv::ExtensionEquals(resolved, ".FGP")) return false;
+  *path = resolved;
+  return true;
+}
+
+// The group name list's findings, entry by entry: its text, whether any
+// record uses it, and whether it names a group info file that an earlier
+// named form's entry names too. Unused entries are looked for only when every
+// record was read.
 void ReportGroupEntries(Report& report, const std::string& path, const GroupList& groups,
                         const FormList& forms) {
   if (!groups.valid) return;
-  std::vector<bool> used(groups.entryCount, false);
-  for (const FormRecordInfo& record : forms.records) {
-    if (record.groupIndex < groups.entryCount) used[record.groupIndex] = true;
+  constexpr uint32_t kNoRecord = 0xFFFFFFFFu;
+  std::vector<uint32_t> user(groups.entryCount, kNoRecord);  // the first record using the entry
+  std::vector<uint32_t> namedUser(groups.entryCount, kNoRecord);
+  for (uint32_t r = 0; r < forms.records.size(); ++r) {
+    const FormRecordInfo& record = forms.records[r];
+    if (record.groupIndex >= groups.entryCount) continue;
+    if (user[record.groupIndex] == kNoRecord) user[record.groupIndex] = r;
+    if (record.named && namedUser[record.groupIndex] == kNoRecord) namedUser[record.groupIndex] = r;
   }
+  std::vector<std::pair<std::string, uint32_t>> groupInfos;  // path, entry
   for (uint32_t i = 0; i < groups.entryCount; ++i) {
+    const uint64_t slot = zv::group_list::kOffsetTableOffset + uint64_t{zv::group_list::kTableSlotSize} * i;
     const PoolCheck& text = groups.texts[i];
     if (!text.sound) {
       report.Add(text.kind, path, static_cast<int64_t>(text.offset),
                  Format("entry %lu: %s", static_cast<unsigned long>(i), text.message.c_str()));
     }
-    if (forms.whole && !used[i]) {
-      report.Add(kind::kUnusedGroupEntry, path,
-                 zv::group_list::kOffsetTableOffset + int64_t{zv::group_list::kTableSlotSize} * i,
+    if (forms.whole && user[i] == kNoRecord) {
+      report.Add(kind::kUnusedGroupEntry, path, static_cast<int64_t>(slot),
                  Format("entry %lu: no form record has group index %lu", static_cast<unsigned long>(i),
                         static_cast<unsigned long>(i)));
     }
+    std::string groupInfo;
+    if (namedUser[i] == kNoRecord || !GroupInfoPathOf(text, path, &groupInfo)) continue;
+    const FormRecordInfo& form = forms.records[namedUser[i]];
+    bool shared = false;
+    for (const auto& earlier : groupInfos) {
+      if (!zv::EqualsIgnoringCase(earlier.first.c_str(), groupInfo.c_str())) continue;
+      const FormRecordInfo& other = forms.records[namedUser[earlier.second]];
+      report.Add(kind::kSharedGroupInfo, path, static_cast<int64_t>(slot),
+                 Format("entry %lu of record %lu (id %ld, \"%s\") names group info file %s, as entry %lu of "
+                        "record %lu (id %ld, \"%s\") does",
+                        static_cast<unsigned long>(i), static_cast<unsigned long>(form.index),
+                        static_cast<long>(form.id), Shown(form.name).c_str(), Shown(groupInfo).c_str(),
+                        static_cast<unsigned long>(earlier.second), static_cast<unsigned long>(other.index),
+                        static_cast<long>(other.id), Shown(other.name).c_str()));
+      shared = true;
+      break;
+    }
+    if (!shared) groupInfos.emplace_back(groupInfo, i);
   }
 }
 
@@ -381,10 +435,10 @@ bool ResolveEntryName(const char* groupInfoPath, const char* name, char* path) {
 void CheckGroupInfo(Report& report, const std::string& path, const FormRecordInfo& form) {
   namespace gi = zv::group_info;
   const FileImage image = ReadWholeFile(path);
-  if (!ReportUnread(
-          report, image, path, "group info file", kind::kGroupInfoMissing,
-          Format("the group info file of record %lu (id %ld, \"%s\") does not exist",
-                 static_cast<unsigned long>(form.index), static_cast<long>(form.id), form.name.c_str()))) {
+  if (!ReportUnread(report, image, path, "group info file", kind::kGroupInfoMissing,
+                    Format("the group info file of record %lu (id %ld, \"%s\") does not exist",
+                           static_cast<unsigned long>(form.index), static_cast<long>(form.id),
+                           Shown(form.name).c_str()))) {
     return;
   }
   if (!CheckHeader(report, image, path, "group info file", gi::kHeaderSize, gi::kMagic, gi::kMagicSize))
@@ -456,7 +510,7 @@ void CheckGroupInfo(Report& report, const std::string& path, const FormRecordInf
     if (!zv::PathExists(overlay)) {
       report.Add(kind::kOverlayMissing, overlay, -1,
                  Format("overlay entry %lu of group info file %s names %s, which does not exist",
-                        static_cast<unsigned long>(e), path.c_str(), name.c_str()));
+                        static_cast<unsigned long>(e), Shown(path).c_str(), Shown(name).c_str()));
     }
   }
 }
@@ -478,15 +532,13 @@ std::vector<Finding> CheckCatalogue(const CataloguePaths& paths) {
 
   // Each group info file once, however many forms name it.
   std::vector<std::string> seen;
+  if (!groups.valid) return findings;
   for (const FormRecordInfo& form : forms.records) {
-    if (!form.named || !groups.valid || form.groupIndex >= groups.entryCount) continue;
-    const PoolCheck& text = groups.texts[form.groupIndex];
-    if (!text.sound) continue;
-    zv::PathBuffer path;
-    if (!zv::ResolveGroupTextPath(text.text.c_str(), paths.groupList.c_str(), path)) continue;
-    if (!zv::ExtensionEquals(path, ".FGP")) continue;  // a save directory: no group yet
+    if (!form.named || form.groupIndex >= groups.entryCount) continue;
+    std::string path;
+    if (!GroupInfoPathOf(groups.texts[form.groupIndex], paths.groupList, &path)) continue;
     bool again = false;
-    for (const std::string& done : seen) again = again || zv::EqualsIgnoringCase(done.c_str(), path);
+    for (const std::string& done : seen) again = again || zv::EqualsIgnoringCase(done.c_str(), path.c_str());
     if (again) continue;
     seen.push_back(path);
     CheckGroupInfo(report, path, form);

@@ -56,6 +56,11 @@ constexpr char kUnusedGroupEntry[] = "unused-group-entry";
 // form removes its entry, so a shared entry would take the other form's group
 // text with it. Reported at the later record's group index field.
 constexpr char kSharedGroupEntry[] = "shared-group-entry";
+// A named form's group text that names the group info file an earlier entry
+// of another named form names (file names compared without regard to case).
+// Deleting either form deletes the group info file of both. Reported at the
+// later entry's table slot in the group name list.
+constexpr char kSharedGroupInfo[] = "shared-group-info";
 // A pool offset, or a text's length, that reaches outside its pool; a text
 // longer than 260 characters.
 constexpr char kTextOutOfPool[] = "text-out-of-pool";
@@ -94,7 +99,7 @@ constexpr uint32_t kLargestFile = 64u * 1024u * 1024u;
 //   backslash stands as it is, any other lies in the group name list's
 //   directory); only a text whose extension is .FGP names a group info file,
 //   any other is a save directory and is not followed. A group info file
-//   named by several forms is checked once. An overlay entry's file name
+//   named by several forms (shared-group-info) is checked once. An overlay entry's file name
 //   with a backslash stands as it is, any other lies in the group info
 //   file's directory; entries without a name (-1) or with an empty one name
 //   no file. The group's first, edited and preview texts are checked as
