@@ -103,19 +103,13 @@ TEST_F(CatalogueCheckTest, EmptyListFilesAreASoundCatalogue) {
 }
 
 TEST(DamagedCatalogueTable, NamesEveryKindOfFault) {
-  const std::set<std::string> kinds = {zvcat::kind::kCannotOpen,
-                                       zvcat::kind::kBadMagic,
-                                       zvcat::kind::kBadSize,
-                                       zvcat::kind::kGroupIndexOutOfRange,
-                                       zvcat::kind::kDuplicateId,
-                                       zvcat::kind::kDuplicateName,
-                                       zvcat::kind::kBadRecord,
-                                       zvcat::kind::kUnusedGroupEntry,
-                                       zvcat::kind::kSharedGroupEntry,
-                                       zvcat::kind::kTextOutOfPool,
-                                       zvcat::kind::kStringIndexOutOfRange,
-                                       zvcat::kind::kGroupInfoMissing,
-                                       zvcat::kind::kOverlayMissing};
+  const std::set<std::string> kinds = {zvcat::kind::kCannotOpen,       zvcat::kind::kBadMagic,
+                                       zvcat::kind::kBadSize,          zvcat::kind::kGroupIndexOutOfRange,
+                                       zvcat::kind::kDuplicateId,      zvcat::kind::kDuplicateName,
+                                       zvcat::kind::kBadRecord,        zvcat::kind::kUnusedGroupEntry,
+                                       zvcat::kind::kSharedGroupEntry, zvcat::kind::kSharedGroupInfo,
+                                       zvcat::kind::kTextOutOfPool,    zvcat::kind::kStringIndexOutOfRange,
+                                       zvcat::kind::kGroupInfoMissing, zvcat::kind::kOverlayMissing};
   std::set<std::string> named;
   std::set<std::string> names;
   for (const zvtest::DamagedCatalogue& d : zvtest::DamagedCatalogues()) {
@@ -282,6 +276,28 @@ TEST_F(CatalogueCheckTest, NamesAreComparedOnTheirFirst24Characters) {
   ExpectFinding(findings[2], zvcat::kind::kDuplicateName, "FORMS.FLT", Record(2, fl::kNameOffset));
 }
 
+TEST_F(CatalogueCheckTest, FileEntryNamingAGroupInfoFileIsNotFollowedNorShared) {
+  zvtest::WriteSoundCatalogue(Dir());
+  // File entry C's text becomes INVOICE's group info file, without a
+  // directory: no second check of it, and no sharing of a group.
+  Write("GROUPS.GLT",
+        zvtest::GroupNameListFile({"_F2A.FGP", "_F1A.FGP", Path("_F1A.FGP"), Dir(), Path("LOGO.ZLP")}));
+  Remove("_F1A0A.ZLP");
+  const std::vector<Finding> findings = Check();
+  ASSERT_EQ(1u, findings.size()) << Describe(findings);
+  ExpectFinding(findings[0], zvcat::kind::kOverlayMissing, "_F1A0A.ZLP", -1);
+}
+
+TEST_F(CatalogueCheckTest, ControlCharactersFromFilesDoNotBreakAMessageLine) {
+  zvtest::WriteSoundCatalogue(Dir());
+  Patch("FORMS.FLT", Record(1, fl::kNameOffset), std::string("Two\nlines\0", 11));
+  Patch("FORMS.FLT", Record(2, fl::kNameOffset), std::string("Two\nlines\0", 11));
+  const std::vector<Finding> findings = Check();
+  ASSERT_EQ(1u, findings.size()) << Describe(findings);
+  ExpectFinding(findings[0], zvcat::kind::kDuplicateName, "FORMS.FLT", Record(2, fl::kNameOffset));
+  EXPECT_EQ("record 2 (id 3): named form \"Two\\x0Alines\" has the name of record 1", findings[0].message);
+}
+
 TEST_F(CatalogueCheckTest, GroupInfoHeldByAWriterCannotBeOpened) {
   zvtest::WriteSoundCatalogue(Dir());
   plat::FileHandle writer =
@@ -313,6 +329,7 @@ TEST_F(CatalogueCheckTest, EveryCutOfAFileIsReported) {
       const std::vector<Finding> findings = Check();
       ASSERT_FALSE(findings.empty()) << name << " cut to " << size;
       ASSERT_EQ(Path(name), findings[0].file) << name << " cut to " << size << "\n" << Describe(findings);
+      for (const Finding& f : findings) ASSERT_EQ(std::string::npos, f.message.find('\n')) << f.message;
     }
     Write(name, whole);
   }
@@ -340,6 +357,7 @@ TEST_F(CatalogueCheckTest, GarbageAfterTheMagicIsReported) {
       Write(target.name, garbage);
       const std::vector<Finding> findings = Check();
       ASSERT_FALSE(findings.empty()) << target.name << " with " << size << " bytes of garbage";
+      for (const Finding& f : findings) ASSERT_EQ(std::string::npos, f.message.find('\n')) << f.message;
     }
     Write(target.name, whole);
   }

@@ -274,6 +274,12 @@ std::vector<DamagedCatalogue> MakeTable() {
        }},
 
       // Group name list entries.
+      {"GroupInfoSharedByTwoForms", zvcat::kind::kSharedGroupInfo, "GROUPS.GLT", GroupSlot(3),
+       [](D dir) {
+         Catalogue c(dir);
+         c.groupTexts[3] = "_f1a.fgp";  // beside the list: INVOICE's group, spelt otherwise
+         WriteFiles(dir, c.Build());
+       }},
       {"UnusedGroupEntry", zvcat::kind::kUnusedGroupEntry, "GROUPS.GLT", GroupSlot(kGroupEntries),
        [](D dir) {
          Catalogue c(dir);
