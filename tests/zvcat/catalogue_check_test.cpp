@@ -151,6 +151,21 @@ INSTANTIATE_TEST_SUITE_P(Table, DamagedCatalogueTest, ::testing::ValuesIn(zvtest
 
 // Several faults at once: in file order, field order within a record, and
 // nothing reported that only follows from an earlier fault.
+// Values at the edge of what is allowed are no fault: the longest name and
+// description, the lowest file entry identifier, texts of 260 characters.
+TEST_F(CatalogueCheckTest, LimitsThemselvesAreSound) {
+  zvtest::WriteSoundCatalogue(Dir());
+  Patch("FORMS.FLT", Record(2, fl::kNameOffset), std::string(24, 'M') + '\0');
+  Patch("FORMS.FLT", Record(2, fl::kDescriptionOffset), std::string(255, 'd') + '\0');
+  Patch("FORMS.FLT", Record(4, fl::kIdOffset), zvtest::Bytes().I32(-256).str());
+  Write("GROUPS.GLT", zvtest::GroupNameListFile(
+                          {"_F2A.FGP", std::string(260, '7'), Path("_F1A.FGP"), Dir(), Path("LOGO.ZLP")}));
+  Write("_F2A.FGP", zvtest::GroupInfoFile({{zvtest::DriverSettingsBlock().Record(zv::kLayerBack), 0}},
+                                          {"_F2A0A.ZLP", std::string(260, 'E')}, -1, 1, -1));
+  const std::vector<Finding> findings = Check();
+  EXPECT_TRUE(findings.empty()) << Describe(findings);
+}
+
 TEST_F(CatalogueCheckTest, SeveralFaultsComeInFileAndRecordOrder) {
   zvtest::WriteSoundCatalogue(Dir());
   Patch("FORMS.FLT", Record(1, fl::kLayerOffset), std::string(1, '\x07'));
