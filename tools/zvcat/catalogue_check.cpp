@@ -27,6 +27,9 @@ using zv::GetU32;
 
 // Longest pooled text: the readers take texts into 261-byte buffers.
 constexpr uint32_t kLongestText = plat::kMaxPath;
+// Both pools, of the group name list and of a group info file, hold their
+// texts in one form: a u16 length, then that many bytes.
+constexpr uint32_t kTextLengthSize = zv::group_list::kTextLengthSize;
 
 std::string Format(const char* format, ...) {
   char buffer[1024];
@@ -144,7 +147,9 @@ bool CheckHeader(Report& report, const FileImage& image, const std::string& path
 }
 
 // A pooled text reached through slot tableSlot of an offset table: checked
-// against the pool and, when sound, copied out.
+// against the pool and, when sound, copied out. The caller has checked that
+// the table and the pool lie within the file; the reads are checked against
+// the bytes read all the same.
 struct PoolCheck {
   bool sound = false;
   std::string text;
@@ -156,8 +161,14 @@ struct PoolCheck {
 PoolCheck CheckPooledText(const FileImage& image, uint64_t tableSlot, uint64_t poolOffset,
                           uint32_t poolSize) {
   PoolCheck check;
+  if (!image.Holds(tableSlot, sizeof(uint32_t)) || !image.Holds(poolOffset, poolSize)) {
+    check.kind = kind::kTextOutOfPool;
+    check.offset = tableSlot;
+    check.message = "the offset table or the pool lies past the end of the file";
+    return check;
+  }
   const uint32_t offset = GetU32(image.At(tableSlot));
-  if (uint64_t{offset} + zv::group_list::kTextLengthSize > poolSize) {
+  if (uint64_t{offset} + kTextLengthSize > poolSize) {
     check.kind = kind::kTextOutOfPool;
     check.offset = tableSlot;
     check.message = Format("pool offset %lu, but the pool holds %lu bytes",
@@ -166,7 +177,7 @@ PoolCheck CheckPooledText(const FileImage& image, uint64_t tableSlot, uint64_t p
   }
   const uint64_t lengthAt = poolOffset + offset;
   const uint32_t length = GetU16(image.At(lengthAt));
-  if (uint64_t{offset} + zv::group_list::kTextLengthSize + length > poolSize) {
+  if (uint64_t{offset} + kTextLengthSize + length > poolSize) {
     check.kind = kind::kTextOutOfPool;
     check.offset = lengthAt;
     check.message = Format("a text of %lu bytes at pool offset %lu runs past the end of the %lu-byte pool",
@@ -182,7 +193,7 @@ PoolCheck CheckPooledText(const FileImage& image, uint64_t tableSlot, uint64_t p
     return check;
   }
   check.sound = true;
-  const char* first = reinterpret_cast<const char*>(image.At(lengthAt + zv::group_list::kTextLengthSize));
+  const char* first = reinterpret_cast<const char*>(image.At(lengthAt + kTextLengthSize));
   // A zero byte inside a text ends it for every reader.
   const void* end = std::memchr(first, 0, length);
   check.text.assign(first, end ? static_cast<size_t>(static_cast<const char*>(end) - first) : length);
@@ -287,6 +298,7 @@ FormList ScanFormList(Report& report, const std::string& path, const GroupList& 
   std::map<uint32_t, uint32_t> recordOfGroup;
   for (uint32_t i = 0; i < present; ++i) {
     const uint64_t at = fl::kHeaderSize + uint64_t{fl::kRecordSize} * i;
+    if (!image.Holds(at, fl::kRecordSize)) break;  // present counts whole records only
     const unsigned char* record = image.At(at);
     FormRecordInfo info;
     info.index = i;
@@ -441,8 +453,9 @@ void CheckGroupInfo(Report& report, const std::string& path, const FormRecordInf
                            Shown(form.name).c_str()))) {
     return;
   }
-  if (!CheckHeader(report, image, path, "group info file", gi::kHeaderSize, gi::kMagic, gi::kMagicSize))
+  if (!CheckHeader(report, image, path, "group info file", gi::kHeaderSize, gi::kMagic, gi::kMagicSize)) {
     return;
+  }
   zv::GroupInfoHeader header;
   zv::DecodeGroupInfoHeader(image.At(0), &header);
   const uint64_t tableOffset = gi::kEntriesOffset + uint64_t{gi::kEntrySize} * header.entryCount;
@@ -458,6 +471,8 @@ void CheckGroupInfo(Report& report, const std::string& path, const FormRecordInf
                static_cast<unsigned long>(image.size)));
     return;
   }
+  // From here on the entries, the table and the pool lie within the bytes
+  // read: their sizes add up to the file's.
   const auto indexInTable = [&](int32_t index) {
     return index >= 0 && static_cast<uint32_t>(index) < header.stringCount;
   };
