@@ -1,5 +1,6 @@
 #include "bench_operations.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -228,7 +229,10 @@ std::vector<Operation> MakeOperations() {
                         nullptr, &id);
       },
       [](const Catalogue& c) {
-        return std::vector<FileRead>{Config(c), NamedForms(c)};
+        // The form is looked up by name (ZVGetFormID), then searched by its
+        // identifier as ZVSearchForm searches it: the named forms twice.
+        return std::vector<FileRead>{Config(c), NamedForms(c), NamedForms(c),
+                                     GroupText(c, c.lastFormGroupText), GroupEntries(c)};
       });
   add(
       "ZVGetDevFormName (file entry -256)",
@@ -338,7 +342,11 @@ std::vector<Operation> MakeOperations() {
         zv::GetFormRecordInfo(Last(c), name, description, location);
       },
       [](const Catalogue& c) {
-        return std::vector<FileRead>{Config(c), NamedForms(c), GroupText(c, c.lastFormGroupText)};
+        // Both regions are searched as one, in whole blocks of 17 records.
+        const uint32_t blocks = (c.forms + 16) / 17;
+        const uint32_t records = std::min(blocks * 17, c.forms + kFileEntries);
+        return std::vector<FileRead>{
+            Config(c), {c.formList, kFormListHeader + records * kRecord}, GroupText(c, c.lastFormGroupText)};
       });
   add(
       "CountOverlayEntries (last form)", [](const Catalogue& c) { zv::CountOverlayEntries(Last(c)); },
@@ -417,9 +425,11 @@ std::vector<Operation> MakeOperations() {
         zv::AddFormRecord(Last(c) + 1, "A NEW NAME", "A new form", c.dir.c_str(), 1);
       },
       [](const Catalogue& c) {
-        // The group list's pool moves up by one offset; the file entries
-        // move up by one record.
-        return std::vector<FileRead>{Config(c), {c.groupList, c.groupListSize}, FileEntries(c)};
+        // The named forms, checked again for the identifier and the name
+        // while the file is held; the group list's pool moves up by one
+        // offset; the file entries move up by one record.
+        return std::vector<FileRead>{
+            Config(c), {c.groupList, c.groupListSize}, FileEntries(c), {c.formList, c.forms * kRecord}};
       },
       [](const Catalogue& c) {
         return std::vector<std::string>{c.formList, c.groupList};
