@@ -22,6 +22,7 @@
 #include "catalogue/group_info.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
+#include "support/sample_driver.h"
 #include "support/sandbox.h"
 #include "zvcat/damaged_catalogues.h"
 #include "zvcat/example_catalogue.h"
@@ -320,9 +321,10 @@ class ZvcatProgramTest : public SandboxTest {
   std::map<std::string, std::string> before_;
 };
 
-std::string LineOf(const zv::PrintSettings& settings) {
+std::string LineOf(const zv::PrintSettings& settings, const std::vector<zv::PaperEntry>& papers = {}) {
   char line[zv::kOverlayLineSize];
-  zv::BuildOverlayLine(settings, nullptr, 0, true, line);
+  zv::BuildOverlayLine(settings, papers.empty() ? nullptr : papers.data(),
+                       static_cast<uint16_t>(papers.size()), true, line);
   return line;
 }
 
@@ -334,8 +336,8 @@ TEST_F(ZvcatProgramTest, HelpShowsTheUsageAndAnExampleThatIsTheProgramsOwnOutput
   for (const char* option : {"--help", "-h"}) {
     const ProgramRun help = RunZvcat({option}, "");
     EXPECT_EQ(0, help.status);
-    EXPECT_EQ(
-        0u, help.output.find("Usage: zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json] COMMAND\n"))
+    EXPECT_EQ(0u, help.output.find("Usage: zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json]\n"
+                                   "             [--driver MODULE [--device NAME]] COMMAND\n"))
         << help.output;
     EXPECT_NE(std::string::npos, help.output.find("\n  zvcat --lists FORMS.FLT GROUPS.GLT list\n"))
         << help.output;
@@ -412,6 +414,34 @@ TEST_F(ZvcatProgramTest, ShowGivesTheFormItsGroupInfoFileAndItsOverlays) {
   EXPECT_EQ(1, unknown.status);
   EXPECT_NE(std::string::npos, unknown.output.find("No form named or numbered \"invoice\"."))
       << unknown.output;
+}
+
+TEST_F(ZvcatProgramTest, ShowNamesTheOutputPaperFromTheDriversPaperList) {
+  const std::string settings = Path("DRIVER.INI");
+  ASSERT_TRUE(
+      WriteWholeFile(settings,
+                     "[Driver]\nModels = 1\n[Model 1]\nPaper = 8, 2970, 4200, 2886, 4116, A3 297 x 420 mm\n"
+                     "Paper = 9, 2100, 2970, 2016, 2886, A4 210 x 297 mm\n"));
+  before_ = Snapshot(Dir());
+  const std::vector<zv::PaperEntry> papers = {{1, 2970, 4200, 2886, 4116, 8, "A3 297 x 420 mm"},
+                                              {1, 2100, 2970, 2016, 2886, 9, "A4 210 x 297 mm"}};
+  const std::string line = LineOf(ExampleFrontRecord(), papers);
+  ASSERT_NE(std::string::npos, line.find("A4 210 x 297 mm")) << line;
+
+  const ProgramRun run =
+      RunWithLists({"--driver", UserPath(SampleDriver()), "--device", UserPath(settings), "show", "INVOICE"});
+  EXPECT_EQ(0, run.status) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("  Overlay 0: " + line + "\n")) << run.output;
+
+  const ProgramRun json = RunWithLists(
+      {"--json", "--driver", UserPath(SampleDriver()), "--device", UserPath(settings), "show", "INVOICE"});
+  EXPECT_EQ(0, json.status) << json.output;
+  EXPECT_TRUE(JsonCheck::Valid(json.output)) << json.output;
+  EXPECT_NE(std::string::npos, json.output.find("A4 210 x 297 mm")) << json.output;
+
+  const ProgramRun noDriver = RunWithLists({"--driver", UserPath(Path("NOSUCH.DLL")), "show", "INVOICE"});
+  EXPECT_EQ(2, noDriver.status) << noDriver.output;
+  EXPECT_NE(std::string::npos, noDriver.output.find("gives no paper size list")) << noDriver.output;
 }
 
 TEST_F(ZvcatProgramTest, ADamagedFileIsReportedAndLeftToCheck) {
@@ -496,6 +526,9 @@ TEST_F(ZvcatProgramTest, UsageErrorsExitWithTwo) {
       {"--lists", "A.FLT"},
       {"--config"},
       {"--config", "A.DAT", "--lists", "A.FLT", "A.GLT", "list"},
+      {"--device", "X", "show", "1"},
+      {"--driver", "X.DLL", "list"},
+      {"--driver"},
   };
   for (const auto& args : wrong) {
     const ProgramRun run = RunZvcat(args, Dir());

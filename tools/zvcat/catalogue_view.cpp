@@ -125,7 +125,7 @@ void ReadSlot(plat::FileHandle file, const zv::GroupInfoHeader& header, int32_t 
   slot->exists = Exists(slot->path);
 }
 
-void ReadGroupInfo(GroupInfoView* group) {
+void ReadGroupInfo(GroupInfoView* group, const std::vector<zv::PaperEntry>& papers) {
   if (!FitsPath(group->path)) return;
   plat::FileHandle file = nullptr;
   const zv::ListFileState state =
@@ -142,7 +142,8 @@ void ReadGroupInfo(GroupInfoView* group) {
     item.index = index++;
     zv::DecodeOverlayEntry(bytes, &item.settings, &item.fileNameString);
     char line[zv::kOverlayLineSize] = "";
-    zv::BuildOverlayLine(item.settings, nullptr, 0, true, line);
+    zv::BuildOverlayLine(item.settings, papers.empty() ? nullptr : papers.data(),
+                         static_cast<uint16_t>(papers.size()), true, line);
     item.line = line;
     group->overlays.push_back(item);
     return true;
@@ -217,7 +218,8 @@ CatalogueList ReadCatalogueList(const CataloguePaths& paths) {
   return list;
 }
 
-FormView ShowForm(const CataloguePaths& paths, const std::string& form) {
+FormView ShowForm(const CataloguePaths& paths, const std::string& form,
+                  const std::vector<zv::PaperEntry>& papers) {
   FormView view;
   view.list = ReadCatalogueList(paths);
   std::vector<FormItem>& forms = view.list.forms;
@@ -251,8 +253,24 @@ FormView ShowForm(const CataloguePaths& paths, const std::string& form) {
   if (item.fileEntry || !zv::ExtensionEquals(item.groupPath.c_str(), kGroupInfoExtension)) return view;
   view.namesGroupInfo = true;
   view.group.path = item.groupPath;
-  ReadGroupInfo(&view.group);
+  ReadGroupInfo(&view.group, papers);
   return view;
+}
+
+bool DriverPaperList(const std::string& driverPath, const std::string& deviceName,
+                     std::vector<zv::PaperEntry>* papers) {
+  papers->clear();
+  if (!FitsPath(driverPath) || !FitsPath(deviceName)) return false;
+  uint16_t count = 0;
+  plat::MemoryHandle list = zv::BuildPaperSizeList(deviceName.c_str(), driverPath.c_str(), 1, &count);
+  if (!list) return false;
+  const auto* entries = static_cast<const zv::PaperEntry*>(plat::LockMemory(list));
+  if (entries) {
+    papers->assign(entries, entries + count);
+    plat::UnlockMemory(list);
+  }
+  plat::FreeMemory(list);
+  return entries != nullptr;
 }
 
 }  // namespace zvcat

@@ -12,6 +12,7 @@
 #include "catalogue/group_info.h"
 #include "catalogue/print_settings.h"
 #include "catalogue_check.h"
+#include "driverlink/paper_size_list.h"
 
 namespace zvcat {
 
@@ -97,8 +98,17 @@ struct FormView {
 // Finds a record: first a named form whose name equals form exactly, byte for
 // byte, as the module compares form names; then, when form is a decimal
 // identifier ("17", "-3"), the record with that identifier, named forms
-// before file entries.
-FormView ShowForm(const CataloguePaths& paths, const std::string& form);
+// before file entries. The overlay lines name their output paper from the
+// papers given (the paper size list of a printer driver); without papers
+// that field stays blank.
+FormView ShowForm(const CataloguePaths& paths, const std::string& form,
+                  const std::vector<zv::PaperEntry>& papers = {});
+
+// The paper size list of the printer driver module at driverPath (the first
+// paper tables), asked with deviceName, as the dialogs build it. False when
+// the module cannot give it.
+bool DriverPaperList(const std::string& driverPath, const std::string& deviceName,
+                     std::vector<zv::PaperEntry>* papers);
 
 // A path relative to a catalogue file's directory, the way the module
 // resolves names in a group info file: a name holding a backslash stands as

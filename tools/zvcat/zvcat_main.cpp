@@ -35,7 +35,8 @@ constexpr int kExitUsage = 2;
 
 // The help text; the example follows it.
 constexpr char kHelp[] =
-    R"(Usage: zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json] COMMAND
+    R"(Usage: zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json]
+             [--driver MODULE [--device NAME]] COMMAND
 
 Shows and checks a catalogue of forms: the form name list file (.FLT), the
 group name list file (.GLT), the group info files (.FGP) they name and the
@@ -63,10 +64,12 @@ Commands:
 Options:
   --json             the same in JSON; texts are the catalogue's bytes, each
                      byte from 0x80 up written as \u00XX (Latin-1)
+  --driver MODULE    for show: the printer driver module whose paper size
+                     list names the output paper of the overlay lines, as
+                     the dialogs name it; without it that field is blank
+  --device NAME      the device name handed to the driver module (default:
+                     none)
   -h, --help         this text
-
-The output paper field of the overlay lines is shown blank: the paper names
-come from the printer driver, which zvcat does not load.
 
 A damaged list or group info file is refused as a whole by the readers zvcat
 shares with the module; list and show then say so, and check tells what is
@@ -77,7 +80,7 @@ Exit status:
   1  check found faults; list or show could not read a list file, or show
      found no such form
   2  usage error, or the catalogue cannot be located (no configuration file,
-     or it names no list files)
+     or it names no list files), or the driver module gives no paper list
 
 Example:
 @EXAMPLE@)";
@@ -436,7 +439,8 @@ std::string HelpText() {
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr,
-               "zvcat: %s\nUsage: zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json] COMMAND\n"
+               "zvcat: %s\nUsage: zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json]\n"
+               "             [--driver MODULE [--device NAME]] COMMAND\n"
                "Try 'zvcat --help' for more.\n",
                problem.c_str());
   return kExitUsage;
@@ -448,6 +452,9 @@ int Run(int argc, char** argv) {
   bool haveConfig = false;
   bool haveLists = false;
   bool json = false;
+  std::string driver;
+  std::string device;
+  bool haveDevice = false;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -461,6 +468,14 @@ int Run(int argc, char** argv) {
       if (i + 1 >= argc) return Usage("--config needs a file");
       config = UserPath(argv[++i]);
       haveConfig = true;
+    } else if (arg == "--driver" || arg == "--device") {
+      if (i + 1 >= argc) return Usage(arg + " needs a value");
+      if (arg == "--driver") {
+        driver = UserPath(argv[++i]);
+      } else {
+        device = argv[++i];
+        haveDevice = true;
+      }
     } else if (arg == "--lists") {
       if (haveConfig || haveLists) return Usage("give the catalogue once: --config or --lists");
       if (i + 2 >= argc) return Usage("--lists needs the form name list file and the group name list file");
@@ -482,6 +497,8 @@ int Run(int argc, char** argv) {
   } else {
     return Usage("unknown command " + command);
   }
+  if (haveDevice && driver.empty()) return Usage("--device goes with --driver");
+  if (!driver.empty() && command != "show") return Usage("--driver goes with show");
 
   if (!haveLists) {
     if (!haveConfig) config = zvcat::DefaultConfigurationPath();
@@ -498,7 +515,12 @@ int Run(int argc, char** argv) {
     const CatalogueList list = zvcat::ReadCatalogueList(lists);
     status = json ? JsonList(j, list) : PrintList(list);
   } else if (command == "show") {
-    const FormView view = zvcat::ShowForm(lists, words[1]);
+    std::vector<zv::PaperEntry> papers;
+    if (!driver.empty() && !zvcat::DriverPaperList(driver, device, &papers)) {
+      std::fprintf(stderr, "zvcat: the driver module %s gives no paper size list\n", driver.c_str());
+      return kExitUsage;
+    }
+    const FormView view = zvcat::ShowForm(lists, words[1], papers);
     status = json ? JsonShow(j, view) : PrintShow(view, words[1]);
   } else {
     const std::vector<zvcat::Finding> findings = zvcat::CheckCatalogue(lists);
