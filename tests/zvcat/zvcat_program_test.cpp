@@ -115,6 +115,7 @@ std::string UserPath(const std::string& windowsPath) {
 // The child sees this process's drive map and system directory, which the
 // fixtures set in the process rather than in its environment.
 void PassPlatformSettings() {
+  if (!DataDirectory().empty()) setenv("ZV_DATA_DIR", DataDirectory().c_str(), 1);
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     const std::string root = std::string(1, letter) + ":\\";
     const std::string host = HostPath(root);
