@@ -160,6 +160,11 @@ TEST_F(CatalogueViewTest, ShowFindsByIdentifierAndByExactNameOnly) {
   EXPECT_EQ("LOGO.ZLP", fileEntry.form.name);
   EXPECT_TRUE(fileEntry.groupPathExists);
   EXPECT_FALSE(fileEntry.namesGroupInfo);
+  EXPECT_TRUE(fileEntry.namesOverlayFile);
+  EXPECT_TRUE(fileEntry.overlayHasHeader);
+  EXPECT_EQ("Logo", fileEntry.overlayDescription);
+  EXPECT_EQ(1, fileEntry.overlayLayer);
+  EXPECT_FALSE(zvcat::ShowForm(paths_, "-2").namesOverlayFile);
 
   // Names compare byte for byte, and file entries are found by identifier only.
   EXPECT_FALSE(zvcat::ShowForm(paths_, "invoice").found);

@@ -411,6 +411,14 @@ TEST_F(ZvcatProgramTest, ShowGivesTheFormItsGroupInfoFileAndItsOverlays) {
   EXPECT_NE(std::string::npos, byId.output.find("Resolved:               7 (an overlay number)\n"))
       << byId.output;
 
+  const ProgramRun logo = RunWithLists({"show", "-1"});
+  EXPECT_EQ(0, logo.status);
+  EXPECT_NE(std::string::npos, logo.output.find("Resolved:               " + Path("LOGO.ZLP") +
+                                                " (exists)\nHeader:                 yes\n"
+                                                "Overlay description:    Logo\n"
+                                                "Overlay layer:          front (1)\n"))
+      << logo.output;
+
   const ProgramRun unknown = RunWithLists({"show", "invoice"});
   EXPECT_EQ(1, unknown.status);
   EXPECT_NE(std::string::npos, unknown.output.find("No form named or numbered \"invoice\"."))

@@ -250,7 +250,17 @@ FormView ShowForm(const CataloguePaths& paths, const std::string& form,
   const FormItem& item = view.form;
   if (!item.groupTextRead || item.groupPath.empty() || !FitsPath(item.groupPath)) return view;
   if (!zv::IsDigitsOnly(item.groupText.c_str())) view.groupPathExists = Exists(item.groupPath);
-  if (item.fileEntry || !zv::ExtensionEquals(item.groupPath.c_str(), kGroupInfoExtension)) return view;
+  if (item.fileEntry) {
+    if (view.groupPathExists) {
+      view.namesOverlayFile = true;
+      view.overlayHasHeader = zv::HasOverlayHeader(item.groupPath.c_str());
+      char description[zv::kOverlayDescriptionSize] = "";
+      view.overlayLayer = zv::GetOverlayDescription(item.groupPath.c_str(), description);
+      view.overlayDescription = description;
+    }
+    return view;
+  }
+  if (!zv::ExtensionEquals(item.groupPath.c_str(), kGroupInfoExtension)) return view;
   view.namesGroupInfo = true;
   view.group.path = item.groupPath;
   ReadGroupInfo(&view.group, papers);

@@ -92,6 +92,12 @@ struct FormView {
   FormItem form;
   bool groupPathExists = false;  // the resolved group text names an existing file or directory
   bool namesGroupInfo = false;   // the group text names a group info file (.FGP)
+  // A file entry whose group text names an existing overlay data file: that
+  // file's header test, description and layer.
+  bool namesOverlayFile = false;
+  bool overlayHasHeader = false;
+  std::string overlayDescription;
+  uint16_t overlayLayer = 0;
   GroupInfoView group;
 };
 

@@ -222,6 +222,12 @@ int PrintShow(const FormView& view, const std::string& form) {
     PrintField("Resolved", overlayNumber ? item.groupPath + " (an overlay number)"
                                          : item.groupPath + " (" + ExistsText(view.groupPathExists) + ")");
   }
+  if (view.namesOverlayFile) {
+    PrintField("Header", view.overlayHasHeader ? "yes" : "no (raw data)");
+    PrintField("Overlay description", view.overlayDescription);
+    PrintField("Overlay layer",
+               LayerName(view.overlayLayer) + " (" + std::to_string(view.overlayLayer) + ")");
+  }
   if (!view.namesGroupInfo) return view.list.groupList == FileState::kRead ? kExitSuccess : kExitFaults;
 
   const zvcat::GroupInfoView& group = view.group;
@@ -367,6 +373,13 @@ int JsonShow(JsonWriter& j, const FormView& view) {
   }
   JsonForm(j, view.form);
   j.Key("groupPathExists").Bool(view.groupPathExists);
+  j.Key("overlayFile");
+  if (view.namesOverlayFile) {
+    j.BeginObject().Key("hasHeader").Bool(view.overlayHasHeader);
+    j.Key("description").String(view.overlayDescription).Key("layer").Number(view.overlayLayer).EndObject();
+  } else {
+    j.Null();
+  }
   j.Key("groupInfo");
   if (!view.namesGroupInfo) {
     j.Null().EndObject();
