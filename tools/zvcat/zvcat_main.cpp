@@ -145,7 +145,7 @@ std::string StateText(FileState state) {
     case FileState::kCannotOpen:
       return "  (cannot be opened)";
     case FileState::kDamaged:
-      return "  (cannot be read as a list: damaged, see zvcat check)";
+      return "  (cannot be read: damaged, see zvcat check)";
   }
   return "";
 }
