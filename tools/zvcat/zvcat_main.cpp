@@ -1,7 +1,8 @@
 // zvcat: shows and checks a catalogue of forms (its two list files, the group
 // info files they name and the overlay data files those name). It only reads.
 //
-//   zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json] COMMAND
+//   zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json]
+//         [--driver MODULE [--device NAME]] COMMAND
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -77,8 +78,8 @@ wrong and where.
 
 Exit status:
   0  done; for check: the catalogue is sound
-  1  check found faults; list or show could not read a list file, or show
-     found no such form
+  1  check found faults; list or show could not read a list file or the
+     form's group info file, or show found no such form
   2  usage error, or the catalogue cannot be located (no configuration file,
      or it names no list files), or the driver module gives no paper list
 
