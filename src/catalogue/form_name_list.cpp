@@ -44,7 +44,7 @@ void SetCodeUnlessNoMemory(uint32_t code) {
 }  // namespace
 
 ListFileState OpenFormNameList(const char* path, plat::Access access, plat::FileHandle* file,
-                               FormListHeader* header) {
+                               FormListHeader* header, unsigned char* headerBytes) {
   plat::FileHandle f = plat::OpenFile(path, access, plat::kShareRead, plat::kOpenExisting);
   if (!f) return ListFileState::kCannotOpen;
   unsigned char bytes[kHeaderSize];
@@ -59,6 +59,7 @@ ListFileState OpenFormNameList(const char* path, plat::Access access, plat::File
     const uint64_t expected = kHeaderSize + static_cast<uint64_t>(kRecordSize) *
                                                 (uint64_t{header->namedCount} + header->fileEntryCount);
     if (size != plat::kInvalidSize && expected == size) {
+      if (headerBytes) std::memcpy(headerBytes, bytes, kHeaderSize);
       *file = f;
       return ListFileState::kValid;
     }

@@ -60,9 +60,10 @@ enum class ListFileState { kValid, kCannotOpen, kDamaged };
 // Opens the form name list file with the given access (sharing reading only)
 // and validates it: the magic, and a size of exactly 35 + 290 x (named count +
 // file-entry count). When valid the file stands at offset 35 and the caller
-// closes it; otherwise nothing is left open.
+// closes it; otherwise nothing is left open. headerBytes, when given, gets
+// the 35 bytes of the header as read, for a writer that writes them back.
 ListFileState OpenFormNameList(const char* path, plat::Access access, plat::FileHandle* file,
-                               FormListHeader* header);
+                               FormListHeader* header, unsigned char* headerBytes = nullptr);
 
 // Offset of the file-entry region.
 inline uint32_t FileEntryRegionOffset(const FormListHeader& header) {

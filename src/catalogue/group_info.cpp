@@ -180,13 +180,14 @@ ListFileState OpenGroupInfo(const char* path, plat::Access access, plat::FileHan
   return ListFileState::kValid;
 }
 
-bool ReadGroupInfoString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index, char* text) {
+bool ReadGroupInfoString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index, char* text,
+                         PooledTextPlace* place) {
   if (index < 0) {
     text[0] = '\0';
     return false;
   }
   return ReadPooledText(file, GroupInfoTableOffset(header), header.stringCount, GroupInfoPoolOffset(header),
-                        header.poolSize, static_cast<uint32_t>(index), text);
+                        header.poolSize, static_cast<uint32_t>(index), text, place);
 }
 
 uint32_t CountOverlayEntries(int32_t formId) {

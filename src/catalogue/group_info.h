@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "catalogue/form_name_list.h"
+#include "catalogue/group_name_list.h"
 #include "catalogue/print_settings.h"
 #include "driverlink/paper_size_list.h"
 #include "platform/platform.h"
@@ -87,7 +88,9 @@ ListFileState OpenGroupInfo(const char* path, plat::Access access, plat::FileHan
 // buffer. False for kNoString and for a damaged text: an index outside the
 // table, an offset or length reaching outside the pool, or more than 260
 // characters. Nothing outside the pool is read.
-bool ReadGroupInfoString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index, char* text);
+// place, when given, gets where the text lies in the pool.
+bool ReadGroupInfoString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index, char* text,
+                         PooledTextPlace* place = nullptr);
 
 // Reads count entries from the file's position, block by block, one read per
 // block of at most 134, and calls visit(entryBytes) for each in file order

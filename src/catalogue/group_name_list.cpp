@@ -73,7 +73,7 @@ void EncodeGroupListHeader(const GroupListHeader& header, unsigned char* bytes) 
 }
 
 ListFileState OpenGroupNameList(const char* path, plat::Access access, plat::FileHandle* file,
-                                GroupListHeader* header) {
+                                GroupListHeader* header, unsigned char* headerBytes) {
   *file = nullptr;
   plat::FileHandle opened = plat::OpenFile(path, access, plat::kShareRead, plat::kOpenExisting);
   if (!opened) return ListFileState::kCannotOpen;
@@ -92,12 +92,13 @@ ListFileState OpenGroupNameList(const char* path, plat::Access access, plat::Fil
     plat::CloseFile(opened);
     return ListFileState::kDamaged;
   }
+  if (headerBytes) std::memcpy(headerBytes, bytes, sizeof bytes);
   *file = opened;
   return ListFileState::kValid;
 }
 
 bool ReadPooledText(plat::FileHandle file, uint32_t tableOffset, uint32_t count, uint32_t poolOffset,
-                    uint32_t poolSize, uint32_t index, char* text) {
+                    uint32_t poolSize, uint32_t index, char* text, PooledTextPlace* place) {
   text[0] = '\0';
   // The writers keep every index below the count; one that is not belongs to
   // a damaged file, and its table slot would lie outside the table.
@@ -120,12 +121,14 @@ bool ReadPooledText(plat::FileHandle file, uint32_t tableOffset, uint32_t count,
     return false;
   }
   text[length] = '\0';
+  if (place) *place = PooledTextPlace{static_cast<uint32_t>(offset), length};
   return true;
 }
 
-bool ReadGroupText(plat::FileHandle file, const GroupListHeader& header, uint32_t index, char* text) {
+bool ReadGroupText(plat::FileHandle file, const GroupListHeader& header, uint32_t index, char* text,
+                   PooledTextPlace* place) {
   return ReadPooledText(file, group_list::kOffsetTableOffset, header.entryCount, GroupListPoolOffset(header),
-                        header.poolSize, index, text);
+                        header.poolSize, index, text, place);
 }
 
 bool ResolveGroupTextFull(const char* text, const char* groupListPath, char* path) {

@@ -43,9 +43,16 @@ void EncodeGroupListHeader(const GroupListHeader& header, unsigned char* bytes);
 // Opens the group name list file with the given access (sharing reading only)
 // and validates it: the magic, and a size of exactly 36 + 4 x entry count +
 // pool size. When valid the caller closes the file; otherwise nothing is left
-// open.
+// open. headerBytes, when given, gets the 36 bytes of the header as read.
 ListFileState OpenGroupNameList(const char* path, plat::Access access, plat::FileHandle* file,
-                                GroupListHeader* header);
+                                GroupListHeader* header, unsigned char* headerBytes = nullptr);
+
+// Where a pooled text lies: its offset from the start of the pool and its
+// length, without the 2-byte length field before it.
+struct PooledTextPlace {
+  uint32_t offset;
+  uint32_t length;
+};
 
 // Reads text number index of a pool reached through an offset table, into a
 // 261-byte buffer, zero-terminated. The offset table holds count u32 pool
@@ -53,13 +60,15 @@ ListFileState OpenGroupNameList(const char* path, plat::Access access, plat::Fil
 // False, when the file is damaged: an index at or above the count, an offset
 // or length that reaches outside the pool, or a text longer than 260
 // characters; also when a seek or read does not deliver the bytes. Nothing
-// outside the pool is read and nothing is written past text[260].
+// outside the pool is read and nothing is written past text[260]. place,
+// when given, gets where the text lies, for a writer that edits it next.
 bool ReadPooledText(plat::FileHandle file, uint32_t tableOffset, uint32_t count, uint32_t poolOffset,
-                    uint32_t poolSize, uint32_t index, char* text);
+                    uint32_t poolSize, uint32_t index, char* text, PooledTextPlace* place = nullptr);
 
 // The text of entry index of an open, valid group name list file, into a
 // 261-byte buffer. False as ReadPooledText: a damaged entry.
-bool ReadGroupText(plat::FileHandle file, const GroupListHeader& header, uint32_t index, char* text);
+bool ReadGroupText(plat::FileHandle file, const GroupListHeader& header, uint32_t index, char* text,
+                   PooledTextPlace* place = nullptr);
 
 // Full rule: an empty text, a text of digits only (an overlay number) and a
 // text holding a backslash are used as they stand; any other text is a file

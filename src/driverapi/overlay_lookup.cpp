@@ -32,6 +32,9 @@ constexpr uint32_t kFormIdModulus = 0x1000;
 // Two hexadecimal digits name the overlay numbers 0 to 255.
 constexpr uint32_t kOverlayNumberLimit = 256;
 // The header's three string indexes.
+// A pooled text's length field.
+constexpr uint32_t kTextLengthSize = 2;
+
 constexpr uint32_t kHeaderStringSlots[] = {
     group_info::kFirstStringOffset, group_info::kEditedFileStringOffset, group_info::kPreviewStringOffset};
 
@@ -54,8 +57,6 @@ struct RemoveWork {
   MoveBuffer move;  // also holds the entries whose string indexes are fixed
   unsigned char header[group_info::kHeaderSize];
   unsigned char entry[group_info::kEntrySize];
-  unsigned char slot[group_info::kTableSlotSize];
-  unsigned char length[2];
 };
 static_assert(sizeof(MoveBuffer) >= group_info::kBlockEntries * group_info::kEntrySize,
               "a block of entries fits the move buffer");
@@ -345,7 +346,7 @@ bool RemoveOverlayEntry(plat::FileHandle file, const char* /*groupInfoPath*/, ui
 
   // The caller's file is validated again: it may have changed since it was
   // opened, and every offset below relies on the counts.
-  uint32_t size = plat::GetFileSize(file);
+  const uint32_t size = plat::GetFileSize(file);
   GroupInfoHeader h;
   if (size == plat::kInvalidSize || !ReadGroupInfoHeader(file, w->header, &h) ||
       std::memcmp(w->header, group_info::kMagic, group_info::kMagicSize) != 0) {
@@ -356,37 +357,67 @@ bool RemoveOverlayEntry(plat::FileHandle file, const char* /*groupInfoPath*/, ui
                             uint64_t{group_info::kTableSlotSize} * h.stringCount + h.poolSize;
   if (expected != size || record >= h.entryCount) return FailRemoval(kMsgDeleteOverlayFailed);
 
-  // The entry, its name's slot in the offset table and the name in the pool.
+  // The entry, its name's slot in the offset table and the name's length.
   const uint32_t entryAt = group_info::kEntriesOffset + group_info::kEntrySize * record;
   if (!ReadAt(file, entryAt, w->entry, sizeof w->entry)) return FailRemoval(kMsgDeleteOverlayFailed);
-  const int32_t s = GetI32(w->entry + group_info::kEntryFileNameOffset);
-  if (s < 0 || static_cast<uint32_t>(s) >= h.stringCount) return FailRemoval(kMsgDeleteOverlayFailed);
-  const uint32_t slotAt = GroupInfoTableOffset(h) + group_info::kTableSlotSize * static_cast<uint32_t>(s);
-  if (!ReadAt(file, slotAt, w->slot, sizeof w->slot)) return FailRemoval(kMsgDeleteOverlayFailed);
-  const uint32_t o = GetU32(w->slot);
-  if (uint64_t{o} + sizeof w->length > h.poolSize ||
-      !ReadAt(file, GroupInfoPoolOffset(h) + o, w->length, sizeof w->length)) {
-    return FailRemoval(kMsgDeleteOverlayFailed);
+  EntryRemoval removal{record, GetI32(w->entry + group_info::kEntryFileNameOffset), 0, 0};
+  if (!LocateEntryName(file, h, &removal, nullptr)) return FailRemoval(kMsgDeleteOverlayFailed);
+  return RemoveLocatedOverlayEntry(file, &h, w->header, removal, w->move);
+}
+
+bool LocateEntryName(plat::FileHandle file, const GroupInfoHeader& header, EntryRemoval* removal,
+                     char* name) {
+  if (name) name[0] = '\0';
+  const int32_t s = removal->nameString;
+  if (s < 0 || static_cast<uint32_t>(s) >= header.stringCount) return false;
+  unsigned char bytes[group_info::kTableSlotSize];
+  const uint32_t slotAt =
+      GroupInfoTableOffset(header) + group_info::kTableSlotSize * static_cast<uint32_t>(s);
+  if (!ReadAt(file, slotAt, bytes, sizeof bytes)) return false;
+  const uint32_t o = GetU32(bytes);
+  if (uint64_t{o} + kTextLengthSize > header.poolSize ||
+      !ReadAt(file, GroupInfoPoolOffset(header) + o, bytes, kTextLengthSize)) {
+    return false;
   }
-  const uint32_t textSize = sizeof w->length + GetU16(w->length);
-  if (uint64_t{o} + textSize > h.poolSize) return FailRemoval(kMsgDeleteOverlayFailed);
+  const uint32_t length = GetU16(bytes);
+  if (uint64_t{o} + kTextLengthSize + length > header.poolSize) return false;
+  removal->nameOffset = o;
+  removal->nameSize = kTextLengthSize + length;
+  // The text follows its length; one too long for a path is not read.
+  if (name && length <= plat::kMaxPath) {
+    if (length > 0 && !ReadExactly(file, name, length)) {
+      name[0] = '\0';
+      return false;
+    }
+    name[length] = '\0';
+  }
+  return true;
+}
+
+bool RemoveLocatedOverlayEntry(plat::FileHandle file, GroupInfoHeader* header, unsigned char* headerBytes,
+                               const EntryRemoval& removal, MoveBuffer& move) {
+  GroupInfoHeader& h = *header;
+  const int32_t s = removal.nameString;
+  const uint32_t o = removal.nameOffset;
+  const uint32_t textSize = removal.nameSize;
+  uint32_t size = GroupInfoPoolOffset(h) + h.poolSize;
 
   // Close the three gaps from the front of the file backwards; each move
   // cuts the file behind what it moved.
-  if (!MoveBytesDown(file, entryAt + group_info::kEntrySize, size, group_info::kEntrySize, w->move)) {
+  const uint32_t entryAt = group_info::kEntriesOffset + group_info::kEntrySize * removal.record;
+  if (!MoveBytesDown(file, entryAt + group_info::kEntrySize, size, group_info::kEntrySize, move)) {
     return FailRemoval(kMsgDeleteOverlayFailed);
   }
   size -= group_info::kEntrySize;
   --h.entryCount;
   const uint32_t newSlotAt = GroupInfoTableOffset(h) + group_info::kTableSlotSize * static_cast<uint32_t>(s);
-  if (!MoveBytesDown(file, newSlotAt + group_info::kTableSlotSize, size, group_info::kTableSlotSize,
-                     w->move)) {
+  if (!MoveBytesDown(file, newSlotAt + group_info::kTableSlotSize, size, group_info::kTableSlotSize, move)) {
     return FailRemoval(kMsgDeleteOverlayFailed);
   }
   size -= group_info::kTableSlotSize;
   --h.stringCount;
   const uint32_t textAt = GroupInfoPoolOffset(h) + o;
-  if (!MoveBytesDown(file, textAt + textSize, size, textSize, w->move)) {
+  if (!MoveBytesDown(file, textAt + textSize, size, textSize, move)) {
     return FailRemoval(kMsgDeleteOverlayFailed);
   }
   size -= textSize;
@@ -400,32 +431,34 @@ bool RemoveOverlayEntry(plat::FileHandle file, const char* /*groupInfoPath*/, ui
     const uint32_t at = group_info::kEntriesOffset + group_info::kEntrySize * first;
     // Each block is written back where it was read, which leaves the file
     // at the next block: only the first is positioned for the read.
-    if (!(first == 0 ? ReadAt(file, at, w->move.bytes, group_info::kEntrySize * n)
-                     : ReadExactly(file, w->move.bytes, group_info::kEntrySize * n)))
+    if (!(first == 0 ? ReadAt(file, at, move.bytes, group_info::kEntrySize * n)
+                     : ReadExactly(file, move.bytes, group_info::kEntrySize * n)))
       return FailRemoval(kMsgDeleteOverlayFailed);
     for (uint32_t i = 0; i < n; ++i) {
-      unsigned char* index = w->move.bytes + group_info::kEntrySize * i + group_info::kEntryFileNameOffset;
+      unsigned char* index = move.bytes + group_info::kEntrySize * i + group_info::kEntryFileNameOffset;
       PutI32(index, IndexAfterRemoval(GetI32(index), s));
     }
-    if (!WriteAt(file, at, w->move.bytes, group_info::kEntrySize * n)) {
+    if (!WriteAt(file, at, move.bytes, group_info::kEntrySize * n)) {
       return FailRemoval(kMsgDeleteOverlayFailed);
     }
     first += n;
   }
   // Pool offsets behind the removed text come down by its size.
   if (!AdjustOffsets(file, GroupInfoTableOffset(h), h.stringCount, o, -static_cast<int32_t>(textSize),
-                     w->move)) {
+                     move)) {
     return FailRemoval(kMsgDeleteOverlayFailed);
   }
 
   // The header last; its reserved bytes stay as they were.
   for (uint32_t field : kHeaderStringSlots) {
-    PutI32(w->header + field, IndexAfterRemoval(GetI32(w->header + field), s));
+    PutI32(headerBytes + field, IndexAfterRemoval(GetI32(headerBytes + field), s));
   }
-  PutU32(w->header + group_info::kEntryCountOffset, h.entryCount);
-  PutU32(w->header + group_info::kStringCountOffset, h.stringCount);
-  PutU32(w->header + group_info::kPoolSizeOffset, h.poolSize);
-  if (!WriteAt(file, 0, w->header, sizeof w->header) || !SeekTo(file, size) || !plat::SetEndOfFile(file)) {
+  PutU32(headerBytes + group_info::kEntryCountOffset, h.entryCount);
+  PutU32(headerBytes + group_info::kStringCountOffset, h.stringCount);
+  PutU32(headerBytes + group_info::kPoolSizeOffset, h.poolSize);
+  DecodeGroupInfoHeader(headerBytes, &h);
+  if (!WriteAt(file, 0, headerBytes, group_info::kHeaderSize) || !SeekTo(file, size) ||
+      !plat::SetEndOfFile(file)) {
     return FailRemoval(kMsgDeleteOverlayFailed);
   }
   return true;

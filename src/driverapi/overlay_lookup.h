@@ -48,6 +48,30 @@ int16_t ProposeOverlayFileName(const void* driverBlock, const char* groupInfoPat
 // name text is damaged, or a move failed).
 bool RemoveOverlayEntry(plat::FileHandle file, const char* groupInfoPath, uint32_t record);
 
+// An overlay entry located for its removal: its number, its name's string
+// index, and where the name lies in the pool (offset, and size with its
+// 2-byte length).
+struct EntryRemoval {
+  uint32_t record;
+  int32_t nameString;
+  uint32_t nameOffset;
+  uint32_t nameSize;
+};
+
+// Fills in where the name of removal->nameString lies in the pool of an open,
+// valid group info file; with name (261 bytes) given, also reads the name
+// itself, which stays empty when it is over 260 characters. False when the
+// index is outside the table, the name outside the pool, or a read fails.
+bool LocateEntryName(plat::FileHandle file, const GroupInfoHeader& header, EntryRemoval* removal, char* name);
+
+// The removal of RemoveOverlayEntry for a caller that holds the file's header
+// (decoded, and its 64 bytes as read, reserved bytes and all) and located the
+// entry's name itself: closes the three gaps through move, fixes the string
+// indexes and pool offsets, and writes the header, which both forms of it
+// then hold. False with last error 408 when a read, write, move or cut fails.
+bool RemoveLocatedOverlayEntry(plat::FileHandle file, GroupInfoHeader* header, unsigned char* headerBytes,
+                               const EntryRemoval& removal, MoveBuffer& move);
+
 // What a visit of ScanOverlayEntries tells the scan to do next.
 enum class ScanStep {
   kNext,      // go on with the next entry

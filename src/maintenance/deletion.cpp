@@ -46,7 +46,7 @@ struct GroupInfoWork {
 };
 
 struct OverlayEntriesWork {
-  OverlayEntryBlock block;
+  unsigned char entry[group_info::kEntrySize];
   MoveBuffer move;
   unsigned char header[group_info::kHeaderSize];
   PathBuffer groupPath;
@@ -120,7 +120,6 @@ void PatchGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) {
 // above its own. The header goes last.
 bool RemoveFormRecord(plat::FileHandle file, DeleteFormWork& w, FormListHeader& h, int32_t formId) {
   using namespace form_list;
-  if (!ReadAt(file, 0, w.header, kHeaderSize)) return false;
   const bool fileEntry = formId < 0;
   const uint32_t regionAt = fileEntry ? FileEntryRegionOffset(h) : kHeaderSize;
   const uint32_t regionCount = fileEntry ? h.fileEntryCount : h.namedCount;
@@ -183,16 +182,14 @@ bool RemoveGroupNameEntry(plat::FileHandle file, GroupNameWork& w, GroupListHead
   using namespace group_list;
   char* text = reinterpret_cast<char*>(w.move.bytes);
   // ReadGroupText refuses an index, offset or length outside the file, so
-  // the offset and length read again below lie inside the pool.
-  if (!ReadAt(file, 0, w.header, kHeaderSize) || !ReadGroupText(file, h, index, text) ||
+  // the place it gives lies inside the pool.
+  PooledTextPlace place{};
+  if (!ReadGroupText(file, h, index, text, &place) ||
       !ResolveGroupTextPath(text, groupListPath, w.groupInfoPath)) {
     return false;
   }
-  unsigned char* field = w.move.bytes;
-  if (!ReadAt(file, kOffsetTableOffset + kTableSlotSize * index, field, kTableSlotSize)) return false;
-  const uint32_t offset = GetU32(field);
-  if (!ReadAt(file, GroupListPoolOffset(h) + offset, field, kTextLengthSize)) return false;
-  const uint32_t textSize = kTextLengthSize + GetU16(field);
+  const uint32_t offset = place.offset;
+  const uint32_t textSize = kTextLengthSize + place.length;
 
   if (!DeleteGroupInfoFile(w.groupInfoPath)) return false;
 
@@ -218,11 +215,11 @@ bool RemoveGroupNameEntry(plat::FileHandle file, GroupNameWork& w, GroupListHead
 // the edited file, whose slot is then cleared, and the overlay files with a
 // header. Only names beginning with an underscore were made by the catalogue.
 bool DeleteGroupFiles(plat::FileHandle file, GroupInfoWork& w, GroupInfoHeader& h) {
-  if (!ReadAt(file, 0, w.header, group_info::kHeaderSize)) return false;
-  if (h.editedFileString >= 0 && ReadGroupInfoString(file, h, h.editedFileString, w.name) &&
+  PooledTextPlace place{};
+  if (h.editedFileString >= 0 && ReadGroupInfoString(file, h, h.editedFileString, w.name, &place) &&
       w.name[0] == kGeneratedNameMark) {
     if (GroupFilePath(w.directory, w.name, w.path)) DeleteFileIfWritable(w.path);
-    if (!SetGroupString(file, &h, GroupStringSlot::kEditedFile, "")) return false;
+    if (!ClearGroupString(file, &h, GroupStringSlot::kEditedFile, place)) return false;
     PatchGroupInfoHeader(h, w.header);
     if (!WriteAt(file, 0, w.header, group_info::kHeaderSize)) return false;
   }
@@ -241,8 +238,7 @@ bool DeleteGroupFiles(plat::FileHandle file, GroupInfoWork& w, GroupInfoHeader& 
 bool RemoveNamelessEntry(plat::FileHandle file, OverlayEntriesWork& w, uint32_t number) {
   GroupInfoHeader& h = w.groupHeader;
   const uint32_t entryAt = group_info::kEntriesOffset + group_info::kEntrySize * number;
-  if (!ReadAt(file, 0, w.header, group_info::kHeaderSize) ||
-      !MoveBytesDown(file, entryAt + group_info::kEntrySize, GroupInfoPoolOffset(h) + h.poolSize,
+  if (!MoveBytesDown(file, entryAt + group_info::kEntrySize, GroupInfoPoolOffset(h) + h.poolSize,
                      group_info::kEntrySize, w.move)) {
     return false;
   }
@@ -254,30 +250,34 @@ bool RemoveNamelessEntry(plat::FileHandle file, OverlayEntriesWork& w, uint32_t 
 // Removes the flagged entries of an open, valid group info file, each with
 // its name text, and deletes their files that have a header. The flags
 // follow the entries as they stood before the first removal.
+// Only the flagged entries are read, each once, where it stands: a removal
+// moves the next entry into its place, and the header in memory (w.header as
+// read, w.groupHeader decoded) follows every removal.
 bool RemoveFlaggedEntries(plat::FileHandle file, OverlayEntriesWork& w, const uint32_t* flags) {
   GroupInfoHeader& h = w.groupHeader;
-  const uint32_t* flag = flags;
-  bool failed = false;
-  const bool scanned = ScanOverlayEntries(file, h, w.block, [&](uint32_t number, const unsigned char* entry) {
-    if (*flag++ == 0) return ScanStep::kNext;
-    const int32_t nameString = GetI32(entry + group_info::kEntryFileNameOffset);
-    const bool named = nameString != kNoString;
-    const bool known = named && ReadGroupInfoString(file, h, nameString, w.name) &&
-                       GroupFilePath(w.directory, w.name, w.path);
-    const bool removed =
-        named ? RemoveOverlayEntry(file, w.groupPath, number) : RemoveNamelessEntry(file, w, number);
-    if (!removed || !ReadAt(file, 0, w.header, group_info::kHeaderSize)) {
-      if (!named || removed) SetLastErrorCode(kMsgDeleteOverlayFailed);
-      failed = true;
-      return ScanStep::kStop;
+  uint32_t position = 0;
+  for (const uint32_t* flag = flags; position < h.entryCount; ++flag) {
+    if (*flag == 0) {
+      ++position;
+      continue;
     }
-    DecodeGroupInfoHeader(w.header, &h);
+    if (!ReadAt(file, group_info::kEntriesOffset + group_info::kEntrySize * position, w.entry,
+                group_info::kEntrySize)) {
+      return Fail(kMsgDeleteOverlayFailed);
+    }
+    EntryRemoval removal{position, GetI32(w.entry + group_info::kEntryFileNameOffset), 0, 0};
+    if (removal.nameString == kNoString) {
+      if (!RemoveNamelessEntry(file, w, position)) return Fail(kMsgDeleteOverlayFailed);
+      continue;
+    }
+    // A name too long for a path is removed with its entry, its file left.
+    if (!LocateEntryName(file, h, &removal, w.name)) return Fail(kMsgDeleteOverlayFailed);
+    const bool known = w.name[0] != '\0' && GroupFilePath(w.directory, w.name, w.path);
+    if (!RemoveLocatedOverlayEntry(file, &h, w.header, removal, w.move)) return false;
     // The entry is gone from the group before its file leaves the disk.
     if (known && HasOverlayHeader(w.path)) DeleteFileIfWritable(w.path);
-    return ScanStep::kReexamine;
-  });
-  if (!scanned) SetLastErrorCode(kMsgDeleteOverlayFailed);
-  return scanned && !failed;
+  }
+  return true;
 }
 
 // The directory of a group info file: up to its last backslash, without it,
@@ -326,7 +326,8 @@ bool DeleteForm(int32_t formId) {
   if (!GetListFilePaths(w->formListPath, w->groupListPath)) return Fail(kMsgDeleteFormFailed);
   plat::FileHandle file = nullptr;
   FormListHeader header;
-  if (OpenFormNameList(w->formListPath, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) {
+  if (OpenFormNameList(w->formListPath, plat::kAccessReadWrite, &file, &header, w->header) !=
+      ListFileState::kValid) {
     return Fail(kMsgDeleteFormFailed);
   }
   const bool removed = RemoveFormRecord(file, *w, header, formId);
@@ -340,7 +341,8 @@ bool DeleteGroupNameEntry(const char* groupListPath, uint32_t index) {
   if (!w) return false;
   plat::FileHandle file = nullptr;
   GroupListHeader header;
-  if (OpenGroupNameList(groupListPath, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) {
+  if (OpenGroupNameList(groupListPath, plat::kAccessReadWrite, &file, &header, w->header) !=
+      ListFileState::kValid) {
     return false;
   }
   const bool removed = RemoveGroupNameEntry(file, *w, header, groupListPath, index);
@@ -355,7 +357,7 @@ bool DeleteGroupInfoFile(const char* path) {
   if (!w) return false;
   plat::FileHandle file = nullptr;
   GroupInfoHeader header;
-  switch (OpenGroupInfo(path, plat::kAccessReadWrite, &file, &header)) {
+  switch (OpenGroupInfo(path, plat::kAccessReadWrite, &file, &header, w->header)) {
     case ListFileState::kCannotOpen:
       // Gone already (an emptied group is deleted when a capture is undone);
       // one that is there but held by another writer must stay.
@@ -389,7 +391,8 @@ bool DeleteOverlayEntries(int32_t formId, const uint32_t* flags) {
   if (!w) return Fail(kMsgNoWorkArea);
   if (!flags || !GetFormGroupPath(formId, w->groupPath)) return Fail(kMsgDeleteOverlayFailed);
   plat::FileHandle file = nullptr;
-  if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->groupHeader) != ListFileState::kValid) {
+  if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->groupHeader, w->header) !=
+      ListFileState::kValid) {
     return Fail(kMsgDeleteOverlayFailed);
   }
   DirectoryOfFile(w->groupPath, w->directory);

@@ -92,16 +92,11 @@ bool AppendString(plat::FileHandle file, GroupInfoHeader* header, const char* te
   return true;
 }
 
-// Where a text lies: its offset from the start of the pool and its length.
-struct TextPlace {
-  uint32_t offset;
-  uint32_t length;
-};
-
 // Where text number index lies in the pool. False when the index is outside
 // the table or the text outside the pool (a damaged file), or when a read
 // fails. On success the file stands at the text itself.
-bool LocateString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index, TextPlace* place) {
+bool LocateString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index,
+                  PooledTextPlace* place) {
   const uint32_t s = static_cast<uint32_t>(index);
   if (index < 0 || s >= header.stringCount) return false;
   unsigned char bytes[kTableSlotSize];
@@ -116,7 +111,7 @@ bool LocateString(plat::FileHandle file, const GroupInfoHeader& header, int32_t 
 // Replaces the text at place, which text number *index holds, by text: the
 // rest of the pool moves by the difference and every later offset with it.
 // An empty text clears *index. Gives the move's size and direction in delta.
-bool ReplaceText(plat::FileHandle file, GroupInfoHeader* header, const TextPlace& place, int32_t* index,
+bool ReplaceText(plat::FileHandle file, GroupInfoHeader* header, const PooledTextPlace& place, int32_t* index,
                  const char* text, uint32_t length, StringWork& w, int32_t* delta) {
   *delta = 0;
   const uint32_t offset = place.offset;
@@ -161,7 +156,7 @@ bool ReplaceText(plat::FileHandle file, GroupInfoHeader* header, const TextPlace
 // Sets the text of the slot *index: appended when it names none, else
 // replaced at place, where the caller found it. Gives the replacement's
 // delta (0 for an append or none).
-bool SetSlotText(plat::FileHandle file, GroupInfoHeader* header, int32_t* index, const TextPlace& place,
+bool SetSlotText(plat::FileHandle file, GroupInfoHeader* header, int32_t* index, const PooledTextPlace& place,
                  const char* text, StringWork& w, int32_t* delta) {
   *delta = 0;
   text = TextOrEmpty(text);
@@ -183,7 +178,7 @@ bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot s
   if (TextLength(text) > kMaxText) return false;
   int32_t* index = SlotIndex(header, slot);
   // A slot that names a text: it must lie in the table and the pool.
-  TextPlace place{};
+  PooledTextPlace place{};
   if (*index >= 0 && !LocateString(file, *header, *index, &place)) return false;
   int32_t delta = 0;
   return SetSlotText(file, header, index, place, text, w, &delta);
@@ -277,8 +272,8 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
   // Both slots are located before either is edited: a slot that names a
   // text outside the pool fails the call with nothing written. The places
   // found are the ones edited, so no slot is read twice.
-  TextPlace first{};
-  TextPlace edited{};
+  PooledTextPlace first{};
+  PooledTextPlace edited{};
   const int32_t firstIndex = header.firstString;
   const bool sameText = firstIndex >= 0 && firstIndex == header.editedFileString;
   bool ok =
@@ -337,6 +332,14 @@ bool SetGroupString(plat::FileHandle file, GroupInfoHeader* header, GroupStringS
   return SetString(file, header, slot, text, *w);
 }
 
+bool ClearGroupString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot,
+                      const PooledTextPlace& place) {
+  WorkMemory<StringWork> w;
+  if (!w) return false;
+  int32_t delta = 0;
+  return ReplaceText(file, header, place, SlotIndex(header, slot), "", 0, *w, &delta);
+}
+
 bool ReplaceGroupString(plat::FileHandle file, GroupInfoHeader* header, int32_t index, const char* text,
                         char* oldText) {
   oldText[0] = '\0';
@@ -344,7 +347,7 @@ bool ReplaceGroupString(plat::FileHandle file, GroupInfoHeader* header, int32_t 
   if (length == 0 || length > kMaxText) return false;
   WorkMemory<StringWork> w;
   if (!w) return false;
-  TextPlace place{};
+  PooledTextPlace place{};
   // The old text is read where the lookup left the file.
   if (!LocateString(file, *header, index, &place) || place.length > kMaxText ||
       (place.length > 0 && !ReadExactly(file, oldText, place.length))) {

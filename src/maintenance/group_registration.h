@@ -42,6 +42,12 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
 // cut fails; the header in memory is then not to be written.
 bool SetGroupString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text);
 
+// SetGroupString with an empty text, for a slot whose text the caller has
+// just read with ReadGroupInfoString: place is where that read found it, so
+// it is not looked up again.
+bool ClearGroupString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot,
+                      const PooledTextPlace& place);
+
 // Replaces text number index of a group info file open for reading and
 // writing by text, which must not be empty, moving the pool and fixing the
 // offsets as SetGroupString does; the header in memory is updated for the

@@ -7,9 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/group_name_list.h"
 #include "dialogs/module_frame.h"
 #include "maintenance/deletion.h"
 #include "platform/fault_injection.h"
+#include "platform/io_counters.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/other_process.h"
@@ -163,6 +165,29 @@ TEST_F(DeletionTest, AFormThatCannotGoLeavesEveryFileAsItWas) {
   expectRefused(2, 407, "group index beyond the group name list");
 }
 
+TEST_F(DeletionTest, AGroupIsDeletedReadingEachByteOnce) {
+  // The group name entry: the header, its offset, length and text, then the
+  // three moves' bytes (the offsets behind it, the pool behind its text, the
+  // offsets to fix).
+  WriteGroupList(GroupNameListFile({"C:\\DIR1", "C:\\DIR2", "C:\\DIR3"}));
+  plat::io::Reset();
+  ASSERT_TRUE(zv::DeleteGroupNameEntry(GroupListPath().c_str(), 1));
+  EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile({"C:\\DIR1", "C:\\DIR3"}));
+  EXPECT_EQ(plat::io::Current().bytesRead, 36u + 4 + 2 + 7 + (4 + 3 * 9) + 9 + 2 * 4);
+
+  // The group info file: the header; the edited file's offset, length and
+  // name, the pool behind it moved down and the two offsets fixed; the
+  // entry, its name's offset, length and text, and the overlay's first
+  // bytes.
+  Write("_F301A.FGP", GroupInfoFile({{Record('a'), 1}}, {"_E.ZL3", "_F301A00.ZLP"}, -1, 0));
+  Write("_E.ZL3", "EDITED");
+  Write("_F301A00.ZLP", kWithHeader);
+  plat::io::Reset();
+  ASSERT_TRUE(zv::DeleteGroupInfoFile(Path("_F301A.FGP").c_str()));
+  ExpectOnDisk({}, {"_F301A.FGP", "_E.ZL3", "_F301A00.ZLP"});
+  EXPECT_EQ(plat::io::Current().bytesRead, 64u + (4 + 2 + 6) + (2 + 12) + 2 * 4 + 38 + (4 + 2 + 12) + 5);
+}
+
 // ---------------------------------------------------------------------------
 // DeleteOverlayEntries
 
@@ -191,6 +216,32 @@ TEST_F(OverlayDeletionTest, EntriesFlaggedOneZeroOneGoWithTheirTexts) {
   EXPECT_EQ(Contents(Path("_F301A.FGP")),
             GroupInfoFile({{Record('b'), 2}}, {"DRV", "_F301A.ZL3", "_F301A01.ZLP", "_F301A.PBF"}, 0, 1, 3));
   ExpectOnDisk({"_F301A01.ZLP", "_F301A02.ZLC"}, {"_F301A00.ZLP"});
+}
+
+TEST_F(OverlayDeletionTest, OnlyTheFlaggedEntryIsReadAndEachByteOnce) {
+  Write("_F301A.FGP",
+        GroupInfoFile({{Record('a'), 0}, {Record('b'), 1}, {Record('c'), 2}}, {"A.ZLP", "B.ZLP", "C.ZLP"}));
+  Write("B.ZLP", kWithHeader);
+  // What finding the group costs, measured apart.
+  char groupPath[plat::kPathBuffer];
+  plat::io::Reset();
+  ASSERT_TRUE(zv::GetFormGroupPath(26, groupPath));
+  const uint64_t lookup = plat::io::Current().bytesRead;
+
+  const uint32_t flags[] = {0, 1, 0};
+  plat::io::Reset();
+  ASSERT_TRUE(zv::DeleteOverlayEntries(26, flags));
+  EXPECT_EQ(Contents(Path("_F301A.FGP")),
+            GroupInfoFile({{Record('a'), 0}, {Record('c'), 1}}, {"A.ZLP", "C.ZLP"}));
+  ExpectOnDisk({}, {"B.ZLP"});
+  // The header; the middle entry, its name's offset, length and text; the
+  // file's first bytes; the three moves (what follows the entry, what
+  // follows its offset, the pool behind its text); the string indexes of
+  // the two entries left and their two offsets.
+  const uint64_t table = 3 * 4;
+  const uint64_t pool = 3 * (2 + 5);
+  EXPECT_EQ(plat::io::Current().bytesRead - lookup,
+            64 + 38 + 4 + 2 + 5 + 5 + (38 + table + pool) + (4 + pool) + (2 + 5) + 2 * 38 + 2 * 4);
 }
 
 TEST_F(OverlayDeletionTest, AnyNameWithAHeaderInTheGroupsDirectoryIsDeleted) {

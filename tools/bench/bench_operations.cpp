@@ -482,8 +482,13 @@ std::vector<Operation> MakeOperations() {
         zv::DeleteOverlayEntries(Last(c), flags.data());
       },
       [](const Catalogue& c) {
-        std::vector<FileRead> reads{
-            Config(c), NamedForms(c), GroupText(c, c.lastFormGroupText), {c.groupInfo, c.groupInfoTableEnd}};
+        // Only the flagged entry is read, with its name's offset, length and
+        // text, and the first bytes of its file, which has a header.
+        std::vector<FileRead> reads{Config(c),
+                                    NamedForms(c),
+                                    GroupText(c, c.lastFormGroupText),
+                                    {c.groupInfo, 4 + 2 + c.overlayNameLength},
+                                    {c.firstOverlay, kHeaderProbe}};
         for (const FileRead& read : RemoveFirstOverlay(c)) reads.push_back(read);
         return reads;
       },
