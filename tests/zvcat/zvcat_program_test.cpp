@@ -460,8 +460,7 @@ TEST_F(ZvcatProgramTest, ADamagedFileIsReportedAndLeftToCheck) {
   before_ = Snapshot(Dir());
   const ProgramRun show = RunWithLists({"show", "INVOICE"});
   EXPECT_EQ(1, show.status);
-  EXPECT_NE(std::string::npos, show.output.find("(cannot be read: damaged, see zvcat check)"))
-      << show.output;
+  EXPECT_NE(std::string::npos, show.output.find("(cannot be read: damaged, see zvcat check)")) << show.output;
   const ProgramRun json = RunWithLists({"--json", "show", "INVOICE"});
   EXPECT_EQ(1, json.status);
   EXPECT_TRUE(JsonCheck::Valid(json.output)) << json.output;
