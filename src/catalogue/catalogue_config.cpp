@@ -199,6 +199,18 @@ bool EnsureCatalogueConfiguration() {
   return WriteDefaultConfiguration(*w);
 }
 
+bool ReadListFilePaths(const char* configPath, char* formListPath, char* groupListPath) {
+  char userSection[plat::kPathBuffer];
+  // An empty "USER" names the section "", whose keys are never found.
+  ReadValue(kEnvironmentSection, kUserKey, userSection, configPath);
+  if (ReadValue(userSection, kFormNameKey, formListPath, configPath) == 0) return false;
+  if (groupListPath) {
+    if (ReadValue(kEnvironmentSection, kUserKey, userSection, configPath) == 0) return false;
+    if (ReadValue(userSection, kGroupNameKey, groupListPath, configPath) == 0) return false;
+  }
+  return true;
+}
+
 bool GetListFilePaths(char* formListPath, char* groupListPath) {
   SetLastErrorCode(0);
   WorkMemory<ListPathsWork> w;
@@ -213,16 +225,8 @@ bool GetListFilePaths(char* formListPath, char* groupListPath) {
   if (!PathExists(w->configPath)) {
     if (!EnsureCatalogueConfiguration()) return false;
     if (ReadValue(kEnvironmentSection, kUserKey, w->userSection, w->configPath) == 0) return false;
-  } else {
-    // An empty "USER" names the section "", whose keys are never found.
-    ReadValue(kEnvironmentSection, kUserKey, w->userSection, w->configPath);
   }
-  if (ReadValue(w->userSection, kFormNameKey, formListPath, w->configPath) == 0) return false;
-  if (groupListPath) {
-    if (ReadValue(kEnvironmentSection, kUserKey, w->userSection, w->configPath) == 0) return false;
-    if (ReadValue(w->userSection, kGroupNameKey, groupListPath, w->configPath) == 0) return false;
-  }
-  return true;
+  return ReadListFilePaths(w->configPath, formListPath, groupListPath);
 }
 
 bool GetCurrentDirSetting(char* directory) {

@@ -28,6 +28,13 @@ bool EnsureCatalogueConfiguration();
 // error code first; fails with 401 or 400, or with 0 when a value is missing.
 bool GetListFilePaths(char* formListPath, char* groupListPath);
 
+// The reading part of GetListFilePaths, on the configuration file at
+// configPath, which is only read: the user's section named by "USER" of
+// "ENVIRONMENT", then its FormName and, when groupListPath is not null,
+// GroupName, into 261-byte buffers. False when a value is missing (a missing
+// file has none). Sets no last error code.
+bool ReadListFilePaths(const char* configPath, char* formListPath, char* groupListPath);
+
 // The directory the user last chose ("CURRENTDIR"). 1 when it was stored;
 // 0 when the drive root of the current directory was given instead, or with
 // 401 when there was no memory (then directory is untouched).
