@@ -30,8 +30,8 @@ ZV_IMPORT void __stdcall ExitProcess(uint32_t code);
 
 /* Every export, through the names the header gives it. */
 static void* const volatile exports[] = {
-    (void*)ZVGetFormListNum, (void*)ZVGetFormList,    (void*)ZVSearchForm,        (void*)ZVGetOverlayForm,
-    (void*)ZVSetDevOverlay,  (void*)ZVGetFormID,      (void*)ZVGetDevFormName,    (void*)ZVPreviewForm,
+    (void*)ZVGetFormListNum, (void*)ZVGetFormList,       (void*)ZVSearchForm,     (void*)ZVGetOverlayForm,
+    (void*)ZVSetDevOverlay,  (void*)ZVGetFormID,         (void*)ZVGetDevFormName, (void*)ZVPreviewForm,
     (void*)ZVErrorForm,      (void*)ZVDriverFormService, (void*)ZVSetFormConfirm, (void*)ZVFormDetailsDlg,
     (void*)ZVCreateFormDlg,  (void*)ZVEntryFormEditDlg};
 
@@ -77,7 +77,11 @@ static int Check(void) {
 }
 
 #ifdef ZV_LINK_OWN_ENTRY
-void __stdcall ZvLinkTestEntry(void) { ExitProcess((uint32_t)Check()); }
+void __stdcall ZvLinkTestEntry(void) {
+  ExitProcess((uint32_t)Check());
+}
 #else
-int main(void) { return Check(); }
+int main(void) {
+  return Check();
+}
 #endif
