@@ -12,8 +12,9 @@
 #                        CLANG in MSVC mode and linked with LLD_LINK against
 #                        LIB and KERNEL32) must import exactly the undecorated
 #                        names from ZVLMN30E.DLL (read with OBJDUMP) and, run
-#                        with WINE_RUN beside DLL where SYSTEM_DIR holds no
-#                        catalogue, print "ZVGetFormListNum() = 1" and exit 0.
+#                        with WINE_RUN with DLL copied beside it, where
+#                        SYSTEM_DIR holds no catalogue, print
+#                        "ZVGetFormListNum() = 1" and exit 0.
 # A tool that is not there skips the check: the output then begins with
 # "SKIPPED:", which the test takes as skipped.
 
@@ -189,8 +190,10 @@ elseif(CHECK STREQUAL "run")
     run_tool(out ${LLD_LINK} /nologo /machine:x86 /subsystem:console /entry:ZvLinkTestEntry /nodefaultlib
              /safeseh:no /out:${WORK_DIR}/link_test_msvc.exe ${WORK_DIR}/link_test.obj ${LIB} ${KERNEL32})
     set(EXE ${WORK_DIR}/link_test_msvc.exe)
-    file(COPY_FILE ${DLL} ${WORK_DIR}/ZVLMN30E.DLL)
   endif()
+  # The module beside the program, as a driver ships it.
+  get_filename_component(exe_dir ${EXE} DIRECTORY)
+  file(COPY_FILE ${DLL} ${exe_dir}/ZVLMN30E.DLL)
 
   # What the program imports from the module: the 14 names, undecorated.
   run_tool(out ${OBJDUMP} -p ${EXE})
@@ -218,7 +221,6 @@ elseif(CHECK STREQUAL "run")
     string(TOLOWER ${name} lower)
     file(REMOVE ${SYSTEM_DIR}/${name} ${SYSTEM_DIR}/${lower})
   endforeach()
-  get_filename_component(exe_dir ${EXE} DIRECTORY)
   execute_process(COMMAND ${WINE_RUN} ${EXE} WORKING_DIRECTORY ${exe_dir} OUTPUT_VARIABLE out ERROR_VARIABLE err
                   RESULT_VARIABLE rc)
   foreach(name IN LISTS catalogue_files)
