@@ -66,11 +66,18 @@ cp "$root/src/driverlink/sample_driver/"{sample_driver.cpp,ZVSAMPLE.def,ZVSAMPLE
 
 cp "$root/docs/INTEGRATION.md" "$stage/docs/"
 
-# Every dialog in both resource sets.
-"$root/tools/run-screenshots.sh" "$build" "$build/screenshots"
+# Every dialog in both resource sets: as many pictures as the program says
+# it wrote, the same dialogs in each set.
+"$root/tools/run-screenshots.sh" "$build" "$build/screenshots" | tee "$build/screenshots.log"
+written=$(sed -n 's/^\([0-9][0-9]*\) pictures written.*/\1/p' "$build/screenshots.log" | awk '{s += $1} END {print s + 0}')
 shopt -s nullglob
 pictures=("$build"/screenshots/*.png)
-[ ${#pictures[@]} -eq 16 ] || fail "expected 16 pictures of the dialogs, got ${#pictures[@]}"
+local_set=("$build"/screenshots/local_*.png)
+english_set=("$build"/screenshots/english_W_*.png)
+[ "$written" -gt 0 ] && [ ${#pictures[@]} -eq "$written" ] ||
+  fail "the screenshots program wrote $written pictures, $build/screenshots holds ${#pictures[@]}"
+[ ${#local_set[@]} -eq ${#english_set[@]} ] && [ $((${#local_set[@]} * 2)) -eq ${#pictures[@]} ] ||
+  fail "not the same dialogs in both sets: ${#local_set[@]} local, ${#english_set[@]} English pictures"
 cp "${pictures[@]}" "$stage/screenshots/"
 
 cat >"$stage/README.txt" <<EOF
