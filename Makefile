@@ -8,10 +8,11 @@ NATIVE := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
 MINGW := $(BUILD)/mingw
 FUZZ := $(BUILD)/fuzz
+RELEASE := $(BUILD)/release
 # Seconds each fuzz target runs in make fuzz.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build test fuzz bench demo screenshots clean format
+.PHONY: all deps build test fuzz bench demo screenshots dist clean format
 
 all: build
 
@@ -68,6 +69,18 @@ demo: $(MINGW)/CMakeCache.txt
 screenshots: $(MINGW)/CMakeCache.txt
 	cmake --build $(MINGW) -j $(JOBS) --target zv_screenshots ZVLMN30E ZVLMN30E_english ZVSAMPLE
 	@tools/run-screenshots.sh $(MINGW) $(BUILD)/screenshots
+
+# The package: a release build of the Windows module (-O2, no tests) and
+# dist/ZVLMN30E-<version>/ with its .zip: the stripped DLL, the header, the
+# import libraries for MSVC and mingw, the sample driver module, zvcat.exe,
+# the pictures of the dialogs and docs/INTEGRATION.md.
+$(RELEASE)/CMakeCache.txt: | deps
+	cmake -S . -B $(RELEASE) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DZV_BUILD_TESTS=OFF
+
+dist: $(RELEASE)/CMakeCache.txt
+	@test -f docs/INTEGRATION.md || { echo "make dist: docs/INTEGRATION.md is missing; the package needs the integration guide" >&2; exit 1; }
+	@tools/make-dist.sh $(RELEASE) dist $(JOBS)
 
 clean:
 	rm -rf $(BUILD)

@@ -16,6 +16,11 @@ have_cmd clang || need+=(clang)
 have_cmd clang++ || need+=(clang)
 # libFuzzer and the sanitizer runtimes of clang, the i386 ones included.
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
+# The MSVC import library (llvm-dlltool) and its checks (llvm-nm,
+# llvm-readobj), and the MSVC-mode link of the link test (lld-link).
+have_cmd llvm-dlltool || need+=(llvm)
+have_cmd llvm-readobj || need+=(llvm)
+have_cmd lld-link || need+=(lld)
 have_cmd Xvfb || need+=(xvfb)
 have_pkg googletest || need+=(googletest)
 have_pkg libbenchmark-dev:i386 || need+=(libbenchmark-dev:i386)

@@ -1,0 +1,87 @@
+# Makes the import libraries of ZVLMN30E.DLL from its .def file and the
+# argument sizes of its exports:
+#   OUT_DIR/ZVLMN30E.def       the exports decorated as Name@N
+#   OUT_DIR/libZVLMN30E.dll.a  for mingw (GNU dlltool)
+#   OUT_DIR/ZVLMN30E.lib       for MSVC (llvm-dlltool; left out without it)
+# Callers compiled with zvlmn30e.h refer to _Name@N (stdcall); with kill-at
+# both libraries resolve that symbol, and __imp__Name@N, to the undecorated
+# export Name of the DLL.
+# Usage: cmake -DDEF=... -DARGBYTES=... -DOUT_DIR=... -DGNU_DLLTOOL=...
+#              [-DLLVM_DLLTOOL=...] -P make-import-libs.cmake
+
+# The names the .def file exports, in its order.
+file(STRINGS ${DEF} def_lines)
+set(names "")
+set(in_exports FALSE)
+foreach(line IN LISTS def_lines)
+  string(STRIP "${line}" line)
+  if(line MATCHES "^EXPORTS")
+    set(in_exports TRUE)
+  elseif(in_exports AND line MATCHES "^([A-Za-z_][A-Za-z0-9_]*)")
+    list(APPEND names ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+list(LENGTH names count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "${DEF} exports nothing")
+endif()
+
+# The table of argument sizes: "Name N" lines, # for comments.
+file(STRINGS ${ARGBYTES} table_lines)
+set(table_names "")
+foreach(line IN LISTS table_lines)
+  string(STRIP "${line}" line)
+  if(line STREQUAL "" OR line MATCHES "^#")
+    continue()
+  endif()
+  if(NOT line MATCHES "^([A-Za-z_][A-Za-z0-9_]*)[ \t]+([0-9]+)$")
+    message(FATAL_ERROR "${ARGBYTES}: cannot read '${line}'")
+  endif()
+  set(name ${CMAKE_MATCH_1})
+  set(bytes ${CMAKE_MATCH_2})
+  math(EXPR rest "${bytes} % 4")
+  if(NOT rest EQUAL 0)
+    message(FATAL_ERROR "${ARGBYTES}: ${name} takes ${bytes} bytes, not a multiple of 4")
+  endif()
+  if(DEFINED bytes_${name})
+    message(FATAL_ERROR "${ARGBYTES}: ${name} is listed twice")
+  endif()
+  set(bytes_${name} ${bytes})
+  list(APPEND table_names ${name})
+endforeach()
+
+set(sorted_names ${names})
+set(sorted_table ${table_names})
+list(SORT sorted_names)
+list(SORT sorted_table)
+if(NOT sorted_names STREQUAL sorted_table)
+  message(FATAL_ERROR "${ARGBYTES} lists [${sorted_table}], ${DEF} exports [${sorted_names}]")
+endif()
+
+set(decorated "; ZVLMN30E.DLL's exports with the stdcall decoration of their callers.\n")
+string(APPEND decorated "; Made from ZVLMN30E.def and ZVLMN30E.argbytes: do not edit.\n")
+string(APPEND decorated "LIBRARY ZVLMN30E.DLL\nEXPORTS\n")
+foreach(name IN LISTS names)
+  string(APPEND decorated "  ${name}@${bytes_${name}}\n")
+endforeach()
+file(MAKE_DIRECTORY ${OUT_DIR})
+file(WRITE ${OUT_DIR}/ZVLMN30E.def "${decorated}")
+
+# --kill-at: the DLL exports Name, not Name@N.
+execute_process(COMMAND ${GNU_DLLTOOL} -m i386 -k -d ${OUT_DIR}/ZVLMN30E.def -l ${OUT_DIR}/libZVLMN30E.dll.a
+                RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${GNU_DLLTOOL} failed")
+endif()
+
+if(LLVM_DLLTOOL)
+  # -k: the import name type "undecorate", so the loader looks up Name.
+  execute_process(COMMAND ${LLVM_DLLTOOL} -m i386 -k -d ${OUT_DIR}/ZVLMN30E.def -l ${OUT_DIR}/ZVLMN30E.lib
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${LLVM_DLLTOOL} failed")
+  endif()
+else()
+  file(REMOVE ${OUT_DIR}/ZVLMN30E.lib)
+  message(STATUS "llvm-dlltool not found: no ZVLMN30E.lib")
+endif()
