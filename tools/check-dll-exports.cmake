@@ -13,17 +13,8 @@ if(NOT dump MATCHES "Characteristics [^\n]*\n([^\n]*\n)*[^\n]*DLL")
 endif()
 
 # The names the .def file exports.
-file(STRINGS ${DEF} def_lines)
-set(expected "")
-set(in_exports FALSE)
-foreach(line IN LISTS def_lines)
-  string(STRIP "${line}" line)
-  if(line MATCHES "^EXPORTS")
-    set(in_exports TRUE)
-  elseif(in_exports AND line MATCHES "^([A-Za-z_][A-Za-z0-9_]*)")
-    list(APPEND expected ${CMAKE_MATCH_1})
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/def_exports.cmake)
+zv_def_exports(${DEF} expected)
 list(SORT expected)
 
 # The names the DLL exports: the [Ordinal/Name Pointer] Table.

@@ -10,17 +10,8 @@
 #              [-DLLVM_DLLTOOL=...] -P make-import-libs.cmake
 
 # The names the .def file exports, in its order.
-file(STRINGS ${DEF} def_lines)
-set(names "")
-set(in_exports FALSE)
-foreach(line IN LISTS def_lines)
-  string(STRIP "${line}" line)
-  if(line MATCHES "^EXPORTS")
-    set(in_exports TRUE)
-  elseif(in_exports AND line MATCHES "^([A-Za-z_][A-Za-z0-9_]*)")
-    list(APPEND names ${CMAKE_MATCH_1})
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/def_exports.cmake)
+zv_def_exports(${DEF} names)
 list(LENGTH names count)
 if(count EQUAL 0)
   message(FATAL_ERROR "${DEF} exports nothing")

@@ -19,16 +19,13 @@
 # "SKIPPED:", which the test takes as skipped.
 
 # decorated: the table's _Name@N symbols; plain: the export names.
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/def_exports.cmake)
 function(read_decorated decorated_var plain_var)
-  file(STRINGS ${DECORATED} lines)
+  zv_def_exports(${DECORATED} entries)
   set(decorated "")
   set(plain "")
-  set(in_exports FALSE)
-  foreach(line IN LISTS lines)
-    string(STRIP "${line}" line)
-    if(line MATCHES "^EXPORTS")
-      set(in_exports TRUE)
-    elseif(in_exports AND line MATCHES "^([A-Za-z_][A-Za-z0-9_]*)@([0-9]+)$")
+  foreach(entry IN LISTS entries)
+    if(entry MATCHES "^(.*)@([0-9]+)$")
       list(APPEND decorated "_${CMAKE_MATCH_1}@${CMAKE_MATCH_2}")
       list(APPEND plain "${CMAKE_MATCH_1}")
     endif()

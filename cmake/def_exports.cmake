@@ -1,0 +1,16 @@
+# The export entries of a module-definition (.def) file, in its order: each
+# name after the EXPORTS line, with its @N decoration when it has one.
+function(zv_def_exports def_file out_var)
+  file(STRINGS ${def_file} lines)
+  set(entries "")
+  set(in_exports FALSE)
+  foreach(line IN LISTS lines)
+    string(STRIP "${line}" line)
+    if(line MATCHES "^EXPORTS")
+      set(in_exports TRUE)
+    elseif(in_exports AND line MATCHES "^([A-Za-z_][A-Za-z0-9_]*(@[0-9]+)?)")
+      list(APPEND entries ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+  set(${out_var} ${entries} PARENT_SCOPE)
+endfunction()
