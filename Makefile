@@ -23,9 +23,12 @@ RELEASE32 := $(BUILD)/release32
 RELEASE64 := $(BUILD)/release64
 # Seconds each fuzz target runs in make fuzz.
 FUZZ_SECONDS ?= 60
-# Whether this machine executes 32-bit x86 programs and 32-bit Wine: "yes"
-# or "no", probed once per make run unless given.
-EXEC32 ?= $(shell tools/probe-32bit.sh)
+# Whether this machine executes 32-bit x86 programs and 32-bit Wine: each
+# target that depends on it probes once, after the tools are installed, and
+# says what it found (tools/probe-32bit.sh prints "yes" or "no" and why).
+PROBE32 := exec32=$$(tools/probe-32bit.sh); \
+  if [ "$$exec32" = yes ]; then echo "This machine executes 32-bit x86 code."; \
+  else echo "This machine cannot execute 32-bit x86 code."; fi
 
 TREES := $(NATIVE) $(SANITIZE) $(FUZZ) $(MINGW32) $(MINGW64)
 ifeq ($(NATIVE32),1)
@@ -60,8 +63,9 @@ $(BUILD)/native32/CMakeCache.txt: | deps
 build: $(addsuffix /CMakeCache.txt,$(TREES))
 	@for tree in $(TREES); do cmake --build $$tree -j $(JOBS) || exit 1; done
 
-test: build
-	@EXEC32=$(EXEC32) tools/run-tests.sh $(TREES)
+test: deps
+	@$(PROBE32); \
+	$(MAKE) --no-print-directory build && EXEC32=$$exec32 tools/run-tests.sh $(TREES)
 
 # Every fuzz target for FUZZ_SECONDS on a working copy of its corpus; the
 # table goes to $(FUZZ)/fuzz-report.txt. Fails when a target crashed.
@@ -74,23 +78,33 @@ fuzz: $(FUZZ)/CMakeCache.txt
 # its I/O; the table goes to $(BUILD)/bench/performance.md. BENCH_SECONDS is
 # the time per figure.
 BENCH_SECONDS ?= 0.05
-BENCH_WINE := $(if $(filter yes,$(EXEC32)),$(MINGW32) $(MINGW64),$(MINGW64))
-bench: $(NATIVE)/CMakeCache.txt $(addsuffix /CMakeCache.txt,$(BENCH_WINE))
-	@for tree in $(NATIVE) $(BENCH_WINE); do cmake --build $$tree -j $(JOBS) --target zv_bench || exit 1; done
-	@tools/bench/run-bench.sh $(BUILD)/bench $(BENCH_SECONDS) $(NATIVE) $(BENCH_WINE)
+bench: deps
+	@$(PROBE32); \
+	trees="$(MINGW64)"; [ "$$exec32" = yes ] && trees="$(MINGW32) $(MINGW64)"; \
+	echo "bench: natively (x86-64) and under Wine in $$trees"; \
+	for tree in $(NATIVE) $$trees; do \
+	  $(MAKE) --no-print-directory $$tree/CMakeCache.txt && \
+	  cmake --build $$tree -j $(JOBS) --target zv_bench || { echo "bench: building $$tree failed" >&2; exit 1; }; \
+	done; \
+	tools/bench/run-bench.sh $(BUILD)/bench $(BENCH_SECONDS) $(NATIVE) $$trees
 
 # A printer driver's session with the DLL under Wine, printed step by step:
 # the 32-bit module where this machine runs 32-bit code, else the 64-bit one.
-DEMO_TREE := $(if $(filter yes,$(EXEC32)),$(MINGW32),$(MINGW64))
-demo: $(DEMO_TREE)/CMakeCache.txt
-	cmake --build $(DEMO_TREE) -j $(JOBS) --target zv_demo ZVLMN30E ZVSAMPLE
-	@tools/run-demo.sh $(DEMO_TREE)
+DEMO_TREE = tree=$(MINGW64); what="the 64-bit module (x86-64, wine64)"; \
+  if [ "$$exec32" = yes ]; then tree=$(MINGW32); what="the 32-bit module (i686, 32-bit Wine)"; fi
+demo: deps
+	@$(PROBE32); $(DEMO_TREE); echo "demo: $$what"; \
+	$(MAKE) --no-print-directory $$tree/CMakeCache.txt && \
+	cmake --build $$tree -j $(JOBS) --target zv_demo ZVLMN30E ZVSAMPLE || { echo "demo: building $$tree failed" >&2; exit 1; }; \
+	tools/run-demo.sh $$tree
 
 # Pictures of every dialog in both resource sets, as PNG files in
 # $(BUILD)/screenshots, from the module the demo runs.
-screenshots: $(DEMO_TREE)/CMakeCache.txt
-	cmake --build $(DEMO_TREE) -j $(JOBS) --target zv_screenshots ZVLMN30E ZVLMN30E_english ZVSAMPLE
-	@tools/run-screenshots.sh $(DEMO_TREE) $(BUILD)/screenshots
+screenshots: deps
+	@$(PROBE32); $(DEMO_TREE); echo "screenshots: $$what"; \
+	$(MAKE) --no-print-directory $$tree/CMakeCache.txt && \
+	cmake --build $$tree -j $(JOBS) --target zv_screenshots ZVLMN30E ZVLMN30E_english ZVSAMPLE || { echo "screenshots: building $$tree failed" >&2; exit 1; }; \
+	tools/run-screenshots.sh $$tree $(BUILD)/screenshots
 
 # The package: a release build of the Windows module in both bitnesses (-O2,
 # no tests) and dist/ZVLMN30E-<version>/ with its .zip: x86/ and x64/ with
@@ -105,8 +119,7 @@ $(RELEASE64)/CMakeCache.txt: | deps
 	cmake -S . -B $(RELEASE64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake $(RELEASE_FLAGS)
 
 dist: $(RELEASE32)/CMakeCache.txt $(RELEASE64)/CMakeCache.txt
-	@test -f docs/INTEGRATION.md || { echo "make dist: docs/INTEGRATION.md is missing; the package needs the integration guide" >&2; exit 1; }
-	@EXEC32=$(EXEC32) tools/make-dist.sh $(RELEASE32) $(RELEASE64) $(DEMO_TREE) dist $(JOBS)
+	@$(PROBE32); EXEC32=$$exec32 tools/make-dist.sh $(RELEASE32) $(RELEASE64) dist $(JOBS)
 
 clean:
 	rm -rf $(BUILD)
