@@ -37,7 +37,7 @@ def gtest_counts(path):
             skipped += 1
             reason = case.find("skipped")
             message = reason.get("message", "") if reason is not None else ""
-            notes.append("  skipped %s: %s" % (name, message.strip()))
+            notes.append("  skipped %s: %s" % (name, " ".join(message.split())))
         else:
             passed += 1
     return passed, failed, skipped, notes
