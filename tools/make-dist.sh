@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # Makes the package of ZVLMN30E from configured release build trees of the
 # Windows module, one per bitness: builds what it ships, takes the pictures
 # of the dialogs, and writes <out>/ZVLMN30E-<version>/ and
