@@ -1,16 +1,39 @@
-# Builds and tests ZVLMN30E in four trees: native (32-bit Linux), sanitized
-# (the same with ASan and UBSan), mingw (the Windows DLL, tested under Wine)
-# and fuzz (clang with libFuzzer, ASan and UBSan: the fuzz targets, whose
-# tests run each over its corpus and fuzz for a few seconds).
+# Builds and tests ZVLMN30E in five trees:
+#   native    x86-64 Linux (gcc): the core and its tests
+#   sanitize  the same with ASan, UBSan and LSan
+#   fuzz      clang with libFuzzer, ASan and UBSan: the fuzz targets, whose
+#             tests run each over its corpus and fuzz for a few seconds
+#   mingw32   the 32-bit Windows module (i686), tested under 32-bit Wine
+#   mingw64   the 64-bit Windows module (x86-64), tested under wine64
+# make test probes once whether this machine executes 32-bit x86 code. Where
+# it does not, the i686 tree is still built and its checks that need no
+# execution run (layout assertions at compile time, export names,
+# decorations and machine types of the DLL and the import libraries); the
+# summary says that its tests were not run. NATIVE32=1 adds a 32-bit Linux
+# tree (gcc -m32), run only where the machine executes 32-bit code.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 NATIVE := $(BUILD)/native
 SANITIZE := $(BUILD)/sanitize
-MINGW := $(BUILD)/mingw
 FUZZ := $(BUILD)/fuzz
-RELEASE := $(BUILD)/release
+MINGW32 := $(BUILD)/mingw32
+MINGW64 := $(BUILD)/mingw64
+NATIVE32 := $(BUILD)/native32
+RELEASE32 := $(BUILD)/release32
+RELEASE64 := $(BUILD)/release64
 # Seconds each fuzz target runs in make fuzz.
 FUZZ_SECONDS ?= 60
+# Whether this machine executes 32-bit x86 programs and 32-bit Wine: each
+# target that depends on it probes once, after the tools are installed, and
+# says what it found (tools/probe-32bit.sh prints "yes" or "no" and why).
+PROBE32 := exec32=$$(tools/probe-32bit.sh); \
+  if [ "$$exec32" = yes ]; then echo "This machine executes 32-bit x86 code."; \
+  else echo "This machine cannot execute 32-bit x86 code."; fi
+
+TREES := $(NATIVE) $(SANITIZE) $(FUZZ) $(MINGW32) $(MINGW64)
+ifeq ($(NATIVE32),1)
+TREES += $(BUILD)/native32
+endif
 
 .PHONY: all deps build test fuzz bench demo screenshots dist clean format
 
@@ -20,25 +43,29 @@ deps:
 	@tools/install-deps.sh
 
 $(NATIVE)/CMakeCache.txt: | deps
-	cmake -S . -B $(NATIVE) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake
+	cmake -S . -B $(NATIVE)
 
 $(SANITIZE)/CMakeCache.txt: | deps
-	cmake -S . -B $(SANITIZE) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake -DZV_SANITIZE=ON
-
-$(MINGW)/CMakeCache.txt: | deps
-	cmake -S . -B $(MINGW) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+	cmake -S . -B $(SANITIZE) -DZV_SANITIZE=ON
 
 $(FUZZ)/CMakeCache.txt: | deps
-	cmake -S . -B $(FUZZ) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386-clang.cmake -DZV_FUZZ=ON -DZV_BUILD_TESTS=OFF
+	cmake -S . -B $(FUZZ) -DCMAKE_TOOLCHAIN_FILE=cmake/linux-clang.cmake -DZV_FUZZ=ON -DZV_BUILD_TESTS=OFF
 
-build: $(NATIVE)/CMakeCache.txt $(SANITIZE)/CMakeCache.txt $(MINGW)/CMakeCache.txt $(FUZZ)/CMakeCache.txt
-	cmake --build $(NATIVE) -j $(JOBS)
-	cmake --build $(SANITIZE) -j $(JOBS)
-	cmake --build $(MINGW) -j $(JOBS)
-	cmake --build $(FUZZ) -j $(JOBS)
+$(MINGW32)/CMakeCache.txt: | deps
+	cmake -S . -B $(MINGW32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 
-test: build
-	@tools/run-tests.sh $(NATIVE) $(SANITIZE) $(MINGW) $(FUZZ)
+$(MINGW64)/CMakeCache.txt: | deps
+	cmake -S . -B $(MINGW64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+
+$(BUILD)/native32/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD)/native32 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i386.cmake
+
+build: $(addsuffix /CMakeCache.txt,$(TREES))
+	@for tree in $(TREES); do cmake --build $$tree -j $(JOBS) || exit 1; done
+
+test: deps
+	@$(PROBE32); \
+	$(MAKE) --no-print-directory build && EXEC32=$$exec32 tools/run-tests.sh $(TREES)
 
 # Every fuzz target for FUZZ_SECONDS on a working copy of its corpus; the
 # table goes to $(FUZZ)/fuzz-report.txt. Fails when a target crashed.
@@ -46,41 +73,53 @@ fuzz: $(FUZZ)/CMakeCache.txt
 	cmake --build $(FUZZ) -j $(JOBS)
 	@tools/run-fuzz.sh $(FUZZ) $(FUZZ_SECONDS)
 
-# Every operation on catalogues of 16, 256 and 4096 forms, natively and
-# under Wine, against the floor of its I/O; the table goes to
-# $(BUILD)/bench/performance.md. BENCH_SECONDS is the time per figure.
+# Every operation on catalogues of 16, 256 and 4096 forms, natively (x86-64)
+# and under the Wine of each bitness this machine runs, against the floor of
+# its I/O; the table goes to $(BUILD)/bench/performance.md. BENCH_SECONDS is
+# the time per figure.
 BENCH_SECONDS ?= 0.05
-bench: $(NATIVE)/CMakeCache.txt $(MINGW)/CMakeCache.txt
-	@# Configured again first: a tree made before the benchmark existed has no
-	@# rule for it yet.
-	cmake $(NATIVE) >/dev/null
-	cmake $(MINGW) >/dev/null
-	cmake --build $(NATIVE) -j $(JOBS) --target zv_bench
-	cmake --build $(MINGW) -j $(JOBS) --target zv_bench
-	@tools/bench/run-bench.sh $(NATIVE) $(MINGW) $(BUILD)/bench $(BENCH_SECONDS)
+bench: deps
+	@$(PROBE32); \
+	trees="$(MINGW64)"; [ "$$exec32" = yes ] && trees="$(MINGW32) $(MINGW64)"; \
+	echo "bench: natively (x86-64) and under Wine in $$trees"; \
+	for tree in $(NATIVE) $$trees; do \
+	  $(MAKE) --no-print-directory $$tree/CMakeCache.txt && \
+	  cmake --build $$tree -j $(JOBS) --target zv_bench || { echo "bench: building $$tree failed" >&2; exit 1; }; \
+	done; \
+	tools/bench/run-bench.sh $(BUILD)/bench $(BENCH_SECONDS) $(NATIVE) $$trees
 
-# A printer driver's session with the DLL, under Wine, printed step by step.
-demo: $(MINGW)/CMakeCache.txt
-	cmake --build $(MINGW) -j $(JOBS) --target zv_demo ZVLMN30E ZVSAMPLE
-	@tools/run-demo.sh $(MINGW)
+# A printer driver's session with the DLL under Wine, printed step by step:
+# the 32-bit module where this machine runs 32-bit code, else the 64-bit one.
+DEMO_TREE = tree=$(MINGW64); what="the 64-bit module (x86-64, wine64)"; \
+  if [ "$$exec32" = yes ]; then tree=$(MINGW32); what="the 32-bit module (i686, 32-bit Wine)"; fi
+demo: deps
+	@$(PROBE32); $(DEMO_TREE); echo "demo: $$what"; \
+	$(MAKE) --no-print-directory $$tree/CMakeCache.txt && \
+	cmake --build $$tree -j $(JOBS) --target zv_demo ZVLMN30E ZVSAMPLE || { echo "demo: building $$tree failed" >&2; exit 1; }; \
+	tools/run-demo.sh $$tree
 
 # Pictures of every dialog in both resource sets, as PNG files in
-# $(BUILD)/screenshots.
-screenshots: $(MINGW)/CMakeCache.txt
-	cmake --build $(MINGW) -j $(JOBS) --target zv_screenshots ZVLMN30E ZVLMN30E_english ZVSAMPLE
-	@tools/run-screenshots.sh $(MINGW) $(BUILD)/screenshots
+# $(BUILD)/screenshots, from the module the demo runs.
+screenshots: deps
+	@$(PROBE32); $(DEMO_TREE); echo "screenshots: $$what"; \
+	$(MAKE) --no-print-directory $$tree/CMakeCache.txt && \
+	cmake --build $$tree -j $(JOBS) --target zv_screenshots ZVLMN30E ZVLMN30E_english ZVSAMPLE || { echo "screenshots: building $$tree failed" >&2; exit 1; }; \
+	tools/run-screenshots.sh $$tree $(BUILD)/screenshots
 
-# The package: a release build of the Windows module (-O2, no tests) and
-# dist/ZVLMN30E-<version>/ with its .zip: the stripped DLL, the header, the
-# import libraries for MSVC and mingw, the sample driver module, zvcat.exe,
-# the pictures of the dialogs and docs/INTEGRATION.md.
-$(RELEASE)/CMakeCache.txt: | deps
-	cmake -S . -B $(RELEASE) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DZV_BUILD_TESTS=OFF
+# The package: a release build of the Windows module in both bitnesses (-O2,
+# no tests) and dist/ZVLMN30E-<version>/ with its .zip: x86/ and x64/ with
+# the stripped DLL, the import libraries for MSVC and mingw, the sample
+# driver module and zvcat.exe; the headers, the sample's source, the
+# pictures of the dialogs and docs/INTEGRATION.md.
+RELEASE_FLAGS := -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
+  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DZV_BUILD_TESTS=OFF
+$(RELEASE32)/CMakeCache.txt: | deps
+	cmake -S . -B $(RELEASE32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake $(RELEASE_FLAGS)
+$(RELEASE64)/CMakeCache.txt: | deps
+	cmake -S . -B $(RELEASE64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake $(RELEASE_FLAGS)
 
-dist: $(RELEASE)/CMakeCache.txt
-	@test -f docs/INTEGRATION.md || { echo "make dist: docs/INTEGRATION.md is missing; the package needs the integration guide" >&2; exit 1; }
-	@tools/make-dist.sh $(RELEASE) dist $(JOBS)
+dist: $(RELEASE32)/CMakeCache.txt $(RELEASE64)/CMakeCache.txt
+	@$(PROBE32); EXEC32=$$exec32 tools/make-dist.sh $(RELEASE32) $(RELEASE64) dist $(JOBS)
 
 clean:
 	rm -rf $(BUILD)

@@ -20,19 +20,101 @@
 #ifndef ZVLMN30E_H
 #define ZVLMN30E_H
 
-#ifdef _WIN32
-#define ZVAPI __stdcall
-#else
-#define ZVAPI
-#endif
+#include <stddef.h>
+#include <stdint.h>
+
+#include "zvlmn30e_types.h"
 
 /* Size of every path buffer the module reads or fills. */
 #define ZV_PATH_BUFFER 261
 
-#include <stdint.h>
-
 /* Size of a name slot: a name of at most 24 characters and its terminator. */
 #define ZV_NAME_SLOT 25
+
+/*
+ * The driver settings block: the driver's current print settings, passed by
+ * address to ZVSearchForm, ZVGetOverlayForm, ZVSetDevOverlay,
+ * ZVSetFormConfirm and the dialog exports. The module reads only the named
+ * fields; the reserved ones are the driver's own. A driver may use a larger
+ * structure of its own that begins with this one.
+ *
+ *   offset  32-bit module            64-bit module
+ *   0       orientation              orientation
+ *   2       paperFlag (not read)     paperFlag (not read)
+ *   4..13   width, height, value 3, value 4, paper code (both)
+ *   16      paperName (4 bytes)      reserved16 (not read)
+ *   20..55  pages per sheet .. printing mode (both, same offsets)
+ *   56      -                        paperName (8 bytes)
+ *   size    56                       64
+ *
+ * paperName points to the current paper's name, a zero-terminated text that
+ * the form settings dialog shows. In the 64-bit block the address does not
+ * fit the four bytes at offset 16, so it follows the 32-bit block's fields;
+ * every other field keeps its offset in both.
+ */
+typedef struct ZV_DRIVER_SETTINGS {
+  int16_t orientation;    /* 1 = portrait */
+  uint16_t paperFlag;     /* not read */
+  int16_t paperWidth;
+  int16_t paperHeight;
+  uint16_t paperValue3;
+  uint16_t paperValue4;
+  uint16_t paperCode;     /* 256 = user-defined size */
+  uint16_t reserved14;
+#if ZV_POINTER_BYTES == 8
+  uint32_t reserved16;    /* not read: the name's address is at offset 56 */
+#else
+  const char* paperName;
+#endif
+  int16_t pagesPerSheet;
+  uint16_t reserved22;
+  uint16_t zoom;          /* percent */
+  uint16_t outputFlag;    /* not read */
+  int16_t outputWidth;
+  int16_t outputHeight;
+  uint16_t outputValue3;
+  uint16_t outputValue4;
+  uint16_t outputCode;    /* 256 = user-defined size */
+  uint16_t reserved38[3];
+  uint16_t resolution;    /* dpi */
+  uint16_t reserved46;
+  int16_t colour;         /* 1 = colour */
+  uint16_t modeLevel;     /* level number; bit 14 marks a colour mode */
+  uint16_t modelId;       /* the printer model, for ZVFormPrinterSpec */
+  int16_t printingMode;   /* low byte as in the print settings record */
+#if ZV_POINTER_BYTES == 8
+  const char* paperName;
+#endif
+} ZV_DRIVER_SETTINGS;
+
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, orientation) == 0, settings_orientation);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, paperFlag) == 2, settings_paper_flag);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, paperWidth) == 4, settings_paper_width);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, paperHeight) == 6, settings_paper_height);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, paperValue3) == 8, settings_paper_value3);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, paperValue4) == 10, settings_paper_value4);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, paperCode) == 12, settings_paper_code);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, pagesPerSheet) == 20, settings_pages_per_sheet);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, zoom) == 24, settings_zoom);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, outputFlag) == 26, settings_output_flag);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, outputWidth) == 28, settings_output_width);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, outputHeight) == 30, settings_output_height);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, outputValue3) == 32, settings_output_value3);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, outputValue4) == 34, settings_output_value4);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, outputCode) == 36, settings_output_code);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, resolution) == 44, settings_resolution);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, colour) == 48, settings_colour);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, modeLevel) == 50, settings_mode_level);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, modelId) == 52, settings_model_id);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, printingMode) == 54, settings_printing_mode);
+#if ZV_POINTER_BYTES == 8
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, reserved16) == 16, settings_reserved16_64);
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, paperName) == 56, settings_paper_name_64);
+ZV_LAYOUT_ASSERT(sizeof(ZV_DRIVER_SETTINGS) == 64, settings_size_64);
+#else
+ZV_LAYOUT_ASSERT(offsetof(ZV_DRIVER_SETTINGS, paperName) == 16, settings_paper_name_32);
+ZV_LAYOUT_ASSERT(sizeof(ZV_DRIVER_SETTINGS) == 56, settings_size_32);
+#endif
 
 #ifdef __cplusplus
 extern "C" {
@@ -46,7 +128,7 @@ extern "C" {
 /* The number of entries of the form list: the named forms + 1, or 1 when the
  * catalogue has no valid form name list file yet (the closing entry alone),
  * or 0 when memory or the catalogue configuration is missing. Shows nothing. */
-int32_t ZVAPI ZVGetFormListNum(void);
+ZVLONG ZVAPI ZVGetFormListNum(void);
 
 /* Fills entries first..last (inclusive) of the form list into ids (32-bit
  * identifiers) and names (ZV_NAME_SLOT-byte slots); both arrays must hold
@@ -57,14 +139,15 @@ int32_t ZVAPI ZVGetFormListNum(void);
  * owned by parentWindow (an HWND; none when exactly one entry is asked for
  * and the catalogue is missing or damaged) and gives the closing entry alone.
  * With last < first it returns 0 and writes nothing. */
-int32_t ZVAPI ZVGetFormList(void* parentWindow, uint32_t first, int32_t last, int32_t currentForm,
-                            uint32_t* count, int32_t* ids, char* names);
+ZVLONG ZVAPI ZVGetFormList(ZVHWND parentWindow, ZVDWORD first, ZVLONG last, ZVLONG currentForm,
+                           ZVDWORD* count, ZVLONG* ids, ZVLPSTR names);
 
 /*
- * Print time and capture. "settings" is the driver settings block (at least
- * 56 bytes, the driver's own structure); "capabilities" the driver's list of
- * 16-bit capability words (its second list from ZVFormDrvSupportCapabilities).
- * Paths are ZV_PATH_BUFFER-byte buffers.
+ * Print time and capture. "settings" is the driver settings block
+ * (ZV_DRIVER_SETTINGS, or the driver's own structure that begins with it);
+ * "capabilities" the driver's list of 16-bit capability words (its second
+ * list from ZVFormDrvSupportCapabilities). Paths are ZV_PATH_BUFFER-byte
+ * buffers.
  */
 
 /* Picks the overlay to print form formId with under the settings. Returns 0
@@ -73,18 +156,18 @@ int32_t ZVAPI ZVGetFormList(void* parentWindow, uint32_t first, int32_t last, in
  * whose path goes to path. A file entry standing for an overlay stored in the
  * printer gives its number in *deviceNumber (0xFFFF otherwise) and the layer
  * only. The low 16 bits of count, signed, are the number of capability words. */
-uint32_t ZVAPI ZVSearchForm(const void* settings, uint32_t count, const uint16_t* capabilities,
-                            int32_t formId, uint16_t* deviceNumber, char* path);
+ZVDWORD ZVAPI ZVSearchForm(const void* settings, ZVDWORD count, const ZVWORD* capabilities, ZVLONG formId,
+                           ZVWORD* deviceNumber, ZVLPSTR path);
 
 /* Prepares the overlay data file into which the driver captures form formId
  * (a named form, or a file entry named "C") for exactly these settings: the
  * existing file for them or a new one in the form's group, created with its
  * 319-byte header. groupString (may be null) is kept in a new group info file.
  * Returns 1 with the file's path in path; the driver appends the page data. */
-int32_t ZVAPI ZVGetOverlayForm(const void* settings, const char* groupString, int32_t formId, char* path);
+ZVLONG ZVAPI ZVGetOverlayForm(const void* settings, ZVLPCSTR groupString, ZVLONG formId, ZVLPSTR path);
 
 /* The identifier of the named form called name (letter case counts), or 0. */
-int32_t ZVAPI ZVGetFormID(const char* name);
+ZVLONG ZVAPI ZVGetFormID(ZVLPCSTR name);
 
 /* Turns an overlay choice made in the driver's own pages into a form
  * identifier, registering what the choice needs. purpose: 1 print, 2 create.
@@ -92,28 +175,27 @@ int32_t ZVAPI ZVGetFormID(const char* name);
  * printer (its number), other values a named form (its name in name).
  * layer: low byte 1 front, 2 back. saveDirectory and description may be
  * null. Returns 1 with the identifier in *formId. */
-int32_t ZVAPI ZVSetDevOverlay(const void* settings, uint16_t count, const uint16_t* capabilities,
-                              uint16_t purpose, uint16_t source, const char* name, uint16_t number,
-                              uint32_t layer, const char* saveDirectory, const char* description,
-                              int32_t* formId);
+ZVLONG ZVAPI ZVSetDevOverlay(const void* settings, ZVWORD count, const ZVWORD* capabilities, ZVWORD purpose,
+                             ZVWORD source, ZVLPCSTR name, ZVWORD number, ZVDWORD layer, ZVLPCSTR saveDirectory,
+                             ZVLPCSTR description, ZVLONG* formId);
 
 /* The name of form formId for the driver's pages: a named form's name, or
  * what a file entry stands for (its file or stored overlay number). */
-int32_t ZVAPI ZVGetDevFormName(int32_t formId, char* name);
+ZVLONG ZVAPI ZVGetDevFormName(ZVLONG formId, ZVLPSTR name);
 
 /* The path of the preview file of named form formId's group. The first
  * argument is not used. */
-int32_t ZVAPI ZVPreviewForm(uint32_t unused, int32_t formId, char* path);
+ZVLONG ZVAPI ZVPreviewForm(ZVDWORD unused, ZVLONG formId, ZVLPSTR path);
 
 /* Undoes a failed capture: deletes the overlay data file that
  * ZVGetOverlayForm gave for formId and its entry in the group (and the group
  * info file when nothing is left in it). Returns 1 when done or when there
  * was nothing to undo. */
-int32_t ZVAPI ZVErrorForm(int32_t formId, const char* path);
+ZVLONG ZVAPI ZVErrorForm(ZVLONG formId, ZVLPCSTR path);
 
 /* 1 when the driver's configuration names a form editor ("EDITOR" in section
  * "ENVIRONMENT" is not empty), else 0. */
-int32_t ZVAPI ZVDriverFormService(void);
+ZVLONG ZVAPI ZVDriverFormService(void);
 
 /* Questions the settings the driver is about to accept for form formId (a
  * named form above 0, a file entry below 0, none 0). confirmMode 1: the
@@ -122,8 +204,8 @@ int32_t ZVAPI ZVDriverFormService(void);
  * the settings when they cannot work. deviceName and driverPath name the
  * printer driver's module (see zvlmn30e_driver.h). Returns 1 when the driver
  * may go on, 0 when the user chose to change the settings or a check failed. */
-int32_t ZVAPI ZVSetFormConfirm(void* owner, const void* settings, const char* deviceName,
-                               const char* driverPath, int32_t formId, uint16_t confirmMode);
+ZVLONG ZVAPI ZVSetFormConfirm(ZVHWND owner, const void* settings, ZVLPCSTR deviceName, ZVLPCSTR driverPath,
+                              ZVLONG formId, ZVWORD confirmMode);
 
 /* The dialog in which the user chooses the form to print with, owned by
  * owner (an HWND). With named forms registered and a named form as the
@@ -131,16 +213,16 @@ int32_t ZVAPI ZVSetFormConfirm(void* owner, const void* settings, const char* de
  * user names an overlay data file (.ZLP), registered as a file entry. The
  * settings block and the two plain values are not needed. Returns 1 after
  * OK with the chosen identifier in *formId, else 0 with *formId unchanged. */
-int32_t ZVAPI ZVFormDetailsDlg(void* owner, const void* settings, uint16_t unused1, const char* deviceName,
-                               const char* driverPath, uint32_t unused2, int32_t* formId);
+ZVLONG ZVAPI ZVFormDetailsDlg(ZVHWND owner, const void* settings, ZVWORD unused1, ZVLPCSTR deviceName,
+                              ZVLPCSTR driverPath, ZVDWORD unused2, ZVLONG* formId);
 
 /* The dialog in which the user chooses where the next overlay data goes: a
  * named form or a file entry, with the form's paper, orientation, layer and
  * overlay data files; forms and file entries can be added there. *formId
  * names the current choice; after OK (result 1) it holds the new one, else
  * (result 0) it is unchanged. The last two arguments are not read. */
-int32_t ZVAPI ZVCreateFormDlg(void* owner, const void* settings, const char* deviceName,
-                              const char* driverPath, int32_t* formId, uint32_t unused1, uint32_t unused2);
+ZVLONG ZVAPI ZVCreateFormDlg(ZVHWND owner, const void* settings, ZVLPCSTR deviceName, ZVLPCSTR driverPath,
+                             ZVLONG* formId, ZVDWORD unused1, ZVDWORD unused2);
 
 /* The catalogue editor, owned by owner (an HWND): lists the named forms, or
  * shows one overlay data file, and lets the user change, delete and register
@@ -149,8 +231,8 @@ int32_t ZVAPI ZVCreateFormDlg(void* owner, const void* settings, const char* dev
  * returns 0. Returns 1 when the dialog ran and closed; *formId then holds
  * the named form last selected, 0 when the edit removed the form or file it
  * named, or stays as it was. */
-int32_t ZVAPI ZVEntryFormEditDlg(void* owner, const void* settings, const char* deviceName,
-                                 const char* driverPath, int32_t* formId);
+ZVLONG ZVAPI ZVEntryFormEditDlg(ZVHWND owner, const void* settings, ZVLPCSTR deviceName, ZVLPCSTR driverPath,
+                                ZVLONG* formId);
 
 #ifdef __cplusplus
 }

@@ -1,12 +1,13 @@
-# Checks the built DLL with objdump: a 32-bit PE DLL named ZVLMN30E.dll whose
-# export names are exactly those of the .def file, without @N decoration.
-# Usage: cmake -DOBJDUMP=... -DDLL=... -DDEF=... -P check-dll-exports.cmake
+# Checks the built DLL with objdump: a PE DLL of the given image format
+# (pei-i386 or pei-x86-64) named ZVLMN30E.dll whose export names are exactly
+# those of the .def file, without @N decoration.
+# Usage: cmake -DOBJDUMP=... -DFORMAT=... -DDLL=... -DDEF=... -P check-dll-exports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${DLL}")
 endif()
-if(NOT dump MATCHES "file format pei-i386")
-  message(FATAL_ERROR "${DLL} is not a 32-bit PE image")
+if(NOT dump MATCHES "file format ${FORMAT}\n")
+  message(FATAL_ERROR "${DLL} is not a ${FORMAT} image")
 endif()
 if(NOT dump MATCHES "Characteristics [^\n]*\n([^\n]*\n)*[^\n]*DLL")
   message(FATAL_ERROR "${DLL} is not marked as a DLL")
@@ -46,4 +47,4 @@ if(NOT "${actual}" STREQUAL "${expected}")
   message(FATAL_ERROR "exports are [${actual}], the .def file lists [${expected}]")
 endif()
 list(LENGTH actual count)
-message(STATUS "ZVLMN30E.dll: 32-bit DLL, ${count} undecorated exports as listed in the .def file")
+message(STATUS "ZVLMN30E.dll: ${FORMAT} DLL, ${count} undecorated exports as listed in the .def file")

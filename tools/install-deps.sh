@@ -11,6 +11,10 @@ have_cmd cmake || need+=(cmake)
 have_cmd make || need+=(make)
 have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
+# The result counts of make test, the benchmark's table, the fuzz corpus.
+have_cmd python3 || need+=(python3)
 have_pkg g++-multilib || need+=(g++-multilib)
 have_cmd clang || need+=(clang)
 have_cmd clang++ || need+=(clang)
@@ -23,7 +27,14 @@ have_cmd llvm-readobj || need+=(llvm)
 have_cmd lld-link || need+=(lld)
 have_cmd Xvfb || need+=(xvfb)
 have_pkg googletest || need+=(googletest)
+# Google Benchmark for the native benchmark (x86-64), and for the optional
+# 32-bit Linux tree.
+have_pkg libbenchmark-dev:amd64 || need+=(libbenchmark-dev:amd64)
 have_pkg libbenchmark-dev:i386 || need+=(libbenchmark-dev:i386)
+# Wine of both bitnesses: wine64 runs the x86-64 module everywhere; the
+# 32-bit part runs the i686 module where the machine executes 32-bit code
+# (it installs on any machine).
+have_pkg wine64 || need+=(wine64)
 have_pkg wine32:i386 || need+=(wine wine32:i386)
 have_cmd wine || need+=(wine)
 # Wine's own fonts: the dialogs' "MS Sans Serif" and the system font, so that

@@ -7,15 +7,19 @@
 #
 # Usage: tools/run-screenshots.sh [mingw build tree] [output directory]
 set -euo pipefail
-build=${1:-build/mingw}
+build=${1:-build/mingw64}
 out=${2:-build/screenshots}
 build=$(cd "$build" && pwd)
+arch=$(sed -n 's/^zv_select_wine \(win[0-9]*\).*/\1/p' "$build/wine-run.sh" 2>/dev/null || true)
+[ -n "$arch" ] || { echo "screenshots: $build is not a configured Windows build tree (no wine-run.sh)" >&2; exit 1; }
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 rm -f "$out"/*.png
 
 export WINEPREFIX="$build/screenshots-prefix"
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+. "$(dirname "$0")/wine-prefix.sh"
+zv_select_wine "$arch"
 
 # An X server of our own on a free display number; it goes when we do.
 work=$(mktemp -d)
@@ -33,23 +37,23 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 if [ ! -s "$work/display" ]; then
-  echo "Xvfb did not start" >&2
+  echo "screenshots: Xvfb did not start" >&2
   exit 1
 fi
 export DISPLAY=":$(head -n1 "$work/display")"
 
 # Whatever an earlier run left of this prefix's Wine goes first.
 wineserver -k 2>/dev/null || true
-. "$(dirname "$0")/wine-prefix.sh"
-[ -f "$WINEPREFIX/.initialised" ] || echo "(making the screenshots' Wine prefix once)"
-zv_prepare_prefix
+[ -f "$WINEPREFIX/.initialised" ] || echo "(making the screenshots' Wine prefix once, $arch)"
+zv_prepare_prefix || { echo "screenshots: the Wine prefix could not be made; see above" >&2; exit 1; }
 
 status=0
 cd "$build"
 for set in local english; do
   # The program prints the dialogs' titles in the Windows code page.
-  wine zv_screenshots.exe "Z:${out//\//\\}" "$set" | iconv -f CP1252 -t UTF-8 || status=$?
+  "$ZV_WINE" zv_screenshots.exe "Z:${out//\//\\}" "$set" | iconv -f CP1252 -t UTF-8 || status=$?
 done
+[ "$status" -eq 0 ] || echo "screenshots: zv_screenshots.exe failed (status $status)" >&2
 echo "Pictures in $out:"
 ls -1 "$out"
 exit $status

@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
-# Runs the tests of each build tree given and reports the test counts of
-# each and of all together, from the gtest XML results in
-# <tree>/test-results (the fuzz tree's tests write one such file per fuzz
-# target). The Wine tree (the one with a wine-run.sh) gets an X server of its
-# own for the tests that show windows.
+# Runs the tests of each build tree given and reports, per tree and over all
+# of them, the counts of what ran: ctest's own JUnit report of each test
+# program, and the gtest XML each program wrote into <tree>/test-results
+# (tools/count-results.py). The Wine trees get an X server for the tests
+# that show windows.
+#
+# EXEC32=yes|no says whether this machine executes 32-bit x86 code (the
+# caller probes it once, tools/probe-32bit.sh). Where it does not, a 32-bit
+# Windows tree runs only its checks that need no execution (ctest label
+# "static": the export table, the decorations and machine types of the DLL
+# and the import libraries, the link tests' links), its layout assertions
+# having compiled with the build; a 32-bit Linux tree does not run. Either
+# says so on a line of its own. Every tree that ran and failed fails the run.
 set -u
+here=$(cd "$(dirname "$0")" && pwd)
+exec32=${EXEC32:-no}
 status=0
 total_passed=0
 total_failed=0
 total_skipped=0
+not_run=()
 
 xvfb_pid=""
 cleanup() {
@@ -30,44 +41,60 @@ start_xvfb() {
     kill "$xvfb_pid" 2>/dev/null
     xvfb_pid=""
   done
-  echo "run-tests: could not start Xvfb" >&2
+  echo "run-tests: could not start Xvfb (displays :90 to :120 are taken or it fails to start)" >&2
   return 1
 }
 
-# Sums one attribute over the <testsuites> roots of a tree's XML results.
-count() {
-  local dir=$1 what=$2
-  cat "$dir"/test-results/*.xml 2>/dev/null |
-    sed -n "s/.*<testsuites [^>]*$what=\"\([0-9]*\)\".*/\1/p" | awk '{s+=$1} END {print s+0}'
+# The Wine bitness of a tree (win32, win64), or nothing for a Linux tree.
+wine_arch() {
+  [ -f "$1/wine-run.sh" ] && sed -n 's/^zv_select_wine \(win[0-9]*\).*/\1/p' "$1/wine-run.sh"
 }
 
 for tree in "$@"; do
   kind=$(basename "$tree")
-  rm -rf "$tree/test-results"
-  mkdir -p "$tree/test-results"
-  if [ -f "$tree/wine-run.sh" ] && [ -z "$xvfb_pid" ]; then
+  arch=$(wine_arch "$tree")
+  filter=()
+  label=$kind
+  if [ "$arch" = win32 ]; then
+    label="$kind: i686 (32-bit Windows)"
+    if [ "$exec32" != yes ]; then
+      filter=(-L static)
+      not_run+=("i686 (32-bit Windows): not run, this machine cannot execute 32-bit code (checked without running it: its layout assertions compiled; the export names, decorations and machine types of the DLL and the import libraries, and the link tests' links)")
+    fi
+  elif [ "$arch" = win64 ]; then
+    label="$kind: x86-64 (64-bit Windows)"
+  elif grep -q 'linux-i386.cmake' "$tree/CMakeCache.txt" 2>/dev/null && [ "$exec32" != yes ]; then
+    not_run+=("$kind (32-bit Linux): not run, this machine cannot execute 32-bit code")
+    continue
+  fi
+  results="$PWD/$tree/test-results"
+  rm -rf "$results"
+  mkdir -p "$results"
+  if [ -n "$arch" ] && [ ${#filter[@]} -eq 0 ] && [ -z "$xvfb_pid" ]; then
     start_xvfb || status=1
   fi
-  echo "=== $kind tests"
-  if ! (cd "$tree" && ctest --output-on-failure -j 2); then
-    status=1
-  fi
-  if [ -f "$tree/wine-run.sh" ]; then
+  echo "=== $label tests${filter:+ (only those that need no execution)}"
+  (
+    cd "$tree" || exit 1
+    # The link tests link without running what they link.
+    [ ${#filter[@]} -gt 0 ] && export ZV_LINK_NO_RUN=1
+    ctest --output-on-failure -j 2 "${filter[@]}" --output-junit "$results/ctest-junit.xml"
+  ) || status=1
+  if [ -n "$arch" ]; then
     WINEPREFIX="$PWD/$tree/wineprefix" wineserver -k 2>/dev/null || true
   fi
-  tests=$(count "$tree" tests)
-  failed=$(( $(count "$tree" failures) + $(count "$tree" errors) ))
-  skipped=$(cat "$tree"/test-results/*.xml 2>/dev/null | grep -c '<skipped' || true)
-  passed=$((tests - failed - skipped))
-  echo "$kind: $passed passed, $failed failed, $skipped skipped"
-  # Name every skipped test and its reason.
-  cat "$tree"/test-results/*.xml 2>/dev/null | tr '\r\n' '  ' | grep -o '<testcase name="[^"]*"[^>]*classname="[^"]*"[^>]*> *<skipped message="[^"]*"' |
-    sed 's/<testcase name="\([^"]*\)".*classname="\([^"]*\)".*<skipped message="\([^"]*\)"/  skipped \2.\1: \3/' || true
+  counts=$(python3 "$here/count-results.py" "$results/ctest-junit.xml" "$results")
+  read -r passed failed skipped <<<"$(head -n1 <<<"$counts")"
+  echo "$label: $passed passed, $failed failed, $skipped skipped"
+  tail -n +2 <<<"$counts"
   total_passed=$((total_passed + passed))
   total_failed=$((total_failed + failed))
   total_skipped=$((total_skipped + skipped))
 done
 
+for line in "${not_run[@]}"; do
+  echo "$line"
+done
 echo "all builds: $total_passed passed, $total_failed failed, $total_skipped skipped"
 [ "$total_failed" -eq 0 ] || status=1
 exit $status

@@ -3,7 +3,10 @@
 // compared with.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+#include "zvlmn30e.h"
 
 namespace zv {
 
@@ -32,28 +35,31 @@ constexpr uint32_t kOutputCodeOffset = 30;     // u16
 constexpr uint32_t kZoomOffset = 32;           // u16
 }  // namespace settings_record
 
-// Layout of the driver settings block (at least 56 bytes, the driver's own).
+// Layout of the driver settings block (ZV_DRIVER_SETTINGS: 56 bytes in the
+// 32-bit module, 64 in the 64-bit one; the driver's own).
 namespace driver_block {
-constexpr uint32_t kMinimumSize = 56;
-constexpr uint32_t kOrientationOffset = 0;     // i16
-constexpr uint32_t kPaperWidthOffset = 4;      // i16
-constexpr uint32_t kPaperHeightOffset = 6;     // i16
-constexpr uint32_t kPaperValue3Offset = 8;     // u16
-constexpr uint32_t kPaperValue4Offset = 10;    // u16
-constexpr uint32_t kPaperCodeOffset = 12;      // u16
-constexpr uint32_t kPaperNameOffset = 16;      // 32-bit address of a text
-constexpr uint32_t kPagesPerSheetOffset = 20;  // i16
-constexpr uint32_t kZoomOffset = 24;           // u16
-constexpr uint32_t kOutputWidthOffset = 28;    // i16
-constexpr uint32_t kOutputHeightOffset = 30;   // i16
-constexpr uint32_t kOutputValue3Offset = 32;   // u16
-constexpr uint32_t kOutputValue4Offset = 34;   // u16
-constexpr uint32_t kOutputCodeOffset = 36;     // u16
-constexpr uint32_t kResolutionOffset = 44;     // u16
-constexpr uint32_t kColourOffset = 48;         // i16
-constexpr uint32_t kModeLevelOffset = 50;      // u16
-constexpr uint32_t kModelIdOffset = 52;        // u16
-constexpr uint32_t kPrintingModeOffset = 54;   // i16
+// The fields of the driver settings block, at their offsets in the public
+// structure of this build's bitness.
+constexpr uint32_t kMinimumSize = sizeof(ZV_DRIVER_SETTINGS);
+constexpr uint32_t kOrientationOffset = offsetof(ZV_DRIVER_SETTINGS, orientation);    // i16
+constexpr uint32_t kPaperWidthOffset = offsetof(ZV_DRIVER_SETTINGS, paperWidth);      // i16
+constexpr uint32_t kPaperHeightOffset = offsetof(ZV_DRIVER_SETTINGS, paperHeight);    // i16
+constexpr uint32_t kPaperValue3Offset = offsetof(ZV_DRIVER_SETTINGS, paperValue3);    // u16
+constexpr uint32_t kPaperValue4Offset = offsetof(ZV_DRIVER_SETTINGS, paperValue4);    // u16
+constexpr uint32_t kPaperCodeOffset = offsetof(ZV_DRIVER_SETTINGS, paperCode);        // u16
+constexpr uint32_t kPaperNameOffset = offsetof(ZV_DRIVER_SETTINGS, paperName);        // address of a text
+constexpr uint32_t kPagesPerSheetOffset = offsetof(ZV_DRIVER_SETTINGS, pagesPerSheet);  // i16
+constexpr uint32_t kZoomOffset = offsetof(ZV_DRIVER_SETTINGS, zoom);                  // u16
+constexpr uint32_t kOutputWidthOffset = offsetof(ZV_DRIVER_SETTINGS, outputWidth);    // i16
+constexpr uint32_t kOutputHeightOffset = offsetof(ZV_DRIVER_SETTINGS, outputHeight);  // i16
+constexpr uint32_t kOutputValue3Offset = offsetof(ZV_DRIVER_SETTINGS, outputValue3);  // u16
+constexpr uint32_t kOutputValue4Offset = offsetof(ZV_DRIVER_SETTINGS, outputValue4);  // u16
+constexpr uint32_t kOutputCodeOffset = offsetof(ZV_DRIVER_SETTINGS, outputCode);      // u16
+constexpr uint32_t kResolutionOffset = offsetof(ZV_DRIVER_SETTINGS, resolution);      // u16
+constexpr uint32_t kColourOffset = offsetof(ZV_DRIVER_SETTINGS, colour);              // i16
+constexpr uint32_t kModeLevelOffset = offsetof(ZV_DRIVER_SETTINGS, modeLevel);        // u16
+constexpr uint32_t kModelIdOffset = offsetof(ZV_DRIVER_SETTINGS, modelId);            // u16
+constexpr uint32_t kPrintingModeOffset = offsetof(ZV_DRIVER_SETTINGS, printingMode);  // i16
 }  // namespace driver_block
 
 constexpr uint16_t kUserDefinedPaper = 256;

@@ -17,11 +17,12 @@
 
 namespace zv {
 
-// The size given in every open-file record: the 76-byte record of the
-// Windows 95 and NT 4 generation, which every system of the family accepts
-// (the headers' record is longer; its tail stays unused).
-constexpr DWORD kOpenFileRecordSize = 76;
-static_assert(offsetof(OPENFILENAMEA, pvReserved) == kOpenFileRecordSize, "the 76-byte open-file record");
+// The size given in every open-file record: the record of the Windows 95
+// and NT 4 generation (76 bytes in the 32-bit module, 136 in the 64-bit
+// one), which every system of the family accepts (the headers' record is
+// longer; its tail stays unused).
+constexpr DWORD kOpenFileRecordSize = offsetof(OPENFILENAMEA, pvReserved);
+static_assert(kOpenFileRecordSize == (sizeof(void*) == 8 ? 136 : 76), "the open-file record of NT 4");
 
 using FormName = char[kFormNameSize];
 

@@ -554,15 +554,19 @@ INT_PTR CALLBACK EditFormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace zv
 
-extern "C" int32_t ZVAPI ZVEntryFormEditDlg(void* owner, const void* settings, const char* deviceName,
-                                            const char* driverPath, int32_t* formId) {
+extern "C" ZVLONG ZVAPI ZVEntryFormEditDlg(ZVHWND owner, const void* settings, ZVLPCSTR deviceName,
+                                           ZVLPCSTR driverPath, ZVLONG* formId) {
   using namespace zv;
   HWND ownerWindow = static_cast<HWND>(owner);
   if (AcquireEditGuard() == kGuardHeld) {
     ShowErrorBox(ownerWindow, kMsgEditFormAlreadyOpen);
     return 0;
   }
-  const int32_t result = RunEditForm(ownerWindow, settings, deviceName, driverPath, formId);
+  // The dialog works on a copy of the caller's choice; the copy goes back
+  // as it was unless the dialog changed it.
+  int32_t choice = formId ? static_cast<int32_t>(*formId) : 0;
+  const int32_t result = RunEditForm(ownerWindow, settings, deviceName, driverPath, formId ? &choice : nullptr);
+  if (formId) *formId = choice;
   ReleaseEditGuard();
   return result;
 }

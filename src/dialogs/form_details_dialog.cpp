@@ -348,9 +348,9 @@ INT_PTR CALLBACK PickFormNameProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace zv
 
-extern "C" int32_t ZVAPI ZVFormDetailsDlg(void* owner, const void* /*settings*/, uint16_t /*unused1*/,
-                                          const char* deviceName, const char* driverPath,
-                                          uint32_t /*unused2*/, int32_t* formId) {
+extern "C" ZVLONG ZVAPI ZVFormDetailsDlg(ZVHWND owner, const void* /*settings*/, ZVWORD /*unused1*/,
+                                         ZVLPCSTR deviceName, ZVLPCSTR driverPath, ZVDWORD /*unused2*/,
+                                         ZVLONG* formId) {
   using namespace zv;
   HWND window = static_cast<HWND>(owner);
   if (!formId) return 0;
@@ -358,7 +358,12 @@ extern "C" int32_t ZVAPI ZVFormDetailsDlg(void* owner, const void* /*settings*/,
     ShowErrorBox(window, GetLastErrorCode());
     return 0;
   }
+  // The dialogs work on a copy of the caller's choice; the copy goes back
+  // as it was unless a dialog changed it.
+  int32_t choice = static_cast<int32_t>(*formId);
   const uint32_t count = CountNamedForms();
-  if (count < 1 || *formId < 1) return ChooseFileEntry(window, deviceName, driverPath, formId);
-  return ChooseNamedForm(window, count, deviceName, driverPath, formId);
+  const int32_t result = count < 1 || choice < 1 ? ChooseFileEntry(window, deviceName, driverPath, &choice)
+                                                 : ChooseNamedForm(window, count, deviceName, driverPath, &choice);
+  *formId = choice;
+  return result;
 }

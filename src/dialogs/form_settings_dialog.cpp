@@ -51,12 +51,11 @@ uint16_t BlockWord(const void* block, uint32_t offset) {
   return value;
 }
 
-// The paper name the driver settings block points to (a 32-bit address).
+// The paper name the driver settings block points to.
 const char* BlockPaperName(const void* block) {
-  uint32_t address = 0;
-  std::memcpy(&address, static_cast<const unsigned char*>(block) + driver_block::kPaperNameOffset,
-              sizeof address);
-  return reinterpret_cast<const char*>(static_cast<uintptr_t>(address));
+  const char* name = nullptr;
+  std::memcpy(&name, static_cast<const unsigned char*>(block) + driver_block::kPaperNameOffset, sizeof name);
+  return name;
 }
 
 void ShowLayer(HWND dialog, int layer) {
@@ -463,8 +462,8 @@ INT_PTR CALLBACK FormSettingsProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 }  // namespace zv
 
-extern "C" int32_t ZVAPI ZVCreateFormDlg(void* owner, const void* settings, const char* deviceName,
-                                         const char* driverPath, int32_t* formId, uint32_t, uint32_t) {
+extern "C" ZVLONG ZVAPI ZVCreateFormDlg(ZVHWND owner, const void* settings, ZVLPCSTR deviceName,
+                                        ZVLPCSTR driverPath, ZVLONG* formId, ZVDWORD, ZVDWORD) {
   using namespace zv;
   HWND ownerWindow = static_cast<HWND>(owner);
   if (!EnsureCatalogueConfiguration()) {

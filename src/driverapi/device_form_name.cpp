@@ -25,7 +25,7 @@ struct DevFormNameWork {
 
 using namespace zv;
 
-extern "C" int32_t ZVAPI ZVGetDevFormName(int32_t formId, char* name) {
+extern "C" ZVLONG ZVAPI ZVGetDevFormName(ZVLONG formId, ZVLPSTR name) {
   // 0 is "no form" and is never stored.
   if (formId == 0) return 0;
   WorkMemory<DevFormNameWork> w;

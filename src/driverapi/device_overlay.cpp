@@ -187,16 +187,16 @@ bool ChooseNamedForm(DevOverlayWork& w, const void* settings, uint16_t count, co
 
 using namespace zv;
 
-extern "C" int32_t ZVAPI ZVGetFormID(const char* name) {
+extern "C" ZVLONG ZVAPI ZVGetFormID(ZVLPCSTR name) {
   int32_t id = 0;
   if (!name || !FindNamedFormByName(name, &id)) return 0;
   return id;
 }
 
-extern "C" int32_t ZVAPI ZVSetDevOverlay(const void* settings, uint16_t count, const uint16_t* capabilities,
-                                         uint16_t purpose, uint16_t source, const char* name, uint16_t number,
-                                         uint32_t layer, const char* saveDirectory, const char* description,
-                                         int32_t* formId) {
+extern "C" ZVLONG ZVAPI ZVSetDevOverlay(const void* settings, ZVWORD count, const ZVWORD* capabilities,
+                                        ZVWORD purpose, ZVWORD source, ZVLPCSTR name, ZVWORD number,
+                                        ZVDWORD layer, ZVLPCSTR saveDirectory, ZVLPCSTR description,
+                                        ZVLONG* formId) {
   WorkMemory<DevOverlayWork> w;
   if (!w) return 0;
   const uint8_t layerByte = static_cast<uint8_t>(layer & 0xFF);

@@ -21,7 +21,7 @@ struct ServiceWork {
 
 using namespace zv;
 
-extern "C" int32_t ZVAPI ZVDriverFormService(void) {
+extern "C" ZVLONG ZVAPI ZVDriverFormService(void) {
   WorkMemory<ServiceWork> w;
   if (!w || !LocateDriverConfiguration(w->path)) return 0;
   // Only the first configuration file that exists is read.

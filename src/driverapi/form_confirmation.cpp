@@ -130,8 +130,8 @@ int32_t ConfirmOverlayData(const ConfirmCall& call, int16_t capabilityCount, con
 
 using namespace zv;
 
-extern "C" int32_t ZVAPI ZVSetFormConfirm(void* owner, const void* settings, const char* deviceName,
-                                          const char* driverPath, int32_t formId, uint16_t confirmMode) {
+extern "C" ZVLONG ZVAPI ZVSetFormConfirm(ZVHWND owner, const void* settings, ZVLPCSTR deviceName,
+                                         ZVLPCSTR driverPath, ZVLONG formId, ZVWORD confirmMode) {
   WorkMemory<ConfirmWork> w;
   if (!w) {
     SetLastErrorCode(kMsgNoWorkArea);

@@ -38,7 +38,7 @@ int32_t FallbackList(uint32_t* count, int32_t* ids, char* names) {
 
 using namespace zv;
 
-extern "C" int32_t ZVAPI ZVGetFormListNum(void) {
+extern "C" ZVLONG ZVAPI ZVGetFormListNum(void) {
   WorkMemory<CountWork> w;
   if (!w || !GetListFilePaths(w->path, nullptr)) return 0;
   plat::FileHandle file = nullptr;
@@ -48,8 +48,8 @@ extern "C" int32_t ZVAPI ZVGetFormListNum(void) {
   return static_cast<int32_t>(header.namedCount + 1);
 }
 
-extern "C" int32_t ZVAPI ZVGetFormList(void* parentWindow, uint32_t first, int32_t last, int32_t currentForm,
-                                       uint32_t* count, int32_t* ids, char* names) {
+extern "C" ZVLONG ZVAPI ZVGetFormList(ZVHWND parentWindow, ZVDWORD first, ZVLONG last, ZVLONG currentForm,
+                                      ZVDWORD* count, ZVLONG* ids, ZVLPSTR names) {
   *count = 0;
   const int32_t wanted = static_cast<int32_t>(static_cast<uint32_t>(last) - first + 1);
   // A call that asks for no entry gets none, and its arrays stay untouched.

@@ -226,8 +226,8 @@ uint32_t SearchForm(const void* settings, int16_t capabilityCount, const uint16_
 
 using namespace zv;
 
-extern "C" uint32_t ZVAPI ZVSearchForm(const void* settings, uint32_t count, const uint16_t* capabilities,
-                                       int32_t formId, uint16_t* deviceNumber, char* path) {
+extern "C" ZVDWORD ZVAPI ZVSearchForm(const void* settings, ZVDWORD count, const ZVWORD* capabilities,
+                                      ZVLONG formId, ZVWORD* deviceNumber, ZVLPSTR path) {
   // The low 16 bits of the count, taken as signed, are the number of words.
   return SearchForm(settings, static_cast<int16_t>(count & 0xFFFF), capabilities, formId, deviceNumber, path);
 }

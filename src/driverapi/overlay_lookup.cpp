@@ -468,8 +468,8 @@ bool RemoveLocatedOverlayEntry(plat::FileHandle file, GroupInfoHeader* header, u
 
 using namespace zv;
 
-extern "C" int32_t ZVAPI ZVGetOverlayForm(const void* settings, const char* groupString, int32_t formId,
-                                          char* path) {
+extern "C" ZVLONG ZVAPI ZVGetOverlayForm(const void* settings, ZVLPCSTR groupString, ZVLONG formId,
+                                         ZVLPSTR path) {
   SetLastErrorCode(0);
   WorkMemory<OverlayFormWork> w;
   if (!w) {

@@ -85,7 +85,7 @@ bool RecordPreviewName(plat::FileHandle file, PreviewWork& w) {
 
 using namespace zv;
 
-extern "C" int32_t ZVAPI ZVPreviewForm(uint32_t /*unused*/, int32_t formId, char* path) {
+extern "C" ZVLONG ZVAPI ZVPreviewForm(ZVDWORD /*unused*/, ZVLONG formId, ZVLPSTR path) {
   WorkMemory<PreviewWork> w;
   if (!w) {
     SetLastErrorCode(kMsgNoWorkArea);
@@ -113,7 +113,7 @@ extern "C" int32_t ZVAPI ZVPreviewForm(uint32_t /*unused*/, int32_t formId, char
   return 1;
 }
 
-extern "C" int32_t ZVAPI ZVErrorForm(int32_t formId, const char* path) {
+extern "C" ZVLONG ZVAPI ZVErrorForm(ZVLONG formId, ZVLPCSTR path) {
   if (!path) return 1;
   // A file entry's file is registered nowhere else: only the file goes.
   if (formId < 0) {

@@ -8,14 +8,12 @@
 
 namespace zv {
 
-// The driver's records hold 32-bit pointers into the blocks the module lays
-// out, so the module only works as a 32-bit module.
-static_assert(sizeof(void*) == 4, "records shared with the driver hold 32-bit pointers");
-
 namespace {
 
-uint32_t AddressOf(const unsigned char* p) {
-  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
+// Stores an address into a pointer field of a block the driver reads; the
+// field may lie anywhere in the block, so it is written byte by byte.
+void PutAddress(unsigned char* field, const void* address) {
+  std::memcpy(field, &address, sizeof address);
 }
 
 // Loads the driver module and finds one entry point in it. On failure the
@@ -37,7 +35,7 @@ void SetNamePointers(unsigned char* base, uint32_t tableOffset, uint32_t namesOf
                      uint32_t nameSize) {
   for (uint32_t i = 0; i < count; ++i) {
     unsigned char* entry = base + tableOffset + i * kPaperTableEntrySize;
-    PutU32(entry + kPaperTableNameOffset, nameSize ? AddressOf(base + namesOffset + i * nameSize) : 0);
+    PutAddress(entry + kPaperTableNameOffset, nameSize ? base + namesOffset + i * nameSize : nullptr);
   }
 }
 
@@ -49,35 +47,40 @@ bool ComputeSpecLayout(const int16_t sizes[kSpecSizeCount], SpecLayout* layout) 
     if (sizes[i] < 0) return false;
     c[i] = static_cast<uint64_t>(sizes[i]);
   }
-  // Every size is below 32768, so the products stay far below 2^64; the
-  // total is checked before anything is narrowed to 32 bits.
-  const uint64_t total =
-      kSpecFixedBytes +
-      2 * (c[kSizeP0Words] + c[kSizeP3Words] + c[kSizeP7Words] + c[kSizeP8Words] + c[kSizeP10Words]) +
-      c[kSizeP9Bytes] + c[kSizeP1Entries] * (kPaperTableEntrySize + c[kSizeP1Name]) +
-      c[kSizeP6Entries] * (kPaperTableEntrySize + c[kSizeP6Name]);
-  if (total > kMaxSpecBlockSize) return false;
-
-  uint32_t at = kSpecPointerCount * 4;
+  // Every size is below 32768, so the offsets, counted in 64 bits, stay far
+  // below 2^64; the block's end is checked before anything is narrowed to
+  // 32 bits.
+  uint64_t at = kSpecPointerBytes;
+  uint64_t offset[kSpecPointerCount];
   auto place = [&at](uint64_t bytes) {
-    const uint32_t start = at;
-    at += static_cast<uint32_t>(bytes);
+    const uint64_t start = at;
+    at += bytes;
     return start;
   };
-  layout->offset[0] = place(2 * c[kSizeP0Words]);
-  layout->offset[2] = place(2);
-  layout->offset[3] = place(2 * c[kSizeP3Words]);
-  layout->offset[4] = place(2);
-  layout->offset[5] = place(2);
-  layout->offset[7] = place(2 * c[kSizeP7Words]);
-  layout->offset[8] = place(2 * c[kSizeP8Words]);
-  layout->offset[9] = place(c[kSizeP9Bytes]);
-  layout->offset[10] = place(2 * c[kSizeP10Words]);
-  layout->offset[1] = place(kPaperTableEntrySize * c[kSizeP1Entries]);
-  layout->paperNames1 = place(c[kSizeP1Entries] * c[kSizeP1Name]);
-  layout->offset[6] = place(kPaperTableEntrySize * c[kSizeP6Entries]);
-  layout->paperNames2 = place(c[kSizeP6Entries] * c[kSizeP6Name]);
-  layout->size = at;
+  // A paper table holds pointers: in the 64-bit block it begins 8-aligned.
+  auto placeTable = [&at, &place](uint64_t bytes) {
+    at = (at + kPaperTableAlignment - 1) / kPaperTableAlignment * kPaperTableAlignment;
+    return place(bytes);
+  };
+  offset[0] = place(2 * c[kSizeP0Words]);
+  offset[2] = place(2);
+  offset[3] = place(2 * c[kSizeP3Words]);
+  offset[4] = place(2);
+  offset[5] = place(2);
+  offset[7] = place(2 * c[kSizeP7Words]);
+  offset[8] = place(2 * c[kSizeP8Words]);
+  offset[9] = place(c[kSizeP9Bytes]);
+  offset[10] = place(2 * c[kSizeP10Words]);
+  offset[1] = placeTable(kPaperTableEntrySize * c[kSizeP1Entries]);
+  const uint64_t paperNames1 = place(c[kSizeP1Entries] * c[kSizeP1Name]);
+  offset[6] = placeTable(kPaperTableEntrySize * c[kSizeP6Entries]);
+  const uint64_t paperNames2 = place(c[kSizeP6Entries] * c[kSizeP6Name]);
+  if (at > kMaxSpecBlockSize) return false;
+
+  for (uint32_t i = 0; i < kSpecPointerCount; ++i) layout->offset[i] = static_cast<uint32_t>(offset[i]);
+  layout->paperNames1 = static_cast<uint32_t>(paperNames1);
+  layout->paperNames2 = static_cast<uint32_t>(paperNames2);
+  layout->size = static_cast<uint32_t>(at);
   return true;
 }
 
@@ -137,7 +140,7 @@ plat::MemoryHandle QueryPrinterSpec(const char* deviceName, const char* driverPa
       SetLastErrorCode(kMsgNoWorkArea);
     } else {
       for (uint32_t i = 0; i < kSpecPointerCount; ++i)
-        PutU32(base + 4 * i, AddressOf(base + layout.offset[i]));
+        PutAddress(base + i * sizeof(void*), base + layout.offset[i]);
       SetNamePointers(base, layout.offset[1], layout.paperNames1,
                       static_cast<uint32_t>(sizes[kSizeP1Entries]),
                       static_cast<uint32_t>(sizes[kSizeP1Name]));

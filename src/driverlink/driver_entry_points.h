@@ -4,9 +4,11 @@
 // looks its entry point up, calls it and frees the module again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "zvlmn30e_driver.h"
 
 namespace zv {
 
@@ -14,13 +16,15 @@ constexpr char kCapabilitiesEntryPoint[] = "ZVFormDrvSupportCapabilities";
 constexpr char kPrinterSpecEntryPoint[] = "ZVFormPrinterSpec";
 constexpr char kHelpFileEntryPoint[] = "ZVFormHelpFile";
 
-// The printer specification block: eleven 32-bit pointers, then the areas.
-constexpr uint32_t kSpecPointerCount = 11;
-constexpr uint32_t kSpecSizeCount = 10;
-constexpr uint32_t kSpecFixedBytes = 50;  // the pointers and the areas p2, p4, p5
-constexpr uint32_t kPaperTableEntrySize = 16;
-constexpr uint32_t kPaperTableCodeOffset = 8;
-constexpr uint32_t kPaperTableNameOffset = 12;
+// The printer specification block: eleven pointers, then the areas, as
+// zvlmn30e_driver.h lays them out for this build's bitness.
+constexpr uint32_t kSpecPointerCount = ZVDRV_SPEC_POINTERS;
+constexpr uint32_t kSpecPointerBytes = sizeof(ZVDRV_PRINTER_SPEC);
+constexpr uint32_t kSpecSizeCount = ZVDRV_SPEC_SIZES;
+constexpr uint32_t kPaperTableEntrySize = sizeof(ZVDRV_PAPER_ENTRY);
+constexpr uint32_t kPaperTableCodeOffset = offsetof(ZVDRV_PAPER_ENTRY, code);
+constexpr uint32_t kPaperTableNameOffset = offsetof(ZVDRV_PAPER_ENTRY, name);
+constexpr uint32_t kPaperTableAlignment = ZVDRV_PAPER_TABLE_ALIGNMENT;
 // A driver that asks for more than this is refused rather than trusted.
 constexpr uint64_t kMaxSpecBlockSize = 16u * 1024u * 1024u;
 

@@ -20,8 +20,13 @@ constexpr uint32_t kEntryValueOffsets[] = {offsetof(PaperEntry, width), offsetof
                                            offsetof(PaperEntry, value3), offsetof(PaperEntry, value4),
                                            offsetof(PaperEntry, code)};
 
-uint32_t AddressOf(const unsigned char* p) {
-  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
+// How far into the block the pointer stored at field points, whatever the
+// driver left there: an address below the block gives a huge distance, which
+// the callers' bounds checks refuse.
+uintptr_t DistanceInto(const unsigned char* block, const unsigned char* field) {
+  uintptr_t address = 0;
+  std::memcpy(&address, field, sizeof address);
+  return address - reinterpret_cast<uintptr_t>(block);
 }
 
 bool HasCode(const unsigned char* entries, uint32_t count, uint16_t code) {
@@ -57,7 +62,7 @@ void AppendTable(const unsigned char* block, uint32_t blockSize, uint32_t tableO
     if (!firstModel && HasCode(entries, *count, values[4])) continue;
     // The name is read only inside its own area, and only when that area lies
     // inside the block; a pointer the driver spoilt gives an empty name.
-    const uint32_t nameOffset = GetU32(source + kPaperTableNameOffset) - AddressOf(block);
+    const uintptr_t nameOffset = DistanceInto(block, source + kPaperTableNameOffset);
     const bool nameInside = nameSize > 0 && nameOffset <= blockSize && nameSize <= blockSize - nameOffset;
     static const unsigned char kEmpty[1] = {0};
     WriteEntry(entries + *count * kEntrySize, values, nameInside ? block + nameOffset : kEmpty,
@@ -80,9 +85,12 @@ bool AppendModelPapers(const char* deviceName, const char* driverPath, uint16_t 
     const uint32_t tableCount = static_cast<uint32_t>(sizes[first ? kSizeP1Entries : kSizeP6Entries]);
     const uint32_t nameSize = static_cast<uint32_t>(sizes[first ? kSizeP1Name : kSizeP6Name]);
     if (tableCount > 0) {
-      const uint32_t tableOffset = GetU32(block + 4 * (first ? 1 : 6)) - AddressOf(block);
+      const uintptr_t tableOffset = DistanceInto(block, block + sizeof(void*) * (first ? 1 : 6));
       ok = tableOffset <= layout.size && tableCount * kPaperTableEntrySize <= layout.size - tableOffset;
-      if (ok) AppendTable(block, layout.size, tableOffset, tableCount, nameSize, firstModel, entries, count);
+      if (ok) {
+        AppendTable(block, layout.size, static_cast<uint32_t>(tableOffset), tableCount, nameSize, firstModel,
+                    entries, count);
+      }
     }
   }
   if (block) plat::UnlockMemory(spec);

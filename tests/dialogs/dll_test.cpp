@@ -37,11 +37,16 @@ TEST_F(DllTest, CarriesBothStringTables) {
   EXPECT_EQ(Text(10415), "Cannot delete the file was created by ZEVRO Lamina2. Specify another file name.");
 }
 
-TEST_F(DllTest, IsA32BitDllNamedZvlmn30eWithUndecoratedExports) {
+// The module loaded is of this program's bitness: x86 beside a 32-bit
+// driver, x64 beside a 64-bit one (IMAGE_NT_HEADERS is the one of the
+// build's bitness).
+TEST_F(DllTest, IsADllOfThisBitnessNamedZvlmn30eWithUndecoratedExports) {
   auto base = reinterpret_cast<const unsigned char*>(module_);
   auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
-  EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  EXPECT_EQ(nt->FileHeader.Machine, sizeof(void*) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+  EXPECT_EQ(nt->OptionalHeader.Magic,
+            sizeof(void*) == 8 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC);
   EXPECT_NE(nt->FileHeader.Characteristics & IMAGE_FILE_DLL, 0);
   const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
   // A module that exports nothing yet may have no export directory at all.
@@ -136,23 +141,36 @@ TEST_F(DllFormListTest, TheDriverInterfaceWorksThroughTheExports) {
               errorForm && formService);
 
   // A4 portrait, 600 dpi colour, high quality, one page per sheet at 100%.
-  zvtest::Bytes block;
-  block.I16(1).I16(1).I16(2100).I16(2970).U16(2016).U16(2886).U16(9).U16(0).U32(0).I16(0).U16(0).U16(100).U16(
-      0);
-  block.I16(2100).I16(2970).U16(2016).U16(2886).U16(9).Zeros(6).U16(600).U16(0).I16(1).U16(0x4001).U16(1).I16(
-      2);
-  ASSERT_EQ(block.size(), 56u);
-  const uint16_t capabilities[] = {1, 0x4001};
+  ZV_DRIVER_SETTINGS settings = {};
+  settings.orientation = 1;
+  settings.paperFlag = 1;
+  settings.paperWidth = 2100;
+  settings.paperHeight = 2970;
+  settings.paperValue3 = 2016;
+  settings.paperValue4 = 2886;
+  settings.paperCode = 9;
+  settings.zoom = 100;
+  settings.outputWidth = 2100;
+  settings.outputHeight = 2970;
+  settings.outputValue3 = 2016;
+  settings.outputValue4 = 2886;
+  settings.outputCode = 9;
+  settings.resolution = 600;
+  settings.colour = 1;
+  settings.modeLevel = 0x4001;
+  settings.modelId = 1;
+  settings.printingMode = 2;
+  const ZVWORD capabilities[] = {1, 0x4001};
 
-  int32_t form = 0;
-  ASSERT_EQ(setDevOverlay(block.str().data(), 2, capabilities, 2, 0, "Invoice", 0, 1, Dir().c_str(), "Blank",
+  ZVLONG form = 0;
+  ASSERT_EQ(setDevOverlay(&settings, 2, capabilities, 2, 0, "Invoice", 0, 1, Dir().c_str(), "Blank",
                           &form),
             1);
   EXPECT_EQ(form, 1);
   EXPECT_EQ(getFormId("Invoice"), 1);
 
   char overlay[261] = "";
-  ASSERT_EQ(getOverlayForm(block.str().data(), nullptr, form, overlay), 1);
+  ASSERT_EQ(getOverlayForm(&settings, nullptr, form, overlay), 1);
   EXPECT_STRCASEEQ(overlay, (Dir() + "_F300100.ZLP").c_str());  // generated names are upper case
   std::string header;
   ASSERT_TRUE(zvtest::ReadWholeFile(overlay, &header));
@@ -160,7 +178,7 @@ TEST_F(DllFormListTest, TheDriverInterfaceWorksThroughTheExports) {
 
   char found[261] = "";
   uint16_t device = 0;
-  EXPECT_EQ(searchForm(block.str().data(), 2, capabilities, form, &device, found),
+  EXPECT_EQ(searchForm(&settings, 2, capabilities, form, &device, found),
             (600u << 16) | (2u << 8) | 1u);
   EXPECT_STREQ(found, overlay);
   EXPECT_EQ(device, 0xFFFF);
@@ -174,7 +192,7 @@ TEST_F(DllFormListTest, TheDriverInterfaceWorksThroughTheExports) {
 
   ASSERT_EQ(errorForm(form, overlay), 1);
   EXPECT_FALSE(zvtest::FileExists(overlay));
-  EXPECT_EQ(searchForm(block.str().data(), 2, capabilities, form, &device, found), 0u);
+  EXPECT_EQ(searchForm(&settings, 2, capabilities, form, &device, found), 0u);
   EXPECT_EQ(formService(), 0);
 }
 

@@ -143,7 +143,7 @@ class FormDetailsDialogTest : public zvtest::CatalogueTest {
   }
 
   // ZVFormDetailsDlg as the sample driver calls it, with *formId in and out.
-  std::function<int()> Call(int32_t* formId) {
+  std::function<int()> Call(ZVLONG* formId) {
     DetailsFunction details = details_;
     return
         [details, formId] { return details(nullptr, nullptr, 0, nullptr, ZV_SAMPLE_DRIVER_PATH, 0, formId); };
@@ -224,7 +224,7 @@ TEST_F(FormDetailsDialogTest, DetailsListTheNamedFormsAndReturnTheOneChosen) {
   Load();
   WriteCatalogue(NamedForms(), {}, 0, NamedTexts());
   const std::string before = Snapshot();
-  int32_t formId = 7;
+  ZVLONG formId = 7;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog details = run.WaitForDialog(kLocalDetails);
   EXPECT_EQ(details.ListItems(kFormList), (std::vector<std::string>{"INVOICE", "LETTER", "MEMO"}));
@@ -254,7 +254,7 @@ TEST_F(FormDetailsDialogTest, DetailsPreselectTheFirstRowWhenTheDriversFormIsNot
   Load();
   WriteCatalogue(NamedForms(), {}, 0, NamedTexts());
   const std::string before = Snapshot();
-  int32_t formId = 5;
+  ZVLONG formId = 5;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog details = run.WaitForDialog(kLocalDetails);
   EXPECT_EQ(details.ListSelection(kFormList), 0);
@@ -269,7 +269,7 @@ TEST_F(FormDetailsDialogTest, CancelInTheDetailsLeavesTheDriversFormAsItWas) {
   Load();
   WriteCatalogue(NamedForms(), {}, 0, NamedTexts());
   const std::string before = Snapshot();
-  int32_t formId = 3;
+  ZVLONG formId = 3;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog details = run.WaitForDialog(kLocalDetails);
   details.SelectRow(kFormList, 1);
@@ -283,7 +283,7 @@ TEST_F(FormDetailsDialogTest, CancelInTheDetailsLeavesTheDriversFormAsItWas) {
 TEST_F(FormDetailsDialogTest, EnglishDetailsShowTheEnglishTexts) {
   Load(true);
   WriteCatalogue(NamedForms(), {}, 0, NamedTexts());
-  int32_t formId = 9;
+  ZVLONG formId = 9;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog details = run.WaitForDialog(kEnglishDetails);
   EXPECT_EQ(details.Text(IDOK), "OK");
@@ -305,7 +305,7 @@ TEST_F(FormDetailsDialogTest, EverythingButANamedFormOfTheDriverOpensTheSelectio
   struct Case {
     const char* what;
     bool namedForms;
-    int32_t formId;
+    ZVLONG formId;
     const char* entryName = "P";
   };
   const Case cases[] = {
@@ -324,7 +324,7 @@ TEST_F(FormDetailsDialogTest, EverythingButANamedFormOfTheDriverOpensTheSelectio
       WriteCatalogue({}, {{-1, "P", "", 2, 0}}, 1, {"5"});
     }
     const std::string before = Snapshot();
-    int32_t formId = c.formId;
+    ZVLONG formId = c.formId;
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
     EXPECT_EQ(selection.Text(kFileField), "");
@@ -337,7 +337,7 @@ TEST_F(FormDetailsDialogTest, EverythingButANamedFormOfTheDriverOpensTheSelectio
 
 TEST_F(FormDetailsDialogTest, AnEmptyCatalogueOpensTheSelection) {
   Load(true);
-  int32_t formId = 12;
+  ZVLONG formId = 12;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kEnglishSelection);
   EXPECT_EQ(selection.Text(kFileField), "");
@@ -355,7 +355,7 @@ TEST_F(FormDetailsDialogTest, ADamagedFormListIsReportedWithoutADialog) {
   damaged.pop_back();
   WriteFormList(damaged);
   WriteGroupList(zvtest::GroupNameListFile(NamedTexts()));
-  int32_t formId = 3;
+  ZVLONG formId = 3;
   zvtest::DialogRun run(Call(&formId));
   const zvtest::Box box = run.WaitForBox();
   EXPECT_EQ(box.text, "The form name list file is damaged.");
@@ -377,7 +377,7 @@ TEST_F(FormDetailsDialogTest, SelectionShowsThePrintEntrysFileAndItsDescription)
   const std::vector<std::string> texts = {Dir() + "A", Dir() + "B", Dir() + "C", Path("CAPTURE.ZLP"),
                                           overlay};
   WriteCatalogue(NamedForms(), entries, 2, texts);
-  int32_t formId = -2;
+  ZVLONG formId = -2;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
   EXPECT_EQ(selection.Text(kFileField), overlay);
@@ -403,7 +403,7 @@ TEST_F(FormDetailsDialogTest, ACaptureEntryGivesEmptyFieldsAndOkAddsANewPrintEnt
   const std::vector<FormSpec> entries = {{-1, "C", "", 1, 3}};
   const std::vector<std::string> texts = {Dir() + "A", Dir() + "B", Dir() + "C", capture};
   WriteCatalogue(NamedForms(), entries, 1, texts);
-  int32_t formId = -1;
+  ZVLONG formId = -1;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
   EXPECT_EQ(selection.Text(kFileField), "");
@@ -424,7 +424,7 @@ TEST_F(FormDetailsDialogTest, AnEntryKeptByNumberOrAMissingFileShowsNoDescriptio
   WriteCatalogue({}, {{-1, "P", "", 2, 0}, {-2, "P", "", 2, 1}}, 2, {"17", missing});
   {
     SCOPED_TRACE("an overlay number");
-    int32_t formId = -1;
+    ZVLONG formId = -1;
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
     EXPECT_EQ(selection.Text(kFileField), "");
@@ -434,7 +434,7 @@ TEST_F(FormDetailsDialogTest, AnEntryKeptByNumberOrAMissingFileShowsNoDescriptio
   }
   {
     SCOPED_TRACE("a file that is gone");
-    int32_t formId = -2;
+    ZVLONG formId = -2;
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
     EXPECT_EQ(selection.Text(kFileField), missing);
@@ -449,7 +449,7 @@ TEST_F(FormDetailsDialogTest, TheDescriptionFollowsTheTypedFile) {
   const std::string overlay = WriteOverlay("REPORT.ZLP", "Quarterly report", 2);
   ASSERT_TRUE(zvtest::WriteWholeFile(Path("RAW.ZLC"), "\x1d raw page"));
   ASSERT_TRUE(zvtest::WriteWholeFile(Path("RAW.ZLI"), DescriptionCompanion("Raw page of the printer")));
-  int32_t formId = 0;
+  ZVLONG formId = 0;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kEnglishSelection);
   selection.SetText(kFileField, overlay);
@@ -476,7 +476,7 @@ TEST_F(FormDetailsDialogTest, TheDescriptionFollowsTheTypedFile) {
 TEST_F(FormDetailsDialogTest, BrowsePicksAnOverlayFileAndRemembersItsDirectory) {
   Load(true);
   const std::string overlay = WriteOverlay("REPORT.ZLP", "Quarterly report", 2);
-  int32_t formId = 0;
+  ZVLONG formId = 0;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kEnglishSelection);
   // The picker starts in the directory of the typed path.
@@ -520,7 +520,7 @@ TEST_F(FormDetailsDialogTest, UnusableNamesAndMissingFilesAreRefused) {
   WriteOverlay("FORM.ZLC", "raw", 1);
   ASSERT_TRUE(CreateDirectoryA(Path("SUB.D").c_str(), nullptr));
   WriteOverlay("SUB.D\\FORM", "dotted directory", 1);
-  int32_t formId = -1;
+  ZVLONG formId = -1;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kEnglishSelection);
   for (const std::string& typed :
@@ -539,7 +539,7 @@ TEST_F(FormDetailsDialogTest, UnusableNamesAndMissingFilesAreRefused) {
 
 TEST_F(FormDetailsDialogTest, RefusalsSpeakTheLocalLanguage) {
   Load();
-  int32_t formId = 0;
+  ZVLONG formId = 0;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
   ExpectRefusal(run, selection, Path("FORM.TXT"), kLocalUnusableName);
@@ -552,7 +552,7 @@ TEST_F(FormDetailsDialogTest, RefusalsSpeakTheLocalLanguage) {
 TEST_F(FormDetailsDialogTest, AFileWithoutExtensionIsRegisteredOnceItExists) {
   Load(true);
   const std::string form = Path("FORM");
-  int32_t formId = 0;
+  ZVLONG formId = 0;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kEnglishSelection);
   ExpectRefusal(run, selection, form, kMissingFile);
@@ -572,7 +572,7 @@ TEST_F(FormDetailsDialogTest, NoFormGivesANewPrintEntryAfterTheOthers) {
   const std::string overlay = WriteOverlay("REPORT.ZLP", "Quarterly report", 1);
   const std::vector<FormSpec> entries = {{-1, "P", "", 2, 3}, {-2, "C", "", 2, 4}};
   WriteCatalogue(NamedForms(), entries, 2, {Dir() + "A", Dir() + "B", Dir() + "C", "5", "6"});
-  int32_t formId = 0;
+  ZVLONG formId = 0;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
   selection.SetText(kFileField, overlay);
@@ -592,7 +592,7 @@ TEST_F(FormDetailsDialogTest, ACatalogueThatCannotBeWrittenKeepsTheDialogOpen) {
   const std::string before = Snapshot();
   for (int32_t start : {-1, 0}) {
     SCOPED_TRACE(start == 0 ? "a new entry" : "the driver's entry");
-    int32_t formId = start;
+    ZVLONG formId = start;
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog selection = run.WaitForDialog(kEnglishSelection);
     {
@@ -617,7 +617,7 @@ TEST_F(FormDetailsDialogTest, HelpOpenedInADialogIsClosedWithIt) {
   WriteCatalogue(NamedForms(), {}, 0, NamedTexts());
   const std::string file = Lower(HelpFile(false));
   {
-    int32_t formId = 3;
+    ZVLONG formId = 3;
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog details = run.WaitForDialog(kLocalDetails);
     details.Click(kHelp);
@@ -636,14 +636,14 @@ TEST_F(FormDetailsDialogTest, HelpOpenedInADialogIsClosedWithIt) {
   }
   {
     SCOPED_TRACE("no help, nothing to close");
-    int32_t formId = 3;
+    ZVLONG formId = 3;
     zvtest::DialogRun run(Call(&formId));
     run.WaitForDialog(kLocalDetails).Click(IDCANCEL);
     EXPECT_EQ(run.Result(), 0);
     EXPECT_EQ(help.Calls().size(), 2u);
   }
   {
-    int32_t formId = 0;
+    ZVLONG formId = 0;
     zvtest::DialogRun run(Call(&formId));
     zvtest::Dialog selection = run.WaitForDialog(kLocalSelection);
     selection.Click(kHelp);
@@ -664,7 +664,7 @@ TEST_F(FormDetailsDialogTest, EnglishHelpComesFromTheDriversEnglishFile) {
   zvtest::HelpWatcher help;
   Load(true);
   const std::string overlay = WriteOverlay("REPORT.ZLP", "Quarterly report", 1);
-  int32_t formId = 0;
+  ZVLONG formId = 0;
   zvtest::DialogRun run(Call(&formId));
   zvtest::Dialog selection = run.WaitForDialog(kEnglishSelection);
   selection.Click(kHelp);
@@ -692,7 +692,7 @@ TEST_F(FormDetailsDialogTest, BothDialogsShowEveryTextWholeInBothLanguages) {
     Load(english);
     WriteCatalogue(NamedForms(), {}, 0, NamedTexts());
     {
-      int32_t formId = 3;
+      ZVLONG formId = 3;
       zvtest::DialogRun run(Call(&formId));
       zvtest::Dialog details = run.WaitForDialog(english ? kEnglishDetails : kLocalDetails);
       ExpectTidyLayout(details);
@@ -700,7 +700,7 @@ TEST_F(FormDetailsDialogTest, BothDialogsShowEveryTextWholeInBothLanguages) {
       EXPECT_EQ(run.Result(), 0);
     }
     {
-      int32_t formId = 0;
+      ZVLONG formId = 0;
       zvtest::DialogRun run(Call(&formId));
       zvtest::Dialog selection = run.WaitForDialog(english ? kEnglishSelection : kLocalSelection);
       ExpectTidyLayout(selection);

@@ -150,25 +150,22 @@ class SettingsFixture : public zvtest::CatalogueTest {
   // A driver settings block: A4 in the given orientation, black, 600 dpi,
   // halftoning, zoom 100, and the address of the driver's paper name.
   std::string DriverBlock(uint16_t orientation) const {
-    std::string b(56, '\0');
-    auto put = [&b](size_t offset, uint32_t value, size_t width) {
-      for (size_t i = 0; i < width; ++i) b[offset + i] = static_cast<char>(value >> (8 * i));
-    };
-    put(0, orientation, 2);
-    put(4, 2100, 2);
-    put(6, 2970, 2);
-    put(12, 9, 2);
-    put(16, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(kDriverPaperName)), 4);
-    put(24, 100, 2);
-    put(28, 2100, 2);
-    put(30, 2970, 2);
-    put(36, 9, 2);
-    put(44, 600, 2);
-    put(48, 2, 2);
-    put(50, 1, 2);
-    put(52, 0x4001, 2);
-    put(54, 0x10, 2);
-    return b;
+    ZV_DRIVER_SETTINGS s = {};
+    s.orientation = static_cast<int16_t>(orientation);
+    s.paperWidth = 2100;
+    s.paperHeight = 2970;
+    s.paperCode = 9;
+    s.paperName = kDriverPaperName;
+    s.zoom = 100;
+    s.outputWidth = 2100;
+    s.outputHeight = 2970;
+    s.outputCode = 9;
+    s.resolution = 600;
+    s.colour = 2;
+    s.modeLevel = 1;
+    s.modelId = 0x4001;
+    s.printingMode = 0x10;
+    return std::string(reinterpret_cast<const char*>(&s), sizeof s);
   }
 
   // ZVCreateFormDlg on a thread of its own; *id is read and written there.

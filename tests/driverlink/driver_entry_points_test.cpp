@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdio>
+#include <initializer_list>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/sandbox.h"
+#include "zvlmn30e_driver.h"
 
 namespace {
 
@@ -55,8 +58,52 @@ std::string ModuleWithoutEntryPoints() {
 #endif
 }
 
-uint32_t AddressOf(const unsigned char* p) {
-  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
+// An address as a pointer field of the block holds it: 4 or 8 bytes.
+void PutAddress(zvtest::Bytes& bytes, uintptr_t address) {
+  for (size_t i = 0; i < sizeof(void*); ++i) bytes.U8(static_cast<uint8_t>(address >> (8 * i)));
+}
+
+uintptr_t AddressAt(const unsigned char* field) {
+  uintptr_t address = 0;
+  std::memcpy(&address, field, sizeof address);
+  return address;
+}
+
+// Where the areas of a printer specification block go, for the sizes
+// {3, 2, 10, 3, 12, 2, 1, 4, 5, 2} and for ten zero sizes, in this build's
+// bitness: packed after 44 bytes of pointers in the 32-bit block; after 88 in
+// the 64-bit one, each paper table 8-aligned.
+struct ExpectedLayout {
+  uint32_t offset[zv::kSpecPointerCount];
+  uint32_t paperNames1;
+  uint32_t paperNames2;
+  uint32_t size;
+};
+#if ZV_POINTER_BYTES == 8
+constexpr ExpectedLayout kSampleLayout = {{88, 128, 94, 96, 100, 102, 200, 104, 106, 114, 119}, 176, 272, 308};
+constexpr ExpectedLayout kEmptyLayout = {{88, 96, 88, 90, 90, 92, 96, 94, 94, 94, 94}, 96, 96, 96};
+// c8 that makes a block of exactly 16 MiB with c1 = 511 and c2 = 32752.
+constexpr int16_t kLimitP9Bytes = 28586;
+#else
+constexpr ExpectedLayout kSampleLayout = {{44, 79, 50, 52, 56, 58, 131, 60, 62, 70, 75}, 111, 179, 215};
+constexpr ExpectedLayout kEmptyLayout = {{44, 50, 44, 46, 46, 48, 50, 50, 50, 50, 50}, 50, 50, 50};
+constexpr int16_t kLimitP9Bytes = 32718;
+#endif
+constexpr size_t kUnreadBytes = sizeof(ZVDRV_PAPER_ENTRY::unread);
+
+void ExpectLayout(const zv::SpecLayout& layout, const ExpectedLayout& expected) {
+  for (uint32_t i = 0; i < zv::kSpecPointerCount; ++i) EXPECT_EQ(layout.offset[i], expected.offset[i]) << "p" << i;
+  EXPECT_EQ(layout.paperNames1, expected.paperNames1);
+  EXPECT_EQ(layout.paperNames2, expected.paperNames2);
+  EXPECT_EQ(layout.size, expected.size);
+}
+
+// One paper table entry as the sample driver fills it: the five values,
+// the unread bytes it marks with 0xE0 + the entry's index, the name pointer.
+void PutPaperEntry(zvtest::Bytes& bytes, std::initializer_list<uint16_t> values, int index, uintptr_t name) {
+  for (uint16_t v : values) bytes.U16(v);
+  bytes.Text(std::string(kUnreadBytes, static_cast<char>(0xE0 + index)));
+  PutAddress(bytes, name);
 }
 
 class DriverEntryPointsTest : public zvtest::SandboxTest {
@@ -210,18 +257,11 @@ TEST_F(DriverEntryPointsTest, LayoutPlacesTheAreasInOrder) {
   const int16_t sizes[zv::kSpecSizeCount] = {3, 2, 10, 3, 12, 2, 1, 4, 5, 2};
   zv::SpecLayout layout;
   ASSERT_TRUE(zv::ComputeSpecLayout(sizes, &layout));
-  const uint32_t expected[zv::kSpecPointerCount] = {44, 79, 50, 52, 56, 58, 131, 60, 62, 70, 75};
-  for (uint32_t i = 0; i < zv::kSpecPointerCount; ++i) EXPECT_EQ(layout.offset[i], expected[i]) << "p" << i;
-  EXPECT_EQ(layout.paperNames1, 111u);
-  EXPECT_EQ(layout.paperNames2, 179u);
-  // 50 + 2 (3 + 2 + 1 + 4 + 2) + 5 + 2 (16 + 10) + 3 (16 + 12)
-  EXPECT_EQ(layout.size, 215u);
+  ExpectLayout(layout, kSampleLayout);
 
   const int16_t none[zv::kSpecSizeCount] = {};
   ASSERT_TRUE(zv::ComputeSpecLayout(none, &layout));
-  EXPECT_EQ(layout.size, 50u);
-  const uint32_t empty[zv::kSpecPointerCount] = {44, 50, 44, 46, 46, 48, 50, 50, 50, 50, 50};
-  for (uint32_t i = 0; i < zv::kSpecPointerCount; ++i) EXPECT_EQ(layout.offset[i], empty[i]) << "p" << i;
+  ExpectLayout(layout, kEmptyLayout);
 }
 
 TEST_F(DriverEntryPointsTest, LayoutRefusesNegativeSizesAndBlocksBeyond16MiB) {
@@ -231,11 +271,13 @@ TEST_F(DriverEntryPointsTest, LayoutRefusesNegativeSizesAndBlocksBeyond16MiB) {
     sizes[i] = -1;
     EXPECT_FALSE(zv::ComputeSpecLayout(sizes, &layout)) << "c" << i;
   }
-  // 50 + 32718 + 511 (16 + 32752) is exactly 16 MiB.
-  int16_t limit[zv::kSpecSizeCount] = {0, 511, 32752, 0, 0, 0, 0, 0, 32718, 0};
+  // The pointers, p2, p4, p5, c8 bytes and 511 (entry + 32752) are exactly
+  // 16 MiB; one byte more of c8 is too much (in the 64-bit block it also
+  // moves the first paper table on by 8).
+  int16_t limit[zv::kSpecSizeCount] = {0, 511, 32752, 0, 0, 0, 0, 0, kLimitP9Bytes, 0};
   ASSERT_TRUE(zv::ComputeSpecLayout(limit, &layout));
   EXPECT_EQ(layout.size, 16u * 1024u * 1024u);
-  limit[8] = 32719;
+  limit[8] = kLimitP9Bytes + 1;
   EXPECT_FALSE(zv::ComputeSpecLayout(limit, &layout));
   // The largest sizes a driver can report overflow 32 bits in no product.
   const int16_t largest[zv::kSpecSizeCount] = {32767, 32767, 32767, 32767, 32767,
@@ -260,13 +302,14 @@ TEST_F(DriverEntryPointsTest, SpecificationBlockIsLaidOutAndFilledByteByByte) {
   const int16_t reported[zv::kSpecSizeCount] = {3, 2, 10, 3, 12, 2, 1, 4, 5, 2};
   for (uint32_t i = 0; i < zv::kSpecSizeCount; ++i) EXPECT_EQ(sizes[i], reported[i]) << "c" << i;
   EXPECT_EQ(Calls(), "ZVFormPrinterSpec 0 5\nZVFormPrinterSpec 1 5\n");
-  ASSERT_GE(plat::MemorySize(block), 215u);
+  const ExpectedLayout& l = kSampleLayout;
+  ASSERT_GE(plat::MemorySize(block), l.size);
 
   const unsigned char* base = static_cast<const unsigned char*>(plat::LockMemory(block));
   ASSERT_NE(base, nullptr);
-  const uint32_t at = AddressOf(base);
+  const uintptr_t at = reinterpret_cast<uintptr_t>(base);
   zvtest::Bytes expected;
-  for (uint32_t offset : {44, 79, 50, 52, 56, 58, 131, 60, 62, 70, 75}) expected.U32(at + offset);
+  for (uint32_t offset : l.offset) PutAddress(expected, at + offset);
   expected.Text(std::string(6, '\xA0'))
       .Text(std::string(2, '\xA2'))
       .Text(std::string(4, '\xA3'))
@@ -276,18 +319,21 @@ TEST_F(DriverEntryPointsTest, SpecificationBlockIsLaidOutAndFilledByteByByte) {
       .Text(std::string(8, '\xA8'))
       .Text(std::string(5, '\xA9'))
       .Text(std::string(4, '\xAA'));
-  ASSERT_EQ(expected.size(), 79u);
-  // First paper table: values, the driver's two own bytes, name pointer.
-  expected.U16(2100).U16(2970).U16(2016).U16(2886).U16(9).U16(0xEE00).U32(at + 111);
-  expected.U16(1000).U16(1500).U16(17).U16(18).U16(256).U16(0xEE01).U32(at + 121);
+  // The 64-bit block pads to the 8-aligned first paper table.
+  expected.Zeros(l.offset[1] - expected.size());
+  // First paper table: values, the driver's own bytes, name pointer.
+  PutPaperEntry(expected, {2100, 2970, 2016, 2886, 9}, 0, at + l.paperNames1);
+  PutPaperEntry(expected, {1000, 1500, 17, 18, 256}, 1, at + l.paperNames1 + 10);
+  ASSERT_EQ(expected.size(), l.paperNames1);
   expected.Fixed("A4 paper", 10).Fixed("User, size", 10);
-  ASSERT_EQ(expected.size(), 131u);
-  expected.U16(2970).U16(4200).U16(1).U16(2).U16(8).U16(0xEE00).U32(at + 179);
-  expected.U16(2159).U16(2794).U16(3).U16(4).U16(1).U16(0xEE01).U32(at + 191);
-  expected.U16(2159).U16(3556).U16(5).U16(6).U16(5).U16(0xEE02).U32(at + 203);
+  expected.Zeros(l.offset[6] - expected.size());
+  PutPaperEntry(expected, {2970, 4200, 1, 2, 8}, 0, at + l.paperNames2);
+  PutPaperEntry(expected, {2159, 2794, 3, 4, 1}, 1, at + l.paperNames2 + 12);
+  PutPaperEntry(expected, {2159, 3556, 5, 6, 5}, 2, at + l.paperNames2 + 24);
+  ASSERT_EQ(expected.size(), l.paperNames2);
   expected.Fixed("A3", 12).Fixed("Letter", 12).Fixed("Legal paper", 12);
-  ASSERT_EQ(expected.size(), 215u);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(base), 215), expected.str());
+  ASSERT_EQ(expected.size(), l.size);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(base), l.size), expected.str());
   plat::UnlockMemory(block);
   plat::FreeMemory(block);
 }
@@ -299,17 +345,22 @@ TEST_F(DriverEntryPointsTest, NameAreasOfSizeZeroGetNullNamePointers) {
   int16_t sizes[zv::kSpecSizeCount];
   plat::MemoryHandle block = zv::QueryPrinterSpec(device.c_str(), driver_.c_str(), 1, sizes);
   ASSERT_NE(block, nullptr);
-  // 50 + 2 * 16 + 1 * (16 + 4)
   const unsigned char* base = static_cast<const unsigned char*>(plat::LockMemory(block));
   ASSERT_NE(base, nullptr);
-  const uint32_t at = AddressOf(base);
-  EXPECT_EQ(zv::GetU32(base + 4), at + 50);
-  EXPECT_EQ(zv::GetU32(base + 50 + 12), 0u);
-  EXPECT_EQ(zv::GetU32(base + 66 + 12), 0u);
-  EXPECT_EQ(zv::GetU16(base + 66 + 8), 1);
-  EXPECT_EQ(zv::GetU32(base + 24), at + 82);
-  EXPECT_EQ(zv::GetU32(base + 82 + 12), at + 98);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(base + 98), 4), std::string("A3\0\0", 4));
+  const uintptr_t at = reinterpret_cast<uintptr_t>(base);
+  // Two entries without name areas, then one with a 4-byte area; the areas
+  // before the first table are empty.
+  const size_t entry = sizeof(ZVDRV_PAPER_ENTRY);
+  const size_t nameField = offsetof(ZVDRV_PAPER_ENTRY, name);
+  const size_t table1 = kEmptyLayout.offset[1];
+  const size_t table2 = table1 + 2 * entry;
+  EXPECT_EQ(AddressAt(base + offsetof(ZVDRV_PRINTER_SPEC, p1)), at + table1);
+  EXPECT_EQ(AddressAt(base + table1 + nameField), 0u);
+  EXPECT_EQ(AddressAt(base + table1 + entry + nameField), 0u);
+  EXPECT_EQ(zv::GetU16(base + table1 + entry + offsetof(ZVDRV_PAPER_ENTRY, code)), 1);
+  EXPECT_EQ(AddressAt(base + offsetof(ZVDRV_PRINTER_SPEC, p6)), at + table2);
+  EXPECT_EQ(AddressAt(base + table2 + nameField), at + table2 + entry);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(base + table2 + entry), 4), std::string("A3\0\0", 4));
   plat::UnlockMemory(block);
   plat::FreeMemory(block);
 }

@@ -68,35 +68,35 @@ void PutU16(unsigned char* p, uint16_t v) {
   p[1] = static_cast<unsigned char>(v >> 8);
 }
 
-uint32_t GetU32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void PutU32(unsigned char* p, uint32_t v) {
-  PutU16(p, static_cast<uint16_t>(v));
-  PutU16(p + 2, static_cast<uint16_t>(v >> 16));
-}
-
+// The block's pointer fields hold addresses at pointer size, anywhere in
+// the block: they are read and written byte by byte.
 unsigned char* Pointer(const unsigned char* slot) {
-  return reinterpret_cast<unsigned char*>(static_cast<uintptr_t>(GetU32(slot)));
+  unsigned char* p = nullptr;
+  std::memcpy(&p, slot, sizeof p);
+  return p;
+}
+
+// A spoilt pointer: the fuzzed 32 bits, in the low half on 64 bits.
+void PutSpoiltPointer(unsigned char* slot, uint32_t value) {
+  const uintptr_t address = value;
+  std::memcpy(slot, &address, sizeof address);
 }
 
 // Fills one paper table through its pointers, as a driver does.
 void FillTable(unsigned char* block, uint32_t pointerIndex, int16_t entries, int16_t nameSize,
                bool selected) {
-  unsigned char* table = Pointer(block + 4 * pointerIndex);
+  unsigned char* table = Pointer(block + sizeof(void*) * pointerIndex);
   for (int16_t i = 0; i < entries; ++i) {
-    unsigned char* entry = table + ZVDRV_PAPER_ENTRY_SIZE * i;
+    unsigned char* entry = table + sizeof(ZVDRV_PAPER_ENTRY) * i;
     for (int v = 0; v < 10; ++v) entry[v] = Byte();
     const uint8_t length = Byte();
-    unsigned char* name = Pointer(entry + ZVDRV_PAPER_NAME_POINTER);
+    unsigned char* name = Pointer(entry + offsetof(ZVDRV_PAPER_ENTRY, name));
     for (uint8_t k = 0; k < length; ++k) {
       const uint8_t c = Byte();
       if (name && k < nameSize) name[k] = c;
     }
     if (!selected) continue;
-    const uint16_t code = static_cast<uint16_t>(entry[ZVDRV_PAPER_CODE] | (entry[ZVDRV_PAPER_CODE + 1] << 8));
+    const uint16_t code = static_cast<uint16_t>(entry[offsetof(ZVDRV_PAPER_ENTRY, code)] | (entry[offsetof(ZVDRV_PAPER_ENTRY, code) + 1] << 8));
     ++g_log.offered;
     g_log.anyModelCodes[code] = true;
     if (g_log.filledBlocks == 0 && g_log.firstModelCodes[code] < 0xFFFF) ++g_log.firstModelCodes[code];
@@ -153,7 +153,9 @@ extern "C" ZVFUZZ_EXPORT int32_t ZVDRVAPI ZVFormPrinterSpec(const char*, int32_t
     const int64_t c[ZVDRV_SPEC_SIZES] = {g_sizes[0], g_sizes[1], g_sizes[2], g_sizes[3], g_sizes[4],
                                          g_sizes[5], g_sizes[6], g_sizes[7], g_sizes[8], g_sizes[9]};
     const int64_t total =
-        50 + 2 * (c[0] + c[5] + c[6] + c[7] + c[9]) + c[8] + c[1] * (16 + c[2]) + c[3] * (16 + c[4]);
+        static_cast<int64_t>(sizeof(ZVDRV_PRINTER_SPEC)) + 6 + 2 * (c[0] + c[5] + c[6] + c[7] + c[9]) + c[8] +
+        c[1] * (static_cast<int64_t>(sizeof(ZVDRV_PAPER_ENTRY)) + c[2]) +
+        c[3] * (static_cast<int64_t>(sizeof(ZVDRV_PAPER_ENTRY)) + c[4]);
     const bool large = total > 65536 && total <= 16 * 1024 * 1024;
     if ((failures & 1) || (large && g_log.filledBlocks > 0)) {
       g_log.failed = true;
@@ -172,13 +174,15 @@ extern "C" ZVFUZZ_EXPORT int32_t ZVDRVAPI ZVFormPrinterSpec(const char*, int32_t
   FillTable(block, 6, g_sizes[3], g_sizes[4], second);
   if (g_flags & 4) {
     const uint8_t spoil = Byte();
-    if (spoil & 1) PutU32(block + 4 * 1, U32());
-    if (spoil & 2) PutU32(block + 4 * 6, U32());
+    if (spoil & 1) PutSpoiltPointer(block + sizeof(void*) * 1, U32());
+    if (spoil & 2) PutSpoiltPointer(block + sizeof(void*) * 6, U32());
     if (spoil & 4) {
-      unsigned char* table = Pointer(block + 4 * (second ? 6 : 1));
+      unsigned char* table = Pointer(block + sizeof(void*) * (second ? 6 : 1));
       const int16_t entries = g_sizes[second ? 3 : 1];
       if (!(spoil & (second ? 2 : 1))) {
-        for (int16_t i = 0; i < entries; ++i) PutU32(table + ZVDRV_PAPER_ENTRY_SIZE * i + 12, U32());
+        for (int16_t i = 0; i < entries; ++i) {
+          PutSpoiltPointer(table + sizeof(ZVDRV_PAPER_ENTRY) * i + offsetof(ZVDRV_PAPER_ENTRY, name), U32());
+        }
       }
     }
     g_log.spoiled = g_log.spoiled || spoil != 0;

@@ -1,13 +1,17 @@
-# The checks of the import libraries, run by ctest as cmake -P scripts.
+# The checks of the import libraries, run by ctest as cmake -P scripts, for
+# MACHINE i386 (x86: callers refer to the stdcall-decorated _Name@N) or
+# i386:x86-64 (x64: no decoration, callers refer to Name). "Symbol" below is
+# the one or the other.
 #   -DCHECK=decorations  the symbols a C caller compiled with zvlmn30e.h
 #                        refers to (OBJECT, read with NM) are exactly the
-#                        decorated names of the table (DECORATED).
+#                        names of the table (DECORATED).
 #   -DCHECK=msvc_lib     ZVLMN30E.lib (LIB) read with llvm-nm (LLVM_NM) and
 #                        llvm-readobj (LLVM_READOBJ): for every export the
-#                        symbols _Name@N and __imp__Name@N, import name type
-#                        "undecorate", code, and the DLL ZVLMN30E.DLL.
-#   -DCHECK=mingw_lib    libZVLMN30E.dll.a (LIB) read with NM: _Name@N and
-#                        __imp__Name@N for every export.
+#                        symbols Symbol and __imp_Symbol, an import looked up
+#                        by the undecorated name, code, and the DLL
+#                        ZVLMN30E.DLL.
+#   -DCHECK=mingw_lib    libZVLMN30E.dll.a (LIB) read with NM: Symbol and
+#                        __imp_Symbol for every export.
 #   -DCHECK=run          EXE (or, with MSVC_MODE=ON, the program compiled with
 #                        CLANG in MSVC mode and linked with LLD_LINK against
 #                        LIB and KERNEL32) must import exactly the undecorated
@@ -15,19 +19,38 @@
 #                        with WINE_RUN with DLL copied beside it, where
 #                        SYSTEM_DIR holds no catalogue, print
 #                        "ZVGetFormListNum() = 1" and exit 0.
+# With ZV_LINK_NO_RUN=1 in the environment (set by tools/run-tests.sh on a
+# machine that cannot execute the program's bitness) the run check links and
+# reads the program but does not start it, and says so.
 # A tool that is not there skips the check: the output then begins with
 # "SKIPPED:", which the test takes as skipped.
+if(NOT MACHINE)
+  set(MACHINE i386)
+endif()
+if(MACHINE STREQUAL "i386")
+  set(decorated_symbols TRUE)
+  set(msvc_target i686-pc-windows-msvc)
+  set(msvc_machine /machine:x86 /safeseh:no)
+else()
+  set(decorated_symbols FALSE)
+  set(msvc_target x86_64-pc-windows-msvc)
+  set(msvc_machine /machine:x64)
+endif()
 
-# decorated: the table's _Name@N symbols; plain: the export names.
+# decorated: the table's symbols (_Name@N on x86, Name on x64); plain: the
+# export names.
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/def_exports.cmake)
 function(read_decorated decorated_var plain_var)
   zv_def_exports(${DECORATED} entries)
   set(decorated "")
   set(plain "")
   foreach(entry IN LISTS entries)
-    if(entry MATCHES "^(.*)@([0-9]+)$")
+    if(decorated_symbols AND entry MATCHES "^(.*)@([0-9]+)$")
       list(APPEND decorated "_${CMAKE_MATCH_1}@${CMAKE_MATCH_2}")
       list(APPEND plain "${CMAKE_MATCH_1}")
+    elseif(NOT decorated_symbols AND entry MATCHES "^[A-Za-z_][A-Za-z0-9_]*$")
+      list(APPEND decorated "${entry}")
+      list(APPEND plain "${entry}")
     endif()
   endforeach()
   list(LENGTH plain count)
@@ -62,7 +85,13 @@ endfunction()
 # The undefined ZV symbols of an object, as nm lists them.
 function(undefined_zv_symbols nm object result_var)
   run_tool(out ${nm} -u ${object})
-  string(REGEX MATCHALL "_ZV[A-Za-z0-9_]*@[0-9]+" symbols "${out}")
+  string(REGEX MATCHALL "U [^\n]*ZV[^\n]*" lines "${out}")
+  set(symbols "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^U " "" symbol "${line}")
+    string(STRIP "${symbol}" symbol)
+    list(APPEND symbols ${symbol})
+  endforeach()
   list(REMOVE_DUPLICATES symbols)
   list(SORT symbols)
   set(${result_var} ${symbols} PARENT_SCOPE)
@@ -77,7 +106,7 @@ endfunction()
 # Defined symbols of an archive whose names contain ZV.
 function(defined_zv_symbols nm lib result_var)
   run_tool(out ${nm} --defined-only ${lib})
-  string(REGEX MATCHALL "[0-9a-fA-F]+ [A-Za-z] _*(imp_+)?_ZV[A-Za-z0-9_@]*" lines "${out}")
+  string(REGEX MATCHALL "[0-9a-fA-F]+ [A-Za-z] _*(imp_+)?_*ZV[A-Za-z0-9_@]*" lines "${out}")
   set(symbols "")
   foreach(line IN LISTS lines)
     string(REGEX REPLACE "^[0-9a-fA-F]+ [A-Za-z] " "" symbol "${line}")
@@ -139,10 +168,13 @@ elseif(CHECK STREQUAL "msvc_lib")
         set(symbol ${s})
       endif()
     endforeach()
-    if(NOT symbol MATCHES "^_(ZV[A-Za-z0-9_]*)@[0-9]+$")
+    if(decorated_symbols AND symbol MATCHES "^_(ZV[A-Za-z0-9_]*)@[0-9]+$")
+      set(name ${CMAKE_MATCH_1})
+    elseif(NOT decorated_symbols AND symbol MATCHES "^(ZV[A-Za-z0-9_]*)$")
+      set(name ${CMAKE_MATCH_1})
+    else()
       message(FATAL_ERROR "import member with symbols [${member_symbols}]")
     endif()
-    set(name ${CMAKE_MATCH_1})
     expect_same("symbols of the import of ${name}" "${member_symbols}" "${symbol};__imp_${symbol}")
     if(NOT dll STREQUAL "ZVLMN30E.DLL")
       message(FATAL_ERROR "${symbol} is imported from ${dll}, not ZVLMN30E.DLL")
@@ -150,21 +182,25 @@ elseif(CHECK STREQUAL "msvc_lib")
     if(NOT member MATCHES "\nType: code\n")
       message(FATAL_ERROR "${symbol} is not imported as code:\n${member}")
     endif()
-    # The loader looks up the symbol without its _ and @N: the export Name.
-    if(NOT member MATCHES "\nName type: undecorate\n")
+    # The loader looks up the symbol without its _ and @N (x86), or as it
+    # stands (x64): the export Name either way.
+    if(decorated_symbols AND NOT member MATCHES "\nName type: undecorate\n")
+      message(FATAL_ERROR "${symbol} would not be looked up as ${name}:\n${member}")
+    endif()
+    if(NOT decorated_symbols AND NOT member MATCHES "\nName type: (name|undecorate)\n")
       message(FATAL_ERROR "${symbol} would not be looked up as ${name}:\n${member}")
     endif()
     list(APPEND seen ${symbol})
   endforeach()
   list(SORT seen)
   expect_same("exports imported by ${LIB}" "${seen}" "${decorated}")
-  message(STATUS "${LIB}: _Name@N and __imp__Name@N for all 14 exports, looked up undecorated in ZVLMN30E.DLL")
+  message(STATUS "${LIB} (${MACHINE}): ${symbol} and __imp_${symbol} and their like for all 14 exports, looked up undecorated in ZVLMN30E.DLL")
 
 elseif(CHECK STREQUAL "mingw_lib")
   defined_zv_symbols(${NM} ${LIB} symbols)
   expected_lib_symbols("${decorated}" expected)
   expect_same("symbols of ${LIB}" "${symbols}" "${expected}")
-  message(STATUS "${LIB}: _Name@N and __imp__Name@N for all 14 exports")
+  message(STATUS "${LIB} (${MACHINE}): each export's symbol and __imp_ symbol for all 14 exports")
 
 elseif(CHECK STREQUAL "run")
   if(MSVC_MODE)
@@ -180,12 +216,12 @@ elseif(CHECK STREQUAL "run")
     # point and declarations, and kernel32 comes from mingw's import library.
     file(REMOVE_RECURSE ${WORK_DIR})
     file(MAKE_DIRECTORY ${WORK_DIR})
-    run_tool(out ${CLANG} --target=i686-pc-windows-msvc -ffreestanding -fno-builtin -O2 -Wall -Wextra -Werror
+    run_tool(out ${CLANG} --target=${msvc_target} -ffreestanding -fno-builtin -O2 -Wall -Wextra -Werror
              -DZV_LINK_OWN_ENTRY -I${INCLUDE_DIR} -c ${SOURCE} -o ${WORK_DIR}/link_test.obj)
     undefined_zv_symbols(${LLVM_NM} ${WORK_DIR}/link_test.obj symbols)
     expect_same("symbols the MSVC-mode object refers to" "${symbols}" "${decorated}")
-    run_tool(out ${LLD_LINK} /nologo /machine:x86 /subsystem:console /entry:ZvLinkTestEntry /nodefaultlib
-             /safeseh:no /out:${WORK_DIR}/link_test_msvc.exe ${WORK_DIR}/link_test.obj ${LIB} ${KERNEL32})
+    run_tool(out ${LLD_LINK} /nologo ${msvc_machine} /subsystem:console /entry:ZvLinkTestEntry /nodefaultlib
+             /out:${WORK_DIR}/link_test_msvc.exe ${WORK_DIR}/link_test.obj ${LIB} ${KERNEL32})
     set(EXE ${WORK_DIR}/link_test_msvc.exe)
   endif()
   # The module beside the program, as a driver ships it.
@@ -211,6 +247,11 @@ elseif(CHECK STREQUAL "run")
   endforeach()
   list(SORT imported)
   expect_same("names ${EXE} imports from ZVLMN30E.DLL" "${imported}" "${plain}")
+
+  if("$ENV{ZV_LINK_NO_RUN}" STREQUAL "1")
+    message(STATUS "${EXE}: linked through the import library and imports the 14 names; not run: this machine cannot execute ${MACHINE} code")
+    return()
+  endif()
 
   # No catalogue in the system directory of the prefix, before and after.
   set(catalogue_files ZVLMN3.DAT ZVLMN3.INI ZVL3.INI ZVLMN3.FLT ZVLMN3.GLT)

@@ -627,8 +627,8 @@ std::vector<Operation> MakeOperations() {
        [](const Result& r, uint32_t) { return r.value != 3; },
        {0, 400, 401, 402, 403, 404},
        [](const Context& c) {
-         uint32_t count = 0;
-         int32_t ids[3];
+         ZVDWORD count = 0;
+         ZVLONG ids[3];
          char names[3 * ZV_NAME_SLOT];
          c.Arm();
          const int32_t result = ZVGetFormList(nullptr, 0, 2, 0, &count, ids, names);
@@ -708,7 +708,7 @@ std::vector<Operation> MakeOperations() {
        {0, 400, 401, 404, 405, 406},
        [](const Context& c) {
          const std::string file = c.catalogue.dir + "NEWFILE.ZLP";
-         int32_t id = 0;
+         ZVLONG id = 0;
          c.Arm();
          return Result{ZVSetDevOverlay(c.catalogue.block.data(), 4, kCapabilities, 1, 1, file.c_str(), 0, 1,
                                        nullptr, nullptr, &id)};
@@ -720,7 +720,7 @@ std::vector<Operation> MakeOperations() {
        Is(0),
        {0, 1, 2, 3, 400, 401, 402, 403},
        [](const Context& c) {
-         int32_t id = 0;
+         ZVLONG id = 0;
          c.Arm();
          return Result{ZVSetDevOverlay(c.catalogue.block.data(), 4, kCapabilities, 1, 3, "INVOICE", 0, 1,
                                        nullptr, nullptr, &id)};
@@ -846,8 +846,9 @@ void ReadEverything(const Catalogue& cat) {
   zv::FindNamedFormByName("LETTER", &found);
   zv::CheckFormName("OTHER", &found);
   ZVGetFormListNum();
-  uint32_t count = 0;
-  ZVGetFormList(nullptr, 0, 0, 0, &count, listIds, names[0]);
+  ZVDWORD count = 0;
+  ZVLONG exportIds[1];
+  ZVGetFormList(nullptr, 0, 0, 0, &count, exportIds, names[0]);
   ZVGetFormID("INVOICE");
   for (int32_t id : ids) {
     zv::GetFileEntryName(id, &found, name);

@@ -198,7 +198,7 @@ TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
   const std::string go = Path("go");
 
   std::vector<zvstress::WorkerPlan> plans(kWorkers);
-  std::vector<long> processes;
+  std::vector<intptr_t> processes;
   for (int w = 0; w < kWorkers; ++w) {
     plans[w] = {w,
                 kSeed + static_cast<uint32_t>(w),

@@ -253,9 +253,9 @@ class Worker {
     const int32_t n = ZVGetFormListNum();
     Logged(kGetFormListNum, n);
     const int32_t wanted = (n > 0 ? n : 1) + 32;
-    std::vector<int32_t> ids(static_cast<size_t>(wanted));
+    std::vector<ZVLONG> ids(static_cast<size_t>(wanted));
     std::vector<char> names(static_cast<size_t>(wanted) * ZV_NAME_SLOT);
-    uint32_t count = 0;
+    ZVDWORD count = 0;
     zvtest::MessageBoxWatcher boxes(zvtest::kIdOk);
     const int32_t result = ZVGetFormList(nullptr, 0, wanted - 1, 0, &count, ids.data(), names.data());
     LogEntry& e = Logged(kGetFormList, result);
@@ -426,7 +426,7 @@ bool ParseLog(const std::string& text, std::vector<LogEntry>* entries) {
 
 #ifdef _WIN32
 
-long StartWorker(const WorkerPlan& plan) {
+intptr_t StartWorker(const WorkerPlan& plan) {
   const std::string value = std::to_string(plan.index) + "\t" + std::to_string(plan.seed) + "\t" +
                             std::to_string(plan.operations) + "\t" + plan.saveDir + "\t" + plan.logPath +
                             "\t" + plan.goPath;
@@ -443,10 +443,10 @@ long StartWorker(const WorkerPlan& plan) {
   SetEnvironmentVariableA(kWorkerVariable, nullptr);
   if (!started) return 0;
   CloseHandle(info.hThread);
-  return reinterpret_cast<long>(info.hProcess);
+  return reinterpret_cast<intptr_t>(info.hProcess);
 }
 
-bool WaitForWorker(long process) {
+bool WaitForWorker(intptr_t process) {
   HANDLE h = reinterpret_cast<HANDLE>(process);
   DWORD code = 1;
   const bool ended = WaitForSingleObject(h, 180000) == WAIT_OBJECT_0 && GetExitCodeProcess(h, &code);
@@ -456,14 +456,14 @@ bool WaitForWorker(long process) {
 
 #else
 
-long StartWorker(const WorkerPlan& plan) {
+intptr_t StartWorker(const WorkerPlan& plan) {
   std::fflush(nullptr);
   const pid_t pid = fork();
   if (pid == 0) _exit(RunStressWorker(plan) ? 0 : 1);
   return pid > 0 ? pid : 0;
 }
 
-bool WaitForWorker(long process) {
+bool WaitForWorker(intptr_t process) {
   int status = 0;
   return waitpid(static_cast<pid_t>(process), &status, 0) == process && WIFEXITED(status) &&
          WEXITSTATUS(status) == 0;

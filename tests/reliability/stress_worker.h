@@ -69,8 +69,8 @@ std::string FormatLog(const std::vector<LogEntry>& entries);
 bool ParseLog(const std::string& text, std::vector<LogEntry>* entries);
 
 // Starts a worker process running the plan; 0 on failure.
-long StartWorker(const WorkerPlan& plan);
+intptr_t StartWorker(const WorkerPlan& plan);
 // Waits for it to end; true when it ended with success.
-bool WaitForWorker(long process);
+bool WaitForWorker(intptr_t process);
 
 }  // namespace zvstress

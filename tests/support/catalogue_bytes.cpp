@@ -1,5 +1,7 @@
 #include "support/catalogue_bytes.h"
 
+#include "zvlmn30e.h"
+
 namespace zvtest {
 
 Bytes& Bytes::U8(uint8_t v) {
@@ -123,6 +125,8 @@ std::string DriverSettingsBlock::Bytes() const {
   b.U32(0xEEEEEEEE).I16(0).U16(0xEEEE).U16(100).U16(0xEEEE).I16(2200).I16(3000);                  // 16
   b.U16(21).U16(22).U16(9).U16(0xEEEE).U32(0xEEEEEEEE).U16(resolution).U16(0xEEEE);               // 32
   b.I16(colour).U16(3).U16(7).I16(0x03);                                                          // 48
+  // The 64-bit block's paper name address, which only the dialogs read.
+  b.Text(std::string(sizeof(ZV_DRIVER_SETTINGS) - b.size(), '\xEE'));                            // 56
   return b.str();
 }
 

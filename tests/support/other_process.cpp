@@ -45,14 +45,14 @@ FileHolder::FileHolder(const std::string& path, plat::Access access, plat::Share
   CloseHandle(releaseRead);
   if (started) {
     CloseHandle(info.hThread);
-    process_ = reinterpret_cast<long>(info.hProcess);
+    process_ = reinterpret_cast<intptr_t>(info.hProcess);
     char answer = '0';
     DWORD n = 0;
     ReadFile(reportRead, &answer, 1, &n, nullptr);
     opened_ = n == 1 && answer == '1';
   }
   CloseHandle(reportRead);
-  release_ = reinterpret_cast<long>(releaseWrite);
+  release_ = reinterpret_cast<intptr_t>(releaseWrite);
 }
 
 FileHolder::~FileHolder() {

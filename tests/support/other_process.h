@@ -3,6 +3,7 @@
 // processes. Both builds start a copy of the running test program.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
@@ -22,8 +23,8 @@ class FileHolder {
 
  private:
   bool opened_ = false;
-  long process_ = 0;  // pid, or process handle
-  long release_ = 0;  // write end of the pipe whose closing releases the file
+  intptr_t process_ = 0;  // pid, or process handle
+  intptr_t release_ = 0;  // write end of the pipe whose closing releases the file
 };
 
 // Called first thing by the test programs' main: when the arguments ask this

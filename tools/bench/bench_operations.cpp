@@ -178,11 +178,11 @@ std::vector<Operation> MakeOperations() {
   add(
       "ZVGetFormList (all forms)",
       [](const Catalogue& c) {
-        static std::vector<int32_t> ids;
+        static std::vector<ZVLONG> ids;
         static std::vector<char> names;
         ids.assign(c.forms + 1, 0);
         names.assign((c.forms + 1) * ZV_NAME_SLOT, 0);
-        uint32_t count = 0;
+        ZVDWORD count = 0;
         ZVGetFormList(nullptr, 0, Last(c), Last(c), &count, ids.data(), names.data());
       },
       [](const Catalogue& c) {
@@ -224,7 +224,7 @@ std::vector<Operation> MakeOperations() {
   add(
       "ZVSetDevOverlay (named form)",
       [](const Catalogue& c) {
-        int32_t id = 0;
+        ZVLONG id = 0;
         ZVSetDevOverlay(c.driverBlock.data(), 4, kCapabilities, 1, 3, c.lastName.c_str(), 0, 1, nullptr,
                         nullptr, &id);
       },

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Merges the native benchmark's JSON and the Wine runner's lines into one
-Markdown report: every operation on every catalogue size, with its time per
-call in both builds, its floor and its ratio to the floor, the counts of one
-call, and the growth from the smallest to the largest catalogue.
+"""Merges the native benchmark's JSON and the lines of each Wine runner into
+one Markdown report: every operation on every catalogue size, with its time
+per call in each build, its floor and its ratio to the floor, the counts of
+one call, and the growth from the smallest to the largest catalogue.
 
-Usage: make_table.py native.json wine.tsv machine.txt > performance.md
+Usage: make_table.py native.json machine.txt [LABEL=wine.tsv ...] > performance.md
+(LABEL names the Wine build in the headings, e.g. "Wine x64").
 """
 import json
 import sys
@@ -57,36 +58,49 @@ def ratio(us, floor):
     return "n/a" if floor <= 0.01 else "%.2f" % (us / floor)
 
 
-def both(native, wine, field):
-    if wine is None or native[field] == wine[field]:
-        return "%d" % native[field]
-    return "%d / %d" % (native[field], wine[field])
+def counts(native, wines, field):
+    """The native count, then each Wine build's where it differs."""
+    values = ["%d" % native[field]]
+    for w in wines:
+        if w is not None and w[field] != native[field]:
+            values.append("%d" % w[field])
+    return " / ".join(values)
 
 
 def main():
     native, order = load_native(sys.argv[1])
-    wine = load_wine(sys.argv[2]) if len(sys.argv) > 2 else {}
-    machine = open(sys.argv[3]).read().strip() if len(sys.argv) > 3 else ""
+    machine = open(sys.argv[2]).read().strip()
+    wines = []
+    for arg in sys.argv[3:]:
+        label, path = arg.split("=", 1)
+        wines.append((label, load_wine(path)))
     out = []
     out.append("# Benchmark of the last run\n")
-    if machine:
-        out.append(machine + "\n")
+    out.append(machine + "\n")
     out.append("Times are microseconds per call. The floor is the time to read once, in one read per file, "
                "the bytes the call must read (the configuration file and the blocks it reads by design); "
-               "ratio = time / floor in the same build. Counts are those of one call (native / Wine where they "
-               "differ). Memory is the bytes of working memory taken during the call.\n")
-    out.append("| operation | forms | native µs | native floor µs | native ratio | Wine µs | Wine floor µs | "
-               "Wine ratio | must read | bytes read | bytes written | file calls | INI calls | memory |")
-    out.append("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+               "ratio = time / floor in the same build. Counts are those of one call (native, then a Wine "
+               "build's where it differs: %s). Memory is the bytes of working memory taken during the call.\n"
+               % (", ".join(label for label, _ in wines) or "no Wine build ran"))
+    heads = ["operation", "forms", "native µs", "native floor µs", "native ratio"]
+    for label, _ in wines:
+        heads += ["%s µs" % label, "%s floor µs" % label, "%s ratio" % label]
+    heads += ["must read", "bytes read", "bytes written", "file calls", "INI calls", "memory"]
+    out.append("| " + " | ".join(heads) + " |")
+    out.append("|---|" + "---:|" * (len(heads) - 1))
     for key in sorted(order, key=lambda k: (k[1], order.index(k))):
         n = native[key]
-        w = wine.get(key)
-        out.append("| %s | %d | %.1f | %.1f | %s | %s | %s | %s | %d | %s | %s | %s | %s | %s |" % (
-            key[0], key[1], n["us"], n["floor_us"], ratio(n["us"], n["floor_us"]),
-            "%.1f" % w["us"] if w else "—", "%.1f" % w["floor_us"] if w else "—",
-            ratio(w["us"], w["floor_us"]) if w else "—", n["must_read"],
-            both(n, w, "bytes_read"), both(n, w, "bytes_written"), both(n, w, "file_calls"),
-            both(n, w, "profile_calls"), both(n, w, "memory")))
+        cells = [key[0], "%d" % key[1], "%.1f" % n["us"], "%.1f" % n["floor_us"], ratio(n["us"], n["floor_us"])]
+        row_wines = []
+        for _, rows in wines:
+            w = rows.get(key)
+            row_wines.append(w)
+            cells += ["%.1f" % w["us"] if w else "—", "%.1f" % w["floor_us"] if w else "—",
+                      ratio(w["us"], w["floor_us"]) if w else "—"]
+        cells.append("%d" % n["must_read"])
+        for field in ("bytes_read", "bytes_written", "file_calls", "profile_calls", "memory"):
+            cells.append(counts(n, row_wines, field))
+        out.append("| " + " | ".join(cells) + " |")
 
     sizes = sorted({k[1] for k in order})
     out.append("\n## Growth\n")

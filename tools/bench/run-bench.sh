@@ -1,28 +1,46 @@
 #!/usr/bin/env bash
-# Runs the benchmark natively (Google Benchmark) and under Wine in one go and
-# writes the merged table to <out>/performance.md, then prints it.
-# Usage: run-bench.sh <native build> <mingw build> <out dir> [seconds per figure]
+# Runs the benchmark natively (Google Benchmark, x86-64) and under Wine in
+# each Windows build tree given, and writes the merged table to
+# <out>/performance.md, then prints it.
+# Usage: run-bench.sh <out dir> <seconds per figure> <native build> [<mingw build> ...]
 set -euo pipefail
-native=$(cd "$1" && pwd)
-mingw=$(cd "$2" && pwd)
-mkdir -p "$3"
-out=$(cd "$3" && pwd)
-seconds=${4:-0.05}
+mkdir -p "$1"
+out=$(cd "$1" && pwd)
+seconds=$2
+native=$(cd "$3" && pwd)
+shift 3
 here=$(cd "$(dirname "$0")" && pwd)
 
 rm -rf "$out/native-data"
-echo "bench: native run" >&2
+echo "bench: native run (x86-64 Linux)" >&2
 "$native/zv_bench" "$out/native-data" --benchmark_min_time="$seconds" \
-  --benchmark_out="$out/native.json" --benchmark_out_format=json >"$out/native.txt"
+  --benchmark_out="$out/native.json" --benchmark_out_format=json >"$out/native.txt" ||
+  { echo "bench: the native benchmark failed (status $?)" >&2; exit 1; }
 rm -rf "$out/native-data"
 
-echo "bench: Wine run" >&2
-(cd "$mingw" && ./wine-run.sh ./zv_bench.exe "$seconds") | tr -d '\r' >"$out/wine.tsv"
+wines=()
+versions=()
+for tree in "$@"; do
+  tree=$(cd "$tree" && pwd)
+  arch=$(sed -n 's/^zv_select_wine \(win[0-9]*\).*/\1/p' "$tree/wine-run.sh")
+  case $arch in
+    win32) label="Wine x86" ;;
+    win64) label="Wine x64" ;;
+    *) echo "bench: $tree is not a Windows build tree" >&2; exit 1 ;;
+  esac
+  echo "bench: $label run ($tree)" >&2
+  tsv="$out/wine-$arch.tsv"
+  (cd "$tree" && ./wine-run.sh ./zv_bench.exe "$seconds") | tr -d '\r' >"$tsv" ||
+    { echo "bench: zv_bench.exe failed under $label" >&2; exit 1; }
+  (WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true)
+  wines+=("$label=$tsv")
+  versions+=("$label: $(. "$here/../wine-prefix.sh" && zv_select_wine "$arch" && "$ZV_WINE" --version 2>/dev/null)")
+done
 
 {
   echo "Machine: $(nproc) processors, $(lscpu | sed -n 's/^Model name:[[:space:]]*//p' | head -1);" \
-    "$(wine --version 2>/dev/null || echo 'Wine missing'); run $(date -u '+%Y-%m-%d %H:%M UTC')," \
+    "native x86-64${versions[*]:+; }$(IFS=';'; echo "${versions[*]}"); run $(date -u '+%Y-%m-%d %H:%M UTC')," \
     "$seconds s per figure."
 } >"$out/machine.txt"
-python3 "$here/make_table.py" "$out/native.json" "$out/wine.tsv" "$out/machine.txt" >"$out/performance.md"
+python3 "$here/make_table.py" "$out/native.json" "$out/machine.txt" "${wines[@]}" >"$out/performance.md"
 cat "$out/performance.md"

@@ -57,53 +57,47 @@ bool ResolveExports(HMODULE dll, Exports* e) {
   return ok;
 }
 
-// The driver's own settings block, filled field by field at the offsets the
-// module reads.
+// The driver's own settings: the block the module reads, and the paper
+// name for the demo's own messages.
 struct DriverSettings {
-  unsigned char bytes[64];
+  ZV_DRIVER_SETTINGS block;
   const char* paperName;
-
-  void Put16(int offset, int value) {
-    bytes[offset] = static_cast<unsigned char>(value);
-    bytes[offset + 1] = static_cast<unsigned char>(value >> 8);
-  }
 };
 
 DriverSettings MakeSettings(const char* paperName, int code, int width, int height, int orientation,
                             int resolution, int colour, int printingMode) {
-  DriverSettings s;
-  std::memset(s.bytes, 0, sizeof s.bytes);
+  DriverSettings s = {};
+  ZV_DRIVER_SETTINGS& b = s.block;
   s.paperName = paperName;
-  s.Put16(0, orientation);
-  s.Put16(2, 1);
-  s.Put16(4, width);
-  s.Put16(6, height);
-  s.Put16(8, width - 84);
-  s.Put16(10, height - 84);
-  s.Put16(12, code);
-  const uint32_t name = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(paperName));
-  std::memcpy(s.bytes + 16, &name, 4);
-  s.Put16(20, 0);    // one page per sheet
-  s.Put16(24, 100);  // zoom
-  s.Put16(26, 1);    // the output paper equals the paper
-  s.Put16(28, width);
-  s.Put16(30, height);
-  s.Put16(32, width - 84);
-  s.Put16(34, height - 84);
-  s.Put16(36, code);
-  s.Put16(44, resolution);
-  s.Put16(48, colour);
-  s.Put16(50, colour == 1 ? 0x4001 : 1);  // mode level
-  s.Put16(52, 1);                         // printer model 1
-  s.Put16(54, printingMode);
+  b.orientation = static_cast<int16_t>(orientation);
+  b.paperFlag = 1;
+  b.paperWidth = static_cast<int16_t>(width);
+  b.paperHeight = static_cast<int16_t>(height);
+  b.paperValue3 = static_cast<uint16_t>(width - 84);
+  b.paperValue4 = static_cast<uint16_t>(height - 84);
+  b.paperCode = static_cast<uint16_t>(code);
+  b.paperName = paperName;
+  b.pagesPerSheet = 0;  // one page per sheet
+  b.zoom = 100;
+  b.outputFlag = 1;  // the output paper equals the paper
+  b.outputWidth = static_cast<int16_t>(width);
+  b.outputHeight = static_cast<int16_t>(height);
+  b.outputValue3 = static_cast<uint16_t>(width - 84);
+  b.outputValue4 = static_cast<uint16_t>(height - 84);
+  b.outputCode = static_cast<uint16_t>(code);
+  b.resolution = static_cast<uint16_t>(resolution);
+  b.colour = static_cast<int16_t>(colour);
+  b.modeLevel = colour == 1 ? 0x4001 : 1;
+  b.modelId = 1;  // printer model 1
+  b.printingMode = static_cast<int16_t>(printingMode);
   return s;
 }
 
 std::string Describe(const DriverSettings& s) {
-  auto get = [&](int offset) { return s.bytes[offset] | (s.bytes[offset + 1] << 8); };
   char text[160];
-  std::snprintf(text, sizeof text, "%s, %s, %d dpi, %s", s.paperName, get(0) == 1 ? "portrait" : "landscape",
-                get(44), get(48) == 1 ? "colour" : "black");
+  std::snprintf(text, sizeof text, "%s, %s, %d dpi, %s", s.paperName,
+                s.block.orientation == 1 ? "portrait" : "landscape", s.block.resolution,
+                s.block.colour == 1 ? "colour" : "black");
   return text;
 }
 
@@ -149,13 +143,13 @@ DWORD FileSize(const std::string& path) {
 
 void PrintFormList(const Exports& zv, int32_t current) {
   const int32_t n = zv.getFormListNum();
-  std::vector<int32_t> ids(n > 0 ? n : 1);
+  std::vector<ZVLONG> ids(n > 0 ? n : 1);
   std::vector<char> names(ZV_NAME_SLOT * (n > 0 ? n : 1));
-  uint32_t count = 0;
+  ZVDWORD count = 0;
   zv.getFormList(nullptr, 0, n - 1, current, &count, ids.data(), names.data());
-  std::printf("   ZVGetFormListNum = %d; ZVGetFormList gives %u entries:\n", n, count);
-  for (uint32_t i = 0; i < count; ++i) {
-    std::printf("     [%u] id %5d  %s\n", i, ids[i], &names[i * ZV_NAME_SLOT]);
+  std::printf("   ZVGetFormListNum = %d; ZVGetFormList gives %lu entries:\n", n, count);
+  for (ZVDWORD i = 0; i < count; ++i) {
+    std::printf("     [%lu] id %5ld  %s\n", i, ids[i], &names[i * ZV_NAME_SLOT]);
   }
 }
 
@@ -236,18 +230,18 @@ int main(int argc, char** argv) {
   PrintFormList(zv, 0);
 
   Step("Register the named form \"Invoice\" for capture (ZVSetDevOverlay, a named form, purpose create).");
-  int32_t invoice = 0;
-  check(zv.setDevOverlay(colour600.bytes, capCount, caps.data(), 2, 0, "Invoice", 0, 1, dir.c_str(),
+  ZVLONG invoice = 0;
+  check(zv.setDevOverlay(&colour600.block, capCount, caps.data(), 2, 0, "Invoice", 0, 1, dir.c_str(),
                          "Monthly invoice blank", &invoice) == 1,
         "registering Invoice");
-  std::printf("   -> form identifier %d (ZVGetFormID(\"Invoice\") = %d)\n", invoice, zv.getFormId("Invoice"));
+  std::printf("   -> form identifier %ld (ZVGetFormID(\"Invoice\") = %ld)\n", invoice, zv.getFormId("Invoice"));
 
   const DriverSettings* captures[] = {&colour600, &black300};
   std::string firstCapture;
   for (const DriverSettings* s : captures) {
     Step("Capture Invoice for %s (ZVGetOverlayForm, then the driver writes the page).", Describe(*s).c_str());
     char path[ZV_PATH_BUFFER] = "";
-    const int32_t ok = zv.getOverlayForm(s->bytes, "Invoice pages", invoice, path);
+    const int32_t ok = zv.getOverlayForm(&s->block, "Invoice pages", invoice, path);
     check(ok == 1, "ZVGetOverlayForm");
     if (ok) {
       std::printf("   -> prepared %s (%lu bytes: the header)\n", path, FileSize(path));
@@ -268,7 +262,7 @@ int main(int argc, char** argv) {
     Step("Print with Invoice under %s (ZVSearchForm).", Describe(*s).c_str());
     char path[ZV_PATH_BUFFER] = "";
     uint16_t device = 0;
-    const uint32_t result = zv.searchForm(s->bytes, capCount, caps.data(), invoice, &device, path);
+    const uint32_t result = zv.searchForm(&s->block, capCount, caps.data(), invoice, &device, path);
     PrintSearchResult(result, device, path);
     check((result != 0) == (s != &letter), "the search");
   }
@@ -277,39 +271,39 @@ int main(int argc, char** argv) {
   // The user keeps a copy of the 600 dpi invoice page as LOGO.ZLP.
   const std::string logo = dir + "LOGO.ZLP";
   check(CopyFileA(firstCapture.c_str(), logo.c_str(), FALSE) != FALSE, "copying the overlay file");
-  int32_t logoEntry = 0;
-  check(zv.setDevOverlay(colour600.bytes, capCount, caps.data(), 1, 1, logo.c_str(), 0, 2, nullptr,
+  ZVLONG logoEntry = 0;
+  check(zv.setDevOverlay(&colour600.block, capCount, caps.data(), 1, 1, logo.c_str(), 0, 2, nullptr,
                          "Company logo", &logoEntry) == 1,
         "registering LOGO.ZLP");
-  std::printf("   -> file entry %d\n", logoEntry);
+  std::printf("   -> file entry %ld\n", logoEntry);
   {
     char path[ZV_PATH_BUFFER] = "";
     uint16_t device = 0;
-    const uint32_t result = zv.searchForm(colour600.bytes, capCount, caps.data(), logoEntry, &device, path);
+    const uint32_t result = zv.searchForm(&colour600.block, capCount, caps.data(), logoEntry, &device, path);
     PrintSearchResult(result, device, path);
     check(result != 0, "the search");
   }
 
   Step(
       "Register overlay number 7, stored in the printer (ZVSetDevOverlay, a stored overlay, purpose print).");
-  int32_t stored = 0;
-  check(zv.setDevOverlay(colour600.bytes, capCount, caps.data(), 1, 2, nullptr, 7, 1, nullptr,
+  ZVLONG stored = 0;
+  check(zv.setDevOverlay(&colour600.block, capCount, caps.data(), 1, 2, nullptr, 7, 1, nullptr,
                          "Stored letterhead", &stored) == 1,
         "registering overlay 7");
-  std::printf("   -> file entry %d\n", stored);
+  std::printf("   -> file entry %ld\n", stored);
   {
     char path[ZV_PATH_BUFFER] = "(untouched)";
     uint16_t device = 0;
-    const uint32_t result = zv.searchForm(colour600.bytes, capCount, caps.data(), stored, &device, path);
+    const uint32_t result = zv.searchForm(&colour600.block, capCount, caps.data(), stored, &device, path);
     PrintSearchResult(result, device, path);
     check(result != 0 && device == 7, "the search");
   }
 
   Step("Name the three choices for the driver's pages (ZVGetDevFormName).");
-  for (int32_t id : {invoice, logoEntry, stored}) {
+  for (ZVLONG id : {invoice, logoEntry, stored}) {
     char name[ZV_PATH_BUFFER] = "";
     const int32_t ok = zv.getDevFormName(id, name);
-    std::printf("   id %5d -> %s\n", id, ok ? name : "(none)");
+    std::printf("   id %5ld -> %s\n", id, ok ? name : "(none)");
     check(ok == 1, "ZVGetDevFormName");
   }
 
@@ -324,7 +318,7 @@ int main(int argc, char** argv) {
   {
     const DriverSettings colour300 = MakeSettings("A4", 9, 2100, 2970, 1, 300, 1, 2);
     char path[ZV_PATH_BUFFER] = "";
-    check(zv.getOverlayForm(colour300.bytes, nullptr, invoice, path) == 1, "ZVGetOverlayForm");
+    check(zv.getOverlayForm(&colour300.block, nullptr, invoice, path) == 1, "ZVGetOverlayForm");
     std::printf("   -> prepared %s\n", path);
     check(zv.errorForm(invoice, path) == 1, "ZVErrorForm");
     std::printf("   -> undone; the file %s\n",

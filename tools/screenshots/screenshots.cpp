@@ -52,40 +52,34 @@ bool Resolve(HMODULE module, const char* name, Fn* fn) {
 
 // The driver's settings block, at the offsets the module reads.
 struct DriverSettings {
-  unsigned char bytes[64];
+  ZV_DRIVER_SETTINGS block;
 };
-
-void Put16(DriverSettings& s, int offset, int value) {
-  s.bytes[offset] = static_cast<unsigned char>(value);
-  s.bytes[offset + 1] = static_cast<unsigned char>(value >> 8);
-}
 
 DriverSettings MakeSettings(const char* paperName, int code, int width, int height, int orientation,
                             int resolution, int colour, int printingMode) {
-  DriverSettings s;
-  std::memset(s.bytes, 0, sizeof s.bytes);
-  Put16(s, 0, orientation);
-  Put16(s, 2, 1);
-  Put16(s, 4, width);
-  Put16(s, 6, height);
-  Put16(s, 8, width - 84);
-  Put16(s, 10, height - 84);
-  Put16(s, 12, code);
-  const uint32_t name = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(paperName));
-  std::memcpy(s.bytes + 16, &name, 4);
-  Put16(s, 20, 0);    // one page per sheet
-  Put16(s, 24, 100);  // zoom
-  Put16(s, 26, 1);    // the output paper is the paper
-  Put16(s, 28, width);
-  Put16(s, 30, height);
-  Put16(s, 32, width - 84);
-  Put16(s, 34, height - 84);
-  Put16(s, 36, code);
-  Put16(s, 44, resolution);
-  Put16(s, 48, colour);
-  Put16(s, 50, colour == 1 ? 0x4001 : 1);  // mode level
-  Put16(s, 52, 1);                         // printer model 1
-  Put16(s, 54, printingMode);
+  DriverSettings s = {};
+  ZV_DRIVER_SETTINGS& b = s.block;
+  b.orientation = static_cast<int16_t>(orientation);
+  b.paperFlag = 1;
+  b.paperWidth = static_cast<int16_t>(width);
+  b.paperHeight = static_cast<int16_t>(height);
+  b.paperValue3 = static_cast<uint16_t>(width - 84);
+  b.paperValue4 = static_cast<uint16_t>(height - 84);
+  b.paperCode = static_cast<uint16_t>(code);
+  b.paperName = paperName;
+  b.pagesPerSheet = 0;  // one page per sheet
+  b.zoom = 100;
+  b.outputFlag = 1;  // the output paper is the paper
+  b.outputWidth = static_cast<int16_t>(width);
+  b.outputHeight = static_cast<int16_t>(height);
+  b.outputValue3 = static_cast<uint16_t>(width - 84);
+  b.outputValue4 = static_cast<uint16_t>(height - 84);
+  b.outputCode = static_cast<uint16_t>(code);
+  b.resolution = static_cast<uint16_t>(resolution);
+  b.colour = static_cast<int16_t>(colour);
+  b.modeLevel = colour == 1 ? 0x4001 : 1;
+  b.modelId = 1;  // printer model 1
+  b.printingMode = static_cast<int16_t>(printingMode);
   return s;
 }
 
@@ -97,10 +91,10 @@ const DriverSettings kLandscape = MakeSettings(kA4, 9, 2100, 2970, 2, 600, 2, 1)
 
 // The forms and entries the dialogs show.
 struct Catalogue {
-  int32_t invoice = 0;
-  int32_t letterhead = 0;
-  int32_t printEntry = 0;    // a file entry "P": the form selection dialog
-  int32_t captureEntry = 0;  // a file entry "C": the form settings dialog in file mode
+  ZVLONG invoice = 0;
+  ZVLONG letterhead = 0;
+  ZVLONG printEntry = 0;    // a file entry "P": the form selection dialog
+  ZVLONG captureEntry = 0;  // a file entry "C": the form settings dialog in file mode
 };
 
 void EmptyDirectory(const std::string& dir) {
@@ -120,7 +114,7 @@ void EmptyDirectory(const std::string& dir) {
 bool Capture(const Exports& zv, const DriverSettings& s, int32_t form, const char* groupText,
              std::string* path) {
   char buffer[ZV_PATH_BUFFER] = "";
-  if (zv.getOverlayForm(s.bytes, groupText, form, buffer) != 1) return false;
+  if (zv.getOverlayForm(&s.block, groupText, form, buffer) != 1) return false;
   HANDLE file = CreateFileA(buffer, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   SetFilePointer(file, 0, nullptr, FILE_END);
@@ -167,13 +161,13 @@ bool PrepareCatalogue(const Exports& zv, const std::vector<uint16_t>& caps, Cata
 
   const uint16_t capCount = static_cast<uint16_t>(caps.size());
   bool ok = true;
-  auto named = [&](const char* name, uint32_t layer, const char* description, int32_t* id) {
-    ok &= zv.setDevOverlay(kColour600.bytes, capCount, caps.data(), 2, 0, name, 0, layer, kCatalogueDir,
+  auto named = [&](const char* name, uint32_t layer, const char* description, ZVLONG* id) {
+    ok &= zv.setDevOverlay(&kColour600.block, capCount, caps.data(), 2, 0, name, 0, layer, kCatalogueDir,
                            description, id) == 1;
   };
   named("Invoice", 1, "Monthly invoice blank with the company's bank details", &c->invoice);
   named("Letterhead", 2, "Company letterhead, printed behind every page", &c->letterhead);
-  int32_t deliveryNote = 0;
+  ZVLONG deliveryNote = 0;
   named("Delivery note", 1, "Delivery note with signature box", &deliveryNote);
 
   std::string firstInvoice;
@@ -185,11 +179,11 @@ bool PrepareCatalogue(const Exports& zv, const std::vector<uint16_t>& caps, Cata
   // An overlay file kept outside the catalogue, registered to print with.
   const std::string logo = dir + "LOGO.ZLP";
   ok &= CopyFileA(firstInvoice.c_str(), logo.c_str(), FALSE) != FALSE;
-  ok &= zv.setDevOverlay(kColour600.bytes, capCount, caps.data(), 1, 1, logo.c_str(), 0, 2, nullptr,
+  ok &= zv.setDevOverlay(&kColour600.block, capCount, caps.data(), 1, 1, logo.c_str(), 0, 2, nullptr,
                          "Company logo", &c->printEntry) == 1;
   // A file to capture into, registered without a form name.
   const std::string stamp = dir + "STAMP.ZLP";
-  ok &= zv.setDevOverlay(kColour600.bytes, capCount, caps.data(), 2, 1, stamp.c_str(), 0, 1, nullptr,
+  ok &= zv.setDevOverlay(&kColour600.block, capCount, caps.data(), 2, 1, stamp.c_str(), 0, 1, nullptr,
                          "Received stamp", &c->captureEntry) == 1;
   return ok;
 }
@@ -319,19 +313,19 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
   const char* driver = driverPath.c_str();
 
   {  // The form details dialog: named forms, the driver's choice a named form.
-    int32_t id = c.invoice;
-    CallThread call([&] { return zv.formDetailsDlg(nullptr, kColour600.bytes, 0, nullptr, driver, 0, &id); });
+    ZVLONG id = c.invoice;
+    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600.block, 0, nullptr, driver, 0, &id); });
     if (HWND d = shots.Take(call, ZV_ID_DETAIL_FORM_LIST, shots.Template("DETAIL"))) CancelBackTo(call, d, 0);
   }
   {  // The form selection dialog: the driver's choice a file entry.
-    int32_t id = c.printEntry;
-    CallThread call([&] { return zv.formDetailsDlg(nullptr, kColour600.bytes, 0, nullptr, driver, 0, &id); });
+    ZVLONG id = c.printEntry;
+    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600.block, 0, nullptr, driver, 0, &id); });
     if (HWND d = shots.Take(call, ZV_ID_SELECTION_FILE, shots.Template("DETAIL1"))) CancelBackTo(call, d, 0);
   }
   {  // The form settings dialog with named forms, then Add Form Name and its
      // directory picker.
-    int32_t id = c.invoice;
-    CallThread call([&] { return zv.createFormDlg(nullptr, kColour600.bytes, nullptr, driver, &id, 0, 0); });
+    ZVLONG id = c.invoice;
+    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600.block, nullptr, driver, &id, 0, 0); });
     if (HWND settings = shots.Take(call, ZV_ID_SETTINGS_FORM_LIST, shots.Template("FORMINFO"))) {
       zvshots::Press(settings, ZV_ID_SETTINGS_ADD);
       if (HWND add = shots.Take(call, ZV_ID_NEWFORM_NAME, shots.Template("NEWFORM"))) {
@@ -347,8 +341,8 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
     }
   }
   {  // The form settings dialog in file mode, then Setting File.
-    int32_t id = c.captureEntry;
-    CallThread call([&] { return zv.createFormDlg(nullptr, kColour600.bytes, nullptr, driver, &id, 0, 0); });
+    ZVLONG id = c.captureEntry;
+    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600.block, nullptr, driver, &id, 0, 0); });
     if (HWND settings = shots.Take(call, ZV_ID_SETTINGS_FORM_LIST, shots.Template("FORMINFO") + "_files")) {
       zvshots::Press(settings, ZV_ID_SETTINGS_ADD);
       if (HWND file = shots.Take(call, ZV_ID_NEWFILE_FILE, shots.Template("NEWFILE"))) {
@@ -359,8 +353,8 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
   }
   {  // The edit form dialog on the named forms, then Change and Delete on the
      // selected one.
-    int32_t id = c.invoice;
-    CallThread call([&] { return zv.entryFormEditDlg(nullptr, kColour600.bytes, nullptr, driver, &id); });
+    ZVLONG id = c.invoice;
+    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600.block, nullptr, driver, &id); });
     if (HWND edit = shots.Take(call, ZV_ID_EDIT_FORM_LIST, shots.Template("EDIT"))) {
       zvshots::Press(edit, ZV_ID_EDIT_CHANGE);
       if (HWND change = shots.Take(call, ZV_ID_CHANGE_NAME, shots.Template("EDIT3"))) {
@@ -377,8 +371,8 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
   }
   {  // The edit form dialog on a file entry, then Change, Delete and
      // Register Form on its file.
-    int32_t id = c.printEntry;
-    CallThread call([&] { return zv.entryFormEditDlg(nullptr, kColour600.bytes, nullptr, driver, &id); });
+    ZVLONG id = c.printEntry;
+    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600.block, nullptr, driver, &id); });
     if (HWND edit = shots.Take(call, ZV_ID_EDIT_FILE, shots.Template("EDIT") + "_files")) {
       zvshots::Press(edit, ZV_ID_EDIT_CHANGE);
       if (HWND change = shots.Take(call, ZV_ID_CHANGE_NAME, shots.Template("EDIT3") + "_files")) {

@@ -17,10 +17,12 @@
 #endif
 
 #include <cctype>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "zvlmn30e_driver.h"
 
@@ -29,9 +31,6 @@
 #else
 #define ZVSAMPLE_EXPORT __attribute__((visibility("default")))
 #endif
-
-// The blocks this module fills hold 32-bit pointers.
-static_assert(sizeof(void*) == 4, "the printer specification block holds 32-bit pointers");
 
 namespace {
 
@@ -373,17 +372,21 @@ void PutU16(unsigned char* p, uint16_t v) {
   p[1] = static_cast<unsigned char>(v >> 8);
 }
 
-uint32_t GetU32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+// The pointer fields of the block are read and written byte by byte: in the
+// 32-bit block a paper table may begin at any offset.
+unsigned char* GetPointer(const unsigned char* field) {
+  unsigned char* p = nullptr;
+  std::memcpy(&p, field, sizeof p);
+  return p;
 }
 
-void PutU32(unsigned char* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+void PutPointer(unsigned char* field, const unsigned char* p) {
+  std::memcpy(field, &p, sizeof p);
 }
 
+// Pointer pN of the block's ZVDRV_PRINTER_SPEC.
 unsigned char* PointerAt(const unsigned char* block, int index) {
-  return reinterpret_cast<unsigned char*>(static_cast<uintptr_t>(GetU32(block + 4 * index)));
+  return GetPointer(block + index * sizeof(void*));
 }
 
 // The sizes this module reports for the model in g_settings.
@@ -398,10 +401,6 @@ void ReportedSizes(int16_t sizes[ZVDRV_SPEC_SIZES]) {
   sizes[2] = static_cast<int16_t>(s.nameSize[0]);
   sizes[3] = static_cast<int16_t>(s.tables[1].count);
   sizes[4] = static_cast<int16_t>(s.nameSize[1]);
-}
-
-uint32_t BlockSize(const int16_t c[ZVDRV_SPEC_SIZES]) {
-  return 50u + 2u * (c[0] + c[5] + c[6] + c[7] + c[9]) + c[8] + c[1] * (16u + c[2]) + c[3] * (16u + c[4]);
 }
 
 // The areas this module keeps for itself get a byte that tells them apart,
@@ -423,15 +422,16 @@ void FillOwnAreas(unsigned char* block, const int16_t c[ZVDRV_SPEC_SIZES]) {
 // A name that fills its area, or more, is written without terminator.
 void FillTable(unsigned char* table, int count, int nameSize, const PaperTable& papers) {
   for (int i = 0; i < count && i < papers.count; ++i) {
-    unsigned char* entry = table + i * ZVDRV_PAPER_ENTRY_SIZE;
+    unsigned char* entry = table + i * sizeof(ZVDRV_PAPER_ENTRY);
     const Paper& paper = papers.papers[i];
-    PutU16(entry + ZVDRV_PAPER_WIDTH, paper.width);
-    PutU16(entry + ZVDRV_PAPER_LENGTH, paper.length);
-    PutU16(entry + ZVDRV_PAPER_VALUE3, paper.value3);
-    PutU16(entry + ZVDRV_PAPER_VALUE4, paper.value4);
-    PutU16(entry + ZVDRV_PAPER_CODE, paper.code);
-    PutU16(entry + 10, static_cast<uint16_t>(0xEE00 + i));  // the two bytes the caller does not read
-    unsigned char* name = PointerAt(entry, ZVDRV_PAPER_NAME_POINTER / 4);
+    PutU16(entry + offsetof(ZVDRV_PAPER_ENTRY, width), paper.width);
+    PutU16(entry + offsetof(ZVDRV_PAPER_ENTRY, length), paper.length);
+    PutU16(entry + offsetof(ZVDRV_PAPER_ENTRY, value3), paper.value3);
+    PutU16(entry + offsetof(ZVDRV_PAPER_ENTRY, value4), paper.value4);
+    PutU16(entry + offsetof(ZVDRV_PAPER_ENTRY, code), paper.code);
+    // The bytes the caller does not read, marked with the entry's index.
+    std::memset(entry + offsetof(ZVDRV_PAPER_ENTRY, unread), 0xE0 + i, sizeof(ZVDRV_PAPER_ENTRY::unread));
+    unsigned char* name = GetPointer(entry + offsetof(ZVDRV_PAPER_ENTRY, name));
     if (!name || nameSize <= 0) continue;
     const size_t length = std::strlen(paper.name);
     if (length < static_cast<size_t>(nameSize)) {
@@ -450,17 +450,20 @@ void FillSpecification(unsigned char* block) {
   FillTable(PointerAt(block, 1), c[1], c[2], s.tables[0]);
   FillTable(PointerAt(block, 6), c[3], c[4], s.tables[1]);
   if (s.breakNamePointers) {
-    // Each name pointer of the first table moves to the block's last byte,
-    // so that its area would reach past the end of the block.
+    // Each name pointer of the first table moves to the block's last byte
+    // (the end of the second table's name areas, the last area), so that its
+    // area would reach past the end of the block.
     unsigned char* table = PointerAt(block, 1);
-    const uint32_t last = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(block)) + BlockSize(c) - 1;
+    const unsigned char* last = PointerAt(block, 6) + c[3] * (sizeof(ZVDRV_PAPER_ENTRY) + c[4]) - 1;
     for (int i = 0; i < c[1]; ++i)
-      PutU32(table + i * ZVDRV_PAPER_ENTRY_SIZE + ZVDRV_PAPER_NAME_POINTER, last);
+      PutPointer(table + i * sizeof(ZVDRV_PAPER_ENTRY) + offsetof(ZVDRV_PAPER_ENTRY, name), last);
   }
   if (s.breakTablePointer) {
     // Both paper tables now seem to lie 16 MiB further on, outside the block.
-    PutU32(block + 4, GetU32(block + 4) + 0x01000000u);
-    PutU32(block + 24, GetU32(block + 24) + 0x01000000u);
+    for (int index : {1, 6}) {
+      unsigned char* field = block + index * sizeof(void*);
+      PutPointer(field, GetPointer(field) + 0x01000000u);
+    }
   }
 }
 
@@ -475,8 +478,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 
 extern "C" {
 
-ZVSAMPLE_EXPORT int32_t ZVDRVAPI ZVFormDrvSupportCapabilities(const char* deviceName, int32_t mode,
-                                                              void* first, void* second) {
+ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormDrvSupportCapabilities(ZVLPCSTR deviceName, ZVLONG mode, void* first,
+                                                             void* second) {
   if (!LoadSettings(deviceName, false, 0)) return 0;
   Log("ZVFormDrvSupportCapabilities", mode, 0, false);
   if (mode == g_settings.failCapabilitiesMode || !first || !second) return 0;
@@ -495,8 +498,8 @@ ZVSAMPLE_EXPORT int32_t ZVDRVAPI ZVFormDrvSupportCapabilities(const char* device
   return 1;
 }
 
-ZVSAMPLE_EXPORT int32_t ZVDRVAPI ZVFormPrinterSpec(const char* deviceName, int32_t mode, uint16_t modelId,
-                                                   void* target) {
+ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormPrinterSpec(ZVLPCSTR deviceName, ZVLONG mode, ZVWORD modelId,
+                                                  void* target) {
   if (!LoadSettings(deviceName, true, modelId)) return 0;
   Log("ZVFormPrinterSpec", mode, modelId, true);
   if (!g_settings.modelFound || mode == g_settings.failSpecMode || !target) return 0;
@@ -512,7 +515,7 @@ ZVSAMPLE_EXPORT int32_t ZVDRVAPI ZVFormPrinterSpec(const char* deviceName, int32
   return 1;
 }
 
-ZVSAMPLE_EXPORT int32_t ZVDRVAPI ZVFormHelpFile(const char* deviceName, int32_t languageFlag, char* buffer) {
+ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormHelpFile(ZVLPCSTR deviceName, ZVLONG languageFlag, ZVLPSTR buffer) {
   if (!LoadSettings(deviceName, false, 0)) return 0;
   Log("ZVFormHelpFile", languageFlag, 0, false);
   if (g_settings.failHelp || !buffer) return 0;
