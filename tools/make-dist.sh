@@ -121,9 +121,9 @@ x86/, x64/          one directory per bitness, each with:
   ZVSAMPLE.DLL        a sample printer driver module, source in sample/
   zvcat.exe           the catalogue inspector
 include/            zvlmn30e.h, the exports and the driver settings block;
-                    zvlmn30e_driver.h, the entry points and the printer
-                    specification the module looks up in the printer
-                    driver's module; zvlmn30e_types.h, their types. One set
+                    zvlmn30e_driver.h, the entry points the module looks up
+                    in the printer driver's module and the block of paper
+                    tables they fill; zvlmn30e_types.h, their types. One set
                     for both bitnesses: the records take the layout of the
                     target they are compiled for.
 screenshots/        every dialog, in the local and the English resource set
