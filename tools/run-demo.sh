@@ -6,11 +6,11 @@
 set -euo pipefail
 build=${1:-build/mingw64}
 build=$(cd "$build" && pwd)
-arch=$(sed -n 's/^zv_select_wine \(win[0-9]*\).*/\1/p' "$build/wine-run.sh" 2>/dev/null || true)
+. "$(dirname "$0")/wine-prefix.sh"
+arch=$(zv_tree_wine_arch "$build")
 [ -n "$arch" ] || { echo "demo: $build is not a configured Windows build tree (no wine-run.sh)" >&2; exit 1; }
 export WINEPREFIX="$build/demo-prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-. "$(dirname "$0")/wine-prefix.sh"
 zv_select_wine "$arch"
 [ -f "$WINEPREFIX/.initialised" ] || echo "(making the demo's Wine prefix once, $arch)"
 zv_prepare_prefix || { echo "demo: the Wine prefix could not be made; see above" >&2; exit 1; }

@@ -10,7 +10,8 @@ set -euo pipefail
 build=${1:-build/mingw64}
 out=${2:-build/screenshots}
 build=$(cd "$build" && pwd)
-arch=$(sed -n 's/^zv_select_wine \(win[0-9]*\).*/\1/p' "$build/wine-run.sh" 2>/dev/null || true)
+. "$(dirname "$0")/wine-prefix.sh"
+arch=$(zv_tree_wine_arch "$build")
 [ -n "$arch" ] || { echo "screenshots: $build is not a configured Windows build tree (no wine-run.sh)" >&2; exit 1; }
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -18,7 +19,6 @@ rm -f "$out"/*.png
 
 export WINEPREFIX="$build/screenshots-prefix"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-. "$(dirname "$0")/wine-prefix.sh"
 zv_select_wine "$arch"
 
 # An X server of our own on a free display number; it goes when we do.

@@ -45,14 +45,11 @@ start_xvfb() {
   return 1
 }
 
-# The Wine bitness of a tree (win32, win64), or nothing for a Linux tree.
-wine_arch() {
-  [ -f "$1/wine-run.sh" ] && sed -n 's/^zv_select_wine \(win[0-9]*\).*/\1/p' "$1/wine-run.sh"
-}
+. "$here/wine-prefix.sh"
 
 for tree in "$@"; do
   kind=$(basename "$tree")
-  arch=$(wine_arch "$tree")
+  arch=$(zv_tree_wine_arch "$tree")
   filter=()
   label=$kind
   if [ "$arch" = win32 ]; then

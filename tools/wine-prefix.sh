@@ -14,6 +14,14 @@
 # with other metrics, and the dialogs would not measure and look as they do
 # on Windows). The caller serialises concurrent calls. On failure it says
 # which step failed and what Wine printed, and returns 1.
+# zv_tree_wine_arch TREE prints the Wine bitness (win32, win64) of a
+# configured Windows build tree, as its wine-run.sh selects it, and nothing
+# for any other tree.
+zv_tree_wine_arch() {
+  [ -f "$1/wine-run.sh" ] && sed -n 's/^zv_select_wine \(win[0-9]*\).*/\1/p' "$1/wine-run.sh"
+  return 0
+}
+
 zv_select_wine() {
   export WINEARCH=$1
   local loader

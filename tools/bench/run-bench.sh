@@ -10,6 +10,7 @@ seconds=$2
 native=$(cd "$3" && pwd)
 shift 3
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../wine-prefix.sh"
 
 rm -rf "$out/native-data"
 echo "bench: native run (x86-64 Linux)" >&2
@@ -22,7 +23,7 @@ wines=()
 versions=()
 for tree in "$@"; do
   tree=$(cd "$tree" && pwd)
-  arch=$(sed -n 's/^zv_select_wine \(win[0-9]*\).*/\1/p' "$tree/wine-run.sh")
+  arch=$(zv_tree_wine_arch "$tree")
   case $arch in
     win32) label="Wine x86" ;;
     win64) label="Wine x64" ;;
@@ -34,7 +35,7 @@ for tree in "$@"; do
     { echo "bench: zv_bench.exe failed under $label" >&2; exit 1; }
   (WINEPREFIX="$tree/wineprefix" wineserver -k 2>/dev/null || true)
   wines+=("$label=$tsv")
-  versions+=("$label: $(. "$here/../wine-prefix.sh" && zv_select_wine "$arch" && "$ZV_WINE" --version 2>/dev/null)")
+  versions+=("$label: $(zv_select_wine "$arch" && "$ZV_WINE" --version 2>/dev/null)")
 done
 
 {

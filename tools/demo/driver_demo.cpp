@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "sample_settings.h"
 #include "zvlmn30e.h"
 #include "zvlmn30e_driver.h"
 
@@ -57,47 +58,11 @@ bool ResolveExports(HMODULE dll, Exports* e) {
   return ok;
 }
 
-// The driver's own settings: the block the module reads, and the paper
-// name for the demo's own messages.
-struct DriverSettings {
-  ZV_DRIVER_SETTINGS block;
-  const char* paperName;
-};
-
-DriverSettings MakeSettings(const char* paperName, int code, int width, int height, int orientation,
-                            int resolution, int colour, int printingMode) {
-  DriverSettings s = {};
-  ZV_DRIVER_SETTINGS& b = s.block;
-  s.paperName = paperName;
-  b.orientation = static_cast<int16_t>(orientation);
-  b.paperFlag = 1;
-  b.paperWidth = static_cast<int16_t>(width);
-  b.paperHeight = static_cast<int16_t>(height);
-  b.paperValue3 = static_cast<uint16_t>(width - 84);
-  b.paperValue4 = static_cast<uint16_t>(height - 84);
-  b.paperCode = static_cast<uint16_t>(code);
-  b.paperName = paperName;
-  b.pagesPerSheet = 0;  // one page per sheet
-  b.zoom = 100;
-  b.outputFlag = 1;  // the output paper equals the paper
-  b.outputWidth = static_cast<int16_t>(width);
-  b.outputHeight = static_cast<int16_t>(height);
-  b.outputValue3 = static_cast<uint16_t>(width - 84);
-  b.outputValue4 = static_cast<uint16_t>(height - 84);
-  b.outputCode = static_cast<uint16_t>(code);
-  b.resolution = static_cast<uint16_t>(resolution);
-  b.colour = static_cast<int16_t>(colour);
-  b.modeLevel = colour == 1 ? 0x4001 : 1;
-  b.modelId = 1;  // printer model 1
-  b.printingMode = static_cast<int16_t>(printingMode);
-  return s;
-}
-
-std::string Describe(const DriverSettings& s) {
+std::string Describe(const ZV_DRIVER_SETTINGS& s) {
   char text[160];
   std::snprintf(text, sizeof text, "%s, %s, %d dpi, %s", s.paperName,
-                s.block.orientation == 1 ? "portrait" : "landscape", s.block.resolution,
-                s.block.colour == 1 ? "colour" : "black");
+                s.orientation == 1 ? "portrait" : "landscape", s.resolution,
+                s.colour == 1 ? "colour" : "black");
   return text;
 }
 
@@ -222,26 +187,27 @@ int main(int argc, char** argv) {
     }
   };
 
-  const DriverSettings colour600 = MakeSettings("A4", 9, 2100, 2970, 1, 600, 1, 2);
-  const DriverSettings black300 = MakeSettings("A4", 9, 2100, 2970, 1, 300, 2, 1);
-  const DriverSettings letter = MakeSettings("Letter", 1, 2159, 2794, 1, 600, 1, 2);
+  const ZV_DRIVER_SETTINGS colour600 = SampleSettings("A4", 9, 2100, 2970, 1, 600, 1, 2);
+  const ZV_DRIVER_SETTINGS black300 = SampleSettings("A4", 9, 2100, 2970, 1, 300, 2, 1);
+  const ZV_DRIVER_SETTINGS letter = SampleSettings("Letter", 1, 2159, 2794, 1, 600, 1, 2);
 
   Step("The catalogue starts empty.");
   PrintFormList(zv, 0);
 
   Step("Register the named form \"Invoice\" for capture (ZVSetDevOverlay, a named form, purpose create).");
   ZVLONG invoice = 0;
-  check(zv.setDevOverlay(&colour600.block, capCount, caps.data(), 2, 0, "Invoice", 0, 1, dir.c_str(),
+  check(zv.setDevOverlay(&colour600, capCount, caps.data(), 2, 0, "Invoice", 0, 1, dir.c_str(),
                          "Monthly invoice blank", &invoice) == 1,
         "registering Invoice");
-  std::printf("   -> form identifier %ld (ZVGetFormID(\"Invoice\") = %ld)\n", invoice, zv.getFormId("Invoice"));
+  std::printf("   -> form identifier %ld (ZVGetFormID(\"Invoice\") = %ld)\n", invoice,
+              zv.getFormId("Invoice"));
 
-  const DriverSettings* captures[] = {&colour600, &black300};
+  const ZV_DRIVER_SETTINGS* captures[] = {&colour600, &black300};
   std::string firstCapture;
-  for (const DriverSettings* s : captures) {
+  for (const ZV_DRIVER_SETTINGS* s : captures) {
     Step("Capture Invoice for %s (ZVGetOverlayForm, then the driver writes the page).", Describe(*s).c_str());
     char path[ZV_PATH_BUFFER] = "";
-    const int32_t ok = zv.getOverlayForm(&s->block, "Invoice pages", invoice, path);
+    const int32_t ok = zv.getOverlayForm(s, "Invoice pages", invoice, path);
     check(ok == 1, "ZVGetOverlayForm");
     if (ok) {
       std::printf("   -> prepared %s (%lu bytes: the header)\n", path, FileSize(path));
@@ -257,12 +223,12 @@ int main(int argc, char** argv) {
   Step("The driver lists the forms (ZVGetFormListNum, ZVGetFormList).");
   PrintFormList(zv, 0);
 
-  const DriverSettings* searches[] = {&colour600, &black300, &letter};
-  for (const DriverSettings* s : searches) {
+  const ZV_DRIVER_SETTINGS* searches[] = {&colour600, &black300, &letter};
+  for (const ZV_DRIVER_SETTINGS* s : searches) {
     Step("Print with Invoice under %s (ZVSearchForm).", Describe(*s).c_str());
     char path[ZV_PATH_BUFFER] = "";
     uint16_t device = 0;
-    const uint32_t result = zv.searchForm(&s->block, capCount, caps.data(), invoice, &device, path);
+    const uint32_t result = zv.searchForm(s, capCount, caps.data(), invoice, &device, path);
     PrintSearchResult(result, device, path);
     check((result != 0) == (s != &letter), "the search");
   }
@@ -272,14 +238,14 @@ int main(int argc, char** argv) {
   const std::string logo = dir + "LOGO.ZLP";
   check(CopyFileA(firstCapture.c_str(), logo.c_str(), FALSE) != FALSE, "copying the overlay file");
   ZVLONG logoEntry = 0;
-  check(zv.setDevOverlay(&colour600.block, capCount, caps.data(), 1, 1, logo.c_str(), 0, 2, nullptr,
-                         "Company logo", &logoEntry) == 1,
+  check(zv.setDevOverlay(&colour600, capCount, caps.data(), 1, 1, logo.c_str(), 0, 2, nullptr, "Company logo",
+                         &logoEntry) == 1,
         "registering LOGO.ZLP");
   std::printf("   -> file entry %ld\n", logoEntry);
   {
     char path[ZV_PATH_BUFFER] = "";
     uint16_t device = 0;
-    const uint32_t result = zv.searchForm(&colour600.block, capCount, caps.data(), logoEntry, &device, path);
+    const uint32_t result = zv.searchForm(&colour600, capCount, caps.data(), logoEntry, &device, path);
     PrintSearchResult(result, device, path);
     check(result != 0, "the search");
   }
@@ -287,14 +253,14 @@ int main(int argc, char** argv) {
   Step(
       "Register overlay number 7, stored in the printer (ZVSetDevOverlay, a stored overlay, purpose print).");
   ZVLONG stored = 0;
-  check(zv.setDevOverlay(&colour600.block, capCount, caps.data(), 1, 2, nullptr, 7, 1, nullptr,
-                         "Stored letterhead", &stored) == 1,
+  check(zv.setDevOverlay(&colour600, capCount, caps.data(), 1, 2, nullptr, 7, 1, nullptr, "Stored letterhead",
+                         &stored) == 1,
         "registering overlay 7");
   std::printf("   -> file entry %ld\n", stored);
   {
     char path[ZV_PATH_BUFFER] = "(untouched)";
     uint16_t device = 0;
-    const uint32_t result = zv.searchForm(&colour600.block, capCount, caps.data(), stored, &device, path);
+    const uint32_t result = zv.searchForm(&colour600, capCount, caps.data(), stored, &device, path);
     PrintSearchResult(result, device, path);
     check(result != 0 && device == 7, "the search");
   }
@@ -316,9 +282,9 @@ int main(int argc, char** argv) {
 
   Step("A capture that fails: prepare 300 dpi colour, then undo it (ZVGetOverlayForm, ZVErrorForm).");
   {
-    const DriverSettings colour300 = MakeSettings("A4", 9, 2100, 2970, 1, 300, 1, 2);
+    const ZV_DRIVER_SETTINGS colour300 = SampleSettings("A4", 9, 2100, 2970, 1, 300, 1, 2);
     char path[ZV_PATH_BUFFER] = "";
-    check(zv.getOverlayForm(&colour300.block, nullptr, invoice, path) == 1, "ZVGetOverlayForm");
+    check(zv.getOverlayForm(&colour300, nullptr, invoice, path) == 1, "ZVGetOverlayForm");
     std::printf("   -> prepared %s\n", path);
     check(zv.errorForm(invoice, path) == 1, "ZVErrorForm");
     std::printf("   -> undone; the file %s\n",

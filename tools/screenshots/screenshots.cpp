@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "../demo/sample_settings.h"
 #include "dialog_script.h"
 #include "dialogs/resource_ids.h"
 #include "png_writer.h"
@@ -50,44 +51,11 @@ bool Resolve(HMODULE module, const char* name, Fn* fn) {
   return *fn != nullptr;
 }
 
-// The driver's settings block, at the offsets the module reads.
-struct DriverSettings {
-  ZV_DRIVER_SETTINGS block;
-};
-
-DriverSettings MakeSettings(const char* paperName, int code, int width, int height, int orientation,
-                            int resolution, int colour, int printingMode) {
-  DriverSettings s = {};
-  ZV_DRIVER_SETTINGS& b = s.block;
-  b.orientation = static_cast<int16_t>(orientation);
-  b.paperFlag = 1;
-  b.paperWidth = static_cast<int16_t>(width);
-  b.paperHeight = static_cast<int16_t>(height);
-  b.paperValue3 = static_cast<uint16_t>(width - 84);
-  b.paperValue4 = static_cast<uint16_t>(height - 84);
-  b.paperCode = static_cast<uint16_t>(code);
-  b.paperName = paperName;
-  b.pagesPerSheet = 0;  // one page per sheet
-  b.zoom = 100;
-  b.outputFlag = 1;  // the output paper is the paper
-  b.outputWidth = static_cast<int16_t>(width);
-  b.outputHeight = static_cast<int16_t>(height);
-  b.outputValue3 = static_cast<uint16_t>(width - 84);
-  b.outputValue4 = static_cast<uint16_t>(height - 84);
-  b.outputCode = static_cast<uint16_t>(code);
-  b.resolution = static_cast<uint16_t>(resolution);
-  b.colour = static_cast<int16_t>(colour);
-  b.modeLevel = colour == 1 ? 0x4001 : 1;
-  b.modelId = 1;  // printer model 1
-  b.printingMode = static_cast<int16_t>(printingMode);
-  return s;
-}
-
 constexpr char kA4[] = "A4 210 x 297 mm";
-const DriverSettings kColour600 = MakeSettings(kA4, 9, 2100, 2970, 1, 600, 1, 2);
-const DriverSettings kBlack300 = MakeSettings(kA4, 9, 2100, 2970, 1, 300, 2, 1);
-const DriverSettings kBlack600 = MakeSettings(kA4, 9, 2100, 2970, 1, 600, 2, 2);
-const DriverSettings kLandscape = MakeSettings(kA4, 9, 2100, 2970, 2, 600, 2, 1);
+const ZV_DRIVER_SETTINGS kColour600 = SampleSettings(kA4, 9, 2100, 2970, 1, 600, 1, 2);
+const ZV_DRIVER_SETTINGS kBlack300 = SampleSettings(kA4, 9, 2100, 2970, 1, 300, 2, 1);
+const ZV_DRIVER_SETTINGS kBlack600 = SampleSettings(kA4, 9, 2100, 2970, 1, 600, 2, 2);
+const ZV_DRIVER_SETTINGS kLandscape = SampleSettings(kA4, 9, 2100, 2970, 2, 600, 2, 1);
 
 // The forms and entries the dialogs show.
 struct Catalogue {
@@ -111,10 +79,10 @@ void EmptyDirectory(const std::string& dir) {
 
 // Captures overlay data for the settings: the file with its header, and a
 // few bytes of page data behind it.
-bool Capture(const Exports& zv, const DriverSettings& s, int32_t form, const char* groupText,
+bool Capture(const Exports& zv, const ZV_DRIVER_SETTINGS& s, int32_t form, const char* groupText,
              std::string* path) {
   char buffer[ZV_PATH_BUFFER] = "";
-  if (zv.getOverlayForm(&s.block, groupText, form, buffer) != 1) return false;
+  if (zv.getOverlayForm(&s, groupText, form, buffer) != 1) return false;
   HANDLE file = CreateFileA(buffer, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   SetFilePointer(file, 0, nullptr, FILE_END);
@@ -162,7 +130,7 @@ bool PrepareCatalogue(const Exports& zv, const std::vector<uint16_t>& caps, Cata
   const uint16_t capCount = static_cast<uint16_t>(caps.size());
   bool ok = true;
   auto named = [&](const char* name, uint32_t layer, const char* description, ZVLONG* id) {
-    ok &= zv.setDevOverlay(&kColour600.block, capCount, caps.data(), 2, 0, name, 0, layer, kCatalogueDir,
+    ok &= zv.setDevOverlay(&kColour600, capCount, caps.data(), 2, 0, name, 0, layer, kCatalogueDir,
                            description, id) == 1;
   };
   named("Invoice", 1, "Monthly invoice blank with the company's bank details", &c->invoice);
@@ -179,11 +147,11 @@ bool PrepareCatalogue(const Exports& zv, const std::vector<uint16_t>& caps, Cata
   // An overlay file kept outside the catalogue, registered to print with.
   const std::string logo = dir + "LOGO.ZLP";
   ok &= CopyFileA(firstInvoice.c_str(), logo.c_str(), FALSE) != FALSE;
-  ok &= zv.setDevOverlay(&kColour600.block, capCount, caps.data(), 1, 1, logo.c_str(), 0, 2, nullptr,
+  ok &= zv.setDevOverlay(&kColour600, capCount, caps.data(), 1, 1, logo.c_str(), 0, 2, nullptr,
                          "Company logo", &c->printEntry) == 1;
   // A file to capture into, registered without a form name.
   const std::string stamp = dir + "STAMP.ZLP";
-  ok &= zv.setDevOverlay(&kColour600.block, capCount, caps.data(), 2, 1, stamp.c_str(), 0, 1, nullptr,
+  ok &= zv.setDevOverlay(&kColour600, capCount, caps.data(), 2, 1, stamp.c_str(), 0, 1, nullptr,
                          "Received stamp", &c->captureEntry) == 1;
   return ok;
 }
@@ -314,18 +282,18 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
 
   {  // The form details dialog: named forms, the driver's choice a named form.
     ZVLONG id = c.invoice;
-    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600.block, 0, nullptr, driver, 0, &id); });
+    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600, 0, nullptr, driver, 0, &id); });
     if (HWND d = shots.Take(call, ZV_ID_DETAIL_FORM_LIST, shots.Template("DETAIL"))) CancelBackTo(call, d, 0);
   }
   {  // The form selection dialog: the driver's choice a file entry.
     ZVLONG id = c.printEntry;
-    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600.block, 0, nullptr, driver, 0, &id); });
+    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600, 0, nullptr, driver, 0, &id); });
     if (HWND d = shots.Take(call, ZV_ID_SELECTION_FILE, shots.Template("DETAIL1"))) CancelBackTo(call, d, 0);
   }
   {  // The form settings dialog with named forms, then Add Form Name and its
      // directory picker.
     ZVLONG id = c.invoice;
-    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600.block, nullptr, driver, &id, 0, 0); });
+    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600, nullptr, driver, &id, 0, 0); });
     if (HWND settings = shots.Take(call, ZV_ID_SETTINGS_FORM_LIST, shots.Template("FORMINFO"))) {
       zvshots::Press(settings, ZV_ID_SETTINGS_ADD);
       if (HWND add = shots.Take(call, ZV_ID_NEWFORM_NAME, shots.Template("NEWFORM"))) {
@@ -342,7 +310,7 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
   }
   {  // The form settings dialog in file mode, then Setting File.
     ZVLONG id = c.captureEntry;
-    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600.block, nullptr, driver, &id, 0, 0); });
+    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600, nullptr, driver, &id, 0, 0); });
     if (HWND settings = shots.Take(call, ZV_ID_SETTINGS_FORM_LIST, shots.Template("FORMINFO") + "_files")) {
       zvshots::Press(settings, ZV_ID_SETTINGS_ADD);
       if (HWND file = shots.Take(call, ZV_ID_NEWFILE_FILE, shots.Template("NEWFILE"))) {
@@ -354,7 +322,7 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
   {  // The edit form dialog on the named forms, then Change and Delete on the
      // selected one.
     ZVLONG id = c.invoice;
-    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600.block, nullptr, driver, &id); });
+    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600, nullptr, driver, &id); });
     if (HWND edit = shots.Take(call, ZV_ID_EDIT_FORM_LIST, shots.Template("EDIT"))) {
       zvshots::Press(edit, ZV_ID_EDIT_CHANGE);
       if (HWND change = shots.Take(call, ZV_ID_CHANGE_NAME, shots.Template("EDIT3"))) {
@@ -372,7 +340,7 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
   {  // The edit form dialog on a file entry, then Change, Delete and
      // Register Form on its file.
     ZVLONG id = c.printEntry;
-    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600.block, nullptr, driver, &id); });
+    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600, nullptr, driver, &id); });
     if (HWND edit = shots.Take(call, ZV_ID_EDIT_FILE, shots.Template("EDIT") + "_files")) {
       zvshots::Press(edit, ZV_ID_EDIT_CHANGE);
       if (HWND change = shots.Take(call, ZV_ID_CHANGE_NAME, shots.Template("EDIT3") + "_files")) {
