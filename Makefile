@@ -35,7 +35,7 @@ ifeq ($(NATIVE32),1)
 TREES += $(BUILD)/native32
 endif
 
-.PHONY: all deps build test fuzz bench demo screenshots dist clean format
+.PHONY: all deps build test fuzz bench demo screenshots dist mutation clean format
 
 all: build
 
@@ -120,6 +120,15 @@ $(RELEASE64)/CMakeCache.txt: | deps
 
 dist: $(RELEASE32)/CMakeCache.txt $(RELEASE64)/CMakeCache.txt
 	@$(PROBE32); EXEC32=$$exec32 tools/make-dist.sh $(RELEASE32) $(RELEASE64) dist $(JOBS)
+
+# Small changes of the core's code, each built and run against the native
+# tests that reach it (tools/mutation/run_mutation.py); the report goes to
+# $(BUILD)/mutation/report.md. MUTANTS mutants, chosen from MUTATION_SEED.
+MUTANTS ?= 440
+MUTATION_SEED ?= 1
+mutation: deps
+	@python3 tools/mutation/run_mutation.py --out $(BUILD)/mutation --jobs $(JOBS) \
+	  --seed $(MUTATION_SEED) --count $(MUTANTS)
 
 clean:
 	rm -rf $(BUILD)
