@@ -1,5 +1,9 @@
 #include "support/catalogue_bytes.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "catalogue/overlay_files.h"
 #include "zvlmn30e.h"
 
 namespace zvtest {
@@ -117,6 +121,49 @@ std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std:
   file.U32(static_cast<uint32_t>(pool.size()));
   for (const GroupInfoEntry& entry : entries) file.Text(entry.first).I32(entry.second);
   return file.str() + offsets.str() + pool.str();
+}
+
+std::string RawGroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<uint32_t>& offsets,
+                             const std::string& pool, int32_t first, int32_t edited, int32_t preview) {
+  Bytes file;
+  file.Text("ZEVROFORM GROUPINFO V1.0").I32(first).I32(edited).Zeros(16).I32(preview);
+  file.U32(static_cast<uint32_t>(entries.size())).U32(static_cast<uint32_t>(offsets.size()));
+  file.U32(static_cast<uint32_t>(pool.size()));
+  for (const GroupInfoEntry& entry : entries) file.Text(entry.first).I32(entry.second);
+  for (uint32_t offset : offsets) file.U32(offset);
+  return file.str() + pool;
+}
+
+std::string OverlayDataFile(const std::string& name, const std::string& description,
+                            const std::string& settingsRecord, const std::string& pageData) {
+  return Bytes()
+             .U32(zv::overlay_header::kSize)
+             .Fixed(name, zv::overlay_header::kNameSize)
+             .Fixed(description, zv::overlay_header::kDescriptionSize)
+             .Text(settingsRecord)
+             .str() +
+         pageData;
+}
+
+std::string DescriptionCompanionFile(const std::string& description) {
+  return Bytes()
+      .Zeros(zv::description_companion::kTextOffset)
+      .Fixed(description, zv::description_companion::kTextSize)
+      .str();
+}
+
+std::string PaperCompanionFile(uint16_t paperCode, uint16_t landscape) {
+  return Bytes().Zeros(zv::paper_companion::kPaperCodeOffset).U16(paperCode).U16(landscape).str();
+}
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+  return text;
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
 }
 
 std::string DriverSettingsBlock::Bytes() const {

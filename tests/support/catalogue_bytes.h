@@ -62,6 +62,25 @@ using GroupInfoEntry = std::pair<std::string, int32_t>;
 std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
                           int32_t first = -1, int32_t edited = -1, int32_t preview = -1);
 
+// A group info file whose string offset table is given outright (for
+// damaged pools): entries, offsets and the pool bytes as they stand.
+std::string RawGroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<uint32_t>& offsets,
+                             const std::string& pool, int32_t first = -1, int32_t edited = -1,
+                             int32_t preview = -1);
+
+// An overlay data file with its 319-byte header: the length field, the
+// form's name and description, the print settings record, then the page
+// data.
+std::string OverlayDataFile(const std::string& name, const std::string& description,
+                            const std::string& settingsRecord, const std::string& pageData = "\x1b" "E page");
+// The .ZLI companion of a raw file, holding the description, and the .ZLF
+// companion holding the paper code and the orientation flag.
+std::string DescriptionCompanionFile(const std::string& description);
+std::string PaperCompanionFile(uint16_t paperCode, uint16_t landscape);
+
+std::string Upper(std::string text);
+std::string Lower(std::string text);
+
 // A printer driver's settings block as the driver lays it out: A4 portrait
 // (paper code 9), output paper 2200 x 3000, zoom 100, mode level 3, model 7,
 // black at 600 dpi unless changed. The bytes the catalogue never reads hold

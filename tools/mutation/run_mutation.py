@@ -75,11 +75,11 @@ def run(cmd, **kw):
     return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kw)
 
 
-def configure_and_build(source, build, extra):
+def configure_and_build(source, build, extra, targets=()):
     r = run(["cmake", "-S", source, "-B", build] + CONFIGURE + extra)
     if r.returncode != 0:
         sys.exit(f"mutation: configuring {build} failed:\n{r.stdout}")
-    r = run(["ninja", "-C", build])
+    r = run(["ninja", "-C", build] + [os.path.join("tests", t) for t in targets])
     if r.returncode != 0:
         sys.exit(f"mutation: building {build} failed:\n{r.stdout[-4000:]}")
 
@@ -166,9 +166,9 @@ class Worker:
         self.reached = reached
         self.executable = executable
 
-    def setup(self):
+    def setup(self, targets=()):
         copy_sources(self.source)
-        configure_and_build(self.source, self.build, [])
+        configure_and_build(self.source, self.build, [], targets)
 
     def tests_for(self, mutant):
         span = set(range(mutant.line, mutant.last_line + 1))
@@ -283,15 +283,52 @@ def write_report(out, results, invalid, seed, count, elapsed, jobs):
     return summary
 
 
+def recheck(args, out):
+    """Runs again, in a tree of its own, the mutants that the given test
+    executables killed in an earlier report, against those executables
+    alone: which of them now survive. For a suite being rewritten."""
+    with open(args.recheck) as f:
+        earlier = json.load(f)
+    executables = set(args.only.split(","))
+    wanted = {(r["file"], r["line"], r["kind"], r["original"], r["mutated"]) for r in earlier["mutants"]
+              if r["status"] != "survived" and r.get("by") in executables}
+    files = mutated_files()
+    texts = [(p, open(os.path.join(ROOT, p)).read()) for p in files]
+    chosen = []
+    for _, order, _ in mutants.choose(texts, earlier["summary"]["asked"], earlier["summary"]["seed"]):
+        chosen += [m for m in order if (m.file, m.line, m.kind, m.original_text, m.mutated_text) in wanted]
+    log(f"{len(chosen)} mutants killed by {', '.join(sorted(executables))} in {args.recheck}")
+    worker = Worker(0, out, None, None, None, None)
+    worker.setup(sorted(executables))
+    tests = [t for t in gtest_executables(worker.build) if t["name"] in executables]
+    worker.tests = tests
+    worker.timing = {t["name"]: run_test(t, 600, fail_fast=False)[1] for t in tests}
+    everything = {t["name"]: {f: set(range(1, 100000)) for f in files} for t in tests}
+    worker.reached, worker.executable = everything, {}
+    survivors = []
+    for path in sorted({m.file for m in chosen}):
+        ms = [m for m in chosen if m.file == path]
+        _, rows, _ = worker.run_file(path, ms, len(ms))
+        survivors += [r for r in rows if r["status"] == "survived"]
+    for r in survivors:
+        print(f"survives: {r['file']}:{r['line']} ({r['kind']})\n  was: {r['original']}\n  now: {r['mutated']}")
+    log(f"{len(chosen) - len(survivors)} of {len(chosen)} still killed")
+    return 1 if survivors else 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--out", required=True)
+    parser.add_argument("--recheck", help="an earlier report.json: run again what --only killed in it")
+    parser.add_argument("--only", help="comma-separated test executables, with --recheck")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--count", type=int, default=440)
     args = parser.parse_args()
     out = os.path.abspath(args.out)
     os.makedirs(out, exist_ok=True)
+    if args.recheck:
+        sys.exit(recheck(args, out))
     started = time.monotonic()
 
     files = mutated_files()
