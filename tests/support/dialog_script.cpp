@@ -1,0 +1,65 @@
+#include "support/dialog_script.h"
+
+#include <gtest/gtest.h>
+
+namespace zvtest {
+
+Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
+  Dialog current;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const Step& s = steps[i];
+    SCOPED_TRACE("script step " + std::to_string(i) + " (control " + std::to_string(s.control) + ", \"" +
+                 s.text + "\")");
+    switch (s.action) {
+      case Step::kWait:
+        current = run.WaitForDialog(s.text);
+        if (!current.IsOpen()) return current;  // the wait has failed the test
+        break;
+      case Step::kType:
+        current.SetText(s.control, s.text);
+        break;
+      case Step::kClick:
+        current.Click(s.control);
+        break;
+      case Step::kSelect:
+        current.SelectRow(s.control, s.value);
+        break;
+      case Step::kDoubleClick:
+        current.DoubleClickRow(s.control, s.value);
+        break;
+      case Step::kText:
+        EXPECT_EQ(current.Text(s.control), s.text);
+        break;
+      case Step::kRows:
+        EXPECT_EQ(current.ListItems(s.control), s.rows);
+        break;
+      case Step::kSelected:
+        EXPECT_EQ(current.ListSelection(s.control), s.value);
+        break;
+      case Step::kEnabled:
+        EXPECT_EQ(current.IsEnabled(s.control), s.value != 0);
+        break;
+      case Step::kChecked:
+        EXPECT_EQ(current.IsChecked(s.control), s.value != 0);
+        break;
+      case Step::kBox: {
+        const struct Box box = run.WaitForBox();
+        if (!s.text.empty()) {
+          EXPECT_EQ(box.text, s.text);
+        }
+        run.AnswerBox(s.value);
+        break;
+      }
+      case Step::kQuiet:
+        EXPECT_TRUE(run.IsActive(current));
+        break;
+      case Step::kReturns:
+        EXPECT_EQ(run.Result(), s.value);
+        break;
+    }
+    if (::testing::Test::HasFatalFailure()) break;
+  }
+  return current;
+}
+
+}  // namespace zvtest
