@@ -35,7 +35,7 @@ ifeq ($(NATIVE32),1)
 TREES += $(BUILD)/native32
 endif
 
-.PHONY: all deps build test fuzz bench demo screenshots dist mutation clean format
+.PHONY: all deps build test fuzz bench demo screenshots dist mutation coverage clean format
 
 all: build
 
@@ -129,6 +129,11 @@ MUTATION_SEED ?= 1
 mutation: deps
 	@python3 tools/mutation/run_mutation.py --out $(BUILD)/mutation --jobs $(JOBS) \
 	  --seed $(MUTATION_SEED) --count $(MUTANTS)
+
+# Line and branch coverage of the product code by the native tests, per
+# source directory (lcov); the table goes to $(BUILD)/coverage/coverage.md.
+coverage: deps
+	@tools/coverage/run-coverage.sh $(BUILD)/coverage $(JOBS)
 
 clean:
 	rm -rf $(BUILD)

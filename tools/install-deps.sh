@@ -40,6 +40,8 @@ have_cmd wine || need+=(wine)
 # Wine's own fonts: the dialogs' "MS Sans Serif" and the system font, so that
 # dialogs measure and look under Wine as they do on Windows.
 have_pkg fonts-wine || need+=(fonts-wine)
+# Branch coverage of the native tests (make coverage).
+have_cmd lcov || need+=(lcov)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
