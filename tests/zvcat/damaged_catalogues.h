@@ -1,39 +1,36 @@
-// Catalogues for the checker's tests: one sound catalogue, and one catalogue
-// for every kind of fault the checker names, each built byte by byte. The
-// checker's own tests and the program's tests run over the same table.
+// Catalogues for zvcat's tests, built byte by byte: a sound one, one copy of
+// it per kind of damage the checker names, and the small example catalogue
+// that the listing tests and the help text's example show.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace zvtest {
 
-// The list files of a catalogue written into dir (a Windows-style path
-// ending in a backslash). Group info files and overlay data files go into
-// dir as well. No configuration file is written.
+// The sound catalogue's list files in dir (a Windows path ending in '\').
 inline std::string FormListIn(const std::string& dir) {
   return dir + "FORMS.FLT";
 }
 inline std::string GroupListIn(const std::string& dir) {
   return dir + "GROUPS.GLT";
 }
-
-// A sound catalogue: named forms with and without a group info file, file
-// entries, a group of several overlays with header and raw data files, a
-// preview and an edited file.
 void WriteSoundCatalogue(const std::string& dir);
 
 struct DamagedCatalogue {
-  const char* name;  // what is wrong, usable as a test name
-  const char* kind;  // the finding kind the checker must report for it
-  // The file the finding is in, relative to dir, and its byte offset there
-  // (-1 for the file as a whole).
-  const char* file;
-  long long offset;
-  void (*write)(const std::string& dir);  // writes the whole catalogue into dir
+  const char* name;                                   // what is wrong, usable as a test name
+  const char* kind;                                   // the finding the checker must report first
+  const char* file;                                   // the file it is in, relative to dir
+  long long offset;                                   // its byte offset there, -1 for the whole file
+  std::function<void(const std::string& dir)> write;  // the whole catalogue
 };
-
-// Every kind of the checker appears at least once.
 const std::vector<DamagedCatalogue>& DamagedCatalogues();
+
+// The example: INVOICE (group info file _F301A.FGP, two overlays), Letter
+// (a save directory), file entries -1 LOGO.ZLP and -2 SEAL (overlay 7).
+constexpr char kExampleGroupInfo[] = "_F301A.FGP";
+std::string ExampleRecord(int which);  // the 34-byte records of overlay 0 and 1
+void WriteExampleCatalogue(const std::string& dir);
 
 }  // namespace zvtest
