@@ -44,23 +44,21 @@ class PathMappingTest : public zvtest::SandboxTest {
   char host_[4096];
 };
 
-TEST_F(PathMappingTest, DrivesMapOntoTheirDirectoriesWithExistingNamesFoundInAnyCase) {
-  EXPECT_EQ(Host("M:\\"), H(""));
-  EXPECT_EQ(Host("M:\\FORMS\\invoices"), H("/Forms/Invoices"));
-  EXPECT_EQ(Host("m:/forms/INVOICES/"), H("/Forms/Invoices"));
-  // Names that do not exist yet keep the case they are given.
-  EXPECT_EQ(Host("M:\\FORMS\\New\\LOGO.ZLP"), H("/Forms/New/LOGO.ZLP"));
-  // "." and ".." fold, and ".." stops at the drive's root.
-  EXPECT_EQ(Host("M:\\FORMS\\.\\INVOICES\\..\\X.ZLP"), H("/Forms/X.ZLP"));
-  EXPECT_EQ(Host("M:\\..\\..\\X.ZLP"), H("/X.ZLP"));
-  // Z: is the host root, as in Wine.
-  EXPECT_EQ(Host("Z:\\usr\\bin"), "/usr/bin");
-}
-
-TEST_F(PathMappingTest, PathsThatCannotBeMappedAreRefused) {
-  EXPECT_EQ(Host("Q:\\FORMS"), "(unmapped)");
-  EXPECT_EQ(Host("\\\\SERVER\\SHARE\\FORMS"), "(unmapped)");
-  EXPECT_EQ(Host(("M:\\" + std::string(plat::kMaxPath, 'A')).c_str()), "(unmapped)");
+// Existing names are found in any case, new ones keep theirs; "." and ".."
+// fold, ".." stopping at the drive's root; Z: is the host root, as in Wine.
+TEST_F(PathMappingTest, DrivesMapOntoTheirDirectoriesAndUnmappablePathsAreRefused) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"M:\\", H("")},
+      {"M:\\FORMS\\invoices", H("/Forms/Invoices")},
+      {"m:/forms/INVOICES/", H("/Forms/Invoices")},
+      {"M:\\FORMS\\New\\LOGO.ZLP", H("/Forms/New/LOGO.ZLP")},
+      {"M:\\FORMS\\.\\INVOICES\\..\\X.ZLP", H("/Forms/X.ZLP")},
+      {"M:\\..\\..\\X.ZLP", H("/X.ZLP")},
+      {"Z:\\usr\\bin", "/usr/bin"},
+      {"Q:\\FORMS", "(unmapped)"},
+      {"\\\\SERVER\\SHARE\\FORMS", "(unmapped)"},
+      {"M:\\" + std::string(plat::kMaxPath, 'A'), "(unmapped)"}};
+  for (const auto& row : rows) EXPECT_EQ(row.second, Host(row.first.c_str())) << row.first;
   EXPECT_EQ(plat::OpenFile("Q:\\X.DAT", plat::kAccessRead, plat::kShareRead, plat::kOpenAlways), nullptr);
 }
 

@@ -1,11 +1,10 @@
 // A module for the dynamic loading tests.
-extern "C" {
 #ifdef _WIN32
-__declspec(dllexport)
-#else
-__attribute__((visibility("default")))
-#endif
-    int ZvSampleAnswer() {
+extern "C" __declspec(dllexport) int ZvSampleAnswer() {
   return 42;
 }
+#else
+extern "C" __attribute__((visibility("default"))) int ZvSampleAnswer() {
+  return 42;
 }
+#endif
