@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""The summary of make test counts what ran: each row is one test program as
-ctest reported it and the gtest XML it left (or none), with the counts that
-program must add to "passed failed skipped"."""
+"""The counter behind make test's summary: each row is one test program as
+ctest reported it and the gtest XML it left (or none), with the counts it
+must add to "passed failed skipped", alone and all rows together."""
 import os
 import subprocess
 import sys
@@ -9,17 +9,16 @@ import tempfile
 import unittest
 
 COUNTER = os.path.join(os.path.dirname(__file__), "..", "..", "tools", "count-results.py")
+CASE = {"ok": "/>", "fail": '><failure message="x"/></testcase>',
+        "skip": '><skipped message="needs a printer"/></testcase>'}
 
 
 def gtest_xml(*cases):
-    body = "".join('<testcase name="c%d" classname="S"%s' % (i, {
-        "ok": "/>", "fail": '><failure message="x"/></testcase>',
-        "skip": '><skipped message="needs a printer"/></testcase>'}[c]) for i, c in enumerate(cases))
+    body = "".join('<testcase name="c%d" classname="S"%s' % (i, CASE[c]) for i, c in enumerate(cases))
     return '<testsuites tests="%d">%s</testsuites>' % (len(cases), body)
 
 
-ROWS = [
-    # ctest status, ctest's skip message, gtest XML or None, expected counts
+ROWS = [  # ctest status, ctest's skip message, gtest XML or None, expected counts
     ("run", None, gtest_xml("ok", "ok", "ok"), (3, 0, 0)),
     ("run", None, None, (1, 0, 0)),  # a check without gtest cases
     ("run", None, gtest_xml("ok", "skip"), (1, 0, 1)),
@@ -33,43 +32,33 @@ ROWS = [
 ]
 
 
-def run_counter(junit_text, results):
-    junit = os.path.join(results, "ctest-junit.xml")
-    if junit_text is not None:
-        with open(junit, "w") as f:
-            f.write(junit_text)
-    out = subprocess.run([sys.executable, COUNTER, junit, results], check=True,
-                         capture_output=True, text=True).stdout
-    return tuple(int(n) for n in out.splitlines()[0].split())
+def count(rows, write_junit=True):
+    """The counter's first line for these rows, each program named p<i>."""
+    with tempfile.TemporaryDirectory() as d:
+        junit = os.path.join(d, "ctest-junit.xml")
+        cases = ""
+        for i, (status, message, xml, _) in enumerate(rows):
+            skipped = '<skipped message="%s"/>' % message if message else ""
+            cases += '<testcase name="wine.p%d" status="%s">%s</testcase>' % (i, status, skipped)
+            if xml is not None:
+                with open(os.path.join(d, "p%d.xml" % i), "w") as f:
+                    f.write(xml)
+        if write_junit:
+            with open(junit, "w") as f:
+                f.write("<testsuite>%s</testsuite>" % cases)
+        out = subprocess.run([sys.executable, COUNTER, junit, d], check=True, capture_output=True, text=True).stdout
+        return tuple(int(n) for n in out.splitlines()[0].split())
 
 
 class CountResultsTest(unittest.TestCase):
-    def test_each_program_adds_what_it_did(self):
-        for status, message, xml, expected in ROWS:
-            with self.subTest(status=status, message=message, xml=xml), tempfile.TemporaryDirectory() as d:
-                skipped = '<skipped message="%s"/>' % message if message else ""
-                junit = ('<testsuite><testcase name="wine.prog" status="%s">%s</testcase></testsuite>'
-                         % (status, skipped))
-                if xml is not None:
-                    with open(os.path.join(d, "prog.xml"), "w") as f:
-                        f.write(xml)
-                self.assertEqual(run_counter(junit, d), expected)
-
-    def test_all_programs_add_up(self):
-        with tempfile.TemporaryDirectory() as d:
-            junit = "<testsuite>"
-            for i, (status, message, xml, _) in enumerate(ROWS):
-                skipped = '<skipped message="%s"/>' % message if message else ""
-                junit += '<testcase name="native.p%d" status="%s">%s</testcase>' % (i, status, skipped)
-                if xml is not None:
-                    with open(os.path.join(d, "p%d.xml" % i), "w") as f:
-                        f.write(xml)
-            expected = tuple(sum(row[3][k] for row in ROWS) for k in range(3))
-            self.assertEqual(run_counter(junit + "</testsuite>", d), expected)
+    def test_each_program_adds_what_it_did_and_all_add_up(self):
+        for row in ROWS:
+            with self.subTest(row=row[:3]):
+                self.assertEqual(count([row]), row[3])
+        self.assertEqual(count(ROWS), tuple(sum(row[3][k] for row in ROWS) for k in range(3)))
 
     def test_a_missing_report_is_a_failure(self):
-        with tempfile.TemporaryDirectory() as d:
-            self.assertEqual(run_counter(None, d), (0, 1, 0))
+        self.assertEqual(count([], write_junit=False), (0, 1, 0))
 
 
 if __name__ == "__main__":
