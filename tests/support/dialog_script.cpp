@@ -56,6 +56,20 @@ Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
       case Step::kReturns:
         EXPECT_EQ(run.Result(), s.value);
         break;
+      case Step::kVisible:
+        EXPECT_EQ(current.IsVisible(s.control), s.value != 0);
+        break;
+      case Step::kBoxOf: {
+        const struct Box box = run.WaitForBox();
+        EXPECT_EQ(box.text, s.text);
+        EXPECT_EQ(box.stopIcon, s.control == Step::kStop);
+        EXPECT_EQ(box.questionIcon, s.control == Step::kAsk);
+        const std::vector<int> offered = s.control == Step::kAsk ? std::vector<int>{IDYES, IDNO}
+                                                                  : std::vector<int>{IDOK};
+        EXPECT_EQ(box.buttons, offered);
+        run.AnswerBox(s.value);
+        break;
+      }
     }
     if (::testing::Test::HasFatalFailure()) break;
   }

@@ -34,7 +34,12 @@ struct Step {
     kBox,          // text: the box's text ("" for any), value: the button pressed
     kQuiet,        // no box or sub-dialog in front of the current dialog
     kReturns,      // value: what the call returned
+    kVisible,      // control, value: 1 shown, 0 hidden
+    kBoxOf,        // text: the box's text; control: its kind (kStop, kAsk, kWarn); value: the button pressed
   };
+  // The kinds of box kBoxOf expects: a stop icon and OK alone, a question
+  // with Yes and No, an exclamation icon and OK alone.
+  enum BoxKind { kStop = 1, kAsk, kWarn };
   Action action;
   int control = 0;
   std::string text;
@@ -55,6 +60,11 @@ inline Step Checked(int control, bool checked = true) { return {Step::kChecked, 
 inline Step SeeBox(const std::string& text, int button) { return {Step::kBox, 0, text, button}; }
 inline Step Quiet() { return {Step::kQuiet}; }
 inline Step Returns(int result) { return {Step::kReturns, 0, "", result}; }
+inline Step Visible(int control, bool shown = true) { return {Step::kVisible, control, "", shown}; }
+// A refusal (stop box, OK), a question answered with button, a warning (OK).
+inline Step Refused(const std::string& text) { return {Step::kBoxOf, Step::kStop, text, IDOK}; }
+inline Step Asked(const std::string& text, int button) { return {Step::kBoxOf, Step::kAsk, text, button}; }
+inline Step Warned(const std::string& text) { return {Step::kBoxOf, Step::kWarn, text, IDOK}; }
 
 // Runs the steps in order; the dialog of the last Wait is the current one.
 // Returns that dialog, for checks the steps cannot express.
