@@ -1,10 +1,11 @@
 // Fuzzes the catalogue configuration file ZVLMN3.DAT: the input is the file.
-// The paths read from it must fit their buffers and the readers must leave
-// it as it was; storing "CURRENTDIR" must be read back and change nothing
-// else that is read; and a seed ZVLMN3.INI must be copied byte for byte.
+// The paths read from it fit their buffers and the readers leave it as it
+// was; a stored "CURRENTDIR" reads back and changes no list path read; and a
+// seed ZVLMN3.INI is copied byte for byte when the file is missing.
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "catalogue/catalogue_config.h"
 #include "catalogue/form_name_list.h"
@@ -19,81 +20,63 @@ using namespace zvfuzz;
 
 constexpr char kStoredDir[] = "C:\\CAT\\STORED";
 
-bool Terminated(const char* text) {
-  return strnlen(text, plat::kPathBuffer) < plat::kPathBuffer;
-}
-
+// Both list paths, and the form list's alone: read from one section, the same.
 struct ListPaths {
-  bool both;
-  bool formOnly;
-  std::string form;
-  std::string group;
-  std::string formAlone;
+  bool both, formOnly;
+  std::string form, group, formAlone;
+  bool operator==(const ListPaths& o) const {
+    return std::tie(both, formOnly, form, group, formAlone) == std::tie(o.both, o.formOnly, o.form, o.group, o.formAlone);
+  }
 };
 
 ListPaths ReadListPaths() {
-  char form[plat::kPathBuffer];
-  char group[plat::kPathBuffer];
-  ListPaths paths{};
+  char form[plat::kPathBuffer], group[plat::kPathBuffer];
   std::memset(form, 'x', sizeof form);
   std::memset(group, 'x', sizeof group);
-  paths.both = zv::GetListFilePaths(form, group);
-  if (paths.both) {
-    ZV_FUZZ_CHECK(Terminated(form) && Terminated(group) && form[0] != '\0' && group[0] != '\0');
-    paths.form = form;
-    paths.group = group;
+  ListPaths p{};
+  if ((p.both = zv::GetListFilePaths(form, group))) {
+    ZV_FUZZ_CHECK(Fits(form, sizeof form) && Fits(group, sizeof group) && form[0] != '\0' && group[0] != '\0');
+    p.form = form, p.group = group;
   }
   std::memset(form, 'x', sizeof form);
-  paths.formOnly = zv::GetListFilePaths(form, nullptr);
-  if (paths.formOnly) {
-    ZV_FUZZ_CHECK(Terminated(form) && form[0] != '\0');
-    paths.formAlone = form;
+  if ((p.formOnly = zv::GetListFilePaths(form, nullptr))) {
+    ZV_FUZZ_CHECK(Fits(form, sizeof form) && form[0] != '\0');
+    p.formAlone = form;
   }
-  // Both paths are read from one section: the form list's alone is the same.
-  if (paths.both) ZV_FUZZ_CHECK(paths.formOnly && paths.formAlone == paths.form);
-  return paths;
+  if (p.both) ZV_FUZZ_CHECK(p.formOnly && p.formAlone == p.form);
+  return p;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SetUpScratchCatalogue();
-  const std::string input(reinterpret_cast<const char*>(data), size);
-  const std::string config = SystemPath("ZVLMN3.DAT");
-  const std::string seed = SystemPath("ZVLMN3.INI");
+  const FileState input{true, std::string(reinterpret_cast<const char*>(data), size)};
+  const std::string config = "C:\\WINDOWS\\SYSTEM\\ZVLMN3.DAT", seed = "C:\\WINDOWS\\SYSTEM\\ZVLMN3.INI";
   ClearDirectory(kCatalogueDir);
   RemoveFile(seed);
-  WriteWholeFile(config, input);
-  const FileState before = ReadFileState(config);
+  WriteWholeFile(config, input.bytes);
 
   const ListPaths paths = ReadListPaths();
-  char directory[plat::kPathBuffer];
+  char directory[plat::kPathBuffer], path[plat::kPathBuffer];
   std::memset(directory, 'x', sizeof directory);
   zv::GetCurrentDirSetting(directory);
-  ZV_FUZZ_CHECK(Terminated(directory));
-  ZV_FUZZ_CHECK(zv::EnsureCatalogueConfiguration());
+  ZV_FUZZ_CHECK(Fits(directory, sizeof directory) && zv::EnsureCatalogueConfiguration());
   // The readers of the lists follow the paths (inside the scratch drive).
   zv::CountNamedForms();
   ZVGetFormListNum();
-  char path[plat::kPathBuffer];
   zv::GetFormGroupPath(1, path);
-  ZV_FUZZ_CHECK(ReadFileState(config) == before);
+  ZV_FUZZ_CHECK(ReadFileState(config) == input);
 
-  // Storing the directory: read back, and the list paths as they were.
   if (zv::SetCurrentDirSetting(kStoredDir) != 0) {
     std::memset(directory, 'x', sizeof directory);
-    ZV_FUZZ_CHECK(zv::GetCurrentDirSetting(directory));
-    ZV_FUZZ_CHECK(std::strcmp(directory, kStoredDir) == 0);
-    const ListPaths again = ReadListPaths();
-    ZV_FUZZ_CHECK(again.both == paths.both && again.form == paths.form && again.group == paths.group);
-    ZV_FUZZ_CHECK(again.formOnly == paths.formOnly && again.formAlone == paths.formAlone);
+    ZV_FUZZ_CHECK(zv::GetCurrentDirSetting(directory) && std::strcmp(directory, kStoredDir) == 0);
+    ZV_FUZZ_CHECK(ReadListPaths() == paths);
   }
 
-  // A seed is copied as it is when the configuration is missing.
   RemoveFile(config);
-  WriteWholeFile(seed, input);
-  ZV_FUZZ_CHECK(zv::EnsureCatalogueConfiguration());
-  ZV_FUZZ_CHECK(ReadFileState(config) == before);
+  WriteWholeFile(seed, input.bytes);
+  ZV_FUZZ_CHECK(zv::EnsureCatalogueConfiguration() && ReadFileState(config) == input);
   RemoveFile(seed);
   return 0;
 }

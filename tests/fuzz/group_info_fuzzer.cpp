@@ -1,14 +1,9 @@
 // Fuzzes the group info file of a named form: the input is the file, which
 // the fixed list files name as form 1's group, beside an overlay data file
-// with a header and a raw one. Every reader must leave all files as they
-// were; each writer runs on a fresh copy and must keep to the writers' rules
-// for the group info file and both list files, and the readers must read a
-// file that a writer succeeded on.
-#include <cstdint>
-#include <cstring>
-#include <string>
-#include <vector>
-
+// with a header and a raw one. The readers agree with its counts and change
+// no file; each writer, on a fresh copy, keeps to the writers' rules for it
+// and both list files and to the entry count it promises, and the readers
+// then read what it wrote.
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
 #include "catalogue/print_settings.h"
@@ -17,45 +12,21 @@
 #include "maintenance/existing_file_registration.h"
 #include "maintenance/file_transfer.h"
 #include "maintenance/group_registration.h"
-#include "platform/platform.h"
-#include "platform/posix/posix_config.h"
 #include "scratch_catalogue.h"
-#include "zvlmn30e.h"
-
-namespace {
 
 using namespace zvfuzz;
 
-constexpr char kGroupInfoPath[] = "C:\\CAT\\_F3001.FGP";
-constexpr char kOverlayPath[] = "C:\\CAT\\_F300100.ZLP";
-constexpr char kRawPath[] = "C:\\CAT\\RAW.ZLC";
-
-// Form 1's group is the fuzzed file; form 2 has no group info file yet;
-// file entry -1 stands for the overlay data file.
-const std::vector<FormSpec> kNamed = {{1, "Invoice", "", 1, 0}, {2, "Letter", "", 2, 1}};
-const std::vector<FormSpec> kFileEntries = {{-1, "P", "", 1, 2}};
-const std::vector<std::string> kGroupTexts = {kGroupInfoPath, "C:\\CAT\\", kOverlayPath};
-
+constexpr char kGroupInfoPath[] = "C:\\CAT\\_F3001.FGP", kOverlayPath[] = "C:\\CAT\\_F300100.ZLP";
+const std::vector<std::string> kFiles = {kGroupInfoPath, kFormListPath, kGroupListPath};
 const uint16_t kCapabilities[] = {1, 2, 0x4001};
-
-std::vector<zv::PaperEntry> Papers() {
-  std::vector<zv::PaperEntry> papers(3);
-  const struct {
-    uint16_t width, length, code;
-    const char* name;
-  } kPapers[] = {{2100, 2970, 9, "A4"}, {2159, 2794, 1, "Letter"}, {1000, 1000, 256, "User"}};
-  for (size_t i = 0; i < papers.size(); ++i) {
-    papers[i] = zv::PaperEntry{
-        1, kPapers[i].width, kPapers[i].length, kPapers[i].width, kPapers[i].length, kPapers[i].code, {}};
-    std::strcpy(papers[i].name, kPapers[i].name);
-  }
+const uint32_t kEveryOther[] = {1, 0, 1, 0, 1, 0, 1, 0};  // the entries DeleteOverlayEntries removes
+const std::vector<zv::PaperEntry> kPapers = [] {
+  std::vector<zv::PaperEntry> papers = {{1, 2100, 2970, 2100, 2970, 9, {}}, {1, 2159, 2794, 2159, 2794, 1, {}},
+                                        {1, 1000, 1000, 1000, 1000, 256, {}}};
+  const char* names[] = {"A4", "Letter", "User"};
+  for (size_t i = 0; i < papers.size(); ++i) std::strcpy(papers[i].name, names[i]);
   return papers;
-}
-
-const std::vector<unsigned char>& Block() {
-  static const std::vector<unsigned char> block = DriverBlock(2, 600, 2, 9, 2100, 2970, 1);
-  return block;
-}
+}();
 
 zv::PrintSettings Settings() {
   zv::PrintSettings settings;
@@ -63,180 +34,113 @@ zv::PrintSettings Settings() {
   return settings;
 }
 
-bool Terminated(const char* text, size_t size) {
-  return strnlen(text, size) < size;
-}
-
-struct Lines {
-  uint32_t count = 0;
-  bool terminated = true;
-};
-
-void CountLine(void* context, const char* line) {
-  auto* lines = static_cast<Lines*>(context);
-  ++lines->count;
-  lines->terminated = lines->terminated && Terminated(line, zv::kOverlayLineSize);
-}
-
+// Form 1's group is the fuzzed file, form 2 has none yet, file entry -1 is
+// the overlay data file.
 void WriteCatalogue(const std::string& groupInfo) {
   ClearDirectory(kCatalogueDir);
-  WriteWholeFile(kFormListPath, FormListFile(kNamed, kFileEntries, 1));
-  WriteWholeFile(kGroupListPath, GroupNameListFile(kGroupTexts));
+  WriteWholeFile(kFormListPath, zvtest::FormListFile({{1, "Invoice", "", 1, 0}, {2, "Letter", "", 2, 1}},
+                                                     {{-1, "P", "", 1, 2}}, 1));
+  WriteWholeFile(kGroupListPath, zvtest::GroupNameListFile({kGroupInfoPath, "C:\\CAT\\", kOverlayPath}));
   WriteWholeFile(kGroupInfoPath, groupInfo);
-  std::string header(319, '\0');
-  header[0] = 0x3F;
-  header[1] = 0x01;
-  header.replace(285, 34, SettingsRecord(2, 600, 2, 9, 2100, 2970, 1));
-  WriteWholeFile(kOverlayPath, header + "page data");
-  WriteWholeFile(kRawPath,
-                 "\x1d"
-                 "0;0.24muE raw page data");
+  WriteWholeFile(kOverlayPath, std::string("\x3f\x01", 2) + std::string(283, '\0') + Record() + "page data");
+  WriteWholeFile("C:\\CAT\\RAW.ZLC", "\x1d" "0;0.24muE raw page data");
 }
 
 void RunReaders(const std::string& bytes) {
-  uint32_t entries = 0;
-  const bool valid = GroupInfoValid(bytes, &entries);
-  const std::vector<zv::PaperEntry> papers = Papers();
-  const uint16_t paperCount = static_cast<uint16_t>(papers.size());
-
+  uint32_t entries = 0, index = 0;
+  const bool valid = Valid(Format::kGroupInfo, bytes, &entries);
+  const uint16_t paperCount = static_cast<uint16_t>(kPapers.size());
   ZV_FUZZ_CHECK(zv::CountOverlayEntries(1) == (valid ? entries : 0));
-  Lines lines;
-  ZV_FUZZ_CHECK(zv::ListOverlayLines(1, papers.data(), paperCount, zv::LineSink{CountLine, &lines}) == valid);
-  ZV_FUZZ_CHECK(lines.count == (valid ? entries : 0) && lines.terminated);
-
-  uint16_t orientation = 0;
-  const uint16_t paper = zv::FindFormPaperEntry(1, paperCount, papers.data(), &orientation);
+  struct Lines {
+    uint32_t count;
+    bool fit;
+  } lines{0, true};
+  const zv::LineSink sink{[](void* context, const char* line) {
+                            auto* l = static_cast<Lines*>(context);
+                            ++l->count, l->fit = l->fit && Fits(line, zv::kOverlayLineSize);
+                          }, &lines};
+  ZV_FUZZ_CHECK(zv::ListOverlayLines(1, kPapers.data(), paperCount, sink) == valid);
+  ZV_FUZZ_CHECK(lines.count == (valid ? entries : 0) && lines.fit);
+  uint16_t orientation = 0, deviceNumber = 0;
+  const uint16_t paper = zv::FindFormPaperEntry(1, paperCount, kPapers.data(), &orientation);
   ZV_FUZZ_CHECK(paper == zv::kNoPaper || (valid && paper < paperCount));
 
-  char path[plat::kPathBuffer];
-  char directory[plat::kPathBuffer];
-  char groupPath[plat::kPathBuffer];
+  char path[plat::kPathBuffer], directory[plat::kPathBuffer], groupPath[plat::kPathBuffer];
   char description[zv::kFormDescriptionSize];
   int32_t found = 0;
   std::memset(path, 'x', sizeof path);
   zv::GetFormEditedFile(1, nullptr, description, &found, nullptr, directory, groupPath, path);
-  uint32_t index = 0;
   std::memset(path, 'x', sizeof path);
   if (zv::FindOverlayEntry(kGroupInfoPath, Settings(), path, &index)) {
-    ZV_FUZZ_CHECK(valid && index < entries && Terminated(path, sizeof path));
+    ZV_FUZZ_CHECK(valid && index < entries && Fits(path, sizeof path));
   }
   zv::GetGroupSize(1);
-  uint16_t deviceNumber = 0;
   std::memset(path, 'x', sizeof path);
-  const uint32_t searched = ZVSearchForm(Block().data(), 3, kCapabilities, 1, &deviceNumber, path);
-  // The search checks the magic only, and reads the entries that the file holds.
-  const bool magic = bytes.compare(0, 24, "ZEVROFORM GROUPINFO V1.0") == 0;
-  if (searched != 0) ZV_FUZZ_CHECK(magic && Terminated(path, sizeof path));
+  // The search checks the magic only, and reads the entries the file holds.
+  if (ZVSearchForm(Block().data(), 3, kCapabilities, 1, &deviceNumber, path) != 0) {
+    ZV_FUZZ_CHECK(bytes.compare(0, 24, "ZEVROFORM GROUPINFO V1.0") == 0 && Fits(path, sizeof path));
+  }
 }
 
+// Each writer with the entries it adds on success (-1: may remove one, -2:
+// those of kEveryOther), whether it may edit on failure (still valid) and
+// whether it may delete the file.
 struct Writer {
   const char* what;
   bool (*run)();
-  int entryDelta;        // on success
-  bool changeOnFailure;  // a documented partial edit, the file still valid
-  bool mayDelete;
+  int entries;
+  bool changeOnFailure, mayDelete;
 };
-
-const uint32_t kEveryOther[] = {1, 0, 1, 0, 1, 0, 1, 0};
-
-const Writer kWriters[] = {
-    {"AddOverlayEntry",
-     [] {
-       const zv::PrintSettings settings = Settings();
-       return zv::AddOverlayEntry(kGroupInfoPath, "_F300101.ZLP", &settings, nullptr, nullptr);
-     },
-     1, false, false},
-    {"AddOverlayEntry with texts",
-     [] {
-       const zv::PrintSettings settings = Settings();
-       return zv::AddOverlayEntry(kGroupInfoPath, "C:\\ELSEWHERE\\B.ZLC", &settings, "GROUP STRING",
-                                  "_F3001.ZL3");
-     },
-     1, false, false},
-    {"AddOverlayEntry clearing texts",
-     [] { return zv::AddOverlayEntry(kGroupInfoPath, nullptr, nullptr, "", ""); }, 0, false, false},
-    {"ReplaceOverlayFile",
-     [] { return zv::ReplaceOverlayFile(kGroupInfoPath, 0, "C:\\CAT\\A LONGER NAME THAN BEFORE.ZLP"); }, 0,
-     false, false},
-    {"ReplaceOverlayFile shorter", [] { return zv::ReplaceOverlayFile(kGroupInfoPath, 1, "S.ZLP"); }, 0,
-     false, false},
-    {"DeleteOverlayEntries", [] { return zv::DeleteOverlayEntries(1, kEveryOther); }, -1, true, false},
-    {"DeleteGroupInfoFile", [] { return zv::DeleteGroupInfoFile(kGroupInfoPath); }, 0, false, true},
-    {"ZVGetOverlayForm",
-     [] {
-       char path[plat::kPathBuffer];
-       return ZVGetOverlayForm(Block().data(), "GROUP", 1, path) != 0;
-     },
-     -1, true, false},
-    {"ZVErrorForm", [] { return ZVErrorForm(1, kOverlayPath) != 0; }, -1, true, true},
-    {"ZVPreviewForm",
-     [] {
-       char path[plat::kPathBuffer];
-       return ZVPreviewForm(0, 1, path) != 0;
-     },
-     0, true, false},
-    {"ProposeOverlayFileName",
-     [] {
-       char path[plat::kPathBuffer];
-       return zv::ProposeOverlayFileName(Block().data(), kGroupInfoPath, path) != zv::kOverlayFileNone;
-     },
-     -1, true, false},
-};
-
-// Entries DeleteOverlayEntries removes from a file of count entries.
-int FlaggedAmong(uint32_t count) {
-  int flagged = 0;
-  for (uint32_t i = 0; i < count && i < 8; ++i) flagged += kEveryOther[i] ? 1 : 0;
-  return flagged;
+bool AddEntry(const char* file, bool settings, const char* group, const char* edited) {
+  const zv::PrintSettings captured = Settings();
+  return zv::AddOverlayEntry(kGroupInfoPath, file, settings ? &captured : nullptr, group, edited);
 }
-
-constexpr size_t kWriterShare = 3;
-
-}  // namespace
+char g_path[plat::kPathBuffer];
+const Writer kWriters[] = {
+    {"AddOverlayEntry", [] { return AddEntry("_F300101.ZLP", true, nullptr, nullptr); }, 1, false, false},
+    {"AddOverlayEntry with texts",
+     [] { return AddEntry("C:\\ELSEWHERE\\B.ZLC", true, "GROUP STRING", "_F3001.ZL3"); }, 1, false, false},
+    {"AddOverlayEntry clearing texts", [] { return AddEntry(nullptr, false, "", ""); }, 0, false, false},
+    {"ReplaceOverlayFile",
+     [] { return zv::ReplaceOverlayFile(kGroupInfoPath, 0, "C:\\CAT\\A LONGER NAME THAN BEFORE.ZLP"); }, 0, false,
+     false},
+    {"ReplaceOverlayFile shorter", [] { return zv::ReplaceOverlayFile(kGroupInfoPath, 1, "S.ZLP"); }, 0, false, false},
+    {"DeleteOverlayEntries", [] { return zv::DeleteOverlayEntries(1, kEveryOther); }, -2, true, false},
+    {"DeleteGroupInfoFile", [] { return zv::DeleteGroupInfoFile(kGroupInfoPath); }, 0, false, true},
+    {"ZVGetOverlayForm", [] { return ZVGetOverlayForm(Block().data(), "GROUP", 1, g_path) != 0; }, -1, true, false},
+    {"ZVErrorForm", [] { return ZVErrorForm(1, kOverlayPath) != 0; }, -1, true, true},
+    {"ZVPreviewForm", [] { return ZVPreviewForm(0, 1, g_path) != 0; }, 0, true, false},
+    {"ProposeOverlayFileName",
+     [] { return zv::ProposeOverlayFileName(Block().data(), kGroupInfoPath, g_path) != zv::kOverlayFileNone; }, -1,
+     true, false},
+};
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SetUpScratchCatalogue();
-  SetContext(nullptr);
   const std::string input(reinterpret_cast<const char*>(data), size);
-  uint32_t entries = 0;
-  const bool valid = GroupInfoValid(input, &entries);
+  uint32_t entries = 0, entriesAfter = 0;
   // DeleteOverlayEntries reads one flag per entry.
-  if (valid && entries > 8) return 0;
-
+  if (Valid(Format::kGroupInfo, input, &entries) && entries > 8) return 0;
   WriteCatalogue(input);
-  const FileState before = ReadFileState(kGroupInfoPath);
-  const FileState formBefore = ReadFileState(kFormListPath);
-  const FileState groupBefore = ReadFileState(kGroupListPath);
+  const std::vector<FileState> before = ReadFileStates(kFiles);
   RunReaders(input);
-  ZV_FUZZ_CHECK(ReadFileState(kGroupInfoPath) == before);
-  ZV_FUZZ_CHECK(ReadFileState(kFormListPath) == formBefore);
-  ZV_FUZZ_CHECK(ReadFileState(kGroupListPath) == groupBefore);
+  ZV_FUZZ_CHECK(ReadFileStates(kFiles) == before);
 
-  // A third of the writers per input, chosen by its size, keeps a run
-  // short; inputs of every size reach every writer.
-  for (size_t w = size % kWriterShare; w < sizeof kWriters / sizeof kWriters[0]; w += kWriterShare) {
-    const Writer& writer = kWriters[w];
+  ForShareOfWriters(kWriters, size, [&](const Writer& writer) {
     WriteCatalogue(input);
-    SetContext(writer.what);
     const bool succeeded = writer.run();
     plat::posix::ClearRecordedMessageBoxes();
-    const FileState after = ReadFileState(kGroupInfoPath);
-    CheckWriter(writer.what, before, after, {succeeded, false, writer.mayDelete, writer.changeOnFailure},
-                GroupInfoIsValid);
+    const std::vector<FileState> after = ReadFileStates(kFiles);
+    CheckWriter(writer.what, before[0], after[0], {succeeded, writer.mayDelete, writer.changeOnFailure},
+                Format::kGroupInfo);
     // The list files are valid before; whatever the writer did, they stay so.
-    const FileState formAfter = ReadFileState(kFormListPath);
-    const FileState groupAfter = ReadFileState(kGroupListPath);
-    CheckWriter(writer.what, formBefore, formAfter, {succeeded, false, false, true}, FormListIsValid);
-    CheckWriter(writer.what, groupBefore, groupAfter, {succeeded, false, false, true}, GroupListIsValid);
-    if (!succeeded || !after.exists) continue;
-    uint32_t entriesAfter = 0;
-    ZV_FUZZ_CHECK(GroupInfoValid(after.bytes, &entriesAfter));
-    if (writer.entryDelta > 0) ZV_FUZZ_CHECK(entriesAfter == entries + 1);
-    if (writer.entryDelta == 0) ZV_FUZZ_CHECK(entriesAfter == entries);
-    if (std::strcmp(writer.what, "DeleteOverlayEntries") == 0) {
-      ZV_FUZZ_CHECK(entriesAfter == entries - FlaggedAmong(entries));
-    }
-    RunReaders(after.bytes);
-  }
+    CheckWriter(writer.what, before[1], after[1], {succeeded, false, true}, Format::kFormList);
+    CheckWriter(writer.what, before[2], after[2], {succeeded, false, true}, Format::kGroupList);
+    if (!succeeded || !after[0].exists) return;
+    ZV_FUZZ_CHECK(Valid(Format::kGroupInfo, after[0].bytes, &entriesAfter));
+    if (writer.entries >= 0) ZV_FUZZ_CHECK(entriesAfter == entries + writer.entries);
+    if (writer.entries == -2) ZV_FUZZ_CHECK(entriesAfter == entries - (entries + 1) / 2);
+    RunReaders(after[0].bytes);
+  });
   return 0;
 }
