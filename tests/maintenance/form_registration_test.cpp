@@ -1,10 +1,10 @@
 // Registering form names: choosing identifiers, adding and rewriting form
-// records, and the two edits of the group name list file. Every writer is
-// checked byte for byte against the files it must leave behind.
+// records, and the two edits of the group name list file, each checked byte
+// for byte against the list files it must leave, refusals leaving them as
+// they were.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <functional>
 
 #include "catalogue/form_name_list.h"
 #include "dialogs/module_frame.h"
@@ -12,23 +12,32 @@
 #include "maintenance/form_registration.h"
 #include "platform/fault_injection.h"
 #include "platform/io_counters.h"
-#include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/other_process.h"
 
 namespace {
 
-using zvtest::Bytes;
 using zvtest::FormListFile;
 using zvtest::FormSpec;
 using zvtest::GroupNameListFile;
-
+namespace fault = plat::fault;
 constexpr uint32_t kUntouched = 0xDEADBEEF;
+const std::string kMissing = "<missing>";
 
-std::string NoFormName() {
-  char name[zv::kFormNameSize];
-  zv::LoadNoFormName(name);
-  return name;
+// Numbered forms or file entries (group index = position), and their texts.
+std::vector<FormSpec> Forms(int count, int sign, const char* name = "C") {
+  std::vector<FormSpec> forms;
+  for (int i = 1; i <= count; ++i) forms.push_back({sign * i, name + std::to_string(i), "", 1, uint32_t(i - 1)});
+  return forms;
+}
+std::vector<std::string> Texts(int count, const std::string& prefix = "D:\\F") {
+  std::vector<std::string> texts;
+  for (int i = 1; i <= count; ++i) texts.push_back(prefix + std::to_string(i) + ".ZLP");
+  return texts;
+}
+std::vector<std::string> With(std::vector<std::string> texts, size_t i, const std::string& text) {
+  (i < texts.size() ? texts[i] : texts.emplace_back()) = text;
+  return texts;
 }
 
 class FormRegistrationTest : public zvtest::CatalogueTest {
@@ -38,676 +47,349 @@ class FormRegistrationTest : public zvtest::CatalogueTest {
     zv::SetLastErrorCode(kUntouched);
   }
   void TearDown() override {
-    plat::fault::Reset();
+    fault::Reset();
+    zvtest::RemoveFile(SystemPath("ZVL3.INI"));
     CatalogueTest::TearDown();
   }
-
   std::string Read(const std::string& path) {
-    std::string bytes;
-    EXPECT_TRUE(zvtest::ReadWholeFile(path, &bytes)) << path;
-    return bytes;
+    std::string b;
+    return zvtest::ReadWholeFile(path, &b) ? b : kMissing;
   }
-  std::string FormList() { return Read(FormListPath()); }
-  std::string GroupList() { return Read(GroupListPath()); }
-
-  // Identifier and can-add flag of ChooseFormId, or the failure code.
-  struct Choice {
-    bool result;
-    int32_t id;
-    uint32_t canAdd;
-    uint32_t code;
-  };
-  Choice Choose(uint32_t mode, const char* name) {
-    Choice c{false, 12345, 77, 0};
-    zv::SetLastErrorCode(kUntouched);
-    c.result = zv::ChooseFormId(mode, name, &c.id, &c.canAdd);
-    c.code = zv::GetLastErrorCode();
-    return c;
+  // Both list files as given (kMissing: none), and the identifier range.
+  void Set(const std::string& forms, const std::string& groups, const std::string& range = "") {
+    zvtest::RemoveFile(FormListPath());
+    zvtest::RemoveFile(GroupListPath());
+    if (forms != kMissing) WriteFormList(forms);
+    if (groups != kMissing) WriteGroupList(groups);
+    zvtest::RemoveFile(SystemPath("ZVL3.INI"));
+    if (!range.empty()) {
+      ASSERT_TRUE(zvtest::WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\nF3GRP=" + range + "\r\n"));
+    }
   }
-
-  void WriteDriverConfig(const std::string& body) {
-    ASSERT_TRUE(zvtest::WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\n" + body + "\r\n"));
+  void ExpectLists(const std::string& forms, const std::string& groups) {
+    EXPECT_EQ(Read(FormListPath()), forms);
+    EXPECT_EQ(Read(GroupListPath()), groups);
   }
-  void TearDownDriverConfig() { zvtest::RemoveFile(SystemPath("ZVL3.INI")); }
+  std::string Groups() const { return GroupListPath(); }
 };
 
-// ---------------------------------------------------------------------------
-// AddFormRecord and AppendGroupNameEntry
-
-TEST_F(FormRegistrationTest, FirstRecordCreatesBothListFiles) {
-  const Choice c = Choose(zv::kChooseNamedForm, "Invoice");
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, 1);
-
-  ASSERT_TRUE(zv::AddFormRecord(1, "Invoice", "Monthly bill", "C:\\FORMS", zv::kLayerBack));
-  const std::string formList = FormList();
-  EXPECT_EQ(formList.size(), 325u);
-  EXPECT_EQ(formList, FormListFile({{1, "Invoice", "Monthly bill", 2, 0}}, {}));
-  const std::string groupList = GroupList();
-  EXPECT_EQ(groupList.size(), 50u);
-  EXPECT_EQ(groupList, GroupNameListFile({"C:\\FORMS"}));
+TEST_F(FormRegistrationTest, AddWritesBothListsOrRefusesLeavingThem) {
+  const std::string n25(25, 'N'), n24(24, 'N'), d256(256, 'D'), d255(255, 'D');
+  const std::string t261 = "C:\\" + std::string(258, 'T'), t260 = "C:\\" + std::string(257, 'T');
+  const std::vector<FormSpec> named = {{1, "Invoice", "first", 1, 0}, {3, "Letter", "", 2, 2}};
+  const std::vector<FormSpec> entries = {{-1, "P", "one", 1, 1}, {-2, "C", "two", 2, 3}};
+  const std::vector<std::string> texts = {"C:\\A", "D:\\P.ZLP", "C:\\B", "D:\\C.ZLP"};
+  const std::string two = FormListFile(named, entries, 2), twoTexts = GroupNameListFile(texts);
+  const std::vector<FormSpec> forty = Forms(40, -1);  // 11600 bytes: pieces through the buffer
+  const std::vector<std::string> fortyTexts = With(Texts(40), 40, "C:\\A");
+  const std::string fortyList = FormListFile({{1, "A", "", 1, 40}}, forty, 40);
+  const std::string one = FormListFile({{1, "A", "", 1, 0}}, {}), oneText = GroupNameListFile({"C:\\A"});
+  std::vector<FormSpec> full = Forms(256, -1);
+  full[255].id = -1;  // 256 entries, -256 free
+  const std::string ring = FormListFile({}, full, 256), ringTexts = GroupNameListFile(Texts(256));
+  struct Row {
+    std::string forms, groups, range;
+    int32_t id;
+    const char *name, *description, *text;
+    uint8_t layer;
+    std::string formsAfter, groupsAfter;  // empty: refused with 404, both lists unchanged
+  };
+  const std::vector<Row> rows = {
+      {kMissing, kMissing, "", 1, "Invoice", "Monthly bill", "C:\\FORMS", 2,
+       FormListFile({{1, "Invoice", "Monthly bill", 2, 0}}, {}), GroupNameListFile({"C:\\FORMS"})},
+      {kMissing, kMissing, "", -1, nullptr, nullptr, "D:\\B.ZLP", 1, FormListFile({}, {{-1, "", "", 1, 0}}, 1),
+       GroupNameListFile({"D:\\B.ZLP"})},
+      {two, twoTexts, "", 2, "Order", "new", "E:\\ORDERS\\", 1,
+       FormListFile({named[0], named[1], {2, "Order", "new", 1, 4}}, entries, 2),
+       GroupNameListFile(With(texts, 4, "E:\\ORDERS\\"))},
+      {two, twoTexts, "", -5, "X", "capture", "D:\\N.ZLP", 2,
+       FormListFile(named, {entries[0], entries[1], {-5, "X", "capture", 2, 4}}, 5),
+       GroupNameListFile(With(texts, 4, "D:\\N.ZLP"))},
+      {fortyList, GroupNameListFile(fortyTexts), "", 2, "B", "b", "C:\\B", 1,
+       FormListFile({{1, "A", "", 1, 40}, {2, "B", "b", 1, 41}}, forty, 40),
+       GroupNameListFile(With(fortyTexts, 41, "C:\\B"))},
+      {kMissing, kMissing, "", 1, n24.c_str(), d255.c_str(), t260.c_str(), 1,
+       FormListFile({{1, n24, d255, 1, 0}}, {}), GroupNameListFile({t260})},
+      {kMissing, kMissing, "", 1, n25.c_str(), "", "C:\\A", 1, "", ""},
+      {kMissing, kMissing, "", 1, "A", d256.c_str(), "C:\\A", 1, "", ""},
+      {kMissing, kMissing, "", 1, "A", "", t261.c_str(), 1, "", ""},
+      {one, oneText.substr(1), "", 2, "B", "", "C:\\B", 1, "", ""},             // damaged group list
+      {one + std::string(3, '\0'), oneText, "", 2, "B", "", "C:\\B", 1, "", ""},  // damaged form list
+      {FormListFile({{1, "A", "", 1, 0}, {2, "B", "", 1, 1}}, {}), GroupNameListFile({"C:\\A", "C:\\B"}), "1,2",
+       3, "C", "", "C:\\C", 1, "", ""},                                         // the range is full
+      {one, oneText, "", 1, "B", "", "C:\\B", 1, "", ""},                      // identifier present
+      {one, oneText, "", 2, "A", "", "C:\\B", 1, "", ""},                      // name present
+      {two, twoTexts, "", -2, "P", "", "D:\\X.ZLP", 1, "", ""},                // file entry present
+      {ring, ringTexts, "", -256, "P", "", "D:\\X.ZLP", 1, "", ""},               // a 257th file entry
+      {one, oneText, "", 0, "B", "", "C:\\B", 1, "", ""},
+      {one, oneText, "", -257, "B", "", "C:\\B", 1, "", ""},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row& r = rows[i];
+    Set(r.forms, r.groups, r.range);
+    zv::SetLastErrorCode(kUntouched);
+    const bool ok = !r.formsAfter.empty();
+    EXPECT_EQ(zv::AddFormRecord(r.id, r.name, r.description, r.text, r.layer), ok) << "row " << i;
+    EXPECT_EQ(zv::GetLastErrorCode(), ok ? 0u : 404u) << "row " << i;
+    ExpectLists(ok ? r.formsAfter : r.forms, ok ? r.groupsAfter : r.groups);
+  }
 }
 
-TEST_F(FormRegistrationTest, NullNameAndDescriptionAreWrittenEmpty) {
-  ASSERT_TRUE(zv::AddFormRecord(-1, nullptr, nullptr, "D:\\DATA\\BILL.ZLP", zv::kLayerFront));
-  EXPECT_EQ(FormList(), FormListFile({}, {{-1, "", "", 1, 0}}, 1));
-  EXPECT_EQ(GroupList(), GroupNameListFile({"D:\\DATA\\BILL.ZLP"}));
+TEST_F(FormRegistrationTest, ChooseFormIdGivesTheNextFreeIdentifierOrTheReason) {
+  char noForm[zv::kFormNameSize];
+  zv::LoadNoFormName(noForm);
+  ASSERT_NE(noForm[0], '\0');
+  const std::string one = FormListFile({{1, "Invoice", "", 1, 0}}, {{-1, "P", "", 1, 1}}, 1);
+  struct Row {
+    std::string forms, range;
+    uint32_t mode;
+    const char* name;
+    uint32_t code;  // 0: chosen
+    int32_t id;
+    uint32_t canAdd;
+  };
+  const std::string n25(25, 'x');
+  const std::vector<Row> rows = {
+      {kMissing, "", 0, "Invoice", 0, 1, 77},
+      {kMissing, "", 1, nullptr, 0, -1, 1},
+      {FormListFile({{4, "D", "", 1, 0}, {1, "A", "", 1, 1}, {2, "B", "", 1, 2}}, {{-3, "C", "", 1, 3}}, 3), "",
+       0, "New", 0, 3, 77},
+      {FormListFile({{10, "A", "", 1, 0}, {1, "B", "", 1, 1}}, {}), "10,20", 0, "New", 0, 11, 77},
+      {kMissing, "", 0, "", 405}, {kMissing, "", 0, " ", 405}, {kMissing, "", 0, " \t  ", 405},
+      {kMissing, "", 0, "\t", 405}, {kMissing, "", 0, noForm, 405}, {kMissing, "", 0, nullptr, 405},
+      {kMissing, "", 0, n25.c_str(), 405}, {kMissing, "", 0, " x ", 0, 1, 77},
+      {one, "", 0, "Invoice", 406}, {one, "", 0, "INVOICE", 0, 2, 77}, {one, "", 0, "P", 0, 2, 77},
+      {FormListFile(Forms(4096, 1, "F"), {}), "", 0, "New", 404}, {one, "", 2, "A", 404},
+      {one.substr(0, one.size() - 1), "", 0, "New", 404}, {one.substr(0, one.size() - 1), "", 1, nullptr, 404},
+      {FormListFile({}, {{-255, "P", "", 1, 0}}, 255), "", 1, nullptr, 0, -256, 1},
+      {FormListFile({}, {{-256, "P", "", 1, 0}}, 256), "", 1, nullptr, 0, -1, 1},
+      {FormListFile({}, Forms(256, -1), 17), "", 1, nullptr, 0, -18, 0},
+      {FormListFile({}, Forms(256, -1), 256), "", 1, nullptr, 0, -1, 0},
+      {FormListFile({}, {{-1, "P", "", 1, 0}, {-2, "P", "", 1, 1}, {-4, "P", "", 1, 2}}, 256), "", 1, nullptr,
+       0, -3, 1},  // a wrapped ring steps past numbers in use
+      {FormListFile({}, Forms(4, -1), 3), "", 1, nullptr, 0, -5, 1},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row& r = rows[i];
+    Set(r.forms, kMissing, r.range);
+    int32_t id = 12345;
+    uint32_t canAdd = 77;
+    zv::SetLastErrorCode(kUntouched);
+    EXPECT_EQ(zv::ChooseFormId(r.mode, r.name, &id, &canAdd), r.code == 0) << "row " << i;
+    EXPECT_EQ(zv::GetLastErrorCode(), r.code) << "row " << i;
+    EXPECT_EQ(id, r.code ? 12345 : r.id) << "row " << i;
+    EXPECT_EQ(canAdd, r.code ? 77 : r.canAdd) << "row " << i;
+    EXPECT_EQ(Read(FormListPath()), r.forms) << "row " << i;
+  }
 }
 
-TEST_F(FormRegistrationTest, FirstAppendCreatesTheGroupNameList) {
-  const std::string path = GroupListPath();
-  EXPECT_EQ(zv::AppendGroupNameEntry(path.c_str(), "C:\\FORMS"), 0);
-  const std::string bytes = GroupList();
-  ASSERT_EQ(bytes.size(), 50u);
-  EXPECT_EQ(bytes,
-            Bytes().Text("ZEVROFORM GROUPNAMEINFO V1.0").U32(1).U32(10).U32(0).Pooled("C:\\FORMS").str());
+TEST_F(FormRegistrationTest, UpdateRewritesTheRecordAndItsGroupTextOrLeavesBoth) {
+  const std::string n25(25, 'N'), d256(256, 'D'), t261 = "C:\\" + std::string(258, 'T');
+  const std::string forms = FormListFile({{1, "A", "a", 1, 0}, {2, "B", "b", 1, 1}}, {{-1, "P", "", 1, 2}}, 1);
+  const std::vector<std::string> texts = {"C:\\A", "C:\\B", "D:\\P.ZLP"};
+  const std::string groups = GroupNameListFile(texts);
+  std::vector<FormSpec> ring = Forms(256, -1);
+  const std::string ringForms = FormListFile({}, ring, 256);
+  ring[0] = {-1, "P", "again", 2, 0};
+  struct Row {
+    std::string forms, groups;
+    int32_t id;
+    const char *name, *description, *text;
+    bool ok;
+    std::string formsAfter, groupsAfter;  // empty: unchanged
+  };
+  const std::vector<Row> rows = {
+      {forms, groups, 2, "Bee", nullptr, "C:\\FORMS\\_F3002.FGP", true,
+       FormListFile({{1, "A", "a", 1, 0}, {2, "Bee", "", 2, 1}}, {{-1, "P", "", 1, 2}}, 1),
+       GroupNameListFile(With(texts, 1, "C:\\FORMS\\_F3002.FGP"))},
+      {forms, groups, 7, "X", "", "C:\\X", true, "", ""},
+      {forms, groups, -9, "P", "", "D:\\X.ZLP", true,
+       FormListFile({{1, "A", "a", 1, 0}, {2, "B", "b", 1, 1}}, {{-1, "P", "", 1, 2}}, 9), ""},
+      {forms, groups, -1, "C", "", "D:\\Y.ZLP", true,
+       FormListFile({{1, "A", "a", 1, 0}, {2, "B", "b", 1, 1}}, {{-1, "C", "", 2, 2}}, 1),
+       GroupNameListFile(With(texts, 2, "D:\\Y.ZLP"))},
+      {ringForms, GroupNameListFile(Texts(256)), -1, "P", "again", "D:\\FX.ZLP", true,
+       FormListFile({}, ring, 1), GroupNameListFile(With(Texts(256), 0, "D:\\FX.ZLP"))},
+      {kMissing, groups, 1, "A", "", "C:\\A", false, "", ""},
+      {forms + "!", groups, 1, "A", "", "C:\\B", false, "", ""},
+      {forms, groups + "?", 1, "B", "", "C:\\B", false, "", ""},
+      {forms, groups + "?", -1, "C", "", "D:\\Q.ZLP", false, "", ""},
+      {forms, groups, 1, n25.c_str(), "", "C:\\B", false, "", ""},
+      {forms, groups, -1, n25.c_str(), "", "C:\\B", false, "", ""},
+      {forms, groups, 1, "B", d256.c_str(), "C:\\B", false, "", ""},
+      {forms, groups, -1, "B", d256.c_str(), "C:\\B", false, "", ""},
+      {forms, groups, 1, "B", "", t261.c_str(), false, "", ""},
+      {forms, groups, -1, "B", "", t261.c_str(), false, "", ""},
+      {forms, groups, -257, "P", "", "C:\\B", false, "", ""},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row& r = rows[i];
+    Set(r.forms, r.groups);
+    zv::SetLastErrorCode(kUntouched);
+    EXPECT_EQ(zv::UpdateFormRecord(r.id, r.name, r.description, r.text, 2), r.ok) << "row " << i;
+    EXPECT_EQ(zv::GetLastErrorCode(), 0u) << "row " << i;
+    ExpectLists(r.formsAfter.empty() ? r.forms : r.formsAfter, r.groupsAfter.empty() ? r.groups : r.groupsAfter);
+  }
+}
 
-  EXPECT_EQ(zv::AppendGroupNameEntry(path.c_str(), "12"), 1);
-  EXPECT_EQ(zv::AppendGroupNameEntry(path.c_str(), ""), 2);
-  EXPECT_EQ(GroupList(), GroupNameListFile({"C:\\FORMS", "12", ""}));
-  // The append sets no last error code.
+TEST_F(FormRegistrationTest, AppendCreatesTheGroupListAndRefusesADamagedOne) {
+  EXPECT_EQ(zv::AppendGroupNameEntry(Groups().c_str(), "C:\\FORMS"), 0);
+  EXPECT_EQ(Read(Groups()),
+            zvtest::Bytes().Text("ZEVROFORM GROUPNAMEINFO V1.0").U32(1).U32(10).U32(0).Pooled("C:\\FORMS").str());
+  EXPECT_EQ(zv::AppendGroupNameEntry(Groups().c_str(), "12"), 1);
+  EXPECT_EQ(zv::AppendGroupNameEntry(Groups().c_str(), ""), 2);
+  EXPECT_EQ(Read(Groups()), GroupNameListFile({"C:\\FORMS", "12", ""}));
+  const std::string damaged = GroupNameListFile({"A", "B"}) + "x";
+  WriteGroupList(damaged);
+  EXPECT_EQ(zv::AppendGroupNameEntry(Groups().c_str(), "C"), -1);
+  EXPECT_EQ(Read(Groups()), damaged);
   EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
 }
 
-TEST_F(FormRegistrationTest, AppendRefusesADamagedList) {
-  const std::string damaged = GroupNameListFile({"A", "B"}) + "x";
-  WriteGroupList(damaged);
-  EXPECT_EQ(zv::AppendGroupNameEntry(GroupListPath().c_str(), "C"), -1);
-  EXPECT_EQ(GroupList(), damaged);
-}
-
-TEST_F(FormRegistrationTest, NamedFormGoesBehindTheNamedFormsAndMovesTheFileEntriesUp) {
-  const std::vector<FormSpec> named = {{1, "Invoice", "first", 1, 0}, {3, "Letter", "", 2, 2}};
-  const std::vector<FormSpec> entries = {{-1, "P", "one", 1, 1}, {-2, "C", "two", 2, 3}};
-  WriteFormList(FormListFile(named, entries, 2));
-  WriteGroupList(GroupNameListFile({"C:\\A", "D:\\P.ZLP", "C:\\B", "D:\\C.ZLP"}));
-
-  const Choice c = Choose(zv::kChooseNamedForm, "Order");
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, 2);
-  ASSERT_TRUE(zv::AddFormRecord(2, "Order", "new", "E:\\ORDERS\\", zv::kLayerFront));
-
-  std::vector<FormSpec> expected = named;
-  expected.push_back({2, "Order", "new", 1, 4});
-  EXPECT_EQ(FormList(), FormListFile(expected, entries, 2));
-  EXPECT_EQ(GroupList(), GroupNameListFile({"C:\\A", "D:\\P.ZLP", "C:\\B", "D:\\C.ZLP", "E:\\ORDERS\\"}));
-}
-
-TEST_F(FormRegistrationTest, ManyFileEntriesMoveThroughTheBufferInPieces) {
-  // 40 file entries are 11600 bytes: three pieces of at most 5120 bytes.
-  std::vector<FormSpec> entries;
-  std::vector<std::string> texts = {"C:\\A"};
-  for (int i = 0; i < 40; ++i) {
-    entries.push_back(
-        {-(i + 1), i % 2 ? "P" : "C", "entry " + std::to_string(i), 1, static_cast<uint32_t>(i + 1)});
-    texts.push_back("D:\\F" + std::to_string(i) + ".ZLP");
+TEST_F(FormRegistrationTest, ReplaceGroupNameEntryMovesThePoolAndKeepsAGroupInfoFileName) {
+  const std::vector<std::string> many = Texts(1500, "C:\\T");
+  const std::string deep = "D:\\" + std::string(240, 'O') + "\\ABC001.FGP";
+  const std::string longDir = "E:\\" + std::string(250, 'N');
+  struct Row {
+    std::vector<std::string> before;
+    uint32_t index;
+    std::string text;
+    std::vector<std::string> after;  // empty: refused, unchanged
+  };
+  const std::vector<Row> rows = {
+      {{"C:\\A", "D:\\OLD\\ABC001.FGP", "C:\\C"}, 1, "E:\\NEW", {"C:\\A", "E:\\NEW\\ABC001.FGP", "C:\\C"}},
+      {{"C:\\A", "D:\\OLD\\ABC001.FGP", "C:\\C"}, 1, "E:\\NEW\\", {"C:\\A", "E:\\NEW\\ABC001.FGP", "C:\\C"}},
+      {{"abc002.fgp"}, 0, "F:\\X", {"F:\\X\\abc002.fgp"}},  // any case, resolved first
+      {{"C:\\FORMS\\", "D:\\P.ZLP"}, 0, "C:\\FORMS\\_F3001.FGP", {"C:\\FORMS\\_F3001.FGP", "D:\\P.ZLP"}},
+      {{"C:\\A", "D:\\OLD\\ABC001.FGP"}, 1, "42", {"C:\\A", "42"}},
+      {{"C:\\AAAA", "C:\\BBBB", "C:\\CCCC"}, 1, "D:\\XXXX", {"C:\\AAAA", "D:\\XXXX", "C:\\CCCC"}},
+      {{"C:\\AAAA", "C:\\BBBBBBBB", "C:\\CC"}, 1, "C:\\B", {"C:\\AAAA", "C:\\B", "C:\\CC"}},
+      {many, 3, "C:\\A MUCH LONGER TEXT", With(many, 3, "C:\\A MUCH LONGER TEXT")},
+      {many, 1499, "", With(many, 1499, "")},
+      {{"C:\\A", deep}, 2, "C:\\B", {}},
+      {{"C:\\A", deep}, 1, longDir, {}},  // directory and kept name do not fit a path
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row& r = rows[i];
+    WriteGroupList(GroupNameListFile(r.before));
+    EXPECT_EQ(zv::ReplaceGroupNameEntry(Groups().c_str(), r.index, r.text.c_str()), !r.after.empty()) << i;
+    EXPECT_EQ(Read(Groups()), GroupNameListFile(r.after.empty() ? r.before : r.after)) << "row " << i;
   }
-  WriteFormList(FormListFile({{1, "A", "", 1, 0}}, entries, 40));
-  WriteGroupList(GroupNameListFile(texts));
-
-  ASSERT_TRUE(zv::AddFormRecord(2, "B", "b", "C:\\B", zv::kLayerFront));
-  EXPECT_EQ(FormList(), FormListFile({{1, "A", "", 1, 0}, {2, "B", "b", 1, 41}}, entries, 40));
-  texts.push_back("C:\\B");
-  EXPECT_EQ(GroupList(), GroupNameListFile(texts));
-}
-
-TEST_F(FormRegistrationTest, FileEntryIsAppendedAndBecomesTheLastNumber) {
-  WriteFormList(FormListFile({{1, "Invoice", "", 1, 0}}, {{-4, "P", "", 1, 1}}, 4));
-  WriteGroupList(GroupNameListFile({"C:\\A", "D:\\P.ZLP"}));
-
-  const Choice c = Choose(zv::kChooseFileEntry, nullptr);
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, -5);
-  EXPECT_EQ(c.canAdd, 1u);
-  ASSERT_TRUE(zv::AddFormRecord(-5, "C", "capture", "D:\\NEW.ZLP", zv::kLayerBack));
-  EXPECT_EQ(FormList(),
-            FormListFile({{1, "Invoice", "", 1, 0}}, {{-4, "P", "", 1, 1}, {-5, "C", "capture", 2, 2}}, 5));
-}
-
-TEST_F(FormRegistrationTest, AddRefusesADamagedGroupListBeforeTouchingTheFormList) {
-  const std::string formList = FormListFile({{1, "A", "", 1, 0}}, {});
-  const std::string groupList = GroupNameListFile({"C:\\A"}).substr(1);
-  WriteFormList(formList);
-  WriteGroupList(groupList);
-  EXPECT_FALSE(zv::AddFormRecord(2, "B", "", "C:\\B", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-  EXPECT_EQ(FormList(), formList);
-  EXPECT_EQ(GroupList(), groupList);
-}
-
-TEST_F(FormRegistrationTest, AddRefusesADamagedFormListWithoutAppendingAGroupText) {
-  const std::string formList = FormListFile({{1, "A", "", 1, 0}}, {}) + std::string(3, '\0');
-  const std::string groupList = GroupNameListFile({"C:\\A"});
-  WriteFormList(formList);
-  WriteGroupList(groupList);
-  EXPECT_FALSE(zv::AddFormRecord(2, "B", "", "C:\\B", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-  EXPECT_EQ(FormList(), formList);
-  EXPECT_EQ(GroupList(), groupList);
-}
-
-TEST_F(FormRegistrationTest, AddRefusesOverLongInputBeforeWritingAnything) {
-  const std::string name25(25, 'N');
-  const std::string description256(256, 'D');
-  const std::string text261 = "C:\\" + std::string(258, 'T');
-  EXPECT_FALSE(zv::AddFormRecord(1, name25.c_str(), "", "C:\\A", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-  EXPECT_FALSE(zv::AddFormRecord(1, "A", description256.c_str(), "C:\\A", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-  EXPECT_FALSE(zv::AddFormRecord(1, "A", "", text261.c_str(), 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-  EXPECT_FALSE(zvtest::FileExists(FormListPath()));
-  EXPECT_FALSE(zvtest::FileExists(GroupListPath()));
-
-  // The longest values fit.
-  const std::string name24(24, 'N');
-  const std::string description255(255, 'D');
-  const std::string text260 = "C:\\" + std::string(257, 'T');
-  ASSERT_TRUE(zv::AddFormRecord(1, name24.c_str(), description255.c_str(), text260.c_str(), 1));
-  EXPECT_EQ(FormList(), FormListFile({{1, name24, description255, 1, 0}}, {}));
-  EXPECT_EQ(GroupList(), GroupNameListFile({text260}));
-}
-
-TEST_F(FormRegistrationTest, AddRefusesAFullRangeAndAFullRing) {
-  WriteDriverConfig("F3GRP=1,2");
-  const std::string formList = FormListFile({{1, "A", "", 1, 0}, {2, "B", "", 1, 1}}, {});
-  const std::string groupList = GroupNameListFile({"C:\\A", "C:\\B"});
-  WriteFormList(formList);
-  WriteGroupList(groupList);
-  EXPECT_FALSE(zv::AddFormRecord(3, "C", "", "C:\\C", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-  EXPECT_EQ(FormList(), formList);
-  EXPECT_EQ(GroupList(), groupList);
-  TearDownDriverConfig();
-}
-
-// ---------------------------------------------------------------------------
-// ChooseFormId
-
-TEST_F(FormRegistrationTest, ChooseGivesTheLowestOfTheRangeWithoutAFormList) {
-  Choice c = Choose(zv::kChooseNamedForm, "Invoice");
-  EXPECT_TRUE(c.result);
-  EXPECT_EQ(c.id, 1);
-  c = Choose(zv::kChooseFileEntry, nullptr);
-  EXPECT_TRUE(c.result);
-  EXPECT_EQ(c.id, -1);
-  EXPECT_EQ(c.canAdd, 1u);
-  EXPECT_FALSE(zvtest::FileExists(FormListPath()));
-}
-
-TEST_F(FormRegistrationTest, ChooseGivesTheLowestFreeIdentifier) {
-  WriteFormList(
-      FormListFile({{4, "D", "", 1, 0}, {1, "A", "", 1, 1}, {2, "B", "", 1, 2}}, {{-3, "C", "", 1, 3}}, 3));
-  const Choice c = Choose(zv::kChooseNamedForm, "New");
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, 3);
-}
-
-TEST_F(FormRegistrationTest, ChooseStartsAtTheLowestOfTheConfiguredRange) {
-  WriteDriverConfig("F3GRP=10,20");
-  WriteFormList(FormListFile({{10, "A", "", 1, 0}, {1, "B", "", 1, 1}}, {}));
-  const Choice c = Choose(zv::kChooseNamedForm, "New");
-  TearDownDriverConfig();
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, 11);
-}
-
-TEST_F(FormRegistrationTest, ChooseRefusesUnusableNames) {
-  const std::string noFormName = NoFormName();
-  ASSERT_FALSE(noFormName.empty());
-  for (const char* name : {"", " ", " \t  ", "\t", noFormName.c_str()}) {
-    const Choice c = Choose(zv::kChooseNamedForm, name);
-    EXPECT_FALSE(c.result) << '"' << name << '"';
-    EXPECT_EQ(c.code, 405u) << '"' << name << '"';
-    EXPECT_EQ(c.id, 12345);
-  }
-  const Choice null = Choose(zv::kChooseNamedForm, nullptr);
-  EXPECT_FALSE(null.result);
-  EXPECT_EQ(null.code, 405u);
-  // A name longer than the record's 24 characters cannot be stored.
-  const Choice longName = Choose(zv::kChooseNamedForm, std::string(25, 'x').c_str());
-  EXPECT_FALSE(longName.result);
-  EXPECT_EQ(longName.code, 405u);
-  // Blanks around other characters are part of a usable name.
-  EXPECT_TRUE(Choose(zv::kChooseNamedForm, " x ").result);
-}
-
-TEST_F(FormRegistrationTest, ChooseRefusesAnExistingNameButNotInOtherCase) {
-  WriteFormList(FormListFile({{1, "Invoice", "", 1, 0}}, {{-1, "P", "", 1, 1}}, 1));
-  Choice c = Choose(zv::kChooseNamedForm, "Invoice");
-  EXPECT_FALSE(c.result);
-  EXPECT_EQ(c.code, 406u);
-  c = Choose(zv::kChooseNamedForm, "INVOICE");
-  EXPECT_TRUE(c.result);
-  EXPECT_EQ(c.id, 2);
-  // File entries are not compared.
-  c = Choose(zv::kChooseNamedForm, "P");
-  EXPECT_TRUE(c.result);
-  EXPECT_EQ(c.id, 2);
-}
-
-TEST_F(FormRegistrationTest, ChooseFailsWhenTheWholeRangeIsUsed) {
-  std::vector<FormSpec> named;
-  for (int i = 1; i <= 4096; ++i) named.push_back({i, "F" + std::to_string(i), "", 1, 0});
-  WriteFormList(FormListFile(named, {}));
-  const Choice c = Choose(zv::kChooseNamedForm, "New");
-  EXPECT_FALSE(c.result);
-  EXPECT_EQ(c.code, 404u);
-}
-
-TEST_F(FormRegistrationTest, ChooseRefusesAnUnknownMode) {
-  const Choice c = Choose(2, "A");
-  EXPECT_FALSE(c.result);
-  EXPECT_EQ(c.code, 404u);
-  EXPECT_EQ(c.id, 12345);
-}
-
-TEST_F(FormRegistrationTest, ChooseRefusesADamagedFormList) {
-  WriteFormList(FormListFile({{1, "A", "", 1, 0}}, {}).substr(0, 324));
-  EXPECT_EQ(Choose(zv::kChooseNamedForm, "New").code, 404u);
-  EXPECT_EQ(Choose(zv::kChooseFileEntry, nullptr).code, 404u);
-}
-
-TEST_F(FormRegistrationTest, FileEntryNumbersGoRoundARingOf256) {
-  WriteFormList(FormListFile({}, {{-255, "P", "", 1, 0}}, 255));
-  Choice c = Choose(zv::kChooseFileEntry, nullptr);
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, -256);
-  EXPECT_EQ(c.canAdd, 1u);
-
-  WriteFormList(FormListFile({}, {{-256, "P", "", 1, 0}}, 256));
-  c = Choose(zv::kChooseFileEntry, nullptr);
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, -1);
-  EXPECT_EQ(c.canAdd, 1u);
-
-  std::vector<FormSpec> entries;
-  for (int i = 1; i <= 256; ++i) entries.push_back({-i, "C", "", 1, 0});
-  WriteFormList(FormListFile({}, entries, 17));
-  c = Choose(zv::kChooseFileEntry, nullptr);
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, -18);
-  EXPECT_EQ(c.canAdd, 0u);
-}
-
-TEST_F(FormRegistrationTest, AWrappedRingSkipsNumbersStillInUse) {
-  // The ring went round and entries -1, -2 and -4 remain: the next number,
-  // -1, is taken, and so is -2; -3 is the first free one.
-  std::vector<std::string> texts = {"D:\\A.ZLP", "D:\\B.ZLP", "D:\\D.ZLP"};
-  WriteFormList(FormListFile({}, {{-1, "P", "", 1, 0}, {-2, "P", "", 1, 1}, {-4, "P", "", 1, 2}}, 256));
-  WriteGroupList(GroupNameListFile(texts));
-  Choice c = Choose(zv::kChooseFileEntry, nullptr);
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, -3);
-  EXPECT_EQ(c.canAdd, 1u);
-  ASSERT_TRUE(zv::AddFormRecord(c.id, "P", "", "D:\\C.ZLP", 1));
-  // Then -4 is in use and -5 follows; every number stays unique.
-  c = Choose(zv::kChooseFileEntry, nullptr);
-  ASSERT_TRUE(c.result);
-  EXPECT_EQ(c.id, -5);
-  // A number already stored is never added a second time.
-  EXPECT_FALSE(zv::AddFormRecord(-4, "P", "", "D:\\X.ZLP", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-}
-
-TEST_F(FormRegistrationTest, AFullRingIsReusedByUpdatingTheRecord) {
-  std::vector<FormSpec> entries;
-  std::vector<std::string> texts;
-  for (int i = 1; i <= 256; ++i) {
-    entries.push_back({-i, "C", "", 1, static_cast<uint32_t>(i - 1)});
-    texts.push_back("D:\\F" + std::to_string(i) + ".ZLP");
-  }
-  WriteFormList(FormListFile({}, entries, 256));
-  WriteGroupList(GroupNameListFile(texts));
-  const Choice c = Choose(zv::kChooseFileEntry, nullptr);
-  ASSERT_TRUE(c.result);
-  ASSERT_EQ(c.id, -1);
-  ASSERT_EQ(c.canAdd, 0u);
-  // Adding a 257th file entry is refused.
-  EXPECT_FALSE(zv::AddFormRecord(-1, "P", "", "D:\\X.ZLP", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-
-  ASSERT_TRUE(zv::UpdateFormRecord(-1, "P", "again", "D:\\FX.ZLP", 2));
-  entries[0] = {-1, "P", "again", 2, 0};
-  texts[0] = "D:\\FX.ZLP";
-  EXPECT_EQ(FormList(), FormListFile({}, entries, 1));
-  EXPECT_EQ(GroupList(), GroupNameListFile(texts));
-}
-
-// ---------------------------------------------------------------------------
-// UpdateFormRecord and ReplaceGroupNameEntry
-
-TEST_F(FormRegistrationTest, UpdateRewritesTheRecordAndItsGroupText) {
-  WriteFormList(FormListFile({{1, "A", "a", 1, 0}, {2, "B", "b", 1, 1}}, {{-1, "P", "", 1, 2}}, 1));
-  WriteGroupList(GroupNameListFile({"C:\\A", "C:\\B", "D:\\P.ZLP"}));
-  ASSERT_TRUE(zv::UpdateFormRecord(2, "Bee", nullptr, "C:\\FORMS\\_F3002.FGP", 2));
-  EXPECT_EQ(FormList(), FormListFile({{1, "A", "a", 1, 0}, {2, "Bee", "", 2, 1}}, {{-1, "P", "", 1, 2}}, 1));
-  EXPECT_EQ(GroupList(), GroupNameListFile({"C:\\A", "C:\\FORMS\\_F3002.FGP", "D:\\P.ZLP"}));
-}
-
-TEST_F(FormRegistrationTest, UpdateOfAMissingIdentifierChangesNothingButTheLastNumber) {
-  const std::string formList = FormListFile({{1, "A", "", 1, 0}}, {{-1, "P", "", 1, 1}}, 1);
-  const std::string groupList = GroupNameListFile({"C:\\A", "D:\\P.ZLP"});
-  WriteFormList(formList);
-  WriteGroupList(groupList);
-
-  zv::SetLastErrorCode(kUntouched);
-  EXPECT_TRUE(zv::UpdateFormRecord(7, "X", "", "C:\\X", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-  EXPECT_EQ(FormList(), formList);
-  EXPECT_EQ(GroupList(), groupList);
-
-  // A file entry's number is recorded even when no record carries it.
-  EXPECT_TRUE(zv::UpdateFormRecord(-9, "P", "", "D:\\X.ZLP", 1));
-  EXPECT_EQ(FormList(), FormListFile({{1, "A", "", 1, 0}}, {{-1, "P", "", 1, 1}}, 9));
-  EXPECT_EQ(GroupList(), groupList);
-  // Found: the record and its group text are rewritten, the number recorded.
-  EXPECT_TRUE(zv::UpdateFormRecord(-1, "C", "", "D:\\Y.ZLP", 2));
-  EXPECT_EQ(FormList(), FormListFile({{1, "A", "", 1, 0}}, {{-1, "C", "", 2, 1}}, 1));
-  EXPECT_EQ(GroupList(), GroupNameListFile({"C:\\A", "D:\\Y.ZLP"}));
-}
-
-TEST_F(FormRegistrationTest, UpdateNeedsAValidFormList) {
-  EXPECT_FALSE(zv::UpdateFormRecord(1, "A", "", "C:\\A", 1));
-  EXPECT_FALSE(zvtest::FileExists(FormListPath()));
-  const std::string damaged = FormListFile({{1, "A", "", 1, 0}}, {}) + "!";
-  WriteFormList(damaged);
-  WriteGroupList(GroupNameListFile({"C:\\A"}));
-  EXPECT_FALSE(zv::UpdateFormRecord(1, "A", "", "C:\\B", 1));
-  EXPECT_EQ(FormList(), damaged);
-  EXPECT_EQ(GroupList(), GroupNameListFile({"C:\\A"}));
-}
-
-TEST_F(FormRegistrationTest, UpdateRefusesOverLongInputBeforeWritingAnything) {
-  const std::string formList = FormListFile({{1, "A", "", 1, 0}}, {{-1, "P", "", 1, 1}}, 1);
-  const std::string groupList = GroupNameListFile({"C:\\A", "D:\\P.ZLP"});
-  WriteFormList(formList);
-  WriteGroupList(groupList);
-  const std::string name25(25, 'N');
-  const std::string description256(256, 'D');
-  const std::string text261 = "C:\\" + std::string(258, 'T');
-  for (int32_t id : {1, -1}) {
-    zv::SetLastErrorCode(kUntouched);
-    EXPECT_FALSE(zv::UpdateFormRecord(id, name25.c_str(), "", "C:\\B", 1));
-    EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-    EXPECT_FALSE(zv::UpdateFormRecord(id, "B", description256.c_str(), "C:\\B", 1));
-    EXPECT_FALSE(zv::UpdateFormRecord(id, "B", "", text261.c_str(), 1));
-  }
-  EXPECT_FALSE(zv::UpdateFormRecord(-257, "P", "", "C:\\B", 1));
-  EXPECT_EQ(FormList(), formList);
-  EXPECT_EQ(GroupList(), groupList);
-}
-
-TEST_F(FormRegistrationTest, UpdateWithADamagedGroupListLeavesBothFiles) {
-  const std::string formList = FormListFile({{1, "A", "", 1, 0}}, {{-2, "P", "", 1, 1}}, 3);
-  const std::string groupList = GroupNameListFile({"C:\\A", "D:\\P.ZLP"}) + "?";
-  WriteFormList(formList);
-  WriteGroupList(groupList);
-  EXPECT_FALSE(zv::UpdateFormRecord(1, "B", "", "C:\\B", 1));
-  EXPECT_FALSE(zv::UpdateFormRecord(-2, "C", "", "D:\\Q.ZLP", 1));
-  EXPECT_EQ(FormList(), formList);
-  EXPECT_EQ(GroupList(), groupList);
-}
-
-TEST_F(FormRegistrationTest, ReplaceKeepsTheGroupInfoFileNameWhenOnlyTheDirectoryIsGiven) {
-  for (const char* directory : {"E:\\NEW", "E:\\NEW\\"}) {
-    WriteGroupList(GroupNameListFile({"C:\\A", "D:\\OLD\\ABC001.FGP", "C:\\C"}));
-    ASSERT_TRUE(zv::ReplaceGroupNameEntry(GroupListPath().c_str(), 1, directory)) << directory;
-    EXPECT_EQ(GroupList(), GroupNameListFile({"C:\\A", "E:\\NEW\\ABC001.FGP", "C:\\C"})) << directory;
-  }
-  // The extension is compared without regard to case; a relative old text
-  // is resolved in the list's directory first.
-  WriteGroupList(GroupNameListFile({"abc002.fgp"}));
-  ASSERT_TRUE(zv::ReplaceGroupNameEntry(GroupListPath().c_str(), 0, "F:\\X"));
-  EXPECT_EQ(GroupList(), GroupNameListFile({"F:\\X\\abc002.fgp"}));
-}
-
-TEST_F(FormRegistrationTest, ReplaceStoresOtherTextsUnchanged) {
-  WriteGroupList(GroupNameListFile({"C:\\FORMS\\", "D:\\OLD\\ABC001.FGP", "D:\\P.ZLP"}));
-  const std::string path = GroupListPath();
-  ASSERT_TRUE(zv::ReplaceGroupNameEntry(path.c_str(), 0, "C:\\FORMS\\_F3001.FGP"));
-  ASSERT_TRUE(zv::ReplaceGroupNameEntry(path.c_str(), 1, "42"));
-  ASSERT_TRUE(zv::ReplaceGroupNameEntry(path.c_str(), 2, "E:\\Q.ZLP"));
-  EXPECT_EQ(GroupList(), GroupNameListFile({"C:\\FORMS\\_F3001.FGP", "42", "E:\\Q.ZLP"}));
-}
-
-TEST_F(FormRegistrationTest, ReplaceWithTheSameLengthKeepsTheSize) {
-  WriteGroupList(GroupNameListFile({"C:\\AAAA", "C:\\BBBB", "C:\\CCCC"}));
-  ASSERT_TRUE(zv::ReplaceGroupNameEntry(GroupListPath().c_str(), 1, "D:\\XXXX"));
-  EXPECT_EQ(GroupList(), GroupNameListFile({"C:\\AAAA", "D:\\XXXX", "C:\\CCCC"}));
-}
-
-TEST_F(FormRegistrationTest, ReplaceWithAShorterTextShrinksTheFileAndLowersLaterOffsets) {
-  const std::string before = GroupNameListFile({"C:\\AAAA", "C:\\BBBBBBBB", "C:\\CC", "C:\\DDD"});
-  WriteGroupList(before);
-  ASSERT_TRUE(zv::ReplaceGroupNameEntry(GroupListPath().c_str(), 1, "C:\\B"));
-  const std::string after = GroupList();
-  EXPECT_EQ(after.size(), before.size() - 7);
-  EXPECT_EQ(after, GroupNameListFile({"C:\\AAAA", "C:\\B", "C:\\CC", "C:\\DDD"}));
-}
-
-TEST_F(FormRegistrationTest, ReplaceWithALongerTextGrowsTheFileAndRaisesLaterOffsets) {
-  std::vector<std::string> texts;
-  for (int i = 0; i < 1500; ++i) texts.push_back("C:\\T" + std::to_string(i));
-  WriteGroupList(GroupNameListFile(texts));
-  ASSERT_TRUE(zv::ReplaceGroupNameEntry(GroupListPath().c_str(), 3, "C:\\A MUCH LONGER TEXT THAN BEFORE"));
-  texts[3] = "C:\\A MUCH LONGER TEXT THAN BEFORE";
-  EXPECT_EQ(GroupList(), GroupNameListFile(texts));
-  // And back: the last entry, shrinking to nothing.
-  ASSERT_TRUE(zv::ReplaceGroupNameEntry(GroupListPath().c_str(), 1499, ""));
-  texts[1499] = "";
-  EXPECT_EQ(GroupList(), GroupNameListFile(texts));
-}
-
-TEST_F(FormRegistrationTest, ReplaceRefusesABadIndexADamagedListAndAnOverLongResult) {
-  const std::string list = GroupNameListFile({"C:\\A", "D:\\" + std::string(240, 'O') + "\\ABC001.FGP"});
-  WriteGroupList(list);
-  const std::string path = GroupListPath();
-  EXPECT_FALSE(zv::ReplaceGroupNameEntry(path.c_str(), 2, "C:\\B"));
-  // The directory and the kept file name would not fit a path.
-  const std::string longDirectory = "E:\\" + std::string(250, 'N');
-  EXPECT_FALSE(zv::ReplaceGroupNameEntry(path.c_str(), 1, longDirectory.c_str()));
-  EXPECT_EQ(GroupList(), list);
-  WriteGroupList(list + "x");
-  EXPECT_FALSE(zv::ReplaceGroupNameEntry(path.c_str(), 0, "C:\\B"));
+  WriteGroupList(GroupNameListFile({"C:\\A"}) + "x");
+  EXPECT_FALSE(zv::ReplaceGroupNameEntry(Groups().c_str(), 0, "C:\\B"));
   EXPECT_FALSE(zv::ReplaceGroupNameEntry(Path("MISSING.GLT").c_str(), 0, "C:\\B"));
   EXPECT_FALSE(zvtest::FileExists(Path("MISSING.GLT")));
   EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
 }
 
-// ---------------------------------------------------------------------------
-// Two writers, memory and write failures
+// Every writer of this file, true on success: whether it needs the form
+// list, and whether it sets the last error code.
+struct Operation {
+  const char* name;
+  bool formList, codes;
+  std::function<bool(const std::string&)> run;
+};
+const Operation kOperations[] = {
+    {"add", true, true, [](const std::string&) { return zv::AddFormRecord(2, "B", "", "C:\\B", 1); }},
+    {"add entry", true, true, [](const std::string&) { return zv::AddFormRecord(-3, "C", "", "D:\\Q.ZLP", 1); }},
+    {"update longer", true, false,
+     [](const std::string&) { return zv::UpdateFormRecord(-2, "P", "x", "D:\\LONG.ZLP", 1); }},
+    {"update shorter", true, false, [](const std::string&) { return zv::UpdateFormRecord(1, "B", "y", "C:", 2); }},
+    {"append", false, false, [](const std::string& p) { return zv::AppendGroupNameEntry(p.c_str(), "C:\\X") >= 0; }},
+    {"replace", false, false,
+     [](const std::string& p) { return zv::ReplaceGroupNameEntry(p.c_str(), 0, "C:\\LONGER"); }},
+};
 
-TEST_F(FormRegistrationTest, ASecondWriterFailsAndLeavesBothFilesAsTheyWere) {
-  const std::string formList = FormListFile({{1, "A", "", 1, 0}}, {{-1, "P", "", 1, 1}}, 1);
-  const std::string groupList = GroupNameListFile({"C:\\A", "D:\\P.ZLP"});
-  WriteFormList(formList);
-  WriteGroupList(groupList);
-  for (const std::string& held : {FormListPath(), GroupListPath()}) {
-    zvtest::FileHolder holder(held, plat::kAccessReadWrite, plat::kShareRead);
-    ASSERT_TRUE(holder.Opened()) << held;
-    zv::SetLastErrorCode(kUntouched);
-    EXPECT_FALSE(zv::AddFormRecord(2, "B", "", "C:\\B", 1)) << held;
-    EXPECT_EQ(zv::GetLastErrorCode(), 404u) << held;
-    zv::SetLastErrorCode(kUntouched);
-    EXPECT_FALSE(zv::AddFormRecord(-2, "C", "", "D:\\C.ZLP", 1)) << held;
-    EXPECT_EQ(zv::GetLastErrorCode(), 404u) << held;
-    EXPECT_FALSE(zv::UpdateFormRecord(1, "A", "new", "C:\\AA", 1)) << held;
-    EXPECT_FALSE(zv::UpdateFormRecord(-1, "P", "new", "D:\\PP.ZLP", 1)) << held;
-    EXPECT_EQ(zv::AppendGroupNameEntry(GroupListPath().c_str(), "C:\\B"), held == GroupListPath() ? -1 : 2);
-    if (held == FormListPath()) {
-      // ChooseFormId does not take a held list for a missing one.
-      EXPECT_EQ(Choose(zv::kChooseNamedForm, "B").code, 404u);
-      EXPECT_EQ(Choose(zv::kChooseFileEntry, nullptr).code, 404u);
-      WriteGroupList(groupList);
-    } else {
-      EXPECT_FALSE(zv::ReplaceGroupNameEntry(GroupListPath().c_str(), 0, "C:\\B"));
+TEST_F(FormRegistrationTest, HeldFilesNoMemoryAndFailedWritesLeaveTheListsAndAreReported) {
+  const std::string forms = FormListFile({{1, "A", "", 1, 0}}, {{-1, "P", "", 1, 1}, {-2, "C", "", 1, 2}}, 2);
+  const std::string groups = GroupNameListFile({"C:\\A", "D:\\P.ZLP", "D:\\C.ZLP"});
+  for (const auto& [name, formList, addsRecord, run] : kOperations) {
+    for (const std::string& held : {FormListPath(), GroupListPath()}) {
+      Set(forms, groups);
+      zvtest::FileHolder holder(held, plat::kAccessReadWrite, plat::kShareRead);
+      ASSERT_TRUE(holder.Opened());
+      zv::SetLastErrorCode(kUntouched);
+      EXPECT_EQ(run(Groups()), held == FormListPath() && !formList) << name << " " << held;
+      if (addsRecord) {
+        EXPECT_EQ(zv::GetLastErrorCode(), 404u) << name;
+      }
     }
+    Set(forms, groups);
+    fault::Reset();
+    ASSERT_TRUE(run(Groups())) << name;
+    const uint32_t writes = fault::CallCount(fault::kWrite);
+    ASSERT_GT(writes, 1u) << name;
+    for (uint32_t n = 1; n <= writes; ++n) {
+      Set(forms, groups);
+      fault::FailNth(fault::kWrite, n);
+      zv::SetLastErrorCode(kUntouched);
+      EXPECT_FALSE(run(Groups())) << name << ", write " << n;
+      if (addsRecord) {
+        EXPECT_EQ(zv::GetLastErrorCode(), 404u) << name << ", write " << n;
+      }
+    }
+    Set(kMissing, kMissing);
+    fault::FailNth(fault::kAlloc, 1);
+    zv::SetLastErrorCode(kUntouched);
+    EXPECT_FALSE(run(Groups())) << name;
+    EXPECT_EQ(zv::GetLastErrorCode(), formList ? 401u : kUntouched) << name;
+    ExpectLists(kMissing, kMissing);
   }
-  EXPECT_EQ(FormList(), formList);
-  EXPECT_EQ(GroupList(), groupList);
-}
-
-TEST_F(FormRegistrationTest, AWriterHandleInThisProcessExcludesTheOperations) {
-  const std::string formList = FormListFile({{1, "A", "", 1, 0}}, {});
-  const std::string groupList = GroupNameListFile({"C:\\A"});
-  WriteFormList(formList);
-  WriteGroupList(groupList);
+  // The list paths' lookup runs short; a writer handle in this process.
+  fault::FailNth(fault::kAlloc, 2);
+  EXPECT_FALSE(zv::AddFormRecord(1, "A", "", "C:\\A", 1));
+  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
+  Set(forms, groups);
   plat::FileHandle writer =
       plat::OpenFile(FormListPath().c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
-  ASSERT_NE(writer, nullptr);
   EXPECT_FALSE(zv::AddFormRecord(2, "B", "", "C:\\B", 1));
   EXPECT_EQ(zv::GetLastErrorCode(), 404u);
   plat::CloseFile(writer);
-  EXPECT_EQ(FormList(), formList);
-  EXPECT_EQ(GroupList(), groupList);
-}
-
-TEST_F(FormRegistrationTest, NoWorkingMemoryGives401AndWritesNothing) {
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_FALSE(zv::AddFormRecord(1, "A", "", "C:\\A", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  Choice c = Choose(zv::kChooseNamedForm, "A");
-  EXPECT_FALSE(c.result);
-  EXPECT_EQ(c.code, 401u);
-  EXPECT_EQ(c.id, 12345);
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  zv::SetLastErrorCode(kUntouched);
-  EXPECT_FALSE(zv::UpdateFormRecord(1, "A", "", "C:\\A", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_EQ(zv::AppendGroupNameEntry(GroupListPath().c_str(), "C:\\A"), -1);
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_FALSE(zv::ReplaceGroupNameEntry(GroupListPath().c_str(), 0, "C:\\A"));
-  plat::fault::Reset();
-  EXPECT_FALSE(zvtest::FileExists(FormListPath()));
-  EXPECT_FALSE(zvtest::FileExists(GroupListPath()));
-
-  // The list paths' lookup runs out of memory: 401 stays.
-  plat::fault::FailNth(plat::fault::kAlloc, 2);
-  EXPECT_FALSE(zv::AddFormRecord(1, "A", "", "C:\\A", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
-  EXPECT_FALSE(zvtest::FileExists(GroupListPath()));
-}
-
-TEST_F(FormRegistrationTest, AFailedHeaderWriteDeletesANewListFile) {
-  plat::fault::FailNth(plat::fault::kWrite, 1);
-  EXPECT_EQ(zv::AppendGroupNameEntry(GroupListPath().c_str(), "C:\\A"), -1);
-  EXPECT_FALSE(zvtest::FileExists(GroupListPath()));
-
-  // The form name list's empty header fails after the group text went in.
-  WriteGroupList(GroupNameListFile({"C:\\A"}));
-  plat::fault::Reset();
-  plat::fault::FailNth(plat::fault::kWrite, 5);  // 4 writes append the text
-  EXPECT_FALSE(zv::AddFormRecord(1, "A", "", "C:\\B", 1));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-  EXPECT_FALSE(zvtest::FileExists(FormListPath()));
-}
-
-TEST_F(FormRegistrationTest, EveryFailedWriteIsReported) {
-  const std::string formList =
-      FormListFile({{1, "A", "", 1, 0}}, {{-1, "P", "", 1, 1}, {-2, "C", "", 1, 2}}, 2);
-  const std::string groupList = GroupNameListFile({"C:\\A", "D:\\P.ZLP", "D:\\C.ZLP"});
-  auto reset = [&] {
-    WriteFormList(formList);
-    WriteGroupList(groupList);
-  };
-
-  struct Operation {
-    const char* name;
-    bool (*run)(const std::string& groupListPath);
-  };
-  const Operation operations[] = {
-      {"add named", [](const std::string&) { return zv::AddFormRecord(2, "B", "", "C:\\B", 1); }},
-      {"add file entry", [](const std::string&) { return zv::AddFormRecord(-3, "C", "", "D:\\Q.ZLP", 1); }},
-      {"update longer",
-       [](const std::string&) { return zv::UpdateFormRecord(-2, "P", "x", "D:\\LONGER.ZLP", 1); }},
-      {"update shorter", [](const std::string&) { return zv::UpdateFormRecord(1, "B", "y", "C:", 2); }},
-      {"append", [](const std::string& p) { return zv::AppendGroupNameEntry(p.c_str(), "C:\\X") >= 0; }},
-      {"replace", [](const std::string& p) { return zv::ReplaceGroupNameEntry(p.c_str(), 0, "C:\\LONGER"); }},
-  };
-  for (const Operation& op : operations) {
-    reset();
-    plat::fault::Reset();
-    ASSERT_TRUE(op.run(GroupListPath())) << op.name;
-    const uint32_t writes = plat::fault::CallCount(plat::fault::kWrite);
-    ASSERT_GT(writes, 1u) << op.name;
-    for (uint32_t n = 1; n <= writes; ++n) {
-      reset();
-      plat::fault::FailNth(plat::fault::kWrite, n);
-      zv::SetLastErrorCode(kUntouched);
-      EXPECT_FALSE(op.run(GroupListPath())) << op.name << ", write " << n << " of " << writes;
-      if (op.name[0] == 'a' && op.name[1] == 'd') {
-        EXPECT_EQ(zv::GetLastErrorCode(), 404u) << op.name << ", write " << n;
-      }
-    }
-    plat::fault::Reset();
-  }
-}
-
-TEST_F(FormRegistrationTest, AFailedCutIsReported) {
+  ExpectLists(forms, groups);
   WriteGroupList(GroupNameListFile({"C:\\AAAA", "C:\\B"}));
-  plat::fault::FailNth(plat::fault::kSetEnd, 1);
-  EXPECT_FALSE(zv::ReplaceGroupNameEntry(GroupListPath().c_str(), 0, "C:"));
+  fault::FailNth(fault::kSetEnd, 1);
+  EXPECT_FALSE(zv::ReplaceGroupNameEntry(Groups().c_str(), 0, "C:"));
 }
 
-}  // namespace
-
-namespace {
-
-// The file calls of one call of op on a catalogue of count named forms
-// (each with a group text of one length) and one file entry.
-template <typename Op>
-uint32_t FileCallsOn(const std::string& formList, const std::string& groupList, uint32_t count, Op op) {
-  std::vector<FormSpec> named;
-  std::vector<std::string> texts;
-  for (uint32_t i = 1; i <= count; ++i) {
-    named.push_back({static_cast<int32_t>(i), "F" + std::to_string(i), "", 1, i - 1});
-    texts.push_back("C:\\F" + std::to_string(1000 + i));  // all of one length
+TEST_F(FormRegistrationTest, HeldOrNewListFilesThatCannotBeCompletedAreNotLeft) {
+  Set(FormListFile({{1, "A", "", 1, 0}}, {}), GroupNameListFile({"C:\\A"}));
+  {
+    zvtest::FileHolder holder(FormListPath(), plat::kAccessReadWrite, plat::kShareRead);
+    int32_t id = 0;
+    EXPECT_FALSE(zv::ChooseFormId(zv::kChooseNamedForm, "B", &id, nullptr));  // held is not missing
+    EXPECT_EQ(zv::GetLastErrorCode(), 404u);
+    EXPECT_FALSE(zv::ChooseFormId(zv::kChooseFileEntry, nullptr, &id, nullptr));
   }
-  texts.push_back("D:\\P.ZLP");
-  EXPECT_TRUE(zvtest::WriteWholeFile(formList, FormListFile(named, {{-1, "P", "", 1, count}}, 1)));
-  EXPECT_TRUE(zvtest::WriteWholeFile(groupList, GroupNameListFile(texts)));
-  plat::io::Reset();
-  op(count);
-  return plat::io::Current().fileCalls;
+  Set(kMissing, kMissing);
+  fault::FailNth(fault::kWrite, 1);
+  EXPECT_EQ(zv::AppendGroupNameEntry(Groups().c_str(), "C:\\A"), -1);
+  EXPECT_FALSE(zvtest::FileExists(Groups()));
+  WriteGroupList(GroupNameListFile({"C:\\A"}));
+  fault::FailNth(fault::kWrite, 5);  // 4 writes append the text, then the new form list's header
+  EXPECT_FALSE(zv::AddFormRecord(1, "A", "", "C:\\B", 1));
+  EXPECT_FALSE(zvtest::FileExists(FormListPath()));
 }
-
-}  // namespace
 
 TEST_F(FormRegistrationTest, RecordsAreWalkedWithOneReadPerBlockOf17) {
-  // 170 forms are 9 blocks of 17 more than 17 forms: every walk over the
-  // named forms makes exactly 9 more file calls, one read per block and no
-  // positioning between blocks that follow each other.
-  const auto choose = [](uint32_t) {
-    int32_t id = 0;
-    EXPECT_TRUE(zv::ChooseFormId(zv::kChooseNamedForm, "New", &id, nullptr));
+  // 170 named forms are 9 blocks of 17 more than 17: each walk costs one
+  // read per block; deleting the last record rewrites the blocks in place
+  // with their group indexes lowered, positioned only for the write back.
+  const auto calls = [&](uint32_t count, const std::function<bool(uint32_t)>& op) {
+    std::vector<std::string> texts;  // all of one length
+    for (uint32_t i = 1; i <= count; ++i) texts.push_back("C:\\F" + std::to_string(1000 + i));
+    texts.push_back("D:\\P.ZLP");
+    Set(FormListFile(Forms(int(count), 1, "F"), {{-1, "P", "", 1, count}}, 1), GroupNameListFile(texts));
+    plat::io::Reset();
+    EXPECT_TRUE(op(count));
+    return plat::io::Current().fileCalls;
   };
-  EXPECT_EQ(FileCallsOn(FormListPath(), GroupListPath(), 170, choose) -
-                FileCallsOn(FormListPath(), GroupListPath(), 17, choose),
-            9u);
-  const auto add = [](uint32_t count) {
-    EXPECT_TRUE(zv::AddFormRecord(static_cast<int32_t>(count + 1), "New", "", "C:\\NEW", 1));
+  const std::pair<uint32_t, std::function<bool(uint32_t)>> ops[] = {
+      {9, [](uint32_t) { int32_t id; return zv::ChooseFormId(zv::kChooseNamedForm, "New", &id, nullptr); }},
+      {9, [](uint32_t n) { return zv::AddFormRecord(int32_t(n + 1), "New", "", "C:\\NEW", 1); }},
+      {9, [](uint32_t n) { return zv::UpdateFormRecord(int32_t(n), "Last", "", "C:\\LAST1", 1); }},
+      {27, [](uint32_t) { return zv::DeleteForm(-1); }},
   };
-  EXPECT_EQ(FileCallsOn(FormListPath(), GroupListPath(), 170, add) -
-                FileCallsOn(FormListPath(), GroupListPath(), 17, add),
-            9u);
-  const auto update = [](uint32_t count) {
-    EXPECT_TRUE(zv::UpdateFormRecord(static_cast<int32_t>(count), "Last", "", "C:\\LAST1", 1));
-  };
-  EXPECT_EQ(FileCallsOn(FormListPath(), GroupListPath(), 170, update) -
-                FileCallsOn(FormListPath(), GroupListPath(), 17, update),
-            9u);
+  for (const auto& [more, op] : ops) EXPECT_EQ(calls(170, op) - calls(17, op), more);
 }
 
-TEST_F(FormRegistrationTest, RecordsRewrittenInPlaceArePositionedOnlyForTheirWrite) {
-  // Deleting the last record, a file entry, leaves every other record in
-  // place but lowers the group indexes above its own, block by block. Each
-  // block is read where the last write left the file and positioned only to
-  // be written back: the 9 more blocks of 170 forms cost 3 calls each.
-  const auto remove = [](uint32_t) { EXPECT_TRUE(zv::DeleteForm(-1)); };
-  EXPECT_EQ(FileCallsOn(FormListPath(), GroupListPath(), 170, remove) -
-                FileCallsOn(FormListPath(), GroupListPath(), 17, remove),
-            9u * 3);
-}
+}  // namespace
