@@ -196,6 +196,11 @@ class ZvcatProgramTest : public SandboxTest {
     EXPECT_EQ(before_, Snapshot(Dir())) << "zvcat changed a file";
     SandboxTest::TearDown();
   }
+  // --lists naming the example's list files, then args.
+  std::vector<std::string> Lists(std::vector<std::string> args) const {
+    args.insert(args.begin(), {"--lists", UserPath(Path("FORMS.FLT")), UserPath(Path("GROUPS.GLT"))});
+    return args;
+  }
   void Write(const std::string& name, const std::string& bytes) {
     ASSERT_TRUE(WriteWholeFile(Path(name), bytes));
     before_ = Snapshot(Dir());
@@ -316,14 +321,9 @@ TEST_F(ZvcatProgramTest, ShowNamesTheOutputPaperFromTheDriversPaperList) {
   const std::string line = LineOf(ExampleRecord(0), {{1, 2970, 4200, 2886, 4116, 8, "A3 297 x 420 mm"},
                                                      {1, 2100, 2970, 2016, 2886, 9, "A4 210 x 297 mm"}});
   ASSERT_NE(std::string::npos, line.find("A4 210 x 297 mm")) << line;
-  const std::vector<std::string> lists = {"--lists", UserPath(Path("FORMS.FLT")),
-                                          UserPath(Path("GROUPS.GLT")), "--driver"};
-  const std::vector<std::string> device = {"--device", UserPath(Path("DRIVER.INI")), "show", "INVOICE"};
-  auto args = lists;
-  args.push_back(UserPath(SampleDriver()));
-  args.insert(args.end(), device.begin(), device.end());
-  auto none = lists;
-  none.insert(none.end(), {UserPath(Path("NOSUCH.DLL")), "show", "INVOICE"});
+  const std::string device = UserPath(Path("DRIVER.INI"));
+  const auto args = Lists({"--driver", UserPath(SampleDriver()), "--device", device, "show", "INVOICE"});
+  const auto none = Lists({"--driver", UserPath(Path("NOSUCH.DLL")), "show", "INVOICE"});
   ExpectRuns({{args, 0, {"  Overlay 0: " + line + "\n"}}, {none, 2, {"gives no paper size list"}}});
 }
 
@@ -331,15 +331,10 @@ TEST_F(ZvcatProgramTest, DamagedFilesAreReportedAndLeftToCheck) {
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(Path(kExampleGroupInfo), &bytes));
   Write(kExampleGroupInfo, bytes + "?");
-  const std::vector<std::string> lists = {"--lists", UserPath(Path("FORMS.FLT")),
-                                          UserPath(Path("GROUPS.GLT"))};
-  const auto with = [&](std::vector<std::string> args) {
-    return args.insert(args.begin(), lists.begin(), lists.end()), args;
-  };
-  ExpectRuns({{with({"show", "INVOICE"}), 1, {"(cannot be read: damaged, see zvcat check)"}},
-              {with({"--json", "show", "INVOICE"}), 1, {"\"state\":\"damaged\""}}});
+  ExpectRuns({{Lists({"show", "INVOICE"}), 1, {"(cannot be read: damaged, see zvcat check)"}},
+              {Lists({"--json", "show", "INVOICE"}), 1, {"\"state\":\"damaged\""}}});
   Write("FORMS.FLT", "ZEVROFORM");
-  ExpectRuns({{with({"list"}), 1, {"damaged, see zvcat check"}}});
+  ExpectRuns({{Lists({"list"}), 1, {"damaged, see zvcat check"}}});
 }
 
 TEST_F(ZvcatProgramTest, ConfigNamesTheListFilesAndUsageErrorsExitWithTwo) {
@@ -353,18 +348,20 @@ TEST_F(ZvcatProgramTest, ConfigNamesTheListFilesAndUsageErrorsExitWithTwo) {
                {"Form name list:         " + Path("FORMS.FLT") + "\n", "1   INVOICE"}},
               {{"--config", UserPath(Path("OTHER.DAT")), "list"}, 2, {"names no list files"}},
               {{"--config", UserPath(Path("NONE.DAT")), "check"}, 2, {"does not exist"}},
-              {{}, 2, {usage}},
-              {{"list", "extra"}, 2, {usage}},
-              {{"show"}, 2, {usage}},
-              {{"show", "A", "B"}, 2, {usage}},
-              {{"frobnicate"}, 2, {usage}},
-              {{"--verbose", "list"}, 2, {usage}},
-              {{"--lists", "A.FLT"}, 2, {usage}},
-              {{"--config"}, 2, {usage}},
-              {{"--config", "A.DAT", "--lists", "A.FLT", "A.GLT", "list"}, 2, {usage}},
-              {{"--device", "X", "show", "1"}, 2, {usage}},
-              {{"--driver", "X.DLL", "list"}, 2, {usage}},
-              {{"--driver"}, 2, {usage}}});
+              {{}, 2, {usage}}});
+  for (std::vector<std::string> args :
+       std::vector<std::vector<std::string>>{{"list", "extra"},
+                                             {"show"},
+                                             {"show", "A", "B"},
+                                             {"frobnicate"},
+                                             {"--verbose", "list"},
+                                             {"--lists", "A.FLT"},
+                                             {"--config"},
+                                             {"--config", "A.DAT", "--lists", "A.FLT", "A.GLT", "list"},
+                                             {"--device", "X", "show", "1"},
+                                             {"--driver", "X.DLL", "list"},
+                                             {"--driver"}})
+    ExpectRuns({{args, 2, {usage}}});
 }
 
 // check in text and JSON: sound (0), and damaged with and without an offset (1).
