@@ -1,15 +1,11 @@
-// Moving and copying overlay files in both ways of working (the system's
-// functions on Windows NT 3 and 4, the buffered copy elsewhere), moving a
-// form's group, free space and group sizes, and rewriting overlay headers.
-//
-// This file also runs as a program that Wine presents Windows NT 4.0 to
-// (ZV_EXPECT_NT4); natively each test of the moves runs in both ways.
+// Moving and copying overlay files both ways (the system's functions on
+// Windows NT 3 and 4, the buffered copy elsewhere), moving a form's group,
+// free space, group sizes and overlay header rewrites. Also built as a
+// program Wine presents Windows NT 4.0 to (ZV_EXPECT_NT4); natively each
+// test of the moves runs both ways.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "dialogs/module_frame.h"
 #include "maintenance/file_transfer.h"
@@ -25,7 +21,6 @@
 
 namespace {
 
-using zvtest::Bytes;
 using zvtest::FileExists;
 using zvtest::ReadWholeFile;
 using zvtest::WriteWholeFile;
@@ -33,24 +28,20 @@ using zvtest::WriteWholeFile;
 constexpr int32_t kFormId = 0x301;
 
 std::string Pattern(size_t size, unsigned seed) {
-  std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * seed + i / 253) & 0xFF);
-  return bytes;
+  std::string b(size, '\0');
+  for (size_t i = 0; i < size; ++i) b[i] = static_cast<char>((i * seed + i / 253) & 0xFF);
+  return b;
 }
 
-// A group info file whose overlay entries name the given files, with the
-// edited file and preview file texts after them in the pool (none when empty).
-std::string GroupInfoFile(const std::vector<std::string>& files, const std::string& edited,
-                          const std::string& preview) {
-  std::vector<std::string> texts = files;
-  const int32_t editedIndex = edited.empty() ? -1 : static_cast<int32_t>(texts.size());
-  if (!edited.empty()) texts.push_back(edited);
-  const int32_t previewIndex = preview.empty() ? -1 : static_cast<int32_t>(texts.size());
-  if (!preview.empty()) texts.push_back(preview);
-  const std::string record = Bytes().U16(1).Zeros(32).str();
+// A group info file whose entries name the files, then the edited and
+// preview files' texts (none when empty).
+std::string GroupInfoFile(std::vector<std::string> texts, const std::string& edited, const std::string& preview) {
   std::vector<zvtest::GroupInfoEntry> entries;
-  for (size_t i = 0; i < files.size(); ++i) entries.push_back({record, static_cast<int32_t>(i)});
-  return zvtest::GroupInfoFile(entries, texts, files.empty() ? -1 : 0, editedIndex, previewIndex);
+  for (size_t i = 0; i < texts.size(); ++i) entries.push_back({zvtest::Bytes().U16(1).Zeros(32).str(), int32_t(i)});
+  const int32_t n = int32_t(texts.size()), e = edited.empty() ? -1 : n, p = preview.empty() ? -1 : n + (e >= 0);
+  if (e >= 0) texts.push_back(edited);
+  if (p >= 0) texts.push_back(preview);
+  return zvtest::GroupInfoFile(entries, texts, n ? 0 : -1, e, p);
 }
 
 class FileTransferTest : public zvtest::CatalogueTest {
@@ -64,9 +55,8 @@ class FileTransferTest : public zvtest::CatalogueTest {
   }
 
   std::string Contents(const std::string& path) {
-    std::string bytes;
-    EXPECT_TRUE(ReadWholeFile(path, &bytes)) << path;
-    return bytes;
+    std::string b;
+    return ReadWholeFile(path, &b) ? b : "<missing>";
   }
 
   // A directory (created) on drive letter, ending in a backslash. Natively
@@ -97,36 +87,29 @@ class FileTransferTest : public zvtest::CatalogueTest {
   }
 };
 
-// Natively the buffered way is the process's own (version class 0), and the
-// system way is reached by reporting Windows NT 4.0. Under Wine the program
+// Natively the buffered way is the process's own (version class 0) and the
+// system way is reached by reporting Windows NT 4.0; under Wine the program
 // decides: maintenance_tests runs buffered, maintenance_nt40_tests on NT 4.0.
 enum class Way { kProcess, kNt4 };
 
 class TransferWaysTest : public FileTransferTest, public ::testing::WithParamInterface<Way> {
  protected:
+#ifndef _WIN32
   void SetUp() override {
     FileTransferTest::SetUp();
-#ifndef _WIN32
     if (GetParam() == Way::kNt4) plat::posix::SetVersion(true, 2, 4);
-#endif
   }
   void TearDown() override {
-#ifndef _WIN32
     if (GetParam() == Way::kNt4) plat::posix::SetVersion(true, 2, 10);
-#endif
     FileTransferTest::TearDown();
   }
-
+#endif
   static bool SystemWay() {
-    const uint32_t versionClass = zv::GetWindowsVersionClass();
-    return versionClass == zv::kVersionNt3 || versionClass == zv::kVersionNt4;
+    const uint32_t v = zv::GetWindowsVersionClass();
+    return v == zv::kVersionNt3 || v == zv::kVersionNt4;
   }
-  bool Move(const std::string& from, const std::string& to) {
-    return zv::MoveOverlayFile(from.c_str(), to.c_str());
-  }
-  bool Copy(const std::string& from, const std::string& to) {
-    return zv::CopyWholeFile(from.c_str(), to.c_str());
-  }
+  bool Move(const std::string& from, const std::string& to) { return zv::MoveOverlayFile(from.c_str(), to.c_str()); }
+  bool Copy(const std::string& from, const std::string& to) { return zv::CopyWholeFile(from.c_str(), to.c_str()); }
 };
 
 #ifdef _WIN32
@@ -135,159 +118,117 @@ INSTANTIATE_TEST_SUITE_P(Ways, TransferWaysTest, ::testing::Values(Way::kProcess
 INSTANTIATE_TEST_SUITE_P(Ways, TransferWaysTest, ::testing::Values(Way::kProcess, Way::kNt4));
 #endif
 
-TEST_P(TransferWaysTest, RunsUnderTheExpectedVersionClass) {
+TEST_P(TransferWaysTest, MovesAndCopiesLeaveTheSourceBytesAtTheTarget) {
 #ifdef ZV_EXPECT_NT4
-  EXPECT_EQ(zv::GetWindowsVersionClass(), zv::kVersionNt4);
+  ASSERT_EQ(zv::GetWindowsVersionClass(), zv::kVersionNt4);
 #else
-  EXPECT_EQ(SystemWay(), GetParam() == Way::kNt4);
-  if (SystemWay()) {
-    EXPECT_EQ(zv::GetWindowsVersionClass(), zv::kVersionNt4);
-  }
+  ASSERT_EQ(SystemWay(), GetParam() == Way::kNt4);
 #endif
-}
-
-TEST_P(TransferWaysTest, MoveLeavesTheSourceBytesAtTheTargetOnlyAndReplacesAnExistingOne) {
-  const std::string source = Path("_F301A00.ZLP");
-  const std::string target = Path("_F301A01.ZLP");
+  const std::string source = Path("_F301A00.ZLP"), target = Path("_F301A01.ZLP");
   // Empty, exactly one buffer, several buffers with a partial last one.
   for (size_t size : {size_t{0}, size_t{zv::kTransferBufferSize}, size_t{12345}}) {
-    SCOPED_TRACE(size);
     ASSERT_TRUE(WriteWholeFile(source, Pattern(size, 7)));
-    EXPECT_TRUE(Move(source, target));
+    EXPECT_TRUE(Move(source, target)) << size;
     EXPECT_FALSE(FileExists(source));
     EXPECT_EQ(Contents(target), Pattern(size, 7));
   }
-  // A longer, read-only target from a read-only source; the result is left
-  // with normal attributes.
+  // A longer, read-only target from a read-only source; normal attributes after.
   ASSERT_TRUE(WriteWholeFile(source, Pattern(6000, 3)));
-  ASSERT_TRUE(plat::SetAttributesReadOnly(source.c_str()));
-  ASSERT_TRUE(plat::SetAttributesReadOnly(target.c_str()));
+  ASSERT_TRUE(plat::SetAttributesReadOnly(source.c_str()) && plat::SetAttributesReadOnly(target.c_str()));
   EXPECT_TRUE(Move(source, target));
   EXPECT_FALSE(FileExists(source));
   EXPECT_EQ(Contents(target), Pattern(6000, 3));
   EXPECT_TRUE(plat::DeleteFile(target.c_str()));
+
+  // A copy keeps the source; the system copy refuses an existing target,
+  // the buffered one replaces it; the target has normal attributes.
+  ASSERT_TRUE(WriteWholeFile(source, Pattern(11000, 17)));
+  EXPECT_TRUE(Copy(source, target));
+  EXPECT_EQ(Contents(source), Pattern(11000, 17));
+  EXPECT_EQ(Contents(target), Pattern(11000, 17));
+  ASSERT_TRUE(WriteWholeFile(source, "newer"));
+  EXPECT_EQ(Copy(source, target), !SystemWay());
+  EXPECT_EQ(Contents(target), SystemWay() ? Pattern(11000, 17) : "newer");
+  EXPECT_EQ(Contents(source), "newer");
+  EXPECT_TRUE(plat::DeleteFile(target.c_str()));
+  EXPECT_FALSE(Copy(Path("MISSING.INI"), target));
+  EXPECT_FALSE(FileExists(target));
 }
 
-TEST_P(TransferWaysTest, AFailedMoveKeepsTheSource) {
-  const std::string source = Path("_F301A00.ZLP");
-  const std::string target = Path("_F301A01.ZLP");
+TEST_P(TransferWaysTest, AFailedMoveKeepsTheSourceAndTheSameFileIsKept) {
+  const std::string source = Path("_F301A00.ZLP"), target = Path("_F301A01.ZLP");
   ASSERT_TRUE(WriteWholeFile(source, Pattern(12345, 11)));
   ASSERT_TRUE(WriteWholeFile(target, "held"));
-  plat::FileHandle holder =
-      plat::OpenFile(target.c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
-  ASSERT_NE(holder, nullptr);
+  plat::FileHandle holder = plat::OpenFile(target.c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
   EXPECT_FALSE(Move(source, target));
   plat::CloseFile(holder);
-  EXPECT_EQ(Contents(target), "held");
   EXPECT_FALSE(Move(Path("MISSING.ZLP"), target));
   EXPECT_EQ(Contents(target), "held");
-
   // A short write stops the buffered copy, which removes its partial target;
   // the system's move writes nothing through the platform and succeeds.
   zvtest::RemoveFile(target);
   plat::fault::FailNth(plat::fault::kWrite, 2);
   EXPECT_EQ(Move(source, target), SystemWay());
-  EXPECT_EQ(FileExists(source), !SystemWay());
-  EXPECT_EQ(Contents(SystemWay() ? target : source), Pattern(12345, 11));
-  if (!SystemWay()) {
-    EXPECT_FALSE(FileExists(target));
-  }
-}
+  EXPECT_EQ(Contents(source), SystemWay() ? "<missing>" : Pattern(12345, 11));
+  EXPECT_EQ(Contents(target), SystemWay() ? Pattern(12345, 11) : "<missing>");
 
-TEST_P(TransferWaysTest, MoveOrCopyOntoTheSameFileUnderAnySpellingKeepsIt) {
   ASSERT_TRUE(plat::CreateDirectory(Path("Forms").c_str()));
   const std::string file = Path("Forms\\_F301A00.ZLP");
   ASSERT_TRUE(WriteWholeFile(file, Pattern(7000, 13)));
-  for (const std::string& spelling :
-       {file, Path("FORMS\\_f301a00.zlp"), Path("Forms\\..\\forms\\.\\_F301A00.ZLP")}) {
-    SCOPED_TRACE(spelling);
-    EXPECT_TRUE(Move(file, spelling));  // kept in place counts as moved
-    EXPECT_FALSE(Copy(spelling, file));
+  for (const std::string& same : {file, Path("FORMS\\_f301a00.zlp"), Path("Forms\\..\\forms\\.\\_F301A00.ZLP")}) {
+    EXPECT_TRUE(Move(file, same)) << same;  // kept in place counts as moved
+    EXPECT_FALSE(Copy(same, file)) << same;
     EXPECT_EQ(Contents(file), Pattern(7000, 13));
   }
 }
 
-TEST_P(TransferWaysTest, CopyKeepsTheSourceAndTreatsAnExistingTargetByWay) {
-  const std::string source = Path("ZVLMN3.INI");
-  const std::string target = Path("ZVLMN3.DAT");
-  ASSERT_TRUE(WriteWholeFile(source, Pattern(11000, 17)));
-  EXPECT_TRUE(Copy(source, target));
-  EXPECT_EQ(Contents(source), Pattern(11000, 17));
-  EXPECT_EQ(Contents(target), Pattern(11000, 17));
-
-  // The system copy refuses an existing target; the buffered one replaces it.
-  ASSERT_TRUE(WriteWholeFile(source, "newer"));
-  EXPECT_EQ(Copy(source, target), !SystemWay());
-  EXPECT_EQ(Contents(target), SystemWay() ? Pattern(11000, 17) : "newer");
-  EXPECT_EQ(Contents(source), "newer");
-  EXPECT_TRUE(plat::DeleteFile(target.c_str()));  // normal attributes
-  EXPECT_FALSE(Copy(Path("MISSING.INI"), target));
-  EXPECT_FALSE(FileExists(target));
-}
-
 // C:\FORMS holds the group: preview and edited files, two overlay files the
-// catalogue made, and three registered from elsewhere: by a bare name
-// (KEEP.ZLP), from D:\MY and from a subdirectory. Moved to E:\NEW, the
-// catalogue's files and the group info file go; the others stay. Moved into C:\FORMS itself, however spelled,
-// nothing moves and nothing is asked.
+// catalogue made, and three registered from elsewhere (a bare name, one in
+// D:\MY, one in a subdirectory). Moved into C:\FORMS itself, however spelled,
+// nothing moves and nothing is asked; moved to E:\NEW, the catalogue's files
+// and the group info file go, the others stay.
 TEST_P(TransferWaysTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
-  const std::string forms = DriveDir('C', "FORMS");
-  const std::string logo = DriveDir('D', "MY") + "LOGO.ZLP";
-  const std::string target = DriveDir('E', "NEW");
-  const std::string sub = "_OLD\\_F301A09.ZLP";
-  ASSERT_TRUE(plat::CreateDirectory((forms + "_OLD").c_str()) &&
-              plat::CreateDirectory((target + "_OLD").c_str()));
+  const std::string forms = DriveDir('C', "FORMS"), logo = DriveDir('D', "MY") + "LOGO.ZLP";
+  const std::string target = DriveDir('E', "NEW"), sub = "_OLD\\_F301A09.ZLP";
+  ASSERT_TRUE(plat::CreateDirectory((forms + "_OLD").c_str()) && plat::CreateDirectory((target + "_OLD").c_str()));
   const std::string group =
       GroupInfoFile({"_F301A00.ZLP", "_F301A01.ZLP", logo, "KEEP.ZLP", sub}, "_F301.ZL3", "_F301.PBF");
   WriteCatalogue(forms + "_F301.FGP", group);
   const std::vector<std::string> moving = {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.ZL3", "_F301.PBF"};
   for (const std::string& name : moving) ASSERT_TRUE(WriteWholeFile(forms + name, Pattern(3000, name[7])));
-  ASSERT_TRUE(WriteWholeFile(forms + "KEEP.ZLP", "keep"));
-  ASSERT_TRUE(WriteWholeFile(logo, "logo"));
+  ASSERT_TRUE(WriteWholeFile(forms + "KEEP.ZLP", "keep") && WriteWholeFile(logo, "logo"));
   ASSERT_TRUE(WriteWholeFile(forms + sub, "sub"));
-
   zvtest::MessageBoxWatcher watcher(zvtest::kIdYes);
-  std::string lower = forms;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (const std::string& same : {forms, lower.substr(0, lower.size() - 1)}) {
+  for (const std::string& same : {forms, zvtest::Lower(forms.substr(0, forms.size() - 1))}) {
     EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, same.c_str()));
     for (const std::string& name : moving) EXPECT_EQ(Contents(forms + name), Pattern(3000, name[7]));
     EXPECT_EQ(Contents(forms + "_F301.FGP"), group);
   }
-
   EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.substr(0, target.size() - 1).c_str()));
   EXPECT_TRUE(watcher.Boxes().empty());
   for (const std::string& name : moving) {
     EXPECT_FALSE(FileExists(forms + name)) << name;
     EXPECT_EQ(Contents(target + name), Pattern(3000, name[7]));
   }
-  EXPECT_FALSE(FileExists(forms + "_F301.FGP"));
-  EXPECT_EQ(Contents(target + "_F301.FGP"), group);
-  EXPECT_EQ(Contents(forms + "KEEP.ZLP"), "keep");
-  EXPECT_EQ(Contents(logo), "logo");
-  EXPECT_FALSE(FileExists(target + "KEEP.ZLP"));
-  EXPECT_FALSE(FileExists(target + "LOGO.ZLP"));
-  EXPECT_EQ(Contents(forms + sub), "sub");
-  EXPECT_FALSE(FileExists(target + sub));
+  EXPECT_EQ(Contents(forms + "_F301.FGP") + Contents(target + "_F301.FGP"), "<missing>" + group);
+  EXPECT_EQ(Contents(forms + "KEEP.ZLP") + Contents(logo) + Contents(forms + sub), "keeplogosub");
+  for (const std::string name : {"KEEP.ZLP", "LOGO.ZLP", sub.c_str()}) EXPECT_FALSE(FileExists(target + name));
 }
 
 TEST_P(TransferWaysTest, MoveGroupFilesAsksBeforeReplacingAnExistingFile) {
   char question[256] = "";
   ASSERT_GT(zv::LoadMessage(zv::kMsgOverwriteExistingFile, question, sizeof question), 0);
   for (int answer : {zvtest::kIdYes, zvtest::kIdNo}) {
-    SCOPED_TRACE(answer);
-    const std::string forms = DriveDir('C', answer == zvtest::kIdYes ? "YES" : "NO");
-    const std::string target = DriveDir('E', answer == zvtest::kIdYes ? "NEWYES" : "NEWNO");
-    // An edited file that is no .ZL3 file stays, without a question.
+    const bool yes = answer == zvtest::kIdYes;
+    const std::string forms = DriveDir('C', yes ? "YES" : "NO"), target = DriveDir('E', yes ? "NEWYES" : "NEWNO");
+    // An edited file that is no .ZL3 file stays, without a question; the
+    // group info file replaces its target without one.
     const std::string group = GroupInfoFile({"_F301A00.ZLP", "_F301A01.ZLP"}, "_F301.TXT", "");
     WriteCatalogue(forms + "_F301.FGP", group);
-    for (const char* name : {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.TXT"}) {
-      ASSERT_TRUE(WriteWholeFile(forms + name, std::string("new ") + name));
-      ASSERT_TRUE(WriteWholeFile(target + name, std::string("old ") + name));
+    for (const std::string name : {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.TXT"}) {
+      ASSERT_TRUE(WriteWholeFile(forms + name, "new " + name) && WriteWholeFile(target + name, "old " + name));
     }
-    ASSERT_TRUE(zvtest::RemoveFile(target + "_F301A01.ZLP"));
-    ASSERT_TRUE(WriteWholeFile(target + "_F301.FGP", "old group"));
-
+    ASSERT_TRUE(zvtest::RemoveFile(target + "_F301A01.ZLP") && WriteWholeFile(target + "_F301.FGP", "old"));
     zvtest::MessageBoxWatcher watcher(answer);
     EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
     ASSERT_EQ(watcher.Boxes().size(), 1u);
@@ -295,14 +236,11 @@ TEST_P(TransferWaysTest, MoveGroupFilesAsksBeforeReplacingAnExistingFile) {
     EXPECT_EQ(watcher.Boxes()[0].caption, "Overlay");
     EXPECT_EQ(watcher.Boxes()[0].buttons, (std::vector<int>{zvtest::kIdYes, zvtest::kIdNo}));
     EXPECT_FALSE(watcher.Boxes()[0].stopIcon);
-
-    const bool yes = answer == zvtest::kIdYes;
     EXPECT_EQ(FileExists(forms + "_F301A00.ZLP"), !yes);
     EXPECT_EQ(Contents(target + "_F301A00.ZLP"), yes ? "new _F301A00.ZLP" : "old _F301A00.ZLP");
     EXPECT_EQ(Contents(target + "_F301A01.ZLP"), "new _F301A01.ZLP");
     EXPECT_EQ(Contents(target + "_F301.FGP"), group);
-    EXPECT_EQ(Contents(forms + "_F301.TXT"), "new _F301.TXT");
-    EXPECT_EQ(Contents(target + "_F301.TXT"), "old _F301.TXT");
+    EXPECT_EQ(Contents(forms + "_F301.TXT") + Contents(target + "_F301.TXT"), "new _F301.TXTold _F301.TXT");
   }
 }
 
@@ -313,7 +251,8 @@ TEST_F(FileTransferTest, FreeDiskBytesAskTheDriveRoot) {
   DriveDir('E', "OTHER");
   const std::string root = "E:\\";
 #endif
-  // The directories do not exist: only the root can answer.
+  // The directories do not exist: only the root can answer; the path is
+  // given back as it was.
   char path[261];
   std::snprintf(path, sizeof path, "%sNEW\\SUB", root.c_str());
   const std::string asGiven = path;
@@ -323,81 +262,63 @@ TEST_F(FileTransferTest, FreeDiskBytesAskTheDriveRoot) {
   EXPECT_EQ(path, asGiven);
   ASSERT_TRUE(plat::GetDiskFreeSpace(root.c_str(), &space));
   EXPECT_GT(bytes, 0u);
-  // Other programs may write meanwhile.
-  EXPECT_NEAR(static_cast<double>(bytes),
-              static_cast<double>(space.freeClusters) * space.sectorsPerCluster * space.bytesPerSector,
-              256.0 * 1024 * 1024);
-
+  EXPECT_NEAR(double(bytes), double(space.freeClusters) * space.sectorsPerCluster * space.bytesPerSector,
+              256.0 * 1024 * 1024);  // other programs may write meanwhile
   char unmapped[] = "Q:\\FORMS";
   EXPECT_EQ(zv::GetFreeDiskBytes(unmapped), 0u);
   EXPECT_STREQ(unmapped, "Q:\\FORMS");
 }
 
-TEST_F(FileTransferTest, GroupSizeSumsTheListedFilesAndTheGroupInfoFile) {
+TEST_F(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
+  // The listed files that exist (not an unlisted one) and the group info file.
   const std::string group = GroupInfoFile({"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP"}, "", "");
   WriteCatalogue(Path("_F301.FGP"), group);
-  ASSERT_TRUE(WriteWholeFile(Path("_F301A00.ZLP"), Pattern(1000, 3)));
-  ASSERT_TRUE(WriteWholeFile(Path("_F301A01.ZLP"), Pattern(7001, 5)));
-  // _F301A02.ZLP is missing and adds nothing; an unlisted file neither.
-  ASSERT_TRUE(WriteWholeFile(Path("_F301A03.ZLP"), Pattern(500, 7)));
+  ASSERT_TRUE(WriteWholeFile(Path("_F301A00.ZLP"), Pattern(1000, 3)) &&
+              WriteWholeFile(Path("_F301A01.ZLP"), Pattern(7001, 5)) &&
+              WriteWholeFile(Path("_F301A03.ZLP"), Pattern(500, 7)));
   EXPECT_EQ(zv::GetGroupSize(kFormId), 1000u + 7001u + group.size());
   EXPECT_EQ(zv::GetGroupSize(kFormId + 1), 0u);  // no such form
-}
 
-TEST_F(FileTransferTest, WithoutAValidGroupNothingIsCountedOrMoved) {
   const std::string target = DriveDir('E', "NEW");
-  const std::string group = GroupInfoFile({"_F301A00.ZLP"}, "", "");
-  WriteCatalogue(Path("_F301.FGP"), group + "x");  // one byte too many
-  ASSERT_TRUE(WriteWholeFile(Path("_F301A00.ZLP"), "A00"));
+  ASSERT_TRUE(WriteWholeFile(Path("_F301.FGP"), group + "x"));  // one byte too many
   EXPECT_EQ(zv::GetGroupSize(kFormId), 0u);
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId + 1, target.c_str()));
-
   ASSERT_TRUE(WriteWholeFile(Path("_F301.FGP"), group));
   plat::fault::FailNth(plat::fault::kAlloc, 1);
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_EQ(zv::GetLastErrorCode(), zv::kMsgNoWorkArea);
-  EXPECT_EQ(Contents(Path("_F301A00.ZLP")), "A00");
+  EXPECT_EQ(Contents(Path("_F301A00.ZLP")), Pattern(1000, 3));
   EXPECT_EQ(Contents(Path("_F301.FGP")), group);
   EXPECT_FALSE(FileExists(target + "_F301A00.ZLP"));
 }
 
 TEST_F(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
   const std::string path = Path("_F301A00.ZLP");
-  const std::string original = Bytes()
-                                   .U32(319)
-                                   .Fixed("INVOICE", 25)
-                                   .Fixed("A long description of the old invoice", 256)
-                                   .U16(1)
-                                   .U8(1)
-                                   .Text(std::string(31, 'Z'))
-                                   .str() +
-                               Pattern(600, 19);
+  const std::string original =
+      zvtest::OverlayDataFile("INVOICE", "A long description of the old invoice",
+                              zvtest::Bytes().U16(1).U8(1).Text(std::string(31, 'Z')).str(), Pattern(600, 19));
   ASSERT_TRUE(WriteWholeFile(path, original));
   plat::io::Reset();
   EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 2, "New text"));
-  // The header is read once and written once; the raw data test looks at
-  // the first byte read.
-  EXPECT_EQ(plat::io::Current().bytesRead, 319u);
+  EXPECT_EQ(plat::io::Current().bytesRead, 319u);  // read once, written once
   EXPECT_EQ(plat::io::Current().bytesWritten, 319u);
   std::string expected = original;
   expected.replace(29, 9, std::string("New text") + '\0');  // the old text's tail stays
   expected[287] = 2;
   EXPECT_EQ(Contents(path), expected);
-
   // A description is cut to 255 characters and its terminator.
   EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 1, std::string(300, 'D').c_str()));
   expected.replace(29, 256, std::string(255, 'D') + '\0');
   expected[287] = 1;
   EXPECT_EQ(Contents(path), expected);
-
-  // Raw printer data and a file too short for a header are refused untouched.
+  // Raw data and a file too short for a header are refused untouched; a raw
+  // file by its name before it is opened.
   for (const std::string& bytes : {"\x1D" + Pattern(400, 23), Pattern(318, 29)}) {
     ASSERT_TRUE(WriteWholeFile(path, bytes));
     EXPECT_FALSE(zv::RewriteOverlayHeader(path.c_str(), 2, "x"));
     EXPECT_EQ(Contents(path), bytes);
   }
-  // A raw file by its name is refused before it is opened.
   const std::string raw = Path("_F301A00.ZLC");
   ASSERT_TRUE(WriteWholeFile(raw, original));
   plat::io::Reset();
