@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -96,29 +97,41 @@ std::string BlockBytes(plat::MemoryHandle block, size_t size) {
   return bytes;
 }
 
-struct Paper {
-  uint16_t width, length, value3, value4, code;
-  std::string name;
-};
-// "Paper = code, width, length, value3, value4, name" (Paper2: the second table).
-std::string Line(const Paper& p, const char* key = "Paper") {
-  return std::string(key) + " = " + std::to_string(p.code) + ", " + std::to_string(p.width) + ", " +
-         std::to_string(p.length) + ", " + std::to_string(p.value3) + ", " + std::to_string(p.value4) + ", " +
-         p.name + "\n";
+// Paper lines as the list gives them back: "code,width,length,v3,v4,name;"
+// per entry; "P:" and "Q:" in a settings text stand for the keys of the
+// first and second table.
+std::string Ini(std::string text) {
+  for (const auto& key : {std::make_pair("P:", "Paper = "), std::make_pair("Q:", "Paper2 = ")}) {
+    for (size_t at = text.find(key.first); at != std::string::npos; at = text.find(key.first, at))
+      text.replace(at, 2, key.second);
+  }
+  return text;
 }
-// The 78-byte entries the list must hold.
-std::string List(const std::vector<Paper>& papers) {
-  Bytes b;
-  for (const Paper& p : papers)
-    b.U16(1).U16(p.width).U16(p.length).U16(p.value3).U16(p.value4).U16(p.code).Fixed(p.name,
-                                                                                      zv::kPaperNameSize);
-  return b.str();
+std::string Papers(const std::string& entries) {
+  std::string s;
+  for (size_t at = 0; at + sizeof(zv::PaperEntry) <= entries.size(); at += sizeof(zv::PaperEntry)) {
+    const unsigned char* e = reinterpret_cast<const unsigned char*>(entries.data() + at);
+    const char* name = reinterpret_cast<const char*>(e + 12);
+    const size_t length = strnlen(name, zv::kPaperNameSize);
+    const bool padded = std::string(name + length, zv::kPaperNameSize - length) ==
+                        std::string(zv::kPaperNameSize - length, '\0');
+    s += (zv::GetU16(e) == 1 ? "" : "flag!") + std::to_string(zv::GetU16(e + 10));
+    for (int f = 1; f <= 4; ++f) s += "," + std::to_string(zv::GetU16(e + 2 * f));
+    s += "," + std::string(name, length) + (padded ? ";" : " unpadded;");
+  }
+  return s;
 }
-const Paper kA4{2100, 2970, 2016, 2886, 9, "A4 210 x 297 mm"},
-    kLetter{2159, 2794, 2075, 2710, 1, "Letter 8 1/2 x 11 in"},
-    kLegal{2159, 3556, 2075, 3472, 5, "Legal 8 1/2 x 14 in"},
-    kA3{2970, 4200, 2886, 4116, 8, "A3 297 x 420 mm"},
-    kB5{1820, 2570, 1736, 2486, 13, "B5 (JIS) 182 x 257 mm"};
+// "P:" lines for papers code first..first+count-1 of the given shape.
+std::string ManyLines(uint16_t first, uint16_t count, const std::string& shape, std::string* listed,
+                      uint16_t from, uint16_t upTo) {
+  std::string lines;
+  for (uint16_t code = first; code < first + count; ++code) {
+    const std::string paper = std::to_string(code) + "," + shape + ",N" + std::to_string(code);
+    lines += "P:" + paper + "\n";
+    if (code >= from && code < upTo) *listed += paper + ";";
+  }
+  return lines;
+}
 
 class DriverLinkTest : public zvtest::SandboxTest {
  protected:
@@ -140,22 +153,51 @@ class DriverLinkTest : public zvtest::SandboxTest {
   std::string Settings(const std::string& text) {
     zvtest::RemoveFile(Path("CALLS.LOG"));
     EXPECT_TRUE(zvtest::WriteWholeFile(Path("DRIVER.INI"),
-                                       "[Driver]\nLog = " + DriverSide("CALLS.LOG") + "\n" + text));
+                                       "[Driver]\nLog = " + DriverSide("CALLS.LOG") + "\n" + Ini(text)));
     return DriverSide("DRIVER.INI");
   }
+  // The calls the sample logged: C capabilities, S specification, H help,
+  // each with its arguments.
   std::string Calls() const {
     std::string log;
     zvtest::ReadWholeFile(Path("CALLS.LOG"), &log);
+    for (const auto& name :
+         {std::make_pair("ZVFormDrvSupportCapabilities ", "C"), std::make_pair("ZVFormPrinterSpec ", "S"),
+          std::make_pair("ZVFormHelpFile ", "H")}) {
+      for (size_t at = log.find(name.first); at != std::string::npos; at = log.find(name.first))
+        log.replace(at, std::strlen(name.first), name.second);
+    }
+    std::replace(log.begin(), log.end(), '\n', ';');
     return log;
   }
-  // The paper size list's bytes, checking that the block holds count entries.
-  std::string PaperList(const std::string& device, uint32_t selector, uint16_t* count) {
+  // "models/capabilities: the words in hex | calls" and the last error code
+  // when one was set; "none" for no block.
+  std::string Capabilities(const char* device, const std::string& driver) {
     zv::SetLastErrorCode(0);
-    *count = 7;
-    plat::MemoryHandle list = zv::BuildPaperSizeList(device.c_str(), driver_.c_str(), selector, count);
-    if (!list) return "none " + std::to_string(zv::GetLastErrorCode()) + " " + std::to_string(*count);
-    EXPECT_EQ(plat::MemorySize(list), *count * sizeof(zv::PaperEntry));
-    return BlockBytes(list, *count * sizeof(zv::PaperEntry));
+    int16_t models = -1, caps = -1;
+    plat::MemoryHandle block = zv::QueryDriverCapabilities(device, driver.c_str(), &models, &caps);
+    std::string s = block ? "" : "none ";
+    s += std::to_string(models) + "/" + std::to_string(caps) + ":";
+    if (block) {
+      const std::string words = BlockBytes(block, 2 * (models + caps));
+      char hex[8];
+      for (size_t i = 0; i + 1 < words.size(); i += 2) {
+        std::snprintf(hex, sizeof hex, " %x", zv::GetU16(reinterpret_cast<const unsigned char*>(&words[i])));
+        s += hex;
+      }
+    }
+    s += " | " + Calls();
+    return zv::GetLastErrorCode() ? s + " error " + std::to_string(zv::GetLastErrorCode()) : s;
+  }
+  // The paper size list as Papers gives it, checking that the block holds
+  // count entries; "none error count" without a list.
+  std::string PaperList(const std::string& device, uint32_t selector) {
+    zv::SetLastErrorCode(0);
+    uint16_t count = 7;
+    plat::MemoryHandle list = zv::BuildPaperSizeList(device.c_str(), driver_.c_str(), selector, &count);
+    if (!list) return "none " + std::to_string(zv::GetLastErrorCode()) + " " + std::to_string(count);
+    EXPECT_EQ(plat::MemorySize(list), count * sizeof(zv::PaperEntry));
+    return Papers(BlockBytes(list, count * sizeof(zv::PaperEntry)));
   }
   const std::string driver_ = WinPath(ZV_SAMPLE_DRIVER);
 };
@@ -164,34 +206,21 @@ TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
   const struct {
     std::string ini;
     bool failAlloc;
-    std::string bytes, calls;  // bytes "none": no block
-    int16_t models, caps;
+    std::string expected;
   } rows[] = {
       {"Models = 3, 7, 0x1234\nCapabilities = 1, 2, 0x4001, 0x4002, 0xFFFF\n", false,
-       Bytes().U16(3).U16(7).U16(0x1234).U16(1).U16(2).U16(0x4001).U16(0x4002).U16(0xFFFF).str(),
-       "ZVFormDrvSupportCapabilities 0\nZVFormDrvSupportCapabilities 1\n", 3, 5},
-      {"Models =\n", false, "", "ZVFormDrvSupportCapabilities 0\nZVFormDrvSupportCapabilities 1\n", 0, 0},
-      {"Models = 1\nCapabilities = 1\nFailCapabilities = 0\n", false, "none",
-       "ZVFormDrvSupportCapabilities 0\n", 0, 0},
-      {"Models = 1\nCapabilities = 1\nFailCapabilities = 1\n", false, "none",
-       "ZVFormDrvSupportCapabilities 0\nZVFormDrvSupportCapabilities 1\n", 0, 0},
-      // A file the sample cannot read through counts as none.
-      {"Models = 1\nCapabilities = 1\nnot a key\n", false, "none", "", 0, 0},
-      {"Models = 1, 2\nCapabilities = 1\n", true, "none", "ZVFormDrvSupportCapabilities 0\n", 0, 0},
+       "3/5: 3 7 1234 1 2 4001 4002 ffff | C0;C1;"},
+      {"Models =\n", false, "0/0: | C0;C1;"},  // still a block that can be locked
+      {"Models = 1\nCapabilities = 1\nFailCapabilities = 0\n", false, "none 0/0: | C0;"},
+      {"Models = 1\nCapabilities = 1\nFailCapabilities = 1\n", false, "none 0/0: | C0;C1;"},
+      {"Models = 1\nCapabilities = 1\nnot a key\n", false, "none 0/0: | "},  // a file the sample cannot read
+      {"Models = 1, 2\nCapabilities = 1\n", true, "none 0/0: | C0; error 401"},
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.ini);
     const std::string device = Settings(r.ini);
-    zv::SetLastErrorCode(0);
     if (r.failAlloc) plat::fault::FailNth(plat::fault::kAlloc, 1);
-    int16_t models = -1, caps = -1;
-    plat::MemoryHandle block = zv::QueryDriverCapabilities(device.c_str(), driver_.c_str(), &models, &caps);
+    EXPECT_EQ(Capabilities(device.c_str(), driver_), r.expected) << r.ini;
     plat::fault::Reset();
-    EXPECT_EQ(block ? BlockBytes(block, r.bytes.size()) : "none", r.bytes);
-    EXPECT_EQ(models, r.models);
-    EXPECT_EQ(caps, r.caps);
-    EXPECT_EQ(Calls(), r.calls);
-    EXPECT_EQ(zv::GetLastErrorCode(), r.failAlloc ? zv::kMsgNoWorkArea : 0u);
   }
 }
 
@@ -214,9 +243,8 @@ TEST_F(DriverLinkTest, MissingSettingsModulesAndEntryPointsAnswerNothing) {
                                                        {device, ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first + " " + c.second);
-    int16_t models = -1, caps = -1, sizes[zv::kSpecSizeCount];
-    EXPECT_EQ(zv::QueryDriverCapabilities(c.first.c_str(), c.second.c_str(), &models, &caps), nullptr);
-    EXPECT_EQ(models, 0);
+    EXPECT_EQ(Capabilities(c.first.c_str(), c.second), "none 0/0: | ");
+    int16_t sizes[zv::kSpecSizeCount];
     EXPECT_EQ(zv::QueryPrinterSpec(c.first.c_str(), c.second.c_str(), 1, sizes), nullptr);
     char help[plat::kPathBuffer];
     std::memset(help, 'x', sizeof help);
@@ -224,7 +252,6 @@ TEST_F(DriverLinkTest, MissingSettingsModulesAndEntryPointsAnswerNothing) {
     EXPECT_EQ(help[0], '\0');
   }
   EXPECT_EQ(zv::QueryDriverCapabilities(device.c_str(), nullptr, nullptr, nullptr), nullptr);
-  EXPECT_EQ(Calls(), "");
 }
 
 TEST_F(DriverLinkTest, LayoutPlacesTheAreasInOrderUpTo16MiB) {
@@ -241,25 +268,22 @@ TEST_F(DriverLinkTest, LayoutPlacesTheAreasInOrderUpTo16MiB) {
   EXPECT_EQ(layout.size, 16u * 1024u * 1024u);
   limit[8] = kLimitP9Bytes + 1;
   EXPECT_FALSE(zv::ComputeSpecLayout(limit, &layout));
-  const int16_t largest[zv::kSpecSizeCount] = {32767, 32767, 32767, 32767, 32767,
-                                               32767, 32767, 32767, 32767, 32767};
-  EXPECT_FALSE(zv::ComputeSpecLayout(largest, &layout));
+  std::fill(limit, limit + zv::kSpecSizeCount, 32767);
+  EXPECT_FALSE(zv::ComputeSpecLayout(limit, &layout));
 }
 
 TEST_F(DriverLinkTest, SpecificationBlockIsLaidOutAndFilledByteByByte) {
   const std::string device = Settings(
-      "[Model 5]\nSize0 = 3\nSize5 = 2\nSize6 = 1\nSize7 = 4\nSize8 = 5\nSize9 = 2\nNameSize = 10\nNameSize2 "
-      "= 12\n"
-      "Paper = 9, 2100, 2970, 2016, 2886, A4 paper\nPaper = 256, 1000, 1500, 17, 18, User, size\n"
-      "Paper2 = 8, 2970, 4200, 1, 2, A3\nPaper2 = 1, 2159, 2794, 3, 4, Letter\nPaper2 = 5, 2159, 3556, 5, 6, "
-      "Legal paper\n");
+      "[Model 5]\nSize0 = 3\nSize5 = 2\nSize6 = 1\nSize7 = 4\nSize8 = 5\nSize9 = 2\nNameSize = 10\n"
+      "NameSize2 = 12\nP:9,2100,2970,2016,2886,A4 paper\nP:256,1000,1500,17,18,User, size\n"
+      "Q:8,2970,4200,1,2,A3\nQ:1,2159,2794,3,4,Letter\nQ:5,2159,3556,5,6,Legal paper\n");
   int16_t sizes[zv::kSpecSizeCount];
   std::memset(sizes, 0x55, sizeof sizes);
   plat::MemoryHandle block = zv::QueryPrinterSpec(device.c_str(), driver_.c_str(), 5, sizes);
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(std::vector<int16_t>(sizes, sizes + zv::kSpecSizeCount),
             std::vector<int16_t>({3, 2, 10, 3, 12, 2, 1, 4, 5, 2}));
-  EXPECT_EQ(Calls(), "ZVFormPrinterSpec 0 5\nZVFormPrinterSpec 1 5\n");
+  EXPECT_EQ(Calls(), "S0 5;S1 5;");
   const ExpectedLayout& l = kSampleLayout;
   ASSERT_GE(plat::MemorySize(block), l.size);
   const unsigned char* base = static_cast<const unsigned char*>(plat::LockMemory(block));
@@ -297,8 +321,7 @@ TEST_F(DriverLinkTest, SpecificationBlockIsLaidOutAndFilledByteByByte) {
 
 TEST_F(DriverLinkTest, NameAreasOfSizeZeroGetNullNamePointers) {
   const std::string device = Settings(
-      "[Model 1]\nNameSize = 0\nNameSize2 = 4\nPaper = 9, 1, 2, 3, 4, A4\n"
-      "Paper = 1, 5, 6, 7, 8, Letter\nPaper2 = 8, 9, 10, 11, 12, A3\n");
+      "[Model 1]\nNameSize = 0\nNameSize2 = 4\nP:9,1,2,3,4,A4\nP:1,5,6,7,8,Letter\nQ:8,9,10,11,12,A3\n");
   int16_t sizes[zv::kSpecSizeCount];
   plat::MemoryHandle block = zv::QueryPrinterSpec(device.c_str(), driver_.c_str(), 1, sizes);
   ASSERT_NE(block, nullptr);
@@ -318,49 +341,47 @@ TEST_F(DriverLinkTest, NameAreasOfSizeZeroGetNullNamePointers) {
 }
 
 TEST_F(DriverLinkTest, SpecificationFailures) {
-  const std::string first = "ZVFormPrinterSpec 0 1\n", both = first + "ZVFormPrinterSpec 1 1\n";
   const struct {
     std::string ini;
     uint16_t model;
     bool failAlloc;
     std::string calls;
   } rows[] = {
-      {"FailSpec = 0\n", 1, false, first},
-      {"FailSpec = 1\n", 1, false, both},
-      {"", 2, false, "ZVFormPrinterSpec 0 2\n"},  // a model the driver does not know
-      {"", 1, true, first},
-      {"Sizes = 0, 1, 66, 0, 66, 0, 0, 0, 0, -1\n", 1, false, first},
-      {"Sizes = 0, -2, 66, 0, 66, 0, 0, 0, 0, 0\n", 1, false, first},
-      {"Sizes = 0, 1000, 32767, 0, 0, 0, 0, 0, 0, 0\n", 1, false, first},  // 32 MiB of names
-      {"Sizes = 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767\n", 1, false, first},
+      {"FailSpec = 0\n", 1, false, "S0 1;"},
+      {"FailSpec = 1\n", 1, false, "S0 1;S1 1;"},
+      {"", 2, false, "S0 2;"},  // a model the driver does not know
+      {"", 1, true, "S0 1;"},
+      {"Sizes = 0, 1, 66, 0, 66, 0, 0, 0, 0, -1\n", 1, false, "S0 1;"},
+      {"Sizes = 0, -2, 66, 0, 66, 0, 0, 0, 0, 0\n", 1, false, "S0 1;"},
+      {"Sizes = 0, 1000, 32767, 0, 0, 0, 0, 0, 0, 0\n", 1, false, "S0 1;"},  // 32 MiB of names
+      {"Sizes = 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767\n", 1, false, "S0 1;"},
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.ini);
-    const std::string device = Settings("[Model 1]\nPaper = 9, 1, 2, 3, 4, A4\n" + r.ini);
+    const std::string device = Settings("[Model 1]\nP:9,1,2,3,4,A4\n" + r.ini);
     zv::SetLastErrorCode(0);
     if (r.failAlloc) plat::fault::FailNth(plat::fault::kAlloc, 1);
     int16_t sizes[zv::kSpecSizeCount];
-    EXPECT_EQ(zv::QueryPrinterSpec(device.c_str(), driver_.c_str(), r.model, sizes), nullptr);
-    EXPECT_EQ(Calls(), r.calls);
-    EXPECT_EQ(zv::GetLastErrorCode(), r.failAlloc ? zv::kMsgNoWorkArea : 0u);
-    if (r.failAlloc) {
-      EXPECT_EQ(plat::fault::CallCount(plat::fault::kAlloc), 1u);
-    }
+    EXPECT_EQ(zv::QueryPrinterSpec(device.c_str(), driver_.c_str(), r.model, sizes), nullptr) << r.ini;
+    EXPECT_EQ(Calls() + std::to_string(zv::GetLastErrorCode()), r.calls + (r.failAlloc ? "401" : "0"))
+        << r.ini;
+    EXPECT_EQ(plat::fault::CallCount(plat::fault::kAlloc),
+              r.failAlloc ? 1u : plat::fault::CallCount(plat::fault::kAlloc));
     plat::fault::Reset();
   }
-  const std::string device = Settings("[Model 1]\nPaper = 9, 1, 2, 3, 4, A4\n");
+  const std::string device = Settings("[Model 1]\nP:9,1,2,3,4,A4\n");
   EXPECT_EQ(zv::QueryPrinterSpec(device.c_str(), driver_.c_str(), 1, nullptr), nullptr);
 }
 
 TEST_F(DriverLinkTest, HelpFileFollowsTheLanguageFlagAndIsAlwaysTerminated) {
-  const std::string longest(260, 'H');
+  const std::string longest(260, 'H'),
+      both = "HelpFile = C:\\DRV\\LOCAL.HLP\nEnglishHelpFile = ENGLISH.HLP\n";
   const struct {
     std::string ini;
     uint32_t flag;
     std::string help;
   } rows[] = {
-      {"HelpFile = C:\\DRV\\LOCAL.HLP\nEnglishHelpFile = ENGLISH.HLP\n", 0, "C:\\DRV\\LOCAL.HLP"},
-      {"HelpFile = C:\\DRV\\LOCAL.HLP\nEnglishHelpFile = ENGLISH.HLP\n", 1, "ENGLISH.HLP"},
+      {both, 0, "C:\\DRV\\LOCAL.HLP"},
+      {both, 1, "ENGLISH.HLP"},
       {"HelpFile = H.HLP\nFailHelp = 1\n", 0, ""},  // the driver's result is not looked at
       {"HelpFile = " + longest + "\n", 0, longest},
   };
@@ -369,8 +390,7 @@ TEST_F(DriverLinkTest, HelpFileFollowsTheLanguageFlagAndIsAlwaysTerminated) {
     char help[plat::kPathBuffer];
     std::memset(help, 'x', sizeof help);
     EXPECT_TRUE(zv::QueryHelpFile(device.c_str(), driver_.c_str(), r.flag, help));
-    EXPECT_EQ(std::string(help), r.help);
-    EXPECT_EQ(Calls(), "ZVFormHelpFile " + std::to_string(r.flag) + "\n");
+    EXPECT_EQ(std::string(help) + " " + Calls(), r.help + " H" + std::to_string(r.flag) + ";");
     EXPECT_FALSE(zv::QueryHelpFile(device.c_str(), driver_.c_str(), 0, nullptr));
   }
 }
@@ -385,12 +405,7 @@ TEST_F(DriverLinkTest, WithoutDeviceNameTheSampleReadsTheFileBesideItself) {
       zvtest::WriteWholeFile(Path("DRV\\ZVSAMPLE.INI"),
                              "[Driver]\nModels = 11, 12\nCapabilities = 0x4003\nHelpFile = BESIDE.HLP\n"));
   for (const char* device : {static_cast<const char*>(nullptr), ""}) {
-    int16_t models = -1, caps = -1;
-    plat::MemoryHandle block = zv::QueryDriverCapabilities(device, copy.c_str(), &models, &caps);
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(models, 2);
-    EXPECT_EQ(caps, 1);
-    EXPECT_EQ(BlockBytes(block, 6), Bytes().U16(11).U16(12).U16(0x4003).str());
+    EXPECT_EQ(Capabilities(device, copy), "2/1: b c 4003 | ");
     char help[plat::kPathBuffer];
     ASSERT_TRUE(zv::QueryHelpFile(device, copy.c_str(), 1, help));
     EXPECT_STREQ(help, "BESIDE.HLP");
@@ -399,13 +414,9 @@ TEST_F(DriverLinkTest, WithoutDeviceNameTheSampleReadsTheFileBesideItself) {
 
 TEST_F(DriverLinkTest, ShippedExampleSettingsDescribeTwoModelsAndSixPapers) {
   const std::string device = ShippedSettings();
-  int16_t models = -1, caps = -1, sizes[zv::kSpecSizeCount];
-  plat::MemoryHandle block = zv::QueryDriverCapabilities(device.c_str(), driver_.c_str(), &models, &caps);
-  ASSERT_NE(block, nullptr) << device;
-  EXPECT_EQ(models, 2);
-  EXPECT_EQ(caps, 4);
-  EXPECT_EQ(BlockBytes(block, 12), Bytes().U16(1).U16(2).U16(1).U16(2).U16(0x4001).U16(0x4002).str());
-  block = zv::QueryPrinterSpec(device.c_str(), driver_.c_str(), 1, sizes);
+  EXPECT_EQ(Capabilities(device.c_str(), driver_), "2/4: 1 2 1 2 4001 4002 | ");
+  int16_t sizes[zv::kSpecSizeCount];
+  plat::MemoryHandle block = zv::QueryPrinterSpec(device.c_str(), driver_.c_str(), 1, sizes);
   ASSERT_NE(block, nullptr);
   plat::FreeMemory(block);
   EXPECT_EQ(std::vector<int16_t>(sizes, sizes + zv::kSpecSizeCount),
@@ -413,115 +424,87 @@ TEST_F(DriverLinkTest, ShippedExampleSettingsDescribeTwoModelsAndSixPapers) {
   char help[plat::kPathBuffer];
   ASSERT_TRUE(zv::QueryHelpFile(device.c_str(), driver_.c_str(), 0, help));
   EXPECT_STREQ(help, "ZVSAMPLE.HLP");
-  uint16_t count = 0;
-  EXPECT_EQ(PaperList(device, 1, &count),
-            List({kA4, kLetter, kLegal, kB5, {2100, 2970, 2016, 2886, 256, "User size"}, kA3}));
-  EXPECT_EQ(PaperList(device, 2, &count), List({kA4, kLetter, kA3}));
+  const std::string a4 = "9,2100,2970,2016,2886,A4 210 x 297 mm;",
+                    letter = "1,2159,2794,2075,2710,Letter 8 1/2 x 11 in;";
+  EXPECT_EQ(PaperList(device, 1),
+            a4 + letter + "5,2159,3556,2075,3472,Legal 8 1/2 x 14 in;" +
+                "13,1820,2570,1736,2486,B5 (JIS) 182 x 257 mm;256,2100,2970,2016,2886,User size;" +
+                "8,2970,4200,2886,4116,A3 297 x 420 mm;");
+  EXPECT_EQ(PaperList(device, 2), a4 + letter + "8,2970,4200,2886,4116,A3 297 x 420 mm;");
 }
 
 TEST_F(DriverLinkTest, PaperListMergesTheModelsTables) {
-  const Paper a4Other{2100, 2970, 1, 2, 9, "A4 (long edge)"}, a3Twin{2970, 4200, 0, 0, 8, "A3 again"};
-  const Paper a4Default{2100, 2970, 2100, 2970, 9, "A4 210 x 297 mm"};
-  auto unnamed = [](Paper p) {
-    p.name.clear();
-    return p;
-  };
-  struct Row {
+  const std::string twoTables =
+      "Models = 1, 2\n[Model 1]\nP:9,1,1,1,1,A4\nQ:8,2,2,2,2,A3\nQ:13,3,3,3,3,B5\n"
+      "[Model 2]\nP:5,4,4,4,4,Legal\nQ:13,5,5,5,5,B5\nQ:1,6,6,6,6,Letter\n";
+  // No more than 100 papers: after the duplicates of a later model, or
+  // from the first model on.
+  std::string across, alone, manyAcross = "Models = 1, 2\n[Model 1]\n";
+  manyAcross += ManyLines(1000, 70, "100,200,1,2", &across, 0, 1100) + "[Model 2]\n";
+  manyAcross += ManyLines(1060, 50, "300,400,3,4", &across, 1070, 1100);
+  const std::string manyAlone = "Models = 1\n[Model 1]\n" + ManyLines(1, 130, "7,7,7,7", &alone, 0, 101);
+  const struct {
     std::string ini;
     uint32_t selector;
-    std::vector<Paper> list;
-  };
-  std::vector<Row> rows = {
+    std::string list;
+  } rows[] = {
       // The first model keeps its duplicates; later ones add only new codes.
-      {"Models = 1, 2, 3\n[Model 1]\n" + Line(kA4) + Line(a4Other) + Line(kLetter) + "[Model 2]\n" +
-           Line(kLetter) + Line(kA3) + Line(a3Twin) + Line(kA4) + "[Model 3]\n" + Line(a3Twin) +
-           Line(kLegal) + Line(kA4),
-       1,
-       {kA4, a4Other, kLetter, kA3, kLegal}},
-      {"Models = 1, 2\n[Model 1]\n[Model 2]\nPaper2 = 8, 1, 2, 3, 4, A3\n", 1, {a4Default}},
-      {"Models =\nCapabilities = 1\n", 1, {a4Default}},
+      {"Models = 1, 2, 3\n[Model 1]\nP:9,1,1,1,1,A4\nP:9,2,2,2,2,A4 long\nP:1,3,3,3,3,Letter\n[Model 2]\n"
+       "P:1,4,4,4,4,L2\nP:8,5,5,5,5,A3\nP:8,6,6,6,6,A3 again\nP:9,7,7,7,7,A4 b\n[Model 3]\nP:8,8,8,8,8,A3 c\n"
+       "P:5,9,9,9,9,Legal\nP:9,10,10,10,10,A4 c\n",
+       1, "9,1,1,1,1,A4;9,2,2,2,2,A4 long;1,3,3,3,3,Letter;8,5,5,5,5,A3;5,9,9,9,9,Legal;"},
+      // Without papers the list holds A4.
+      {"Models = 1, 2\n[Model 1]\n[Model 2]\nQ:8,1,2,3,4,A3\n", 1, "9,2100,2970,2100,2970,A4 210 x 297 mm;"},
+      {"Models =\nCapabilities = 1\n", 1, "9,2100,2970,2100,2970,A4 210 x 297 mm;"},
+      // Selector 1 takes the first tables, any other the second.
+      {twoTables, 1, "9,1,1,1,1,A4;5,4,4,4,4,Legal;"},
+      {twoTables, 0, "8,2,2,2,2,A3;13,3,3,3,3,B5;1,6,6,6,6,Letter;"},
+      {twoTables, 2, "8,2,2,2,2,A3;13,3,3,3,3,B5;1,6,6,6,6,Letter;"},
+      {twoTables, 7, "8,2,2,2,2,A3;13,3,3,3,3,B5;1,6,6,6,6,Letter;"},
       // Names are cut to 65 characters and read only within their areas.
-      {"Models = 1\n[Model 1]\nNameSize = 100\n" + Line({1, 2, 3, 4, 256, std::string(80, 'L')}) +
-           Line({5, 6, 7, 8, 257, std::string(65, 'E')}) + Line({9, 10, 11, 12, 258, "Short"}),
+      {"Models = 1\n[Model 1]\nNameSize = 100\nP:256,1,2,3,4," + std::string(80, 'L') + "\nP:257,5,6,7,8," +
+           std::string(65, 'E') + "\nP:258,9,10,11,12,Short\n",
        1,
-       {{1, 2, 3, 4, 256, std::string(65, 'L')},
-        {5, 6, 7, 8, 257, std::string(65, 'E')},
-        {9, 10, 11, 12, 258, "Short"}}},
-      {"Models = 1\n[Model 1]\nNameSize = 8\n" + Line({1, 2, 3, 4, 1, "Letter 8.5x11"}) +
-           Line({5, 6, 7, 8, 9, "A4 paper"}) + Line({9, 10, 11, 12, 13, "B5 (JIS) paper"}) +
-           Line({0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, "Output"}, "Paper2"),
-       1,
-       {{1, 2, 3, 4, 1, "Letter 8"}, {5, 6, 7, 8, 9, "A4 paper"}, {9, 10, 11, 12, 13, "B5 (JIS)"}}},
-      {"Models = 1\n[Model 1]\nNameSize = 0\n" + Line(kA4) + Line(kLetter),
-       1,
-       {unnamed(kA4), unnamed(kLetter)}},
+       "256,1,2,3,4," + std::string(65, 'L') + ";257,5,6,7,8," + std::string(65, 'E') +
+           ";258,9,10,11,12,Short;"},
+      {"Models = 1\n[Model 1]\nNameSize = 8\nP:1,1,2,3,4,Letter 8.5x11\nP:9,5,6,7,8,A4 paper\n"
+       "P:13,9,10,11,12,B5 (JIS) paper\nQ:65535,65535,65535,65535,65535,Output\n",
+       1, "1,1,2,3,4,Letter 8;9,5,6,7,8,A4 paper;13,9,10,11,12,B5 (JIS);"},
+      {"Models = 1\n[Model 1]\nNameSize = 0\nP:9,1,2,3,4,A4\nP:1,5,6,7,8,Letter\n", 1,
+       "9,1,2,3,4,;1,5,6,7,8,;"},
       // Every name points at the block's last byte, the unterminated end of "Letter".
-      {"Models = 1\n[Model 1]\nBreakNamePointers = 1\nNameSize = 6\n" + Line(kA4) +
-           Line({2159, 2794, 1, 2, 1, "Letter"}),
-       1,
-       {unnamed(kA4), {2159, 2794, 1, 2, 1, ""}}},
+      {"Models = 1\n[Model 1]\nBreakNamePointers = 1\nNameSize = 6\nP:9,1,2,3,4,A4\nP:1,5,6,7,8,Letter\n", 1,
+       "9,1,2,3,4,;1,5,6,7,8,;"},
+      {manyAcross, 1, across},
+      {manyAlone, 1, alone},
   };
-  const std::string twoTables = "Models = 1, 2\n[Model 1]\n" + Line(kA4) + Line(kA3, "Paper2") +
-                                Line(kB5, "Paper2") + "[Model 2]\n" + Line(kLegal) + Line(kB5, "Paper2") +
-                                Line(kLetter, "Paper2");
-  rows.push_back({twoTables, 1, {kA4, kLegal}});
-  for (uint32_t selector : {0u, 2u, 7u}) rows.push_back({twoTables, selector, {kA3, kB5, kLetter}});
-  // Papers beyond the hundredth are left out, from the first model on or
-  // after the duplicates of a later one.
-  Row across{"Models = 1, 2\n[Model 1]\n", 1, {}}, alone{"Models = 1\n[Model 1]\n", 1, {}};
-  for (uint16_t i = 0; i < 70; ++i) {
-    across.list.push_back({static_cast<uint16_t>(100 + i), 200, 1, 2, static_cast<uint16_t>(1000 + i),
-                           "F" + std::to_string(i)});
-    across.ini += Line(across.list.back());
-  }
-  across.ini += "[Model 2]\n";
-  for (uint16_t i = 0; i < 50; ++i) {
-    const Paper p{static_cast<uint16_t>(300 + i), 400, 3, 4, static_cast<uint16_t>(1060 + i),
-                  "S" + std::to_string(i)};
-    across.ini += Line(p);
-    if (p.code >= 1070 && p.code < 1100) across.list.push_back(p);
-  }
-  for (uint16_t i = 0; i < 130; ++i) {
-    const Paper p{i, i, i, i, static_cast<uint16_t>(i % 7), "P" + std::to_string(i)};
-    alone.ini += Line(p);
-    if (i < 100) alone.list.push_back(p);
-  }
-  rows.push_back(across);
-  rows.push_back(alone);
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.ini.substr(0, 60) + " selector " + std::to_string(r.selector));
-    uint16_t count = 0;
-    EXPECT_EQ(PaperList(Settings(r.ini), r.selector, &count), List(r.list));
-    EXPECT_EQ(count, r.list.size());
-  }
+  for (const auto& r : rows) EXPECT_EQ(PaperList(Settings(r.ini), r.selector), r.list) << r.ini.substr(0, 80);
 }
 
 TEST_F(DriverLinkTest, AFailingDriverGivesNoPaperListAnd401) {
   const std::string failing[] = {
-      "Models = 1\nFailCapabilities = 1\n[Model 1]\n" + Line(kA4),
-      "Models = 1, 2\n[Model 1]\n" + Line(kA4) + "[Model 2]\nFailSpec = 1\n" + Line(kA3),
-      "Models = 1, 2\n[Model 1]\n" + Line(kA4),  // model 2 unknown to the driver
+      "Models = 1\nFailCapabilities = 1\n[Model 1]\nP:9,1,1,1,1,A4\n",
+      "Models = 1, 2\n[Model 1]\nP:9,1,1,1,1,A4\n[Model 2]\nFailSpec = 1\nP:8,2,2,2,2,A3\n",
+      "Models = 1, 2\n[Model 1]\nP:9,1,1,1,1,A4\n",  // model 2 unknown to the driver
       "Models = 1\n[Model 1]\nSizes = 0, 1, 66, 0, 66, 0, 0, 0, 0, -5\n",
-      "Models = 1, 2\n[Model 1]\n" + Line(kA4) + "[Model 2]\nBreakTablePointer = 1\n" + Line(kA3),
+      "Models = 1, 2\n[Model 1]\nP:9,1,1,1,1,A4\n[Model 2]\nBreakTablePointer = 1\nP:8,2,2,2,2,A3\n",
   };
-  uint16_t count;
-  for (const std::string& ini : failing) EXPECT_EQ(PaperList(Settings(ini), 1, &count), "none 401 0") << ini;
+  for (const std::string& ini : failing) EXPECT_EQ(PaperList(Settings(ini), 1), "none 401 0") << ini;
   zv::SetLastErrorCode(0);
-  count = 7;
+  uint16_t count = 7;
   EXPECT_EQ(zv::BuildPaperSizeList("", Path("NOSUCH.DLL").c_str(), 1, &count), nullptr);
-  EXPECT_EQ(zv::GetLastErrorCode(), zv::kMsgNoWorkArea);
-  EXPECT_EQ(count, 0);
+  EXPECT_EQ(std::to_string(zv::GetLastErrorCode()) + " " + std::to_string(count), "401 0");
 
   // Each allocation in turn: the list, the sizes, the capability block, one
   // printer specification per model and the shrink at the end.
-  const std::string device = Settings("Models = 1, 2\n[Model 1]\n" + Line(kA4) + "[Model 2]\n" + Line(kA3));
+  const std::string device =
+      Settings("Models = 1, 2\n[Model 1]\nP:9,1,1,1,1,A4\n[Model 2]\nP:8,2,2,2,2,A3\n");
   plat::fault::FailNth(plat::fault::kAlloc, 0);
-  ASSERT_EQ(PaperList(device, 1, &count), List({kA4, kA3}));
-  const uint32_t allocations = plat::fault::CallCount(plat::fault::kAlloc);
-  EXPECT_EQ(allocations, 6u);
-  for (uint32_t n = 1; n <= allocations + 1; ++n) {
+  ASSERT_EQ(PaperList(device, 1), "9,1,1,1,1,A4;8,2,2,2,2,A3;");
+  EXPECT_EQ(plat::fault::CallCount(plat::fault::kAlloc), 6u);
+  for (uint32_t n = 1; n <= 7; ++n) {
     plat::fault::FailNth(plat::fault::kAlloc, n);
-    EXPECT_EQ(PaperList(device, 1, &count), n <= allocations ? "none 401 0" : List({kA4, kA3})) << n;
+    EXPECT_EQ(PaperList(device, 1), n <= 6 ? "none 401 0" : "9,1,1,1,1,A4;8,2,2,2,2,A3;") << n;
   }
 }
 
