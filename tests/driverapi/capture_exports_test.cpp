@@ -263,6 +263,7 @@ TEST_F(CaptureExportsTest, AGroupHoldsNoMoreEntriesThanTheOverlayNumberRange) {
   Configure("F3CMD=0,1");
   EXPECT_EQ(GetOverlay(Block(), nullptr, 26), "0");
   EXPECT_EQ(Contents(Group()), full);
+  EXPECT_FALSE(zvtest::FileExists(Generated("_F301A01.ZLP")));
   Configure("F3CMD=0,2");
   EXPECT_EQ(GetOverlay(Block(), nullptr, 26), "1 " + Generated("_F301A01.ZLP"));
   // A new group starts at the lowest number of the range.

@@ -180,6 +180,7 @@ class DriverLinkTest : public zvtest::SandboxTest {
     s += std::to_string(models) + "/" + std::to_string(caps) + ":";
     if (block) {
       const std::string words = BlockBytes(block, 2 * (models + caps));
+      if (words == "no lock") s += " no lock";
       char hex[8];
       for (size_t i = 0; i + 1 < words.size(); i += 2) {
         std::snprintf(hex, sizeof hex, " %x", zv::GetU16(reinterpret_cast<const unsigned char*>(&words[i])));
@@ -213,7 +214,6 @@ TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
       {"Models =\n", false, "0/0: | C0;C1;"},  // still a block that can be locked
       {"Models = 1\nCapabilities = 1\nFailCapabilities = 0\n", false, "none 0/0: | C0;"},
       {"Models = 1\nCapabilities = 1\nFailCapabilities = 1\n", false, "none 0/0: | C0;C1;"},
-      {"Models = 1\nCapabilities = 1\nnot a key\n", false, "none 0/0: | "},  // a file the sample cannot read
       {"Models = 1, 2\nCapabilities = 1\n", true, "none 0/0: | C0; error 401"},
   };
   for (const auto& r : rows) {
@@ -236,11 +236,11 @@ TEST_F(DriverLinkTest, MissingSettingsModulesAndEntryPointsAnswerNothing) {
   ASSERT_TRUE(dladdr(reinterpret_cast<void*>(&std::fclose), &info) && info.dli_fname);
   const std::string withoutEntryPoints = WinPath(info.dli_fname);
 #endif
-  const std::pair<std::string, std::string> cases[] = {{DriverSide("MISSING.INI"), driver_},
-                                                       {device, Path("NOSUCH.DLL")},
-                                                       {device, Path("FAKE.DLL")},
-                                                       {device, withoutEntryPoints},
-                                                       {device, ""}};
+  // A file the sample cannot read through counts as none.
+  ASSERT_TRUE(zvtest::WriteWholeFile(Path("BAD.INI"), "[Driver]\nModels = 1\nnot a key\n[Model 1]\n"));
+  const std::pair<std::string, std::string> cases[] = {
+      {DriverSide("MISSING.INI"), driver_}, {DriverSide("BAD.INI"), driver_}, {device, Path("NOSUCH.DLL")},
+      {device, Path("FAKE.DLL")},           {device, withoutEntryPoints},     {device, ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first + " " + c.second);
     EXPECT_EQ(Capabilities(c.first.c_str(), c.second), "none 0/0: | ");
