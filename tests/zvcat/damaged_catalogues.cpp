@@ -171,11 +171,16 @@ const std::vector<DamagedCatalogue>& DamagedCatalogues() {
   return table;
 }
 
+// Front: black, 600 dpi, printing mode 0, zoom 100, one page per sheet. Back:
+// colour, 300 dpi, printing mode 2, two pages per sheet at zoom 71.
 std::string ExampleRecord(int which) {
-  DriverSettingsBlock b;
-  if (which == 0) return b.Record(zv::kLayerFront);
-  b.resolution = 300, b.colour = 1, b.orientation = 2;
-  return b.Record(zv::kLayerBack);
+  const std::string block = DriverSettingsBlock().Record(zv::kLayerFront);
+  zv::PrintSettings s{};
+  zv::DecodePrintSettings(reinterpret_cast<const unsigned char*>(block.data()), &s);
+  s.printingMode = 0;
+  if (which == 1) s.layer = 2, s.resolution = 300, s.colour = 1, s.orientation = 2, s.printingMode = 2;
+  if (which == 1) s.pagesPerSheet = 2, s.zoom = 71;
+  return SettingsRecordBytes(s);
 }
 
 void WriteExampleCatalogue(const std::string& dir) {

@@ -264,12 +264,11 @@ TEST_F(ZvcatProgramTest, ShowAndListInTextAndJson) {
   };
   const std::string settings =
       "    Settings:           mark 1, layer %, mode level 3, model 7, paper 2100 x 2970 (11, 12) code 9, "
-      "orientation %, resolution %00, colour %, printing mode 3, pages per sheet 0, output 2200 x 3000 (21, "
-      "22) "
-      "code 9, zoom 100\n";
+      "orientation %, resolution %00, colour %, printing mode %, pages per sheet %, "
+      "output 2200 x 3000 (21, 22) code 9, zoom %\n";
   std::string front = settings, back = settings;
-  for (const char* value : {"1", "1", "6", "2"}) front.replace(front.find('%'), 1, value);
-  for (const char* value : {"2", "2", "3", "1"}) back.replace(back.find('%'), 1, value);
+  for (const char* value : {"1", "1", "6", "2", "0", "0", "100"}) front.replace(front.find('%'), 1, value);
+  for (const char* value : {"2", "2", "3", "1", "2", "2", "71"}) back.replace(back.find('%'), 1, value);
   const ProgramRun show = RunZvcat(with({"show", "INVOICE"}), Dir());
   EXPECT_EQ(0, show.status);
   EXPECT_EQ(
@@ -282,11 +281,12 @@ TEST_F(ZvcatProgramTest, ShowAndListInTextAndJson) {
       "  First group string:   \"Plateau 2 (entr\xE9"
       "e)\"\n"
       "  Preview file:         \"_F301A.PBF\" -> _F301A.PBF (missing)\n  Edited file:          none\n\n"
-      "  Overlay 0: Negro,600dpi,CRT,100%, , -\n    File:               \"INV1.ZLP\" -> INV1.ZLP (exists)\n"
+      "  Overlay 0: Negro,600dpi, ,100%, , -\n    File:               \"INV1.ZLP\" -> INV1.ZLP (exists)\n"
       "    Header:             yes\n    Description:        Invoice page 1\n    Layer:              front "
       "(1)\n" +
           front +
-          "\n  Overlay 1: Color,300dpi,CRT,100%, , -\n    File:               \"INV2.ZLC\" -> INV2.ZLC "
+          "\n  Overlay 1: Color,300dpi,Alta calidad, , , 2P\xE1ginas\n    File:               \"INV2.ZLC\" "
+          "-> INV2.ZLC "
           "(exists)\n"
           "    Header:             no (raw data)\n    Description:        Invoice page 2, raw\n"
           "    Layer:              front (1)\n" +
