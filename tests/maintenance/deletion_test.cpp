@@ -4,46 +4,29 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/group_name_list.h"
-#include "dialogs/module_frame.h"
 #include "maintenance/deletion.h"
-#include "platform/fault_injection.h"
-#include "platform/io_counters.h"
-#include "support/catalogue_files.h"
+#include "maintenance/maintenance_fixture.h"
 #include "support/other_process.h"
 
 namespace {
 
-using zvtest::FormListFile;
-using zvtest::GroupInfoFile;
-using zvtest::GroupNameListFile;
-constexpr uint32_t kUntouched = 0xDEADBEEF;
+using namespace zvtest;
 std::string R(char fill) { return std::string(34, fill); }  // a record told apart by its fill
-const std::string kWithHeader = zvtest::Bytes().U32(319).Text("PAGE").str();
+const std::string kWithHeader = Bytes().U32(319).Text("PAGE").str();
 const std::string kRaw = "\x1DPAGE";
 
-class DeletionTest : public zvtest::CatalogueTest {
+class DeletionTest : public MaintenanceTest {
  protected:
-  void SetUp() override {
-    CatalogueTest::SetUp();
-    zv::SetLastErrorCode(kUntouched);
-  }
-  void TearDown() override {
-    plat::fault::Reset();
-    CatalogueTest::TearDown();
-  }
-  void Write(const std::string& name, const std::string& b) { ASSERT_TRUE(zvtest::WriteWholeFile(Path(name), b)); }
-  std::string Contents(const std::string& path) const {
-    std::string b;
-    return zvtest::ReadWholeFile(path, &b) ? b : "<missing>";
-  }
+  void Write(const std::string& name, const std::string& b) { MaintenanceTest::Write(Path(name), b); }
+  static std::string Contents(const std::string& path) { return Read(path); }
   std::string Snapshot(const std::vector<std::string>& names) const {
     std::string all = Contents(FormListPath()) + "|" + Contents(GroupListPath());
     for (const std::string& name : names) all += "|" + Contents(Path(name));
     return all;
   }
   void ExpectOnDisk(const std::vector<std::string>& present, const std::vector<std::string>& gone) const {
-    for (const std::string& name : present) EXPECT_TRUE(zvtest::FileExists(Path(name))) << name;
-    for (const std::string& name : gone) EXPECT_FALSE(zvtest::FileExists(Path(name))) << name;
+    for (const std::string& name : present) EXPECT_TRUE(FileExists(Path(name))) << name;
+    for (const std::string& name : gone) EXPECT_FALSE(FileExists(Path(name))) << name;
   }
 };
 
@@ -93,11 +76,11 @@ TEST_F(DeletionTest, AFormThatCannotGoLeavesEveryFileAsItWas) {
   };
   refused(3, 407, "no such form");
   for (const std::string& held : {FormListPath(), GroupListPath(), Path("_F3002.FGP")}) {
-    zvtest::FileHolder holder(held, plat::kAccessReadWrite, plat::kShareRead);
+    FileHolder holder(held, plat::kAccessReadWrite, plat::kShareRead);
     ASSERT_TRUE(holder.Opened());
     refused(2, 407, held);
   }
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
+  fault::FailNth(fault::kAlloc, 1);
   refused(2, 401, "no memory");
   Write("_F3002.FGP", group + "X");
   refused(2, 407, "damaged group info file");
@@ -130,7 +113,7 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
   WriteFormList(FormListFile({{26, "INVOICE", "", 1, 0}, {27, "LETTER", "", 1, 1}}, {}));
   WriteGroupList(GroupNameListFile({Path("_F301A.FGP"), Dir()}));
   struct Row {
-    std::vector<zvtest::GroupInfoEntry> entries;
+    std::vector<GroupInfoEntry> entries;
     std::vector<std::string> texts;
     int32_t first, edited, preview;
     std::vector<uint32_t> flags;
@@ -152,7 +135,7 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
     Write("_F301A.FGP", GroupInfoFile(r.entries, r.texts, r.first, r.edited, r.preview));
     for (const std::string& name : r.texts) {
       const std::string path = name.find('\\') == std::string::npos ? Path(name) : name;
-      ASSERT_TRUE(zvtest::WriteWholeFile(path, name.find("RAW") == std::string::npos ? kWithHeader : kRaw));
+      ASSERT_TRUE(WriteWholeFile(path, name.find("RAW") == std::string::npos ? kWithHeader : kRaw));
     }
     ASSERT_TRUE(zv::DeleteOverlayEntries(26, r.flags.data()));
     EXPECT_EQ(Contents(Path("_F301A.FGP")), r.after);
@@ -198,9 +181,9 @@ TEST_F(DeletionTest, OverlayEntriesThatCannotGoLeaveTheGroupAsItWas) {
   };
   refused(group, 27, 408, "a group that is still a directory");
   refused(GroupInfoFile({{R('a'), 1}}, {"_F301A00.ZLP"}), 26, 408, "a name index past the table");
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
+  fault::FailNth(fault::kAlloc, 1);
   refused(group, 26, 401, "no memory");
-  zvtest::FileHolder holder(Path("_F301A.FGP"), plat::kAccessReadWrite, plat::kShareRead);
+  FileHolder holder(Path("_F301A.FGP"), plat::kAccessReadWrite, plat::kShareRead);
   ASSERT_TRUE(holder.Opened());
   refused(group, 26, 408, "held by another writer", false);
 }
@@ -222,7 +205,7 @@ TEST_F(DeletionTest, TheEditedFileOfAFormsGroup) {
   EXPECT_EQ(layer, 2);
   EXPECT_EQ(groupDir + std::string("\\"), Dir());
   EXPECT_EQ(groupPath, Path("_F301A.FGP"));
-  EXPECT_EQ(edited, zvtest::Upper(Path("_f301a.zl3")));
+  EXPECT_EQ(edited, Upper(Path("_f301a.zl3")));
   // By name, byte for byte; a name with a backslash is given as stored.
   EXPECT_EQ(zv::GetFormEditedFile(0, "MEMO", nullptr, &id, nullptr, nullptr, nullptr, edited), 0);
   EXPECT_EQ(id, 28);
@@ -238,7 +221,7 @@ TEST_F(DeletionTest, TheEditedFileOfAFormsGroup) {
   WriteFormList(FormListFile({{26, "INVOICE", "", 1, 0}}, {}) + "X");
   EXPECT_EQ(find(26, nullptr), -6);
   EXPECT_EQ(zv::GetLastErrorCode(), 403u);
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
+  fault::FailNth(fault::kAlloc, 1);
   EXPECT_EQ(find(26, nullptr), -1);
   EXPECT_EQ(zv::GetLastErrorCode(), 401u);
 }

@@ -8,21 +8,17 @@
 
 #include <functional>
 
-#include "dialogs/module_frame.h"
-#include "platform/fault_injection.h"
-#include "platform/io_counters.h"
-#include "support/catalogue_files.h"
+#include "maintenance/maintenance_fixture.h"
 #include "support/message_boxes.h"
 
 namespace {
 
+using namespace zvtest;
 using zv::PrintSettings;
-using zvtest::GroupInfoFile;
 
 const zv::PaperEntry kPapers[] = {
     {1, 2100, 2970, 11, 12, 9, "A4"}, {1, 2159, 2794, 21, 22, 1, "Letter"}, {1, 2970, 4200, 31, 32, 8, "A3"}};
 constexpr zv::PaperChoice kNone = {zv::kNoPaper, 0};
-constexpr uint32_t kUntouched = 0xDEADBEEF;
 const std::string kRawFile = "\x1D" "0;0.24muE-raw";  // raw 600-dpi printer data
 
 PrintSettings WithPaper(PrintSettings s, const zv::PaperEntry& paper, uint8_t orientation, uint8_t layer) {
@@ -36,30 +32,21 @@ const PrintSettings kCaptured = {1, 1, 3, 7, 2100, 2970, 11, 12, 9, 1, 600, 1, 2
 PrintSettings RawRecord(uint8_t layer) {
   return WithPaper({1, 0, 1, 0xFFFF, 0, 0, 0, 0, 0, 0, 600, 2, 0, 0, 0, 0, 0, 0, 0, 100}, kPapers[0], 1, layer);
 }
-std::string Rec(const PrintSettings& s) { return zvtest::SettingsRecordBytes(s); }
-std::string OverlayFile(const PrintSettings& s) { return zvtest::OverlayDataFile("Invoice", "Bill", Rec(s), "PAGE"); }
+std::string Rec(const PrintSettings& s) { return SettingsRecordBytes(s); }
+std::string OverlayFile(const PrintSettings& s) { return OverlayDataFile("Invoice", "Bill", Rec(s), "PAGE"); }
 std::string Message(uint32_t id) {
   char text[256];
   zv::LoadMessage(id, text, sizeof text);
   return text;
 }
 
-class ExistingFileRegistrationTest : public zvtest::CatalogueTest {
+class ExistingFileRegistrationTest : public MaintenanceTest {
  protected:
-  void TearDown() override {
-    plat::fault::Reset();
-    CatalogueTest::TearDown();
-  }
   std::string GroupPath() const { return Path("_F3001.FGP"); }
-  std::string Read(const std::string& path) {
-    std::string bytes;
-    return zvtest::ReadWholeFile(path, &bytes) ? bytes : "<missing>";
-  }
-  void Write(const std::string& path, const std::string& bytes) { ASSERT_TRUE(zvtest::WriteWholeFile(path, bytes)); }
   // Form 1, "Invoice", at the back, with its group text and group info file.
   void WriteCatalogue(const std::string& groupText, const std::string& groupInfo = "") {
-    WriteFormList(zvtest::FormListFile({{1, "Invoice", "Bill", 2, 0}}, {}));
-    WriteGroupList(zvtest::GroupNameListFile({groupText}));
+    WriteFormList(FormListFile({{1, "Invoice", "Bill", 2, 0}}, {}));
+    WriteGroupList(GroupNameListFile({groupText}));
     if (!groupInfo.empty()) Write(GroupPath(), groupInfo);
   }
   std::string Snapshot() { return Read(FormListPath()) + "|" + Read(GroupListPath()) + "|" + Read(GroupPath()); }
@@ -67,14 +54,14 @@ class ExistingFileRegistrationTest : public zvtest::CatalogueTest {
     filePath_ = Path(file);
     return {1, "Invoice", "Bill", 2, filePath_.c_str(), kNone, kNone, {0, 1}, kPapers, 3, 256, 0, nullptr};
   }
-  zv::RegistrationResult Register(const zv::ExistingFileRegistration& in, int answer = zvtest::kIdOk) {
-    zvtest::MessageBoxWatcher watcher(answer);
+  zv::RegistrationResult Register(const zv::ExistingFileRegistration& in, int answer = kIdOk) {
+    MessageBoxWatcher watcher(answer);
     const zv::RegistrationResult result = zv::RegisterExistingFile(in);
     boxes_ = watcher.Boxes();
     return result;
   }
   std::string filePath_;
-  std::vector<zvtest::SeenBox> boxes_;
+  std::vector<SeenBox> boxes_;
 };
 
 TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
@@ -103,12 +90,12 @@ TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
     zv::ExistingFileRegistration in = Inputs("LOW.ZLP");
     in.filePaper = c.file, in.formPaper = c.form, in.userPaper = c.user;
     in.paperCount = c.paperCount, in.overlayCapacity = c.capacity, in.entryCount = 1;
-    if (c.message == 401) plat::fault::FailNth(plat::fault::kAlloc, 1);
+    if (c.message == 401) fault::FailNth(fault::kAlloc, 1);
     EXPECT_EQ(Register(in), zv::RegistrationResult::kStayOpen) << c.message;
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].text, c.message == 414 ? full : Message(c.message));
     EXPECT_EQ(boxes_[0].caption, "Overlay");
-    EXPECT_EQ(boxes_[0].buttons, std::vector<int>{zvtest::kIdOk});
+    EXPECT_EQ(boxes_[0].buttons, std::vector<int>{kIdOk});
     EXPECT_TRUE(boxes_[0].stopIcon);
     EXPECT_EQ(zv::GetLastErrorCode(), c.message);
     EXPECT_EQ(Snapshot(), before);
@@ -127,11 +114,11 @@ TEST_F(ExistingFileRegistrationTest, TheFirstRegistrationNamesTheGroupInfoFileAn
   in.userPaper = {1, 2}, in.entryCount = 300;
   ASSERT_EQ(Register(in), zv::RegistrationResult::kEndDialog);
   EXPECT_TRUE(boxes_.empty());
-  const std::string groupInfo = zvtest::Upper(Dir() + "_F3001.FGP");
+  const std::string groupInfo = Upper(Dir() + "_F3001.FGP");
   const std::string first = Rec(WithPaper(header, kPapers[1], 2, 2));
   EXPECT_EQ(Read(groupInfo), GroupInfoFile({{first, 0}}, {Path("BILL.ZLP")}));
-  EXPECT_EQ(Read(GroupListPath()), zvtest::GroupNameListFile({groupInfo}));
-  EXPECT_EQ(Read(FormListPath()), zvtest::FormListFile({{1, "Invoice", "Bill", 2, 0}}, {}));
+  EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({groupInfo}));
+  EXPECT_EQ(Read(FormListPath()), FormListFile({{1, "Invoice", "Bill", 2, 0}}, {}));
 
   // A raw file takes the paper of the form's overlays, not the dialog's;
   // the driver's first group string goes, leaving its length.
@@ -140,13 +127,13 @@ TEST_F(ExistingFileRegistrationTest, TheFirstRegistrationNamesTheGroupInfoFileAn
   in = Inputs("RAW.ZLC");
   in.formPaper = {0, 1}, in.userPaper = {2, 2}, in.entryCount = 1;
   ASSERT_EQ(Register(in), zv::RegistrationResult::kEndDialog);
-  const std::string pool = zvtest::Bytes().U16(3).Pooled(Path("BILL.ZLP")).Pooled(Path("RAW.ZLC")).str();
-  EXPECT_EQ(Read(groupInfo), zvtest::RawGroupInfoFile({{first, 1}, {Rec(RawRecord(2)), 2}},
+  const std::string pool = Bytes().U16(3).Pooled(Path("BILL.ZLP")).Pooled(Path("RAW.ZLC")).str();
+  EXPECT_EQ(Read(groupInfo), RawGroupInfoFile({{first, 1}, {Rec(RawRecord(2)), 2}},
                                                       {0, 2, uint32_t(4 + Path("BILL.ZLP").size())}, pool));
 }
 
 TEST_F(ExistingFileRegistrationTest, AMatchingEntryIsReplacedOnlyWhenTheUserSaysYes) {
-  const std::vector<zvtest::GroupInfoEntry> entries = {{Rec(kCaptured), 1}, {Rec(RawRecord(1)), 2}};
+  const std::vector<GroupInfoEntry> entries = {{Rec(kCaptured), 1}, {Rec(RawRecord(1)), 2}};
   WriteCatalogue(GroupPath(), GroupInfoFile(entries, {"DRV", "_F300100.ZLP", "_F300101.ZLC"}, 0));
   Write(Path("_F300100.ZLP"), OverlayFile(kCaptured));
   Write(Path("_F300101.ZLC"), kRawFile);
@@ -156,20 +143,20 @@ TEST_F(ExistingFileRegistrationTest, AMatchingEntryIsReplacedOnlyWhenTheUserSays
   zv::ExistingFileRegistration in = Inputs("NEW.ZLP");
   in.filePaper = in.formPaper = {0, 1}, in.entryCount = 2;
   const std::string before = Snapshot();
-  EXPECT_EQ(Register(in, zvtest::kIdNo), zv::RegistrationResult::kStayOpen);
+  EXPECT_EQ(Register(in, kIdNo), zv::RegistrationResult::kStayOpen);
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, Message(410));
-  EXPECT_EQ(boxes_[0].buttons, (std::vector<int>{zvtest::kIdYes, zvtest::kIdNo}));
+  EXPECT_EQ(boxes_[0].buttons, (std::vector<int>{kIdYes, kIdNo}));
   EXPECT_EQ(Snapshot(), before);
   // Yes: the entry keeps its record and takes the new name; the program's
   // file with a header goes, a raw one stays.
-  EXPECT_EQ(Register(in, zvtest::kIdYes), zv::RegistrationResult::kEndDialog);
+  EXPECT_EQ(Register(in, kIdYes), zv::RegistrationResult::kEndDialog);
   EXPECT_EQ(Read(GroupPath()), GroupInfoFile(entries, {"DRV", Path("NEW.ZLP"), "_F300101.ZLC"}, 0));
-  EXPECT_FALSE(zvtest::FileExists(Path("_F300100.ZLP")));
+  EXPECT_FALSE(FileExists(Path("_F300100.ZLP")));
   Write(Path("R.ZLC"), kRawFile);
   in = Inputs("R.ZLC");
   in.formPaper = {0, 1};
-  ASSERT_EQ(Register(in, zvtest::kIdYes), zv::RegistrationResult::kEndDialog);
+  ASSERT_EQ(Register(in, kIdYes), zv::RegistrationResult::kEndDialog);
   EXPECT_EQ(Read(GroupPath()), GroupInfoFile(entries, {"DRV", Path("NEW.ZLP"), Path("R.ZLC")}, 0));
   EXPECT_EQ(Read(Path("_F300101.ZLC")), kRawFile);
 }
@@ -219,12 +206,12 @@ TEST_F(ExistingFileRegistrationTest, ReplaceOverlayFileRenamesTheEntryOrRefusesW
     EXPECT_EQ(zv::GetLastErrorCode(), 409u);
   }
   EXPECT_EQ(Read(GroupPath()), before);
-  ASSERT_TRUE(zv::ReplaceOverlayFile(GroupPath().c_str(), 0, zvtest::Upper(same).c_str()));
-  EXPECT_TRUE(zvtest::FileExists(same));  // the same file by its full path stays
+  ASSERT_TRUE(zv::ReplaceOverlayFile(GroupPath().c_str(), 0, Upper(same).c_str()));
+  EXPECT_TRUE(FileExists(same));  // the same file by its full path stays
   ASSERT_TRUE(zv::ReplaceOverlayFile(GroupPath().c_str(), 0, "S.ZLP"));  // shorter: the pool moves down
   ASSERT_TRUE(zv::ReplaceOverlayFile(GroupPath().c_str(), 2, "K.ZLP"));  // no underscore: the user's own file
   EXPECT_EQ(Read(GroupPath()), GroupInfoFile({{a4, 0}, {a4, -1}, {a4, 1}}, {"S.ZLP", "K.ZLP"}));
-  EXPECT_TRUE(zvtest::FileExists(Path("KEEP.ZLP")));
+  EXPECT_TRUE(FileExists(Path("KEEP.ZLP")));
 
   // A longer name, each byte read once: the header; the entry; the old
   // name's offset, length and text; the pool behind it; the offset table;
@@ -236,7 +223,7 @@ TEST_F(ExistingFileRegistrationTest, ReplaceOverlayFileRenamesTheEntryOrRefusesW
   plat::io::Reset();
   ASSERT_TRUE(zv::ReplaceOverlayFile(GroupPath().c_str(), 0, "LONGER-NAME.ZLP"));
   EXPECT_EQ(plat::io::Current().bytesRead, 64u + 38 + 4 + 2 + 12 + (2 + 8) + 2 * 4 + 5);
-  EXPECT_FALSE(zvtest::FileExists(same));
+  EXPECT_FALSE(FileExists(same));
   std::string expected = GroupInfoFile({{a4, 0}, {a4, 1}}, {"LONGER-NAME.ZLP", "KEEP.ZLP"});
   EXPECT_EQ(Read(GroupPath()), expected.replace(32, 16, "RESERVED-BYTES16"));
 }

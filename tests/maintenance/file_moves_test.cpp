@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "maintenance/file_moves.h"
-#include "platform/fault_injection.h"
-#include "platform/io_counters.h"
-#include "support/catalogue_files.h"
+#include "maintenance/maintenance_fixture.h"
 
 namespace {
 
 namespace fault = plat::fault;
+using fault::CallCount, fault::kRead, fault::kWrite;
 
 std::string Pattern(size_t n) {
   std::string b(n, '\0');
@@ -17,16 +16,15 @@ std::string Pattern(size_t n) {
   return b;
 }
 
-class FileMovesTest : public zvtest::SandboxTest {
+class FileMovesTest : public zvtest::MaintenanceTest {
  protected:
   void TearDown() override {
     Close();
-    fault::Reset();
-    SandboxTest::TearDown();
+    MaintenanceTest::TearDown();
   }
   plat::FileHandle Open(const std::string& bytes) {
     Close();
-    EXPECT_TRUE(zvtest::WriteWholeFile(Path("m.dat"), bytes));
+    Write(Path("m.dat"), bytes);
     file_ = plat::OpenFile(Path("m.dat").c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
     fault::Reset();
     return file_;
@@ -37,9 +35,7 @@ class FileMovesTest : public zvtest::SandboxTest {
   }
   std::string Contents() {
     Close();
-    std::string b;
-    EXPECT_TRUE(zvtest::ReadWholeFile(Path("m.dat"), &b));
-    return b;
+    return Read(Path("m.dat"));
   }
   zv::MoveBuffer buffer_;
   plat::FileHandle file_ = nullptr;
@@ -70,8 +66,8 @@ TEST_F(FileMovesTest, MovesOpenAndCloseGapsInPiecesOrRefuse) {
     EXPECT_EQ(r.up ? zv::MoveBytesUp(f, r.from, r.end, r.distance, buffer_)
                    : zv::MoveBytesDown(f, r.from, r.end, r.distance, buffer_),
               r.ok);
-    EXPECT_EQ(fault::CallCount(fault::kWrite), r.pieces);
-    EXPECT_EQ(fault::CallCount(fault::kRead), r.pieces);
+    EXPECT_EQ(CallCount(kWrite), r.pieces);
+    EXPECT_EQ(CallCount(kRead), r.pieces);
     const std::string expected = !r.ok  ? original
                                  : r.up ? original.substr(0, r.from + r.distance) + original.substr(r.from)
                                         : original.substr(0, r.from - r.distance) + original.substr(r.from);
@@ -80,8 +76,7 @@ TEST_F(FileMovesTest, MovesOpenAndCloseGapsInPiecesOrRefuse) {
 }
 
 TEST_F(FileMovesTest, EveryFailedReadWriteOrCutIsReported) {
-  const fault::Point points[] = {fault::kRead, fault::kWrite};
-  for (fault::Point point : points) {
+  for (fault::Point point : {kRead, kWrite}) {
     for (uint32_t n = 1; n <= 3; ++n) {
       plat::FileHandle f = Open(Pattern(12000));
       fault::FailNth(point, n);
@@ -110,8 +105,8 @@ TEST_F(FileMovesTest, OffsetsAboveTheThresholdMoveInBatchesOf1280) {
   ASSERT_TRUE(zv::AdjustOffsets(f, 4, 3000, 50, -6, buffer_));
   // Batches of 1280, 1280 and 440, positioned once for the first read and
   // once per write back (a batch written back leaves the file at the next).
-  EXPECT_EQ(fault::CallCount(fault::kRead), 3u);
-  EXPECT_EQ(fault::CallCount(fault::kWrite), 3u);
+  EXPECT_EQ(CallCount(kRead), 3u);
+  EXPECT_EQ(CallCount(kWrite), 3u);
   EXPECT_EQ(plat::io::Current().fileCalls, 3u + 3u + 1u + 3u);
   EXPECT_EQ(plat::io::Current().bytesRead, 3000u * 4);
   EXPECT_EQ(Contents(), "HEAD" + lowered.str() + "TAIL");

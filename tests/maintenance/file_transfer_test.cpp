@@ -7,12 +7,9 @@
 
 #include <cstdio>
 
-#include "dialogs/module_frame.h"
 #include "maintenance/file_transfer.h"
-#include "platform/fault_injection.h"
-#include "platform/io_counters.h"
+#include "maintenance/maintenance_fixture.h"
 #include "platform/platform.h"
-#include "support/catalogue_files.h"
 #include "support/message_boxes.h"
 
 #ifndef _WIN32
@@ -21,9 +18,7 @@
 
 namespace {
 
-using zvtest::FileExists;
-using zvtest::ReadWholeFile;
-using zvtest::WriteWholeFile;
+using namespace zvtest;
 
 constexpr int32_t kFormId = 0x301;
 
@@ -35,29 +30,24 @@ std::string Pattern(size_t size, unsigned seed) {
 
 // A group info file whose entries name the files, then the edited and
 // preview files' texts (none when empty).
-std::string GroupInfoFile(std::vector<std::string> texts, const std::string& edited, const std::string& preview) {
-  std::vector<zvtest::GroupInfoEntry> entries;
-  for (size_t i = 0; i < texts.size(); ++i) entries.push_back({zvtest::Bytes().U16(1).Zeros(32).str(), int32_t(i)});
+std::string GroupOf(std::vector<std::string> texts, const std::string& edited, const std::string& preview) {
+  std::vector<GroupInfoEntry> entries;
+  for (size_t i = 0; i < texts.size(); ++i) entries.push_back({Bytes().U16(1).Zeros(32).str(), int32_t(i)});
   const int32_t n = int32_t(texts.size()), e = edited.empty() ? -1 : n, p = preview.empty() ? -1 : n + (e >= 0);
   if (e >= 0) texts.push_back(edited);
   if (p >= 0) texts.push_back(preview);
-  return zvtest::GroupInfoFile(entries, texts, n ? 0 : -1, e, p);
+  return GroupInfoFile(entries, texts, n ? 0 : -1, e, p);
 }
 
-class FileTransferTest : public zvtest::CatalogueTest {
+class FileTransferTest : public MaintenanceTest {
  protected:
   void TearDown() override {
-    plat::fault::Reset();
 #ifndef _WIN32
     plat::posix::MapDrive('E', nullptr);
 #endif
-    CatalogueTest::TearDown();
+    MaintenanceTest::TearDown();
   }
-
-  std::string Contents(const std::string& path) {
-    std::string b;
-    return ReadWholeFile(path, &b) ? b : "<missing>";
-  }
+  static std::string Contents(const std::string& path) { return Read(path); }
 
   // A directory (created) on drive letter, ending in a backslash. Natively
   // the drive is real: C: and D: are the fixture's, E: is mapped onto the
@@ -81,8 +71,8 @@ class FileTransferTest : public zvtest::CatalogueTest {
 
   // Form 0x301 whose group text names the group info file.
   void WriteCatalogue(const std::string& groupInfoPath, const std::string& groupInfo) {
-    WriteFormList(zvtest::FormListFile({{kFormId, "INVOICE", "Monthly invoice", 1, 0}}, {}));
-    WriteGroupList(zvtest::GroupNameListFile({groupInfoPath}));
+    WriteFormList(FormListFile({{kFormId, "INVOICE", "Monthly invoice", 1, 0}}, {}));
+    WriteGroupList(GroupNameListFile({groupInfoPath}));
     ASSERT_TRUE(WriteWholeFile(groupInfoPath, groupInfo));
   }
 };
@@ -166,8 +156,8 @@ TEST_P(TransferWaysTest, AFailedMoveKeepsTheSourceAndTheSameFileIsKept) {
   EXPECT_EQ(Contents(target), "held");
   // A short write stops the buffered copy, which removes its partial target;
   // the system's move writes nothing through the platform and succeeds.
-  zvtest::RemoveFile(target);
-  plat::fault::FailNth(plat::fault::kWrite, 2);
+  RemoveFile(target);
+  fault::FailNth(fault::kWrite, 2);
   EXPECT_EQ(Move(source, target), SystemWay());
   EXPECT_EQ(Contents(source), SystemWay() ? "<missing>" : Pattern(12345, 11));
   EXPECT_EQ(Contents(target), SystemWay() ? Pattern(12345, 11) : "<missing>");
@@ -192,14 +182,14 @@ TEST_P(TransferWaysTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   const std::string target = DriveDir('E', "NEW"), sub = "_OLD\\_F301A09.ZLP";
   ASSERT_TRUE(plat::CreateDirectory((forms + "_OLD").c_str()) && plat::CreateDirectory((target + "_OLD").c_str()));
   const std::string group =
-      GroupInfoFile({"_F301A00.ZLP", "_F301A01.ZLP", logo, "KEEP.ZLP", sub}, "_F301.ZL3", "_F301.PBF");
+      GroupOf({"_F301A00.ZLP", "_F301A01.ZLP", logo, "KEEP.ZLP", sub}, "_F301.ZL3", "_F301.PBF");
   WriteCatalogue(forms + "_F301.FGP", group);
   const std::vector<std::string> moving = {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.ZL3", "_F301.PBF"};
   for (const std::string& name : moving) ASSERT_TRUE(WriteWholeFile(forms + name, Pattern(3000, name[7])));
   ASSERT_TRUE(WriteWholeFile(forms + "KEEP.ZLP", "keep") && WriteWholeFile(logo, "logo"));
   ASSERT_TRUE(WriteWholeFile(forms + sub, "sub"));
-  zvtest::MessageBoxWatcher watcher(zvtest::kIdYes);
-  for (const std::string& same : {forms, zvtest::Lower(forms.substr(0, forms.size() - 1))}) {
+  MessageBoxWatcher watcher(kIdYes);
+  for (const std::string& same : {forms, Lower(forms.substr(0, forms.size() - 1))}) {
     EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, same.c_str()));
     for (const std::string& name : moving) EXPECT_EQ(Contents(forms + name), Pattern(3000, name[7]));
     EXPECT_EQ(Contents(forms + "_F301.FGP"), group);
@@ -218,23 +208,23 @@ TEST_P(TransferWaysTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
 TEST_P(TransferWaysTest, MoveGroupFilesAsksBeforeReplacingAnExistingFile) {
   char question[256] = "";
   ASSERT_GT(zv::LoadMessage(zv::kMsgOverwriteExistingFile, question, sizeof question), 0);
-  for (int answer : {zvtest::kIdYes, zvtest::kIdNo}) {
-    const bool yes = answer == zvtest::kIdYes;
+  for (int answer : {kIdYes, kIdNo}) {
+    const bool yes = answer == kIdYes;
     const std::string forms = DriveDir('C', yes ? "YES" : "NO"), target = DriveDir('E', yes ? "NEWYES" : "NEWNO");
     // An edited file that is no .ZL3 file stays, without a question; the
     // group info file replaces its target without one.
-    const std::string group = GroupInfoFile({"_F301A00.ZLP", "_F301A01.ZLP"}, "_F301.TXT", "");
+    const std::string group = GroupOf({"_F301A00.ZLP", "_F301A01.ZLP"}, "_F301.TXT", "");
     WriteCatalogue(forms + "_F301.FGP", group);
     for (const std::string name : {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.TXT"}) {
       ASSERT_TRUE(WriteWholeFile(forms + name, "new " + name) && WriteWholeFile(target + name, "old " + name));
     }
-    ASSERT_TRUE(zvtest::RemoveFile(target + "_F301A01.ZLP") && WriteWholeFile(target + "_F301.FGP", "old"));
-    zvtest::MessageBoxWatcher watcher(answer);
+    ASSERT_TRUE(RemoveFile(target + "_F301A01.ZLP") && WriteWholeFile(target + "_F301.FGP", "old"));
+    MessageBoxWatcher watcher(answer);
     EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
     ASSERT_EQ(watcher.Boxes().size(), 1u);
     EXPECT_EQ(watcher.Boxes()[0].text, question);
     EXPECT_EQ(watcher.Boxes()[0].caption, "Overlay");
-    EXPECT_EQ(watcher.Boxes()[0].buttons, (std::vector<int>{zvtest::kIdYes, zvtest::kIdNo}));
+    EXPECT_EQ(watcher.Boxes()[0].buttons, (std::vector<int>{kIdYes, kIdNo}));
     EXPECT_FALSE(watcher.Boxes()[0].stopIcon);
     EXPECT_EQ(FileExists(forms + "_F301A00.ZLP"), !yes);
     EXPECT_EQ(Contents(target + "_F301A00.ZLP"), yes ? "new _F301A00.ZLP" : "old _F301A00.ZLP");
@@ -271,7 +261,7 @@ TEST_F(FileTransferTest, FreeDiskBytesAskTheDriveRoot) {
 
 TEST_F(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
   // The listed files that exist (not an unlisted one) and the group info file.
-  const std::string group = GroupInfoFile({"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP"}, "", "");
+  const std::string group = GroupOf({"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP"}, "", "");
   WriteCatalogue(Path("_F301.FGP"), group);
   ASSERT_TRUE(WriteWholeFile(Path("_F301A00.ZLP"), Pattern(1000, 3)) &&
               WriteWholeFile(Path("_F301A01.ZLP"), Pattern(7001, 5)) &&
@@ -285,7 +275,7 @@ TEST_F(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId + 1, target.c_str()));
   ASSERT_TRUE(WriteWholeFile(Path("_F301.FGP"), group));
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
+  fault::FailNth(fault::kAlloc, 1);
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_EQ(zv::GetLastErrorCode(), zv::kMsgNoWorkArea);
   EXPECT_EQ(Contents(Path("_F301A00.ZLP")), Pattern(1000, 3));
@@ -296,8 +286,8 @@ TEST_F(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
 TEST_F(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
   const std::string path = Path("_F301A00.ZLP");
   const std::string original =
-      zvtest::OverlayDataFile("INVOICE", "A long description of the old invoice",
-                              zvtest::Bytes().U16(1).U8(1).Text(std::string(31, 'Z')).str(), Pattern(600, 19));
+      OverlayDataFile("INVOICE", "A long description of the old invoice",
+                              Bytes().U16(1).U8(1).Text(std::string(31, 'Z')).str(), Pattern(600, 19));
   ASSERT_TRUE(WriteWholeFile(path, original));
   plat::io::Reset();
   EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 2, "New text"));

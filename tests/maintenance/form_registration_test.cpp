@@ -7,22 +7,14 @@
 #include <functional>
 
 #include "catalogue/form_name_list.h"
-#include "dialogs/module_frame.h"
 #include "maintenance/deletion.h"
 #include "maintenance/form_registration.h"
-#include "platform/fault_injection.h"
-#include "platform/io_counters.h"
-#include "support/catalogue_files.h"
+#include "maintenance/maintenance_fixture.h"
 #include "support/other_process.h"
 
 namespace {
 
-using zvtest::FormListFile;
-using zvtest::FormSpec;
-using zvtest::GroupNameListFile;
-namespace fault = plat::fault;
-constexpr uint32_t kUntouched = 0xDEADBEEF;
-const std::string kMissing = "<missing>";
+using namespace zvtest;
 
 // Numbered forms or file entries (group index = position), and their texts.
 std::vector<FormSpec> Forms(int count, int sign, const char* name = "C") {
@@ -40,31 +32,17 @@ std::vector<std::string> With(std::vector<std::string> texts, size_t i, const st
   return texts;
 }
 
-class FormRegistrationTest : public zvtest::CatalogueTest {
+class FormRegistrationTest : public MaintenanceTest {
  protected:
-  void SetUp() override {
-    CatalogueTest::SetUp();
-    zv::SetLastErrorCode(kUntouched);
-  }
   void TearDown() override {
-    fault::Reset();
-    zvtest::RemoveFile(SystemPath("ZVL3.INI"));
-    CatalogueTest::TearDown();
-  }
-  std::string Read(const std::string& path) {
-    std::string b;
-    return zvtest::ReadWholeFile(path, &b) ? b : kMissing;
+    RemoveFile(SystemPath("ZVL3.INI"));
+    MaintenanceTest::TearDown();
   }
   // Both list files as given (kMissing: none), and the identifier range.
   void Set(const std::string& forms, const std::string& groups, const std::string& range = "") {
-    zvtest::RemoveFile(FormListPath());
-    zvtest::RemoveFile(GroupListPath());
-    if (forms != kMissing) WriteFormList(forms);
-    if (groups != kMissing) WriteGroupList(groups);
-    zvtest::RemoveFile(SystemPath("ZVL3.INI"));
-    if (!range.empty()) {
-      ASSERT_TRUE(zvtest::WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\nF3GRP=" + range + "\r\n"));
-    }
+    Write(FormListPath(), forms);
+    Write(GroupListPath(), groups);
+    Write(SystemPath("ZVL3.INI"), range.empty() ? kMissing : "[ENVIRONMENT]\r\nF3GRP=" + range + "\r\n");
   }
   void ExpectLists(const std::string& forms, const std::string& groups) {
     EXPECT_EQ(Read(FormListPath()), forms);
@@ -235,7 +213,7 @@ TEST_F(FormRegistrationTest, UpdateRewritesTheRecordAndItsGroupTextOrLeavesBoth)
 TEST_F(FormRegistrationTest, AppendCreatesTheGroupListAndRefusesADamagedOne) {
   EXPECT_EQ(zv::AppendGroupNameEntry(Groups().c_str(), "C:\\FORMS"), 0);
   EXPECT_EQ(Read(Groups()),
-            zvtest::Bytes().Text("ZEVROFORM GROUPNAMEINFO V1.0").U32(1).U32(10).U32(0).Pooled("C:\\FORMS").str());
+            Bytes().Text("ZEVROFORM GROUPNAMEINFO V1.0").U32(1).U32(10).U32(0).Pooled("C:\\FORMS").str());
   EXPECT_EQ(zv::AppendGroupNameEntry(Groups().c_str(), "12"), 1);
   EXPECT_EQ(zv::AppendGroupNameEntry(Groups().c_str(), ""), 2);
   EXPECT_EQ(Read(Groups()), GroupNameListFile({"C:\\FORMS", "12", ""}));
@@ -278,7 +256,7 @@ TEST_F(FormRegistrationTest, ReplaceGroupNameEntryMovesThePoolAndKeepsAGroupInfo
   WriteGroupList(GroupNameListFile({"C:\\A"}) + "x");
   EXPECT_FALSE(zv::ReplaceGroupNameEntry(Groups().c_str(), 0, "C:\\B"));
   EXPECT_FALSE(zv::ReplaceGroupNameEntry(Path("MISSING.GLT").c_str(), 0, "C:\\B"));
-  EXPECT_FALSE(zvtest::FileExists(Path("MISSING.GLT")));
+  EXPECT_FALSE(FileExists(Path("MISSING.GLT")));
   EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
 }
 
@@ -306,7 +284,7 @@ TEST_F(FormRegistrationTest, HeldFilesNoMemoryAndFailedWritesLeaveTheListsAndAre
   for (const auto& [name, formList, addsRecord, run] : kOperations) {
     for (const std::string& held : {FormListPath(), GroupListPath()}) {
       Set(forms, groups);
-      zvtest::FileHolder holder(held, plat::kAccessReadWrite, plat::kShareRead);
+      FileHolder holder(held, plat::kAccessReadWrite, plat::kShareRead);
       ASSERT_TRUE(holder.Opened());
       zv::SetLastErrorCode(kUntouched);
       EXPECT_EQ(run(Groups()), held == FormListPath() && !formList) << name << " " << held;
@@ -354,7 +332,7 @@ TEST_F(FormRegistrationTest, HeldFilesNoMemoryAndFailedWritesLeaveTheListsAndAre
 TEST_F(FormRegistrationTest, HeldOrNewListFilesThatCannotBeCompletedAreNotLeft) {
   Set(FormListFile({{1, "A", "", 1, 0}}, {}), GroupNameListFile({"C:\\A"}));
   {
-    zvtest::FileHolder holder(FormListPath(), plat::kAccessReadWrite, plat::kShareRead);
+    FileHolder holder(FormListPath(), plat::kAccessReadWrite, plat::kShareRead);
     int32_t id = 0;
     EXPECT_FALSE(zv::ChooseFormId(zv::kChooseNamedForm, "B", &id, nullptr));  // held is not missing
     EXPECT_EQ(zv::GetLastErrorCode(), 404u);
@@ -363,11 +341,11 @@ TEST_F(FormRegistrationTest, HeldOrNewListFilesThatCannotBeCompletedAreNotLeft) 
   Set(kMissing, kMissing);
   fault::FailNth(fault::kWrite, 1);
   EXPECT_EQ(zv::AppendGroupNameEntry(Groups().c_str(), "C:\\A"), -1);
-  EXPECT_FALSE(zvtest::FileExists(Groups()));
+  EXPECT_FALSE(FileExists(Groups()));
   WriteGroupList(GroupNameListFile({"C:\\A"}));
   fault::FailNth(fault::kWrite, 5);  // 4 writes append the text, then the new form list's header
   EXPECT_FALSE(zv::AddFormRecord(1, "A", "", "C:\\B", 1));
-  EXPECT_FALSE(zvtest::FileExists(FormListPath()));
+  EXPECT_FALSE(FileExists(FormListPath()));
 }
 
 TEST_F(FormRegistrationTest, RecordsAreWalkedWithOneReadPerBlockOf17) {

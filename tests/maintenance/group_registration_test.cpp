@@ -3,44 +3,26 @@
 // refusals and failures leave the file as it was, or not at all when new.
 #include <gtest/gtest.h>
 
-#include "dialogs/module_frame.h"
 #include "maintenance/file_moves.h"
 #include "maintenance/group_registration.h"
-#include "platform/fault_injection.h"
-#include "platform/io_counters.h"
-#include "support/catalogue_files.h"
+#include "maintenance/maintenance_fixture.h"
 #include "support/other_process.h"
 
 namespace {
 
-using zvtest::Bytes;
-using zvtest::GroupInfoFile;
-using zvtest::RawGroupInfoFile;
+using namespace zvtest;
 using Slot = zv::GroupStringSlot;
-namespace fault = plat::fault;
-constexpr uint32_t kUntouched = 0xDEADBEEF;
-const std::string kMissing = "<missing>";
 
 zv::PrintSettings A4(uint16_t resolution = 600) {
   return {1, 1, 1, 7, 2100, 2970, 0, 0, 9, 1, resolution, 1, 2, 0, 2100, 2970, 0, 0, 9, 100};
 }
-const std::string kA4 = zvtest::SettingsRecordBytes(A4());
+const std::string kA4 = SettingsRecordBytes(A4());
 
-class GroupRegistrationTest : public zvtest::SandboxTest {
+class GroupRegistrationTest : public MaintenanceTest {
  protected:
-  void TearDown() override {
-    fault::Reset();
-    SandboxTest::TearDown();
-  }
   std::string GroupPath() const { return Path("_F3001.FGP"); }
-  void Write(const std::string& b) {
-    zvtest::RemoveFile(GroupPath());
-    ASSERT_TRUE(b == kMissing || zvtest::WriteWholeFile(GroupPath(), b));
-  }
-  std::string Group() {
-    std::string b;
-    return zvtest::ReadWholeFile(GroupPath(), &b) ? b : kMissing;
-  }
+  void Write(const std::string& b) { MaintenanceTest::Write(GroupPath(), b); }
+  std::string Group() { return Read(GroupPath()); }
   bool Add(const char* file, const zv::PrintSettings* s, const char* first, const char* edited = nullptr) {
     zv::SetLastErrorCode(kUntouched);
     return zv::AddOverlayEntry(GroupPath().c_str(), file, s, first, edited);
@@ -61,15 +43,15 @@ class GroupRegistrationTest : public zvtest::SandboxTest {
 
 TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
   const zv::PrintSettings a4 = A4(), low = A4(300);
-  const std::string kLow = zvtest::SettingsRecordBytes(low), l260(260, 'L'), l261(261, 'L');
+  const std::string kLow = SettingsRecordBytes(low), l260(260, 'L'), l261(261, 'L');
   const std::string drv = GroupInfoFile({{kA4, 1}}, {"DRV001", "A.ZLP"}, 0);
-  std::vector<zvtest::GroupInfoEntry> many;
+  std::vector<GroupInfoEntry> many;
   std::vector<std::string> names;
   for (uint16_t i = 0; i < 300; ++i) {
-    many.push_back({zvtest::SettingsRecordBytes(A4(i)), i});
+    many.push_back({SettingsRecordBytes(A4(i)), i});
     names.push_back("_F3001" + std::to_string(i) + ".ZLP");
   }
-  std::vector<zvtest::GroupInfoEntry> manyAfter = many;
+  std::vector<GroupInfoEntry> manyAfter = many;
   manyAfter.push_back({kA4, 300});
   std::vector<std::string> namesAfter = names;
   namesAfter.push_back("NEW.ZLP");
@@ -182,7 +164,7 @@ TEST_F(GroupRegistrationTest, HeldFilesNoMemoryAndEveryFailedReadWriteOrCutAreRe
   const std::string drv = GroupInfoFile({{kA4, 1}}, {"DRV001", "A.ZLP", "_F3001.ZL3"}, 0, 2);
   Write(drv);
   {
-    zvtest::FileHolder holder(GroupPath(), plat::kAccessReadWrite, plat::kShareRead);
+    FileHolder holder(GroupPath(), plat::kAccessReadWrite, plat::kShareRead);
     ASSERT_TRUE(holder.Opened());
     EXPECT_FALSE(Add("B.ZLP", &a4, "X"));
     EXPECT_EQ(zv::GetLastErrorCode(), 404u);

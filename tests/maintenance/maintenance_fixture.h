@@ -1,0 +1,39 @@
+// The fixture of the writers' tests: a catalogue in a scratch directory,
+// whole files read and written by path, faults cleared after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "dialogs/module_frame.h"
+#include "platform/fault_injection.h"
+#include "platform/io_counters.h"
+#include "support/catalogue_files.h"
+
+namespace zvtest {
+
+namespace fault = plat::fault;
+constexpr uint32_t kUntouched = 0xDEADBEEF;  // a last error code no call sets
+const std::string kMissing = "<missing>";    // the contents of a file that is not there
+
+class MaintenanceTest : public CatalogueTest {
+ protected:
+  void SetUp() override {
+    CatalogueTest::SetUp();
+    zv::SetLastErrorCode(kUntouched);
+  }
+  void TearDown() override {
+    fault::Reset();
+    CatalogueTest::TearDown();
+  }
+  static std::string Read(const std::string& path) {
+    std::string b;
+    return ReadWholeFile(path, &b) ? b : kMissing;
+  }
+  // Writes the file, or removes it for kMissing.
+  static void Write(const std::string& path, const std::string& b) {
+    RemoveFile(path);
+    ASSERT_TRUE(b == kMissing || WriteWholeFile(path, b)) << path;
+  }
+};
+
+}  // namespace zvtest
