@@ -53,6 +53,9 @@ Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
       case Step::kQuiet:
         EXPECT_TRUE(run.IsActive(current));
         break;
+      case Step::kLimit:
+        EXPECT_EQ(current.TextLimit(s.control), s.value);
+        break;
       case Step::kReturns:
         EXPECT_EQ(run.Result(), s.value);
         break;

@@ -36,6 +36,7 @@ struct Step {
     kReturns,      // value: what the call returned
     kVisible,      // control, value: 1 shown, 0 hidden
     kBoxOf,        // text: the box's text; control: its kind (kStop, kAsk, kWarn); value: the button pressed
+    kLimit,        // control, value: an edit control's text limit
   };
   // The kinds of box kBoxOf expects: a stop icon and OK alone, a question
   // with Yes and No, an exclamation icon and OK alone.
@@ -65,6 +66,7 @@ inline Step Visible(int control, bool shown = true) { return {Step::kVisible, co
 inline Step Refused(const std::string& text) { return {Step::kBoxOf, Step::kStop, text, IDOK}; }
 inline Step Asked(const std::string& text, int button) { return {Step::kBoxOf, Step::kAsk, text, button}; }
 inline Step Warned(const std::string& text) { return {Step::kBoxOf, Step::kWarn, text, IDOK}; }
+inline Step Limit(int control, int limit) { return {Step::kLimit, control, "", limit}; }
 
 // Runs the steps in order; the dialog of the last Wait is the current one.
 // Returns that dialog, for checks the steps cannot express.
