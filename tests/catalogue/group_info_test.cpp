@@ -1,11 +1,11 @@
-// Group info files: layout and validity, their texts, the overlay entry
-// count, the paper lookup of a form and the overlay list lines.
+// Group info files: layout and validity, their texts and each kind of damaged
+// text, the overlay entry count, block reading, the paper lookup of a form
+// and the overlay list lines.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "catalogue/group_info.h"
 #include "dialogs/module_frame.h"
@@ -16,88 +16,33 @@
 namespace {
 
 using zvtest::Bytes;
-using zvtest::FormListFile;
-using zvtest::GroupNameListFile;
-
-constexpr char kMagic[] = "ZEVROFORM GROUPINFO V1.0";
+using zvtest::GroupInfoFile;
+using zvtest::RawGroupInfoFile;
 constexpr uint16_t kNone = 0xFFFF;
 
-// The settings of an A4 portrait colour overlay at 600 dpi, high quality.
-zv::PrintSettings A4Settings() {
+// An A4 portrait colour overlay at 600 dpi, high quality.
+zv::PrintSettings A4(uint16_t zoom = 100) {
   zv::PrintSettings s{};
-  s.mark = 1;
-  s.layer = 1;
-  s.modeLevel = 1;
+  s.mark = s.layer = s.modeLevel = s.orientation = s.colour = 1;
   s.modelId = 7;
-  s.paperWidth = 2100;
-  s.paperHeight = 2970;
-  s.paperCode = 9;
-  s.orientation = 1;
+  s.paperWidth = s.outputWidth = 2100;
+  s.paperHeight = s.outputHeight = 2970;
+  s.paperCode = s.outputCode = 9;
   s.resolution = 600;
-  s.colour = 1;
   s.printingMode = 2;
-  s.pagesPerSheet = 0;
-  s.outputWidth = 2100;
-  s.outputHeight = 2970;
-  s.outputCode = 9;
-  s.zoom = 100;
+  s.zoom = zoom;
   return s;
 }
-
-struct TestEntry {
-  zv::PrintSettings settings;
-  int32_t fileString;
-};
-
-std::string HeaderBytes(int32_t first, int32_t edited, int32_t preview, uint32_t entries, uint32_t strings,
-                        uint32_t pool) {
-  return Bytes()
-      .Text(kMagic)
-      .I32(first)
-      .I32(edited)
-      .Zeros(16)
-      .I32(preview)
-      .U32(entries)
-      .U32(strings)
-      .U32(pool)
-      .str();
-}
-
-// A group info file with the offset table and pool given as they are.
-std::string RawGroupInfo(const std::vector<TestEntry>& entries, const std::vector<uint32_t>& offsets,
-                         const std::string& pool, int32_t first = -1, int32_t edited = -1,
-                         int32_t preview = -1) {
-  std::string file = HeaderBytes(first, edited, preview, static_cast<uint32_t>(entries.size()),
-                                 static_cast<uint32_t>(offsets.size()), static_cast<uint32_t>(pool.size()));
-  for (const TestEntry& entry : entries) {
-    file += zvtest::SettingsRecordBytes(entry.settings) + Bytes().I32(entry.fileString).str();
-  }
-  Bytes table;
-  for (uint32_t offset : offsets) table.U32(offset);
-  return file + table.str() + pool;
-}
-
-std::string GroupInfoFile(const std::vector<TestEntry>& entries, const std::vector<std::string>& texts = {},
-                          int32_t first = -1, int32_t edited = -1, int32_t preview = -1) {
-  std::vector<uint32_t> offsets;
-  Bytes pool;
-  for (const std::string& text : texts) {
-    offsets.push_back(static_cast<uint32_t>(pool.size()));
-    pool.Pooled(text);
-  }
-  return RawGroupInfo(entries, offsets, pool.str(), first, edited, preview);
+zvtest::GroupInfoEntry Entry(const zv::PrintSettings& s, int32_t file = -1) {
+  return {zvtest::SettingsRecordBytes(s), file};
 }
 
 zv::PaperEntry Paper(uint16_t code, uint16_t width, uint16_t length, const char* name) {
-  zv::PaperEntry paper{};
-  paper.flag = 1;
-  paper.width = width;
-  paper.length = length;
-  paper.code = code;
-  std::strncpy(paper.name, name, sizeof paper.name - 1);
-  return paper;
+  zv::PaperEntry p{};
+  p.flag = 1, p.width = width, p.length = length, p.code = code;
+  std::strncpy(p.name, name, sizeof p.name - 1);
+  return p;
 }
-
 const std::vector<zv::PaperEntry> kPapers = {Paper(9, 2100, 2970, "A4"), Paper(256, 1000, 1000, "User 1"),
                                              Paper(1, 2159, 2794, "Letter"), Paper(256, 1200, 1200, "User 2"),
                                              Paper(11, 1480, 2100, "A5")};
@@ -108,24 +53,11 @@ std::string Message(uint32_t id) {
   return text;
 }
 
-// The line in a heap buffer of exactly the documented size, so that the
-// sanitized build catches a write past it.
+// The line in a buffer of exactly its size, so that the sanitizer sees an overrun.
 std::string Line(const zv::PrintSettings& s, const std::vector<zv::PaperEntry>& papers, bool matchSize) {
   std::vector<char> line(zv::kOverlayLineSize, '#');
-  zv::BuildOverlayLine(s, papers.data(), static_cast<uint16_t>(papers.size()), matchSize, line.data());
+  zv::BuildOverlayLine(s, papers.data(), uint16_t(papers.size()), matchSize, line.data());
   return std::string(line.data(), strnlen(line.data(), line.size()));
-}
-
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields(1);
-  for (char c : line) {
-    if (c == ',') {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
 }
 
 void Collect(void* context, const char* line) {
@@ -138,209 +70,126 @@ class GroupInfoTest : public zvtest::CatalogueTest {
     plat::fault::Reset();
     CatalogueTest::TearDown();
   }
-
   std::string InfoPath() const { return Path("_F3001.FGP"); }
-
+  void WriteInfo(const std::string& bytes) { ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), bytes)); }
   // Named form 1 keeps its group in InfoPath(), named form 2 has only its
   // save directory, file entry -1 stands for an overlay data file.
-  void WriteCatalogue(const std::string& groupInfo) {
-    WriteFormList(
-        FormListFile({{1, "Invoice", "", 1, 0}, {2, "Letter", "", 1, 1}}, {{-1, "P", "", 1, 2}}, 1));
-    WriteGroupList(GroupNameListFile({InfoPath(), Dir(), "D:\\DATA\\BILL.ZLC"}));
-    ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), groupInfo));
+  void WriteCatalogue(const std::string& groupInfo, const std::string& firstText = "") {
+    WriteFormList(zvtest::FormListFile({{1, "Invoice", "", 1, 0}, {2, "Letter", "", 1, 1}}, {{-1, "P", "", 1, 2}}, 1));
+    WriteGroupList(zvtest::GroupNameListFile({firstText.empty() ? InfoPath() : firstText, Dir(), "D:\\DATA\\BILL.ZLC"}));
+    WriteInfo(groupInfo);
   }
-
-  zv::ListFileState Open(plat::Access access, zv::GroupInfoHeader* header,
-                         std::string* firstEntry = nullptr) {
-    plat::FileHandle file = nullptr;
-    const zv::ListFileState state = zv::OpenGroupInfo(InfoPath().c_str(), access, &file, header);
-    EXPECT_EQ(file != nullptr, state == zv::ListFileState::kValid);
-    if (file && firstEntry) {
-      char bytes[38];
-      uint32_t done = 0;
-      EXPECT_TRUE(plat::ReadFile(file, bytes, sizeof bytes, &done));
-      firstEntry->assign(bytes, done);
-    }
-    if (file) plat::CloseFile(file);
+  zv::ListFileState Open(zv::GroupInfoHeader* header, plat::FileHandle* file, plat::Access access = plat::kAccessRead) {
+    *file = nullptr;
+    const zv::ListFileState state = zv::OpenGroupInfo(InfoPath().c_str(), access, file, header);
+    EXPECT_EQ(*file != nullptr, state == zv::ListFileState::kValid);
     return state;
   }
-
-  bool ReadString(int32_t index, std::string* text) {
-    plat::FileHandle file = nullptr;
-    zv::GroupInfoHeader header{};
-    if (zv::OpenGroupInfo(InfoPath().c_str(), plat::kAccessRead, &file, &header) !=
-        zv::ListFileState::kValid) {
-      ADD_FAILURE() << "the group info file does not open";
-      return false;
-    }
-    std::vector<char> buffer(plat::kPathBuffer, '#');
-    const bool read = zv::ReadGroupInfoString(file, header, index, buffer.data());
-    plat::CloseFile(file);
-    *text = std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
-    return read;
-  }
-
-  std::vector<std::string> List(int32_t formId, bool* result,
-                                const std::vector<zv::PaperEntry>& papers = kPapers) {
+  std::vector<std::string> List(int32_t formId, bool* result) {
     std::vector<std::string> lines;
-    *result = zv::ListOverlayLines(formId, papers.data(), static_cast<uint16_t>(papers.size()),
-                                   zv::LineSink{Collect, &lines});
+    *result = zv::ListOverlayLines(formId, kPapers.data(), 5, zv::LineSink{Collect, &lines});
     return lines;
   }
-
-  uint16_t PaperOf(int32_t formId, uint16_t* orientation,
-                   const std::vector<zv::PaperEntry>& papers = kPapers) {
-    return zv::FindFormPaperEntry(formId, static_cast<uint16_t>(papers.size()), papers.data(), orientation);
+  uint16_t PaperOf(int32_t formId, uint16_t* orientation, uint16_t count = 5) {
+    return zv::FindFormPaperEntry(formId, count, kPapers.data(), orientation);
   }
 };
 
-TEST_F(GroupInfoTest, TwoEntriesAndThreeTextsMake191Bytes) {
-  zv::PrintSettings second = A4Settings();
-  second.zoom = 50;
-  const std::string file = GroupInfoFile({{A4Settings(), 1}, {second, 2}},
-                                         {"_F3001A0.ZLP", "_F3001A1.ZLP", "_F301.ZL3"}, 0, 2, -1);
+TEST_F(GroupInfoTest, LayoutAndValidity) {
+  zv::PrintSettings second = A4(50);
+  second.paperWidth = -2;
+  const std::string file = GroupInfoFile({Entry(A4(), 1), Entry(second, 2)}, {"_F3001A0.ZLP", "_F3001A1.ZLP", "_F301.ZL3"}, 0, 2);
   ASSERT_EQ(file.size(), 191u);
   WriteCatalogue(file);
-  zv::GroupInfoHeader header{};
-  std::string firstEntry;
-  ASSERT_EQ(Open(plat::kAccessRead, &header, &firstEntry), zv::ListFileState::kValid);
-  EXPECT_EQ(header.firstString, 0);
-  EXPECT_EQ(header.editedFileString, 2);
-  EXPECT_EQ(header.previewString, -1);
-  EXPECT_EQ(header.entryCount, 2u);
-  EXPECT_EQ(header.stringCount, 3u);
-  EXPECT_EQ(header.poolSize, 39u);
-  EXPECT_EQ(zv::GroupInfoTableOffset(header), 140u);
-  EXPECT_EQ(zv::GroupInfoPoolOffset(header), 152u);
-  EXPECT_EQ(firstEntry, zvtest::SettingsRecordBytes(A4Settings()) + Bytes().I32(1).str())
-      << "open stands at the first entry";
-  EXPECT_EQ(Open(plat::kAccessReadWrite, &header), zv::ListFileState::kValid);
-
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), file.substr(0, 190)));
-  EXPECT_EQ(Open(plat::kAccessRead, &header), zv::ListFileState::kDamaged);
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), file + '\0'));
-  EXPECT_EQ(Open(plat::kAccessRead, &header), zv::ListFileState::kDamaged);
-  for (size_t at : {size_t{0}, size_t{23}}) {
-    std::string wrong = file;
-    wrong[at] ^= 0x01;
-    ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), wrong));
-    EXPECT_EQ(Open(plat::kAccessRead, &header), zv::ListFileState::kDamaged) << "magic byte " << at;
-  }
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), file.substr(0, 63)));
-  EXPECT_EQ(Open(plat::kAccessRead, &header), zv::ListFileState::kDamaged);
-  ASSERT_TRUE(zvtest::RemoveFile(InfoPath()));
-  EXPECT_EQ(Open(plat::kAccessRead, &header), zv::ListFileState::kCannotOpen);
-}
-
-TEST(GroupInfoLayoutTest, EncodedHeaderFollowsTheLayout) {
-  unsigned char bytes[64];
-  std::memset(bytes, 0xCC, sizeof bytes);
-  zv::EncodeGroupInfoHeader(zv::GroupInfoHeader{3, -1, 0x01020304, 5, 6, 0x0A0B0C0D}, bytes);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), sizeof bytes),
-            HeaderBytes(3, -1, 0x01020304, 5, 6, 0x0A0B0C0D));
-}
-
-TEST(GroupInfoLayoutTest, EntryGivesItsSettingsAndFileString) {
-  zv::PrintSettings s = A4Settings();
-  s.paperWidth = -2;
-  s.outputCode = 0x1234;
-  s.printingMode = 0x21;
-  const std::string bytes = zvtest::SettingsRecordBytes(s) + Bytes().I32(-1).str();
+  zv::GroupInfoHeader h{};
+  plat::FileHandle f;
+  ASSERT_EQ(Open(&h, &f, plat::kAccessReadWrite), zv::ListFileState::kValid);
+  char first[38];
+  EXPECT_TRUE(plat::ReadFile(f, first, 38, nullptr));  // open stands at the first entry
+  EXPECT_EQ(std::string(first, 38), zvtest::SettingsRecordBytes(A4()) + Bytes().I32(1).str());
+  plat::CloseFile(f);
+  EXPECT_EQ(std::vector<int64_t>({h.firstString, h.editedFileString, h.previewString, h.entryCount, h.stringCount,
+                                  h.poolSize, zv::GroupInfoTableOffset(h), zv::GroupInfoPoolOffset(h)}),
+            std::vector<int64_t>({0, 2, -1, 2, 3, 39, 140, 152}));
   zv::PrintSettings decoded{};
   int32_t fileString = 0;
-  zv::DecodeOverlayEntry(reinterpret_cast<const unsigned char*>(bytes.data()), &decoded, &fileString);
-  EXPECT_EQ(fileString, -1);
-  EXPECT_EQ(decoded.paperWidth, -2);
-  EXPECT_EQ(decoded.paperHeight, 2970);
-  EXPECT_EQ(decoded.outputCode, 0x1234);
-  EXPECT_EQ(decoded.printingMode, 0x21);
-  EXPECT_EQ(decoded.resolution, 600);
-  EXPECT_EQ(decoded.zoom, 100);
+  zv::DecodeOverlayEntry(reinterpret_cast<const unsigned char*>(file.data()) + 102, &decoded, &fileString);
+  EXPECT_EQ(fileString, 2);
+  EXPECT_EQ(zvtest::SettingsRecordBytes(decoded), zvtest::SettingsRecordBytes(second));
+  unsigned char encoded[64];
+  std::memset(encoded, 0xCC, sizeof encoded);
+  zv::EncodeGroupInfoHeader(zv::GroupInfoHeader{3, -1, 0x01020304, 5, 6, 0x0A0B0C0D}, encoded);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(encoded), 64),
+            RawGroupInfoFile(std::vector<zvtest::GroupInfoEntry>(5), std::vector<uint32_t>(6), "", 3, -1, 0x01020304)
+                .substr(0, 60) + Bytes().U32(0x0A0B0C0D).str());
+
+  std::vector<std::string> damaged = {file.substr(0, 190), file + '\0', file.substr(0, 63), file, file};
+  damaged[3][0] ^= 1;
+  damaged[4][23] ^= 1;
+  for (const std::string& bytes : damaged) {
+    WriteInfo(bytes);
+    EXPECT_EQ(Open(&h, &f), zv::ListFileState::kDamaged) << bytes.size();
+  }
+  ASSERT_TRUE(zvtest::RemoveFile(InfoPath()));
+  EXPECT_EQ(Open(&h, &f), zv::ListFileState::kCannotOpen);
 }
 
-TEST_F(GroupInfoTest, TextsAreReadByStringIndex) {
-  WriteCatalogue(GroupInfoFile({{A4Settings(), 1}}, {"_F3001.ZL3", "_F3001A0.ZLP", ""}));
-  std::string text;
-  EXPECT_TRUE(ReadString(1, &text));
-  EXPECT_EQ(text, "_F3001A0.ZLP");
-  EXPECT_TRUE(ReadString(0, &text));
-  EXPECT_EQ(text, "_F3001.ZL3");
-  EXPECT_TRUE(ReadString(2, &text));
-  EXPECT_EQ(text, "");
-  EXPECT_FALSE(ReadString(zv::kNoString, &text));
-  EXPECT_FALSE(ReadString(3, &text)) << "index at the string count";
+TEST_F(GroupInfoTest, TextsAndDamagedTexts) {
+  const std::vector<zvtest::GroupInfoEntry> one = {Entry(A4(), 0)};
+  const std::string odd = RawGroupInfoFile(one, {0, 9, 8, 0xFFFFFFFE}, Bytes().Pooled("A.ZLP").U8(0).U16(1).str());
+  const std::string slot = RawGroupInfoFile(one, {4}, Bytes().U32(0).Pooled("A.ZLP").str());
+  const std::string texts = GroupInfoFile(one, {"_F3001.ZL3", "_F3001A0.ZLP", ""});
+  const struct {
+    std::string file;
+    int32_t index;
+    bool read;
+    std::string text;
+  } rows[] = {
+      {texts, 1, true, "_F3001A0.ZLP"}, {texts, 0, true, "_F3001.ZL3"}, {texts, 2, true, ""},
+      {texts, zv::kNoString, false, ""}, {texts, 3, false, ""}, {odd, 0, true, "A.ZLP"},
+      {odd, 1, false, ""}, {odd, 2, false, ""}, {odd, 3, false, ""}, {slot, 0, true, "A.ZLP"}, {slot, 1, false, ""},
+      {RawGroupInfoFile(one, {0}, Bytes().U16(6).Text("A.ZLP").str()), 0, false, ""},
+      {RawGroupInfoFile(one, {0}, Bytes().Pooled(std::string(261, 'T')).str()), 0, false, ""},
+      {RawGroupInfoFile(one, {0}, Bytes().Pooled(std::string(260, 'T')).str()), 0, true, std::string(260, 'T')},
+  };
+  for (const auto& row : rows) {
+    WriteInfo(row.file);
+    zv::GroupInfoHeader h{};
+    plat::FileHandle f;
+    ASSERT_EQ(Open(&h, &f), zv::ListFileState::kValid);
+    std::vector<char> text(plat::kPathBuffer, '#');
+    EXPECT_EQ(zv::ReadGroupInfoString(f, h, row.index, text.data()), row.read) << row.index;
+    plat::CloseFile(f);
+    EXPECT_EQ(std::string(text.data(), strnlen(text.data(), text.size())), row.text) << row.index;
+  }
 }
 
-TEST_F(GroupInfoTest, TextsReachingOutsideThePoolAreDamaged) {
-  const std::vector<TestEntry> entries = {{A4Settings(), 0}};
-  std::string text;
-  // Offset past the pool; length half outside; text running past the end.
-  WriteCatalogue(RawGroupInfo(entries, {0, 9, 8, 0xFFFFFFFE}, Bytes().Pooled("A.ZLP").U8(0).U16(1).str()));
-  EXPECT_TRUE(ReadString(0, &text));
-  EXPECT_EQ(text, "A.ZLP");
-  EXPECT_FALSE(ReadString(1, &text));
-  EXPECT_FALSE(ReadString(2, &text));
-  EXPECT_FALSE(ReadString(3, &text));
-  EXPECT_EQ(text, "");
-  // The slot after the table would read the pool's first bytes as offset 0.
-  WriteCatalogue(RawGroupInfo(entries, {4}, Bytes().U32(0).Pooled("A.ZLP").str()));
-  EXPECT_TRUE(ReadString(0, &text));
-  EXPECT_EQ(text, "A.ZLP");
-  EXPECT_FALSE(ReadString(1, &text));
-  WriteCatalogue(RawGroupInfo(entries, {0}, Bytes().U16(6).Text("A.ZLP").str()));
-  EXPECT_FALSE(ReadString(0, &text));
-  WriteCatalogue(RawGroupInfo(entries, {0}, Bytes().Pooled(std::string(261, 'T')).str()));
-  EXPECT_FALSE(ReadString(0, &text));
-  WriteCatalogue(RawGroupInfo(entries, {0}, Bytes().Pooled(std::string(260, 'T')).str()));
-  EXPECT_TRUE(ReadString(0, &text));
-  EXPECT_EQ(text, std::string(260, 'T'));
-}
-
-TEST_F(GroupInfoTest, CountIsTheEntryCountOfAUsableGroupInfoFile) {
-  const std::string file = GroupInfoFile({{A4Settings(), 0}, {A4Settings(), 1}}, {"A.ZLP", "B.ZLP"});
+TEST_F(GroupInfoTest, CountOfAUsableGroupInfoFileOnly) {
+  const std::string file = GroupInfoFile({Entry(A4(), 0), Entry(A4(), 1)}, {"A.ZLP", "B.ZLP"});
   WriteCatalogue(file);
   EXPECT_EQ(zv::CountOverlayEntries(1), 2u);
-  EXPECT_EQ(zv::CountOverlayEntries(2), 0u) << "the group text is still a directory";
-  EXPECT_EQ(zv::CountOverlayEntries(-1), 0u);
-  EXPECT_EQ(zv::CountOverlayEntries(3), 0u);
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), file + 'x'));
-  EXPECT_EQ(zv::CountOverlayEntries(1), 0u);
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), file));
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_EQ(zv::CountOverlayEntries(1), 0u);
-  plat::fault::Reset();
-
-  // A bare file name lies beside the group name list (full rule).
-  WriteFormList(FormListFile({{7, "Bare", "", 1, 0}}, {}));
-  WriteGroupList(GroupNameListFile({"_F3001.FGP"}));
-  EXPECT_EQ(zv::CountOverlayEntries(7), 2u);
-}
-
-TEST_F(GroupInfoTest, CountNeedsTheFileToItself) {
-  WriteCatalogue(GroupInfoFile({{A4Settings(), -1}}));
-  plat::FileHandle reader =
-      plat::OpenFile(InfoPath().c_str(), plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
-  ASSERT_NE(reader, nullptr);
+  for (int32_t id : {2, -1, 3}) EXPECT_EQ(zv::CountOverlayEntries(id), 0u) << id;
+  // The count needs the file to itself; the listing only reads.
+  plat::FileHandle reader = plat::OpenFile(InfoPath().c_str(), plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
   EXPECT_EQ(zv::CountOverlayEntries(1), 0u);
   bool result = false;
-  EXPECT_EQ(List(1, &result).size(), 1u) << "listing only reads";
-  EXPECT_TRUE(result);
+  EXPECT_EQ(List(1, &result).size(), 2u);
   plat::CloseFile(reader);
-  EXPECT_EQ(zv::CountOverlayEntries(1), 1u);
+  WriteInfo(file + 'x');
+  EXPECT_EQ(zv::CountOverlayEntries(1), 0u);
+  WriteCatalogue(file, "_F3001.FGP");  // a bare name lies beside the group name list
+  EXPECT_EQ(zv::CountOverlayEntries(1), 2u);
+  plat::fault::FailNth(plat::fault::kAlloc, 1);
+  EXPECT_EQ(zv::CountOverlayEntries(1), 0u);
 }
 
 TEST_F(GroupInfoTest, EntriesAreReadOneBlockAtATime) {
-  std::vector<TestEntry> entries;
-  for (uint16_t i = 0; i < 300; ++i) {
-    zv::PrintSettings s = A4Settings();
-    s.zoom = static_cast<uint16_t>(i + 1);
-    entries.push_back({s, -1});
-  }
-  WriteCatalogue(GroupInfoFile(entries));
-  plat::FileHandle file = nullptr;
-  zv::GroupInfoHeader header{};
-  ASSERT_EQ(zv::OpenGroupInfo(InfoPath().c_str(), plat::kAccessRead, &file, &header),
-            zv::ListFileState::kValid);
+  std::vector<zvtest::GroupInfoEntry> entries;
+  for (uint16_t i = 1; i <= 300; ++i) entries.push_back(Entry(A4(i)));
+  WriteCatalogue(GroupInfoFile(entries, {}));
+  zv::GroupInfoHeader h{};
+  plat::FileHandle f;
+  ASSERT_EQ(Open(&h, &f), zv::ListFileState::kValid);
   auto block = std::make_unique<zv::OverlayEntryBlock>();
   std::vector<uint16_t> zooms;
   auto collect = [&](const unsigned char* entry) {
@@ -350,287 +199,148 @@ TEST_F(GroupInfoTest, EntriesAreReadOneBlockAtATime) {
     zooms.push_back(s.zoom);
     return zooms.size() < 140;
   };
-
-  // 134 + 6 entries from two reads; the walk stops at the 140th.
   plat::fault::Reset();
-  EXPECT_TRUE(zv::WalkOverlayEntries(file, *block, 300, collect));
+  EXPECT_TRUE(zv::WalkOverlayEntries(f, *block, 300, collect));  // 134 + 6 from two reads
   EXPECT_EQ(plat::fault::CallCount(plat::fault::kRead), 2u);
-  ASSERT_EQ(zooms.size(), 140u);
-  EXPECT_EQ(zooms[133], 134);
-  EXPECT_EQ(zooms[139], 140);
-
+  EXPECT_EQ(zooms, [] { std::vector<uint16_t> z(140); for (uint16_t i = 0; i < 140; ++i) z[i] = i + 1; return z; }());
   // A failed read goes unreported: its block is what the buffer held.
-  ASSERT_EQ(plat::SeekFile(file, 64, plat::kSeekBegin), 64u);
+  ASSERT_EQ(plat::SeekFile(f, 64, plat::kSeekBegin), 64u);
   zooms.clear();
   plat::fault::FailNth(plat::fault::kRead, 2);
-  EXPECT_FALSE(zv::WalkOverlayEntries(file, *block, 300, [&](const unsigned char* entry) {
-    collect(entry);
-    return true;
-  }));
-  EXPECT_EQ(plat::fault::CallCount(plat::fault::kRead), 3u);
-  plat::fault::Reset();
-  plat::CloseFile(file);
+  EXPECT_FALSE(zv::WalkOverlayEntries(f, *block, 300, [&](const unsigned char* e) { return collect(e) || true; }));
+  plat::CloseFile(f);
   ASSERT_EQ(zooms.size(), 300u);
-  EXPECT_EQ(zooms[0], 1);
-  EXPECT_EQ(zooms[133], 134);
-  EXPECT_EQ(zooms[134], 1) << "left from the first block";
-  EXPECT_EQ(zooms[267], 134);
-  EXPECT_EQ(zooms[268], 135) << "the file position did not move on the failed read";
-}
+  EXPECT_EQ(std::vector<uint16_t>({zooms[133], zooms[134], zooms[267], zooms[268]}), std::vector<uint16_t>({134, 1, 134, 135}));
 
-TEST(OverlayLineTest, ColourHighQualityA4) {
-  const std::string line = Line(A4Settings(), kPapers, true);
-  EXPECT_EQ(line, Message(zv::kMsgColor) + ",600dpi," + Message(zv::kMsgModeHighQuality) + ",100%,A4, -");
-  if (zv::UseLocalResources()) {
-    EXPECT_EQ(line, "Color,600dpi,Alta calidad,100%,A4, -");
-  } else {
-    EXPECT_EQ(line, "Color,600dpi,High Quality,100%,A4, -");
-  }
-  EXPECT_EQ(Line(A4Settings(), kPapers, false), line);
-}
-
-TEST(OverlayLineTest, ColourAndResolutionFields) {
-  zv::PrintSettings s = A4Settings();
-  s.colour = 2;
-  s.resolution = 300;
-  std::vector<std::string> fields = Fields(Line(s, kPapers, true));
-  ASSERT_EQ(fields.size(), 6u);
-  EXPECT_EQ(fields[0], Message(zv::kMsgBlack));
-  EXPECT_EQ(fields[1], "300dpi");
-  s.colour = 0;
-  s.resolution = 65535;
-  fields = Fields(Line(s, kPapers, true));
-  ASSERT_EQ(fields.size(), 6u);
-  EXPECT_EQ(fields[0], Message(zv::kMsgBlack));
-  EXPECT_EQ(fields[1], "65535dpi");
-}
-
-TEST(OverlayLineTest, EveryPrintingMode) {
-  const struct {
-    uint8_t mode;
-    uint32_t message;
-  } cases[] = {{0x01, zv::kMsgModeHighSpeed}, {0x02, zv::kMsgModeHighQuality}, {0x03, zv::kMsgModeCrt},
-               {0x04, zv::kMsgModeNone},      {0x05, zv::kMsgModeNone},        {0x0F, zv::kMsgModeNone},
-               {0x21, zv::kMsgModeHighSpeed}, {0x12, zv::kMsgModeHighQuality}, {0x10, zv::kMsgHalftoning},
-               {0x20, zv::kMsgEnhancedMg},    {0x00, zv::kMsgBlank},           {0x30, zv::kMsgBlank},
-               {0xF0, zv::kMsgBlank}};
-  for (const auto& c : cases) {
-    zv::PrintSettings s = A4Settings();
-    s.printingMode = c.mode;
-    const std::vector<std::string> fields = Fields(Line(s, kPapers, true));
-    ASSERT_EQ(fields.size(), 6u);
-    EXPECT_EQ(fields[2], Message(c.message)) << "mode " << int{c.mode};
-  }
-  zv::PrintSettings s = A4Settings();
-  s.printingMode = 0x20;
-  EXPECT_EQ(Fields(Line(s, kPapers, true))[2], "Enh.MG");
-  s.printingMode = 0x40;
-  EXPECT_EQ(Fields(Line(s, kPapers, true))[2], " ");
-}
-
-TEST(OverlayLineTest, PagesPerSheetReplaceTheZoom) {
-  zv::PrintSettings s = A4Settings();
-  s.zoom = 71;
-  EXPECT_EQ(Fields(Line(s, kPapers, true))[3], "71%");
-  EXPECT_EQ(Fields(Line(s, kPapers, true))[5], " -");
-  s.pagesPerSheet = 4;
-  std::vector<std::string> fields = Fields(Line(s, kPapers, true));
-  ASSERT_EQ(fields.size(), 6u);
-  EXPECT_EQ(fields[3], " ");
-  EXPECT_EQ(fields[5], " 4" + Message(zv::kMsgPages));
-  s.pagesPerSheet = 2;
-  EXPECT_EQ(Fields(Line(s, kPapers, true))[5], " 2" + Message(zv::kMsgPages));
-}
-
-TEST(OverlayLineTest, OutputPaperByCodeThenSizeThenUserSize) {
-  zv::PrintSettings s = A4Settings();
-  s.outputCode = 1;
-  EXPECT_EQ(zv::ChooseOutputPaper(s, kPapers.data(), 5, true), 2) << "code before size";
-  s.outputCode = 256;
-  EXPECT_EQ(zv::ChooseOutputPaper(s, kPapers.data(), 5, true), 1) << "the first user size by code";
-  // Unknown code, size of A5: only the list variant matches the size.
-  s.outputCode = 99;
-  s.outputWidth = 1480;
-  s.outputHeight = 2100;
-  EXPECT_EQ(zv::ChooseOutputPaper(s, kPapers.data(), 5, true), 4);
-  EXPECT_EQ(Fields(Line(s, kPapers, true))[4], "A5");
-  EXPECT_EQ(zv::ChooseOutputPaper(s, kPapers.data(), 5, false), 3) << "the last user size";
-  EXPECT_EQ(Fields(Line(s, kPapers, false))[4], "User 2");
-  // Width alone is not a match.
-  s.outputHeight = 2101;
-  EXPECT_EQ(zv::ChooseOutputPaper(s, kPapers.data(), 5, true), 3);
-  // No user size in the list: a blank.
-  const std::vector<zv::PaperEntry> noUser = {kPapers[0], kPapers[2], kPapers[4]};
-  s.outputHeight = 2100;
-  EXPECT_EQ(Fields(Line(s, noUser, true))[4], "A5");
-  EXPECT_EQ(zv::ChooseOutputPaper(s, noUser.data(), 3, false), kNone);
-  EXPECT_EQ(Fields(Line(s, noUser, false))[4], " ");
-  EXPECT_EQ(Fields(Line(A4Settings(), {}, true))[4], " ");
-  EXPECT_EQ(zv::ChooseOutputPaper(A4Settings(), nullptr, 3, true), kNone);
-}
-
-TEST(OverlayLineTest, PaperNameWithoutTerminatorIsCutAtItsEntry) {
-  std::vector<zv::PaperEntry> papers = {Paper(9, 1, 1, "")};
-  std::memset(papers[0].name, 'N', sizeof papers[0].name);
-  const std::vector<std::string> fields = Fields(Line(A4Settings(), papers, true));
-  ASSERT_EQ(fields.size(), 6u);
-  EXPECT_EQ(fields[4], std::string(65, 'N'));
-}
-
-TEST_F(GroupInfoTest, ListGivesOneLinePerEntryInFileOrder) {
-  zv::PrintSettings second = A4Settings();
-  second.colour = 2;
-  second.resolution = 300;
-  second.printingMode = 0x20;
-  second.pagesPerSheet = 4;
-  second.outputCode = 99;
-  second.outputWidth = 1480;
-  second.outputHeight = 2100;
-  WriteCatalogue(GroupInfoFile({{A4Settings(), 0}, {second, 1}}, {"A.ZLP", "B.ZLP"}));
   bool result = false;
   const std::vector<std::string> lines = List(1, &result);
-  EXPECT_TRUE(result);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], Message(zv::kMsgColor) + ",600dpi," + Message(zv::kMsgModeHighQuality) + ",100%,A4, -");
-  EXPECT_EQ(lines[1], Message(zv::kMsgBlack) + ",300dpi,Enh.MG, ,A5, 4" + Message(zv::kMsgPages));
-}
-
-TEST_F(GroupInfoTest, ListReadsEveryBlockOfEntries) {
-  std::vector<TestEntry> entries;
-  for (uint16_t i = 0; i < 300; ++i) {
-    zv::PrintSettings s = A4Settings();
-    s.zoom = static_cast<uint16_t>(i + 1);
-    entries.push_back({s, -1});
-  }
-  WriteCatalogue(GroupInfoFile(entries));
-  bool result = false;
-  const std::vector<std::string> lines = List(1, &result);
-  EXPECT_TRUE(result);
   ASSERT_EQ(lines.size(), 300u);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    EXPECT_EQ(Fields(lines[i])[3], std::to_string(i + 1) + "%") << "entry " << i;
+  EXPECT_NE(lines[299].find(",300%,"), std::string::npos);
+}
+
+TEST(OverlayLineTest, FieldsOfTheLine) {
+  const std::string colour = Message(zv::kMsgColor), black = Message(zv::kMsgBlack);
+  const std::string hq = Message(zv::kMsgModeHighQuality), pages = Message(zv::kMsgPages);
+  EXPECT_EQ(Line(A4(), kPapers, true), zv::UseLocalResources() ? "Color,600dpi,Alta calidad,100%,A4, -"
+                                                                 : "Color,600dpi,High Quality,100%,A4, -");
+  std::vector<zv::PaperEntry> unterminated = {Paper(9, 1, 1, "")};
+  std::memset(unterminated[0].name, 'N', sizeof unterminated[0].name);
+  const std::vector<zv::PaperEntry> noUser = {kPapers[0], kPapers[2], kPapers[4]};
+  const struct {
+    std::function<void(zv::PrintSettings&)> change;
+    const std::vector<zv::PaperEntry>* papers;
+    bool matchSize;
+    std::string line;
+  } rows[] = {
+      {nullptr, &kPapers, false, colour + ",600dpi," + hq + ",100%,A4, -"},
+      {[](auto& s) { s.colour = 2, s.resolution = 300, s.zoom = 71; }, &kPapers, true, black + ",300dpi," + hq + ",71%,A4, -"},
+      {[](auto& s) { s.colour = 0, s.resolution = 65535; }, &kPapers, true, black + ",65535dpi," + hq + ",100%,A4, -"},
+      {[](auto& s) { s.pagesPerSheet = 4, s.printingMode = 0x20; }, &kPapers, true, colour + ",600dpi,Enh.MG, ,A4, 4" + pages},
+      {[](auto& s) { s.pagesPerSheet = 2, s.printingMode = 0x40; }, &kPapers, true, colour + ",600dpi, , ,A4, 2" + pages},
+      {[](auto& s) { s.outputCode = 1; }, &kPapers, true, colour + ",600dpi," + hq + ",100%,Letter, -"},
+      {[](auto& s) { s.outputCode = 256; }, &kPapers, true, colour + ",600dpi," + hq + ",100%,User 1, -"},
+      {[](auto& s) { s.outputCode = 99, s.outputWidth = 1480, s.outputHeight = 2100; }, &kPapers, true, colour + ",600dpi," + hq + ",100%,A5, -"},
+      {[](auto& s) { s.outputCode = 99, s.outputWidth = 1480, s.outputHeight = 2100; }, &kPapers, false, colour + ",600dpi," + hq + ",100%,User 2, -"},
+      {[](auto& s) { s.outputCode = 99, s.outputWidth = 1480, s.outputHeight = 2101; }, &kPapers, true, colour + ",600dpi," + hq + ",100%,User 2, -"},
+      {[](auto& s) { s.outputCode = 99, s.outputWidth = 1480, s.outputHeight = 2100; }, &noUser, true, colour + ",600dpi," + hq + ",100%,A5, -"},
+      {[](auto& s) { s.outputCode = 99, s.outputWidth = 1480, s.outputHeight = 2100; }, &noUser, false, colour + ",600dpi," + hq + ",100%, , -"},
+      {nullptr, &unterminated, true, colour + ",600dpi," + hq + ",100%," + std::string(65, 'N') + ", -"},
+  };
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    zv::PrintSettings s = A4();
+    if (rows[i].change) rows[i].change(s);
+    EXPECT_EQ(Line(s, *rows[i].papers, rows[i].matchSize), rows[i].line) << "row " << i;
+  }
+  EXPECT_EQ(Line(A4(), {}, true), colour + ",600dpi," + hq + ",100%, , -");
+  EXPECT_EQ(zv::ChooseOutputPaper(A4(), nullptr, 3, true), kNone);
+  const std::pair<uint8_t, uint32_t> modes[] = {
+      {0x01, zv::kMsgModeHighSpeed}, {0x03, zv::kMsgModeCrt}, {0x04, zv::kMsgModeNone}, {0x0F, zv::kMsgModeNone},
+      {0x21, zv::kMsgModeHighSpeed}, {0x12, zv::kMsgModeHighQuality}, {0x10, zv::kMsgHalftoning},
+      {0x20, zv::kMsgEnhancedMg}, {0x00, zv::kMsgBlank}, {0x30, zv::kMsgBlank}, {0xF0, zv::kMsgBlank}};
+  for (const auto& [mode, message] : modes) {
+    zv::PrintSettings s = A4();
+    s.printingMode = mode;
+    EXPECT_EQ(Line(s, kPapers, true), colour + ",600dpi," + Message(message) + ",100%,A4, -") << int{mode};
   }
 }
 
-TEST_F(GroupInfoTest, FileEntriesListNothingAndFailuresListNothing) {
-  const std::string file = GroupInfoFile({{A4Settings(), 0}}, {"A.ZLP"});
+TEST_F(GroupInfoTest, ListLinesOfAFormAndTheirFailures) {
+  zv::PrintSettings second = A4();
+  second.colour = 2;
+  const std::string file = GroupInfoFile({Entry(A4(), 0), Entry(second, 1)}, {"A.ZLP", "B.ZLP"});
   WriteCatalogue(file);
   bool result = false;
-  EXPECT_TRUE(List(-1, &result).empty());
-  EXPECT_TRUE(result) << "a file entry that exists";
-  EXPECT_TRUE(List(-2, &result).empty());
-  EXPECT_FALSE(result) << "a file entry that does not exist";
-  EXPECT_TRUE(List(2, &result).empty());
-  EXPECT_FALSE(result) << "no group info file yet";
-  EXPECT_TRUE(List(0, &result).empty());
+  const std::string hq = "600dpi," + Message(zv::kMsgModeHighQuality) + ",100%,A4, -";
+  EXPECT_EQ(List(1, &result), (std::vector<std::string>{Message(zv::kMsgColor) + "," + hq, Message(zv::kMsgBlack) + "," + hq}));
+  EXPECT_TRUE(result);
+  const std::pair<int32_t, bool> rows[] = {{-1, true}, {-2, false}, {2, false}, {0, false}};
+  for (const auto& [id, expected] : rows) {
+    EXPECT_TRUE(List(id, &result).empty()) << id;
+    EXPECT_EQ(result, expected) << id;
+  }
+  WriteInfo(file.substr(0, file.size() - 1));
+  EXPECT_TRUE(List(1, &result).empty());
+  EXPECT_FALSE(result);
+  WriteInfo(file);
+  plat::fault::FailNth(plat::fault::kAlloc, 1);
+  EXPECT_TRUE(List(1, &result).empty());
   EXPECT_FALSE(result);
 
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), file.substr(0, file.size() - 1)));
-  EXPECT_TRUE(List(1, &result).empty());
-  EXPECT_FALSE(result) << "damaged";
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), file));
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_TRUE(List(1, &result).empty());
-  EXPECT_FALSE(result) << "no working memory";
-  plat::fault::Reset();
-  EXPECT_EQ(List(1, &result).size(), 1u);
-  EXPECT_TRUE(result);
-}
-
-TEST(OverlayLineTest, SingleLineSkipsTheSizeMatch) {
-  zv::PrintSettings s = A4Settings();
-  s.outputCode = 99;
-  s.outputWidth = 1480;
-  s.outputHeight = 2100;
+  // The single line skips the size match.
+  zv::PrintSettings a5 = A4();
+  a5.outputCode = 99, a5.outputWidth = 1480, a5.outputHeight = 2100;
   std::vector<std::string> lines;
-  EXPECT_TRUE(zv::ListSingleOverlayLine(s, kPapers.data(), 5, zv::LineSink{Collect, &lines}));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0],
-            Message(zv::kMsgColor) + ",600dpi," + Message(zv::kMsgModeHighQuality) + ",100%,User 2, -");
-
+  EXPECT_TRUE(zv::ListSingleOverlayLine(a5, kPapers.data(), 5, zv::LineSink{Collect, &lines}));
+  EXPECT_EQ(lines, std::vector<std::string>{Message(zv::kMsgColor) + ",600dpi," + Message(zv::kMsgModeHighQuality) + ",100%,User 2, -"});
   plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_FALSE(zv::ListSingleOverlayLine(s, kPapers.data(), 5, zv::LineSink{Collect, &lines}));
-  plat::fault::Reset();
+  EXPECT_FALSE(zv::ListSingleOverlayLine(a5, kPapers.data(), 5, zv::LineSink{Collect, &lines}));
   EXPECT_EQ(lines.size(), 1u);
 }
 
-TEST_F(GroupInfoTest, PaperComesFromTheFirstEntryThatNamesOne) {
-  zv::PrintSettings unknown = A4Settings();
-  unknown.paperCode = 99;
-  unknown.paperWidth = 1;
-  unknown.paperHeight = 1;
-  unknown.orientation = 1;
-  zv::PrintSettings letter = A4Settings();
-  letter.paperCode = 1;
-  letter.orientation = 2;
-  WriteCatalogue(GroupInfoFile({{unknown, -1}, {letter, -1}, {A4Settings(), -1}}));
-  uint16_t orientation = 77;
-  EXPECT_EQ(PaperOf(1, &orientation), 2);
-  EXPECT_EQ(orientation, 2);
-
-  // Code before size: the code names Letter, the size would be A4.
-  zv::PrintSettings bySize = unknown;
-  bySize.paperWidth = 1480;
-  bySize.paperHeight = 2100;
-  bySize.orientation = 3;
-  WriteCatalogue(GroupInfoFile({{bySize, -1}, {letter, -1}}));
-  EXPECT_EQ(PaperOf(1, &orientation), 4) << "the first entry's size";
-  EXPECT_EQ(orientation, 3);
-  zv::PrintSettings both = letter;
-  both.paperWidth = 2100;
-  both.paperHeight = 2970;
-  WriteCatalogue(GroupInfoFile({{both, -1}}));
-  EXPECT_EQ(PaperOf(1, &orientation), 2);
+TEST_F(GroupInfoTest, PaperOfTheFirstEntryThatNamesOne) {
+  zv::PrintSettings unknown = A4(), letter = A4(), bySize = A4(), both = A4();
+  unknown.paperCode = 99, unknown.paperWidth = 1, unknown.paperHeight = 1;
+  letter.paperCode = 1, letter.orientation = 2;
+  bySize.paperCode = 99, bySize.paperWidth = 1480, bySize.paperHeight = 2100, bySize.orientation = 3;
+  both.paperCode = 1;  // the size would be A4: the code comes first
+  const struct {
+    std::vector<zv::PrintSettings> entries;
+    uint16_t count;
+    uint16_t index, orientation;
+  } rows[] = {
+      {{unknown, letter, A4()}, 5, 2, 2}, {{bySize, letter}, 5, 4, 3}, {{both}, 5, 2, 1}, {{A4()}, 5, 0, 1},
+      {{unknown, unknown}, 5, kNone, 77}, {{unknown}, 0, kNone, 77}, {{A4()}, 0, kNone, 77}};
+  for (const auto& row : rows) {
+    std::vector<zvtest::GroupInfoEntry> entries;
+    for (const auto& s : row.entries) entries.push_back(Entry(s));
+    WriteCatalogue(GroupInfoFile(entries, {}));
+    uint16_t orientation = 77;
+    EXPECT_EQ(PaperOf(1, &orientation, row.count), row.index);
+    EXPECT_EQ(orientation, row.orientation);
+  }
 }
 
-TEST_F(GroupInfoTest, PaperLookupWithoutAResultKeepsTheOrientation) {
-  zv::PrintSettings unknown = A4Settings();
-  unknown.paperCode = 99;
-  unknown.paperWidth = 1;
-  WriteCatalogue(GroupInfoFile({{unknown, -1}, {unknown, -1}}));
+TEST_F(GroupInfoTest, PaperLookupFailsOnUnusableFilesAndFileEntries) {
+  const std::string file = GroupInfoFile({Entry(A4())}, {});
+  const std::string groups = zvtest::GroupNameListFile({"_F3001.FGP", Dir(), InfoPath()});
+  WriteCatalogue(file, "_F3001.FGP");  // a bare group text lies beside the group name list
   uint16_t orientation = 77;
-  EXPECT_EQ(PaperOf(1, &orientation), kNone);
-  EXPECT_EQ(PaperOf(1, &orientation, {}), kNone);
-  WriteCatalogue(GroupInfoFile({{A4Settings(), -1}}));
-  EXPECT_EQ(PaperOf(1, &orientation, {}), kNone) << "no papers";
-  EXPECT_EQ(PaperOf(2, &orientation), kNone) << "no group info file yet";
-  EXPECT_EQ(PaperOf(5, &orientation), kNone) << "no such form";
-  EXPECT_EQ(orientation, 77);
-  EXPECT_EQ(PaperOf(1, &orientation), 0);
-  EXPECT_EQ(orientation, 1);
-}
-
-TEST_F(GroupInfoTest, PaperLookupIsForNamedFormsOnly) {
-  // The file entry's text names a usable group info file; it is not looked at.
-  WriteFormList(FormListFile({}, {{-1, "P", "", 1, 0}}, 1));
-  WriteGroupList(GroupNameListFile({InfoPath()}));
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), GroupInfoFile({{A4Settings(), -1}})));
-  uint16_t orientation = 77;
-  EXPECT_EQ(PaperOf(-1, &orientation), kNone);
-  EXPECT_EQ(orientation, 77);
-}
-
-TEST_F(GroupInfoTest, PaperLookupFailsOnUnusableFiles) {
-  const std::string file = GroupInfoFile({{A4Settings(), -1}});
-  WriteCatalogue(file);
-  uint16_t orientation = 77;
-  // A bare group text lies beside the group name list (path rule).
-  WriteGroupList(GroupNameListFile({"_F3001.FGP"}));
   EXPECT_EQ(PaperOf(1, &orientation), 0);
   orientation = 77;
-  EXPECT_EQ(PaperOf(2, &orientation), kNone) << "group index at the entry count";
-  const std::string groups = GroupNameListFile({"_F3001.FGP", Dir(), "D:\\X.ZLC"});
-  WriteGroupList(groups + 'x');
-  EXPECT_EQ(PaperOf(1, &orientation), kNone) << "damaged group name list";
   WriteGroupList(groups);
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), file + 'x'));
+  // No group info file yet, no such form, a file entry naming a good group info file.
+  for (int32_t id : {2, 5, -1}) EXPECT_EQ(PaperOf(id, &orientation), kNone) << id;
+  WriteGroupList(groups.substr(0, 40));
+  EXPECT_EQ(PaperOf(1, &orientation), kNone) << "damaged group name list";
+  WriteGroupList(zvtest::GroupNameListFile({"_F3001.FGP"}));
+  EXPECT_EQ(PaperOf(2, &orientation), kNone) << "group index at the entry count";
+  WriteGroupList(groups);
+  WriteInfo(file + 'x');
   EXPECT_EQ(PaperOf(1, &orientation), kNone) << "damaged group info file";
-  ASSERT_TRUE(zvtest::WriteWholeFile(InfoPath(), file));
+  WriteInfo(file);
   plat::fault::FailNth(plat::fault::kAlloc, 1);
   EXPECT_EQ(PaperOf(1, &orientation), kNone) << "no working memory";
-  plat::fault::Reset();
   EXPECT_EQ(orientation, 77);
-  EXPECT_EQ(PaperOf(1, &orientation), 0);
 }
 
 }  // namespace
