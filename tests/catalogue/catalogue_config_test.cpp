@@ -1,4 +1,5 @@
-// The catalogue configuration file and the driver's ranges, on the real
+// The catalogue configuration file (creation, seed copy, list paths, the
+// user's directory, each failure code) and the driver's ranges, on the real
 // profile functions under Wine and on the emulation natively.
 #ifdef _WIN32
 #include <windows.h>
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <string>
 
 #include "catalogue/catalogue_config.h"
@@ -64,9 +67,7 @@ class CatalogueConfigTest : public zvtest::SystemDirTest {
     SystemDirTest::TearDown();
   }
 
-  std::string ConfigPath() const {
-    return SystemPath("ZVLMN3.DAT");
-  }
+  std::string ConfigPath() const { return SystemPath("ZVLMN3.DAT"); }
   std::string Value(const char* section, const char* key) const {
     char buffer[plat::kPathBuffer] = "";
     plat::GetProfileString(section, key, "(missing)", buffer, sizeof buffer, ConfigPath().c_str());
@@ -82,378 +83,237 @@ class CatalogueConfigTest : public zvtest::SystemDirTest {
   }
 };
 
-// ---------------------------------------------------------------------------
-// Creating the configuration file
-
-TEST_F(CatalogueConfigTest, FirstUseWritesTheDefaults) {
+TEST_F(CatalogueConfigTest, FirstUseWritesTheDefaultsOnce) {
   MakeDirectory(Path("DATA"));
   MakeDirectory(Path("DATA\\JOBS"));
   CurrentDirectory cwd(Path("DATA\\JOBS"));
-
-  ASSERT_TRUE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
+  char formList[plat::kPathBuffer] = "";
+  char groupList[plat::kPathBuffer] = "";
+  ASSERT_TRUE(zv::GetListFilePaths(formList, groupList));  // creates the file
+  EXPECT_EQ(zv::GetLastErrorCode(), 0u);
+  EXPECT_EQ(std::string(formList) + "|" + groupList, SystemPath("ZVLMN3.FLT") + "|" + SystemPath("ZVLMN3.GLT"));
   EXPECT_EQ(Value("ENVIRONMENT", "CURRENTDIR"), Dir().substr(0, 3));
   EXPECT_EQ(Value("ENVIRONMENT", "USER"), "DEFAULT");
   EXPECT_EQ(Value("DEFAULT", "FormName"), SystemPath("ZVLMN3.FLT"));
   EXPECT_EQ(Value("DEFAULT", "GroupName"), SystemPath("ZVLMN3.GLT"));
-
-  // A second call finds the file and changes nothing.
-  const std::string before = Contents(ConfigPath());
-  ASSERT_TRUE(WriteWholeFile(ConfigPath(), before + "; edited by hand\r\n"));
+  const std::string edited = Contents(ConfigPath()) + "; edited by hand\r\n";
+  ASSERT_TRUE(WriteWholeFile(ConfigPath(), edited));
+  zv::SetLastErrorCode(kUntouched);
   ASSERT_TRUE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(Contents(ConfigPath()), before + "; edited by hand\r\n");
-}
-
-TEST_F(CatalogueConfigTest, ListPathsCreateTheFileWhenItIsMissing) {
-  char formList[plat::kPathBuffer] = "";
-  char groupList[plat::kPathBuffer] = "";
-  ASSERT_TRUE(zv::GetListFilePaths(formList, groupList));
-  EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-  EXPECT_EQ(std::string(formList), SystemPath("ZVLMN3.FLT"));
-  EXPECT_EQ(std::string(groupList), SystemPath("ZVLMN3.GLT"));
-  EXPECT_TRUE(zvtest::FileExists(ConfigPath()));
+  EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
+  EXPECT_EQ(Contents(ConfigPath()), edited);
 }
 
 TEST_F(CatalogueConfigTest, TheSeedIsCopiedByteForByteWithNormalAttributes) {
   const std::string seed =
       "; installed by the driver\r\n[ENVIRONMENT]\r\nUSER = SITE\r\nCURRENTDIR=C:\\FORMS\r\n\r\n"
       "[SITE]\r\nFormName=C:\\FORMS\\SITE.FLT\r\nGroupName=C:\\FORMS\\SITE.GLT";
-  ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.INI"), seed));
-  ASSERT_TRUE(plat::SetAttributesReadOnly(SystemPath("ZVLMN3.INI").c_str()));
-
-  ASSERT_TRUE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(Contents(ConfigPath()), seed);
-  EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
-  plat::FileHandle writer =
-      plat::OpenFile(ConfigPath().c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
-  EXPECT_NE(writer, nullptr) << "the copy must not be read-only";
-  plat::CloseFile(writer);
-
-  char formList[plat::kPathBuffer] = "";
-  char groupList[plat::kPathBuffer] = "";
-  ASSERT_TRUE(zv::GetListFilePaths(formList, groupList));
-  EXPECT_STREQ(formList, "C:\\FORMS\\SITE.FLT");
-  EXPECT_STREQ(groupList, "C:\\FORMS\\SITE.GLT");
+#ifdef _WIN32
+  for (int major : {5}) {
+#else
+  for (int major : {10, 4}) {  // Windows NT 3 and 4 copy with the system's copy
+    plat::posix::SetVersion(true, 2, major);
+#endif
+    zvtest::RemoveFile(ConfigPath());
+    zv::SetLastErrorCode(kUntouched);
+    plat::SetAttributesNormal(SystemPath("ZVLMN3.INI").c_str());
+    ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.INI"), seed));
+    ASSERT_TRUE(plat::SetAttributesReadOnly(SystemPath("ZVLMN3.INI").c_str()));
+    ASSERT_TRUE(zv::EnsureCatalogueConfiguration()) << major;
+    EXPECT_EQ(Contents(ConfigPath()), seed) << major;
+    EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
+    plat::FileHandle writer =
+        plat::OpenFile(ConfigPath().c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
+    EXPECT_NE(writer, nullptr) << "the copy must not be read-only";
+    plat::CloseFile(writer);
+    char formList[plat::kPathBuffer] = "";
+    char groupList[plat::kPathBuffer] = "";
+    ASSERT_TRUE(zv::GetListFilePaths(formList, groupList));
+    EXPECT_EQ(std::string(formList) + "|" + groupList, "C:\\FORMS\\SITE.FLT|C:\\FORMS\\SITE.GLT");
+  }
   plat::SetAttributesNormal(SystemPath("ZVLMN3.INI").c_str());
 }
 
 #ifndef _WIN32
-// Windows NT 3 and 4 copy with the system's copy; the result is the same.
-TEST_F(CatalogueConfigTest, TheSeedIsCopiedTheSameWayOnWindowsNt4) {
-  plat::posix::SetVersion(true, 2, 4);
-  const std::string seed = "[ENVIRONMENT]\r\nUSER=DEFAULT\r\n[DEFAULT]\r\nFormName=A\r\nGroupName=B\r\n";
-  ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.INI"), seed));
-  ASSERT_TRUE(plat::SetAttributesReadOnly(SystemPath("ZVLMN3.INI").c_str()));
-  ASSERT_TRUE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(Contents(ConfigPath()), seed);
-  plat::FileHandle writer =
-      plat::OpenFile(ConfigPath().c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
-  EXPECT_NE(writer, nullptr);
-  plat::CloseFile(writer);
-}
-
-TEST_F(CatalogueConfigTest, ASystemDirectoryAtADriveRootGivesNoDoubledBackslash) {
-  plat::posix::SetSystemDirectory("C:\\");
-  ASSERT_TRUE(zv::EnsureCatalogueConfiguration());
-  EXPECT_TRUE(zvtest::FileExists("C:\\ZVLMN3.DAT"));
-  char buffer[plat::kPathBuffer] = "";
-  plat::GetProfileString("DEFAULT", "FormName", "", buffer, sizeof buffer, "C:\\ZVLMN3.DAT");
-  EXPECT_STREQ(buffer, "C:\\ZVLMN3.FLT");
-  zvtest::RemoveFile("C:\\ZVLMN3.DAT");
-}
-
-TEST_F(CatalogueConfigTest, TheCurrentDirectoryIsStoredAsItsDriveRoot) {
+TEST_F(CatalogueConfigTest, DriveRootsOfTheSystemAndCurrentDirectories) {
   MakeDirectory("D:\\DATA");
   MakeDirectory("D:\\DATA\\JOBS");
   CurrentDirectory cwd("D:\\DATA\\JOBS");
+  plat::posix::SetSystemDirectory("C:\\");
   ASSERT_TRUE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(Value("ENVIRONMENT", "CURRENTDIR"), "D:\\");
+  char buffer[plat::kPathBuffer] = "";
+  plat::GetProfileString("DEFAULT", "FormName", "", buffer, sizeof buffer, "C:\\ZVLMN3.DAT");
+  EXPECT_STREQ(buffer, "C:\\ZVLMN3.FLT");  // no doubled backslash
+  plat::GetProfileString("ENVIRONMENT", "CURRENTDIR", "", buffer, sizeof buffer, "C:\\ZVLMN3.DAT");
+  EXPECT_STREQ(buffer, "D:\\");
+  zvtest::RemoveFile("C:\\ZVLMN3.DAT");
 }
 #endif
 
 TEST_F(CatalogueConfigTest, AFailedSeedCopySetsNoCode) {
   ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.INI"), "[ENVIRONMENT]\r\nUSER=DEFAULT\r\n"));
-  // Another process is writing the seed: it cannot be read.
   zvtest::FileHolder holder(SystemPath("ZVLMN3.INI"), plat::kAccessReadWrite, plat::kShareNone);
   ASSERT_TRUE(holder.Opened());
   EXPECT_FALSE(zv::EnsureCatalogueConfiguration());
   EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
   EXPECT_FALSE(zvtest::FileExists(ConfigPath()));
-
   char formList[plat::kPathBuffer] = "";
   EXPECT_FALSE(zv::GetListFilePaths(formList, nullptr));
   EXPECT_EQ(zv::GetLastErrorCode(), 0u);
 }
 
-// ---------------------------------------------------------------------------
-// Reading the list file paths
-
-TEST_F(CatalogueConfigTest, TheUserValueNamesTheProfileSection) {
-  ASSERT_TRUE(WriteWholeFile(
-      ConfigPath(),
-      "[ENVIRONMENT]\r\nUSER=Accounts\r\n"
-      "[DEFAULT]\r\nFormName=C:\\DEFAULT.FLT\r\nGroupName=C:\\DEFAULT.GLT\r\n"
-      "[ACCOUNTS]\r\nformname=  C:\\ACC\\FORMS.FLT  \r\nGROUPNAME=\"C:\\ACC\\GROUPS.GLT\"\r\n"));
-  char formList[plat::kPathBuffer] = "";
-  char groupList[plat::kPathBuffer] = "";
-  ASSERT_TRUE(zv::GetListFilePaths(formList, groupList));
-  EXPECT_STREQ(formList, "C:\\ACC\\FORMS.FLT");
-  EXPECT_STREQ(groupList, "C:\\ACC\\GROUPS.GLT");
-  EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-}
-
-TEST_F(CatalogueConfigTest, AMissingGroupNameFailsOnlyWhenItIsAskedFor) {
-  const std::string config = "[ENVIRONMENT]\r\nUSER=DEFAULT\r\n[DEFAULT]\r\nFormName=C:\\F.FLT\r\n";
-  ASSERT_TRUE(WriteWholeFile(ConfigPath(), config));
-  char formList[plat::kPathBuffer] = "";
-  char groupList[plat::kPathBuffer] = "";
-  ASSERT_TRUE(zv::GetListFilePaths(formList, nullptr));
-  EXPECT_STREQ(formList, "C:\\F.FLT");
-  EXPECT_FALSE(zv::GetListFilePaths(formList, groupList));
-  EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-  EXPECT_EQ(Contents(ConfigPath()), config);  // not repaired
-}
-
-TEST_F(CatalogueConfigTest, AFileWithoutUsableUserFailsWithoutRepair) {
-  char formList[plat::kPathBuffer] = "";
-  for (const std::string config : {"[ENVIRONMENT]\r\nCURRENTDIR=C:\\\r\n[DEFAULT]\r\nFormName=C:\\F.FLT\r\n",
-                                   "[ENVIRONMENT]\r\nUSER=\r\n[DEFAULT]\r\nFormName=C:\\F.FLT\r\n",
-                                   "[ENVIRONMENT]\r\nUSER=NOWHERE\r\n[DEFAULT]\r\nFormName=C:\\F.FLT\r\n"}) {
-    ASSERT_TRUE(WriteWholeFile(ConfigPath(), config));
+TEST_F(CatalogueConfigTest, ListPathsComeFromTheUsersSection) {
+  const std::string f = "\r\n[DEFAULT]\r\nFormName=C:\\F.FLT\r\n";
+  const struct {
+    std::string config;
+    bool wantGroup, found;
+    const char* paths;
+  } rows[] = {
+      {"[ENVIRONMENT]\r\nUSER=Accounts\r\n[DEFAULT]\r\nFormName=C:\\D.FLT\r\nGroupName=C:\\D.GLT\r\n"
+       "[ACCOUNTS]\r\nformname=  C:\\ACC\\F.FLT  \r\nGROUPNAME=\"C:\\ACC\\G.GLT\"\r\n",
+       true, true, "C:\\ACC\\F.FLT|C:\\ACC\\G.GLT"},
+      {"[ENVIRONMENT]\r\nUSER=DEFAULT" + f, false, true, "C:\\F.FLT|"},
+      {"[ENVIRONMENT]\r\nUSER=DEFAULT" + f, true, false, ""},
+      {"[ENVIRONMENT]\r\nCURRENTDIR=C:\\" + f, false, false, ""},
+      {"[ENVIRONMENT]\r\nUSER=" + f, false, false, ""},
+      {"[ENVIRONMENT]\r\nUSER=NOWHERE" + f, false, false, ""},
+  };
+  for (const auto& row : rows) {
+    ASSERT_TRUE(WriteWholeFile(ConfigPath(), row.config));
     zv::SetLastErrorCode(kUntouched);
-    EXPECT_FALSE(zv::GetListFilePaths(formList, nullptr)) << config;
+    char formList[plat::kPathBuffer] = "";
+    char groupList[plat::kPathBuffer] = "";
+    EXPECT_EQ(zv::GetListFilePaths(formList, row.wantGroup ? groupList : nullptr), row.found) << row.config;
     EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-    EXPECT_EQ(Contents(ConfigPath()), config);
+    if (row.found) { EXPECT_EQ(std::string(formList) + "|" + groupList, row.paths); }
+    EXPECT_EQ(Contents(ConfigPath()), row.config) << "never repaired";
   }
 }
 
-TEST_F(CatalogueConfigTest, StoringTheDirectoryFirstLeavesAFileTheListsCannotUse) {
-  ASSERT_NE(zv::SetCurrentDirSetting("C:\\FORMS"), 0);
-  const std::string written = Contents(ConfigPath());
-  EXPECT_EQ(Value("ENVIRONMENT", "CURRENTDIR"), "C:\\FORMS");
-  EXPECT_EQ(Value("ENVIRONMENT", "USER"), "(missing)");
+TEST_F(CatalogueConfigTest, TheUsersDirectoryElseTheCurrentDriveRoot) {
+  char dir[plat::kPathBuffer] = "";
+  char cwd[plat::kPathBuffer] = "";
+  plat::GetCurrentDirectory(cwd, sizeof cwd);
+  const std::string root = std::string(cwd).substr(0, 3);
+  EXPECT_FALSE(zv::GetCurrentDirSetting(dir));
+  EXPECT_EQ(std::string(dir), root);
+  EXPECT_FALSE(zvtest::FileExists(ConfigPath()));  // only read
 
+  // Stored before the file exists: the lists cannot use what is written.
+  ASSERT_NE(zv::SetCurrentDirSetting("C:\\FORMS"), 0);
+  EXPECT_EQ(Value("ENVIRONMENT", "USER"), "(missing)");
   char formList[plat::kPathBuffer] = "";
   EXPECT_FALSE(zv::GetListFilePaths(formList, nullptr));
   EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-  EXPECT_FALSE(zv::GetListFilePaths(formList, nullptr));
-  EXPECT_EQ(Contents(ConfigPath()), written);
-}
 
-// ---------------------------------------------------------------------------
-// The user's directory
-
-TEST_F(CatalogueConfigTest, TheStoredDirectoryIsGivenBackElseTheCurrentDriveRoot) {
-  char dir[plat::kPathBuffer] = "";
-  EXPECT_FALSE(zv::GetCurrentDirSetting(dir));
-  char cwd[plat::kPathBuffer] = "";
-  plat::GetCurrentDirectory(cwd, sizeof cwd);
-  EXPECT_EQ(std::string(dir), std::string(cwd).substr(0, 3));
-  EXPECT_FALSE(zvtest::FileExists(ConfigPath()));  // only read
-
+  zvtest::RemoveFile(ConfigPath());
   ASSERT_TRUE(zv::EnsureCatalogueConfiguration());
-  ASSERT_NE(zv::SetCurrentDirSetting("E:\\OVERLAYS\\2024"), 0);
-  EXPECT_TRUE(zv::GetCurrentDirSetting(dir));
-  EXPECT_STREQ(dir, "E:\\OVERLAYS\\2024");
-  ASSERT_NE(zv::SetCurrentDirSetting("C:\\"), 0);
-  EXPECT_TRUE(zv::GetCurrentDirSetting(dir));
-  EXPECT_STREQ(dir, "C:\\");
-
-  ASSERT_NE(zv::SetCurrentDirSetting(""), 0);
-  EXPECT_FALSE(zv::GetCurrentDirSetting(dir));
-  EXPECT_EQ(std::string(dir), std::string(cwd).substr(0, 3));
+  for (const char* stored : {"E:\\OVERLAYS\\2024", "C:\\", ""}) {
+    ASSERT_NE(zv::SetCurrentDirSetting(stored), 0);
+    EXPECT_EQ(zv::GetCurrentDirSetting(dir), *stored != '\0');
+    EXPECT_EQ(std::string(dir), *stored ? stored : root);
+  }
   EXPECT_EQ(Value("ENVIRONMENT", "USER"), "DEFAULT");  // the rest stays
 }
 
-// ---------------------------------------------------------------------------
-// Working memory
-
-TEST_F(CatalogueConfigTest, EveryOperationReportsMissingWorkingMemory) {
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_FALSE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
-  EXPECT_FALSE(zvtest::FileExists(ConfigPath()));
-
-  zv::SetLastErrorCode(kUntouched);
-  char formList[plat::kPathBuffer] = "";
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_FALSE(zv::GetListFilePaths(formList, nullptr));
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
-  // The configuration file is needed, and Ensure's own block fails.
-  zv::SetLastErrorCode(kUntouched);
-  plat::fault::FailNth(plat::fault::kAlloc, 2);
-  EXPECT_FALSE(zv::GetListFilePaths(formList, nullptr));
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
-
-  zv::SetLastErrorCode(kUntouched);
-  char dir[plat::kPathBuffer] = "untouched";
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_FALSE(zv::GetCurrentDirSetting(dir));
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
-  EXPECT_STREQ(dir, "untouched");
-
-  zv::SetLastErrorCode(kUntouched);
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_EQ(zv::SetCurrentDirSetting("C:\\"), 0);
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
-  EXPECT_FALSE(zvtest::FileExists(ConfigPath()));
-}
-
-TEST_F(CatalogueConfigTest, TheSeedPathNeedsASecondBlock) {
-  ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.INI"), "[ENVIRONMENT]\r\nUSER=DEFAULT\r\n"));
-  plat::fault::FailNth(plat::fault::kAlloc, 2);
-  EXPECT_FALSE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
-  EXPECT_FALSE(zvtest::FileExists(ConfigPath()));
-
-  // The copy's own buffer failing is a failed copy: no code.
-  zv::SetLastErrorCode(kUntouched);
-  plat::fault::FailNth(plat::fault::kAlloc, 3);
-  EXPECT_FALSE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
-  EXPECT_FALSE(zvtest::FileExists(ConfigPath()));
-}
-
-// ---------------------------------------------------------------------------
-// Failing writes of the defaults
-
-TEST_F(CatalogueConfigTest, AFailedListPathWriteRemovesTheHalfMadeFile) {
-  for (uint32_t failing : {3u, 4u}) {
+TEST_F(CatalogueConfigTest, MissingWorkingMemoryAndFailedWrites) {
+  char buffer[plat::kPathBuffer];
+  const struct {
+    const char* what;
+    bool seed;
+    plat::fault::Point point;
+    uint32_t nth;
+    std::function<bool()> call;
+    uint32_t code;
+    bool exists;  // the configuration file afterwards
+  } rows[] = {
+      {"ensure", false, plat::fault::kAlloc, 1, [] { return zv::EnsureCatalogueConfiguration(); }, 401, false},
+      {"seed path", true, plat::fault::kAlloc, 2, [] { return zv::EnsureCatalogueConfiguration(); }, 401, false},
+      {"seed copy buffer", true, plat::fault::kAlloc, 3, [] { return zv::EnsureCatalogueConfiguration(); }, kUntouched, false},
+      {"list paths", false, plat::fault::kAlloc, 1, [&] { return zv::GetListFilePaths(buffer, nullptr); }, 401, false},
+      {"list paths' ensure", false, plat::fault::kAlloc, 2, [&] { return zv::GetListFilePaths(buffer, nullptr); }, 401, false},
+      {"get dir", false, plat::fault::kAlloc, 1, [&] { return zv::GetCurrentDirSetting(buffer); }, 401, false},
+      {"set dir", false, plat::fault::kAlloc, 1, [] { return zv::SetCurrentDirSetting("C:\\") != 0; }, 401, false},
+      {"CURRENTDIR", false, plat::fault::kProfileWrite, 1, [] { return zv::EnsureCatalogueConfiguration(); }, 400, false},
+      {"FormName", false, plat::fault::kProfileWrite, 3, [] { return zv::EnsureCatalogueConfiguration(); }, 400, false},
+      {"GroupName", false, plat::fault::kProfileWrite, 4, [] { return zv::EnsureCatalogueConfiguration(); }, 400, false},
+      {"USER", false, plat::fault::kProfileWrite, 2, [] { return zv::EnsureCatalogueConfiguration(); }, 400, true},  // last: the file it leaves is checked below
+  };
+  for (const auto& row : rows) {
+    zvtest::RemoveFile(ConfigPath());
+    zvtest::RemoveFile(SystemPath("ZVLMN3.INI"));
+    if (row.seed) {
+      ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.INI"), "[ENVIRONMENT]\r\nUSER=DEFAULT\r\n"));
+    }
+    std::strcpy(buffer, "untouched");
     zv::SetLastErrorCode(kUntouched);
-    plat::fault::FailNth(plat::fault::kProfileWrite, failing);
-    EXPECT_FALSE(zv::EnsureCatalogueConfiguration());
-    EXPECT_EQ(zv::GetLastErrorCode(), 400u);
-    EXPECT_FALSE(zvtest::FileExists(ConfigPath())) << "write " << failing;
+    plat::fault::FailNth(row.point, row.nth);
+    EXPECT_FALSE(row.call()) << row.what;
+    plat::fault::Reset();
+    EXPECT_EQ(zv::GetLastErrorCode(), row.code) << row.what;
+    EXPECT_EQ(zvtest::FileExists(ConfigPath()), row.exists) << row.what;
+    if (row.nth == 1 && row.point == plat::fault::kAlloc) { EXPECT_STREQ(buffer, "untouched") << row.what; }
   }
+  // What the failed USER write left: the directory, no user.
+  EXPECT_NE(Value("ENVIRONMENT", "CURRENTDIR"), "(missing)");
+  EXPECT_EQ(Value("ENVIRONMENT", "USER"), "(missing)");
   // The next call starts again from the beginning.
-  plat::fault::Reset();
+  zvtest::RemoveFile(ConfigPath());
   EXPECT_TRUE(zv::EnsureCatalogueConfiguration());
   EXPECT_EQ(Value("DEFAULT", "GroupName"), SystemPath("ZVLMN3.GLT"));
 }
 
-TEST_F(CatalogueConfigTest, AFailedEnvironmentWriteKeepsWhatWasWritten) {
-  plat::fault::FailNth(plat::fault::kProfileWrite, 1);
-  EXPECT_FALSE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(zv::GetLastErrorCode(), 400u);
-  EXPECT_FALSE(zvtest::FileExists(ConfigPath()));
-
-  zv::SetLastErrorCode(kUntouched);
-  plat::fault::FailNth(plat::fault::kProfileWrite, 2);
-  EXPECT_FALSE(zv::EnsureCatalogueConfiguration());
-  EXPECT_EQ(zv::GetLastErrorCode(), 400u);
-  ASSERT_TRUE(zvtest::FileExists(ConfigPath()));
-  EXPECT_NE(Value("ENVIRONMENT", "CURRENTDIR"), "(missing)");
-  EXPECT_EQ(Value("ENVIRONMENT", "USER"), "(missing)");
-}
-
-// ---------------------------------------------------------------------------
-// The driver's ranges
-
-class DriverRangesTest : public CatalogueConfigTest {
- protected:
-  void WriteDriverConfig(const std::string& environment) {
-    ASSERT_TRUE(WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\n" + environment));
-  }
-  struct FormIds {
-    uint32_t lowest;
-    uint32_t highest;
-    std::string prefix;
+TEST_F(CatalogueConfigTest, DriverRanges) {
+  const struct {
+    std::string environment;  // of ZVL3.INI; "module:" for ZVL3DRV.DAT beside the module
+    uint32_t lowest, highest;
+    const char* prefix;
+    uint32_t overlayLowest, overlayHighest;
+  } rows[] = {
+      {"", 1, 4096, "_F3", 0, 255},
+      {"EDITOR=notepad.exe\r\nF3GRP=1,200\r\nF3CMD=0,999\r\n", 1, 200, "_F3", 0, 255},
+      {"GRP=0,9000\r\n", 1, 4096, "_", 0, 255},
+      {"F3GRP=50,10\r\nX3CMD=20,5\r\n", 50, 50, "_F3", 20, 20},
+      {"A1GRP= 7 ,+9 forms\r\nA1CMD=3x,12\r\n", 7, 9, "_A1", 3, 12},  // as atol reads them
+      {"A1GRP=abc,def\r\n", 1, 1, "_A1", 0, 255},
+      {"A1GRP=-5,10\r\n", 0xFFFFFFFB, 0xFFFFFFFB, "_A1", 0, 255},  // compared unsigned
+      {"F3CMD=\r\nX_CMD=10,20\r\nY_CMD=30,40\r\nB2GRP=\r\nC3GRP=5,6\r\nD4GRP=7,8\r\n", 5, 6, "_C3", 10, 20},
+      {"B2GRP=\r\nf3grp=5,6\r\nF3Grp=5,6\r\n", 1, 4096, "_F3", 0, 255},  // the key text is matched with case
+      {"F3GRP=300\r\nF3CMD=16\r\n", 300, 4096, "_F3", 16, 255},
+      {"F3GRP=5000\r\nF3CMD=300\r\n", 5000, 5000, "_F3", 300, 300},
+      {"LASERGRP=1,10\r\n", 1, 10, "_LA", 0, 255},
+      {"QGRP=1,10\r\n", 1, 10, "_Q", 0, 255},
+      {"module:M1GRP=2,3\r\nM1CMD=4,5\r\n", 2, 3, "_M1", 4, 5},
+      {"EDITOR=notepad.exe\r\n", 1, 4096, "_F3", 0, 255},  // shadows the module's file
   };
-  FormIds Ids() {
-    FormIds ids{0, 0, ""};
+  for (const auto& row : rows) {
+    if (row.environment.rfind("module:", 0) == 0) {
+      zvtest::RemoveFile(SystemPath("ZVL3.INI"));
+      ASSERT_TRUE(WriteWholeFile(ModuleDirPath("ZVL3DRV.DAT"), "[ENVIRONMENT]\r\n" + row.environment.substr(7)));
+    } else if (!row.environment.empty()) {
+      ASSERT_TRUE(WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\n" + row.environment));
+    }
+    uint32_t lowest = 0, highest = 0, overlayLowest = 77, overlayHighest = 77;
     char prefix[zv::kGroupFilePrefixSize] = "";
-    zv::GetFormIdRange(&ids.lowest, &ids.highest, prefix);
-    ids.prefix = prefix;
-    return ids;
+    zv::GetFormIdRange(&lowest, &highest, prefix);
+    zv::GetOverlayNumberRange(&overlayLowest, &overlayHighest);
+    EXPECT_EQ(std::vector<uint32_t>({lowest, highest, overlayLowest, overlayHighest}),
+              std::vector<uint32_t>({row.lowest, row.highest, row.overlayLowest, row.overlayHighest}))
+        << row.environment;
+    EXPECT_STREQ(prefix, row.prefix) << row.environment;
+    zv::GetFormIdRange(&lowest, &highest, nullptr);  // no prefix wanted
+    EXPECT_EQ(highest, row.highest);
   }
-  std::pair<uint32_t, uint32_t> OverlayNumbers() {
-    uint32_t lowest = 77, highest = 77;
-    zv::GetOverlayNumberRange(&lowest, &highest);
-    return {lowest, highest};
-  }
-};
-
-#define EXPECT_IDS(ids, low, high, pre) \
-  do {                                  \
-    const auto got = (ids);             \
-    EXPECT_EQ(got.lowest, low);         \
-    EXPECT_EQ(got.highest, high);       \
-    EXPECT_EQ(got.prefix, pre);         \
-  } while (0)
-
-TEST_F(DriverRangesTest, WithoutADriverFileTheDefaultsStand) {
-  EXPECT_IDS(Ids(), 1u, 4096u, "_F3");
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(0u, 255u));
+  // Without working memory the defaults stand.
+  ASSERT_TRUE(WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\nF3GRP=1,200\r\nF3CMD=5,6\r\n"));
   uint32_t lowest = 0, highest = 0;
-  zv::GetFormIdRange(&lowest, &highest, nullptr);  // no prefix wanted
-  EXPECT_EQ(lowest, 1u);
-  EXPECT_EQ(highest, 4096u);
-}
-
-TEST_F(DriverRangesTest, RangesAreReadAndClamped) {
-  WriteDriverConfig("EDITOR=notepad.exe\r\nF3GRP=1,200\r\nF3CMD=0,999\r\n");
-  EXPECT_IDS(Ids(), 1u, 200u, "_F3");
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(0u, 255u));
-
-  WriteDriverConfig("GRP=0,9000\r\n");
-  EXPECT_IDS(Ids(), 1u, 4096u, "_");
-  WriteDriverConfig("F3GRP=50,10\r\nX3CMD=20,5\r\n");
-  EXPECT_IDS(Ids(), 50u, 50u, "_F3");
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(20u, 20u));
-
-  // Blanks, signs and trailing text as atol reads them.
-  WriteDriverConfig("A1GRP= 7 ,+9 forms\r\nA1CMD=3x,12\r\n");
-  EXPECT_IDS(Ids(), 7u, 9u, "_A1");
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(3u, 12u));
-  WriteDriverConfig("A1GRP=abc,def\r\n");
-  EXPECT_IDS(Ids(), 1u, 1u, "_A1");
-  // The comparisons are unsigned: a negative lowest is a huge one.
-  WriteDriverConfig("A1GRP=-5,10\r\n");
-  EXPECT_IDS(Ids(), 0xFFFFFFFBu, 0xFFFFFFFBu, "_A1");
-}
-
-TEST_F(DriverRangesTest, TheFirstKeyWithAValueWins) {
-  WriteDriverConfig("F3CMD=\r\nX_CMD=10,20\r\nY_CMD=30,40\r\nB2GRP=\r\nC3GRP=5,6\r\nD4GRP=7,8\r\n");
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(10u, 20u));
-  // The prefix comes from the key that was used, not from a passed-over one.
-  EXPECT_IDS(Ids(), 5u, 6u, "_C3");
-
-  WriteDriverConfig("B2GRP=\r\nf3grp=5,6\r\nF3Grp=5,6\r\n");  // the text is matched with case
-  EXPECT_IDS(Ids(), 1u, 4096u, "_F3");
-}
-
-TEST_F(DriverRangesTest, AValueWithoutACommaGivesTheLowestOnly) {
-  WriteDriverConfig("F3GRP=300\r\nF3CMD=16\r\n");
-  EXPECT_IDS(Ids(), 300u, 4096u, "_F3");
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(16u, 255u));
-  WriteDriverConfig("F3GRP=5000\r\nF3CMD=300\r\n");
-  EXPECT_IDS(Ids(), 5000u, 5000u, "_F3");
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(300u, 300u));
-}
-
-TEST_F(DriverRangesTest, ALongPrefixIsCutToThreeCharacters) {
-  WriteDriverConfig("LASERGRP=1,10\r\n");
-  EXPECT_IDS(Ids(), 1u, 10u, "_LA");
-  WriteDriverConfig("QGRP=1,10\r\n");
-  EXPECT_IDS(Ids(), 1u, 10u, "_Q");
-}
-
-TEST_F(DriverRangesTest, TheSystemDirectoryFileShadowsTheOneBesideTheModule) {
-  ASSERT_TRUE(WriteWholeFile(ModuleDirPath("ZVL3DRV.DAT"), "[ENVIRONMENT]\r\nM1GRP=2,3\r\nM1CMD=4,5\r\n"));
-  EXPECT_IDS(Ids(), 2u, 3u, "_M1");
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(4u, 5u));
-
-  WriteDriverConfig("EDITOR=notepad.exe\r\n");  // no range key at all
-  EXPECT_IDS(Ids(), 1u, 4096u, "_F3");
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(0u, 255u));
-}
-
-TEST_F(DriverRangesTest, WithoutWorkingMemoryTheDefaultsStand) {
-  WriteDriverConfig("F3GRP=1,200\r\nF3CMD=5,6\r\n");
+  char prefix[zv::kGroupFilePrefixSize] = "";
   plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_IDS(Ids(), 1u, 4096u, "_F3");
+  zv::GetFormIdRange(&lowest, &highest, prefix);
+  EXPECT_EQ(std::to_string(lowest) + "," + std::to_string(highest) + prefix, "1,4096_F3");
   plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_EQ(OverlayNumbers(), std::make_pair(0u, 255u));
+  zv::GetOverlayNumberRange(&lowest, &highest);
+  EXPECT_EQ(std::to_string(lowest) + "," + std::to_string(highest), "0,255");
   EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
 }
 
