@@ -11,7 +11,9 @@
 namespace {
 
 using namespace zvtest;
-std::string R(char fill) { return std::string(34, fill); }  // a record told apart by its fill
+std::string R(char fill) {
+  return std::string(34, fill);
+}  // a record told apart by its fill
 const std::string kWithHeader = Bytes().U32(319).Text("PAGE").str();
 const std::string kRaw = "\x1DPAGE";
 
@@ -31,20 +33,24 @@ class DeletionTest : public MaintenanceTest {
 };
 
 TEST_F(DeletionTest, AFormGoesWithItsGroupAndItsGeneratedFiles) {
-  WriteFormList(FormListFile({{1, "A", "", 1, 2}, {2, "B", "", 1, 0}, {3, "C", "", 2, 3}}, {{-1, "P", "", 1, 1}}, 1));
+  WriteFormList(
+      FormListFile({{1, "A", "", 1, 2}, {2, "B", "", 1, 0}, {3, "C", "", 2, 3}}, {{-1, "P", "", 1, 1}}, 1));
   // Form 1's group is a bare name in the list's directory; form 3's group
   // info file is gone already; the file entry names a raw file.
   WriteGroupList(GroupNameListFile({Path("_F3002.FGP"), Path("BILL.ZLC"), "_F3001.FGP", Path("_F3003.FGP")}));
   Write("_F3002.FGP", GroupInfoFile({{R('a'), 0}}, {"_F300200.ZLP"}));
   Write("_F3001.FGP", GroupInfoFile({{R('a'), 2}, {R('b'), 3}, {R('c'), 4}, {R('d'), 5}},
                                     {"DRV", "_F3001.ZL3", "_F300100.ZLP", "_F300101.ZLC", "_F300102.ZLP",
-                                     "LOGO.ZLP", "_F3001.PBF"}, 0, 1, 6));
-  for (const char* name : {"_F300100.ZLP", "_F300101.ZLC", "LOGO.ZLP", "_F300200.ZLP"}) Write(name, kWithHeader);
+                                     "LOGO.ZLP", "_F3001.PBF"},
+                                    0, 1, 6));
+  for (const char* name : {"_F300100.ZLP", "_F300101.ZLC", "LOGO.ZLP", "_F300200.ZLP"})
+    Write(name, kWithHeader);
   Write("_F3001.ZL3", "EDITED");
   Write("_F300102.ZLP", kRaw);
   Write("BILL.ZLC", kRaw);
   ASSERT_TRUE(zv::DeleteForm(-1));  // the last of its region: 290 bytes fewer
-  EXPECT_EQ(Contents(FormListPath()), FormListFile({{1, "A", "", 1, 1}, {2, "B", "", 1, 0}, {3, "C", "", 2, 2}}, {}, 1));
+  EXPECT_EQ(Contents(FormListPath()),
+            FormListFile({{1, "A", "", 1, 1}, {2, "B", "", 1, 0}, {3, "C", "", 2, 2}}, {}, 1));
   ASSERT_TRUE(zv::DeleteForm(1));
   EXPECT_EQ(Contents(FormListPath()), FormListFile({{2, "B", "", 1, 0}, {3, "C", "", 2, 1}}, {}, 1));
   EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile({Path("_F3002.FGP"), Path("_F3003.FGP")}));
@@ -123,13 +129,24 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
   const std::vector<Row> rows = {
       // Removed names between texts that stay, all three slots naming texts that stay.
       {{{R('a'), 1}, {R('b'), 3}, {R('c'), 4}},
-       {"DRV", "_F301A00.ZLP", "_F301A.ZL3", "_F301A01.ZLP", "_F301A02.ZLC", "_F301A.PBF"}, 0, 2, 5, {1, 0, 1},
+       {"DRV", "_F301A00.ZLP", "_F301A.ZL3", "_F301A01.ZLP", "_F301A02.ZLC", "_F301A.PBF"},
+       0,
+       2,
+       5,
+       {1, 0, 1},
        GroupInfoFile({{R('b'), 2}}, {"DRV", "_F301A.ZL3", "_F301A01.ZLP", "_F301A.PBF"}, 0, 1, 3),
-       {"_F301A01.ZLP", "_F301A02.ZLC"}, {"_F301A00.ZLP"}},
+       {"_F301A01.ZLP", "_F301A02.ZLC"},
+       {"_F301A00.ZLP"}},
       // No underscore, raw data under .ZLP, no name, a file by its full path.
       {{{R('a'), 0}, {R('b'), 1}, {R('c'), -1}, {R('d'), 2}, {R('e'), 3}},
-       {"LOGO.ZLP", "_RAW.ZLP", Path("_ELSE.ZLP"), "KEEP.ZLP"}, -1, -1, -1, {1, 1, 1, 1, 0},
-       GroupInfoFile({{R('e'), 0}}, {"KEEP.ZLP"}), {"_RAW.ZLP", "_ELSE.ZLP", "KEEP.ZLP"}, {"LOGO.ZLP"}},
+       {"LOGO.ZLP", "_RAW.ZLP", Path("_ELSE.ZLP"), "KEEP.ZLP"},
+       -1,
+       -1,
+       -1,
+       {1, 1, 1, 1, 0},
+       GroupInfoFile({{R('e'), 0}}, {"KEEP.ZLP"}),
+       {"_RAW.ZLP", "_ELSE.ZLP", "KEEP.ZLP"},
+       {"LOGO.ZLP"}},
   };
   for (const Row& r : rows) {
     Write("_F301A.FGP", GroupInfoFile(r.entries, r.texts, r.first, r.edited, r.preview));
@@ -189,10 +206,13 @@ TEST_F(DeletionTest, OverlayEntriesThatCannotGoLeaveTheGroupAsItWas) {
 }
 
 TEST_F(DeletionTest, TheEditedFileOfAFormsGroup) {
-  WriteFormList(FormListFile(
-      {{26, "INVOICE", "Monthly", 2, 0}, {27, "LETTER", "", 1, 1}, {28, "MEMO", "", 1, 2}, {29, "NOTE", "", 1, 3}},
-      {{-1, "P", "", 1, 0}}));
-  WriteGroupList(GroupNameListFile({"_F301A.FGP", Path("_F301B.FGP"), Path("_F301C.FGP"), Path("_F301D.FGP")}));
+  WriteFormList(FormListFile({{26, "INVOICE", "Monthly", 2, 0},
+                              {27, "LETTER", "", 1, 1},
+                              {28, "MEMO", "", 1, 2},
+                              {29, "NOTE", "", 1, 3}},
+                             {{-1, "P", "", 1, 0}}));
+  WriteGroupList(
+      GroupNameListFile({"_F301A.FGP", Path("_F301B.FGP"), Path("_F301C.FGP"), Path("_F301D.FGP")}));
   Write("_F301A.FGP", GroupInfoFile({}, {"_f301a.zl3"}, -1, 0));
   Write("_F301B.FGP", GroupInfoFile({}, {"DRV"}, 0));
   Write("_F301C.FGP", GroupInfoFile({}, {"D:\\EDIT\\_X.ZL3"}, -1, 0));

@@ -19,7 +19,9 @@ using zv::PrintSettings;
 const zv::PaperEntry kPapers[] = {
     {1, 2100, 2970, 11, 12, 9, "A4"}, {1, 2159, 2794, 21, 22, 1, "Letter"}, {1, 2970, 4200, 31, 32, 8, "A3"}};
 constexpr zv::PaperChoice kNone = {zv::kNoPaper, 0};
-const std::string kRawFile = "\x1D" "0;0.24muE-raw";  // raw 600-dpi printer data
+const std::string kRawFile =
+    "\x1D"
+    "0;0.24muE-raw";  // raw 600-dpi printer data
 
 PrintSettings WithPaper(PrintSettings s, const zv::PaperEntry& paper, uint8_t orientation, uint8_t layer) {
   s.paperWidth = int16_t(paper.width), s.paperHeight = int16_t(paper.length);
@@ -28,12 +30,18 @@ PrintSettings WithPaper(PrintSettings s, const zv::PaperEntry& paper, uint8_t or
   return s;
 }
 // A capture's record (A4 portrait, 600 dpi colour, layer 1), and the raw file's.
-const PrintSettings kCaptured = {1, 1, 3, 7, 2100, 2970, 11, 12, 9, 1, 600, 1, 2, 0, 2100, 2970, 0, 0, 9, 100};
+const PrintSettings kCaptured = {1,   1, 3, 7, 2100, 2970, 11, 12, 9, 1,
+                                 600, 1, 2, 0, 2100, 2970, 0,  0,  9, 100};
 PrintSettings RawRecord(uint8_t layer) {
-  return WithPaper({1, 0, 1, 0xFFFF, 0, 0, 0, 0, 0, 0, 600, 2, 0, 0, 0, 0, 0, 0, 0, 100}, kPapers[0], 1, layer);
+  return WithPaper({1, 0, 1, 0xFFFF, 0, 0, 0, 0, 0, 0, 600, 2, 0, 0, 0, 0, 0, 0, 0, 100}, kPapers[0], 1,
+                   layer);
 }
-std::string Rec(const PrintSettings& s) { return SettingsRecordBytes(s); }
-std::string OverlayFile(const PrintSettings& s) { return OverlayDataFile("Invoice", "Bill", Rec(s), "PAGE"); }
+std::string Rec(const PrintSettings& s) {
+  return SettingsRecordBytes(s);
+}
+std::string OverlayFile(const PrintSettings& s) {
+  return OverlayDataFile("Invoice", "Bill", Rec(s), "PAGE");
+}
 std::string Message(uint32_t id) {
   char text[256];
   zv::LoadMessage(id, text, sizeof text);
@@ -49,7 +57,9 @@ class ExistingFileRegistrationTest : public MaintenanceTest {
     WriteGroupList(GroupNameListFile({groupText}));
     if (!groupInfo.empty()) Write(GroupPath(), groupInfo);
   }
-  std::string Snapshot() { return Read(FormListPath()) + "|" + Read(GroupListPath()) + "|" + Read(GroupPath()); }
+  std::string Snapshot() {
+    return Read(FormListPath()) + "|" + Read(GroupListPath()) + "|" + Read(GroupPath());
+  }
   zv::ExistingFileRegistration Inputs(const std::string& file) {
     filePath_ = Path(file);
     return {1, "Invoice", "Bill", 2, filePath_.c_str(), kNone, kNone, {0, 1}, kPapers, 3, 256, 0, nullptr};
@@ -65,7 +75,8 @@ class ExistingFileRegistrationTest : public MaintenanceTest {
 };
 
 TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
-  WriteCatalogue(GroupPath(), GroupInfoFile({{Rec(WithPaper(kCaptured, kPapers[0], 2, 2)), 0}}, {"_F300100.ZLP"}));
+  WriteCatalogue(GroupPath(),
+                 GroupInfoFile({{Rec(WithPaper(kCaptured, kPapers[0], 2, 2)), 0}}, {"_F300100.ZLP"}));
   PrintSettings low = kCaptured;
   low.resolution = 300;
   Write(Path("LOW.ZLP"), OverlayFile(low));
@@ -129,7 +140,7 @@ TEST_F(ExistingFileRegistrationTest, TheFirstRegistrationNamesTheGroupInfoFileAn
   ASSERT_EQ(Register(in), zv::RegistrationResult::kEndDialog);
   const std::string pool = Bytes().U16(3).Pooled(Path("BILL.ZLP")).Pooled(Path("RAW.ZLC")).str();
   EXPECT_EQ(Read(groupInfo), RawGroupInfoFile({{first, 1}, {Rec(RawRecord(2)), 2}},
-                                                      {0, 2, uint32_t(4 + Path("BILL.ZLP").size())}, pool));
+                                              {0, 2, uint32_t(4 + Path("BILL.ZLP").size())}, pool));
 }
 
 TEST_F(ExistingFileRegistrationTest, AMatchingEntryIsReplacedOnlyWhenTheUserSaysYes) {
@@ -178,10 +189,12 @@ TEST_F(ExistingFileRegistrationTest, FindOverlayEntryComparesOnlyTheSettingsThat
   EXPECT_EQ(index, 1u);
   EXPECT_EQ(std::string(path), Path("A.ZLP"));
   const std::vector<std::function<void(PrintSettings&)>> compared = {
-      [](auto& s) { s.colour = 2; },      [](auto& s) { s.pagesPerSheet = 2; }, [](auto& s) { s.printingMode = 3; },
-      [](auto& s) { s.resolution = 1200; }, [](auto& s) { s.orientation = 2; }, [](auto& s) { s.paperWidth = 1; },
-      [](auto& s) { s.paperHeight = 1; }, [](auto& s) { s.zoom = 50; },        [](auto& s) { s.outputWidth = 1; },
-      [](auto& s) { s.outputHeight = 1; }, [](auto& s) { s.modeLevel = 9; }};
+      [](auto& s) { s.colour = 2; },       [](auto& s) { s.pagesPerSheet = 2; },
+      [](auto& s) { s.printingMode = 3; }, [](auto& s) { s.resolution = 1200; },
+      [](auto& s) { s.orientation = 2; },  [](auto& s) { s.paperWidth = 1; },
+      [](auto& s) { s.paperHeight = 1; },  [](auto& s) { s.zoom = 50; },
+      [](auto& s) { s.outputWidth = 1; },  [](auto& s) { s.outputHeight = 1; },
+      [](auto& s) { s.modeLevel = 9; }};
   for (size_t i = 0; i < compared.size(); ++i) {
     PrintSettings changed = kCaptured;
     compared[i](changed);
@@ -199,7 +212,8 @@ TEST_F(ExistingFileRegistrationTest, ReplaceOverlayFileRenamesTheEntryOrRefusesW
   Write(Path("KEEP.ZLP"), OverlayFile(kCaptured));
   Write(same, OverlayFile(kCaptured));
   const std::string before = Read(GroupPath());
-  const std::pair<uint32_t, std::string> refused[] = {{1, "X.ZLP"}, {3, "X.ZLP"}, {0, ""}, {0, std::string(261, 'N')}};
+  const std::pair<uint32_t, std::string> refused[] = {
+      {1, "X.ZLP"}, {3, "X.ZLP"}, {0, ""}, {0, std::string(261, 'N')}};
   for (const auto& [index, name] : refused) {  // no name; no such entry; empty; too long
     zv::SetLastErrorCode(kUntouched);
     EXPECT_FALSE(zv::ReplaceOverlayFile(GroupPath().c_str(), index, name.c_str())) << index << name;

@@ -25,7 +25,8 @@ class FileMovesTest : public zvtest::MaintenanceTest {
   plat::FileHandle Open(const std::string& bytes) {
     Close();
     Write(Path("m.dat"), bytes);
-    file_ = plat::OpenFile(Path("m.dat").c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
+    file_ =
+        plat::OpenFile(Path("m.dat").c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
     fault::Reset();
     return file_;
   }
@@ -50,13 +51,10 @@ TEST_F(FileMovesTest, MovesOpenAndCloseGapsInPiecesOrRefuse) {
   };
   const Row rows[] = {
       {true, 12000, 100, 12000, 290, true, 3},  // 11900 bytes: 5120, 5120, 1660
-      {false, 12000, 300, 12000, 6, true, 3},
-      {true, 5220, 100, 5220, 4, true, 1},  // exactly one buffer
-      {false, 5220, 100, 5220, 4, true, 1},
-      {true, 50, 50, 50, 8, true, 0},  // nothing to move: unchanged
-      {false, 50, 50, 50, 8, true, 0},  // nothing to move: still cut
-      {true, 50, 40, 30, 4, false, 0},
-      {false, 50, 40, 30, 4, false, 0},
+      {false, 12000, 300, 12000, 6, true, 3},  {true, 5220, 100, 5220, 4, true, 1},  // exactly one buffer
+      {false, 5220, 100, 5220, 4, true, 1},    {true, 50, 50, 50, 8, true, 0},  // nothing to move: unchanged
+      {false, 50, 50, 50, 8, true, 0},                                          // nothing to move: still cut
+      {true, 50, 40, 30, 4, false, 0},         {false, 50, 40, 30, 4, false, 0},
       {false, 50, 3, 30, 4, false, 0},  // down past the start
   };
   for (const Row& r : rows) {

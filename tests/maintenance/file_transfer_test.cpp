@@ -33,7 +33,8 @@ std::string Pattern(size_t size, unsigned seed) {
 std::string GroupOf(std::vector<std::string> texts, const std::string& edited, const std::string& preview) {
   std::vector<GroupInfoEntry> entries;
   for (size_t i = 0; i < texts.size(); ++i) entries.push_back({Bytes().U16(1).Zeros(32).str(), int32_t(i)});
-  const int32_t n = int32_t(texts.size()), e = edited.empty() ? -1 : n, p = preview.empty() ? -1 : n + (e >= 0);
+  const int32_t n = int32_t(texts.size()), e = edited.empty() ? -1 : n,
+                p = preview.empty() ? -1 : n + (e >= 0);
   if (e >= 0) texts.push_back(edited);
   if (p >= 0) texts.push_back(preview);
   return GroupInfoFile(entries, texts, n ? 0 : -1, e, p);
@@ -47,7 +48,9 @@ class FileTransferTest : public MaintenanceTest {
 #endif
     MaintenanceTest::TearDown();
   }
-  static std::string Contents(const std::string& path) { return Read(path); }
+  static std::string Contents(const std::string& path) {
+    return Read(path);
+  }
 
   // A directory (created) on drive letter, ending in a backslash. Natively
   // the drive is real: C: and D: are the fixture's, E: is mapped onto the
@@ -98,8 +101,12 @@ class TransferWaysTest : public FileTransferTest, public ::testing::WithParamInt
     const uint32_t v = zv::GetWindowsVersionClass();
     return v == zv::kVersionNt3 || v == zv::kVersionNt4;
   }
-  bool Move(const std::string& from, const std::string& to) { return zv::MoveOverlayFile(from.c_str(), to.c_str()); }
-  bool Copy(const std::string& from, const std::string& to) { return zv::CopyWholeFile(from.c_str(), to.c_str()); }
+  bool Move(const std::string& from, const std::string& to) {
+    return zv::MoveOverlayFile(from.c_str(), to.c_str());
+  }
+  bool Copy(const std::string& from, const std::string& to) {
+    return zv::CopyWholeFile(from.c_str(), to.c_str());
+  }
 };
 
 #ifdef _WIN32
@@ -149,7 +156,8 @@ TEST_P(TransferWaysTest, AFailedMoveKeepsTheSourceAndTheSameFileIsKept) {
   const std::string source = Path("_F301A00.ZLP"), target = Path("_F301A01.ZLP");
   ASSERT_TRUE(WriteWholeFile(source, Pattern(12345, 11)));
   ASSERT_TRUE(WriteWholeFile(target, "held"));
-  plat::FileHandle holder = plat::OpenFile(target.c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
+  plat::FileHandle holder =
+      plat::OpenFile(target.c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
   EXPECT_FALSE(Move(source, target));
   plat::CloseFile(holder);
   EXPECT_FALSE(Move(Path("MISSING.ZLP"), target));
@@ -165,7 +173,8 @@ TEST_P(TransferWaysTest, AFailedMoveKeepsTheSourceAndTheSameFileIsKept) {
   ASSERT_TRUE(plat::CreateDirectory(Path("Forms").c_str()));
   const std::string file = Path("Forms\\_F301A00.ZLP");
   ASSERT_TRUE(WriteWholeFile(file, Pattern(7000, 13)));
-  for (const std::string& same : {file, Path("FORMS\\_f301a00.zlp"), Path("Forms\\..\\forms\\.\\_F301A00.ZLP")}) {
+  for (const std::string& same :
+       {file, Path("FORMS\\_f301a00.zlp"), Path("Forms\\..\\forms\\.\\_F301A00.ZLP")}) {
     EXPECT_TRUE(Move(file, same)) << same;  // kept in place counts as moved
     EXPECT_FALSE(Copy(same, file)) << same;
     EXPECT_EQ(Contents(file), Pattern(7000, 13));
@@ -180,7 +189,8 @@ TEST_P(TransferWaysTest, AFailedMoveKeepsTheSourceAndTheSameFileIsKept) {
 TEST_P(TransferWaysTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   const std::string forms = DriveDir('C', "FORMS"), logo = DriveDir('D', "MY") + "LOGO.ZLP";
   const std::string target = DriveDir('E', "NEW"), sub = "_OLD\\_F301A09.ZLP";
-  ASSERT_TRUE(plat::CreateDirectory((forms + "_OLD").c_str()) && plat::CreateDirectory((target + "_OLD").c_str()));
+  ASSERT_TRUE(plat::CreateDirectory((forms + "_OLD").c_str()) &&
+              plat::CreateDirectory((target + "_OLD").c_str()));
   const std::string group =
       GroupOf({"_F301A00.ZLP", "_F301A01.ZLP", logo, "KEEP.ZLP", sub}, "_F301.ZL3", "_F301.PBF");
   WriteCatalogue(forms + "_F301.FGP", group);
@@ -202,7 +212,8 @@ TEST_P(TransferWaysTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   }
   EXPECT_EQ(Contents(forms + "_F301.FGP") + Contents(target + "_F301.FGP"), "<missing>" + group);
   EXPECT_EQ(Contents(forms + "KEEP.ZLP") + Contents(logo) + Contents(forms + sub), "keeplogosub");
-  for (const std::string name : {"KEEP.ZLP", "LOGO.ZLP", sub.c_str()}) EXPECT_FALSE(FileExists(target + name));
+  for (const std::string name : {"KEEP.ZLP", "LOGO.ZLP", sub.c_str()})
+    EXPECT_FALSE(FileExists(target + name));
 }
 
 TEST_P(TransferWaysTest, MoveGroupFilesAsksBeforeReplacingAnExistingFile) {
@@ -210,13 +221,15 @@ TEST_P(TransferWaysTest, MoveGroupFilesAsksBeforeReplacingAnExistingFile) {
   ASSERT_GT(zv::LoadMessage(zv::kMsgOverwriteExistingFile, question, sizeof question), 0);
   for (int answer : {kIdYes, kIdNo}) {
     const bool yes = answer == kIdYes;
-    const std::string forms = DriveDir('C', yes ? "YES" : "NO"), target = DriveDir('E', yes ? "NEWYES" : "NEWNO");
+    const std::string forms = DriveDir('C', yes ? "YES" : "NO"),
+                      target = DriveDir('E', yes ? "NEWYES" : "NEWNO");
     // An edited file that is no .ZL3 file stays, without a question; the
     // group info file replaces its target without one.
     const std::string group = GroupOf({"_F301A00.ZLP", "_F301A01.ZLP"}, "_F301.TXT", "");
     WriteCatalogue(forms + "_F301.FGP", group);
     for (const std::string name : {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.TXT"}) {
-      ASSERT_TRUE(WriteWholeFile(forms + name, "new " + name) && WriteWholeFile(target + name, "old " + name));
+      ASSERT_TRUE(WriteWholeFile(forms + name, "new " + name) &&
+                  WriteWholeFile(target + name, "old " + name));
     }
     ASSERT_TRUE(RemoveFile(target + "_F301A01.ZLP") && WriteWholeFile(target + "_F301.FGP", "old"));
     MessageBoxWatcher watcher(answer);
@@ -287,7 +300,7 @@ TEST_F(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
   const std::string path = Path("_F301A00.ZLP");
   const std::string original =
       OverlayDataFile("INVOICE", "A long description of the old invoice",
-                              Bytes().U16(1).U8(1).Text(std::string(31, 'Z')).str(), Pattern(600, 19));
+                      Bytes().U16(1).U8(1).Text(std::string(31, 'Z')).str(), Pattern(600, 19));
   ASSERT_TRUE(WriteWholeFile(path, original));
   plat::io::Reset();
   EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 2, "New text"));

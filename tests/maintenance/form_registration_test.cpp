@@ -19,7 +19,8 @@ using namespace zvtest;
 // Numbered forms or file entries (group index = position), and their texts.
 std::vector<FormSpec> Forms(int count, int sign, const char* name = "C") {
   std::vector<FormSpec> forms;
-  for (int i = 1; i <= count; ++i) forms.push_back({sign * i, name + std::to_string(i), "", 1, uint32_t(i - 1)});
+  for (int i = 1; i <= count; ++i)
+    forms.push_back({sign * i, name + std::to_string(i), "", 1, uint32_t(i - 1)});
   return forms;
 }
 std::vector<std::string> Texts(int count, const std::string& prefix = "D:\\F") {
@@ -75,8 +76,8 @@ TEST_F(FormRegistrationTest, AddWritesBothListsOrRefusesLeavingThem) {
   const std::vector<Row> rows = {
       {kMissing, kMissing, "", 1, "Invoice", "Monthly bill", "C:\\FORMS", 2,
        FormListFile({{1, "Invoice", "Monthly bill", 2, 0}}, {}), GroupNameListFile({"C:\\FORMS"})},
-      {kMissing, kMissing, "", -1, nullptr, nullptr, "D:\\B.ZLP", 1, FormListFile({}, {{-1, "", "", 1, 0}}, 1),
-       GroupNameListFile({"D:\\B.ZLP"})},
+      {kMissing, kMissing, "", -1, nullptr, nullptr, "D:\\B.ZLP", 1,
+       FormListFile({}, {{-1, "", "", 1, 0}}, 1), GroupNameListFile({"D:\\B.ZLP"})},
       {two, twoTexts, "", 2, "Order", "new", "E:\\ORDERS\\", 1,
        FormListFile({named[0], named[1], {2, "Order", "new", 1, 4}}, entries, 2),
        GroupNameListFile(With(texts, 4, "E:\\ORDERS\\"))},
@@ -91,14 +92,14 @@ TEST_F(FormRegistrationTest, AddWritesBothListsOrRefusesLeavingThem) {
       {kMissing, kMissing, "", 1, n25.c_str(), "", "C:\\A", 1, "", ""},
       {kMissing, kMissing, "", 1, "A", d256.c_str(), "C:\\A", 1, "", ""},
       {kMissing, kMissing, "", 1, "A", "", t261.c_str(), 1, "", ""},
-      {one, oneText.substr(1), "", 2, "B", "", "C:\\B", 1, "", ""},             // damaged group list
+      {one, oneText.substr(1), "", 2, "B", "", "C:\\B", 1, "", ""},               // damaged group list
       {one + std::string(3, '\0'), oneText, "", 2, "B", "", "C:\\B", 1, "", ""},  // damaged form list
-      {FormListFile({{1, "A", "", 1, 0}, {2, "B", "", 1, 1}}, {}), GroupNameListFile({"C:\\A", "C:\\B"}), "1,2",
-       3, "C", "", "C:\\C", 1, "", ""},                                         // the range is full
-      {one, oneText, "", 1, "B", "", "C:\\B", 1, "", ""},                      // identifier present
-      {one, oneText, "", 2, "A", "", "C:\\B", 1, "", ""},                      // name present
-      {two, twoTexts, "", -2, "P", "", "D:\\X.ZLP", 1, "", ""},                // file entry present
-      {ring, ringTexts, "", -256, "P", "", "D:\\X.ZLP", 1, "", ""},               // a 257th file entry
+      {FormListFile({{1, "A", "", 1, 0}, {2, "B", "", 1, 1}}, {}), GroupNameListFile({"C:\\A", "C:\\B"}),
+       "1,2", 3, "C", "", "C:\\C", 1, "", ""},                       // the range is full
+      {one, oneText, "", 1, "B", "", "C:\\B", 1, "", ""},            // identifier present
+      {one, oneText, "", 2, "A", "", "C:\\B", 1, "", ""},            // name present
+      {two, twoTexts, "", -2, "P", "", "D:\\X.ZLP", 1, "", ""},      // file entry present
+      {ring, ringTexts, "", -256, "P", "", "D:\\X.ZLP", 1, "", ""},  // a 257th file entry
       {one, oneText, "", 0, "B", "", "C:\\B", 1, "", ""},
       {one, oneText, "", -257, "B", "", "C:\\B", 1, "", ""},
   };
@@ -130,15 +131,24 @@ TEST_F(FormRegistrationTest, ChooseFormIdGivesTheNextFreeIdentifierOrTheReason) 
   const std::vector<Row> rows = {
       {kMissing, "", 0, "Invoice", 0, 1, 77},
       {kMissing, "", 1, nullptr, 0, -1, 1},
-      {FormListFile({{4, "D", "", 1, 0}, {1, "A", "", 1, 1}, {2, "B", "", 1, 2}}, {{-3, "C", "", 1, 3}}, 3), "",
-       0, "New", 0, 3, 77},
+      {FormListFile({{4, "D", "", 1, 0}, {1, "A", "", 1, 1}, {2, "B", "", 1, 2}}, {{-3, "C", "", 1, 3}}, 3),
+       "", 0, "New", 0, 3, 77},
       {FormListFile({{10, "A", "", 1, 0}, {1, "B", "", 1, 1}}, {}), "10,20", 0, "New", 0, 11, 77},
-      {kMissing, "", 0, "", 405}, {kMissing, "", 0, " ", 405}, {kMissing, "", 0, " \t  ", 405},
-      {kMissing, "", 0, "\t", 405}, {kMissing, "", 0, noForm, 405}, {kMissing, "", 0, nullptr, 405},
-      {kMissing, "", 0, n25.c_str(), 405}, {kMissing, "", 0, " x ", 0, 1, 77},
-      {one, "", 0, "Invoice", 406}, {one, "", 0, "INVOICE", 0, 2, 77}, {one, "", 0, "P", 0, 2, 77},
-      {FormListFile(Forms(4096, 1, "F"), {}), "", 0, "New", 404}, {one, "", 2, "A", 404},
-      {one.substr(0, one.size() - 1), "", 0, "New", 404}, {one.substr(0, one.size() - 1), "", 1, nullptr, 404},
+      {kMissing, "", 0, "", 405},
+      {kMissing, "", 0, " ", 405},
+      {kMissing, "", 0, " \t  ", 405},
+      {kMissing, "", 0, "\t", 405},
+      {kMissing, "", 0, noForm, 405},
+      {kMissing, "", 0, nullptr, 405},
+      {kMissing, "", 0, n25.c_str(), 405},
+      {kMissing, "", 0, " x ", 0, 1, 77},
+      {one, "", 0, "Invoice", 406},
+      {one, "", 0, "INVOICE", 0, 2, 77},
+      {one, "", 0, "P", 0, 2, 77},
+      {FormListFile(Forms(4096, 1, "F"), {}), "", 0, "New", 404},
+      {one, "", 2, "A", 404},
+      {one.substr(0, one.size() - 1), "", 0, "New", 404},
+      {one.substr(0, one.size() - 1), "", 1, nullptr, 404},
       {FormListFile({}, {{-255, "P", "", 1, 0}}, 255), "", 1, nullptr, 0, -256, 1},
       {FormListFile({}, {{-256, "P", "", 1, 0}}, 256), "", 1, nullptr, 0, -1, 1},
       {FormListFile({}, Forms(256, -1), 17), "", 1, nullptr, 0, -18, 0},
@@ -163,7 +173,8 @@ TEST_F(FormRegistrationTest, ChooseFormIdGivesTheNextFreeIdentifierOrTheReason) 
 
 TEST_F(FormRegistrationTest, UpdateRewritesTheRecordAndItsGroupTextOrLeavesBoth) {
   const std::string n25(25, 'N'), d256(256, 'D'), t261 = "C:\\" + std::string(258, 'T');
-  const std::string forms = FormListFile({{1, "A", "a", 1, 0}, {2, "B", "b", 1, 1}}, {{-1, "P", "", 1, 2}}, 1);
+  const std::string forms =
+      FormListFile({{1, "A", "a", 1, 0}, {2, "B", "b", 1, 1}}, {{-1, "P", "", 1, 2}}, 1);
   const std::vector<std::string> texts = {"C:\\A", "C:\\B", "D:\\P.ZLP"};
   const std::string groups = GroupNameListFile(texts);
   std::vector<FormSpec> ring = Forms(256, -1);
@@ -206,7 +217,8 @@ TEST_F(FormRegistrationTest, UpdateRewritesTheRecordAndItsGroupTextOrLeavesBoth)
     zv::SetLastErrorCode(kUntouched);
     EXPECT_EQ(zv::UpdateFormRecord(r.id, r.name, r.description, r.text, 2), r.ok) << "row " << i;
     EXPECT_EQ(zv::GetLastErrorCode(), 0u) << "row " << i;
-    ExpectLists(r.formsAfter.empty() ? r.forms : r.formsAfter, r.groupsAfter.empty() ? r.groups : r.groupsAfter);
+    ExpectLists(r.formsAfter.empty() ? r.forms : r.formsAfter,
+                r.groupsAfter.empty() ? r.groups : r.groupsAfter);
   }
 }
 
@@ -269,11 +281,14 @@ struct Operation {
 };
 const Operation kOperations[] = {
     {"add", true, true, [](const std::string&) { return zv::AddFormRecord(2, "B", "", "C:\\B", 1); }},
-    {"add entry", true, true, [](const std::string&) { return zv::AddFormRecord(-3, "C", "", "D:\\Q.ZLP", 1); }},
+    {"add entry", true, true,
+     [](const std::string&) { return zv::AddFormRecord(-3, "C", "", "D:\\Q.ZLP", 1); }},
     {"update longer", true, false,
      [](const std::string&) { return zv::UpdateFormRecord(-2, "P", "x", "D:\\LONG.ZLP", 1); }},
-    {"update shorter", true, false, [](const std::string&) { return zv::UpdateFormRecord(1, "B", "y", "C:", 2); }},
-    {"append", false, false, [](const std::string& p) { return zv::AppendGroupNameEntry(p.c_str(), "C:\\X") >= 0; }},
+    {"update shorter", true, false,
+     [](const std::string&) { return zv::UpdateFormRecord(1, "B", "y", "C:", 2); }},
+    {"append", false, false,
+     [](const std::string& p) { return zv::AppendGroupNameEntry(p.c_str(), "C:\\X") >= 0; }},
     {"replace", false, false,
      [](const std::string& p) { return zv::ReplaceGroupNameEntry(p.c_str(), 0, "C:\\LONGER"); }},
 };
@@ -362,7 +377,11 @@ TEST_F(FormRegistrationTest, RecordsAreWalkedWithOneReadPerBlockOf17) {
     return plat::io::Current().fileCalls;
   };
   const std::pair<uint32_t, std::function<bool(uint32_t)>> ops[] = {
-      {9, [](uint32_t) { int32_t id; return zv::ChooseFormId(zv::kChooseNamedForm, "New", &id, nullptr); }},
+      {9,
+       [](uint32_t) {
+         int32_t id;
+         return zv::ChooseFormId(zv::kChooseNamedForm, "New", &id, nullptr);
+       }},
       {9, [](uint32_t n) { return zv::AddFormRecord(int32_t(n + 1), "New", "", "C:\\NEW", 1); }},
       {9, [](uint32_t n) { return zv::UpdateFormRecord(int32_t(n), "Last", "", "C:\\LAST1", 1); }},
       {27, [](uint32_t) { return zv::DeleteForm(-1); }},

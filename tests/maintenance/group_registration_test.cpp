@@ -66,22 +66,26 @@ TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
       {kMissing, "ABC.ZLP", &a4, "", nullptr, GroupInfoFile({{kA4, 0}}, {"ABC.ZLP"})},
       {kMissing, "ABC.ZLP", &a4, "HELLO", nullptr,
        RawGroupInfoFile({{kA4, 1}}, {0, 7}, Bytes().Pooled("HELLO").Pooled("ABC.ZLP").str(), 0)},
-      {kMissing, "A.ZLP", &a4, "G", "_F3001.ZL3", GroupInfoFile({{kA4, 2}}, {"G", "_F3001.ZL3", "A.ZLP"}, 0, 1)},
+      {kMissing, "A.ZLP", &a4, "G", "_F3001.ZL3",
+       GroupInfoFile({{kA4, 2}}, {"G", "_F3001.ZL3", "A.ZLP"}, 0, 1)},
       {kMissing, nullptr, &a4, nullptr, nullptr, GroupInfoFile({{kA4, -1}}, {})},
       {kMissing, "ABC.ZLP", nullptr, "FIRST", nullptr, GroupInfoFile({}, {"FIRST"}, 0)},
       {GroupInfoFile({}, {"FIRST"}, 0), "A.ZLP", nullptr, "SECOND", "_F3001.ZL3",
        GroupInfoFile({}, {"SECOND", "_F3001.ZL3"}, 0, 1)},
       {GroupInfoFile({{kA4, 1}, {kA4, 2}}, {"DRV01", "ABC.ZLP", "DEF.ZLP"}, 0), "D:\\O\\G.ZLP", &low, nullptr,
-       nullptr, GroupInfoFile({{kA4, 1}, {kA4, 2}, {kLow, 3}}, {"DRV01", "ABC.ZLP", "DEF.ZLP", "D:\\O\\G.ZLP"}, 0)},
+       nullptr,
+       GroupInfoFile({{kA4, 1}, {kA4, 2}, {kLow, 3}}, {"DRV01", "ABC.ZLP", "DEF.ZLP", "D:\\O\\G.ZLP"}, 0)},
       {drv, "B.ZLP", &a4, "", nullptr,  // the cleared text leaves its length
-       RawGroupInfoFile({{kA4, 1}, {kA4, 2}}, {0, 2, 9}, Bytes().U16(6).Pooled("A.ZLP").Pooled("B.ZLP").str())},
+       RawGroupInfoFile({{kA4, 1}, {kA4, 2}}, {0, 2, 9},
+                        Bytes().U16(6).Pooled("A.ZLP").Pooled("B.ZLP").str())},
       {drv, "B.ZLP", &a4, "DRIVER-TEXT", nullptr,
        GroupInfoFile({{kA4, 1}, {kA4, 2}}, {"DRIVER-TEXT", "A.ZLP", "B.ZLP"}, 0)},
       {GroupInfoFile({{kA4, 2}}, {"_F3001.ZL3", "DRV", "A.ZLP"}, 1, 0), "B.ZLP", &a4, "", "_F3001BB.ZL3",
        RawGroupInfoFile({{kA4, 2}, {kA4, 3}}, {0, 14, 16, 23},
                         Bytes().Pooled("_F3001BB.ZL3").U16(3).Pooled("A.ZLP").Pooled("B.ZLP").str(), -1, 0)},
       {GroupInfoFile(many, names), "NEW.ZLP", &a4, nullptr, nullptr, GroupInfoFile(manyAfter, namesAfter)},
-      {GroupInfoFile({}, {"X"}, 0), l260.c_str(), &a4, nullptr, nullptr, GroupInfoFile({{kA4, 1}}, {"X", l260}, 0)},
+      {GroupInfoFile({}, {"X"}, 0), l260.c_str(), &a4, nullptr, nullptr,
+       GroupInfoFile({{kA4, 1}}, {"X", l260}, 0)},
       {GroupInfoFile({}, {"X"}, 0), "A.ZLP", &a4, l261.c_str(), nullptr, ""},
       {kMissing, l261.c_str(), &a4, "", nullptr, ""},
       {kMissing, "A.ZLP", &a4, l261.c_str(), nullptr, ""},
@@ -104,7 +108,8 @@ TEST_F(GroupRegistrationTest, BothTextsAreReplacedReadingEachByteOnce) {
   Write(GroupInfoFile({{kA4, 1}}, {"DRV", "A.ZLP", "_F3001.ZL3"}, 0, 2));
   plat::io::Reset();
   ASSERT_TRUE(Add("B.ZLP", &a4, "DRIVER-TEXT", "_F3001A.ZL3"));
-  EXPECT_EQ(Group(), GroupInfoFile({{kA4, 1}, {kA4, 3}}, {"DRIVER-TEXT", "A.ZLP", "_F3001A.ZL3", "B.ZLP"}, 0, 2));
+  EXPECT_EQ(Group(),
+            GroupInfoFile({{kA4, 1}, {kA4, 3}}, {"DRIVER-TEXT", "A.ZLP", "_F3001A.ZL3", "B.ZLP"}, 0, 2));
   // The header; both texts' offsets and lengths; the pool behind the first
   // text and the table; the pool behind the edited text (none) and the
   // table; the table and pool the entry moves up; the pool the new offset
@@ -130,8 +135,10 @@ TEST_F(GroupRegistrationTest, SetGroupStringSetsReplacesOrClearsASlotsText) {
   const std::vector<Row> rows = {
       {one, Slot::kPreviewFile, "", one, -1},
       {one, Slot::kEditedFile, nullptr, one, -1},
-      {one, Slot::kPreviewFile, "_F3001.PBF", GroupInfoFile({{kA4, 0}}, {"A.ZLP", "_F3001.PBF"}, -1, -1, 1), 1},
-      {GroupInfoFile({{kA4, 0}, {kA4, 2}}, {"A.ZLP", "DRV001", "B.ZLP", "C.ZLP"}, 1), Slot::kFirstGroupString, "",
+      {one, Slot::kPreviewFile, "_F3001.PBF", GroupInfoFile({{kA4, 0}}, {"A.ZLP", "_F3001.PBF"}, -1, -1, 1),
+       1},
+      {GroupInfoFile({{kA4, 0}, {kA4, 2}}, {"A.ZLP", "DRV001", "B.ZLP", "C.ZLP"}, 1), Slot::kFirstGroupString,
+       "",
        RawGroupInfoFile({{kA4, 0}, {kA4, 2}}, {0, 7, 9, 16},
                         Bytes().Pooled("A.ZLP").U16(6).Pooled("B.ZLP").Pooled("C.ZLP").str()),
        -1},
