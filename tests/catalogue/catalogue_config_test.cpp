@@ -174,8 +174,7 @@ TEST_F(CatalogueConfigTest, ListPathsComeFromTheUsersSection) {
        true, true, "C:\\ACC\\F.FLT|C:\\ACC\\G.GLT"},
       {"[ENVIRONMENT]\r\nUSER=DEFAULT" + f, false, true, "C:\\F.FLT|"},
       {"[ENVIRONMENT]\r\nUSER=DEFAULT" + f, true, false, ""},
-      {"[ENVIRONMENT]\r\nCURRENTDIR=C:\\" + f, false, false, ""},
-      {"[ENVIRONMENT]\r\nUSER=" + f, false, false, ""},
+      {"[ENVIRONMENT]\r\nCURRENTDIR=C:\\" + f, false, false, ""}, {"[ENVIRONMENT]\r\nUSER=" + f, false, false, ""},
       {"[ENVIRONMENT]\r\nUSER=NOWHERE" + f, false, false, ""},
   };
   for (const auto& row : rows) {
@@ -270,20 +269,16 @@ TEST_F(CatalogueConfigTest, DriverRanges) {
     const char* prefix;
     uint32_t overlayLowest, overlayHighest;
   } rows[] = {
-      {"", 1, 4096, "_F3", 0, 255},
-      {"EDITOR=notepad.exe\r\nF3GRP=1,200\r\nF3CMD=0,999\r\n", 1, 200, "_F3", 0, 255},
-      {"GRP=0,9000\r\n", 1, 4096, "_", 0, 255},
-      {"F3GRP=50,10\r\nX3CMD=20,5\r\n", 50, 50, "_F3", 20, 20},
+      {"", 1, 4096, "_F3", 0, 255}, {"EDITOR=notepad.exe\r\nF3GRP=1,200\r\nF3CMD=0,999\r\n", 1, 200, "_F3", 0, 255},
+      {"GRP=0,9000\r\n", 1, 4096, "_", 0, 255}, {"F3GRP=50,10\r\nX3CMD=20,5\r\n", 50, 50, "_F3", 20, 20},
       {"A1GRP= 7 ,+9 forms\r\nA1CMD=3x,12\r\n", 7, 9, "_A1", 3, 12},  // as atol reads them
       {"A1GRP=abc,def\r\n", 1, 1, "_A1", 0, 255},
       {"A1GRP=-5,10\r\n", 0xFFFFFFFB, 0xFFFFFFFB, "_A1", 0, 255},  // compared unsigned
       {"F3CMD=\r\nX_CMD=10,20\r\nY_CMD=30,40\r\nB2GRP=\r\nC3GRP=5,6\r\nD4GRP=7,8\r\n", 5, 6, "_C3", 10, 20},
       {"B2GRP=\r\nf3grp=5,6\r\nF3Grp=5,6\r\n", 1, 4096, "_F3", 0, 255},  // the key text is matched with case
       {"F3GRP=300\r\nF3CMD=16\r\n", 300, 4096, "_F3", 16, 255},
-      {"F3GRP=5000\r\nF3CMD=300\r\n", 5000, 5000, "_F3", 300, 300},
-      {"LASERGRP=1,10\r\n", 1, 10, "_LA", 0, 255},
-      {"QGRP=1,10\r\n", 1, 10, "_Q", 0, 255},
-      {"module:M1GRP=2,3\r\nM1CMD=4,5\r\n", 2, 3, "_M1", 4, 5},
+      {"F3GRP=5000\r\nF3CMD=300\r\n", 5000, 5000, "_F3", 300, 300}, {"LASERGRP=1,10\r\n", 1, 10, "_LA", 0, 255},
+      {"QGRP=1,10\r\n", 1, 10, "_Q", 0, 255}, {"module:M1GRP=2,3\r\nM1CMD=4,5\r\n", 2, 3, "_M1", 4, 5},
       {"EDITOR=notepad.exe\r\n", 1, 4096, "_F3", 0, 255},  // shadows the module's file
   };
   for (const auto& row : rows) {

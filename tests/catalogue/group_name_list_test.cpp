@@ -111,8 +111,7 @@ TEST_F(GroupNameListTest, TextsAndDamagedEntries) {
       {RawGroupList({4}, Bytes().U32(0).Text(aFgp).str()), 1, false, ""},  // the pool read as a slot
       {RawGroupList({0, 7}, aFgp + '\1'), 0, true, "A.FGP"},
       {RawGroupList({0, 7}, aFgp + '\1'), 1, false, ""},  // the length half outside
-      {RawGroupList({0, 9, 0xFFFFFFFF}, aFgp), 1, false, ""},
-      {RawGroupList({0, 9, 0xFFFFFFFF}, aFgp), 2, false, ""},
+      {RawGroupList({0, 9, 0xFFFFFFFF}, aFgp), 1, false, ""}, {RawGroupList({0, 9, 0xFFFFFFFF}, aFgp), 2, false, ""},
       {RawGroupList({0}, Bytes().U16(6).Text("A.FGP").str()), 0, false, ""},
       {RawGroupList({0}, Bytes().Pooled(std::string(261, 'T')).str()), 0, false, ""},
   };
@@ -137,10 +136,8 @@ TEST(GroupTextRulesTest, FullAndPathRules) {
   } rows[] = {
       {"FORM1.FGP", sys, "C:\\WINDOWS\\SYSTEM\\FORM1.FGP", "C:\\WINDOWS\\SYSTEM\\FORM1.FGP"},
       {"12A", sys, "C:\\WINDOWS\\SYSTEM\\12A", "C:\\WINDOWS\\SYSTEM\\12A"},
-      {"FORM1.FGP", "ZVLMN3.GLT", "FORM1.FGP", "FORM1.FGP"},
-      {"12", "ZVLMN3.GLT", "12", "12"},
-      {"12", sys, "12", "C:\\WINDOWS\\SYSTEM\\12"},
-      {"", sys, "", "C:\\WINDOWS\\SYSTEM\\"},
+      {"FORM1.FGP", "ZVLMN3.GLT", "FORM1.FGP", "FORM1.FGP"}, {"12", "ZVLMN3.GLT", "12", "12"},
+      {"12", sys, "12", "C:\\WINDOWS\\SYSTEM\\12"}, {"", sys, "", "C:\\WINDOWS\\SYSTEM\\"},
       {"D:\\DATA\\BILL.ZLC", sys, "D:\\DATA\\BILL.ZLC", "D:\\DATA\\BILL.ZLC"},
       {"C:\\FORMS\\", sys, "C:\\FORMS\\", "C:\\FORMS\\"},
       {"\\\\SERVER\\S\\F.FGP", sys, "\\\\SERVER\\S\\F.FGP", "\\\\SERVER\\S\\F.FGP"},
@@ -219,13 +216,11 @@ TEST_F(GroupNameListTest, RecordInfoByIdentifierAndByName) {
       {3, "zzz", false, {2, "Invoice", "Monthly invoice", kUntouched}},
       {-1, "zzz", true, {1, "C", "Bill", "D:\\DATA"}},
       {0, "P", true, {2, "P", "named P", Path("A.FGP")}},  // named forms first
-      {0, "C", true, {1, "C", "Bill", "D:\\DATA"}},
-      {0, "Q", true, {1, "Q", "first Q", "D:"}},
+      {0, "C", true, {1, "C", "Bill", "D:\\DATA"}}, {0, "Q", true, {1, "Q", "first Q", "D:"}},
       {0, "N29", true, {1, "N29", "", Path("A.FGP")}},
       {6, "x", true, {1, std::string(24, 'N'), std::string(255, 'D'), Path("A.FGP")}},
       {0, "NNNNNNNNNNNNNNNNNNNNNNNN", true, {-1, "NNNNNNNNNNNNNNNNNNNNNNNN", kUntouched, kUntouched}},
-      {0, "p", true, {-1, "p", kUntouched, kUntouched}},
-      {0, "", true, {-1, "", kUntouched, kUntouched}},
+      {0, "p", true, {-1, "p", kUntouched, kUntouched}}, {0, "", true, {-1, "", kUntouched, kUntouched}},
       {2, nullptr, true, {-1, kUntouched, kUntouched, kUntouched}},
       {-5, nullptr, true, {-1, kUntouched, kUntouched, kUntouched}},
       {0, nullptr, true, {-1, kUntouched, kUntouched, kUntouched}},

@@ -16,15 +16,12 @@ TEST(PathRulesTest, DirectoryFormDriveRootAndDirectoryOfFile) {
     const char* driveRoot;
     const char* directoryOf;
   } rows[] = {
-      {"C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS\\SYSTEM\\", "C:\\", "C:\\WINDOWS\\"},
-      {"C:\\", "C:\\", "C:\\", "C:\\"},
+      {"C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS\\SYSTEM\\", "C:\\", "C:\\WINDOWS\\"}, {"C:\\", "C:\\", "C:\\", "C:\\"},
       {"C:\\FORMS\\", "C:\\FORMS\\", "C:\\", "C:\\FORMS\\"},
       {"\\\\SERVER\\SHARE", "\\\\SERVER\\SHARE\\", "\\\\SERVER\\SHARE", "\\\\SERVER\\"},
       {"D:\\DATA\\JOBS", "D:\\DATA\\JOBS\\", "D:\\", "D:\\DATA\\"},
-      {"FORMS\\NEW", "FORMS\\NEW\\", "FORMS\\NEW", "FORMS\\"},
-      {"C:", "C:", "C:", ""},
-      {"FORMS", "FORMS", "FORMS", ""},
-      {"", "", "", ""},
+      {"FORMS\\NEW", "FORMS\\NEW\\", "FORMS\\NEW", "FORMS\\"}, {"C:", "C:", "C:", ""},
+      {"FORMS", "FORMS", "FORMS", ""}, {"", "", "", ""},
   };
   for (const auto& row : rows) {
     zv::PathBuffer buffer;
