@@ -29,6 +29,7 @@
 namespace {
 
 using zvtest::Bytes;
+using zvtest::Upper;
 using zvtest::FileExists;
 using zvtest::ReadWholeFile;
 using zvtest::WriteWholeFile;
@@ -43,11 +44,6 @@ constexpr size_t kDescriptionAt = 29;
 std::string Message(uint32_t id) {
   char text[zv::kMessageBufferSize] = {};
   zv::LoadMessage(id, text, sizeof text);
-  return text;
-}
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
   return text;
 }
 
@@ -186,14 +182,17 @@ TEST_F(ChangeFileTest, ShowsTheFileItsDescriptionAndLayer) {
   EXPECT_EQ(context_->fileLayer, 2);
 }
 
-TEST_F(ChangeFileTest, AnUnknownLayerShowsFront) {
-  context_->fileLayer = 0;
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  EXPECT_TRUE(dialog.IsChecked(ZV_ID_TO_FRONT));
-  EXPECT_FALSE(dialog.IsChecked(ZV_ID_TO_BACK));
-  dialog.Click(ZV_ID_CANCEL);
-  EXPECT_EQ(run.Result(), 2);
+// Layer 1 and any unknown layer show "to the front".
+TEST_F(ChangeFileTest, EachLayerShowsItsButton) {
+  for (const uint8_t layer : {0, 1, 2, 7}) {
+    context_->fileLayer = layer;
+    zvtest::DialogRun run(Open());
+    const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
+    EXPECT_EQ(dialog.IsChecked(ZV_ID_TO_FRONT), layer != 2) << int(layer);
+    EXPECT_EQ(dialog.IsChecked(ZV_ID_TO_BACK), layer == 2) << int(layer);
+    dialog.Click(ZV_ID_CANCEL);
+    EXPECT_EQ(run.Result(), 2);
+  }
 }
 
 TEST_F(ChangeFileTest, OkWithoutChangesEndsWith1AndLeavesTheFile) {
@@ -635,60 +634,6 @@ TEST_F(ChangeNamedFormTest, HelpShowsTheFormNameTopicAndIsLeftOpen) {
   EXPECT_EQ(context_->helpOpen, 1);
   calls = help.WaitForCalls(2, 1000);
   EXPECT_EQ(calls.size(), 1u);
-}
-
-// --- The English twin ------------------------------------------------------------
-
-class EnglishChangeFormTest : public ChangeFormTest {
- protected:
-  void SetUp() override {
-    ChangeFormTest::SetUp();
-    english_ = LoadLibraryA(ZV_ENGLISH_DLL_PATH);
-    ASSERT_NE(english_, nullptr);
-  }
-  void TearDown() override {
-    if (english_) FreeLibrary(english_);
-    ChangeFormTest::TearDown();
-  }
-  std::function<int()> OpenEnglish() {
-    zv::EditFormContext* context = context_.get();
-    HMODULE module = english_;
-    return [context, module] {
-      return static_cast<int>(
-          DialogBoxParamA(module, "W_EDIT3", nullptr, zv::ChangeFormProc, reinterpret_cast<LPARAM>(context)));
-    };
-  }
-  HMODULE english_ = nullptr;
-};
-
-TEST_F(EnglishChangeFormTest, ShowsTheEnglishTextsOfEachMode) {
-  const struct {
-    int id;
-    const char* text;
-  } texts[] = {
-      {ZV_ID_CHANGE_FORM_LABEL, "&Form Name:"},
-      {ZV_ID_CHANGE_FILE_LABEL, "&File:"},
-      {ZV_ID_TO_FRONT, "To F&ront"},
-      {ZV_ID_TO_BACK, "To B&ack"},
-      {ZV_ID_CHANGE_SAVE_TO_LABEL, "Save to:"},
-      {ZV_ID_CHANGE_DIRECTORY, "Change &Directory..."},
-      {ZV_ID_OK, "OK"},
-      {ZV_ID_CANCEL, "Cancel"},
-      {ZV_ID_HELP, "&Help"},
-  };
-  for (const uint16_t mode : {zv::kEditModeFormNames, zv::kEditModeFile}) {
-    SCOPED_TRACE(mode);
-    context_->mode = mode;
-    zvtest::DialogRun run(OpenEnglish());
-    const zvtest::Dialog dialog = run.WaitForDialog(kEnglishTitle);
-    ASSERT_TRUE(dialog.IsOpen());
-    for (const auto& t : texts) EXPECT_EQ(dialog.Text(t.id), t.text) << t.id;
-    EXPECT_EQ(dialog.IsVisible(ZV_ID_CHANGE_FILE_LABEL), mode == zv::kEditModeFile);
-    EXPECT_EQ(dialog.IsVisible(ZV_ID_CHANGE_FORM_LABEL), mode == zv::kEditModeFormNames);
-    EXPECT_EQ(dialog.IsVisible(ZV_ID_CHANGE_DIRECTORY), mode == zv::kEditModeFormNames);
-    dialog.Click(ZV_ID_CANCEL);
-    EXPECT_EQ(run.Result(), 2);
-  }
 }
 
 }  // namespace
