@@ -46,7 +46,9 @@ plat::ProcessStamp Self() {
   return self;
 }
 
-Value Dword(uint32_t n) { return {true, plat::kRegDword, std::string(reinterpret_cast<char*>(&n), 4)}; }
+Value Dword(uint32_t n) {
+  return {true, plat::kRegDword, std::string(reinterpret_cast<char*>(&n), 4)};
+}
 
 // The owner record of this process, or of one with its id that has ended.
 Value Owner(bool ended) {
