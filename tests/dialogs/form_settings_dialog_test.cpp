@@ -1,17 +1,20 @@
-// ZVCreateFormDlg through the real module, driven as a user would: the mode
-// it opens in, the form list and the selected form's details, the switch
-// between form names and files, the checks behind OK and Add, help, and
-// that cancelling leaves the catalogue alone.
+// ZVCreateFormDlg through the real module in both resource sets, driven as a
+// user would: the mode it opens in, the form list and the selected form's
+// details, the switch between form names and files, the checks behind OK and
+// Add, help, that cancelling leaves the catalogue alone, and the overlay
+// rows as drawn.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "dialogs/form_settings_fixture.h"
 #include "support/catalogue_files.h"
 #include "support/dialog_driver.h"
+#include "support/dialog_script.h"
 
 namespace formsettings {
 namespace {
@@ -19,357 +22,165 @@ namespace {
 using Strings = std::vector<std::string>;
 using zvtest::FormListFile;
 using zvtest::GroupNameListFile;
+using namespace zvtest;
+
+std::vector<Step> Cat(std::initializer_list<std::vector<Step>> parts) {
+  std::vector<Step> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
 
 class FormSettingsTest : public BothSets {
  protected:
   // Named forms INVOICE (5, front, two overlay data files in INV.FGP),
   // LETTER (7, back, one landscape Letter file in LET.FGP) and ALPHA (2,
-  // front, only its save directory yet), in this catalogue order, and the
-  // file entries -1 "P" (LOGO.ZLP) and -2 "C" (D:\CAPTURE\NEW.ZLP).
+  // front, only its save directory yet), and the file entries -1 "P"
+  // (LOGO.ZLP) and -2 "C" (D:\CAPTURE\NEW.ZLP).
   void WriteCatalogue() {
-    WriteFormList(FormListFile({{5, "INVOICE", "Monthly invoice", 1, 0},
-                                {7, "LETTER", "Letter head", 2, 1},
-                                {2, "ALPHA", "First of all", 1, 2}},
-                               {{-1, "P", "Logo", 1, 3}, {-2, "C", "Capture here", 2, 4}}, 2));
+    WriteFormList(FormListFile(
+        {{5, "INVOICE", "Monthly invoice", 1, 0}, {7, "LETTER", "Letter head", 2, 1}, {2, "ALPHA", "First of all", 1, 2}},
+        {{-1, "P", "Logo", 1, 3}, {-2, "C", "Capture here", 2, 4}}, 2));
     WriteGroupList(GroupNameListFile(
         {Path("INV.FGP"), Path("LET.FGP"), Dir() + "ALPHA", Path("LOGO.ZLP"), "D:\\CAPTURE\\NEW.ZLP"}));
-    ASSERT_TRUE(zvtest::WriteWholeFile(Path("INV.FGP"), GroupInfoOf({OtherRecord(), OtherRecord()})));
-    ASSERT_TRUE(zvtest::WriteWholeFile(Path("LET.FGP"), GroupInfoOf({OtherRecord()})));
+    ASSERT_TRUE(WriteWholeFile(Path("INV.FGP"), GroupInfoOf({OtherRecord(), OtherRecord()})));
+    ASSERT_TRUE(WriteWholeFile(Path("LET.FGP"), GroupInfoOf({OtherRecord()})));
   }
-
-  // What the dialog shows in form-name mode for the selected form.
-  void ExpectFormNameMode(const zvtest::Dialog& d) {
-    EXPECT_TRUE(d.IsChecked(kUseFormName));
-    EXPECT_EQ(d.Text(kListLabel), Message(315));
-    EXPECT_EQ(d.Text(kAdd), Message(313));
-    EXPECT_TRUE(d.IsEnabled(kOverlays));
+  // ORDER (3) and further forms, each with the records in its group file.
+  void WriteOrders(const std::vector<std::vector<zv::PrintSettings>>& groups) {
+    std::vector<FormSpec> forms;
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < groups.size(); ++i) {
+      forms.push_back({static_cast<int32_t>(3 + i), i ? "ROOM" : "ORDER", "", 1, static_cast<uint32_t>(i)});
+      texts.push_back(Path("G" + std::to_string(i) + ".FGP"));
+      ASSERT_TRUE(WriteWholeFile(texts.back(), GroupInfoOf(groups[i])));
+    }
+    WriteFormList(FormListFile(forms, {}));
+    WriteGroupList(GroupNameListFile(texts));
   }
-  void ExpectFileMode(const zvtest::Dialog& d) {
-    EXPECT_FALSE(d.IsChecked(kUseFormName));
-    EXPECT_EQ(d.Text(kListLabel), Message(316));
-    EXPECT_EQ(d.Text(kAdd), Message(314));
-    EXPECT_TRUE(d.IsEnabled(kAdd));
-    EXPECT_FALSE(d.IsEnabled(kOverlays));
-    EXPECT_EQ(d.ListItems(kOverlays), Strings{});
+  std::vector<Step> FormMode() {
+    return {Checked(kUseFormName), Shows(kListLabel, Message(315)), Shows(kAdd, Message(313)), Enabled(kOverlays)};
+  }
+  std::vector<Step> FileMode() {
+    return {Checked(kUseFormName, false), Shows(kListLabel, Message(316)), Shows(kAdd, Message(314)),
+            Enabled(kAdd), Enabled(kOverlays, false), Rows(kOverlays, {})};
   }
 };
 
-TEST_P(FormSettingsTest, NoFormAtAllOpensInFormNameModeWithNothingToChoose) {
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  ExpectFormNameMode(d);
-  EXPECT_EQ(d.ListItems(kForms), Strings{Message(200)});
-  EXPECT_EQ(d.ListSelection(kForms), 0);
-  EXPECT_FALSE(d.IsEnabled(kOk));
-  EXPECT_EQ(d.Text(kLayer), "");
-  EXPECT_EQ(d.Text(kPaper), "");
-  EXPECT_EQ(d.Text(kOrientation), "");
-  EXPECT_EQ(d.TextLimit(kDescription), 255);
-  d.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(id, 0);
-}
-
-TEST_P(FormSettingsTest, ZeroWithNamedFormsOpensInFileModeWithoutAnEntry) {
-  WriteCatalogue();
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  ExpectFileMode(d);
-  EXPECT_EQ(d.ListItems(kForms), Strings{Message(200)});
-  EXPECT_FALSE(d.IsEnabled(kOk));
-  EXPECT_EQ(d.Text(kPaper), "");
-  EXPECT_EQ(d.Text(kOrientation), "");
-  EXPECT_EQ(d.Text(kDescription), "");
-  d.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-TEST_P(FormSettingsTest, FormIdentifierSelectsItsFormAndShowsItsDetails) {
-  WriteCatalogue();
-  int32_t id = 7;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  ExpectFormNameMode(d);
-  // Catalogue order, although the list has the sort style.
-  EXPECT_EQ(d.ListItems(kForms), (Strings{"INVOICE", "LETTER", "ALPHA"}));
-  EXPECT_EQ(d.ListSelection(kForms), 1);
-  EXPECT_TRUE(d.IsEnabled(kOk));
-  EXPECT_EQ(d.Text(kDescription), "Letter head");
-  EXPECT_EQ(d.Text(kLayer), Message(310));
-  EXPECT_EQ(d.ListItems(kOverlays), Strings{OtherLine()});
-  EXPECT_EQ(d.Text(kPaper), kLetter);
-  EXPECT_EQ(d.Text(kOrientation), Message(306));
-
-  // Another row: its details, its overlay data files.
-  d.SelectRow(kForms, 0);
-  EXPECT_EQ(d.Text(kDescription), "Monthly invoice");
-  EXPECT_EQ(d.Text(kLayer), Message(309));
-  EXPECT_EQ(d.ListItems(kOverlays), (Strings{OtherLine(), OtherLine()}));
-  EXPECT_EQ(d.Text(kPaper), kLetter);
-
-  // A form without overlay data has no paper yet.
-  d.SelectRow(kForms, 2);
-  EXPECT_EQ(d.Text(kDescription), "First of all");
-  EXPECT_EQ(d.Text(kLayer), Message(309));
-  EXPECT_EQ(d.ListItems(kOverlays), Strings{});
-  EXPECT_EQ(d.Text(kPaper), "");
-  EXPECT_EQ(d.Text(kOrientation), "");
-
-  d.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, 2);
-  EXPECT_TRUE(run.Boxes().empty());
-}
-
-TEST_P(FormSettingsTest, PortraitPaperOfTheFormsFirstOverlay) {
-  WriteFormList(FormListFile({{3, "ORDER", "", 1, 0}}, {}));
-  WriteGroupList(GroupNameListFile({Path("ORD.FGP")}));
-  ASSERT_TRUE(zvtest::WriteWholeFile(Path("ORD.FGP"), GroupInfoOf({MatchingRecord(300), OtherRecord()})));
-  int32_t id = 3;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(d.Text(kPaper), kA4);
-  EXPECT_EQ(d.Text(kOrientation), Message(305));
-  EXPECT_EQ(d.ListItems(kOverlays),
-            (Strings{Line(Message(308), "300dpi", Message(318), "100%", kA4, " -"), OtherLine()}));
-  d.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(id, 3);
-}
-
-TEST_P(FormSettingsTest, UnknownFormIdentifierChoosesTheFirstForm) {
-  WriteCatalogue();
-  int32_t id = 99;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(d.ListSelection(kForms), 0);
-  EXPECT_EQ(d.Text(kDescription), "Monthly invoice");
-  d.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, 5);
-}
-
-TEST_P(FormSettingsTest, FileEntryShowsItsFileAndTheDriversPaper) {
-  WriteCatalogue();
-  block_ = DriverBlock(2);
-  int32_t id = -2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  ExpectFileMode(d);
-  EXPECT_EQ(d.ListItems(kForms), Strings{"D:\\CAPTURE\\NEW.ZLP"});
-  EXPECT_EQ(d.ListSelection(kForms), 0);
-  EXPECT_EQ(d.Text(kDescription), "Capture here");
-  EXPECT_EQ(d.Text(kLayer), Message(310));
-  EXPECT_EQ(d.Text(kPaper), kDriverPaperName);
-  EXPECT_EQ(d.Text(kOrientation), Message(306));
-  EXPECT_TRUE(d.IsEnabled(kOk));
-  d.SelectRow(kForms, 0);
-  EXPECT_EQ(d.Text(kDescription), "Capture here");
-  d.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, -2);
-}
-
-TEST_P(FormSettingsTest, PrintingEntryIsNoChoice) {
-  WriteCatalogue();
-  int32_t id = -1;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  ExpectFileMode(d);
-  EXPECT_EQ(d.ListItems(kForms), Strings{Message(200)});
-  EXPECT_FALSE(d.IsEnabled(kOk));
-  EXPECT_EQ(d.Text(kDescription), "");
-  EXPECT_EQ(d.Text(kLayer), "");
-  d.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(id, -1);
-}
-
-TEST_P(FormSettingsTest, UseFormNameSwitchesBetweenFormsAndFiles) {
-  WriteCatalogue();
-  int32_t id = -2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  ExpectFileMode(d);
-
-  d.Click(kUseFormName);
-  ExpectFormNameMode(d);
-  EXPECT_EQ(d.ListItems(kForms), (Strings{"INVOICE", "LETTER", "ALPHA"}));
-  EXPECT_EQ(d.ListSelection(kForms), 0);
-  EXPECT_EQ(d.Text(kDescription), "Monthly invoice");
-  EXPECT_EQ(d.ListItems(kOverlays), (Strings{OtherLine(), OtherLine()}));
-  d.SelectRow(kForms, 1);
-
-  d.Click(kUseFormName);
-  ExpectFileMode(d);
-  EXPECT_EQ(d.ListItems(kForms), Strings{"D:\\CAPTURE\\NEW.ZLP"});
-  EXPECT_EQ(d.Text(kDescription), "Capture here");
-  EXPECT_EQ(d.Text(kPaper), kDriverPaperName);
-  EXPECT_EQ(d.Text(kOrientation), Message(305));
-
-  // Back to the forms: the form chosen before is still the one selected,
-  // and it is what OK gives.
-  d.Click(kUseFormName);
-  EXPECT_EQ(d.ListSelection(kForms), 1);
-  d.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, 7);
-}
-
-TEST_P(FormSettingsTest, AddFormNameStopsAtTheFormIdentifierRange) {
-  ASSERT_TRUE(zvtest::WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\nF3GRP=1,2\r\n"));
-  WriteFormList(FormListFile({{1, "ONE", "", 1, 0}, {2, "TWO", "", 1, 1}}, {}));
-  WriteGroupList(GroupNameListFile({Dir() + "ONE", Dir() + "TWO"}));
-  int32_t id = 1;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  d.Click(kAdd);
-  const zvtest::Box box = run.WaitForBox();
-  EXPECT_EQ(box.text, NumberMessage(413, 2));
-  EXPECT_TRUE(box.stopIcon);
-  EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
-  run.AnswerBox(IDOK);
-  // No add form dialog: the settings are in front again.
-  EXPECT_TRUE(run.IsActive(d));
-  d.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-TEST_P(FormSettingsTest, OkAsksBeforeOverwritingAMatchOfTheSameResolution) {
-  WriteFormList(FormListFile({{3, "ORDER", "", 1, 0}}, {}));
-  WriteGroupList(GroupNameListFile({Path("ORD.FGP")}));
-  ASSERT_TRUE(zvtest::WriteWholeFile(Path("ORD.FGP"), GroupInfoOf({OtherRecord(), MatchingRecord(600)})));
-  int32_t id = 3;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  d.Click(kOk);
-  zvtest::Box box = run.WaitForBox();
-  EXPECT_EQ(box.text, Message(604));
-  EXPECT_TRUE(box.questionIcon);
-  EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
-  run.AnswerBox(IDNO);
-  EXPECT_TRUE(run.IsActive(d));
-  d.Click(kOk);
-  EXPECT_EQ(run.WaitForBox().text, Message(604));
-  run.AnswerBox(IDYES);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, 3);
-}
-
-TEST_P(FormSettingsTest, OkDoesNotAskAboutAMatchOfAnotherResolution) {
-  WriteFormList(FormListFile({{3, "ORDER", "", 1, 0}}, {}));
-  WriteGroupList(GroupNameListFile({Path("ORD.FGP")}));
-  ASSERT_TRUE(zvtest::WriteWholeFile(Path("ORD.FGP"), GroupInfoOf({MatchingRecord(300)})));
-  int32_t id = 3;
-  zvtest::DialogRun run(OpenSettings(&id));
-  run.WaitForDialog(TitlesOfSet().settings).Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_TRUE(run.Boxes().empty());
-}
-
-TEST_P(FormSettingsTest, OkRefusesAFullGroupWhenNothingMatches) {
-  WriteFormList(FormListFile({{3, "ORDER", "", 1, 0}, {4, "ROOM", "", 1, 1}}, {}));
-  WriteGroupList(GroupNameListFile({Path("ORD.FGP"), Path("ROOM.FGP")}));
-  ASSERT_TRUE(zvtest::WriteWholeFile(Path("ORD.FGP"),
-                                     GroupInfoOf(std::vector<zv::PrintSettings>(256, OtherRecord()))));
-  ASSERT_TRUE(zvtest::WriteWholeFile(Path("ROOM.FGP"),
-                                     GroupInfoOf(std::vector<zv::PrintSettings>(255, OtherRecord()))));
-  int32_t id = 3;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(d.ListItems(kOverlays).size(), 256u);
-  d.Click(kOk);
-  const zvtest::Box box = run.WaitForBox();
-  EXPECT_EQ(box.text, NumberMessage(414, 256));
-  EXPECT_TRUE(box.stopIcon);
-  run.AnswerBox(IDOK);
-  EXPECT_TRUE(run.IsActive(d));
-  // One more would still fit into the other form.
-  d.SelectRow(kForms, 1);
-  d.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, 4);
-  EXPECT_EQ(run.Boxes().size(), 1u);
-}
-
-TEST_P(FormSettingsTest, OverlayNumberRangeSetsTheGroupSize) {
-  ASSERT_TRUE(zvtest::WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\nF3CMD=10,12\r\n"));
-  WriteFormList(FormListFile({{3, "ORDER", "", 1, 0}}, {}));
-  WriteGroupList(GroupNameListFile({Path("ORD.FGP")}));
-  ASSERT_TRUE(
-      zvtest::WriteWholeFile(Path("ORD.FGP"), GroupInfoOf({OtherRecord(), OtherRecord(), OtherRecord()})));
-  int32_t id = 3;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  d.Click(kOk);
-  EXPECT_EQ(run.WaitForBox().text, NumberMessage(414, 3));
-  run.AnswerBox(IDOK);
-  d.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(id, 3);
-}
-
-TEST_P(FormSettingsTest, CancelLeavesTheCatalogueAndTheIdentifierAlone) {
-  WriteCatalogue();
-  const std::string forms = ReadFile(FormListPath());
-  const std::string groups = ReadFile(GroupListPath());
-  const std::string config = ReadFile(SystemPath("ZVLMN3.DAT"));
-  int32_t id = 5;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  d.SelectRow(kForms, 1);
-  d.Click(kUseFormName);
-  d.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(id, 5);
-  EXPECT_EQ(ReadFile(FormListPath()), forms);
-  EXPECT_EQ(ReadFile(GroupListPath()), groups);
-  EXPECT_EQ(ReadFile(SystemPath("ZVLMN3.DAT")), config);
+TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
+  const std::string t = TitlesOfSet().settings;
+  const Strings forms = {"INVOICE", "LETTER", "ALPHA"}, none = {Message(200)};
+  auto catalogue = [this] { WriteCatalogue(); };
+  const std::vector<zv::PrintSettings> other(1, OtherRecord());
+  struct Row {
+    const char* what;
+    std::function<void()> setUp;
+    int32_t in;
+    std::vector<Step> steps;
+    int32_t out;
+  };
+  const std::vector<Row> rows = {
+      {"no form at all: form names, nothing to choose", [] {}, 0,
+       Cat({{Wait(t)}, FormMode(), {Rows(kForms, none), Selected(kForms, 0), Enabled(kOk, false), Shows(kLayer, ""),
+        Shows(kPaper, ""), Shows(kOrientation, ""), Limit(kDescription, 255), Click(kCancel), Returns(0)}}), 0},
+      {"0 with named forms: files, no entry", catalogue, 0,
+       Cat({{Wait(t)}, FileMode(), {Rows(kForms, none), Enabled(kOk, false), Shows(kPaper, ""), Shows(kOrientation, ""),
+        Shows(kDescription, ""), Click(kCancel), Returns(0)}}), 0},
+      {"a form id selects its form in catalogue order", catalogue, 7,
+       Cat({{Wait(t)}, FormMode(), {Rows(kForms, forms), Selected(kForms, 1), Enabled(kOk), Shows(kDescription, "Letter head"),
+        Shows(kLayer, Message(310)), Rows(kOverlays, {OtherLine()}), Shows(kPaper, kLetter), Shows(kOrientation, Message(306)),
+        Select(kForms, 0), Shows(kDescription, "Monthly invoice"), Shows(kLayer, Message(309)),
+        Rows(kOverlays, {OtherLine(), OtherLine()}), Shows(kPaper, kLetter),
+        Select(kForms, 2), Shows(kDescription, "First of all"), Shows(kLayer, Message(309)), Rows(kOverlays, {}),
+        Shows(kPaper, ""), Shows(kOrientation, ""), Click(kOk), Returns(1)}}), 2},
+      {"portrait paper of the form's first overlay", [&] { WriteOrders({{MatchingRecord(300), OtherRecord()}}); }, 3,
+       {Wait(t), Shows(kPaper, kA4), Shows(kOrientation, Message(305)),
+        Rows(kOverlays, {Line(Message(308), "300dpi", Message(318), "100%", kA4, " -"), OtherLine()}), Click(kCancel),
+        Returns(0)}, 3},
+      {"an unknown id chooses the first form", catalogue, 99,
+       {Wait(t), Selected(kForms, 0), Shows(kDescription, "Monthly invoice"), Click(kOk), Returns(1)}, 5},
+      {"a capture entry shows its file and the driver's paper", [this] { WriteCatalogue(); block_ = DriverBlock(2); }, -2,
+       Cat({{Wait(t)}, FileMode(), {Rows(kForms, {"D:\\CAPTURE\\NEW.ZLP"}), Selected(kForms, 0),
+        Shows(kDescription, "Capture here"), Shows(kLayer, Message(310)), Shows(kPaper, kDriverPaperName),
+        Shows(kOrientation, Message(306)), Enabled(kOk), Select(kForms, 0), Shows(kDescription, "Capture here"),
+        Click(kOk), Returns(1)}}), -2},
+      {"a printing entry is no choice", catalogue, -1,
+       Cat({{Wait(t)}, FileMode(), {Rows(kForms, none), Enabled(kOk, false), Shows(kDescription, ""), Shows(kLayer, ""),
+        Click(kCancel), Returns(0)}}), -1},
+      {"use form name switches and keeps the form chosen", catalogue, -2,
+       Cat({{Wait(t)}, FileMode(), {Click(kUseFormName)}, FormMode(), {Rows(kForms, forms), Selected(kForms, 0),
+        Shows(kDescription, "Monthly invoice"), Rows(kOverlays, {OtherLine(), OtherLine()}), Select(kForms, 1),
+        Click(kUseFormName)}, FileMode(), {Rows(kForms, {"D:\\CAPTURE\\NEW.ZLP"}), Shows(kDescription, "Capture here"),
+        Shows(kPaper, kDriverPaperName), Shows(kOrientation, Message(305)), Click(kUseFormName), Selected(kForms, 1),
+        Click(kOk), Returns(1)}}), 7},
+      {"add stops at the form id range", [this] {
+         ASSERT_TRUE(WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\nF3GRP=1,2\r\n"));
+         WriteFormList(FormListFile({{1, "ONE", "", 1, 0}, {2, "TWO", "", 1, 1}}, {}));
+         WriteGroupList(GroupNameListFile({Dir() + "ONE", Dir() + "TWO"}));
+       }, 1, {Wait(t), Click(kAdd), Refused(NumberMessage(413, 2)), Quiet(), Click(kCancel), Returns(0)}, 1},
+      {"OK asks before replacing a match of the same resolution", [&] { WriteOrders({{OtherRecord(), MatchingRecord(600)}}); }, 3,
+       {Wait(t), Click(kOk), Asked(Message(604), IDNO), Quiet(), Click(kOk), Asked(Message(604), IDYES), Returns(1)}, 3},
+      {"no question for a match of another resolution", [&] { WriteOrders({{MatchingRecord(300)}}); }, 3,
+       {Wait(t), Click(kOk), Returns(1)}, 3},
+      {"a full group is refused; one short of full takes one more",
+       [&] { WriteOrders({std::vector<zv::PrintSettings>(256, OtherRecord()), std::vector<zv::PrintSettings>(255, OtherRecord())}); }, 3,
+       {Wait(t), Click(kOk), Refused(NumberMessage(414, 256)), Quiet(), Select(kForms, 1), Click(kOk), Returns(1)}, 4},
+      {"the overlay number range sets the group size", [&] {
+         ASSERT_TRUE(WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\nF3CMD=10,12\r\n"));
+         WriteOrders({std::vector<zv::PrintSettings>(3, OtherRecord())});
+       }, 3, {Wait(t), Click(kOk), Refused(NumberMessage(414, 3)), Click(kCancel), Returns(0)}, 3},
+      {"a damaged form list offers nothing", [this] { WriteFormList(FormListFile({{3, "ORDER", "", 1, 0}}, {}) + "x"); }, 3,
+       {Wait(t), Rows(kForms, none), Enabled(kOk, false), Click(kCancel), Returns(0)}, 3},
+      {"cancel leaves everything alone", catalogue, 5,
+       {Wait(t), Select(kForms, 1), Click(kUseFormName), Click(kCancel), Returns(0)}, 5},
+  };
+  auto Read = [](const std::string& path) {  // "" when missing
+    std::string bytes;
+    ReadWholeFile(path, &bytes);
+    return bytes;
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    for (const std::string& path : {FormListPath(), GroupListPath(), SystemPath("ZVL3.INI")}) DeleteFileA(path.c_str());
+    block_ = DriverBlock(1);
+    row.setUp();
+    const std::string forms0 = Read(FormListPath()), groups0 = Read(GroupListPath()),
+                      config0 = Read(SystemPath("ZVLMN3.DAT"));
+    int32_t id = row.in;
+    size_t boxes = 0;
+    for (const Step& s : row.steps) boxes += s.action == Step::kBox || s.action == Step::kBoxOf;
+    DialogRun run(OpenSettings(&id));
+    RunScript(run, row.steps);
+    EXPECT_EQ(id, row.out);
+    EXPECT_EQ(run.Boxes().size(), boxes);
+    if (row.out == row.in && row.steps.back().value == 0) {  // cancelled: nothing written
+      EXPECT_EQ(Read(FormListPath()), forms0);
+      EXPECT_EQ(Read(GroupListPath()), groups0);
+      EXPECT_EQ(Read(SystemPath("ZVLMN3.DAT")), config0);
+    }
+  }
 }
 
 TEST_P(FormSettingsTest, HelpFollowsTheModeAndEndsWithTheDialog) {
   WriteCatalogue();
-  zvtest::HelpWatcher help;
+  HelpWatcher help;
   int32_t id = 5;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  d.Click(kHelp);
-  d.Click(kUseFormName);
-  d.Click(kHelp);
-  EXPECT_TRUE(run.IsActive(d));
-  d.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  const std::vector<zvtest::HelpCall> calls = help.WaitForCalls(3);
+  DialogRun run(OpenSettings(&id));
+  RunScript(run, {Wait(TitlesOfSet().settings), Click(kHelp), Click(kUseFormName), Click(kHelp), Quiet(), Click(kCancel),
+                  Returns(0)});
+  const std::vector<HelpCall> calls = help.WaitForCalls(3);
   ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXT));
-  EXPECT_EQ(calls[0].data, 300003u);
-  EXPECT_EQ(calls[1].command, static_cast<UINT>(HELP_CONTEXT));
-  EXPECT_EQ(calls[1].data, 300004u);
-  EXPECT_EQ(calls[2].command, static_cast<UINT>(HELP_QUIT));
-  const std::string helpFile = English() ? "ZVSAMPLEE.HLP" : "ZVSAMPLE.HLP";
-  for (const zvtest::HelpCall& call : calls) {
-    ASSERT_GE(call.file.size(), helpFile.size());
-    EXPECT_EQ(call.file.substr(call.file.size() - helpFile.size()), helpFile);
+  const std::pair<UINT, DWORD> expected[] = {{HELP_CONTEXT, 300003}, {HELP_CONTEXT, 300004}, {HELP_QUIT, 0}};
+  const std::string file = English() ? "ZVSAMPLEE.HLP" : "ZVSAMPLE.HLP";
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(calls[i].command, expected[i].first);
+    if (i < 2) {
+      EXPECT_EQ(calls[i].data, expected[i].second);
+    }
+    ASSERT_GE(calls[i].file.size(), file.size());
+    EXPECT_EQ(calls[i].file.substr(calls[i].file.size() - file.size()), file);
   }
 }
 
-TEST_P(FormSettingsTest, DamagedFormListOffersNothingToChoose) {
-  WriteFormList(FormListFile({{3, "ORDER", "", 1, 0}}, {}) + "x");
-  int32_t id = 3;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog d = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(d.ListItems(kForms), Strings{Message(200)});
-  EXPECT_FALSE(d.IsEnabled(kOk));
-  d.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_TRUE(run.Boxes().empty());
-}
-
-// The rows of the overlay list as drawn: the selected row in the highlight
-// colours from its left edge to its right, its second field starting at the
-// second column.
 TEST_P(FormSettingsTest, OverlayRowsAreDrawnInColumns) {
   WriteCatalogue();
   int32_t id = 5;
