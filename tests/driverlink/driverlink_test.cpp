@@ -251,6 +251,10 @@ TEST_F(DriverLinkTest, MissingSettingsModulesAndEntryPointsAnswerNothing) {
     EXPECT_EQ(zv::QueryHelpFile(c.first.c_str(), c.second.c_str(), 0, help), c.second == driver_);
     EXPECT_EQ(help[0], '\0');
   }
+  // Either count missing is refused before the module is loaded.
+  int16_t count = 0;
+  EXPECT_EQ(zv::QueryDriverCapabilities(device.c_str(), driver_.c_str(), &count, nullptr), nullptr);
+  EXPECT_EQ(zv::QueryDriverCapabilities(device.c_str(), driver_.c_str(), nullptr, &count), nullptr);
   EXPECT_EQ(zv::QueryDriverCapabilities(device.c_str(), nullptr, nullptr, nullptr), nullptr);
 }
 
