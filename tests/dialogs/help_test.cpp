@@ -46,24 +46,25 @@ class HelpTest : public zvtest::SandboxTest {
   zvtest::HelpWatcher watcher_;
 };
 
-TEST_F(HelpTest, HelpFileWithADriveIsUsedWhole) {
-  const zvtest::HelpCall call = HelpFor("HelpFile = D:\\HELP\\X.HLP\r\n", ZV_HELP_FORM_DETAILS);
-  EXPECT_EQ(call.file, "D:\\HELP\\X.HLP");
-  EXPECT_EQ(call.command, static_cast<UINT>(HELP_CONTEXT));
-  EXPECT_EQ(call.data, static_cast<DWORD>(ZV_HELP_FORM_DETAILS));
-}
-
-TEST_F(HelpTest, HelpFileWithoutADriveIsTakenBesideTheModule) {
-  const std::string directory = ModuleDirectory();
-  EXPECT_EQ(HelpFor("HelpFile = X.HLP\r\n").file, directory + "X.HLP");
-  EXPECT_EQ(HelpFor("HelpFile = \\HELP\\X.HLP\r\n").file, directory + "\\HELP\\X.HLP");
-  EXPECT_EQ(HelpFor("HelpFile = \\\\SERVER\\X.HLP\r\n").file, directory + "\\\\SERVER\\X.HLP");
-  EXPECT_EQ(HelpFor("HelpFile = D:X.HLP\r\n").file, directory + "D:X.HLP");
-}
-
-TEST_F(HelpTest, TheLocalSetAsksForTheLocalHelpFile) {
-  const zvtest::HelpCall call = HelpFor("HelpFile = C:\\LOCAL.HLP\r\nEnglishHelpFile = C:\\ENGLISH.HLP\r\n");
-  EXPECT_EQ(call.file, "C:\\LOCAL.HLP");
+// The driver's name with a drive is used whole, any other beside the module;
+// the local set asks for the local name.
+TEST_F(HelpTest, TheDriversHelpFileWholeOrBesideTheModule) {
+  const std::string at = ModuleDirectory();
+  const struct {
+    const char* lines;
+    std::string file;
+  } rows[] = {{"HelpFile = D:\\HELP\\X.HLP\r\n", "D:\\HELP\\X.HLP"},
+              {"HelpFile = X.HLP\r\n", at + "X.HLP"},
+              {"HelpFile = \\HELP\\X.HLP\r\n", at + "\\HELP\\X.HLP"},
+              {"HelpFile = \\\\SERVER\\X.HLP\r\n", at + "\\\\SERVER\\X.HLP"},
+              {"HelpFile = D:X.HLP\r\n", at + "D:X.HLP"},
+              {"HelpFile = C:\\LOCAL.HLP\r\nEnglishHelpFile = C:\\ENGLISH.HLP\r\n", "C:\\LOCAL.HLP"}};
+  for (const auto& row : rows) {
+    const zvtest::HelpCall call = HelpFor(row.lines, ZV_HELP_FORM_DETAILS);
+    EXPECT_EQ(call.file, row.file) << row.lines;
+    EXPECT_EQ(call.command, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(call.data, static_cast<DWORD>(ZV_HELP_FORM_DETAILS));
+  }
 }
 
 TEST_F(HelpTest, WithoutTheDriversAnswerTheModulesDirectoryIsGiven) {
