@@ -75,15 +75,11 @@ std::string FormatLog(const std::vector<Entry>& log) {
 std::vector<Entry> ParseLog(const std::string& text) {
   std::vector<Entry> log;
   std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream f(line);
-    Entry e;
-    std::string n[5];
-    std::getline(f, e.call, '\t'), std::getline(f, n[0], '\t'), std::getline(f, n[1], '\t');
-    std::getline(f, n[2], '\t'), std::getline(f, e.name, '\t'), std::getline(f, e.description, '\t');
-    std::getline(f, n[3], '\t'), std::getline(f, e.text, '\t'), std::getline(f, e.note);
-    e.result = std::stoll(n[0]), e.code = std::stoul(n[1]), e.id = std::stoi(n[2]), e.layer = std::stoi(n[3]);
-    log.push_back(e);
+  for (std::string line, f[9]; std::getline(lines, line);) {
+    std::istringstream fields(line);
+    for (std::string& field : f) std::getline(fields, field, '\t');
+    log.push_back({f[0], std::stoll(f[1]), static_cast<uint32_t>(std::stoul(f[2])), std::stoi(f[3]), f[4], f[5],
+                   std::stoi(f[6]), f[7], f[8]});
   }
   return log;
 }
@@ -98,18 +94,19 @@ class Worker {
     for (int n = 0; n < kOperations; ++n) {
       const uint32_t pick = Below(100);
       const bool forms = !forms_.empty(), files = !files_.empty();
-      if (pick < 20) AddNamed();
+      const std::string name = NewName();
+      if (pick < 20) Record(Choose(name, "ChooseFormId(named)"), name, dir_, nullptr);
       else if (pick < 23 && forms) Choose(Any(forms_).name, "ChooseFormId(taken name)");
-      else if (pick < 35 && forms) Update(forms_, Below(2));
+      else if (pick < 35 && forms) Update(Any(forms_), Below(2) ? name : "");
       else if (pick < 43 && forms) Delete(&forms_);
-      else if (pick < 51) AddFileEntry();
-      else if (pick < 55 && files) Update(files_, false);
+      else if (pick < 51) Record(Choose("", "ChooseFormId(file entry)"), "P", std::to_string(1000 * w_ + n + 1000), nullptr);
+      else if (pick < 55 && files) Update(Any(files_), "");
       else if (pick < 59 && files) Delete(&files_);
       else if (pick < 74 && forms) Capture(Any(forms_));
       else if (pick < 82 && Captured()) Undo();
       else if (pick < 92) ReadList();
       else if (pick < 100 && (forms || files || !seen_.empty())) Search();
-      else AddNamed();
+      else Record(Choose(name, "ChooseFormId(named)"), name, dir_, nullptr);
     }
     return log_;
   }
@@ -124,6 +121,7 @@ class Worker {
   uint32_t Below(size_t n) { return static_cast<uint32_t>(random_() % n); }
   Form& Any(std::vector<Form>& from) { return from[Below(from.size())]; }
   std::string NewName() { return Prefix(w_) + std::to_string(++names_); }
+  void Update(Form& f, const std::string& name) { Record(f.id, name.empty() ? f.name : name, f.text, &f); }
   bool Captured() const {
     return std::any_of(forms_.begin(), forms_.end(), [](const Form& f) { return !f.overlays.empty(); });
   }
@@ -134,41 +132,25 @@ class Worker {
   int32_t Choose(const std::string& name, const char* call) {
     int32_t id = 0;
     uint32_t canAdd = 1;
-    const bool chosen = zv::ChooseFormId(name.empty() ? zv::kChooseFileEntry : zv::kChooseNamedForm,
-                                         name.empty() ? nullptr : name.c_str(), &id, name.empty() ? &canAdd : nullptr);
-    Entry& e = Log(call, chosen, id);
-    e.name = name;
-    if (chosen && !canAdd) e.note = "BAD: the ring is full after fewer than 256 file entries";
-    return chosen && canAdd ? id : 0;
+    const bool file = name.empty();
+    Entry& e = Log(call, zv::ChooseFormId(file ? zv::kChooseFileEntry : zv::kChooseNamedForm,
+                                          file ? nullptr : name.c_str(), &id, file ? &canAdd : nullptr), id);
+    if (e.result && !canAdd) e.note = "BAD: the ring is full after fewer than 256 file entries";
+    return e.result && canAdd ? id : 0;
   }
-  // The dialogs' add: an identifier chosen, then the record added.
-  void Add(int32_t id, const std::string& name, const std::string& text, std::vector<Form>* to) {
+  // AddFormRecord after ChooseFormId, as the dialogs add (f null), or UpdateFormRecord of f.
+  void Record(int32_t id, const std::string& name, const std::string& text, Form* f) {
     if (!id) return;
-    Entry e{"AddFormRecord", 0, 0, id, name, "desc " + std::to_string(w_) + "." + std::to_string(++texts_),
-            static_cast<int>(1 + Below(2)), text};
-    e.result = zv::AddFormRecord(id, name.c_str(), e.description.c_str(), text.c_str(), static_cast<uint8_t>(e.layer));
+    Entry e{f ? "UpdateFormRecord" : "AddFormRecord", 0, 0, id, name,
+            "desc " + std::to_string(w_) + "." + std::to_string(++texts_), static_cast<int>(1 + Below(2)), text};
+    const char* d = e.description.c_str();
+    const auto layer = static_cast<uint8_t>(e.layer);
+    e.result = f ? zv::UpdateFormRecord(id, name.c_str(), d, text.c_str(), layer)
+                 : zv::AddFormRecord(id, name.c_str(), d, text.c_str(), layer);
     e.code = zv::GetLastErrorCode();
     log_.push_back(e);
-    if (e.result) to->push_back({id, name, text, {}});
-  }
-  void AddNamed() {
-    const std::string name = NewName();
-    Add(Choose(name, "ChooseFormId(named)"), name, dir_, &forms_);
-  }
-  void AddFileEntry() {
-    const int32_t id = Choose("", "ChooseFormId(file entry)");
-    Add(id, "P", std::to_string(1000 * (w_ + 1) + ++fileEntries_), &files_);
-  }
-  void Update(std::vector<Form>& from, bool rename) {
-    Form& f = Any(from);
-    const std::string name = rename ? NewName() : f.name;
-    Entry e{"UpdateFormRecord", 0, 0, f.id, name, "desc " + std::to_string(w_) + "." + std::to_string(++texts_),
-            static_cast<int>(1 + Below(2)), f.text};
-    e.result = zv::UpdateFormRecord(f.id, name.c_str(), e.description.c_str(), f.text.c_str(),
-                                    static_cast<uint8_t>(e.layer));
-    e.code = zv::GetLastErrorCode();
-    log_.push_back(e);
-    if (e.result) f.name = name;
+    if (e.result && f) f->name = name;
+    if (e.result && !f) (id > 0 ? forms_ : files_).push_back({id, name, text, {}});
   }
   void Delete(std::vector<Form>* from) {
     const size_t at = Below(from->size());
@@ -251,7 +233,7 @@ class Worker {
   std::vector<Form> forms_, files_;
   std::vector<Entry> log_;
   std::vector<int32_t> seen_;  // the named forms of the last complete list
-  int names_ = 0, texts_ = 0, fileEntries_ = 0;
+  int names_ = 0, texts_ = 0;
 };
 
 // Waits for the start signal, runs, and leaves the log beside it.
