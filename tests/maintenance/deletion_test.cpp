@@ -234,7 +234,8 @@ TEST_F(DeletionTest, TheEditedFileOfAFormsGroup) {
     return zv::GetFormEditedFile(formId, name, nullptr, nullptr, nullptr, nullptr, nullptr, edited);
   };
   // Other case, no edited file, a group info file gone, a file entry.
-  const std::pair<int32_t, const char*> none[] = {{0, "memo"}, {27, nullptr}, {29, nullptr}, {-1, nullptr}};
+  const std::pair<int32_t, const char*> none[] = {
+      {0, "memo"}, {0, "NEMO"}, {27, nullptr}, {29, nullptr}, {-1, nullptr}};
   for (const auto& [formId, name] : none) EXPECT_EQ(find(formId, name), -3) << formId;
   Write("_F301A.FGP", GroupInfoFile({}, {"_f301a.zl3"}, -1, 0) + "X");
   EXPECT_EQ(find(26, nullptr), -6);

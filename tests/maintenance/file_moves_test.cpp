@@ -52,7 +52,8 @@ TEST_F(FileMovesTest, MovesOpenAndCloseGapsInPiecesOrRefuse) {
   const Row rows[] = {
       {true, 12000, 100, 12000, 290, true, 3},  // 11900 bytes: 5120, 5120, 1660
       {false, 12000, 300, 12000, 6, true, 3},  {true, 5220, 100, 5220, 4, true, 1},  // exactly one buffer
-      {false, 5220, 100, 5220, 4, true, 1},    {true, 50, 50, 50, 8, true, 0},  // nothing to move: unchanged
+      {false, 5220, 100, 5220, 4, true, 1},    {true, 5221, 100, 5221, 4, true, 2},  // one byte more
+      {false, 5221, 100, 5221, 4, true, 2},    {true, 50, 50, 50, 8, true, 0},  // nothing to move: unchanged
       {false, 50, 50, 50, 8, true, 0},                                          // nothing to move: still cut
       {true, 50, 40, 30, 4, false, 0},         {false, 50, 40, 30, 4, false, 0},
       {false, 50, 3, 30, 4, false, 0},  // down past the start

@@ -169,6 +169,12 @@ TEST_P(TransferWaysTest, AFailedMoveKeepsTheSourceAndTheSameFileIsKept) {
   EXPECT_EQ(Move(source, target), SystemWay());
   EXPECT_EQ(Contents(source), SystemWay() ? "<missing>" : Pattern(12345, 11));
   EXPECT_EQ(Contents(target), SystemWay() ? Pattern(12345, 11) : "<missing>");
+  // Two buffers' worth passes in two pieces: a failing third write is never reached.
+  ASSERT_TRUE(WriteWholeFile(source, Pattern(10240, 5)));
+  fault::FailNth(fault::kWrite, 3);
+  EXPECT_TRUE(Move(source, target));
+  EXPECT_EQ(Contents(target), Pattern(10240, 5));
+  fault::Reset();
 
   ASSERT_TRUE(plat::CreateDirectory(Path("Forms").c_str()));
   const std::string file = Path("Forms\\_F301A00.ZLP");

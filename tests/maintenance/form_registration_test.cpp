@@ -102,6 +102,9 @@ TEST_F(FormRegistrationTest, AddWritesBothListsOrRefusesLeavingThem) {
       {ring, ringTexts, "", -256, "P", "", "D:\\X.ZLP", 1, "", ""},  // a 257th file entry
       {one, oneText, "", 0, "B", "", "C:\\B", 1, "", ""},
       {one, oneText, "", -257, "B", "", "C:\\B", 1, "", ""},
+      {one, oneText, "", -256, "B", "", "C:\\B", 1,
+       FormListFile({{1, "A", "", 1, 0}}, {{-256, "B", "", 1, 1}}, 256),
+       GroupNameListFile({"C:\\A", "C:\\B"})},
   };
   for (size_t i = 0; i < rows.size(); ++i) {
     const Row& r = rows[i];
@@ -210,6 +213,8 @@ TEST_F(FormRegistrationTest, UpdateRewritesTheRecordAndItsGroupTextOrLeavesBoth)
       {forms, groups, 1, "B", "", t261.c_str(), false, "", ""},
       {forms, groups, -1, "B", "", t261.c_str(), false, "", ""},
       {forms, groups, -257, "P", "", "C:\\B", false, "", ""},
+      {forms, groups, -256, "P", "", "C:\\B", true,
+       FormListFile({{1, "A", "a", 1, 0}, {2, "B", "b", 1, 1}}, {{-1, "P", "", 1, 2}}, 256), ""},
   };
   for (size_t i = 0; i < rows.size(); ++i) {
     const Row& r = rows[i];

@@ -86,6 +86,7 @@ TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
       {GroupInfoFile(many, names), "NEW.ZLP", &a4, nullptr, nullptr, GroupInfoFile(manyAfter, namesAfter)},
       {GroupInfoFile({}, {"X"}, 0), l260.c_str(), &a4, nullptr, nullptr,
        GroupInfoFile({{kA4, 1}}, {"X", l260}, 0)},
+      {GroupInfoFile({}, {"X"}, 0), nullptr, nullptr, l260.c_str(), nullptr, GroupInfoFile({}, {l260}, 0)},
       {GroupInfoFile({}, {"X"}, 0), "A.ZLP", &a4, l261.c_str(), nullptr, ""},
       {kMissing, l261.c_str(), &a4, "", nullptr, ""},
       {kMissing, "A.ZLP", &a4, l261.c_str(), nullptr, ""},
