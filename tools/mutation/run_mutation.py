@@ -237,13 +237,13 @@ def git_commit():
     return r.stdout.strip()
 
 
-def write_report(out, results, invalid, seed, count, elapsed, jobs):
+def write_report(out, results, invalid, seed, count, elapsed, jobs, commit):
     total = len(results)
     by = {s: [r for r in results if r["status"] == s] for s in ("killed", "survived", "timeout")}
     noticed = len(by["killed"]) + len(by["timeout"])
     rate = 100.0 * noticed / total if total else 0.0
     unreached = [r for r in by["survived"] if r.get("unreached")]
-    summary = {"commit": git_commit(), "date": datetime.date.today().isoformat(), "seed": seed, "asked": count,
+    summary = {"commit": commit, "date": datetime.date.today().isoformat(), "seed": seed, "asked": count,
                "mutants": total, "killed": len(by["killed"]), "survived": len(by["survived"]),
                "survived_unreached": len(unreached), "timed_out": len(by["timeout"]), "did_not_compile": invalid,
                "kill_rate": round(rate, 1), "seconds": round(elapsed), "workers": jobs}
@@ -330,6 +330,8 @@ def main():
     if args.recheck:
         sys.exit(recheck(args, out))
     started = time.monotonic()
+    # The sources are copied below: the report names the commit they came from.
+    commit = git_commit()
 
     files = mutated_files()
     texts = [(p, open(os.path.join(ROOT, p)).read()) for p in files]
@@ -389,7 +391,7 @@ def main():
     with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
         for f in [pool.submit(work, w) for w in workers]:
             f.result()
-    summary = write_report(out, results, invalid, args.seed, args.count, time.monotonic() - started, args.jobs)
+    summary = write_report(out, results, invalid, args.seed, args.count, time.monotonic() - started, args.jobs, commit)
     log(f"{summary['mutants']} mutants: {summary['killed']} killed, {summary['survived']} survived "
         f"({summary['survived_unreached']} reached by no test), {summary['timed_out']} timed out; "
         f"kill rate {summary['kill_rate']} %; {summary['seconds']} s")
