@@ -156,7 +156,7 @@ class DriverLinkTest : public zvtest::SandboxTest {
                                        "[Driver]\nLog = " + DriverSide("CALLS.LOG") + "\n" + Ini(text)));
     return DriverSide("DRIVER.INI");
   }
-  // The calls the sample logged: C capabilities, S specification, H help,
+  // The calls the sample logged: C capabilities, S the printer description, H help,
   // each with its arguments.
   std::string Calls() const {
     std::string log;
