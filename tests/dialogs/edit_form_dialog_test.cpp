@@ -285,18 +285,7 @@ TEST_P(EditFormTest, BrowseHelpEnterAndEscape) {
   }
   EXPECT_EQ(run.Result(), 1);
   EXPECT_EQ(id, 2);
-  const std::vector<HelpCall> calls = help.WaitForCalls(3);
-  ASSERT_EQ(calls.size(), 3u);
-  const std::pair<UINT, DWORD> expected[] = {{HELP_CONTEXT, 300007}, {HELP_CONTEXT, 300008}, {HELP_QUIT, 0}};
-  const std::string file = English() ? "ZVSAMPLEE.HLP" : "ZVSAMPLE.HLP";
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(calls[i].command, expected[i].first);
-    if (i < 2) {
-      EXPECT_EQ(calls[i].data, expected[i].second);
-    }
-    EXPECT_EQ(Upper(calls[i].file.substr(calls[i].file.size() - std::min(calls[i].file.size(), file.size()))),
-              file);
-  }
+  ExpectHelpInBothModes(help, 300007, 300008);
 }
 
 // The guard key exists exactly while the dialog is open, also when it fails

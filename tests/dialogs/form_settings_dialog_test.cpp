@@ -167,18 +167,7 @@ TEST_P(FormSettingsTest, HelpFollowsTheModeAndEndsWithTheDialog) {
   DialogRun run(OpenSettings(&id));
   RunScript(run, {Wait(TitlesOfSet().settings), Click(kHelp), Click(kUseFormName), Click(kHelp), Quiet(), Click(kCancel),
                   Returns(0)});
-  const std::vector<HelpCall> calls = help.WaitForCalls(3);
-  ASSERT_EQ(calls.size(), 3u);
-  const std::pair<UINT, DWORD> expected[] = {{HELP_CONTEXT, 300003}, {HELP_CONTEXT, 300004}, {HELP_QUIT, 0}};
-  const std::string file = English() ? "ZVSAMPLEE.HLP" : "ZVSAMPLE.HLP";
-  for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(calls[i].command, expected[i].first);
-    if (i < 2) {
-      EXPECT_EQ(calls[i].data, expected[i].second);
-    }
-    ASSERT_GE(calls[i].file.size(), file.size());
-    EXPECT_EQ(calls[i].file.substr(calls[i].file.size() - file.size()), file);
-  }
+  ExpectHelpInBothModes(help, 300003, 300004);
 }
 
 TEST_P(FormSettingsTest, OverlayRowsAreDrawnInColumns) {

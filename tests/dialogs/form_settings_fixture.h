@@ -228,6 +228,25 @@ class SettingsFixture : public zvtest::CatalogueTest {
                                            SystemPath("ZVLMN3.DAT").c_str()));
   }
 
+  // What a dialog that showed help in each of its two modes and then closed
+  // asked of WinHelp: the two contexts, then HELP_QUIT, each naming the help
+  // file of this resource set (compared without regard to case, as Windows
+  // names files).
+  void ExpectHelpInBothModes(const zvtest::HelpWatcher& help, DWORD first, DWORD second) const {
+    const std::vector<zvtest::HelpCall> calls = help.WaitForCalls(3);
+    ASSERT_EQ(calls.size(), 3u);
+    const std::pair<UINT, DWORD> expected[] = {{HELP_CONTEXT, first}, {HELP_CONTEXT, second}, {HELP_QUIT, 0}};
+    const std::string file = English() ? "ZVSAMPLEE.HLP" : "ZVSAMPLE.HLP";
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(calls[i].command, expected[i].first);
+      if (i < 2) {
+        EXPECT_EQ(calls[i].data, expected[i].second);
+      }
+      ASSERT_GE(calls[i].file.size(), file.size());
+      EXPECT_EQ(zvtest::Upper(calls[i].file.substr(calls[i].file.size() - file.size())), file);
+    }
+  }
+
   std::string ReadFile(const std::string& path) const {
     std::string bytes;
     EXPECT_TRUE(zvtest::ReadWholeFile(path, &bytes)) << path;

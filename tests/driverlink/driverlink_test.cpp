@@ -344,7 +344,7 @@ TEST_F(DriverLinkTest, NameAreasOfSizeZeroGetNullNamePointers) {
   plat::FreeMemory(block);
 }
 
-TEST_F(DriverLinkTest, SpecificationFailures) {
+TEST_F(DriverLinkTest, PrinterDescriptionFailures) {
   const struct {
     std::string ini;
     uint16_t model;

@@ -131,27 +131,19 @@ const Writer kWriters[] = {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SetUpScratchCatalogue();
   const std::string input(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::string> lists = {kFormListPath, kGroupListPath};
-  auto fresh = [&] {
-    ClearDirectory(kCatalogueDir);
-    WriteWholeFile(kFormListPath, input);
-    WriteWholeFile(kGroupListPath, kGroupList);
-    return ReadFileStates(lists);
-  };
-  const std::vector<FileState> before = fresh();
+  const std::vector<FileState> before = WriteLists(input, kGroupList);
   RunReaders(input);
-  ZV_FUZZ_CHECK(ReadFileStates(lists) == before);
+  ZV_FUZZ_CHECK(ReadLists() == before);
 
   const Sample sample = SampleIds(input);
   uint32_t named = 0, entries = 0, namedAfter = 0, entriesAfter = 0, groupsAfter = 0;
   const bool valid = Valid(Format::kFormList, input, &named, &entries);
   ForShareOfWriters(kWriters, size, [&](const Writer& writer) {
-    fresh();
+    WriteLists(input, kGroupList);
     const bool succeeded = writer.run(sample);
-    const std::vector<FileState> after = ReadFileStates(lists);
+    const std::vector<FileState> after = ReadLists();
     plat::posix::ClearRecordedMessageBoxes();
-    CheckWriter(writer.what, before[0], after[0], {succeeded, false, false}, Format::kFormList);
-    CheckWriter(writer.what, before[1], after[1], {succeeded, false, false}, Format::kGroupList);
+    CheckListWriters(writer.what, before, after, succeeded);
     if (!succeeded) return;
     ZV_FUZZ_CHECK(valid && Valid(Format::kFormList, after[0].bytes, &namedAfter, &entriesAfter));
     ZV_FUZZ_CHECK(Valid(Format::kGroupList, after[1].bytes, &groupsAfter));

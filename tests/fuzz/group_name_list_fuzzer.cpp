@@ -83,25 +83,17 @@ const Writer kWriters[] = {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SetUpScratchCatalogue();
   const std::string input(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::string> lists = {kFormListPath, kGroupListPath};
-  auto fresh = [&] {
-    ClearDirectory(kCatalogueDir);
-    WriteWholeFile(kFormListPath, kFormList);
-    WriteWholeFile(kGroupListPath, input);
-    return ReadFileStates(lists);
-  };
-  const std::vector<FileState> before = fresh();
+  const std::vector<FileState> before = WriteLists(kFormList, input);
   RunReaders(input, true);
-  ZV_FUZZ_CHECK(ReadFileStates(lists) == before);
+  ZV_FUZZ_CHECK(ReadLists() == before);
 
   uint32_t count = 0, countAfter = 0, named = 0, entries = 0;
   const bool valid = Valid(Format::kGroupList, input, &count);
   ForShareOfWriters(kWriters, size, [&](const Writer& writer) {
-    fresh();
+    WriteLists(kFormList, input);
     const bool succeeded = writer.run();
-    const std::vector<FileState> after = ReadFileStates(lists);
-    CheckWriter(writer.what, before[0], after[0], {succeeded, false, false}, Format::kFormList);
-    CheckWriter(writer.what, before[1], after[1], {succeeded, false, false}, Format::kGroupList);
+    const std::vector<FileState> after = ReadLists();
+    CheckListWriters(writer.what, before, after, succeeded);
     if (!succeeded) return;
     ZV_FUZZ_CHECK(valid && Valid(Format::kGroupList, after[1].bytes, &countAfter));
     ZV_FUZZ_CHECK(Valid(Format::kFormList, after[0].bytes, &named, &entries) && int64_t{countAfter} == int64_t{count} + writer.groups);

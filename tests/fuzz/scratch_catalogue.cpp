@@ -79,6 +79,23 @@ std::vector<FileState> ReadFileStates(const std::vector<std::string>& paths) {
 
 void RemoveFile(const std::string& path) { remove(HostPath(path).c_str()); }
 
+std::vector<FileState> ReadLists() {
+  return ReadFileStates({kFormListPath, kGroupListPath});
+}
+
+std::vector<FileState> WriteLists(const std::string& formList, const std::string& groupList) {
+  ClearDirectory(kCatalogueDir);
+  WriteWholeFile(kFormListPath, formList);
+  WriteWholeFile(kGroupListPath, groupList);
+  return ReadLists();
+}
+
+void CheckListWriters(const char* what, const std::vector<FileState>& before,
+                      const std::vector<FileState>& after, bool succeeded) {
+  CheckWriter(what, before[0], after[0], {succeeded, false, false}, Format::kFormList);
+  CheckWriter(what, before[1], after[1], {succeeded, false, false}, Format::kGroupList);
+}
+
 void ClearDirectory(const std::string& dir) {
   const std::string host = HostPath(dir);
   struct stat st;

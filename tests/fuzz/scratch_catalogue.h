@@ -39,6 +39,10 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 FileState ReadFileState(const std::string& path);
 std::vector<FileState> ReadFileStates(const std::vector<std::string>& paths);
 void RemoveFile(const std::string& path);
+// The catalogue directory holding only these two list files, and the states
+// of both (form name list first), as ReadLists gives them.
+std::vector<FileState> WriteLists(const std::string& formList, const std::string& groupList);
+std::vector<FileState> ReadLists();
 void ClearDirectory(const std::string& dir);  // its files, not its subdirectories
 inline bool Fits(const char* text, size_t size) { return strnlen(text, size) < size; }
 
@@ -61,6 +65,10 @@ struct WriterOutcome {
 };
 void CheckWriter(const char* what, const FileState& before, const FileState& after, const WriterOutcome& outcome,
                  Format format);
+// CheckWriter on both list files of WriteLists and ReadLists, neither of which
+// the writer may delete or change on failure.
+void CheckListWriters(const char* what, const std::vector<FileState>& before, const std::vector<FileState>& after,
+                      bool succeeded);
 
 // Runs a third of the writers per input, chosen by its size: a run stays
 // short, and inputs of every size reach every writer.

@@ -7,6 +7,11 @@ import os
 import sys
 
 
+# The counters of a tracefile's record, in the order the table shows them:
+# lines found and hit, branches found and hit, functions found and hit.
+COUNTERS = ("LF:", "LH:", "BRF:", "BRH:", "FNF:", "FNH:")
+
+
 def read(path, root):
     per_dir = {}
     current = None
@@ -15,21 +20,14 @@ def read(path, root):
             line = line.strip()
             if line.startswith("SF:"):
                 directory = os.path.dirname(os.path.relpath(line[3:], root))
-                current = per_dir.setdefault(directory, [0] * 6)
-            elif current is None:
+                current = per_dir.setdefault(directory, [0] * len(COUNTERS))
                 continue
-            elif line.startswith("LF:"):
-                current[0] += int(line[3:])
-            elif line.startswith("LH:"):
-                current[1] += int(line[3:])
-            elif line.startswith("BRF:"):
-                current[2] += int(line[4:])
-            elif line.startswith("BRH:"):
-                current[3] += int(line[4:])
-            elif line.startswith("FNF:"):
-                current[4] += int(line[4:])
-            elif line.startswith("FNH:"):
-                current[5] += int(line[4:])
+            if current is None:
+                continue
+            for i, counter in enumerate(COUNTERS):
+                if line.startswith(counter):
+                    current[i] += int(line[len(counter):])
+                    break
     return per_dir
 
 
@@ -41,7 +39,7 @@ def main():
     per_dir = read(sys.argv[1], sys.argv[2])
     print("| directory | lines | branches | functions |")
     print("|---|---:|---:|---:|")
-    total = [0] * 6
+    total = [0] * len(COUNTERS)
     for directory in sorted(per_dir):
         c = per_dir[directory]
         total = [a + b for a, b in zip(total, c)]

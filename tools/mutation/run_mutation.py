@@ -157,20 +157,39 @@ def line_coverage(build, tests, files):
     return reached, executable
 
 
+def timed(tests):
+    """Each test executable's time on the unchanged code; all must pass."""
+    timing = {}
+    for t in tests:
+        status, seconds = run_test(t, 600, fail_fast=False)
+        if status != "passed":
+            sys.exit(f"mutation: {t['name']} does not pass on the unchanged code")
+        timing[t["name"]] = seconds
+    return timing
+
+
 class Worker:
-    def __init__(self, index, out, tests, timing, reached, executable):
+    def __init__(self, index, out):
         self.source = os.path.join(out, f"worker{index}", "src")
         self.build = os.path.join(out, f"worker{index}", "build")
-        self.tests = tests
-        self.timing = timing
-        self.reached = reached
-        self.executable = executable
 
     def setup(self, targets=()):
         copy_sources(self.source)
         configure_and_build(self.source, self.build, [], targets)
 
+    def arm(self, tests, timing, reached=None, executable=None):
+        """The executables to run, their times, and which lines each reaches
+        (line_coverage); without coverage every executable reaches every
+        line."""
+        self.tests, self.timing = tests, timing
+        self.reached, self.executable = reached, executable or {}
+
+    def reaches_file(self, test, path):
+        return self.reached is None or bool(self.reached[test["name"]].get(path))
+
     def tests_for(self, mutant):
+        if self.reached is None:
+            return sorted(self.tests, key=lambda t: self.timing[t["name"]])
         span = set(range(mutant.line, mutant.last_line + 1))
         lines = self.executable.get(mutant.file, set())
         if span & lines:
@@ -190,7 +209,7 @@ class Worker:
         chosen = self.tests_for(mutant)
         # A mutant no test reaches is still compiled, in whatever reaches the
         # file, else in everything.
-        compiled_by = chosen or [t for t in self.tests if self.reached[t["name"]].get(mutant.file)]
+        compiled_by = chosen or [t for t in self.tests if self.reaches_file(t, mutant.file)]
         targets = [t["target"] for t in compiled_by] or ["all"]
         r = run(["ninja", "-C", self.build] + targets)
         if r.returncode != 0:
@@ -298,13 +317,10 @@ def recheck(args, out):
     for _, order, _ in mutants.choose(texts, earlier["summary"]["asked"], earlier["summary"]["seed"]):
         chosen += [m for m in order if (m.file, m.line, m.kind, m.original_text, m.mutated_text) in wanted]
     log(f"{len(chosen)} mutants killed by {', '.join(sorted(executables))} in {args.recheck}")
-    worker = Worker(0, out, None, None, None, None)
+    worker = Worker(0, out)
     worker.setup(sorted(executables))
     tests = [t for t in gtest_executables(worker.build) if t["name"] in executables]
-    worker.tests = tests
-    worker.timing = {t["name"]: run_test(t, 600, fail_fast=False)[1] for t in tests}
-    everything = {t["name"]: {f: set(range(1, 100000)) for f in files} for t in tests}
-    worker.reached, worker.executable = everything, {}
+    worker.arm(tests, timed(tests))
     survivors = []
     for path in sorted({m.file for m in chosen}):
         ms = [m for m in chosen if m.file == path]
@@ -342,7 +358,7 @@ def main():
     coverage_source = os.path.join(out, "coverage", "src")
     coverage_build = os.path.join(out, "coverage", "build")
     copy_sources(coverage_source)
-    workers = [Worker(i, out, None, None, None, None) for i in range(args.jobs)]
+    workers = [Worker(i, out) for i in range(args.jobs)]
     # The coverage tree first, with every core; the workers' trees after it.
     configure_and_build(coverage_source, coverage_build,
                         ["-DCMAKE_CXX_FLAGS=--coverage -O0", "-DCMAKE_C_FLAGS=--coverage -O0",
@@ -355,18 +371,13 @@ def main():
         for s in setups:
             s.result()
     tests = gtest_executables(workers[0].build)
-    timing = {}
-    for t in tests:
-        status, seconds = run_test(t, 600, fail_fast=False)
-        if status != "passed":
-            sys.exit(f"mutation: {t['name']} does not pass on the unchanged code")
-        timing[t["name"]] = seconds
+    timing = timed(tests)
     log(f"trees built and coverage taken in {time.monotonic() - started:.0f} s")
     log("unchanged code: " + ", ".join(f"{n} {s:.2f} s" for n, s in sorted(timing.items())))
-    for i, w in enumerate(workers):
-        w.tests = [dict(t, command=[t["command"][0].replace(workers[0].build, w.build)] + t["command"][1:],
-                        cwd=t["cwd"].replace(workers[0].build, w.build)) for t in tests]
-        w.timing, w.reached, w.executable = timing, reached_by_name, executable
+    for w in workers:
+        own = [dict(t, command=[t["command"][0].replace(workers[0].build, w.build)] + t["command"][1:],
+                    cwd=t["cwd"].replace(workers[0].build, w.build)) for t in tests]
+        w.arm(own, timing, reached_by_name, executable)
 
     # Largest files first, so that the workers finish together.
     queue = sorted(plan, key=lambda p: -p[2])
