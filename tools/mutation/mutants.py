@@ -21,9 +21,6 @@ import dataclasses
 import random
 import re
 
-KINDS = ("relational", "equality", "arithmetic", "bitwise", "logical", "constant", "negation", "call",
-         "statement")
-
 
 @dataclasses.dataclass
 class Mutant:
@@ -223,9 +220,8 @@ def candidates(path, text):
         end = _statement_end(s, start)
         if end < 0:
             continue
-        # A declaration with a constructor call reads like a call statement
-        # only when written without a type; a line that starts a lambda or a
-        # function definition ends in a brace, not a semicolon.
+        # A statement that holds a lambda is left whole: its span takes in
+        # the lambda's own statements.
         if "{" in s[start:end] and "}" in s[start:end] and "[" in s[start:end]:
             continue
         add(start, end, "", "statement")

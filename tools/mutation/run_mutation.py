@@ -239,7 +239,7 @@ class Worker:
                 if outcome["status"] == "invalid":
                     invalid += 1
                     continue
-                outcome.update(dataclass_fields(mutant))
+                outcome.update(mutant_fields(mutant))
                 results.append(outcome)
         finally:
             with open(full, "w") as f:
@@ -247,7 +247,7 @@ class Worker:
         return path, results, invalid
 
 
-def dataclass_fields(m):
+def mutant_fields(m):
     return {"file": m.file, "line": m.line, "kind": m.kind, "original": m.original_text, "mutated": m.mutated_text}
 
 
