@@ -70,6 +70,12 @@ Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
       case Step::kReturns:
         EXPECT_EQ(run.Result(), s.value);
         break;
+      case Step::kPut:
+        SendMessageA(current.Control(s.control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.text.c_str()));
+        break;
+      case Step::kDo:
+        s.act(run, current);
+        break;
       case Step::kVisible:
         EXPECT_EQ(current.IsVisible(s.control), s.value != 0);
         break;

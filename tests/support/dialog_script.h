@@ -12,6 +12,7 @@
 // Wait; a failed expectation names the step's index and what it is.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ struct Step {
     kVisible,      // control, value: 1 shown, 0 hidden
     kBoxOf,        // text: the box's text; control: its kind (kStop, kAsk, kWarn); value: the button pressed
     kLimit,        // control, value: an edit control's text limit
+    kPut,          // control, text: put in as a program would (WM_SETTEXT, past the limit)
+    kDo,           // act: anything done between two steps, on the current dialog
   };
   // The kinds of box kBoxOf expects: a stop icon and OK alone, a question
   // with Yes and No, an exclamation icon and OK alone.
@@ -46,6 +49,7 @@ struct Step {
   std::string text;
   int value = 0;
   std::vector<std::string> rows;
+  std::function<void(DialogRun&, const Dialog&)> act;
 };
 
 inline Step Wait(const std::string& title) { return {Step::kWait, 0, title}; }
@@ -67,6 +71,8 @@ inline Step Refused(const std::string& text) { return {Step::kBoxOf, Step::kStop
 inline Step Asked(const std::string& text, int button) { return {Step::kBoxOf, Step::kAsk, text, button}; }
 inline Step Warned(const std::string& text) { return {Step::kBoxOf, Step::kWarn, text, IDOK}; }
 inline Step Limit(int control, int limit) { return {Step::kLimit, control, "", limit}; }
+inline Step Put(int control, const std::string& text) { return {Step::kPut, control, text}; }
+inline Step Do(std::function<void(DialogRun&, const Dialog&)> act) { return {Step::kDo, 0, "", 0, {}, act}; }
 
 // Runs the steps in order; the dialog of the last Wait is the current one.
 // Returns that dialog, for checks the steps cannot express.
