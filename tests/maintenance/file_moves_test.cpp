@@ -1,22 +1,17 @@
 // The byte mover: gaps opened and closed through the 5120-byte buffer in
 // pieces, offset tables fixed in batches of 1280, every failure reported.
+#include "maintenance/file_moves.h"
+
 #include <gtest/gtest.h>
 
-#include "maintenance/file_moves.h"
 #include "maintenance/maintenance_fixture.h"
 
 namespace {
 
-namespace fault = plat::fault;
+using namespace zvtest;
 using fault::CallCount, fault::kRead, fault::kWrite;
 
-std::string Pattern(size_t n) {
-  std::string b(n, '\0');
-  for (size_t i = 0; i < n; ++i) b[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-  return b;
-}
-
-class FileMovesTest : public zvtest::MaintenanceTest {
+class FileMovesTest : public MaintenanceTest {
  protected:
   void TearDown() override {
     Close();
@@ -38,89 +33,64 @@ class FileMovesTest : public zvtest::MaintenanceTest {
     Close();
     return Read(Path("m.dat"));
   }
+  bool Move(bool up, uint32_t from, uint32_t end, uint32_t distance) {
+    return up ? zv::MoveBytesUp(file_, from, end, distance, buffer_)
+              : zv::MoveBytesDown(file_, from, end, distance, buffer_);
+  }
   zv::MoveBuffer buffer_;
   plat::FileHandle file_ = nullptr;
 };
 
-TEST_F(FileMovesTest, MovesOpenAndCloseGapsInPiecesOrRefuse) {
+TEST_F(FileMovesTest, GapsAndOffsetTablesMoveInPiecesOrFailReported) {
   struct Row {
-    bool up;
     uint32_t size, from, end, distance;
-    bool ok;
+    bool upOk, downOk;
     uint32_t pieces;
   };
   const Row rows[] = {
-      {true, 12000, 100, 12000, 290, true, 3},  // 11900 bytes: 5120, 5120, 1660
-      {false, 12000, 300, 12000, 6, true, 3},  {true, 5220, 100, 5220, 4, true, 1},  // exactly one buffer
-      {false, 5220, 100, 5220, 4, true, 1},    {true, 5221, 100, 5221, 4, true, 2},  // one byte more
-      {false, 5221, 100, 5221, 4, true, 2},    {true, 50, 50, 50, 8, true, 0},  // nothing to move: unchanged
-      {false, 50, 50, 50, 8, true, 0},                                          // nothing to move: still cut
-      {true, 50, 40, 30, 4, false, 0},         {false, 50, 40, 30, 4, false, 0},
-      {false, 50, 3, 30, 4, false, 0},  // down past the start
+      {12000, 300, 12000, 290, true, true, 3},  // 11700 bytes: 5120, 5120, 1460
+      {5220, 100, 5220, 4, true, true, 1},      // exactly one buffer
+      {5221, 100, 5221, 4, true, true, 2},      // one byte more
+      {50, 50, 50, 8, true, true, 0},           // nothing to move: up unchanged, down still cut
+      {50, 40, 30, 4, false, false, 0},         // a reversed range
+      {30, 3, 30, 4, true, false, 1},           // down past the start
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.up << " " << r.from << " " << r.end << " " << r.distance);
-    const std::string original = Pattern(r.size);
-    plat::FileHandle f = Open(original);
-    EXPECT_EQ(r.up ? zv::MoveBytesUp(f, r.from, r.end, r.distance, buffer_)
-                   : zv::MoveBytesDown(f, r.from, r.end, r.distance, buffer_),
-              r.ok);
-    EXPECT_EQ(CallCount(kWrite), r.pieces);
-    EXPECT_EQ(CallCount(kRead), r.pieces);
-    const std::string expected = !r.ok  ? original
-                                 : r.up ? original.substr(0, r.from + r.distance) + original.substr(r.from)
-                                        : original.substr(0, r.from - r.distance) + original.substr(r.from);
-    EXPECT_EQ(Contents(), expected);
-  }
-}
-
-TEST_F(FileMovesTest, EveryFailedReadWriteOrCutIsReported) {
-  for (fault::Point point : {kRead, kWrite}) {
-    for (uint32_t n = 1; n <= 3; ++n) {
-      plat::FileHandle f = Open(Pattern(12000));
-      fault::FailNth(point, n);
-      EXPECT_FALSE(zv::MoveBytesUp(f, 0, 12000, 4, buffer_)) << point << n;
-      f = Open(Pattern(12000));
-      fault::FailNth(point, n);
-      EXPECT_FALSE(zv::MoveBytesDown(f, 4, 12000, 4, buffer_)) << point << n;
-      f = Open(Pattern(3000 * 4));
-      fault::FailNth(point, n);
-      EXPECT_FALSE(zv::AdjustOffsets(f, 0, 3000, 0, 1, buffer_)) << point << n;
+    for (bool up : {true, false}) {
+      SCOPED_TRACE(testing::Message() << up << " " << r.from << " " << r.end << " " << r.distance);
+      const std::string original = Pattern(r.size);
+      const bool ok = up ? r.upOk : r.downOk;
+      Open(original);
+      EXPECT_EQ(Move(up, r.from, r.end, r.distance), ok);
+      EXPECT_EQ(CallCount(kWrite), ok ? r.pieces : 0);
+      EXPECT_EQ(CallCount(kRead), ok ? r.pieces : 0);
+      const std::string kept = original.substr(0, up ? r.from + r.distance : r.from - r.distance);
+      EXPECT_EQ(Contents(), ok ? kept + original.substr(r.from) : original);
     }
   }
-  plat::FileHandle f = Open(Pattern(100));
-  fault::FailNth(fault::kSetEnd, 1);
-  EXPECT_FALSE(zv::MoveBytesDown(f, 10, 100, 4, buffer_));
-}
-
-TEST_F(FileMovesTest, OffsetsAboveTheThresholdMoveInBatchesOf1280) {
-  zvtest::Bytes table, lowered;
+  for (fault::Point point : {kRead, kWrite, fault::kSetEnd}) {  // a failed piece or cut is reported
+    for (uint32_t n = 1; n <= 3; ++n) {
+      for (int op = 0; op < 3; ++op) {
+        Open(Pattern(12000));
+        fault::FailNth(point, n);
+        const bool ok =
+            op == 2 ? zv::AdjustOffsets(file_, 0, 3000, 0, 1, buffer_) : Move(op == 0, 4, 12000, 4);
+        EXPECT_EQ(ok, point == fault::kSetEnd && (op != 1 || n == 3)) << point << n << op;  // down cuts twice
+      }
+    }
+  }
+  // Offsets above the threshold, in batches of 1280, 1280 and 440.
+  Bytes table, lowered;
   for (uint32_t i = 0; i < 3000; ++i) {
     table.U32(i * 10);
     lowered.U32(i * 10 > 50 ? i * 10 - 6 : i * 10);
   }
-  plat::FileHandle f = Open("HEAD" + table.str() + "TAIL");
-  plat::io::Reset();
-  ASSERT_TRUE(zv::AdjustOffsets(f, 4, 3000, 50, -6, buffer_));
-  // Batches of 1280, 1280 and 440, positioned once for the first read and
-  // once per write back (a batch written back leaves the file at the next).
-  EXPECT_EQ(CallCount(kRead), 3u);
-  EXPECT_EQ(CallCount(kWrite), 3u);
-  EXPECT_EQ(plat::io::Current().fileCalls, 3u + 3u + 1u + 3u);
-  EXPECT_EQ(plat::io::Current().bytesRead, 3000u * 4);
-  EXPECT_EQ(Contents(), "HEAD" + lowered.str() + "TAIL");
-  ASSERT_TRUE(zv::AdjustOffsets(Open("HEAD" + lowered.str() + "TAIL"), 4, 3000, 50, 6, buffer_));
-  EXPECT_EQ(Contents(), "HEAD" + table.str() + "TAIL");
-}
-
-TEST_F(FileMovesTest, ReadAtAndWriteAtWantEveryByte) {
-  plat::FileHandle f = Open("0123456789");
-  char bytes[4] = {};
-  EXPECT_TRUE(zv::ReadAt(f, 6, bytes, 4));
-  EXPECT_EQ(std::string(bytes, 4), "6789");
-  EXPECT_FALSE(zv::ReadAt(f, 8, bytes, 4));
-  EXPECT_TRUE(zv::WriteAt(f, 12, "AB", 2));
-  EXPECT_EQ(Contents().size(), 14u);
+  for (int32_t delta : {-6, 6}) {
+    Open("HEAD" + (delta < 0 ? table : lowered).str() + "TAIL");
+    ASSERT_TRUE(zv::AdjustOffsets(file_, 4, 3000, 50, delta, buffer_));
+    EXPECT_EQ(CallCount(kRead), 3u);
+    EXPECT_EQ(Contents(), "HEAD" + (delta < 0 ? lowered : table).str() + "TAIL");
+  }
 }
 
 }  // namespace

@@ -15,6 +15,13 @@ namespace fault = plat::fault;
 constexpr uint32_t kUntouched = 0xDEADBEEF;  // a last error code no call sets
 const std::string kMissing = "<missing>";    // the contents of a file that is not there
 
+// n bytes that differ from their neighbours and from another seed's.
+inline std::string Pattern(size_t n, unsigned seed = 7) {
+  std::string b(n, '\0');
+  for (size_t i = 0; i < n; ++i) b[i] = static_cast<char>((i * seed + i / 251) & 0xFF);
+  return b;
+}
+
 class MaintenanceTest : public CatalogueTest {
  protected:
   void SetUp() override {
