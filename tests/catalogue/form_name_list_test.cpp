@@ -1,5 +1,5 @@
-// The form name list file: its validity rule at every edge, its two regions,
-// block reading, and each reader's result and code on each kind of failure.
+// The form name list file: which files are valid, each reader's result and
+// code on each failure, the two regions, block reads, and record bytes.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,14 +12,12 @@
 
 namespace {
 
+using std::to_string;
 using zvtest::FormListFile;
-using zvtest::FormSpec;
-constexpr uint32_t kUntouched = 0xDEADBEEF;
-constexpr uint32_t kAny = 0xFFFFFFFF;  // not checked
 
-std::vector<FormSpec> Named(int count) {
-  std::vector<FormSpec> forms;
-  for (int i = 0; i < count; ++i) forms.push_back({i + 1, "Form" + std::to_string(i), "D", 1, uint32_t(i)});
+std::vector<zvtest::FormSpec> Named(int count) {
+  std::vector<zvtest::FormSpec> forms;
+  for (int i = 0; i < count; ++i) forms.push_back({i + 1, "Form" + to_string(i), "D", 1, uint32_t(i)});
   return forms;
 }
 
@@ -29,197 +27,151 @@ std::string NoFormName() {
   return name;
 }
 
-struct Listing {
-  bool result;
-  std::vector<int32_t> ids;
-  std::vector<std::string> names;
-};
+// A reader's result, then the code it left.
+std::string R(long result) {
+  return to_string(result) + ":" + to_string(zv::GetLastErrorCode());
+}
 
-// ListNamedForms into arrays prefilled with junk.
-Listing List(uint32_t first, uint32_t last) {
+// ListNamedForms into arrays prefilled with junk: "result:id name,id name,...".
+std::string List(uint32_t first, uint32_t last) {
   const size_t n = last - first + 1;
-  Listing l{false, std::vector<int32_t>(n, 0x5A5A5A5A), {}};
+  std::vector<int32_t> ids(n, 0x5A5A5A5A);
   std::vector<char> names(n * zv::kFormNameSize, 'x');
-  l.result = zv::ListNamedForms(first, last, l.ids.data(), reinterpret_cast<char(*)[zv::kFormNameSize]>(names.data()));
-  for (size_t i = 0; i < n; ++i) l.names.emplace_back(&names[i * 25], strnlen(&names[i * 25], 25));
-  return l;
+  std::string out = to_string(zv::ListNamedForms(first, last, ids.data(),
+                                                 reinterpret_cast<char(*)[zv::kFormNameSize]>(names.data())));
+  for (size_t i = 0; i < n; ++i)
+    out += ":" + to_string(ids[i]) + std::string(&names[i * 25], strnlen(&names[i * 25], 25));
+  return out;
 }
 
 class FormNameListTest : public zvtest::CatalogueTest {
  protected:
-  void SetUp() override {
-    CatalogueTest::SetUp();
-    zv::SetLastErrorCode(kUntouched);
-  }
   void TearDown() override {
     plat::fault::Reset();
     CatalogueTest::TearDown();
   }
 };
 
-TEST_F(FormNameListTest, SizeMustMatchTheCountsAndEveryMagicByteCounts) {
+TEST_F(FormNameListTest, ValidOnlyWhenTheMagicMatchesAndTheSizeFitsTheCounts) {
   const std::string one = FormListFile(Named(1), {});
-  ASSERT_EQ(one.size(), 325u);
-  std::string wrongCount = one;
-  wrongCount[31] = 1;  // a file entry the size does not carry
-  std::vector<std::pair<std::string, uint32_t>> rows = {
-      {one, 1}, {FormListFile({}, {}), 0}, {one.substr(0, 324), kAny}, {one + '\0', kAny},
-      {wrongCount, kAny}, {one.substr(0, 34), kAny}};
-  for (size_t i = 0; i < 27; ++i) {
-    rows.push_back({one, kAny});
-    rows.back().first[i] ^= 0x20;
+  std::string wrongCount = one, magic0 = one, magic26 = one;
+  wrongCount[31] = 1, magic0[0] ^= 0x20, magic26[26] ^= 0x20;
+  std::string out;
+  for (const std::string& bytes : {one, FormListFile({}, {}), one.substr(0, 324), one + '\0', wrongCount,
+                                   one.substr(0, 34), magic0, magic26}) {
+    WriteFormList(bytes);
+    zv::SetLastErrorCode(1);
+    out += R(zv::CountNamedForms()) + " ";
   }
-  for (size_t i = 0; i < rows.size(); ++i) {
-    WriteFormList(rows[i].first);
-    zv::SetLastErrorCode(kUntouched);
-    EXPECT_EQ(zv::CountNamedForms(), rows[i].second == kAny ? 0 : rows[i].second) << "row " << i;
-    EXPECT_EQ(zv::GetLastErrorCode(), rows[i].second == kAny ? 403u : 0u) << "row " << i;
-  }
+  EXPECT_EQ(out, "1:0 0:0 0:403 0:403 0:403 0:403 0:403 0:403 ");
 }
 
+// Each reader's result and code: CountNamedForms, ListNamedForms,
+// FindNamedFormByName (and the id it leaves), GetFileEntryName (and its
+// name and id), CheckFormName.
 TEST_F(FormNameListTest, EachReaderOnEachFailure) {
   const struct {
     const char* what;
-    bool file, damaged, noPath;
+    int file;  // 0 none, 1 good, 2 damaged, 3 no list path in the configuration
     uint32_t allocFail;
-    uint32_t countCode;
-    bool list;
-    uint32_t listCode;
-    bool entry;
-    uint32_t entryCode;
-    uint32_t checkCode;  // CheckFormName finds no conflict in every row
-  } rows[] = {
-      {"missing file", false, false, false, 0, 0, true, 0, true, 402, 404},
-      {"damaged", true, true, false, 0, 403, false, 403, false, 403, 0},
-      {"no memory", true, false, false, 1, 401, false, 401, false, 401, 401},
-      {"no memory for the path", true, false, false, 2, 402, false, kAny, false, 401, 401},
-      {"no list path", false, false, true, 0, 402, false, 402, false, 402, 404},  // last: it keeps the file
-  };
+    const char* outcome;
+  } rows[] = {{"missing file", 0, 0, "0:0 1:0::0 0:77 1:402:0 1:404"},
+              {"damaged", 2, 0, "0:403 0:0::403 0:77 0:403:0 1:0"},
+              {"no memory", 1, 1, "0:401 0:15:401 0:77 0:401:junk9 1:401"},
+              {"no memory for the path", 1, 2, "0:402 0:0::402 0:77 0:401:0 1:401"},
+              {"no list path", 3, 0, "0:402 0:0::402 0:77 0:402:0 1:404"}};
   for (const auto& row : rows) {
     const std::string good = FormListFile(Named(2), {});
-    if (row.file) WriteFormList(row.damaged ? good.substr(0, good.size() - 1) : good);
-    if (row.noPath) {
-      ASSERT_TRUE(zvtest::WriteWholeFile(SystemPath("ZVLMN3.DAT"), "[ENVIRONMENT]\r\nUSER=DEFAULT\r\n"));
-    }
+    if (row.file == 1 || row.file == 2) WriteFormList(row.file == 2 ? good.substr(0, good.size() - 1) : good);
+    ASSERT_TRUE(row.file != 3 || zvtest::WriteWholeFile(SystemPath("ZVLMN3.DAT"), "[ENVIRONMENT]\r\n"));
     auto arm = [&] {
-      zv::SetLastErrorCode(kUntouched);
+      zv::SetLastErrorCode(0xDEADBEEF);
       plat::fault::FailNth(plat::fault::kAlloc, row.allocFail);
     };
     arm();
-    EXPECT_EQ(zv::CountNamedForms(), 0u) << row.what;
-    EXPECT_EQ(zv::GetLastErrorCode(), row.countCode) << row.what;
+    std::string out = R(zv::CountNamedForms());
     arm();
-    const Listing listing = List(0, 1);
-    EXPECT_EQ(listing.result, row.list) << row.what;
-    if (row.listCode != kAny) { EXPECT_EQ(zv::GetLastErrorCode(), row.listCode) << row.what; }
-    if (row.allocFail == 1) { EXPECT_EQ(listing.ids[0], 0x5A5A5A5A) << "arrays untouched"; }
+    out += " " + List(0, 1).substr(0, 4);  // the arrays are cleared unless memory is missing
+    out += ":" + to_string(zv::GetLastErrorCode());
     arm();
     int32_t id = 77;
-    EXPECT_FALSE(zv::FindNamedFormByName("Form0", &id)) << row.what;
-    EXPECT_EQ(id, 77) << row.what;
-    if (row.allocFail == 1) { EXPECT_EQ(zv::GetLastErrorCode(), kUntouched); }
+    out += " " + to_string(zv::FindNamedFormByName("Form0", &id));
+    out += ":" + to_string(id);
     arm();
     char name[zv::kFormNameSize] = "junk";
     int32_t found = 9;
-    EXPECT_EQ(zv::GetFileEntryName(-1, &found, name), row.entry) << row.what;
-    EXPECT_EQ(zv::GetLastErrorCode(), row.entryCode) << row.what;
-    if (row.entry) { EXPECT_EQ(std::string(name) + std::to_string(found), "0") << row.what; }
+    out += " " + R(zv::GetFileEntryName(-1, &found, name));
+    out += ":" + std::string(name) + to_string(found);
     arm();
-    EXPECT_TRUE(zv::CheckFormName("Form0", nullptr)) << row.what;
-    EXPECT_EQ(zv::GetLastErrorCode(), row.checkCode) << row.what;
+    out += " " + R(zv::CheckFormName("Form0", nullptr));
+    EXPECT_EQ(out, row.outcome) << row.what;
     plat::fault::Reset();
   }
 }
 
-TEST_F(FormNameListTest, RegionsListingAndBlocks) {
+TEST_F(FormNameListTest, RegionsListingBlocksAndRecordBytes) {
   WriteFormList(FormListFile(Named(3), {{-1, "P", "first", 1, 3}, {-2, "C", "second", 2, 4}}, 2));
   char name[zv::kFormNameSize];
-  int32_t found = 0;
-  ASSERT_TRUE(zv::GetFileEntryName(-2, &found, name));
-  EXPECT_EQ(std::string(name) + std::to_string(found), "C-2");
+  int32_t found = 0, id = 0;
   // Named forms are never taken for file entries, nor the other way round.
-  ASSERT_TRUE(zv::GetFileEntryName(2, &found, name));
-  EXPECT_EQ(found, 0);
-  EXPECT_EQ(std::string(name), NoFormName());
-  int32_t id = 0;
+  for (int32_t wanted : {-2, 2}) {
+    ASSERT_TRUE(zv::GetFileEntryName(wanted, &found, name));
+    EXPECT_EQ(std::string(name) + to_string(found), wanted < 0 ? "C-2" : NoFormName() + "0");
+  }
   EXPECT_FALSE(zv::FindNamedFormByName("P", &id));
-  EXPECT_EQ(List(1, 5).ids, (std::vector<int32_t>{2, 3, 0, 0, 0}));
-  EXPECT_EQ(List(1, 5).names, (std::vector<std::string>{"Form1", "Form2", "", "", ""}));
-  const Listing past = List(3, 4);
-  EXPECT_TRUE(past.result);
-  EXPECT_EQ(past.ids, (std::vector<int32_t>{0, 0}));
+  EXPECT_EQ(List(1, 5), "1:2Form1:3Form2:0:0:0");
+  EXPECT_EQ(List(3, 4), "1:0:0");
 
   WriteFormList(FormListFile(Named(40), {}));
   plat::fault::FailNth(plat::fault::kRead, 0);  // counts reads from here
-  Listing all = List(0, 39);
+  EXPECT_EQ(List(38, 39), "1:39Form38:40Form39");
+  EXPECT_EQ(plat::fault::CallCount(plat::fault::kRead), 2u);
+  plat::fault::FailNth(plat::fault::kRead, 0);
+  EXPECT_EQ(List(0, 39).substr(0, 16), "1:1Form0:2Form1:");
   EXPECT_EQ(plat::fault::CallCount(plat::fault::kRead), 4u);  // the header, then 17, 17 and 6
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(all.ids[i], i + 1);
-  EXPECT_EQ(all.names[39], "Form39");
   // A failed block read goes unreported: the buffer keeps the first block.
   plat::fault::FailNth(plat::fault::kRead, 3);
-  all = List(0, 19);
-  ASSERT_TRUE(all.result);
-  EXPECT_EQ(all.ids[16], 17);
-  EXPECT_EQ(all.ids[17], 1);
-  EXPECT_EQ(all.names[19], "Form2");
-}
+  const std::string tail = ":17Form16:1Form0:2Form1:3Form2", listed = List(0, 19);
+  EXPECT_EQ(listed.substr(listed.size() - tail.size()), tail);
 
-TEST_F(FormNameListTest, RecordsDecodeEncodeAndAreCutToTheirFields) {
+  // Records decode and encode byte for byte; names and descriptions are cut to their fields.
   const std::string bytes = zvtest::FormRecordBytes({-7, "Invoice", "Monthly", 2, 0x01020304});
   zv::FormRecord r;
   zv::DecodeFormRecord(reinterpret_cast<const unsigned char*>(bytes.data()), &r);
-  EXPECT_EQ(std::to_string(r.id) + r.name + r.description + std::to_string(r.layer), "-7InvoiceMonthly2");
-  EXPECT_EQ(r.groupIndex, 0x01020304u);
+  EXPECT_EQ(to_string(r.id) + r.name + r.description + to_string(r.layer) + to_string(r.groupIndex),
+            "-7InvoiceMonthly216909060");
   unsigned char encoded[290];
   zv::EncodeFormRecord(r, encoded);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(encoded), 290), bytes);
-
-  std::string file = FormListFile({{1, "", "", 1, 0}}, {{-1, "", "", 1, 1}});
-  std::memset(&file[35 + 4], 'N', 25);
-  std::memset(&file[35 + 29], 'D', 256);
-  std::memset(&file[35 + 290 + 4], 'E', 25);
-  WriteFormList(file);
-  EXPECT_EQ(List(0, 0).names[0], std::string(24, 'N'));
-  char name[zv::kFormNameSize];
-  int32_t found = 0;
-  ASSERT_TRUE(zv::GetFileEntryName(-1, &found, name));
-  EXPECT_EQ(std::string(name), std::string(24, 'E'));
-  zv::DecodeFormRecord(reinterpret_cast<const unsigned char*>(file.data()) + 35, &r);
-  EXPECT_EQ(std::string(r.description), std::string(255, 'D'));
+  std::string full = bytes;
+  std::memset(&full[4], 'N', 25 + 256);
+  zv::DecodeFormRecord(reinterpret_cast<const unsigned char*>(full.data()), &r);
+  EXPECT_EQ(std::string(r.name) + "|" + r.description, std::string(24, 'N') + "|" + std::string(255, 'N'));
 }
 
 TEST_F(FormNameListTest, NamesCompareByteForByte) {
   WriteFormList(FormListFile({{4, "INVOICE", "", 1, 0}, {9, "Invoice", "", 1, 1}, {12, "Invoice", "", 1, 2}},
                              {{-1, "P", "", 1, 3}}));
-  int32_t id = 0;
-  ASSERT_TRUE(zv::FindNamedFormByName("Invoice", &id));
-  EXPECT_EQ(id, 9);  // the first of two
-  const struct {
-    const char* name;
-    bool free;
-    int32_t existing;
-    uint32_t code;
-  } rows[] = {{"INVOICE", false, 4, 406}, {"Invoice 2", true, 0, 0}, {"invoice", true, 0, 0},
-              {"P", true, 0, 0}, {"Invoic", true, 0, 0}};
-  for (const auto& row : rows) {
-    id = 55;
-    EXPECT_EQ(zv::FindNamedFormByName(row.name, &id), !row.free) << row.name;
-    int32_t existing = 3;
-    zv::SetLastErrorCode(kUntouched);
-    EXPECT_EQ(zv::CheckFormName(row.name, &existing), row.free) << row.name;
-    EXPECT_EQ(existing, row.existing) << row.name;
-    EXPECT_EQ(zv::GetLastErrorCode(), row.code) << row.name;
+  const std::string none = NoFormName();
+  // name: FindNamedFormByName and its id, CheckFormName, the id it gives, its code.
+  const std::pair<const char*, const char*> rows[] = {
+      {"Invoice", "1:9 0:9:406"}, {"INVOICE", "1:4 0:4:406"}, {"invoice", "0:55 1:0:0"},
+      {"P", "0:55 1:0:0"},        {"Invoic", "0:55 1:0:0"},   {none.c_str(), "0:55 0:0:405"}};
+  for (const auto& [name, outcome] : rows) {
+    int32_t id = 55, existing = 3;
+    std::string out = to_string(zv::FindNamedFormByName(name, &id));
+    out += ":" + to_string(id) + " ";
+    zv::SetLastErrorCode(0);
+    out += to_string(zv::CheckFormName(name, &existing));
+    out += ":" + R(existing);
+    EXPECT_EQ(out, outcome) << name;
   }
-  // The "no form name" text is never a name, and a writer's lock shows as 404.
-  int32_t existing = 3;
-  EXPECT_FALSE(zv::CheckFormName(NoFormName().c_str(), &existing));
-  EXPECT_EQ(existing, 0);
-  EXPECT_EQ(zv::GetLastErrorCode(), 405u);
+  // A writer cannot open a file that a reader holds: 404; readers still share it.
   zvtest::FileHolder reader(FormListPath(), plat::kAccessRead, plat::kShareRead);
   ASSERT_TRUE(reader.Opened());
   EXPECT_TRUE(zv::CheckFormName("INVOICE", nullptr));
   EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-  EXPECT_EQ(zv::CountNamedForms(), 3u);  // readers still share it
+  EXPECT_EQ(zv::CountNamedForms(), 3u);
 }
 
 }  // namespace
