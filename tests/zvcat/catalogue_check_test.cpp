@@ -1,6 +1,7 @@
 // The checker: every damaged catalogue reports its fault first, where it is,
 // and changes nothing; sound limits are no fault; several faults come in file,
-// record and field order, without faults that only follow from another.
+// record and field order, without faults that only follow from another. And
+// how show finds a form, and the JSON writer.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -12,6 +13,7 @@
 #include "catalogue_check.h"
 #include "catalogue_view.h"
 #include "damaged_catalogues.h"
+#include "json_writer.h"
 #include "platform/platform.h"
 #include "support/catalogue_bytes.h"
 #include "support/sandbox.h"
@@ -40,9 +42,8 @@ std::string Describe(const std::vector<zvcat::Finding>& findings) {
 
 class CatalogueCheckTest : public SandboxTest {
  public:
-  std::vector<zvcat::Finding> Check() const {
-    return zvcat::CheckCatalogue({FormListIn(Dir()), GroupListIn(Dir())});
-  }
+  zvcat::CataloguePaths Lists() const { return {FormListIn(Dir()), GroupListIn(Dir())}; }
+  std::vector<zvcat::Finding> Check() const { return zvcat::CheckCatalogue(Lists()); }
   std::string Read(const std::string& name) const {
     std::string bytes;
     EXPECT_TRUE(ReadWholeFile(Path(name), &bytes)) << name;
@@ -51,7 +52,6 @@ class CatalogueCheckTest : public SandboxTest {
   void Write(const std::string& name, const std::string& bytes) const {
     ASSERT_TRUE(WriteWholeFile(Path(name), bytes));
   }
-  void Remove(const std::string& name) const { ASSERT_TRUE(RemoveFile(Path(name))) << name; }
   // Every file of the directory the catalogues use, absent ones marked.
   std::map<std::string, std::string> Snapshot() const {
     std::map<std::string, std::string> files;
@@ -71,9 +71,9 @@ TEST_P(DamagedCatalogueTest, ReportsTheFaultWhereItIs) {
   const auto before = Snapshot();
   const auto findings = Check();
   // Listing and showing a damaged catalogue read what they can, and change nothing either.
-  const zvcat::CatalogueList list = zvcat::ReadCatalogueList({FormListIn(Dir()), GroupListIn(Dir())});
+  const zvcat::CatalogueList list = zvcat::ReadCatalogueList(Lists());
   EXPECT_EQ(list.formList == zvcat::FileState::kRead, list.forms.size() == 5);
-  zvcat::ShowForm({FormListIn(Dir()), GroupListIn(Dir())}, "1");
+  zvcat::ShowForm(Lists(), GetParam().form);
   EXPECT_EQ(before, Snapshot()) << "a file was changed";
   ASSERT_FALSE(findings.empty());
   SCOPED_TRACE(Describe(findings));
@@ -122,7 +122,7 @@ struct Scenario {
 };
 
 TEST_F(CatalogueCheckTest, FindingsOfEachChangeComeInOrder) {
-  const char *F = "FORMS.FLT", *G = "GROUPS.GLT", *I = "_F1A.FGP";
+  const char *F = "FORMS.FLT", *G = "GROUPS.GLT", *I = "_F1A.FGP", *L = "_F2A.FGP";
   const uint32_t table = gi::kEntriesOffset + 3 * gi::kEntrySize,
                  name0 = gi::kEntriesOffset + gi::kEntryFileNameOffset;
   const std::string dir = Dir(), two = std::string(11, '\0').replace(0, 9, "Two\nlines");
@@ -133,8 +133,8 @@ TEST_F(CatalogueCheckTest, FindingsOfEachChangeComeInOrder) {
        {{F, Rec(2, fl::kNameOffset), std::string(24, 'M') + '\0'},
         {F, Rec(2, fl::kDescriptionOffset), std::string(255, 'd') + '\0'},
         {F, Rec(4, fl::kIdOffset), Bytes().I32(-256).str()},
-        {G, kWhole, GroupNameListFile({"_F2A.FGP", std::string(260, '7'), dir + I, dir, dir + "LOGO.ZLP"})},
-        {"_F2A.FGP", kWhole,
+        {G, kWhole, GroupNameListFile({L, std::string(260, '7'), dir + I, dir, dir + "LOGO.ZLP"})},
+        {L, kWhole,
          GroupInfoFile({{DriverSettingsBlock().Record(2), 0}}, {"_F2A0A.ZLP", std::string(260, 'E')}, -1,
                        1)}},
        {}},
@@ -153,7 +153,7 @@ TEST_F(CatalogueCheckTest, FindingsOfEachChangeComeInOrder) {
         {k::kOverlayMissing, "_F1A0C.ZLP", -1, "_F1A.FGP"},
         {k::kOverlayMissing, "_F2A0A.ZLP", -1, nullptr}}},
       {"an index outside the group list is not followed",
-       {{F, Rec(1, fl::kGroupIndexOffset), U32(12)}, {"_F2A.FGP", kRemove, ""}},
+       {{F, Rec(1, fl::kGroupIndexOffset), U32(12)}, {L, kRemove, ""}},
        {{k::kGroupIndexOutOfRange, F, Rec(1, fl::kGroupIndexOffset),
          "record 1 (id 2): group index 12, but the group name list has 5 entries"},
         {k::kUnusedGroupEntry, G, gl::kOffsetTableOffset, nullptr}}},
@@ -163,11 +163,11 @@ TEST_F(CatalogueCheckTest, FindingsOfEachChangeComeInOrder) {
         {k::kUnusedGroupEntry, G, gl::kOffsetTableOffset + 3 * gl::kTableSlotSize, nullptr},
         {k::kOverlayMissing, "_F1A0A.ZLP", -1, nullptr}}},
       {"a form list of the wrong size has its records checked",
-       {{F, kAppend, "xyz"}, {F, Rec(0, fl::kLayerOffset), std::string(1, '\0')}, {"_F2A.FGP", kRemove, ""}},
+       {{F, kAppend, "xyz"}, {F, Rec(0, fl::kLayerOffset), std::string(1, '\0')}, {L, kRemove, ""}},
        {{k::kBadSize, F, fl::kNamedCountOffset,
          "named-form count 3 and file-entry count 2 give 1485 bytes, but the file is 1488 bytes long"},
         {k::kBadRecord, F, Rec(0, fl::kLayerOffset), nullptr},
-        {k::kGroupInfoMissing, "_F2A.FGP", -1, "Letter"}}},
+        {k::kGroupInfoMissing, L, -1, "Letter"}}},
       {"a cut form list leaves no entry unused",
        {{F, kCut, std::string(Rec(3, 0), 'x')}},
        {{k::kBadSize, F, fl::kNamedCountOffset, nullptr}}},
@@ -193,8 +193,7 @@ TEST_F(CatalogueCheckTest, FindingsOfEachChangeComeInOrder) {
         {k::kBadRecord, F, Rec(2, fl::kNameOffset), nullptr},
         {k::kDuplicateName, F, Rec(2, fl::kNameOffset), nullptr}}},
       {"a file entry naming a group info file is neither followed nor shared",
-       {{G, kWhole, GroupNameListFile({"_F2A.FGP", I, dir + I, dir, dir + "LOGO.ZLP"})},
-        {"_F1A0A.ZLP", kRemove, ""}},
+       {{G, kWhole, GroupNameListFile({L, I, dir + I, dir, dir + "LOGO.ZLP"})}, {"_F1A0A.ZLP", kRemove, ""}},
        {{k::kOverlayMissing, "_F1A0A.ZLP", -1, nullptr}}},
       {"control characters stay on the line",
        {{F, Rec(1, fl::kNameOffset), two}, {F, Rec(2, fl::kNameOffset), two}},
@@ -215,7 +214,7 @@ TEST_F(CatalogueCheckTest, FindingsOfEachChangeComeInOrder) {
     WriteSoundCatalogue(Dir());
     for (const Edit& e : s.edits) {
       std::string bytes = e.at == kRemove ? "" : Read(e.file);
-      if (e.at == kRemove) Remove(e.file);
+      if (e.at == kRemove) RemoveFile(Path(e.file));
       if (e.at >= 0) Write(e.file, bytes.replace(e.at, e.bytes.size(), e.bytes));
       if (e.at == kWhole || e.at == kAppend || e.at == kCut)
         Write(e.file, e.at == kWhole    ? e.bytes
@@ -228,52 +227,51 @@ TEST_F(CatalogueCheckTest, FindingsOfEachChangeComeInOrder) {
       const Expected& x = s.findings[i];
       EXPECT_EQ(x.kind + (" " + Path(x.file)) + " @" + std::to_string(x.offset),
                 findings[i].kind + " " + findings[i].file + " @" + std::to_string(findings[i].offset));
-      if (x.text) {
-        EXPECT_NE(std::string::npos, findings[i].message.find(x.text)) << findings[i].message;
-      }
+      EXPECT_NE(std::string::npos, findings[i].message.find(x.text ? x.text : "")) << findings[i].message;
     }
   }
-}
-
-TEST_F(CatalogueCheckTest, GroupInfoHeldByAWriterCannotBeOpened) {
+  // A group info file held by a writer cannot be opened.
   WriteSoundCatalogue(Dir());
   plat::FileHandle writer =
-      plat::OpenFile(Path("_F2A.FGP").c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
+      plat::OpenFile(Path(L).c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
   ASSERT_NE(nullptr, writer);
   const auto findings = Check();
   plat::CloseFile(writer);
   ASSERT_EQ(1u, findings.size()) << Describe(findings);
-  EXPECT_EQ(k::kCannotOpen, findings[0].kind);
-  EXPECT_EQ(Path("_F2A.FGP"), findings[0].file);
+  EXPECT_EQ(k::kCannotOpen + (" " + Path(L)), findings[0].kind + " " + findings[0].file);
 }
 
-// Every cut of each list and group info file, and garbage after a right
-// magic: at least one finding (the first in the cut file), one line each.
-TEST_F(CatalogueCheckTest, EveryCutAndGarbageIsReported) {
-  WriteSoundCatalogue(Dir());
-  uint32_t seed = 12345;
-  for (const char* name : {"GROUPS.GLT", "_F1A.FGP", "_F2A.FGP", "FORMS.FLT"}) {
-    const std::string whole = Read(name);
-    std::vector<std::string> damaged;
-    for (size_t size = 0; size < whole.size(); ++size) damaged.push_back(whole.substr(0, size));
-    std::string garbage = whole.substr(0, name[0] == 'F'   ? fl::kMagicSize
-                                          : name[0] == 'G' ? 28
-                                                           : gi::kMagicSize);
-    for (int i = 0; i < 200; ++i, damaged.push_back(garbage))
-      for (int j = 0; j < 3; ++j)
-        seed = seed * 1103515245u + 12345u, garbage += static_cast<char>(seed >> 16);
-    for (const std::string& bytes : damaged) {
-      Write(name, bytes);
-      const auto findings = Check();
-      ASSERT_FALSE(findings.empty()) << name << " of " << bytes.size() << " bytes";
-      if (bytes.size() < whole.size() && bytes == whole.substr(0, bytes.size())) {
-        ASSERT_EQ(Path(name), findings[0].file) << name << " cut to " << bytes.size() << "\n"
-                                                << Describe(findings);
-      }
-      for (const auto& f : findings) ASSERT_EQ(std::string::npos, f.message.find('\n')) << f.message;
-    }
-    Write(name, whole);
+// Forms are found by exact name first, then by identifier.
+TEST_F(CatalogueCheckTest, ShowFindsByExactNameThenByIdentifier) {
+  WriteExampleCatalogue(Dir());
+  const std::vector<std::pair<const char*, int>> rows = {
+      {"INVOICE", 1}, {"2", 2}, {"-2", -2}, {"LOGO.ZLP", 0}, {"invoice", 0},    {"INVOICE ", 0},
+      {"SEAL", 0},    {"3", 0}, {"1x", 0},  {"", 0},         {"99999999999", 0}};
+  for (const auto& row : rows) {
+    const zvcat::FormView view = zvcat::ShowForm(Lists(), row.first);
+    EXPECT_EQ(row.second, view.found ? view.form.id : 0) << row.first;
   }
+  ASSERT_TRUE(
+      WriteWholeFile(FormListIn(Dir()), FormListFile({{1, "2", "", 1, 1}, {2, "TWO", "", 1, 1}}, {})));
+  EXPECT_EQ(1, zvcat::ShowForm(Lists(), "2").form.id);
+  EXPECT_EQ("C:\\CAT\\A.ZLP", zvcat::ResolveBesideFile("A.ZLP", "C:\\CAT\\_F301A.FGP"));
+  EXPECT_EQ("D:\\X\\A.ZLP", zvcat::ResolveBesideFile("D:\\X\\A.ZLP", "C:\\CAT\\_F301A.FGP"));
+  EXPECT_EQ("A.ZLP", zvcat::ResolveBesideFile("A.ZLP", "_F301A.FGP"));
+}
+
+// Separators at every level; every byte escaped into ASCII JSON, 0x80 up as
+// the code point of the same number.
+TEST(JsonWriterTest, SeparatesAndEscapes) {
+  zvcat::JsonWriter j;
+  j.BeginObject().Key("a").Number(-1).Key("b").BeginArray();
+  j.Bool(true).Bool(false).Null().BeginObject().EndObject().BeginArray().EndArray().Number(4294967295LL);
+  j.EndArray().Key("c").BeginObject().Key("caf\xE9").String(
+      std::string("a\"b\\c/\b\f\n\r\t\x01\x1f\x7f\0", 15));
+  j.Key("d").String("\x80\x9F\xA0\xFF").EndObject().EndObject();
+  EXPECT_EQ(
+      "{\"a\":-1,\"b\":[true,false,null,{},[],4294967295],\"c\":{\"caf\\u00e9\":"
+      "\"a\\\"b\\\\c/\\b\\f\\n\\r\\t\\u0001\\u001f\\u007f\\u0000\",\"d\":\"\\u0080\\u009f\\u00a0\\u00ff\"}}",
+      j.str());
 }
 
 }  // namespace

@@ -22,17 +22,14 @@ namespace gi = zv::group_info;
 namespace k = zvcat::kind;
 using Files = std::map<std::string, std::string>;
 
-void PutU16At(std::string& b, uint32_t at, uint16_t v) {
+void Put16(std::string& b, uint32_t at, uint16_t v) {
   b.replace(at, 2, Bytes().U16(v).str());
 }
-void PutU32At(std::string& b, uint32_t at, uint32_t v) {
+void Put32(std::string& b, uint32_t at, uint32_t v) {
   b.replace(at, 4, Bytes().U32(v).str());
 }
-
-const std::string kRaw = Bytes().U8(zv::overlay_data::kRawMarker).Text(zv::overlay_data::kSignature600).str();
-
-std::string Overlay(const std::string& name, const std::string& description, const std::string& record) {
-  return OverlayDataFile(name, description, record, "captured page data");
+std::string Overlay(const std::string& description, const std::string& record) {
+  return OverlayDataFile("INVOICE", description, record, "captured page data");
 }
 
 // INVOICE (id 1): group info _F1A.FGP by full path, overlays with a header, a
@@ -58,17 +55,18 @@ struct Catalogue {
   Files Build() const {
     const std::string front = DriverSettingsBlock().Record(zv::kLayerFront);
     const std::string back = DriverSettingsBlock().Record(zv::kLayerBack);
-    return {{"FORMS.FLT", FormListFile(named, fileEntries, 2)},
-            {"GROUPS.GLT", GroupNameListFile(groupTexts)},
-            {"_F1A.FGP", GroupInfoFile(entries, texts, first, edited, preview)},
-            {"_F1A0A.ZLP", Overlay("INVOICE", "Monthly invoice", front)},
-            {"_F1A0B.ZLC", kRaw},
-            {"_F1A0C.ZLP", Overlay("INVOICE", "Monthly invoice", InColour().Record(zv::kLayerFront))},
-            {"EDIT.ZLP", Overlay("INVOICE", "edited", front)},
-            {"PREVIEW.ZLP", Overlay("INVOICE", "preview", front)},
-            {"_F2A.FGP", GroupInfoFile({{back, 0}}, {"_F2A0A.ZLP"})},
-            {"_F2A0A.ZLP", Overlay("Letter", "Letter head", back)},
-            {"LOGO.ZLP", Overlay("P", "", front)}};
+    return {
+        {"FORMS.FLT", FormListFile(named, fileEntries, 2)},
+        {"GROUPS.GLT", GroupNameListFile(groupTexts)},
+        {"_F1A.FGP", GroupInfoFile(entries, texts, first, edited, preview)},
+        {"_F1A0A.ZLP", Overlay("Monthly invoice", front)},
+        {"_F1A0B.ZLC", Bytes().U8(zv::overlay_data::kRawMarker).Text(zv::overlay_data::kSignature600).str()},
+        {"_F1A0C.ZLP", Overlay("Monthly invoice", InColour().Record(zv::kLayerFront))},
+        {"EDIT.ZLP", Overlay("edited", front)},
+        {"PREVIEW.ZLP", Overlay("preview", front)},
+        {"_F2A.FGP", GroupInfoFile({{back, 0}}, {"_F2A0A.ZLP"})},
+        {"_F2A0A.ZLP", OverlayDataFile("Letter", "Letter head", back, "page")},
+        {"LOGO.ZLP", OverlayDataFile("P", "", front, "page")}};
   }
 };
 
@@ -87,11 +85,14 @@ constexpr uint32_t kTable = gi::kEntriesOffset + gi::kEntrySize * 3;
 constexpr uint32_t kInfoPool = kTable + gi::kTableSlotSize * 6;
 constexpr long long kCount = fl::kNamedCountOffset;
 constexpr char kF[] = "FORMS.FLT", kG[] = "GROUPS.GLT", kI[] = "_F1A.FGP";
+// What show prints of a list or group info file its readers refuse.
+constexpr char kFD[] = "FORMS.FLT  (cannot be read: damaged", kGD[] = "GROUPS.GLT  (cannot be read: damaged",
+               kID[] = "_F1A.FGP  (cannot be read: damaged";
 
-// A row whose damage changes the catalogue's fields (c), or its bytes (f).
-DamagedCatalogue Row(const char* name, const char* kind, const char* file, long long at,
-                     void (*edit)(Catalogue&), void (*change)(Files&)) {
-  return {name, kind, file, at, [edit, change](const std::string& dir) {
+// A row whose damage changes the catalogue's fields (C), or its bytes (F).
+DamagedCatalogue Row(const char* name, const char* kind, const char* file, long long at, const char* form,
+                     int status, const char* shows, void (*edit)(Catalogue&), void (*change)(Files&)) {
+  return {name, kind, file, at, form, status, shows, [edit, change](const std::string& dir) {
             Catalogue c(dir);
             if (edit) edit(c);
             Files f = c.Build();
@@ -99,62 +100,86 @@ DamagedCatalogue Row(const char* name, const char* kind, const char* file, long 
             WriteFiles(dir, f);
           }};
 }
-#define C(name, kind, file, at, body) \
-  Row(                                \
-      #name, k::kind, file, at, [](Catalogue& c) { body; }, nullptr)
-#define F(name, kind, file, at, body) Row(#name, k::kind, file, at, nullptr, [](Files& f) { body; })
+#define C(name, kind, file, at, form, status, shows, body) \
+  Row(                                                     \
+      #name, k::kind, file, at, form, status, shows, [](Catalogue& c) { body; }, nullptr)
+#define F(name, kind, file, at, form, status, shows, body) \
+  Row(#name, k::kind, file, at, form, status, shows, nullptr, [](Files& f) { body; })
 
 std::vector<DamagedCatalogue> MakeTable() {
   return {
-      F(FormListMissing, kCannotOpen, kF, -1, f.erase(kF)),
-      F(GroupListMissing, kCannotOpen, kG, -1, f.erase(kG)),
-      F(FormListBadMagic, kBadMagic, kF, 0, f[kF][10] = 'f'),
-      F(GroupListBadMagic, kBadMagic, kG, 0, f[kG][gl::kMagicSize - 1] = '1'),
-      F(GroupInfoBadMagic, kBadMagic, kI, 0, f[kI][0] = 'X'),
-      F(FormListShort, kBadSize, kF, -1, f[kF].resize(fl::kHeaderSize - 1)),
-      F(GroupListShort, kBadSize, kG, -1, f[kG].resize(gl::kMagicSize)),
-      F(GroupInfoShort, kBadSize, kI, -1, f[kI].resize(gi::kHeaderSize - 4)),
-      F(FormListOneByteLong, kBadSize, kF, kCount, f[kF] += '\0'),
-      F(FileEntryCountHigh, kBadSize, kF, kCount, PutU16At(f[kF], fl::kFileEntryCountOffset, 3)),
-      F(LastRecordCut, kBadSize, kF, kCount, f[kF].resize(Rec(4, 145))),
-      F(GroupPoolSizeHigh, kBadSize, kG, gl::kEntryCountOffset, f[kG][gl::kPoolSizeOffset]++),
-      F(GroupInfoOneByteShort, kBadSize, kI, gi::kEntryCountOffset, f[kI].pop_back()),
-      C(NamedFormIdZero, kBadRecord, kF, Rec(0, fl::kIdOffset), c.named[0].id = 0),
-      C(FileEntryIdPositive, kBadRecord, kF, Rec(3, fl::kIdOffset), c.fileEntries[0].id = 4),
-      C(FileEntryIdBelowRange, kBadRecord, kF, Rec(4, fl::kIdOffset), c.fileEntries[1].id = -257),
-      F(NameWithoutTerminator, kBadRecord, kF, Rec(0, fl::kNameOffset),
+      F(FormListMissing, kCannotOpen, kF, -1, "1", 1, "FORMS.FLT  (missing)", f.erase(kF)),
+      F(GroupListMissing, kCannotOpen, kG, -1, "1", 1, "GROUPS.GLT  (missing)", f.erase(kG)),
+      F(FormListBadMagic, kBadMagic, kF, 0, "1", 1, kFD, f[kF][10] = 'f'),
+      F(GroupListBadMagic, kBadMagic, kG, 0, "1", 1, kGD, f[kG][gl::kMagicSize - 1] = '1'),
+      F(GroupInfoBadMagic, kBadMagic, kI, 0, "1", 1, kID, f[kI][0] = 'X'),
+      F(FormListShort, kBadSize, kF, -1, "1", 1, kFD, f[kF].resize(fl::kHeaderSize - 1)),
+      F(GroupListShort, kBadSize, kG, -1, "1", 1, kGD, f[kG].resize(gl::kMagicSize)),
+      F(GroupInfoShort, kBadSize, kI, -1, "1", 1, kID, f[kI].resize(gi::kHeaderSize - 4)),
+      F(FormListOneByteLong, kBadSize, kF, kCount, "1", 1, kFD, f[kF] += '\0'),
+      F(FileEntryCountHigh, kBadSize, kF, kCount, "1", 1, kFD, Put16(f[kF], fl::kFileEntryCountOffset, 3)),
+      F(LastRecordCut, kBadSize, kF, kCount, "1", 1, kFD, f[kF].resize(Rec(4, 145))),
+      F(GroupPoolSizeHigh, kBadSize, kG, gl::kEntryCountOffset, "1", 1, kGD, f[kG][gl::kPoolSizeOffset]++),
+      F(GroupInfoOneByteShort, kBadSize, kI, gi::kEntryCountOffset, "1", 1, kID, f[kI].pop_back()),
+      C(NamedFormIdZero, kBadRecord, kF, Rec(0, fl::kIdOffset), "1", 1, "No form named or numbered \"1\".",
+        c.named[0].id = 0),
+      C(FileEntryIdPositive, kBadRecord, kF, Rec(3, fl::kIdOffset), "4", 0, "4 (file entry)",
+        c.fileEntries[0].id = 4),
+      C(FileEntryIdBelowRange, kBadRecord, kF, Rec(4, fl::kIdOffset), "-257", 0, "-257 (file entry)",
+        c.fileEntries[1].id = -257),
+      F(NameWithoutTerminator, kBadRecord, kF, Rec(0, fl::kNameOffset), "1", 0,
+        "Form:                   NNNNNNNN",
         f[kF].replace(Rec(0, fl::kNameOffset), zv::kFormNameSize, zv::kFormNameSize, 'N')),
-      F(DescriptionWithoutTerminator, kBadRecord, kF, Rec(2, fl::kDescriptionOffset),
-        f[kF].replace(Rec(2, fl::kDescriptionOffset), 256, 256, 'd')),
-      C(LayerThree, kBadRecord, kF, Rec(1, fl::kLayerOffset), c.named[1].layer = 3),
-      C(DuplicateNamedId, kDuplicateId, kF, Rec(2, fl::kIdOffset), c.named[2].id = 2),
-      C(DuplicateFileEntryId, kDuplicateId, kF, Rec(4, fl::kIdOffset), c.fileEntries[1].id = -1),
-      C(DuplicateName, kDuplicateName, kF, Rec(2, fl::kNameOffset), c.named[2].name = "Letter"),
-      C(GroupIndexOutOfRange, kGroupIndexOutOfRange, kF, Rec(1, fl::kGroupIndexOffset),
-        c.named[1].groupIndex = 5),
-      C(SharedGroupEntry, kSharedGroupEntry, kF, Rec(4, fl::kGroupIndexOffset),
-        c.fileEntries[1].groupIndex = 4),
+      F(DescriptionWithoutTerminator, kBadRecord, kF, Rec(2, fl::kDescriptionOffset), "3", 0,
+        "Description:            dddddddd", f[kF].replace(Rec(2, fl::kDescriptionOffset), 256, 256, 'd')),
+      C(LayerThree, kBadRecord, kF, Rec(1, fl::kLayerOffset), "2", 0, "Layer:                  3 (3)\n",
+        c.named[1].layer = 3),
+      C(DuplicateNamedId, kDuplicateId, kF, Rec(2, fl::kIdOffset), "2", 0, "Form:                   Letter\n",
+        c.named[2].id = 2),
+      C(DuplicateFileEntryId, kDuplicateId, kF, Rec(4, fl::kIdOffset), "-1", 0, "Form:                   P\n",
+        c.fileEntries[1].id = -1),
+      C(DuplicateName, kDuplicateName, kF, Rec(2, fl::kNameOffset), "Letter", 0, "Identifier:             2 ",
+        c.named[2].name = "Letter"),
+      C(GroupIndexOutOfRange, kGroupIndexOutOfRange, kF, Rec(1, fl::kGroupIndexOffset), "2", 0,
+        "(unreadable entry 5)", c.named[1].groupIndex = 5),
+      C(SharedGroupEntry, kSharedGroupEntry, kF, Rec(4, fl::kGroupIndexOffset), "-2", 0,
+        "Group index:            4\n", c.fileEntries[1].groupIndex = 4),
       // Memo's text names INVOICE's group info file beside the list, spelt otherwise.
-      C(GroupInfoSharedByTwoForms, kSharedGroupInfo, kG, Slot(3), c.groupTexts[3] = "_f1a.fgp"),
-      C(UnusedGroupEntry, kUnusedGroupEntry, kG, Slot(5), c.groupTexts.push_back("SPARE.FGP")),
-      F(GroupTextOffsetOutsidePool, kTextOutOfPool, kG, Slot(0), PutU32At(f[kG], Slot(0), 0x10000)),
-      F(GroupTextRunsPastPool, kTextOutOfPool, kG, kPool, PutU16At(f[kG], kPool, 0x7FFF)),
-      C(GroupTextTooLong, kTextOutOfPool, kG, kPool + 2 + 8,
+      C(GroupInfoSharedByTwoForms, kSharedGroupInfo, kG, Slot(3), "3", 0, "\"_f1a.fgp\"",
+        c.groupTexts[3] = "_f1a.fgp"),
+      C(UnusedGroupEntry, kUnusedGroupEntry, kG, Slot(5), "1", 0, "  Entries:              3\n",
+        c.groupTexts.push_back("SPARE.FGP")),
+      F(GroupTextOffsetOutsidePool, kTextOutOfPool, kG, Slot(0), "2", 0, "(unreadable entry 0)",
+        Put32(f[kG], Slot(0), 0x10000)),
+      F(GroupTextRunsPastPool, kTextOutOfPool, kG, kPool, "2", 0, "(unreadable entry 0)",
+        Put16(f[kG], kPool, 0x7FFF)),
+      C(GroupTextTooLong, kTextOutOfPool, kG, kPool + 2 + 8, "-2", 0, "(unreadable entry 1)",
         c.groupTexts[1] = std::string(plat::kMaxPath + 1, '7')),
-      C(FirstStringIndexNegative, kStringIndexOutOfRange, kI, gi::kFirstStringOffset, c.first = -2),
-      C(EditedStringIndexPastTable, kStringIndexOutOfRange, kI, gi::kEditedFileStringOffset, c.edited = 6),
-      C(PreviewStringIndexPastTable, kStringIndexOutOfRange, kI, gi::kPreviewStringOffset, c.preview = 100),
+      C(FirstStringIndexNegative, kStringIndexOutOfRange, kI, gi::kFirstStringOffset, "1", 0,
+        "First group string:   (unreadable string -2)", c.first = -2),
+      C(EditedStringIndexPastTable, kStringIndexOutOfRange, kI, gi::kEditedFileStringOffset, "1", 0,
+        "Edited file:          (unreadable string 6)", c.edited = 6),
+      C(PreviewStringIndexPastTable, kStringIndexOutOfRange, kI, gi::kPreviewStringOffset, "1", 0,
+        "Preview file:         (unreadable string 100)", c.preview = 100),
       C(EntryFileNameIndexPastTable, kStringIndexOutOfRange, kI,
-        gi::kEntriesOffset + gi::kEntrySize + gi::kEntryFileNameOffset, c.entries[1].second = 6),
-      F(GroupInfoOffsetOutsidePool, kTextOutOfPool, kI, kTable + 8, PutU32At(f[kI], kTable + 8, 0xFFFF)),
-      F(GroupInfoTextRunsPastPool, kTextOutOfPool, kI, kInfoPool + 7, PutU16At(f[kI], kInfoPool + 7, 0x1000)),
-      C(GroupInfoTextTooLong, kTextOutOfPool, kI, kInfoPool + 19,
+        gi::kEntriesOffset + gi::kEntrySize + gi::kEntryFileNameOffset, "1", 0,
+        "File:               (unreadable string 6)", c.entries[1].second = 6),
+      F(GroupInfoOffsetOutsidePool, kTextOutOfPool, kI, kTable + 8, "1", 0,
+        "Edited file:          (unreadable string 2)", Put32(f[kI], kTable + 8, 0xFFFF)),
+      F(GroupInfoTextRunsPastPool, kTextOutOfPool, kI, kInfoPool + 7, "1", 0,
+        "File:               (unreadable string 1)", Put16(f[kI], kInfoPool + 7, 0x1000)),
+      C(GroupInfoTextTooLong, kTextOutOfPool, kI, kInfoPool + 19, "1", 0,
+        "Edited file:          (unreadable string 2)",
         c.texts[2] = std::string(plat::kMaxPath - 3, 'E') + ".ZLP"),
-      F(GroupInfoMissing, kGroupInfoMissing, kI, -1, f.erase(kI)),
-      F(GroupInfoBesideListMissing, kGroupInfoMissing, "_F2A.FGP", -1, f.erase("_F2A.FGP")),
-      F(OverlayMissing, kOverlayMissing, "_F1A0A.ZLP", -1, f.erase("_F1A0A.ZLP")),
-      F(RawOverlayByFullPathMissing, kOverlayMissing, "_F1A0B.ZLC", -1, f.erase("_F1A0B.ZLC")),
-      F(OverlayBesideListMissing, kOverlayMissing, "_F2A0A.ZLP", -1, f.erase("_F2A0A.ZLP")),
+      F(GroupInfoMissing, kGroupInfoMissing, kI, -1, "1", 1, "_F1A.FGP  (missing)", f.erase(kI)),
+      F(GroupInfoBesideListMissing, kGroupInfoMissing, "_F2A.FGP", -1, "2", 1, "_F2A.FGP  (missing)",
+        f.erase("_F2A.FGP")),
+      F(OverlayMissing, kOverlayMissing, "_F1A0A.ZLP", -1, "1", 0, "_F1A0A.ZLP (missing)",
+        f.erase("_F1A0A.ZLP")),
+      F(RawOverlayByFullPathMissing, kOverlayMissing, "_F1A0B.ZLC", -1, "1", 0, "_F1A0B.ZLC (missing)",
+        f.erase("_F1A0B.ZLC")),
+      F(OverlayBesideListMissing, kOverlayMissing, "_F2A0A.ZLP", -1, "2", 0, "_F2A0A.ZLP (missing)",
+        f.erase("_F2A0A.ZLP")),
   };
 }
 #undef C
@@ -184,22 +209,23 @@ std::string ExampleRecord(int which) {
 }
 
 void WriteExampleCatalogue(const std::string& dir) {
+  const std::string front = ExampleRecord(0);
   const Files files = {
       {"FORMS.FLT",
        FormListFile({{1, "INVOICE", "Invoice with logo", 1, 0}, {2, "Letter", "Letterhead", 2, 1}},
                     {{-1, "LOGO.ZLP", "Logo", 1, 2}, {-2, "SEAL", "Seal on printer", 1, 3}}, 2)},
       {"GROUPS.GLT", GroupNameListFile({kExampleGroupInfo, "D:\\LETTERS\\", "LOGO.ZLP", "7"})},
-      {kExampleGroupInfo, GroupInfoFile({{ExampleRecord(0), 1}, {ExampleRecord(1), 2}},
+      {kExampleGroupInfo, GroupInfoFile({{front, 1}, {ExampleRecord(1), 2}},
                                         {"Plateau 2 (entr\xE9"
                                          "e)",
                                          "INV1.ZLP", "INV2.ZLC", "_F301A.PBF"},
                                         0, -1, 3)},
-      {"INV1.ZLP", OverlayDataFile("INVOICE", "Invoice page 1", ExampleRecord(0), "page data")},
+      {"INV1.ZLP", OverlayDataFile("INVOICE", "Invoice page 1", front, "page data")},
       {"INV2.ZLC",
        "\x1D"
        "0;0.24muE raw page"},
       {"INV2.ZLI", DescriptionCompanionFile("Invoice page 2, raw")},
-      {"LOGO.ZLP", OverlayDataFile("LOGO.ZLP", "Logo", ExampleRecord(0), "page data")}};
+      {"LOGO.ZLP", OverlayDataFile("LOGO.ZLP", "Logo", front, "page data")}};
   for (const auto& f : files) ASSERT_TRUE(WriteWholeFile(dir + f.first, f.second)) << f.first;
 }
 

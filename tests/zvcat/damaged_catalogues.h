@@ -1,6 +1,6 @@
 // Catalogues for zvcat's tests, built byte by byte: a sound one, one copy of
 // it per kind of damage the checker names, and the small example catalogue
-// that the listing tests and the help text's example show.
+// of the listing tests and the help text.
 #pragma once
 
 #include <functional>
@@ -19,10 +19,13 @@ inline std::string GroupListIn(const std::string& dir) {
 void WriteSoundCatalogue(const std::string& dir);
 
 struct DamagedCatalogue {
-  const char* name;                                   // what is wrong, usable as a test name
-  const char* kind;                                   // the finding the checker must report first
-  const char* file;                                   // the file it is in, relative to dir
-  long long offset;                                   // its byte offset there, -1 for the whole file
+  const char* name;  // what is wrong, usable as a test name
+  const char* kind;  // the finding the checker must report first
+  const char* file;  // the file it is in, relative to dir
+  long long offset;  // its byte offset there, -1 for the whole file
+  const char* form;  // a form `zvcat show` is asked for, its exit status and a line it prints
+  int showStatus;
+  const char* shows;
   std::function<void(const std::string& dir)> write;  // the whole catalogue
 };
 const std::vector<DamagedCatalogue>& DamagedCatalogues();
