@@ -1,680 +1,304 @@
-// The add form and form/file settings dialogs, opened from the form settings
-// dialog of the real module: what they refuse, what they register (checked
-// byte for byte in the catalogue files), the remembered directory, and help.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <cctype>
-#include <string>
-#include <vector>
-
+// The add form and form/file settings dialogs, opened with Add from the form
+// settings dialog of the real module in both resource sets: what they show,
+// what they refuse, what they register (the list files after compared byte
+// for byte), the pickers behind Browse and Change Directory, the remembered
+// directory, and help.
 #include "dialogs/form_settings_fixture.h"
-#include "support/catalogue_files.h"
-#include "support/dialog_driver.h"
 
 namespace formsettings {
 namespace {
 
-using Strings = std::vector<std::string>;
-using zvtest::FormListFile;
-using zvtest::FormSpec;
-using zvtest::GroupNameListFile;
-
-// Controls of the form name picker and of the system's classic open-file
-// dialog.
-constexpr int kDetailForms = 2400;
-constexpr int kPickerDirectories = 1121;
-constexpr int kPickerFileName = 1152;
-
-// Windows keeps the letter case of names as it likes; paths are compared
-// without it.
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
+using namespace zvtest;  // NOLINT: the steps read as a table
+using Steps = std::vector<Step>;
+using Texts = std::vector<std::string>;
+template <class T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
-
-int RowOf(const zvtest::Dialog& picker, const std::string& row) {
-  const std::vector<std::string> rows = picker.ListItems(kPickerDirectories);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (Upper(rows[i]) == Upper(row)) return static_cast<int>(i);
-  }
-  ADD_FAILURE() << "no row " << row << " in " << ::testing::PrintToString(rows);
-  return -1;
-}
+constexpr int kDetailForms = 2400, kPickerDirectories = 1121, kPickerFileName = 1152;
 
 class AddFormTest : public BothSets {
  protected:
   void SetUp() override {
     BothSets::SetUp();
-    forms_ = Dir() + "FORMS";
-    ASSERT_TRUE(CreateDirectoryA(forms_.c_str(), nullptr));
-    SetRememberedDirectory(forms_);
+    data_ = Dir() + "DATA";
+    sub_ = data_ + "\\SUB";
+    groups_ = {Dir() + "A", Dir() + "B"};
+    for (const std::string& d : {data_, sub_}) ASSERT_TRUE(CreateDirectoryA(d.c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(data_ + "\\OLD.TXT.ZLP", "old data"));
+    ASSERT_TRUE(WriteWholeFile(data_ + "\\OLD.ZLP",
+                               OverlayDataFile("OLD", "Old overlay", SettingsRecordBytes(MatchingRecord()))));
+  }
+  // The named forms ALPHA (2) and BETA (3); file entries after ALPHA alone.
+  std::function<void()> Named(const std::string& start = "") {
+    return [=] {
+      SetRememberedDirectory(start.empty() ? data_ : start);
+      WriteFormList(FormListFile(named_, {}));
+      WriteGroupList(GroupNameListFile(groups_));
+    };
+  }
+  std::function<void()> Entries(const std::vector<FormSpec>& entries, const Texts& texts, uint16_t last,
+                                const std::string& start = "") {
+    return [=] {
+      SetRememberedDirectory(start.empty() ? data_ : start);
+      WriteFormList(FormListFile({alpha_}, entries, last));
+      WriteGroupList(GroupNameListFile(Texts{Dir() + "ALPHA"} + texts));
+    };
+  }
+  Steps OpenAdd() const { return {Wait(Settings()), Click(kAdd), Wait(AddForm())}; }
+  Steps OpenFile() const { return {Wait(Settings()), Click(kAdd), Wait(FormFile())}; }
+  Steps Back(int button = kCancel) const { return {Wait(Settings()), Click(button), Returns(button == kOk)}; }
+  Steps Refuse(int field, const std::string& text, uint32_t message) const {
+    return {Type(field, text), Click(kOk), Refused(Message(message)), Quiet(), Shows(field, text)};
   }
 
-  // Named forms ALPHA (2) and BETA (3) with their save directories.
-  void WriteCatalogue() {
-    WriteFormList(FormListFile(named_, {}));
-    WriteGroupList(GroupNameListFile(groups_));
-  }
-
-  // Opens the add form dialog from the form settings dialog.
-  zvtest::Dialog OpenAddForm(zvtest::DialogRun& run, zvtest::Dialog* settings) {
-    *settings = run.WaitForDialog(TitlesOfSet().settings);
-    settings->Click(kAdd);
-    return run.WaitForDialog(TitlesOfSet().addForm);
-  }
-
-  std::string DetailsTitle() const { return English() ? "Form Details" : "Detalles del formulario"; }
-
-  std::string forms_;
-  std::vector<FormSpec> named_ = {{2, "ALPHA", "First", 1, 0}, {3, "BETA", "Second", 2, 1}};
-  std::vector<std::string> groups_ = {Dir() + "A", Dir() + "B"};
+  std::string data_, sub_;
+  Texts groups_;
+  const std::vector<FormSpec> named_ = {{2, "ALPHA", "First", 1, 0}, {3, "BETA", "Second", 2, 1}};
+  const FormSpec alpha_ = {2, "ALPHA", "", 1, 0};
 };
 
-TEST_P(AddFormTest, StartsEmptyInFrontWithTheRememberedDirectory) {
-  WriteCatalogue();
-  int32_t id = 2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  EXPECT_EQ(add.Text(kFormName), "");
-  EXPECT_EQ(add.Text(kFormDescription), "");
-  EXPECT_EQ(add.TextLimit(kFormName), 24);
-  EXPECT_EQ(add.TextLimit(kFormDescription), 255);
-  EXPECT_TRUE(add.IsChecked(kToFront));
-  EXPECT_FALSE(add.IsChecked(kToBack));
-  EXPECT_EQ(add.Text(kSaveTo), forms_);
-  EXPECT_TRUE(add.IsEnabled(kFormBrowse));
-  // Typing stops at the limits.
-  add.SetText(kFormName, std::string(30, 'N'));
-  EXPECT_EQ(add.Text(kFormName), std::string(24, 'N'));
-  add.SetText(kFormDescription, std::string(300, 'D'));
-  EXPECT_EQ(add.Text(kFormDescription), std::string(255, 'D'));
-  add.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-TEST_P(AddFormTest, BrowseNeedsANamedForm) {
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  EXPECT_FALSE(add.IsEnabled(kFormBrowse));
-  add.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-TEST_P(AddFormTest, RefusesUnusableAndExistingNames) {
-  WriteCatalogue();
-  const std::string forms = ReadFile(FormListPath());
-  const std::string groups = ReadFile(GroupListPath());
-  int32_t id = 2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  for (const char* name : {"A/B", "A\\B", "", " \t "}) {
-    add.SetText(kFormName, name);
-    add.Click(kOk);
-    ExpectRefusal(run, add, 405);
-    EXPECT_EQ(add.Text(kFormName), name);
+TEST_P(AddFormTest, ScriptsFromCatalogueToCatalogue) {
+  const std::string empty = "", form = data_ + "\\FORM.ZLP", old = data_ + "\\OLD.ZLP";
+  std::vector<FormSpec> ring;
+  Texts ringTexts;
+  for (int32_t i = 1; i <= 256; ++i) {
+    ring.push_back({-i, i == 10 ? "P" : "C", "", 1, static_cast<uint32_t>(i)});
+    ringTexts.push_back("F" + std::to_string(i) + ".ZLP");
   }
-  add.SetText(kFormName, "BETA");
-  add.SetText(kFormDescription, "Kept");
-  add.Click(kOk);
-  ExpectRefusal(run, add, 406);
-  EXPECT_EQ(add.Text(kFormDescription), "Kept");
-  add.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(ReadFile(FormListPath()), forms);
-  EXPECT_EQ(ReadFile(GroupListPath()), groups);
-}
-
-TEST_P(AddFormTest, RegistersTheFormAndSelectsIt) {
-  WriteCatalogue();
-  int32_t id = 3;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  add.SetText(kFormName, "NEW FORM");
-  add.SetText(kFormDescription, "Fresh one");
-  add.Click(kToBack);
-  add.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(settings.ListItems(kForms), (Strings{"ALPHA", "BETA", "NEW FORM"}));
-  EXPECT_EQ(settings.ListSelection(kForms), 2);
-  EXPECT_EQ(settings.Text(kDescription), "Fresh one");
-  EXPECT_EQ(settings.Text(kLayer), Message(310));
-  EXPECT_EQ(settings.ListItems(kOverlays), Strings{});
-
-  // The lowest free identifier, after the named forms; the save directory
-  // as its group text.
-  std::vector<FormSpec> named = named_;
-  named.push_back({1, "NEW FORM", "Fresh one", 2, 2});
-  std::vector<std::string> groups = groups_;
-  groups.push_back(forms_);
-  EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named, {}));
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile(groups));
-  EXPECT_EQ(RememberedDirectory(), forms_);
-
-  settings.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, 1);
-  EXPECT_TRUE(run.Boxes().empty());
-}
-
-TEST_P(AddFormTest, FirstFormOfAnEmptyCatalogue) {
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  // A trailing blank is part of the name.
-  add.SetText(kFormName, "FIRST ");
-  add.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(settings.ListItems(kForms), Strings{"FIRST "});
-  EXPECT_TRUE(settings.IsEnabled(kOk));
-  EXPECT_EQ(settings.Text(kLayer), Message(309));
-  EXPECT_EQ(ReadFile(FormListPath()), FormListFile({{1, "FIRST ", "", 1, 0}}, {}));
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({forms_}));
-  settings.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, 1);
-}
-
-TEST_P(AddFormTest, CancelRegistersNothing) {
-  WriteCatalogue();
-  const std::string forms = ReadFile(FormListPath());
-  const std::string groups = ReadFile(GroupListPath());
-  int32_t id = 2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  add.SetText(kFormName, "UNSAVED");
-  add.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(settings.ListItems(kForms), (Strings{"ALPHA", "BETA"}));
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(id, 2);
-  EXPECT_EQ(ReadFile(FormListPath()), forms);
-  EXPECT_EQ(ReadFile(GroupListPath()), groups);
-  EXPECT_EQ(RememberedDirectory(), forms_);
-}
-
-TEST_P(AddFormTest, HelpOfTheAddFormDialogEndsWithTheSettingsDialog) {
-  WriteCatalogue();
-  zvtest::HelpWatcher help;
-  int32_t id = 2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  add.Click(kHelp);
-  add = run.WaitForDialog(TitlesOfSet().addForm);
-  add.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  std::vector<zvtest::HelpCall> calls = help.WaitForCalls(1);
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXT));
-  EXPECT_EQ(calls[0].data, 300005u);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  calls = help.WaitForCalls(2);
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[1].command, static_cast<UINT>(HELP_QUIT));
-}
-
-TEST_P(AddFormTest, BrowseTakesNameAndDescriptionOfAnExistingForm) {
-  WriteCatalogue();
-  int32_t id = 2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  add.SetText(kFormName, "BETA");
-  add.SetText(kFormDescription, "Typed");
-  add.Click(kFormBrowse);
-  zvtest::Dialog picker = run.WaitForDialog(DetailsTitle());
-  EXPECT_EQ(picker.ListItems(kDetailForms), (Strings{"ALPHA", "BETA"}));
-  // The typed name is preselected.
-  EXPECT_EQ(picker.ListSelection(kDetailForms), 1);
-  picker.SelectRow(kDetailForms, 0);
-  picker.Click(kOk);
-  add = run.WaitForDialog(TitlesOfSet().addForm);
-  EXPECT_EQ(add.Text(kFormName), "ALPHA");
-  EXPECT_EQ(add.Text(kFormDescription), "First");
-
-  // That name is taken; another one registers with the description taken.
-  add.Click(kOk);
-  ExpectRefusal(run, add, 406);
-  add.SetText(kFormName, "ALPHA 2");
-  add.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  std::vector<FormSpec> named = named_;
-  named.push_back({1, "ALPHA 2", "First", 1, 2});
-  EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named, {}));
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-TEST_P(AddFormTest, BrowseCancelledKeepsWhatWasTyped) {
-  WriteCatalogue();
-  int32_t id = 2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  add.SetText(kFormName, "MINE");
-  add.SetText(kFormDescription, "Typed");
-  add.Click(kFormBrowse);
-  zvtest::Dialog picker = run.WaitForDialog(DetailsTitle());
-  picker.SelectRow(kDetailForms, 1);
-  picker.Click(kCancel);
-  add = run.WaitForDialog(TitlesOfSet().addForm);
-  EXPECT_EQ(add.Text(kFormName), "MINE");
-  EXPECT_EQ(add.Text(kFormDescription), "Typed");
-  add.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-TEST_P(AddFormTest, ChangedDirectoryIsRememberedEvenWhenCancelled) {
-  WriteCatalogue();
-  const std::string forms = ReadFile(FormListPath());
-  const std::string groups = ReadFile(GroupListPath());
-  const std::string sub = forms_ + "\\SUB";
-  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
-  int32_t id = 2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  add.Click(kChangeDirectory);
-  zvtest::Dialog picker = run.WaitForDialog(Message(202));
-  picker.DoubleClickRow(kPickerDirectories, RowOf(picker, "[SUB]"));
-  picker.Click(kOk);
-  add = run.WaitForDialog(TitlesOfSet().addForm);
-  EXPECT_EQ(Upper(add.Text(kSaveTo)), Upper(sub));
-  EXPECT_EQ(Upper(RememberedDirectory()), Upper(sub));
-  add.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(Upper(RememberedDirectory()), Upper(sub));
-  EXPECT_EQ(ReadFile(FormListPath()), forms);
-  EXPECT_EQ(ReadFile(GroupListPath()), groups);
-}
-
-TEST_P(AddFormTest, ChangedDirectoryBecomesTheSaveDirectory) {
-  WriteCatalogue();
-  const std::string sub = forms_ + "\\SUB";
-  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
-  int32_t id = 2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog add = OpenAddForm(run, &settings);
-  add.Click(kChangeDirectory);
-  zvtest::Dialog picker = run.WaitForDialog(Message(202));
-  picker.DoubleClickRow(kPickerDirectories, RowOf(picker, "[SUB]"));
-  picker.Click(kOk);
-  add = run.WaitForDialog(TitlesOfSet().addForm);
-  const std::string chosen = add.Text(kSaveTo);
-  EXPECT_EQ(Upper(chosen), Upper(sub));
-  // A directory picker cancelled changes nothing.
-  add.Click(kChangeDirectory);
-  run.WaitForDialog(Message(202)).Click(kCancel);
-  add = run.WaitForDialog(TitlesOfSet().addForm);
-  EXPECT_EQ(add.Text(kSaveTo), chosen);
-  add.SetText(kFormName, "GAMMA");
-  add.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  std::vector<std::string> groups = groups_;
-  groups.push_back(chosen);
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile(groups));
-  EXPECT_EQ(RememberedDirectory(), chosen);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
+  std::vector<FormSpec> ringAfter = ring;
+  Texts ringTextsAfter = ringTexts;
+  ringAfter[10] = {-11, "C", "", 1, 11};
+  ringTextsAfter[10] = data_ + "\\RING.ZLP";
+  Steps refusals = OpenFile();
+  for (const std::string& text : {std::string("_FORM.ZLP"), std::string("  "), std::string("A*B"),
+                                  data_ + "\\_FORM", data_ + "\\A?B.ZLP"})
+    refusals = refusals + Refuse(kFile, text, 411);
+  Steps names = OpenAdd();
+  for (const char* name : {"A/B", "A\\B", "", " \t "}) names = names + Refuse(kFormName, name, 405);
+  auto fileEntry = [&](const std::vector<FormSpec>& entries, uint16_t last) {
+    return FormListFile({alpha_}, entries, last);
+  };
+  const std::vector<ScriptRow> rows = {
+      // The add form dialog.
+      {"starts empty in front in the remembered directory; typing stops at the limits",
+       Named(),
+       2,
+       OpenAdd() +
+           Steps{Shows(kFormName, ""), Shows(kFormDescription, ""), Limit(kFormName, 24),
+                 Limit(kFormDescription, 255), Checked(kToFront), Checked(kToBack, false),
+                 Shows(kSaveTo, data_), Enabled(kFormBrowse), Type(kFormName, std::string(30, 'N')),
+                 Shows(kFormName, std::string(24, 'N')), Type(kFormDescription, std::string(300, 'D')),
+                 Shows(kFormDescription, std::string(255, 'D')), Click(kHelp), Click(kCancel),
+                 Wait(Settings()), Rows(kForms, {"ALPHA", "BETA"})} +
+           Back(),
+       2,
+       "=",
+       "=",
+       {300005}},
+      {"browse needs a named form", [&] { SetRememberedDirectory(data_); }, 0,
+       OpenAdd() + Steps{Enabled(kFormBrowse, false), Click(kCancel)} + Back(), 0},
+      {"unusable and existing names are refused", Named(), 2,
+       names + Steps{Type(kFormDescription, "Kept")} + Refuse(kFormName, "BETA", 406) +
+           Steps{Shows(kFormDescription, "Kept"), Click(kCancel)} + Back(),
+       2},
+      {"registers the form with the lowest free id and selects it",
+       Named(),
+       3,
+       OpenAdd() +
+           Steps{Type(kFormName, "NEW FORM"), Type(kFormDescription, "Fresh one"), Click(kToBack), Click(kOk),
+                 Wait(Settings()), Rows(kForms, {"ALPHA", "BETA", "NEW FORM"}), Selected(kForms, 2),
+                 Shows(kDescription, "Fresh one"), Shows(kLayer, Message(310)), Rows(kOverlays, {})} +
+           Back(kOk),
+       1,
+       FormListFile({named_[0], named_[1], {1, "NEW FORM", "Fresh one", 2, 2}}, {}),
+       GroupNameListFile(groups_ + Texts{data_}),
+       {},
+       data_},
+      {"the first form of an empty catalogue keeps its trailing blank",
+       [&] { SetRememberedDirectory(data_); },
+       0,
+       OpenAdd() +
+           Steps{Type(kFormName, "FIRST "), Click(kOk), Wait(Settings()), Rows(kForms, {"FIRST "}),
+                 Enabled(kOk), Shows(kLayer, Message(309))} +
+           Back(kOk),
+       1,
+       FormListFile({{1, "FIRST ", "", 1, 0}}, {}),
+       GroupNameListFile({data_}),
+       {},
+       data_},
+      {"browse takes an existing form's name and description",
+       Named(),
+       2,
+       OpenAdd() +
+           Steps{Type(kFormName, "BETA"), Type(kFormDescription, "Typed"), Click(kFormBrowse),
+                 Wait(English() ? "Form Details" : "Detalles del formulario"),
+                 Rows(kDetailForms, {"ALPHA", "BETA"}), Selected(kDetailForms, 1), Select(kDetailForms, 0),
+                 Click(kOk), Wait(AddForm()), Shows(kFormName, "ALPHA"), Shows(kFormDescription, "First"),
+                 Click(kOk), Refused(Message(406)), Type(kFormName, "ALPHA 2"), Click(kOk)} +
+           Back(),
+       2,
+       FormListFile({named_[0], named_[1], {1, "ALPHA 2", "First", 1, 2}}, {}),
+       GroupNameListFile(groups_ + Texts{data_}),
+       {},
+       data_},
+      {"browse cancelled keeps what was typed", Named(), 2,
+       OpenAdd() +
+           Steps{Type(kFormName, "MINE"), Type(kFormDescription, "Typed"), Click(kFormBrowse),
+                 Wait(English() ? "Form Details" : "Detalles del formulario"), Select(kDetailForms, 1),
+                 Click(kCancel), Wait(AddForm()), Shows(kFormName, "MINE"), Shows(kFormDescription, "Typed"),
+                 Click(kCancel)} +
+           Back(),
+       2},
+      {"a changed directory is remembered even when cancelled",
+       Named(),
+       2,
+       OpenAdd() +
+           Steps{Click(kChangeDirectory), Wait(Message(202)), DoubleClickOn(kPickerDirectories, "[SUB]"),
+                 Click(kOk), Wait(AddForm()), ShowsAnyCase(kSaveTo, sub_), Click(kCancel)} +
+           Back(),
+       2,
+       "=",
+       "=",
+       {},
+       sub_},
+      {"a changed directory becomes the save directory; a picker cancelled changes nothing",
+       Named(),
+       2,
+       OpenAdd() +
+           Steps{Click(kChangeDirectory), Wait(Message(202)), DoubleClickOn(kPickerDirectories, "[SUB]"),
+                 Click(kOk), Wait(AddForm()), Click(kChangeDirectory), Wait(Message(202)), Click(kCancel),
+                 Wait(AddForm()), ShowsAnyCase(kSaveTo, sub_), Type(kFormName, "GAMMA"), Click(kOk)} +
+           Back(),
+       2,
+       FormListFile({named_[0], named_[1], {1, "GAMMA", "", 1, 2}}, {}),
+       GroupNameListFile(groups_ + Texts{sub_}),
+       {},
+       sub_,
+       true},
+      // The form/file settings dialog.
+      {"a new entry starts empty in front; cancel records nothing",
+       Entries({}, {}, 0),
+       0,
+       OpenFile() +
+           Steps{Shows(kFile, ""), Shows(kFileDescription, ""), Limit(kFile, 260),
+                 Limit(kFileDescription, 255), Checked(kToFront), Checked(kToBack, false), Click(kHelp),
+                 Type(kFile, "OTHER"), Click(kCancel)} +
+           Back(),
+       0,
+       "=",
+       "=",
+       {300006}},
+      {"a bare name goes into the remembered directory; the file is not made",
+       Entries({}, {}, 0),
+       0,
+       OpenFile() +
+           Steps{Type(kFile, "FORM"), Type(kFileDescription, "Capture"), Click(kToBack), Click(kOk),
+                 Wait(Settings()), Rows(kForms, {form}), Enabled(kOk), Shows(kDescription, "Capture"),
+                 Shows(kLayer, Message(310))} +
+           Back(kOk),
+       -1,
+       fileEntry({{-1, "C", "Capture", 2, 1}}, 1),
+       GroupNameListFile({Dir() + "ALPHA", form}),
+       {},
+       data_},
+      {"unusable names and missing directories are refused", Entries({}, {}, 0), 0,
+       refusals + Refuse(kFile, Dir() + "MISSING\\FORM", 611) + Steps{Click(kCancel)} + Back(), 0},
+      {"too long a path is refused (the English set has no text for it)",
+       Entries({}, {}, 0, "C:\\" + std::string(252, 'X')), 0,
+       OpenFile() + Refuse(kFile, "FORM", 418) + Steps{Click(kCancel)} + Back(), 0},
+      {"a typed path keeps its extension in any case",
+       Entries({}, {}, 0),
+       0,
+       OpenFile() +
+           Steps{Type(kFile, data_ + "\\Form.zlp"), Click(kOk), Wait(Settings()),
+                 Rows(kForms, {data_ + "\\Form.zlp"})} +
+           Back(kOk),
+       -1,
+       fileEntry({{-1, "C", "", 1, 1}}, 1),
+       GroupNameListFile({Dir() + "ALPHA", data_ + "\\Form.zlp"}),
+       {},
+       data_},
+      {"an existing file is named once the user agrees, and left as it is",
+       Entries({}, {}, 0),
+       0,
+       OpenFile() +
+           Steps{Type(kFile, "OLD.TXT"), Click(kOk), Asked(Message(606), IDNO), Quiet(), Click(kOk),
+                 Asked(Message(606), IDYES)} +
+           Back(),
+       0,
+       fileEntry({{-1, "C", "", 1, 1}}, 1),
+       GroupNameListFile({Dir() + "ALPHA", data_ + "\\OLD.TXT.ZLP"}),
+       {},
+       data_},
+      {"a printing entry shown gets a new capture entry",
+       Entries({{-1, "P", "Logo", 2, 1}}, {"LOGO.ZLP"}, 1),
+       -1,
+       OpenFile() +
+           Steps{Shows(kFile, ""), Checked(kToFront), Type(kFile, "NEXT"), Click(kOk), Wait(Settings()),
+                 Rows(kForms, {data_ + "\\NEXT.ZLP"})} +
+           Back(kOk),
+       -2,
+       fileEntry({{-1, "P", "Logo", 2, 1}, {-2, "C", "", 1, 2}}, 2),
+       GroupNameListFile({Dir() + "ALPHA", "LOGO.ZLP", data_ + "\\NEXT.ZLP"}),
+       {},
+       data_},
+      {"a capture entry shown is rewritten",
+       Entries({{-1, "P", "Logo", 1, 1}, {-2, "C", "Old text", 2, 2}}, {"LOGO.ZLP", old}, 2),
+       -2,
+       OpenFile() +
+           Steps{Shows(kFile, old), Shows(kFileDescription, "Old text"), Checked(kToBack),
+                 Type(kFile, "RENAMED"), Type(kFileDescription, "New text"), Click(kToFront), Click(kOk),
+                 Wait(Settings()), Rows(kForms, {data_ + "\\RENAMED.ZLP"}), Shows(kDescription, "New text"),
+                 Shows(kLayer, Message(309))} +
+           Back(kOk),
+       -2,
+       fileEntry({{-1, "P", "Logo", 1, 1}, {-2, "C", "New text", 1, 2}}, 2),
+       GroupNameListFile({Dir() + "ALPHA", "LOGO.ZLP", data_ + "\\RENAMED.ZLP"}),
+       {},
+       data_},
+      {"a full ring overwrites the entry after the one shown",
+       Entries(ring, ringTexts, 10),
+       -10,
+       OpenFile() + Steps{Type(kFile, "RING"), Click(kOk)} + Back(kOk),
+       -11,
+       fileEntry(ringAfter, 11),
+       GroupNameListFile(Texts{Dir() + "ALPHA"} + ringTextsAfter),
+       {},
+       data_},
+      {"browse takes the file with its own description, or a file yet to be made",
+       Entries({}, {}, 0, "C:\\"),
+       0,
+       OpenFile() +
+           Steps{Type(kFile, old), Click(kFileBrowse), Wait(Message(203)), Shows(kPickerFileName, "OLD.ZLP"),
+                 Click(kOk), Wait(FormFile()), ShowsAnyCase(kFile, old),
+                 Shows(kFileDescription, "Old overlay"), Click(kFileBrowse), Wait(Message(203)),
+                 Type(kPickerFileName, "NEW.ZLP"), Click(kOk), Wait(FormFile()),
+                 ShowsAnyCase(kFile, data_ + "\\NEW.ZLP"), Shows(kFileDescription, ""), Click(kOk)} +
+           Back(),
+       0,
+       fileEntry({{-1, "C", "", 1, 1}}, 1),
+       GroupNameListFile({Dir() + "ALPHA", data_ + "\\NEW.ZLP"}),
+       {},
+       data_,
+       true},
+      {"browse cancelled changes nothing", Entries({}, {}, 0), 0,
+       OpenFile() +
+           Steps{Type(kFile, "TYPED"), Type(kFileDescription, "Mine"), Click(kFileBrowse), Wait(Message(203)),
+                 Type(kPickerFileName, "OTHER.ZLP"), Click(kCancel), Wait(FormFile()), Shows(kFile, "TYPED"),
+                 Shows(kFileDescription, "Mine"), Click(kCancel)} +
+           Back(),
+       0},
+  };
+  for (const ScriptRow& row : rows) {
+    Run(row);
+    EXPECT_FALSE(FileExists(form)) << row.what;
+    EXPECT_EQ(ReadOrEmpty(data_ + "\\OLD.TXT.ZLP"), "old data") << row.what;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, AddFormTest, ::testing::Bool(), SetName);
-
-class FormFileTest : public BothSets {
- protected:
-  void SetUp() override {
-    BothSets::SetUp();
-    data_ = Dir() + "DATA";
-    ASSERT_TRUE(CreateDirectoryA(data_.c_str(), nullptr));
-    SetRememberedDirectory(data_);
-  }
-
-  // A named form, so that identifier 0 opens in file mode, and the file
-  // entries given.
-  void WriteCatalogue(const std::vector<FormSpec>& entries, const std::vector<std::string>& entryTexts,
-                      uint16_t last) {
-    WriteFormList(FormListFile(named_, entries, last));
-    std::vector<std::string> texts = {Dir() + "ALPHA"};
-    texts.insert(texts.end(), entryTexts.begin(), entryTexts.end());
-    WriteGroupList(GroupNameListFile(texts));
-  }
-
-  zvtest::Dialog OpenFormFile(zvtest::DialogRun& run, zvtest::Dialog* settings) {
-    *settings = run.WaitForDialog(TitlesOfSet().settings);
-    settings->Click(kAdd);
-    return run.WaitForDialog(TitlesOfSet().formFile);
-  }
-
-  std::string data_;
-  std::vector<FormSpec> named_ = {{2, "ALPHA", "", 1, 0}};
-};
-
-TEST_P(FormFileTest, NewEntryStartsEmptyInFront) {
-  WriteCatalogue({}, {}, 0);
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  EXPECT_EQ(file.Text(kFile), "");
-  EXPECT_EQ(file.Text(kFileDescription), "");
-  EXPECT_EQ(file.TextLimit(kFile), 260);
-  EXPECT_EQ(file.TextLimit(kFileDescription), 255);
-  EXPECT_TRUE(file.IsChecked(kToFront));
-  EXPECT_FALSE(file.IsChecked(kToBack));
-  file.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-TEST_P(FormFileTest, BareNameGoesIntoTheRememberedDirectory) {
-  WriteCatalogue({}, {}, 0);
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  file.SetText(kFile, "FORM");
-  file.SetText(kFileDescription, "Capture");
-  file.Click(kToBack);
-  file.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  const std::string path = data_ + "\\FORM.ZLP";
-  EXPECT_EQ(settings.ListItems(kForms), Strings{path});
-  EXPECT_TRUE(settings.IsEnabled(kOk));
-  EXPECT_EQ(settings.Text(kDescription), "Capture");
-  EXPECT_EQ(settings.Text(kLayer), Message(310));
-  EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named_, {{-1, "C", "Capture", 2, 1}}, 1));
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({Dir() + "ALPHA", path}));
-  // The overlay data file itself is not made here.
-  EXPECT_FALSE(zvtest::FileExists(path));
-  settings.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, -1);
-}
-
-TEST_P(FormFileTest, RefusesUnusableNamesAndMissingDirectories) {
-  WriteCatalogue({}, {}, 0);
-  const std::string forms = ReadFile(FormListPath());
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  for (const std::string& text : {std::string("_FORM.ZLP"), std::string("  "), std::string("A*B"),
-                                  data_ + "\\_FORM", data_ + "\\A?B.ZLP"}) {
-    file.SetText(kFile, text);
-    file.Click(kOk);
-    ExpectRefusal(run, file, 411);
-    EXPECT_EQ(file.Text(kFile), text);
-  }
-  file.SetText(kFile, Dir() + "MISSING\\FORM");
-  file.Click(kOk);
-  ExpectRefusal(run, file, 611);
-  file.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(ReadFile(FormListPath()), forms);
-}
-
-TEST_P(FormFileTest, TooLongAPathIsRefused) {
-  WriteCatalogue({}, {}, 0);
-  SetRememberedDirectory("C:\\" + std::string(252, 'X'));
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  file.SetText(kFile, "FORM");
-  file.Click(kOk);
-  // Only the local set has this message; the English box stays empty.
-  ExpectRefusal(run, file, 418);
-  file.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-TEST_P(FormFileTest, TypedPathIsKeptWithItsExtensionInAnyCase) {
-  WriteCatalogue({}, {}, 0);
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  const std::string path = data_ + "\\Form.zlp";
-  file.SetText(kFile, path);
-  file.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(settings.ListItems(kForms), Strings{path});
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({Dir() + "ALPHA", path}));
-  settings.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, -1);
-}
-
-TEST_P(FormFileTest, AsksBeforeNamingAnExistingFile) {
-  WriteCatalogue({}, {}, 0);
-  const std::string forms = ReadFile(FormListPath());
-  const std::string path = data_ + "\\OLD.TXT.ZLP";
-  ASSERT_TRUE(zvtest::WriteWholeFile(path, "old data"));
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  file.SetText(kFile, "OLD.TXT");
-  file.Click(kOk);
-  zvtest::Box box = run.WaitForBox();
-  EXPECT_EQ(box.text, Message(606));
-  EXPECT_TRUE(box.questionIcon);
-  EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
-  run.AnswerBox(IDNO);
-  file = run.WaitForDialog(TitlesOfSet().formFile);
-  EXPECT_EQ(ReadFile(FormListPath()), forms);
-
-  file.Click(kOk);
-  EXPECT_EQ(run.WaitForBox().text, Message(606));
-  run.AnswerBox(IDYES);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named_, {{-1, "C", "", 1, 1}}, 1));
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({Dir() + "ALPHA", path}));
-  EXPECT_EQ(ReadFile(path), "old data");
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(id, 0);
-}
-
-TEST_P(FormFileTest, PrintingEntryShownGetsANewCaptureEntry) {
-  const std::vector<FormSpec> entries = {{-1, "P", "Logo", 2, 1}};
-  WriteCatalogue(entries, {"LOGO.ZLP"}, 1);
-  int32_t id = -1;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  EXPECT_EQ(file.Text(kFile), "");
-  EXPECT_TRUE(file.IsChecked(kToFront));
-  file.SetText(kFile, "NEXT");
-  file.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  const std::string path = data_ + "\\NEXT.ZLP";
-  EXPECT_EQ(settings.ListItems(kForms), Strings{path});
-  EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named_, {entries[0], {-2, "C", "", 1, 2}}, 2));
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({Dir() + "ALPHA", "LOGO.ZLP", path}));
-  settings.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, -2);
-}
-
-TEST_P(FormFileTest, ShownCaptureEntryIsRewritten) {
-  const std::vector<FormSpec> entries = {{-1, "P", "Logo", 1, 1}, {-2, "C", "Old text", 2, 2}};
-  WriteCatalogue(entries, {"LOGO.ZLP", data_ + "\\OLD.ZLP"}, 2);
-  int32_t id = -2;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  EXPECT_EQ(file.Text(kFile), data_ + "\\OLD.ZLP");
-  EXPECT_EQ(file.Text(kFileDescription), "Old text");
-  EXPECT_TRUE(file.IsChecked(kToBack));
-  file.SetText(kFile, "RENAMED");
-  file.SetText(kFileDescription, "New text");
-  file.Click(kToFront);
-  file.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  const std::string path = data_ + "\\RENAMED.ZLP";
-  EXPECT_EQ(settings.ListItems(kForms), Strings{path});
-  EXPECT_EQ(settings.Text(kDescription), "New text");
-  EXPECT_EQ(settings.Text(kLayer), Message(309));
-  EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named_, {entries[0], {-2, "C", "New text", 1, 2}}, 2));
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({Dir() + "ALPHA", "LOGO.ZLP", path}));
-  settings.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, -2);
-}
-
-TEST_P(FormFileTest, FullRingOverwritesTheNextEntry) {
-  std::vector<FormSpec> entries;
-  std::vector<std::string> texts;
-  for (int32_t i = 1; i <= 256; ++i) {
-    entries.push_back({-i, i == 10 ? "P" : "C", "", 1, static_cast<uint32_t>(i)});
-    texts.push_back("F" + std::to_string(i) + ".ZLP");
-  }
-  WriteCatalogue(entries, texts, 10);
-  int32_t id = -10;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  file.SetText(kFile, "RING");
-  file.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  const std::string path = data_ + "\\RING.ZLP";
-  entries[10] = {-11, "C", "", 1, 11};
-  texts[10] = path;
-  std::vector<std::string> groups = {Dir() + "ALPHA"};
-  groups.insert(groups.end(), texts.begin(), texts.end());
-  EXPECT_EQ(ReadFile(FormListPath()), FormListFile(named_, entries, 11));
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile(groups));
-  settings.Click(kOk);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(id, -11);
-}
-
-TEST_P(FormFileTest, CancelRecordsNothing) {
-  WriteCatalogue({{-1, "C", "Kept", 1, 1}}, {data_ + "\\KEPT.ZLP"}, 1);
-  const std::string forms = ReadFile(FormListPath());
-  const std::string groups = ReadFile(GroupListPath());
-  int32_t id = -1;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  file.SetText(kFile, "OTHER");
-  file.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(settings.ListItems(kForms), Strings{data_ + "\\KEPT.ZLP"});
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(ReadFile(FormListPath()), forms);
-  EXPECT_EQ(ReadFile(GroupListPath()), groups);
-  EXPECT_EQ(RememberedDirectory(), data_);
-}
-
-TEST_P(FormFileTest, HelpOfTheFormFileDialog) {
-  WriteCatalogue({}, {}, 0);
-  zvtest::HelpWatcher help;
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  file.Click(kHelp);
-  file = run.WaitForDialog(TitlesOfSet().formFile);
-  file.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-  const std::vector<zvtest::HelpCall> calls = help.WaitForCalls(2);
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].data, 300006u);
-  EXPECT_EQ(calls[1].command, static_cast<UINT>(HELP_QUIT));
-}
-
-TEST_P(FormFileTest, BrowseTakesTheFileWithItsOwnDescription) {
-  WriteCatalogue({}, {}, 0);
-  const std::string old = data_ + "\\OLD.ZLP";
-  const std::string header = zvtest::Bytes().U32(319).Fixed("OLD", 25).Fixed("Old overlay", 256).str() +
-                             zvtest::SettingsRecordBytes(MatchingRecord());
-  ASSERT_TRUE(zvtest::WriteWholeFile(old, header + "page"));
-  SetRememberedDirectory("C:\\");
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  file.SetText(kFile, old);
-  file.Click(kFileBrowse);
-  zvtest::Dialog picker = run.WaitForDialog(Message(203));
-  EXPECT_EQ(picker.Text(kPickerFileName), "OLD.ZLP");
-  picker.Click(kOk);
-  file = run.WaitForDialog(TitlesOfSet().formFile);
-  EXPECT_EQ(Upper(file.Text(kFile)), Upper(old));
-  EXPECT_EQ(file.Text(kFileDescription), "Old overlay");
-  EXPECT_EQ(Upper(RememberedDirectory()), Upper(data_));
-
-  // A file yet to be made may be named; it has no description.
-  file.Click(kFileBrowse);
-  picker = run.WaitForDialog(Message(203));
-  picker.SetText(kPickerFileName, "NEW.ZLP");
-  picker.Click(kOk);
-  file = run.WaitForDialog(TitlesOfSet().formFile);
-  const std::string chosen = file.Text(kFile);
-  EXPECT_EQ(Upper(chosen), Upper(data_ + "\\NEW.ZLP"));
-  EXPECT_EQ(file.Text(kFileDescription), "");
-  file.Click(kOk);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  EXPECT_EQ(ReadFile(GroupListPath()), GroupNameListFile({Dir() + "ALPHA", chosen}));
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-TEST_P(FormFileTest, BrowseCancelledChangesNothing) {
-  WriteCatalogue({}, {}, 0);
-  int32_t id = 0;
-  zvtest::DialogRun run(OpenSettings(&id));
-  zvtest::Dialog settings;
-  zvtest::Dialog file = OpenFormFile(run, &settings);
-  file.SetText(kFile, "TYPED");
-  file.SetText(kFileDescription, "Mine");
-  file.Click(kFileBrowse);
-  zvtest::Dialog picker = run.WaitForDialog(Message(203));
-  picker.SetText(kPickerFileName, "OTHER.ZLP");
-  picker.Click(kCancel);
-  file = run.WaitForDialog(TitlesOfSet().formFile);
-  EXPECT_EQ(file.Text(kFile), "TYPED");
-  EXPECT_EQ(file.Text(kFileDescription), "Mine");
-  EXPECT_EQ(RememberedDirectory(), data_);
-  file.Click(kCancel);
-  settings = run.WaitForDialog(TitlesOfSet().settings);
-  settings.Click(kCancel);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Sets, FormFileTest, ::testing::Bool(), SetName);
 
 }  // namespace
 }  // namespace formsettings

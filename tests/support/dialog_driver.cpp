@@ -9,58 +9,36 @@ namespace zvtest {
 namespace {
 
 constexpr int kPollMs = 10;
-constexpr char kBoxCaption[] = "Overlay";
-constexpr UINT kSettleTimeoutMs = 10000;
-
-std::string ClassOf(HWND window) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
+constexpr int kTimeoutMs = 10000;
+constexpr int kSettleMs = 30000;  // a long list filled under load takes its time
+constexpr UINT kMarkerMessage = WM_APP + 0x5A;
 
 std::string WindowText(HWND window) {
   char text[1024] = "";
   SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                      kSettleTimeoutMs, nullptr);
+                      kTimeoutMs, nullptr);
   return text;
 }
 
 bool IsClass(HWND window, const char* name) {
-  return _stricmp(ClassOf(window).c_str(), name) == 0;
+  char found[64] = "";
+  GetClassNameA(window, found, sizeof found);
+  return _stricmp(found, name) == 0;
 }
 
-constexpr UINT kMarkerMessage = WM_APP + 0x5A;
-
-// The one run whose call is open; its thread is the one dialogs live on.
-DialogRun* g_run = nullptr;
+DialogRun* g_run = nullptr;  // the open run, whose thread the dialogs live on
 
 // Returns once the window's thread has handled what came before: through the
-// run's marker when the window is the run's, else by a sent message, which a
-// thread handles in order. Asked in short slices, so that a window that
-// closes meanwhile ends the wait at once.
+// run's marker on the run's thread, else by a sent message, asked in slices so
+// that a window that closes meanwhile ends the wait.
 void Settle(HWND window, DWORD thread) {
-  if (g_run && thread == g_run->ThreadId()) {
-    g_run->Settle();
-    return;
-  }
-  for (UINT waited = 0; waited < kSettleTimeoutMs; waited += kPollMs * 5) {
-    if (!IsWindow(window)) return;
-    DWORD_PTR ignored;
-    if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kPollMs * 5, &ignored)) return;
-  }
+  if (g_run && thread == g_run->ThreadId()) return g_run->Settle();
+  DWORD_PTR ignored;
+  for (int waited = 0; waited < kTimeoutMs && IsWindow(window); waited += 50)
+    if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 50, &ignored)) return;
 }
-
 void Settle(HWND window) {
   Settle(window, GetWindowThreadProcessId(window, nullptr));
-}
-
-struct Collected {
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectShown(HWND window, LPARAM param) {
-  if (IsWindowVisible(window)) reinterpret_cast<Collected*>(param)->windows.push_back(window);
-  return TRUE;
 }
 
 BOOL CALLBACK ReadBoxControl(HWND child, LPARAM param) {
@@ -69,28 +47,23 @@ BOOL CALLBACK ReadBoxControl(HWND child, LPARAM param) {
   if ((style & WS_VISIBLE) == 0) return TRUE;
   if (IsClass(child, "Button")) {
     box->buttons.push_back(GetDlgCtrlID(child));
-  } else if (IsClass(child, "Static")) {
-    if ((style & SS_TYPEMASK) == SS_ICON) {
-      const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-      if (icon && icon == LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND))) box->stopIcon = true;
-      if (icon && icon == LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_QUESTION)))
-        box->questionIcon = true;
-    } else {
-      const std::string text = WindowText(child);
-      if (!text.empty() && box->text.empty()) box->text = text;
-    }
+  } else if (IsClass(child, "Static") && (style & SS_TYPEMASK) == SS_ICON) {
+    const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    auto is = [icon](LPCSTR id) { return icon && icon == LoadIconA(nullptr, id); };
+    box->stopIcon = box->stopIcon || is(IDI_HAND);
+    box->questionIcon = box->questionIcon || is(IDI_QUESTION);
+    box->exclamationIcon = box->exclamationIcon || is(IDI_EXCLAMATION);
+  } else if (IsClass(child, "Static") && box->text.empty()) {
+    box->text = WindowText(child);
   }
   return TRUE;
 }
 
 }  // namespace
 
-// --- Dialog -----------------------------------------------------------------
-
 bool Dialog::IsOpen() const {
   return window_ && IsWindow(window_) && IsWindowVisible(window_);
 }
-
 std::string Dialog::Title() const {
   return window_ ? WindowText(window_) : std::string();
 }
@@ -109,46 +82,43 @@ std::string Dialog::Text(int id) const {
 void Dialog::SetText(int id, const std::string& text) const {
   HWND control = Control(id);
   if (!control) return;
+  const LPARAM chars = reinterpret_cast<LPARAM>(text.c_str());
   if (IsClass(control, "Edit")) {
     SendMessageA(control, EM_SETSEL, 0, -1);
-    SendMessageA(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(control, EM_REPLACESEL, FALSE, chars);
   } else {
-    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(control, WM_SETTEXT, 0, chars);
   }
-  Settle(window_);
+  zvtest::Settle(window_);
 }
 
 int Dialog::TextLimit(int id) const {
   HWND control = Control(id);
   return control ? static_cast<int>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0)) : 0;
 }
-
 bool Dialog::IsEnabled(int id) const {
   HWND control = Control(id);
   return control && IsWindowEnabled(control);
 }
-
 bool Dialog::IsVisible(int id) const {
   HWND control = Control(id);
   return control && IsWindowVisible(control);
 }
-
 bool Dialog::IsChecked(int id) const {
   HWND control = Control(id);
   return control && SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
-
 LONG Dialog::Style(int id) const {
   HWND control = Control(id);
   return control ? GetWindowLongA(control, GWL_STYLE) : 0;
 }
 
 void Dialog::Notify(int id, int code) const {
-  HWND control = GetDlgItem(window_, id);
   // The thread is asked for first: the command may close the window.
   const DWORD thread = GetWindowThreadProcessId(window_, nullptr);
-  SendNotifyMessageA(window_, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
-  Settle(window_, thread);
+  SendNotifyMessageA(window_, WM_COMMAND, MAKEWPARAM(id, code),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window_, id)));
+  zvtest::Settle(window_, thread);
 }
 
 void Dialog::Click(int id) const {
@@ -158,20 +128,16 @@ void Dialog::Click(int id) const {
     ADD_FAILURE() << "control " << id << " of \"" << Title() << "\" is disabled and cannot be clicked";
     return;
   }
-  const LONG kind = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
-  if (kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX) {
-    const bool checked = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    SendMessageA(control, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
-  } else if (kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON) {
-    // The other radio buttons of its group lose their check.
+  auto kind = [](HWND w) { return GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK; };
+  auto radio = [&](HWND w) { return kind(w) == BS_RADIOBUTTON || kind(w) == BS_AUTORADIOBUTTON; };
+  if (kind(control) == BS_CHECKBOX || kind(control) == BS_AUTOCHECKBOX) {
+    SendMessageA(control, BM_SETCHECK, IsChecked(id) ? BST_UNCHECKED : BST_CHECKED, 0);
+  } else if (radio(control)) {
     HWND other = control;
     for (int guard = 0; guard < 64; ++guard) {
       other = GetNextDlgGroupItem(window_, other, FALSE);
       if (!other || other == control) break;
-      const LONG otherKind = GetWindowLongA(other, GWL_STYLE) & BS_TYPEMASK;
-      if (otherKind == BS_RADIOBUTTON || otherKind == BS_AUTORADIOBUTTON) {
-        SendMessageA(other, BM_SETCHECK, BST_UNCHECKED, 0);
-      }
+      if (radio(other)) SendMessageA(other, BM_SETCHECK, BST_UNCHECKED, 0);
     }
     SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
   }
@@ -188,8 +154,7 @@ std::vector<std::string> Dialog::ListItems(int id) const {
     const LRESULT length = SendMessageA(control, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0);
     std::string text(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
     SendMessageA(control, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(std::strlen(text.c_str()));
-    items.push_back(text);
+    items.push_back(text.c_str());
   }
   return items;
 }
@@ -197,8 +162,8 @@ std::vector<std::string> Dialog::ListItems(int id) const {
 int Dialog::ListSelection(int id) const {
   HWND control = Control(id);
   if (!control) return -1;
-  const bool combo = IsClass(control, "ComboBox");
-  return static_cast<int>(SendMessageA(control, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+  return static_cast<int>(
+      SendMessageA(control, IsClass(control, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
 }
 
 void Dialog::SelectRow(int id, int row) const {
@@ -210,14 +175,9 @@ void Dialog::SelectRow(int id, int row) const {
 }
 
 void Dialog::DoubleClickRow(int id, int row) const {
-  HWND control = Control(id);
-  if (!control) return;
-  SendMessageA(control, LB_SETCURSEL, row, 0);
-  Notify(id, LBN_SELCHANGE);
-  Notify(id, LBN_DBLCLK);
+  SelectRow(id, row);
+  if (GetDlgItem(window_, id)) Notify(id, LBN_DBLCLK);
 }
-
-// --- DialogRun --------------------------------------------------------------
 
 DialogRun::DialogRun(std::function<int()> call) : call_(std::move(call)) {
   started_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -229,8 +189,7 @@ DialogRun::DialogRun(std::function<int()> call) : call_(std::move(call)) {
 
 DWORD WINAPI DialogRun::Main(LPVOID self) {
   DialogRun* run = static_cast<DialogRun*>(self);
-  // A message queue before anyone waits for windows of this thread.
-  MSG message;
+  MSG message;  // a message queue before anyone waits for windows of this thread
   PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
   run->markerHook_ = SetWindowsHookExA(WH_GETMESSAGE, SeeMarker, nullptr, GetCurrentThreadId());
   SetEvent(run->started_);
@@ -241,120 +200,94 @@ DWORD WINAPI DialogRun::Main(LPVOID self) {
 
 LRESULT CALLBACK DialogRun::SeeMarker(int code, WPARAM wParam, LPARAM lParam) {
   const MSG* message = reinterpret_cast<const MSG*>(lParam);
-  DialogRun* run = g_run;
-  if (code == HC_ACTION && wParam == PM_REMOVE && run && message->message == kMarkerMessage &&
-      message->hwnd == nullptr && static_cast<LONG>(message->wParam) == run->markerSequence_) {
-    SetEvent(run->marker_);
-  }
+  if (code == HC_ACTION && wParam == PM_REMOVE && g_run && message->message == kMarkerMessage &&
+      !message->hwnd && static_cast<LONG>(message->wParam) == g_run->markerSequence_)
+    SetEvent(g_run->marker_);
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A handler that waits for another thread (WinHelp's message to the help
+// window) answers sent messages meanwhile but takes no posted ones, so the
+// posted marker waits for the handler to finish.
 void DialogRun::Settle() {
   const LONG sequence = InterlockedIncrement(&markerSequence_);
   ResetEvent(marker_);
   if (!PostThreadMessageA(threadId_, kMarkerMessage, static_cast<WPARAM>(sequence), 0)) return;
   HANDLE waits[] = {marker_, thread_};
-  if (WaitForMultipleObjects(2, waits, FALSE, kSettleTimeoutMs) == WAIT_TIMEOUT) {
+  if (WaitForMultipleObjects(2, waits, FALSE, kSettleMs) == WAIT_TIMEOUT)
     ADD_FAILURE() << "the dialog thread did not come back to its message loop";
-  }
 }
 
 DialogRun::~DialogRun() {
-  if (thread_ && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) {
+  if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) {
     ADD_FAILURE() << "the dialog call was still open at the end of the test";
     CancelAll();
   }
   if (g_run == this) g_run = nullptr;
-  if (thread_) CloseHandle(thread_);
-  if (started_) CloseHandle(started_);
-  if (marker_) CloseHandle(marker_);
+  for (HANDLE handle : {thread_, started_, marker_}) CloseHandle(handle);
+}
+
+BOOL CALLBACK CollectShown(HWND window, LPARAM param) {
+  if (IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+  return TRUE;
 }
 
 HWND DialogRun::ActiveWindow() {
-  Collected shown;
+  std::vector<HWND> shown;
   EnumThreadWindows(threadId_, CollectShown, reinterpret_cast<LPARAM>(&shown));
-  // The enabled one: a modal window disables its owner.
-  for (HWND window : shown.windows) {
+  for (HWND window : shown)  // the enabled one: a modal window disables its owner
     if (IsWindowEnabled(window) && IsClass(window, "#32770")) return window;
-  }
   return nullptr;
 }
 
-Dialog DialogRun::WaitForActive(int timeoutMs) {
+HWND DialogRun::WaitFor(const std::string* title, const char* what, int timeoutMs) {
+  std::string last;
   for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
     if (HWND window = ActiveWindow()) {
-      zvtest::Settle(window);
-      return Dialog(window);
+      last = WindowText(window);
+      if (!title || last == *title) {
+        zvtest::Settle(window);
+        return window;
+      }
     }
-    if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) break;
+    if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) {
+      last = "(the call returned)";
+      break;
+    }
     Sleep(kPollMs);
   }
-  ADD_FAILURE() << "no dialog of the call became active";
-  return Dialog();
+  ADD_FAILURE() << what << " did not appear; active: \"" << last << "\"";
+  return nullptr;
 }
 
 Dialog DialogRun::WaitForDialog(const std::string& title, int timeoutMs) {
-  std::string last;
-  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
-    if (HWND window = ActiveWindow()) {
-      last = WindowText(window);
-      if (last == title) {
-        zvtest::Settle(window);
-        return Dialog(window);
-      }
-    }
-    if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) {
-      last = "(the call returned)";
-      break;
-    }
-    Sleep(kPollMs);
-  }
-  ADD_FAILURE() << "dialog \"" << title << "\" did not appear; active: \"" << last << "\"";
-  return Dialog();
+  return Dialog(WaitFor(&title, ("dialog \"" + title + "\"").c_str(), timeoutMs));
+}
+Dialog DialogRun::WaitForActive(int timeoutMs) {
+  return Dialog(WaitFor(nullptr, "a dialog", timeoutMs));
 }
 
 Box DialogRun::WaitForBox(int timeoutMs) {
-  std::string last;
-  for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
-    if (HWND window = ActiveWindow()) {
-      last = WindowText(window);
-      if (last == kBoxCaption) {
-        zvtest::Settle(window);
-        Box box;
-        box.caption = last;
-        box.window = window;
-        EnumChildWindows(window, ReadBoxControl, reinterpret_cast<LPARAM>(&box));
-        std::sort(box.buttons.begin(), box.buttons.end());
-        boxes_.push_back(box);
-        currentBox_ = window;
-        return box;
-      }
-    }
-    if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) {
-      last = "(the call returned)";
-      break;
-    }
-    Sleep(kPollMs);
+  const std::string caption = "Overlay";
+  Box box;
+  if (HWND window = WaitFor(&caption, "a message box", timeoutMs)) {
+    box.caption = caption;
+    box.window = currentBox_ = window;
+    EnumChildWindows(window, ReadBoxControl, reinterpret_cast<LPARAM>(&box));
+    std::sort(box.buttons.begin(), box.buttons.end());
+    boxes_.push_back(box);
   }
-  ADD_FAILURE() << "no message box appeared; active: \"" << last << "\"";
-  return Box();
+  return box;
 }
 
 void DialogRun::AnswerBox(int buttonId) {
-  if (!currentBox_) {
-    ADD_FAILURE() << "no message box to answer";
-    return;
-  }
   HWND box = currentBox_;
   currentBox_ = nullptr;
+  if (!box) return (void)(ADD_FAILURE() << "no message box to answer");
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
-  for (int waited = 0; waited <= static_cast<int>(kSettleTimeoutMs); waited += kPollMs) {
-    if (!IsWindow(box) || !IsWindowVisible(box)) {
-      // The box's owner goes on; let it handle what follows the answer.
-      Settle();
-      return;
-    }
+  for (int waited = 0; waited <= kTimeoutMs; waited += kPollMs) {
+    if (!IsWindow(box) || !IsWindowVisible(box)) return Settle();  // the owner goes on
     Sleep(kPollMs);
   }
   ADD_FAILURE() << "the message box did not close on button " << buttonId;
@@ -387,24 +320,15 @@ int DialogRun::Result(int timeoutMs) {
   return result_;
 }
 
-// --- HelpWatcher ------------------------------------------------------------
-
 namespace {
-
-// What WinHelpA hands the help viewer in WM_COPYDATA.
 #pragma pack(push, 1)
-struct WinHelpRequest {
-  WORD size;
-  WORD command;
-  LONG data;
-  LONG reserved;
-  WORD fileOffset;
-  WORD dataOffset;
+struct WinHelpRequest {  // what WinHelpA hands the help viewer in WM_COPYDATA
+  WORD size, command;
+  LONG data, reserved;
+  WORD fileOffset, dataOffset;
 };
 #pragma pack(pop)
-
 constexpr char kHelpClass[] = "MS_WINHELP";
-
 }  // namespace
 
 HelpWatcher::HelpWatcher() {
@@ -433,43 +357,32 @@ DWORD WINAPI HelpWatcher::Main(LPVOID self) {
   watcher->window_ = CreateWindowA(kHelpClass, "help", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                    GetModuleHandleA(nullptr), watcher);
   SetEvent(watcher->ready_);
-  if (!watcher->window_) return 0;
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  while (watcher->window_ && GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
   UnregisterClassA(kHelpClass, GetModuleHandleA(nullptr));
   return 0;
 }
 
 LRESULT CALLBACK HelpWatcher::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
+  if (message == WM_NCCREATE)
+    SetWindowLongPtrA(window, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
   auto watcher = reinterpret_cast<HelpWatcher*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == WM_COPYDATA && watcher) {
-    auto data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    if (data && data->lpData && data->cbData >= sizeof(WinHelpRequest)) {
-      auto request = static_cast<const WinHelpRequest*>(data->lpData);
-      HelpCall call{request->command, static_cast<DWORD>(request->data), std::string()};
-      if (request->fileOffset && request->fileOffset < data->cbData) {
-        const char* file = static_cast<const char*>(data->lpData) + request->fileOffset;
-        call.file.assign(file, strnlen(file, data->cbData - request->fileOffset));
-      }
-      EnterCriticalSection(&watcher->lock_);
-      watcher->calls_.push_back(call);
-      LeaveCriticalSection(&watcher->lock_);
+  auto data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  if (message == WM_COPYDATA && watcher && data && data->lpData && data->cbData >= sizeof(WinHelpRequest)) {
+    auto request = static_cast<const WinHelpRequest*>(data->lpData);
+    HelpCall call{request->command, static_cast<DWORD>(request->data), std::string()};
+    if (request->fileOffset && request->fileOffset < data->cbData) {
+      const char* file = static_cast<const char*>(data->lpData) + request->fileOffset;
+      call.file.assign(file, strnlen(file, data->cbData - request->fileOffset));
     }
+    EnterCriticalSection(&watcher->lock_);
+    watcher->calls_.push_back(call);
+    LeaveCriticalSection(&watcher->lock_);
     return TRUE;
   }
-  if (message == WM_CLOSE) {
-    DestroyWindow(window);
-    return 0;
-  }
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  (void)wParam;
+  if (message == WM_CLOSE) return DestroyWindow(window), 0;
+  if (message == WM_DESTROY) return PostQuitMessage(0), 0;
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -489,17 +402,12 @@ std::vector<HelpCall> HelpWatcher::WaitForCalls(size_t count, int timeoutMs) con
   return calls;
 }
 
-// --- ModuleUnderTest --------------------------------------------------------
-
-ModuleUnderTest::ModuleUnderTest(const char* path) {
-  module_ = LoadLibraryA(path);
+ModuleUnderTest::ModuleUnderTest(const char* path) : module_(LoadLibraryA(path)) {
   if (!module_) ADD_FAILURE() << "cannot load " << path << " (error " << GetLastError() << ")";
 }
-
 ModuleUnderTest::~ModuleUnderTest() {
   if (module_) FreeLibrary(module_);
 }
-
 FARPROC ModuleUnderTest::Export(const char* name) const {
   FARPROC entry = module_ ? GetProcAddress(module_, name) : nullptr;
   if (!entry) ADD_FAILURE() << "the module does not export " << name;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/catalogue_bytes.h"
+
 namespace zvtest {
 
 Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
@@ -54,6 +56,7 @@ Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
         if (ofKind) {
           EXPECT_EQ(box.stopIcon, s.control == Step::kStop);
           EXPECT_EQ(box.questionIcon, s.control == Step::kAsk);
+          EXPECT_EQ(box.exclamationIcon, s.control == Step::kWarn);
           const std::vector<int> offered =
               s.control == Step::kAsk ? std::vector<int>{IDYES, IDNO} : std::vector<int>{IDOK};
           EXPECT_EQ(box.buttons, offered);
@@ -76,6 +79,20 @@ Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
       case Step::kDo:
         s.act(run, current);
         break;
+      case Step::kTextAnyCase:
+        EXPECT_EQ(Upper(current.Text(s.control)), Upper(s.text));
+        break;
+      case Step::kDoubleClickText: {
+        const std::vector<std::string> rows = current.ListItems(s.control);
+        size_t row = 0;
+        while (row < rows.size() && Upper(rows[row]) != Upper(s.text)) ++row;
+        if (row == rows.size()) {
+          ADD_FAILURE() << "no row " << s.text << " in " << ::testing::PrintToString(rows);
+        } else {
+          current.DoubleClickRow(s.control, static_cast<int>(row));
+        }
+        break;
+      }
       case Step::kVisible:
         EXPECT_EQ(current.IsVisible(s.control), s.value != 0);
         break;

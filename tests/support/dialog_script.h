@@ -38,6 +38,8 @@ struct Step {
     kVisible,      // control, value: 1 shown, 0 hidden
     kBoxOf,        // text: the box's text; control: its kind (kStop, kAsk, kWarn); value: the button pressed
     kLimit,        // control, value: an edit control's text limit
+    kTextAnyCase,  // control, text: what it shows, letter case aside (Windows names)
+    kDoubleClickText,  // control, text: the row, letter case aside
     kPut,          // control, text: put in as a program would (WM_SETTEXT, past the limit)
     kDo,           // act: anything done between two steps, on the current dialog
   };
@@ -71,6 +73,8 @@ inline Step Refused(const std::string& text) { return {Step::kBoxOf, Step::kStop
 inline Step Asked(const std::string& text, int button) { return {Step::kBoxOf, Step::kAsk, text, button}; }
 inline Step Warned(const std::string& text) { return {Step::kBoxOf, Step::kWarn, text, IDOK}; }
 inline Step Limit(int control, int limit) { return {Step::kLimit, control, "", limit}; }
+inline Step ShowsAnyCase(int control, const std::string& text) { return {Step::kTextAnyCase, control, text}; }
+inline Step DoubleClickOn(int control, const std::string& row) { return {Step::kDoubleClickText, control, row}; }
 inline Step Put(int control, const std::string& text) { return {Step::kPut, control, text}; }
 inline Step Do(std::function<void(DialogRun&, const Dialog&)> act) { return {Step::kDo, 0, "", 0, {}, act}; }
 
