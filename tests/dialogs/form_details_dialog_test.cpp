@@ -1,40 +1,41 @@
-// ZVFormDetailsDlg of the real module, driven as a user would, in both
-// resource sets: which of its two dialogs opens, what they show, what each
-// button returns and leaves in *formId, the catalogue files after (byte for
-// byte), the refusals, and the help calls.
+// ZVFormDetailsDlg of the real module in both resource sets, driven by
+// script: which of its two dialogs opens, what they show, what each button
+// returns and leaves in *formId, the catalogue files after (byte for byte),
+// the refusals, Browse and the remembered directory, and the help calls.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "catalogue/catalogue_config.h"
-#include "catalogue/overlay_files.h"
-#include "catalogue/print_settings.h"
 #include "platform/platform.h"
-#include "support/catalogue_bytes.h"
 #include "support/catalogue_files.h"
-#include "support/dialog_driver.h"
 #include "support/dialog_script.h"
 #include "support/other_process.h"
 #include "zvlmn30e.h"
 
 namespace {
 
-using namespace zvtest;
-
+using namespace zvtest;  // NOLINT: the steps read as a table
+using Steps = std::vector<Step>;
+using Texts = std::vector<std::string>;
 constexpr int kList = 2400, kDesc = 2401, kFile = 2503, kBrowse = 2504, kFileDesc = 2506, kHelp = 145;
 constexpr char kDetails[] = "Detalles del formulario", kSelection[] = "Selecci\363n de formulario";
 constexpr char kEnDetails[] = "Form Details", kEnSelection[] = "Form Selection";
 constexpr char kUnusable[] = "Cannot use this file name. Specify another file name.";
 constexpr char kMissing[] = "Specified file does not exist.";
-const std::vector<FormSpec> kNamed = {
-    {3, "INVOICE", "Monthly invoice", 2, 0}, {7, "LETTER", "Letter head of the office", 1, 1}, {9, "MEMO", "", 2, 2}};
+const std::vector<FormSpec> kNamed = {{3, "INVOICE", "Monthly invoice", 2, 0},
+                                      {7, "LETTER", "Letter head of the office", 1, 1},
+                                      {9, "MEMO", "", 2, 2}};
 
+template <class T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
 // Types a name, presses OK and sees it refused, the dialog staying open.
-std::vector<Step> Refuse(const std::string& typed, const std::string& message) {
+Steps Refuse(const std::string& typed, const std::string& message) {
   return {Type(kFile, typed), Click(IDOK), Refused(message), Quiet()};
 }
 
@@ -59,10 +60,12 @@ class FormDetailsDialogTest : public CatalogueTest {
   // ZVFormDetailsDlg as the sample driver calls it, *formId in and out.
   std::function<int()> Call(ZVLONG* formId) {
     auto details = details_;
-    return [details, formId] { return details(nullptr, nullptr, 0, nullptr, ZV_SAMPLE_DRIVER_PATH, 0, formId); };
+    return
+        [details, formId] { return details(nullptr, nullptr, 0, nullptr, ZV_SAMPLE_DRIVER_PATH, 0, formId); };
   }
   // A .ZLP file: its header with the description and layer, then page data.
-  std::string Overlay(const std::string& name, uint8_t layer, const std::string& description = "Quarterly report") {
+  std::string Overlay(const std::string& name, uint8_t layer,
+                      const std::string& description = "Quarterly report") {
     zv::PrintSettings s{};
     s.layer = layer;
     s.paperCode = 9;
@@ -75,12 +78,7 @@ class FormDetailsDialogTest : public CatalogueTest {
     ReadWholeFile(path, &bytes);
     return bytes;
   }
-  std::string RememberedLower() const {
-    char remembered[plat::kPathBuffer] = "";
-    EXPECT_TRUE(zv::GetCurrentDirSetting(remembered));
-    return Lower(remembered);
-  }
-  std::vector<std::string> abc_;
+  Texts abc_;
   std::string report_;
   std::unique_ptr<ModuleUnderTest> module_;
   decltype(&ZVFormDetailsDlg) details_ = nullptr;
@@ -94,86 +92,190 @@ TEST_F(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
   ASSERT_TRUE(WriteWholeFile(Path("RAW.ZLC"), "\x1d raw page"));
   ASSERT_TRUE(WriteWholeFile(Path("RAW.ZLI"), DescriptionCompanionFile("Raw page of the printer")));
   const std::string named = FormListFile(kNamed, {}, 0), namedGroups = GroupNameListFile(abc_);
-  std::string damaged = named;
-  damaged.pop_back();
-  auto with = [&](std::vector<std::string> texts) {
-    texts.insert(texts.begin(), abc_.begin(), abc_.end());
-    return GroupNameListFile(texts);
-  };
-  const std::string oneP = FormListFile(kNamed, {{-1, "P", "", 2, 3}}, 1), oneC = FormListFile(kNamed, {{-1, "C", "", 2, 3}}, 1);
-  const std::string bareP = FormListFile({}, {{-1, "P", "", 2, 0}}, 1);
+  auto with = [&](Texts texts) { return GroupNameListFile(abc_ + texts); };
+  const std::string oneP = FormListFile(kNamed, {{-1, "P", "", 2, 3}}, 1),
+                    bareP = FormListFile({}, {{-1, "P", "", 2, 0}}, 1);
+  const std::string twoP = FormListFile({}, {{-1, "P", "", 2, 0}, {-2, "P", "", 2, 1}}, 2);
   const std::vector<FormSpec> shown = {{-1, "C", "", 2, 3}, {-2, "P", "typed long ago", 2, 4}};
   const std::vector<FormSpec> pc = {{-1, "P", "", 2, 3}, {-2, "C", "", 2, 4}};
-  std::vector<Step> refusals = {Wait(kEnSelection)};
-  for (const std::string& typed : {std::string(""), std::string(" \t "), Path("FORM.TXT"), Path("_FORM.ZLP"),
-                                   Path("FORM.ZLC"), Path("F*RM.ZLP"), Path("FORM?.ZLP"), Path("SUB.D\\FORM")})
-    for (const Step& s : Refuse(typed, kUnusable)) refusals.push_back(s);
+  const Steps empty = {Wait(kSelection), Shows(kFile, ""), Click(IDCANCEL), Returns(0)};
+  Steps refusals = {Wait(kEnSelection), Click(kHelp)};
+  for (const std::string& typed :
+       {std::string(""), std::string(" \t "), Path("FORM.TXT"), Path("_FORM.ZLP"), Path("FORM.ZLC"),
+        Path("F*RM.ZLP"), Path("FORM?.ZLP"), Path("SUB.D\\FORM")})
+    refusals = refusals + Refuse(typed, kUnusable);
   for (const std::string& typed : {Path("GONE.ZLP"), Path("GONE")})
-    for (const Step& s : Refuse(typed, kMissing)) refusals.push_back(s);
-  for (const Step& s : {Click(IDCANCEL), Returns(0)}) refusals.push_back(s);
+    refusals = refusals + Refuse(typed, kMissing);
 
   struct Row {
     const char* what;
     bool english;
     std::string forms, groups;  // the list files before ("": none)
     ZVLONG in;
-    std::vector<Step> steps;
+    Steps steps;
     ZVLONG out;
     std::string formsAfter = "=", groupsAfter = "=";  // "=": as before
+    std::vector<DWORD> help = {};                     // contexts asked for, then HELP_QUIT
     bool inScratch = false;                           // the scratch directory is the current one
+    std::string remembered = "";                      // the remembered directory after, letter case aside
   };
   const std::vector<Row> rows = {
-      {"details: the driver's form chosen, another picked", false, named, namedGroups, 7,
+      {"details: the driver's form chosen, another picked; help",
+       false,
+       named,
+       namedGroups,
+       7,
        {Wait(kDetails), Rows(kList, {"INVOICE", "LETTER", "MEMO"}), Selected(kList, 1),
         Shows(kDesc, "Letter head of the office"), Limit(kDesc, 255), Shows(IDOK, "Aceptar"),
-        Shows(IDCANCEL, "Cancelar"), Shows(kHelp, "A&yuda"), Select(kList, 2), Shows(kDesc, ""), Select(kList, 0),
-        Shows(kDesc, "Monthly invoice"), Click(IDOK), Returns(1)}, 3},
-      {"details: a form not listed selects the first", false, named, namedGroups, 5,
-       {Wait(kDetails), Selected(kList, 0), Shows(kDesc, "Monthly invoice"), Click(IDOK), Returns(1)}, 3},
-      {"details: cancel keeps the form", false, named, namedGroups, 3,
-       {Wait(kDetails), Select(kList, 1), Shows(kDesc, "Letter head of the office"), Click(IDCANCEL), Returns(0)}, 3},
-      {"details in English", true, named, namedGroups, 9,
-       {Wait(kEnDetails), Shows(IDOK, "OK"), Shows(IDCANCEL, "Cancel"), Shows(kHelp, "&Help"), Selected(kList, 2),
-        Shows(kDesc, ""), Select(kList, 1), Click(IDOK), Returns(1)}, 7},
-      {"no form", false, oneP, with({"5"}), 0, {Wait(kSelection), Shows(kFile, ""), Click(IDCANCEL), Returns(0)}, 0},
-      {"a file entry", false, oneP, with({"5"}), -1, {Wait(kSelection), Shows(kFile, ""), Click(IDCANCEL), Returns(0)}, -1},
-      {"a capture's entry", false, oneC, with({"5"}), -1, {Wait(kSelection), Shows(kFile, ""), Click(IDCANCEL), Returns(0)}, -1},
-      {"a form id without named forms", false, bareP, GroupNameListFile({"5"}), 4,
-       {Wait(kSelection), Shows(kFile, ""), Click(IDCANCEL), Returns(0)}, 4},
-      {"no form, no named forms", false, bareP, GroupNameListFile({"5"}), 0,
-       {Wait(kSelection), Shows(kFile, ""), Click(IDCANCEL), Returns(0)}, 0},
-      {"an empty catalogue", true, "", "", 12,
-       {Wait(kEnSelection), Shows(kFile, ""), Shows(kFileDesc, ""), Click(IDCANCEL), Returns(0)}, 12},
-      {"a damaged form list: a box and no dialog", true, damaged, namedGroups, 3,
-       {Refused("The form name list file is damaged."), Returns(0)}, 3},
-      {"the print entry's file; OK rewrites the entry with the file's layer", false, FormListFile(kNamed, shown, 2),
-       with({capture, report_}), -2,
+        Shows(IDCANCEL, "Cancelar"), Shows(kHelp, "A&yuda"), Select(kList, 2), Shows(kDesc, ""),
+        Select(kList, 0), Shows(kDesc, "Monthly invoice"), Click(kHelp), Quiet(), Click(IDOK), Returns(1)},
+       3,
+       "=",
+       "=",
+       {300001}},
+      {"details: a form not listed selects the first",
+       false,
+       named,
+       namedGroups,
+       5,
+       {Wait(kDetails), Selected(kList, 0), Shows(kDesc, "Monthly invoice"), Click(IDOK), Returns(1)},
+       3},
+      {"details: cancel keeps the form",
+       false,
+       named,
+       namedGroups,
+       3,
+       {Wait(kDetails), Select(kList, 1), Shows(kDesc, "Letter head of the office"), Click(IDCANCEL),
+        Returns(0)},
+       3},
+      {"details in English",
+       true,
+       named,
+       namedGroups,
+       9,
+       {Wait(kEnDetails), Shows(IDOK, "OK"), Shows(IDCANCEL, "Cancel"), Shows(kHelp, "&Help"),
+        Selected(kList, 2), Shows(kDesc, ""), Select(kList, 1), Click(IDOK), Returns(1)},
+       7},
+      {"no form; help",
+       false,
+       oneP,
+       with({"5"}),
+       0,
+       {Wait(kSelection), Shows(kFile, ""), Click(kHelp), Click(IDCANCEL), Returns(0)},
+       0,
+       "=",
+       "=",
+       {300002}},
+      {"a file entry", false, oneP, with({"5"}), -1, empty, -1},
+      {"a capture's entry", false, FormListFile(kNamed, {{-1, "C", "", 2, 3}}, 1), with({"5"}), -1, empty,
+       -1},
+      {"a form id without named forms", false, bareP, GroupNameListFile({"5"}), 4, empty, 4},
+      {"no form, no named forms", false, bareP, GroupNameListFile({"5"}), 0, empty, 0},
+      {"an empty catalogue",
+       true,
+       "",
+       "",
+       12,
+       {Wait(kEnSelection), Shows(kFile, ""), Shows(kFileDesc, ""), Click(IDCANCEL), Returns(0)},
+       12},
+      {"a damaged form list: a box and no dialog",
+       true,
+       named.substr(0, named.size() - 1),
+       namedGroups,
+       3,
+       {Refused("The form name list file is damaged."), Returns(0)},
+       3},
+      {"the print entry's file; OK rewrites the entry with the file's layer",
+       false,
+       FormListFile(kNamed, shown, 2),
+       with({capture, report_}),
+       -2,
        {Wait(kSelection), Shows(kFile, report_), Shows(kFileDesc, "Quarterly report"), Limit(kFileDesc, 255),
-        Shows(kBrowse, "&Examinar..."), Shows(IDOK, "Aceptar"), Click(IDOK), Returns(1)}, -2,
+        Shows(kBrowse, "&Examinar..."), Shows(IDOK, "Aceptar"), Click(IDOK), Returns(1)},
+       -2,
        FormListFile(kNamed, {shown[0], {-2, "P", "", 1, 4}}, 2)},
-      {"a capture's entry; OK adds a print entry", false, FormListFile(kNamed, {{-1, "C", "", 1, 3}}, 1), with({capture}), -1,
+      {"a capture's entry; OK adds a print entry",
+       false,
+       FormListFile(kNamed, {{-1, "C", "", 1, 3}}, 1),
+       with({capture}),
+       -1,
        {Wait(kSelection), Shows(kFile, ""), Shows(kFileDesc, ""), Type(kFile, report_),
-        Shows(kFileDesc, "Quarterly report"), Click(IDOK), Returns(1)}, -2,
-       FormListFile(kNamed, {{-1, "C", "", 1, 3}, {-2, "P", "", 1, 4}}, 2), with({capture, report_})},
-      {"no form: a print entry after the others", false, FormListFile(kNamed, pc, 2), with({"5", "6"}), 0,
-       {Wait(kSelection), Type(kFile, report_), Click(IDOK), Returns(1)}, -3,
-       FormListFile(kNamed, {pc[0], pc[1], {-3, "P", "", 1, 5}}, 3), with({"5", "6", report_})},
-      {"an entry kept by number", false, FormListFile({}, {{-1, "P", "", 2, 0}, {-2, "P", "", 2, 1}}, 2),
-       GroupNameListFile({"17", Path("GONE.ZLP")}), -1,
-       {Wait(kSelection), Shows(kFile, ""), Shows(kFileDesc, ""), Click(IDCANCEL), Returns(0)}, -1},
-      {"an entry whose file is gone", false, FormListFile({}, {{-1, "P", "", 2, 0}, {-2, "P", "", 2, 1}}, 2),
-       GroupNameListFile({"17", Path("GONE.ZLP")}), -2,
-       {Wait(kSelection), Shows(kFile, Path("GONE.ZLP")), Shows(kFileDesc, ""), Click(IDCANCEL), Returns(0)}, -2},
-      {"the description follows the typed file; a bare name shows none", true, "", "", 0,
-       {Wait(kEnSelection), Type(kFile, report_), Shows(kFileDesc, "Quarterly report"), Type(kFile, "REPORT.ZLP"),
-        Shows(kFileDesc, ""), Type(kFile, Path("RAW.ZLC")), Shows(kFileDesc, "Raw page of the printer"),
-        Type(kFile, Path("GONE.ZLP")), Shows(kFileDesc, ""), Click(IDCANCEL), Returns(0)}, 0, "=", "=", true},
-      {"unusable names and missing files refused", true, oneP, with({"5"}), -1, refusals, -1},
-      {"local refusals", false, "", "", 0,
+        Shows(kFileDesc, "Quarterly report"), Click(IDOK), Returns(1)},
+       -2,
+       FormListFile(kNamed, {{-1, "C", "", 1, 3}, {-2, "P", "", 1, 4}}, 2),
+       with({capture, report_})},
+      {"no form: a print entry after the others",
+       false,
+       FormListFile(kNamed, pc, 2),
+       with({"5", "6"}),
+       0,
+       {Wait(kSelection), Type(kFile, report_), Click(IDOK), Returns(1)},
+       -3,
+       FormListFile(kNamed, {pc[0], pc[1], {-3, "P", "", 1, 5}}, 3),
+       with({"5", "6", report_})},
+      {"an entry kept by number",
+       false,
+       twoP,
+       GroupNameListFile({"17", Path("GONE.ZLP")}),
+       -1,
+       {Wait(kSelection), Shows(kFile, ""), Shows(kFileDesc, ""), Click(IDCANCEL), Returns(0)},
+       -1},
+      {"an entry whose file is gone",
+       false,
+       twoP,
+       GroupNameListFile({"17", Path("GONE.ZLP")}),
+       -2,
+       {Wait(kSelection), Shows(kFile, Path("GONE.ZLP")), Shows(kFileDesc, ""), Click(IDCANCEL), Returns(0)},
+       -2},
+      {"the description follows the typed file; a bare name shows none",
+       true,
+       "",
+       "",
+       0,
+       {Wait(kEnSelection), Type(kFile, report_), Shows(kFileDesc, "Quarterly report"),
+        Type(kFile, "REPORT.ZLP"), Shows(kFileDesc, ""), Type(kFile, Path("RAW.ZLC")),
+        Shows(kFileDesc, "Raw page of the printer"), Type(kFile, Path("GONE.ZLP")), Shows(kFileDesc, ""),
+        Click(IDCANCEL), Returns(0)},
+       0,
+       "=",
+       "=",
+       {},
+       true},
+      {"unusable names and missing files refused; help stays open through them",
+       true,
+       oneP,
+       with({"5"}),
+       -1,
+       refusals + Steps{Click(kHelp), Click(IDCANCEL), Returns(0)},
+       -1,
+       "=",
+       "=",
+       {300002, 300002}},
+      {"local refusals",
+       false,
+       "",
+       "",
+       0,
        {Wait(kSelection), Type(kFile, Path("FORM.TXT")), Click(IDOK),
         Refused("No se puede usar este nombre de fichero. Escriba otro nombre de fichero."), Quiet(),
         Type(kFile, Path("GONE.ZLP")), Click(IDOK), Refused("El fichero indicado no existe."), Quiet(),
-        Click(IDCANCEL), Returns(0)}, 0},
+        Click(IDCANCEL), Returns(0)},
+       0},
+      {"browse picks from the typed directory and remembers it; a cancelled picker changes nothing",
+       true,
+       "",
+       "",
+       0,
+       {Wait(kEnSelection), Type(kFile, Path("NOTHING.ZLP")), Click(kBrowse), Wait("Open File"),
+        Type(1152, "REPORT.ZLP"), Click(IDOK), Wait(kEnSelection), Shows(kFileDesc, "Quarterly report"),
+        ShowsAnyCase(kFile, report_), Click(kBrowse), Wait("Open File"), Type(1152, "OTHER.ZLP"),
+        Click(IDCANCEL), Wait(kEnSelection), ShowsAnyCase(kFile, report_), Click(IDOK), Returns(1)},
+       -1,
+       FormListFile({}, {{-1, "P", "", 1, 0}}, 1),
+       GroupNameListFile({report_}),
+       {},
+       false,
+       Dir().substr(0, Dir().size() - 1)},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -188,17 +290,35 @@ TEST_F(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
       ASSERT_TRUE(SetCurrentDirectoryA(Dir().c_str()));
     }
     ZVLONG id = row.in;
+    HelpWatcher help;
     {
       DialogRun run(Call(&id));
       RunScript(run, row.steps);
     }
     SetCurrentDirectoryA(current);
     EXPECT_EQ(id, row.out);
-    EXPECT_EQ(Read(FormListPath()), row.formsAfter == "=" ? row.forms : row.formsAfter);
-    EXPECT_EQ(Read(GroupListPath()), row.groupsAfter == "=" ? row.groups : row.groupsAfter);
+    auto lower = [&](const std::string& bytes) { return row.remembered.empty() ? bytes : Lower(bytes); };
+    EXPECT_EQ(lower(Read(FormListPath())), lower(row.formsAfter == "=" ? row.forms : row.formsAfter));
+    EXPECT_EQ(lower(Read(GroupListPath())), lower(row.groupsAfter == "=" ? row.groups : row.groupsAfter));
+    char remembered[plat::kPathBuffer] = "";
+    if (!row.remembered.empty()) {
+      EXPECT_TRUE(zv::GetCurrentDirSetting(remembered));
+      EXPECT_EQ(Lower(remembered), Lower(row.remembered));
+    }
+    const std::vector<HelpCall> calls = help.WaitForCalls(row.help.size() + 1, row.help.empty() ? 300 : 5000);
+    ASSERT_EQ(calls.size(), row.help.empty() ? 0 : row.help.size() + 1);
+    const std::string dll = row.english ? ZV_ENGLISH_DLL_PATH : ZV_DLL_PATH;
+    for (size_t i = 0; i < calls.size(); ++i) {
+      EXPECT_EQ(calls[i].command, static_cast<UINT>(i < row.help.size() ? HELP_CONTEXT : HELP_QUIT)) << i;
+      EXPECT_EQ(calls[i].data, i < row.help.size() ? row.help[i] : 0u) << i;
+      EXPECT_EQ(Lower(calls[i].file),
+                Lower(dll.substr(0, dll.rfind('\\') + 1) + (row.english ? "ZVSAMPLEE.HLP" : "ZVSAMPLE.HLP")));
+    }
   }
 }
 
+// A file without an extension, missing when OK is pressed, is taken once it
+// exists; a file without a header tells no layer.
 TEST_F(FormDetailsDialogTest, AFileWithoutExtensionIsTakenOnceItExists) {
   Load(true);
   ZVLONG id = 0;
@@ -207,7 +327,6 @@ TEST_F(FormDetailsDialogTest, AFileWithoutExtensionIsTakenOnceItExists) {
   EXPECT_FALSE(FileExists(FormListPath()));
   ASSERT_TRUE(WriteWholeFile(Path("FORM"), "page data without a header"));
   RunScript(run, {Wait(kEnSelection), Click(IDOK), Returns(1)});
-  // The first file entry of a new catalogue; a file without a header tells no layer.
   EXPECT_EQ(id, -1);
   EXPECT_EQ(Read(FormListPath()), FormListFile({}, {{-1, "P", "", 2, 0}}, 1));
   EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({Path("FORM")}));
@@ -216,7 +335,7 @@ TEST_F(FormDetailsDialogTest, AFileWithoutExtensionIsTakenOnceItExists) {
 TEST_F(FormDetailsDialogTest, ACatalogueThatCannotBeWrittenKeepsTheDialogOpen) {
   Load(true);
   WriteFormList(FormListFile(kNamed, {{-1, "P", "", 2, 3}}, 1));
-  WriteGroupList(GroupNameListFile({Dir() + "A", Dir() + "B", Dir() + "C", "5"}));
+  WriteGroupList(GroupNameListFile(abc_ + Texts{"5"}));
   const std::string forms = Read(FormListPath()), groups = Read(GroupListPath());
   for (const ZVLONG start : {-1, 0}) {
     ZVLONG id = start;
@@ -231,62 +350,6 @@ TEST_F(FormDetailsDialogTest, ACatalogueThatCannotBeWrittenKeepsTheDialogOpen) {
     EXPECT_EQ(id, start);
     EXPECT_EQ(Read(FormListPath()), forms);
     EXPECT_EQ(Read(GroupListPath()), groups);
-  }
-}
-
-TEST_F(FormDetailsDialogTest, BrowsePicksAFileFromTheTypedDirectoryAndRemembersIt) {
-  Load(true);
-  ZVLONG id = 0;
-  DialogRun run(Call(&id));
-  Dialog selection = RunScript(run, {Wait(kEnSelection), Type(kFile, Path("NOTHING.ZLP")), Click(kBrowse),
-                                     Wait("Open File"), Type(1152, "REPORT.ZLP"), Click(IDOK), Wait(kEnSelection),
-                                     Shows(kFileDesc, "Quarterly report")});
-  EXPECT_EQ(Lower(selection.Text(kFile)), Lower(report_));
-  EXPECT_EQ(RememberedLower(), Lower(Dir().substr(0, Dir().size() - 1)));
-  // A cancelled picker changes nothing.
-  RunScript(run, {Wait(kEnSelection), Click(kBrowse), Wait("Open File"), Type(1152, "OTHER.ZLP"), Click(IDCANCEL), Wait(kEnSelection)});
-  EXPECT_EQ(Lower(selection.Text(kFile)), Lower(report_));
-  RunScript(run, {Wait(kEnSelection), Click(IDOK), Returns(1)});
-  EXPECT_LT(id, 0);
-}
-
-// Help opens with the dialog's context in the driver's help file of the set
-// and is closed with the dialog, also after a refusal; no help, no close.
-TEST_F(FormDetailsDialogTest, HelpOpenedInADialogIsClosedWithIt) {
-  WriteFormList(FormListFile(kNamed, {}, 0));
-  WriteGroupList(GroupNameListFile(abc_));
-  struct Row {
-    bool english;
-    ZVLONG in;
-    std::vector<Step> steps;
-    std::vector<std::pair<UINT, DWORD>> calls;
-  } rows[] = {
-      {false, 3, {Wait(kDetails), Click(kHelp), Quiet(), Click(IDOK), Returns(1)}, {{HELP_CONTEXT, 300001}, {HELP_QUIT, 0}}},
-      {false, 3, {Wait(kDetails), Click(IDCANCEL), Returns(0)}, {}},
-      {false, 0, {Wait(kSelection), Click(kHelp), Click(IDCANCEL), Returns(0)}, {{HELP_CONTEXT, 300002}, {HELP_QUIT, 0}}},
-      {true, 0, {Wait(kEnSelection), Click(kHelp), Click(kHelp), Type(kFile, Path("GONE.ZLP")), Click(IDOK),
-                 Refused(kMissing), Type(kFile, report_), Click(IDOK), Returns(1)},
-       {{HELP_CONTEXT, 300002}, {HELP_CONTEXT, 300002}, {HELP_QUIT, 0}}},
-  };
-  for (const Row& row : rows) {
-    HelpWatcher help;
-    Load(row.english);
-    ZVLONG id = row.in;
-    {
-      DialogRun run(Call(&id));
-      RunScript(run, row.steps);
-    }
-    const std::vector<HelpCall> calls = help.WaitForCalls(row.calls.size() + 1, 1500);
-    ASSERT_EQ(calls.size(), row.calls.size());
-    const std::string file = std::string(row.english ? ZV_ENGLISH_DLL_PATH : ZV_DLL_PATH);
-    for (size_t i = 0; i < calls.size(); ++i) {
-      EXPECT_EQ(calls[i].command, row.calls[i].first) << i;
-      if (row.calls[i].first == HELP_CONTEXT) {
-        EXPECT_EQ(calls[i].data, row.calls[i].second) << i;
-      }
-      EXPECT_EQ(Lower(calls[i].file),
-                Lower(file.substr(0, file.rfind('\\') + 1) + (row.english ? "ZVSAMPLEE.HLP" : "ZVSAMPLE.HLP")));
-    }
   }
 }
 

@@ -16,43 +16,37 @@
 
 namespace {
 
-std::string Message(uint32_t id, int32_t size = 256) {
-  char buffer[256] = "unchanged";
-  const int32_t copied = zv::LoadMessage(id, buffer, size);
-  EXPECT_EQ(copied, static_cast<int32_t>(std::string(buffer).size()));
-  return buffer;
-}
-
 #ifdef ZV_ENGLISH_RESOURCES
 constexpr bool kLocal = false;
 #else
 constexpr bool kLocal = true;
 #endif
 
-TEST(ModuleFrameTest, MessagesComeFromTheChosenSet) {
+TEST(ModuleFrameTest, MessagesComeFromTheChosenSetAndTheErrorBoxShowsThem) {
   EXPECT_EQ(zv::UseLocalResources(), kLocal);
-  if (kLocal) {
-    EXPECT_EQ(Message(401), "No se puede obtener el \341rea de trabajo por falta de memoria libre.");
-    EXPECT_EQ(Message(418), "El nombre del fichero es demasiado largo. Escriba un nombre m\341s corto.");
-    EXPECT_EQ(Message(415), "");
-    EXPECT_EQ(Message(618), "");
-  } else {
-    EXPECT_EQ(Message(401), "Could not obtain work area because of insufficient free memory.");
-    EXPECT_EQ(Message(418), "");
-    EXPECT_EQ(Message(415),
-              "Cannot delete the file was created by ZEVRO Lamina2. Specify another file name.");
-    EXPECT_EQ(Message(618), "Please select printer.");
+  const struct {
+    uint32_t id;
+    int32_t size;
+    std::string local, english;
+  } rows[] = {
+      {401, 256, "No se puede obtener el \341rea de trabajo por falta de memoria libre.",
+       "Could not obtain work area because of insufficient free memory."},
+      {418, 256, "El nombre del fichero es demasiado largo. Escriba un nombre m\341s corto.", ""},
+      {618, 256, "", "Please select printer."},
+      {415, 256, "", "Cannot delete the file was created by ZEVRO Lamina2. Specify another file name."},
+      {317, 256, "", ""},
+      {205, 256, "*.ZLP;*.ZLC", "*.ZLP;*.ZLC"},
+      {205, 6, "*.ZLP", "*.ZLP"},  // a short buffer gets what fits, terminated
+  };
+  for (const auto& row : rows) {
+    char buffer[256] = "unchanged";
+    const int32_t copied = zv::LoadMessage(row.id, buffer, row.size);
+    EXPECT_EQ(buffer, kLocal ? row.local : row.english) << row.id;
+    EXPECT_EQ(copied, static_cast<int32_t>(std::string(buffer).size())) << row.id;
   }
-  EXPECT_EQ(Message(317), "");
-  EXPECT_EQ(Message(205), "*.ZLP;*.ZLC");
-  // A short buffer gets what fits, terminated.
-  EXPECT_EQ(Message(205, 6), "*.ZLP");
-}
-
-TEST(ModuleFrameTest, TheErrorBoxShowsTheMessageUnderOverlay) {
   zvtest::MessageBoxWatcher watcher(zvtest::kIdOk);
   zv::ShowErrorBox(nullptr, zv::kMsgFormListDamaged);
-  zv::ShowErrorBox(nullptr, zv::kMsgCannotUseOldFile);
+  zv::ShowErrorBox(nullptr, zv::kMsgCannotUseOldFile);  // a message the set lacks still opens a box
   ASSERT_EQ(watcher.Boxes().size(), 2u);
   const zvtest::SeenBox& box = watcher.Boxes()[0];
   EXPECT_EQ(box.text, kLocal ? "El fichero de la lista de nombres de formularios est\341 da\361ado."
@@ -60,14 +54,10 @@ TEST(ModuleFrameTest, TheErrorBoxShowsTheMessageUnderOverlay) {
   EXPECT_EQ(box.caption, "Overlay");
   EXPECT_EQ(box.buttons, std::vector<int>{zvtest::kIdOk});
   EXPECT_TRUE(box.stopIcon);
-  // A message the set lacks still opens a box, with no text.
   EXPECT_EQ(watcher.Boxes()[1].text,
             kLocal ? "" : "Cannot use the file was created by ZEVRO Lamina2. Specify another file name.");
-}
-
-TEST(ModuleFrameTest, TheLastErrorCodeKeepsItsValueUntilSet) {
+  // The last error code keeps its value until set.
   zv::SetLastErrorCode(404);
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
   zv::LoadMessage(401, nullptr, 0);
   EXPECT_EQ(zv::GetLastErrorCode(), 404u);
   zv::SetLastErrorCode(0);
@@ -76,24 +66,16 @@ TEST(ModuleFrameTest, TheLastErrorCodeKeepsItsValueUntilSet) {
 
 #ifndef _WIN32
 TEST(ModuleFrameTest, VersionClassesFollowPlatformAndMajorVersion) {
-  struct Case {
+  const struct {
     bool available;
-    uint32_t platformId;
-    uint32_t major;
-    uint32_t expected;
-  };
-  const Case cases[] = {
-      {true, 0, 3, 1}, {true, 1, 4, 2},  {true, 2, 3, 17}, {true, 2, 4, 18},
-      {true, 2, 5, 0}, {true, 2, 10, 0}, {true, 2, 2, 0},  {false, 2, 4, 0},
-  };
-  for (const Case& c : cases) {
-    plat::posix::SetVersion(c.available, c.platformId, c.major);
-    EXPECT_EQ(zv::GetWindowsVersionClass(), c.expected) << c.platformId << "." << c.major;
+    uint32_t platformId, major, expected;
+  } rows[] = {{true, 0, 3, 1}, {true, 1, 4, 2},  {true, 2, 3, 17}, {true, 2, 4, 18},
+              {true, 2, 5, 0}, {true, 2, 10, 0}, {true, 2, 2, 0},  {false, 2, 4, 0}};
+  for (const auto& row : rows) {
+    plat::posix::SetVersion(row.available, row.platformId, row.major);
+    EXPECT_EQ(zv::GetWindowsVersionClass(), row.expected) << row.platformId << "." << row.major;
   }
-  plat::posix::SetVersion(true, 2, 10);
-}
-
-TEST(ModuleFrameTest, WithoutUser32NoMessageIsRegistered) {
+  // Without user32 no message is registered, even on Windows NT 4.
   plat::posix::SetVersion(true, 2, 4);
   EXPECT_TRUE(zv::ModuleAttach(nullptr, zv::kReasonProcessAttach, nullptr));
   EXPECT_EQ(zv::FileNameOkMessage(), 0u);
@@ -101,47 +83,35 @@ TEST(ModuleFrameTest, WithoutUser32NoMessageIsRegistered) {
   plat::posix::SetVersion(true, 2, 10);
 }
 #else
-// Runs the version probe as Wine pretends to be the given Windows version;
-// the probe exits with class * 10, plus 1 when it registered the message.
-DWORD RunProbeAs(const char* version) {
-  HKEY key;
-  const std::string path = std::string("Software\\Wine\\AppDefaults\\") + ZV_VERSION_PROBE;
-  EXPECT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), &key), ERROR_SUCCESS);
-  RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                 static_cast<DWORD>(strlen(version) + 1));
-  RegCloseKey(key);
-
+// The version probe exits with the class times 10, plus 1 when it registered
+// the file-name-OK message at attach, as Wine pretends to be each version.
+TEST(ModuleFrameTest, VersionClassesOnRealWindowsVersions) {
+  const std::pair<const char*, DWORD> rows[] = {{"win95", 20}, {"win98", 20}, {"nt351", 170}, {"nt40", 181},
+                                                {"win2k", 0},  {"winxp", 0},  {"win10", 0}};
+  const std::string key = std::string("Software\\Wine\\AppDefaults\\") + ZV_VERSION_PROBE;
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, sizeof exe);
   std::string command = exe;
   command = command.substr(0, command.rfind('\\') + 1) + ZV_VERSION_PROBE;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  DWORD code = 9999;
-  if (CreateProcessA(command.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &info)) {
-    WaitForSingleObject(info.hProcess, 60000);
-    GetExitCodeProcess(info.hProcess, &code);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
+  for (const auto& row : rows) {
+    HKEY handle;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &handle), ERROR_SUCCESS);
+    RegSetValueExA(handle, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(row.first),
+                   static_cast<DWORD>(strlen(row.first) + 1));
+    RegCloseKey(handle);
+    STARTUPINFOA startup{sizeof startup};
+    PROCESS_INFORMATION info{};
+    DWORD code = 9999;
+    if (CreateProcessA(command.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &info)) {
+      WaitForSingleObject(info.hProcess, 60000);
+      GetExitCodeProcess(info.hProcess, &code);
+      CloseHandle(info.hProcess);
+      CloseHandle(info.hThread);
+    }
+    EXPECT_EQ(code, row.second) << row.first;
   }
-  RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
-  return code;
-}
-
-TEST(ModuleFrameTest, VersionClassesOnRealWindowsVersions) {
-  EXPECT_EQ(RunProbeAs("win95"), 20u);
-  EXPECT_EQ(RunProbeAs("win98"), 20u);
-  EXPECT_EQ(RunProbeAs("nt351"), 170u);
-  // Only Windows NT 4 registers the file-name-OK message.
-  EXPECT_EQ(RunProbeAs("nt40"), 181u);
-  EXPECT_EQ(RunProbeAs("win2k"), 0u);
-  EXPECT_EQ(RunProbeAs("winxp"), 0u);
-  EXPECT_EQ(RunProbeAs("win10"), 0u);
-}
-
-TEST(ModuleFrameTest, RegisterWindowMessageLateGivesTheSystemsId) {
+  RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
   const uint32_t id = zv::RegisterWindowMessageLate("commdlg_FileNameOK");
   EXPECT_GE(id, 0xC000u);
   EXPECT_EQ(id, RegisterWindowMessageA("commdlg_FileNameOK"));
