@@ -1,77 +1,35 @@
-// The change form dialog, opened on a context made here as the edit form
-// dialog makes it, and driven as a user would. The program's own resources
-// stand in for the module's (local set). What the dialog did is read from
-// the catalogue files and overlay data files on disk afterwards.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
+// The change form dialog in both modes: what it shows, each refusal, the
+// question before an overwrite, a move that fails, and what OK leaves in the
+// overlay data files, the list files and the group's directory, byte by byte.
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstring>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "catalogue/catalogue_config.h"
 #include "dialogs/change_form_dialog.h"
-#include "dialogs/dialog_contexts.h"
-#include "dialogs/dialog_frame.h"
-#include "dialogs/module_frame.h"
-#include "dialogs/resource_ids.h"
+#include "dialogs/sub_dialog_fixture.h"
 #include "platform/platform.h"
-#include "support/catalogue_files.h"
-#include "support/dialog_driver.h"
 #include "support/other_process.h"
 
 namespace {
 
-using zvtest::Bytes;
-using zvtest::Upper;
-using zvtest::FileExists;
-using zvtest::ReadWholeFile;
-using zvtest::WriteWholeFile;
+using namespace subdialog;  // NOLINT: the script's steps read as a table
 
-constexpr char kLocalTitle[] = "Cambiar formulario";
-constexpr char kEnglishTitle[] = "Change Form";
-constexpr int32_t kInvoiceId = 0x301;
-constexpr int32_t kOrderId = 0x302;
-constexpr size_t kLayerByte = 287;
-constexpr size_t kDescriptionAt = 29;
+constexpr char kTitle[] = "Cambiar formulario";
+constexpr int kName = ZV_ID_CHANGE_NAME, kDescription = ZV_ID_CHANGE_DESCRIPTION,
+              kSaveTo = ZV_ID_CHANGE_SAVE_TO;
+const Step kOpen = Wait(kTitle);
 
-std::string Message(uint32_t id) {
-  char text[zv::kMessageBufferSize] = {};
-  zv::LoadMessage(id, text, sizeof text);
-  return text;
-}
-
-// An overlay data file: the 319-byte header with name, description and a
-// print settings record of the given layer, then the page data.
-std::string OverlayFile(const std::string& description, uint8_t layer, const std::string& data) {
+std::string Overlay(const std::string& description, const std::string& data) {
   zv::PrintSettings s{};
-  s.mark = 1;
-  s.layer = layer;
-  s.modeLevel = 1;
-  s.modelId = 0x4001;
-  s.paperWidth = 2100;
-  s.paperHeight = 2970;
-  s.paperCode = 9;
-  s.orientation = 1;
-  s.resolution = 600;
-  s.colour = 2;
-  s.printingMode = 0x10;
-  s.zoom = 100;
-  return Bytes().U32(319).Fixed("INVOICE", 25).Fixed(description, 256).str() +
-         zvtest::SettingsRecordBytes(s) + data;
+  s.layer = 1;
+  return OverlayDataFile("INVOICE", description, SettingsRecordBytes(s), data);
 }
 
-// The header as a rewrite leaves it: the new description with its
-// terminator over the old one, and the layer byte.
-std::string Rewritten(std::string bytes, const std::string& description, uint8_t layer) {
-  bytes.replace(kDescriptionAt, description.size() + 1, description + '\0');
-  bytes[kLayerByte] = static_cast<char>(layer);
+// The header as a rewrite leaves it: the description with its terminator
+// over the old one, and the layer byte.
+std::string Rewritten(std::string bytes, const std::string& description, char layer) {
+  bytes.replace(29, description.size() + 1, description + '\0');
+  bytes[287] = layer;
   return bytes;
 }
 
@@ -84,556 +42,290 @@ std::string StoredName(const std::string& path) {
   return found.cFileName;
 }
 
-// Puts a text into a control as the edit form dialog does (WM_SETTEXT): the
-// name field shows paths longer than the 24 characters a person may type
-// into it.
-void Put(const zvtest::Dialog& dialog, int id, const std::string& text) {
-  SendMessageA(dialog.Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+void Move(Files& files, const std::string& from, const std::string& to) {
+  files[to] = files[from];
+  files.erase(from);
 }
 
-class ChangeFormTest : public zvtest::CatalogueTest {
+class ChangeFormTest : public SubDialogTest {
  protected:
   void SetUp() override {
-    CatalogueTest::SetUp();
-    GetCurrentDirectoryA(sizeof savedDirectory_, savedDirectory_);
-    context_.reset(new zv::EditFormContext);
-    std::memset(context_.get(), 0, sizeof *context_);
-    context_->driverPath = ZV_SAMPLE_DRIVER_PATH;
-    zv::CreateDialogBrush();
+    SubDialogTest::SetUp();
+    GetCurrentDirectoryA(sizeof saved_, saved_);
   }
   void TearDown() override {
-    zv::DeleteDialogBrush();
-    SetCurrentDirectoryA(savedDirectory_);
-    CatalogueTest::TearDown();
+    SetCurrentDirectoryA(saved_);
+    SubDialogTest::TearDown();
   }
-
-  std::function<int()> Open() {
-    zv::EditFormContext* context = context_.get();
-    return
-        [context] { return static_cast<int>(zv::RunDialog("EDIT3", nullptr, zv::ChangeFormProc, context)); };
-  }
-
-  std::string Contents(const std::string& path) {
-    std::string bytes;
-    EXPECT_TRUE(ReadWholeFile(path, &bytes)) << path;
-    return bytes;
-  }
-
-  // A refusal: a stop box with the message, answered; the dialog stays.
-  void ExpectRefusal(zvtest::DialogRun& run, const zvtest::Dialog& dialog, uint32_t message) {
-    const zvtest::Box box = run.WaitForBox();
-    EXPECT_EQ(box.text, Message(message));
-    EXPECT_TRUE(box.stopIcon);
-    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
-    run.AnswerBox(IDOK);
-    EXPECT_TRUE(run.IsActive(dialog));
-  }
-
-  std::unique_ptr<zv::EditFormContext> context_;
-  char savedDirectory_[MAX_PATH] = {};
-};
-
-// --- File mode ---------------------------------------------------------------
-
-class ChangeFileTest : public ChangeFormTest {
- protected:
-  void SetUp() override {
-    ChangeFormTest::SetUp();
-    original_ = OverlayFile("Company logo", 1, "page data of the logo");
-    ASSERT_TRUE(WriteWholeFile(OldPath(), original_));
+  // File mode: LOGO.ZLP, at the front. Also TAKEN.ZLP and NEWFORM.ZLC.
+  void File() {
+    Clear();
+    Reset();
+    for (const char* dir : {"OTHER", "ovl", "FORMS", "NEW"}) CreateDirectoryA(Path(dir).c_str(), nullptr);
+    Write("LOGO.ZLP", logo_);
+    Write("TAKEN.ZLP", Overlay("Another form", "other data"));
+    Write("NEWFORM.ZLC", "raw");
     context_->mode = zv::kEditModeFile;
-    std::strcpy(context_->filePath, OldPath().c_str());
+    std::strcpy(context_->filePath, Path("LOGO.ZLP").c_str());
     std::strcpy(context_->fileDescription, "Company logo");
     context_->fileLayer = 1;
     ASSERT_TRUE(SetCurrentDirectoryA(Dir().c_str()));
   }
-  std::string OldPath() const { return Path("LOGO.ZLP"); }
-
-  std::string original_;
-};
-
-TEST_F(ChangeFileTest, ShowsTheFileItsDescriptionAndLayer) {
-  context_->fileLayer = 2;
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  ASSERT_TRUE(dialog.IsOpen());
-  EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_NAME), OldPath());
-  EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_DESCRIPTION), "Company logo");
-  EXPECT_TRUE(dialog.IsChecked(ZV_ID_TO_BACK));
-  EXPECT_FALSE(dialog.IsChecked(ZV_ID_TO_FRONT));
-  EXPECT_TRUE(dialog.IsVisible(ZV_ID_CHANGE_FILE_LABEL));
-  for (const int id :
-       {ZV_ID_CHANGE_FORM_LABEL, ZV_ID_CHANGE_SAVE_TO_LABEL, ZV_ID_CHANGE_SAVE_TO, ZV_ID_CHANGE_DIRECTORY}) {
-    EXPECT_FALSE(dialog.IsVisible(id)) << id;
-    EXPECT_FALSE(dialog.IsEnabled(id)) << id;
-  }
-  EXPECT_EQ(dialog.TextLimit(ZV_ID_CHANGE_NAME), 24);
-  EXPECT_EQ(dialog.TextLimit(ZV_ID_CHANGE_DESCRIPTION), 255);
-  // Typing stops at the limits.
-  dialog.SetText(ZV_ID_CHANGE_NAME, std::string(30, 'N'));
-  EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_NAME), std::string(24, 'N'));
-  dialog.SetText(ZV_ID_CHANGE_DESCRIPTION, std::string(300, 'D'));
-  EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_DESCRIPTION), std::string(255, 'D'));
-  dialog.Click(ZV_ID_CANCEL);
-  EXPECT_EQ(run.Result(), 2);
-  EXPECT_EQ(Contents(OldPath()), original_);
-  EXPECT_FALSE(FileExists(Path(std::string(24, 'N') + ".ZLP")));
-  EXPECT_EQ(std::string(context_->filePath), OldPath());
-  EXPECT_EQ(context_->fileLayer, 2);
-}
-
-// Layer 1 and any unknown layer show "to the front".
-TEST_F(ChangeFileTest, EachLayerShowsItsButton) {
-  for (const uint8_t layer : {0, 1, 2, 7}) {
-    context_->fileLayer = layer;
-    zvtest::DialogRun run(Open());
-    const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-    EXPECT_EQ(dialog.IsChecked(ZV_ID_TO_FRONT), layer != 2) << int(layer);
-    EXPECT_EQ(dialog.IsChecked(ZV_ID_TO_BACK), layer == 2) << int(layer);
-    dialog.Click(ZV_ID_CANCEL);
-    EXPECT_EQ(run.Result(), 2);
-  }
-}
-
-TEST_F(ChangeFileTest, OkWithoutChangesEndsWith1AndLeavesTheFile) {
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_TRUE(run.Boxes().empty());
-  EXPECT_EQ(Contents(OldPath()), original_);
-  EXPECT_EQ(std::string(context_->filePath), OldPath());
-}
-
-TEST_F(ChangeFileTest, SwitchingTheLayerRewritesTheHeadersLayerByte) {
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.Click(ZV_ID_TO_BACK);
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 1);
-  std::string expected = original_;
-  expected[kLayerByte] = 2;
-  EXPECT_EQ(Contents(OldPath()), expected);
-  EXPECT_EQ(context_->fileLayer, 2);
-  EXPECT_EQ(std::string(context_->filePath), OldPath());
-}
-
-TEST_F(ChangeFileTest, ANewDescriptionIsWrittenIntoTheHeader) {
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.SetText(ZV_ID_CHANGE_DESCRIPTION, "Logo in colour, second edition");
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(Contents(OldPath()), Rewritten(original_, "Logo in colour, second edition", 1));
-  EXPECT_STREQ(context_->fileDescription, "Logo in colour, second edition");
-  EXPECT_EQ(context_->fileLayer, 1);
-}
-
-TEST_F(ChangeFileTest, ABareNameMovesTheFileToTheCurrentDirectory) {
-  ASSERT_TRUE(plat::CreateDirectory(Path("OTHER").c_str()));
-  ASSERT_TRUE(SetCurrentDirectoryA(Path("OTHER").c_str()));
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.SetText(ZV_ID_CHANGE_NAME, "NEWFORM");
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_TRUE(run.Boxes().empty());
-  EXPECT_FALSE(FileExists(OldPath()));
-  EXPECT_EQ(Contents(Path("OTHER\\NEWFORM.ZLP")), original_);
-  EXPECT_EQ(StoredName(Path("OTHER\\NEWFORM.ZLP")), "NEWFORM.ZLP");
-  EXPECT_EQ(Upper(context_->filePath), Upper(Path("OTHER\\NEWFORM.ZLP")));
-}
-
-TEST_F(ChangeFileTest, ATypedPlaceKeepsItsNameAndTakesTheExtensionInCapitals) {
-  ASSERT_TRUE(plat::CreateDirectory(Path("ovl").c_str()));
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  Put(dialog, ZV_ID_CHANGE_NAME, Path("ovl\\logo.zlp"));
-  dialog.SetText(ZV_ID_CHANGE_DESCRIPTION, "Logo, moved");
-  dialog.Click(ZV_ID_TO_BACK);
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_FALSE(FileExists(OldPath()));
-  const std::string moved = Path("ovl\\logo.ZLP");
-  EXPECT_EQ(StoredName(moved), "logo.ZLP");
-  // Moved first, then the header rewritten in its new place.
-  EXPECT_EQ(Contents(moved), Rewritten(original_, "Logo, moved", 2));
-  EXPECT_EQ(std::string(context_->filePath), moved);
-  EXPECT_STREQ(context_->fileDescription, "Logo, moved");
-  EXPECT_EQ(context_->fileLayer, 2);
-}
-
-TEST_F(ChangeFileTest, UnusableNamesAndMissingDirectoriesAreRefusedAndChangeNothing) {
-  ASSERT_TRUE(WriteWholeFile(Path("NEWFORM.ZLC"), "raw"));
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.SetText(ZV_ID_CHANGE_DESCRIPTION, "Not written");
-  const struct {
-    std::string typed;
-    uint32_t message;
-  } cases[] = {
-      {"NEWFORM.ZLC", zv::kMsgFileNameUnusable},
-      {"NEWFORM.TXT", zv::kMsgFileNameUnusable},
-      {"_NAME", zv::kMsgFileNameUnusable},
-      {"", zv::kMsgFileNameUnusable},
-      {Path("ovl\\_LOGO.ZLP"), zv::kMsgFileNameUnusable},
-      {Path("MISSING\\LOGO.ZLP"), zv::kMsgDirectoryMissing},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.typed);
-    Put(dialog, ZV_ID_CHANGE_NAME, c.typed);
-    dialog.Click(ZV_ID_OK);
-    ExpectRefusal(run, dialog, c.message);
-    // The user's input stays in place.
-    EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_NAME), c.typed);
-    EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_DESCRIPTION), "Not written");
-  }
-  dialog.Click(ZV_ID_CANCEL);
-  EXPECT_EQ(run.Result(), 2);
-  EXPECT_EQ(Contents(OldPath()), original_);
-  EXPECT_EQ(Contents(Path("NEWFORM.ZLC")), "raw");
-  EXPECT_FALSE(FileExists(Path("NEWFORM.ZLP")));
-  EXPECT_FALSE(FileExists(Path("_NAME.ZLP")));
-  EXPECT_EQ(std::string(context_->filePath), OldPath());
-  EXPECT_STREQ(context_->fileDescription, "Company logo");
-}
-
-TEST_F(ChangeFileTest, AnExistingTargetIsOverwrittenOnlyWhenTheUserAgrees) {
-  const std::string taken = OverlayFile("Another form", 2, "other data");
-  ASSERT_TRUE(WriteWholeFile(Path("TAKEN.ZLP"), taken));
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.SetText(ZV_ID_CHANGE_NAME, "taken.zlp");
-  dialog.Click(ZV_ID_OK);
-  zvtest::Box box = run.WaitForBox();
-  EXPECT_EQ(box.text, Message(zv::kMsgOverwriteExistingFile));
-  EXPECT_TRUE(box.questionIcon);
-  EXPECT_EQ(box.buttons, (std::vector<int>{IDYES, IDNO}));
-  run.AnswerBox(IDNO);
-  EXPECT_TRUE(run.IsActive(dialog));
-  EXPECT_EQ(Contents(Path("TAKEN.ZLP")), taken);
-  EXPECT_EQ(Contents(OldPath()), original_);
-
-  dialog.Click(ZV_ID_OK);
-  box = run.WaitForBox();
-  EXPECT_EQ(box.text, Message(zv::kMsgOverwriteExistingFile));
-  run.AnswerBox(IDYES);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_FALSE(FileExists(OldPath()));
-  EXPECT_EQ(Contents(Path("TAKEN.ZLP")), original_);
-  EXPECT_EQ(Upper(context_->filePath), Upper(Path("TAKEN.ZLP")));
-}
-
-TEST_F(ChangeFileTest, AFailedMoveIsReportedAndLeavesEverything) {
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.SetText(ZV_ID_CHANGE_NAME, "NEWFORM");
-  dialog.Click(ZV_ID_TO_BACK);
-  {
-    // Another process holds the file and lets nobody else open it.
-    zvtest::FileHolder holder(OldPath(), plat::kAccessReadWrite, plat::kShareNone);
-    ASSERT_TRUE(holder.Opened());
-    dialog.Click(ZV_ID_OK);
-    ExpectRefusal(run, dialog, zv::kMsgMoveFailed);
-  }
-  EXPECT_EQ(Contents(OldPath()), original_);
-  EXPECT_FALSE(FileExists(Path("NEWFORM.ZLP")));
-  EXPECT_EQ(std::string(context_->filePath), OldPath());
-  EXPECT_EQ(context_->fileLayer, 1);
-  dialog.Click(ZV_ID_CANCEL);
-  EXPECT_EQ(run.Result(), 2);
-}
-
-TEST_F(ChangeFileTest, HelpShowsTheFileModeTopicAndIsLeftOpen) {
-  zvtest::HelpWatcher help;
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.Click(ZV_ID_HELP);
-  std::vector<zvtest::HelpCall> calls = help.WaitForCalls(1);
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXT));
-  EXPECT_EQ(calls[0].data, static_cast<DWORD>(ZV_HELP_CHANGE_FILES));
-  run.WaitForDialog(kLocalTitle).Click(ZV_ID_CANCEL);
-  EXPECT_EQ(run.Result(), 2);
-  EXPECT_EQ(context_->helpOpen, 1);
-  // The edit form dialog ends the session, not this one.
-  calls = help.WaitForCalls(2, 1000);
-  EXPECT_EQ(calls.size(), 1u);
-}
-
-// --- Form-name mode ------------------------------------------------------------
-
-// Form INVOICE has a group info file in FORMS listing two overlay data files
-// the catalogue made and one the user registered there; form ORDER has only
-// its save directory.
-class ChangeNamedFormTest : public ChangeFormTest {
- protected:
-  void SetUp() override {
-    ChangeFormTest::SetUp();
-    forms_ = Path("FORMS");
-    ASSERT_TRUE(plat::CreateDirectory(forms_.c_str()));
-    ASSERT_TRUE(plat::CreateDirectory(Path("NEW").c_str()));
-    group_ = GroupInfo();
-    ASSERT_TRUE(WriteWholeFile(forms_ + "\\_F301.FGP", group_));
-    for (const char* name : {"_F301A00.ZLP", "_F301A01.ZLP", "LOGO.ZLP"}) {
-      ASSERT_TRUE(WriteWholeFile(forms_ + "\\" + name, OverlayFile(name, 1, std::string("data of ") + name)));
-    }
+  // Form-name mode: INVOICE (0x301) has a group info file in FORMS naming
+  // two files the catalogue made and one the user registered there; ORDER
+  // (0x302) has only its save directory.
+  void Named() {
+    File();
+    std::vector<GroupInfoEntry> entries;
+    for (int32_t i = 0; i < 3; ++i) entries.emplace_back(SettingsRecordBytes(zv::PrintSettings{}), i);
+    Write("FORMS\\_F301.FGP", GroupInfoFile(entries, kGroupFiles));
+    for (const std::string& name : kGroupFiles) Write("FORMS\\" + name, Overlay(name, "data of " + name));
     WriteFormList(FormList("INVOICE", "Monthly invoice", 1));
-    WriteGroupList(GroupList(forms_ + "\\_F301.FGP"));
-    formList_ = Contents(FormListPath());
-    groupList_ = Contents(GroupListPath());
-
+    WriteGroupList(GroupList(Path("FORMS\\_F301.FGP")));
     context_->mode = zv::kEditModeFormNames;
-    context_->selectedForm = kInvoiceId;
+    context_->selectedForm = 0x301;
     std::strcpy(context_->formName, "INVOICE");
     std::strcpy(context_->formDescription, "Monthly invoice");
-    std::strcpy(context_->saveDirectory, forms_.c_str());
+    std::strcpy(context_->saveDirectory, Path("FORMS").c_str());
     context_->formLayer = 1;
   }
-
-  std::string GroupInfo() {
-    std::vector<zvtest::GroupInfoEntry> entries;
-    for (int32_t i = 0; i < 3; ++i) entries.emplace_back(zvtest::SettingsRecordBytes(zv::PrintSettings{}), i);
-    return zvtest::GroupInfoFile(entries, {"_F301A00.ZLP", "_F301A01.ZLP", "LOGO.ZLP"});
+  static std::string FormList(const std::string& name, const std::string& description, uint8_t layer) {
+    return FormListFile({{0x301, name, description, layer, 0}, {0x302, "ORDER", "Orders", 2, 1}}, {});
   }
-  std::string FormList(const std::string& name, const std::string& description, uint8_t layer) {
-    return zvtest::FormListFile(
-        {{kInvoiceId, name, description, layer, 0}, {kOrderId, "ORDER", "Orders", 2, 1}}, {});
+  std::string GroupList(const std::string& invoice, const std::string& order = "") const {
+    return GroupNameListFile({invoice, order.empty() ? Path("FORMS") : order});
   }
-  std::string GroupList(const std::string& invoiceGroup, const std::string& orderGroup = "") {
-    return zvtest::GroupNameListFile({invoiceGroup, orderGroup.empty() ? forms_ : orderGroup});
-  }
-  std::vector<std::string> FilesIn(const std::string& directory) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Upper(found.cFileName));
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  void ExpectCatalogueUnchanged() {
-    EXPECT_EQ(Contents(FormListPath()), formList_);
-    EXPECT_EQ(Contents(GroupListPath()), groupList_);
-    EXPECT_EQ(FilesIn(forms_),
-              (std::vector<std::string>{"LOGO.ZLP", "_F301.FGP", "_F301A00.ZLP", "_F301A01.ZLP"}));
-    EXPECT_TRUE(FilesIn(Path("NEW")).empty());
+  // The group's own files move with it; the one the user registered stays.
+  void MoveGroup(Files& files, const std::string& to) {
+    for (const char* name : {"_F301.FGP", "_F301A00.ZLP", "_F301A01.ZLP"})
+      Move(files, "FORMS\\" + std::string(name), to + "\\" + name);
+    files["ZVLMN3.GLT"] = GroupList(Path(to + "\\_F301.FGP"));
   }
 
-  std::string forms_;
-  std::string group_;
-  std::string formList_;
-  std::string groupList_;
+  const std::string logo_ = Overlay("Company logo", "page data of the logo");
+  const Strings kGroupFiles = {"_F301A00.ZLP", "_F301A01.ZLP", "LOGO.ZLP"};
+  std::unique_ptr<FileHolder> holder_;
+  char saved_[MAX_PATH] = {};
 };
 
-TEST_F(ChangeNamedFormTest, ShowsTheFormsNameDescriptionLayerAndDirectory) {
-  context_->formLayer = 2;
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  ASSERT_TRUE(dialog.IsOpen());
-  EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_NAME), "INVOICE");
-  EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_DESCRIPTION), "Monthly invoice");
-  EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_SAVE_TO), forms_);
-  EXPECT_TRUE(dialog.IsChecked(ZV_ID_TO_BACK));
-  EXPECT_FALSE(dialog.IsChecked(ZV_ID_TO_FRONT));
-  for (const int id :
-       {ZV_ID_CHANGE_FORM_LABEL, ZV_ID_CHANGE_SAVE_TO_LABEL, ZV_ID_CHANGE_SAVE_TO, ZV_ID_CHANGE_DIRECTORY}) {
-    EXPECT_TRUE(dialog.IsVisible(id)) << id;
+// Layer 1 and any unknown layer check "to the front"; Cancel changes nothing.
+TEST_F(ChangeFormTest, EachLayerChecksItsButton) {
+  for (const uint8_t layer : {0, 1, 2, 7}) {
+    for (const bool named : {false, true}) {
+      named ? Named() : File();
+      (named ? context_->formLayer : context_->fileLayer) = layer;
+      Check(Opener("EDIT3", zv::ChangeFormProc),
+            {"layer",
+             nullptr,
+             {kOpen, Checked(ZV_ID_TO_BACK, layer == 2), Checked(ZV_ID_TO_FRONT, layer != 2),
+              Click(ZV_ID_CANCEL), Returns(2)}});
+    }
   }
-  EXPECT_FALSE(dialog.IsVisible(ZV_ID_CHANGE_FILE_LABEL));
-  EXPECT_FALSE(dialog.IsEnabled(ZV_ID_CHANGE_FILE_LABEL));
-  EXPECT_EQ(dialog.TextLimit(ZV_ID_CHANGE_NAME), 24);
-  EXPECT_EQ(dialog.TextLimit(ZV_ID_CHANGE_DESCRIPTION), 255);
-  dialog.Click(ZV_ID_CANCEL);
-  EXPECT_EQ(run.Result(), 2);
-  ExpectCatalogueUnchanged();
 }
 
-TEST_F(ChangeNamedFormTest, NothingChangedEndsWith2AndTouchesNoFile) {
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  // The same directory written in other letters is no change.
-  dialog.SetText(ZV_ID_CHANGE_SAVE_TO, Upper(forms_));
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 2);
-  EXPECT_TRUE(run.Boxes().empty());
-  ExpectCatalogueUnchanged();
-  EXPECT_STREQ(context_->saveDirectory, forms_.c_str());
-}
-
-TEST_F(ChangeNamedFormTest, UnusableAndTakenNamesAreRefusedButTheLayerIsKept) {
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.Click(ZV_ID_TO_BACK);
-  dialog.SetText(ZV_ID_CHANGE_SAVE_TO, Path("NEW"));
-  const struct {
-    std::string typed;
-    uint32_t message;
-  } cases[] = {
-      {"A/B", zv::kMsgFormNameUnusable},  {"A\\B", zv::kMsgFormNameUnusable}, {"", zv::kMsgFormNameUnusable},
-      {" \t ", zv::kMsgFormNameUnusable}, {"ORDER", zv::kMsgFormNameExists},
+TEST_F(ChangeFormTest, FileMode) {
+  const std::string typed = Path("ovl\\logo.zlp");
+  Steps refusals = {kOpen, Type(kDescription, "Not written")};
+  for (const auto& r :
+       std::vector<std::pair<std::string, uint32_t>>{{"NEWFORM.ZLC", zv::kMsgFileNameUnusable},
+                                                     {"NEWFORM.TXT", zv::kMsgFileNameUnusable},
+                                                     {"_NAME", zv::kMsgFileNameUnusable},
+                                                     {"", zv::kMsgFileNameUnusable},
+                                                     {Path("ovl\\_LOGO.ZLP"), zv::kMsgFileNameUnusable},
+                                                     {Path("MISSING\\LOGO.ZLP"), zv::kMsgDirectoryMissing}})
+    refusals = refusals + Steps{Put(kName, r.first),        Click(ZV_ID_OK),
+                                Refused(Message(r.second)), Quiet(),
+                                Shows(kName, r.first),      Shows(kDescription, "Not written")};
+  const Case cases[] = {
+      {"shown, typed, cancelled",
+       nullptr,
+       {kOpen, Shows(kName, Path("LOGO.ZLP")), Shows(kDescription, "Company logo"),
+        Visible(ZV_ID_CHANGE_FILE_LABEL), Visible(kSaveTo, false), Enabled(kSaveTo, false),
+        Visible(ZV_ID_CHANGE_DIRECTORY, false), Enabled(ZV_ID_CHANGE_DIRECTORY, false),
+        Visible(ZV_ID_CHANGE_FORM_LABEL, false), Limit(kName, 24), Limit(kDescription, 255),
+        Type(kName, "NEWFORM"), Type(kDescription, "New"), Click(ZV_ID_CANCEL), Returns(2)}},
+      {"OK without changes", nullptr, {kOpen, Click(ZV_ID_OK), Returns(1)}},
+      {"the layer",
+       nullptr,
+       {kOpen, Click(ZV_ID_TO_BACK), Click(ZV_ID_OK), Returns(1)},
+       [&](Files& f, zv::EditFormContext& c) { f["LOGO.ZLP"][287] = 2, c.fileLayer = 2; }},
+      {"the description",
+       nullptr,
+       {kOpen, Type(kDescription, "Logo in colour, second edition"), Click(ZV_ID_OK), Returns(1)},
+       [&](Files& f, zv::EditFormContext& c) {
+         f["LOGO.ZLP"] = Rewritten(logo_, "Logo in colour, second edition", 1);
+         std::strcpy(c.fileDescription, "Logo in colour, second edition");
+       }},
+      {"a bare name moves to the current directory",
+       nullptr,
+       {kOpen, Do([&](DialogRun&, const Dialog&) { SetCurrentDirectoryA(Path("OTHER").c_str()); }),
+        Type(kName, "NEWFORM"), Click(ZV_ID_OK), Returns(1), Do([&](DialogRun&, const Dialog&) {
+          EXPECT_EQ(StoredName(Path("OTHER\\NEWFORM.ZLP")), "NEWFORM.ZLP");
+        })},
+       [&](Files& f, zv::EditFormContext& c) {
+         Move(f, "LOGO.ZLP", "OTHER\\NEWFORM.ZLP");
+         std::strcpy(c.filePath, Path("OTHER\\NEWFORM.ZLP").c_str());
+       }},
+      // Moved first, then the header rewritten in its new place, whose name
+      // is kept and whose extension is put in capitals.
+      {"a typed place",
+       nullptr,
+       {kOpen, Put(kName, typed), Type(kDescription, "Logo, moved"), Click(ZV_ID_TO_BACK), Click(ZV_ID_OK),
+        Returns(1), Do([&](DialogRun&, const Dialog&) { EXPECT_EQ(StoredName(typed), "logo.ZLP"); })},
+       [&](Files& f, zv::EditFormContext& c) {
+         f.erase("LOGO.ZLP");
+         f["OVL\\LOGO.ZLP"] = Rewritten(logo_, "Logo, moved", 2);
+         std::strcpy(c.filePath, Path("ovl\\logo.ZLP").c_str());
+         std::strcpy(c.fileDescription, "Logo, moved");
+         c.fileLayer = 2;
+       }},
+      {"unusable names and a missing directory", nullptr, refusals + Steps{Click(ZV_ID_CANCEL), Returns(2)}},
+      {"an existing file, No then Yes",
+       nullptr,
+       {kOpen, Type(kName, "taken.zlp"), Click(ZV_ID_OK), Asked(Message(zv::kMsgOverwriteExistingFile), IDNO),
+        Quiet(), Do([&](DialogRun&, const Dialog&) { EXPECT_EQ(Listing()["LOGO.ZLP"], logo_); }),
+        Click(ZV_ID_OK), Asked(Message(zv::kMsgOverwriteExistingFile), IDYES), Returns(1)},
+       [&](Files& f, zv::EditFormContext& c) {
+         Move(f, "LOGO.ZLP", "TAKEN.ZLP");
+         std::strcpy(c.filePath, Path("TAKEN.ZLP").c_str());
+       }},
+      // Another process holds the file and lets nobody else open it.
+      {"a failed move",
+       nullptr,
+       {kOpen, Type(kName, "NEWFORM"), Click(ZV_ID_TO_BACK), Do([&](DialogRun&, const Dialog&) {
+          holder_ = std::make_unique<FileHolder>(Path("LOGO.ZLP"), plat::kAccessReadWrite, plat::kShareNone);
+          ASSERT_TRUE(holder_->Opened());
+        }),
+        Click(ZV_ID_OK), Refused(Message(zv::kMsgMoveFailed)), Quiet(),
+        Do([&](DialogRun&, const Dialog&) { holder_.reset(); }), Click(ZV_ID_CANCEL), Returns(2)}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.typed);
-    dialog.SetText(ZV_ID_CHANGE_NAME, c.typed);
-    dialog.Click(ZV_ID_OK);
-    ExpectRefusal(run, dialog, c.message);
-    EXPECT_EQ(dialog.Text(ZV_ID_CHANGE_NAME), c.typed);
-    // Refused before the directory was looked at.
-    ExpectCatalogueUnchanged();
+  for (const Case& c : cases) {
+    File();
+    Check(Opener("EDIT3", zv::ChangeFormProc), c);
   }
-  dialog.Click(ZV_ID_CANCEL);
-  EXPECT_EQ(run.Result(), 2);
-  ExpectCatalogueUnchanged();
-  // The new layer is kept in the context from the first OK on.
-  EXPECT_EQ(context_->formLayer, 2);
-  EXPECT_STREQ(context_->formName, "INVOICE");
-  EXPECT_STREQ(context_->saveDirectory, forms_.c_str());
+  File();
+  ExpectHelp(Opener("EDIT3", zv::ChangeFormProc), kTitle, ZV_HELP_CHANGE_FILES, ZV_ID_CANCEL, 2);
 }
 
-TEST_F(ChangeNamedFormTest, NameDescriptionAndLayerAreRecorded) {
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.SetText(ZV_ID_CHANGE_NAME, "INVOICE 2027");
-  dialog.SetText(ZV_ID_CHANGE_DESCRIPTION, "Invoice of the new year");
-  dialog.Click(ZV_ID_TO_BACK);
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_TRUE(run.Boxes().empty());
-  EXPECT_EQ(Contents(FormListPath()), FormList("INVOICE 2027", "Invoice of the new year", 2));
-  // The group text keeps naming the group info file.
-  EXPECT_EQ(Contents(GroupListPath()), groupList_);
-  EXPECT_EQ(Contents(forms_ + "\\_F301.FGP"), group_);
-  EXPECT_STREQ(context_->formName, "INVOICE 2027");
-  EXPECT_STREQ(context_->formDescription, "Invoice of the new year");
-  EXPECT_EQ(context_->formLayer, 2);
-  EXPECT_STREQ(context_->saveDirectory, forms_.c_str());
-}
-
-TEST_F(ChangeNamedFormTest, ANewDirectoryTakesTheFilesTheCatalogueMade) {
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.SetText(ZV_ID_CHANGE_SAVE_TO, Path("NEW"));
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_TRUE(run.Boxes().empty());
-  EXPECT_EQ(FilesIn(Path("NEW")), (std::vector<std::string>{"_F301.FGP", "_F301A00.ZLP", "_F301A01.ZLP"}));
-  // The file the user registered stays where it is.
-  EXPECT_EQ(FilesIn(forms_), std::vector<std::string>{"LOGO.ZLP"});
-  EXPECT_EQ(Contents(Path("NEW\\_F301.FGP")), group_);
-  EXPECT_EQ(Contents(Path("NEW\\_F301A01.ZLP")), OverlayFile("_F301A01.ZLP", 1, "data of _F301A01.ZLP"));
-  EXPECT_EQ(Contents(FormListPath()), formList_);
-  EXPECT_EQ(Contents(GroupListPath()), GroupList(Path("NEW\\_F301.FGP")));
-  EXPECT_STREQ(context_->saveDirectory, Path("NEW").c_str());
-}
-
-TEST_F(ChangeNamedFormTest, AFormWithoutGroupInfoFileChangesItsDirectoryOnly) {
-  ASSERT_TRUE(WriteWholeFile(forms_ + "\\_F302A00.ZLP", "not listed anywhere"));
-  context_->selectedForm = kOrderId;
-  std::strcpy(context_->formName, "ORDER");
-  std::strcpy(context_->formDescription, "Orders");
-  context_->formLayer = 2;
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.SetText(ZV_ID_CHANGE_SAVE_TO, Path("NEW"));
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_TRUE(run.Boxes().empty());
-  EXPECT_EQ(Contents(GroupListPath()), GroupList(forms_ + "\\_F301.FGP", Path("NEW")));
-  EXPECT_EQ(Contents(FormListPath()), formList_);
-  EXPECT_TRUE(FilesIn(Path("NEW")).empty());
-  EXPECT_EQ(FilesIn(forms_), (std::vector<std::string>{"LOGO.ZLP", "_F301.FGP", "_F301A00.ZLP",
-                                                       "_F301A01.ZLP", "_F302A00.ZLP"}));
-  EXPECT_STREQ(context_->saveDirectory, Path("NEW").c_str());
-}
-
-TEST_F(ChangeNamedFormTest, AGroupLargerThanTheFreeSpaceStaysWhereItIs) {
-  // The group really is larger than the free space of the drive: its files
-  // are sparse on the host, each just under 4 GB as the system counts them.
-  ULARGE_INTEGER available, total, freeBytes;
-  ASSERT_TRUE(GetDiskFreeSpaceExA(Dir().c_str(), &available, &total, &freeBytes));
-  const uint64_t piece = 0xFFFFFFFEull;
-  const uint32_t pieces = static_cast<uint32_t>(freeBytes.QuadPart / piece) + 2;
-  ASSERT_LT(pieces, 200u) << "too much free space to outgrow";
-  std::vector<zvtest::GroupInfoEntry> entries;
-  std::vector<std::string> names;
-  for (uint32_t i = 0; i < pieces; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "_F301B%02u.ZLP", i);
-    names.push_back(name);
-    entries.emplace_back(zvtest::SettingsRecordBytes(zv::PrintSettings{}), static_cast<int32_t>(i));
-    HANDLE file = CreateFileA((forms_ + "\\" + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    LONG high = static_cast<LONG>(piece >> 32);
-    SetFilePointer(file, static_cast<LONG>(piece & 0xFFFFFFFF), &high, FILE_BEGIN);
-    const bool sized = SetEndOfFile(file);
-    CloseHandle(file);
-    ASSERT_TRUE(sized) << name;
+TEST_F(ChangeFormTest, FormNameMode) {
+  const std::string forms = Path("FORMS");
+  Steps refusals = {kOpen, Click(ZV_ID_TO_BACK), Type(kSaveTo, Path("NEW"))};
+  for (const auto& r : std::vector<std::pair<std::string, uint32_t>>{{"A/B", zv::kMsgFormNameUnusable},
+                                                                     {"A\\B", zv::kMsgFormNameUnusable},
+                                                                     {"", zv::kMsgFormNameUnusable},
+                                                                     {" \t ", zv::kMsgFormNameUnusable},
+                                                                     {"ORDER", zv::kMsgFormNameExists}})
+    refusals = refusals + Steps{Type(kName, r.first), Click(ZV_ID_OK), Refused(Message(r.second)), Quiet(),
+                                Shows(kName, r.first)};
+  // A group larger than the free space of the drive: its files are sparse
+  // on the host, each just under 4 GB as the system counts them.
+  const auto big = [&] {
+    ULARGE_INTEGER available, total, free;
+    ASSERT_TRUE(GetDiskFreeSpaceExA(Dir().c_str(), &available, &total, &free));
+    const uint64_t piece = 0xFFFFFFFEull;
+    const uint32_t pieces = static_cast<uint32_t>(free.QuadPart / piece) + 2;
+    ASSERT_LT(pieces, 200u) << "too much free space to outgrow";
+    std::vector<GroupInfoEntry> entries;
+    Strings names;
+    for (uint32_t i = 0; i < pieces; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "_F301B%02u.ZLP", i);
+      names.push_back(name);
+      entries.emplace_back(SettingsRecordBytes(zv::PrintSettings{}), static_cast<int32_t>(i));
+      HANDLE file =
+          CreateFileA((forms + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      LONG high = static_cast<LONG>(piece >> 32);
+      SetFilePointer(file, static_cast<LONG>(piece & 0xFFFFFFFF), &high, FILE_BEGIN);
+      const bool sized = SetEndOfFile(file);
+      CloseHandle(file);
+      ASSERT_TRUE(sized) << name;
+    }
+    Write("FORMS\\_F301.FGP", GroupInfoFile(entries, names));
+  };
+  const Case cases[] = {
+      {"shown, cancelled",
+       [&] { context_->formLayer = 2; },
+       {kOpen, Shows(kName, "INVOICE"), Shows(kDescription, "Monthly invoice"), Shows(kSaveTo, forms),
+        Visible(ZV_ID_CHANGE_FORM_LABEL), Visible(ZV_ID_CHANGE_SAVE_TO_LABEL), Visible(kSaveTo),
+        Visible(ZV_ID_CHANGE_DIRECTORY), Visible(ZV_ID_CHANGE_FILE_LABEL, false),
+        Enabled(ZV_ID_CHANGE_FILE_LABEL, false), Limit(kName, 24), Limit(kDescription, 255),
+        Click(ZV_ID_CANCEL), Returns(2)}},
+      // The same directory in other letters is no change.
+      {"nothing changed", nullptr, {kOpen, Type(kSaveTo, Upper(forms)), Click(ZV_ID_OK), Returns(2)}},
+      // Refused before the directory is looked at; the layer is kept from
+      // the first OK on.
+      {"unusable and taken names", nullptr, refusals + Steps{Click(ZV_ID_CANCEL), Returns(2)},
+       [](Files&, zv::EditFormContext& c) { c.formLayer = 2; }},
+      // The group text keeps naming the group info file.
+      {"name, description and layer",
+       nullptr,
+       {kOpen, Type(kName, "INVOICE 2027"), Type(kDescription, "Invoice of the new year"),
+        Click(ZV_ID_TO_BACK), Click(ZV_ID_OK), Returns(1)},
+       [&](Files& f, zv::EditFormContext& c) {
+         f["ZVLMN3.FLT"] = FormList("INVOICE 2027", "Invoice of the new year", 2);
+         std::strcpy(c.formName, "INVOICE 2027");
+         std::strcpy(c.formDescription, "Invoice of the new year");
+         c.formLayer = 2;
+       }},
+      {"a new directory",
+       nullptr,
+       {kOpen, Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK), Returns(1)},
+       [&](Files& f, zv::EditFormContext& c) {
+         MoveGroup(f, "NEW");
+         std::strcpy(c.saveDirectory, Path("NEW").c_str());
+       }},
+      {"a form without group info file",
+       [&] {
+         Write("FORMS\\_F302A00.ZLP", "not listed anywhere");
+         context_->selectedForm = 0x302;
+         std::strcpy(context_->formName, "ORDER");
+         std::strcpy(context_->formDescription, "Orders");
+         context_->formLayer = 2;
+       },
+       {kOpen, Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK), Returns(1)},
+       [&](Files& f, zv::EditFormContext& c) {
+         f["ZVLMN3.GLT"] = GroupList(Path("FORMS\\_F301.FGP"), Path("NEW"));
+         std::strcpy(c.saveDirectory, Path("NEW").c_str());
+       }},
+      {"no disk space",
+       big,
+       {kOpen, Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK), Refused(Message(zv::kMsgNoDiskSpace)), Quiet(),
+        Click(ZV_ID_CANCEL), Returns(2)}},
+      // The picker shows the save directory and remembers the one picked;
+      // nothing moves before OK.
+      {"Change Directory",
+       [&] {
+         ASSERT_TRUE(zv::SetCurrentDirSetting("C:\\"));
+         CreateDirectoryA(Path("FORMS\\SUB").c_str(), nullptr);
+       },
+       {kOpen, Click(ZV_ID_CHANGE_DIRECTORY), Wait(Message(zv::kMsgDirectoryName)),
+        Do([&](DialogRun&, const Dialog& picker) {
+          EXPECT_EQ(Upper(picker.Text(ZV_ID_PICKER_DIR_LABEL)), Upper(forms));
+          const Strings rows = picker.ListItems(ZV_ID_PICKER_DIR_LIST);
+          const auto row = std::find_if(rows.begin(), rows.end(),
+                                        [](const std::string& r) { return Upper(r) == "[SUB]"; });
+          ASSERT_NE(row, rows.end());
+          picker.DoubleClickRow(ZV_ID_PICKER_DIR_LIST, static_cast<int>(row - rows.begin()));
+        }),
+        Click(IDOK), kOpen, Do([&](DialogRun&, const Dialog& d) {
+          EXPECT_EQ(Upper(d.Text(kSaveTo)), Upper(forms + "\\SUB"));
+          char remembered[plat::kPathBuffer] = {};
+          zv::GetCurrentDirSetting(remembered);
+          EXPECT_EQ(Upper(remembered), Upper(forms + "\\SUB"));
+          EXPECT_EQ(Listing().count("FORMS\\SUB\\_F301.FGP"), 0u);
+        }),
+        Click(ZV_ID_OK), Returns(1)},
+       [&](Files& f, zv::EditFormContext& c) {
+         MoveGroup(f, "FORMS\\SUB");
+         std::strcpy(c.saveDirectory, (forms + "\\SUB").c_str());
+       }},
+  };
+  for (const Case& c : cases) {
+    Named();
+    Check(Opener("EDIT3", zv::ChangeFormProc), c);
   }
-  const std::string big = zvtest::GroupInfoFile(entries, names);
-  ASSERT_TRUE(WriteWholeFile(forms_ + "\\_F301.FGP", big));
-
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.SetText(ZV_ID_CHANGE_SAVE_TO, Path("NEW"));
-  dialog.Click(ZV_ID_OK);
-  ExpectRefusal(run, dialog, zv::kMsgNoDiskSpace);
-  dialog.Click(ZV_ID_CANCEL);
-  EXPECT_EQ(run.Result(), 2);
-  EXPECT_TRUE(FilesIn(Path("NEW")).empty());
-  EXPECT_EQ(Contents(forms_ + "\\_F301.FGP"), big);
-  EXPECT_EQ(Contents(GroupListPath()), groupList_);
-  EXPECT_STREQ(context_->saveDirectory, forms_.c_str());
-  for (const std::string& name : names) EXPECT_TRUE(DeleteFileA((forms_ + "\\" + name).c_str())) << name;
-}
-
-TEST_F(ChangeNamedFormTest, ChangeDirectoryShowsAndRemembersTheDirectoryPicked) {
-  ASSERT_TRUE(zv::SetCurrentDirSetting("C:\\"));
-  ASSERT_TRUE(plat::CreateDirectory((forms_ + "\\SUB").c_str()));
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.Click(ZV_ID_CHANGE_DIRECTORY);
-  const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgDirectoryName));
-  ASSERT_TRUE(picker.IsOpen());
-  EXPECT_EQ(Upper(picker.Text(ZV_ID_PICKER_DIR_LABEL)), Upper(forms_));
-  const std::vector<std::string> rows = picker.ListItems(ZV_ID_PICKER_DIR_LIST);
-  const auto row =
-      std::find_if(rows.begin(), rows.end(), [](const std::string& r) { return Upper(r) == "[SUB]"; });
-  ASSERT_NE(row, rows.end()) << ::testing::PrintToString(rows);
-  picker.DoubleClickRow(ZV_ID_PICKER_DIR_LIST, static_cast<int>(row - rows.begin()));
-  picker.Click(IDOK);
-  run.WaitForDialog(kLocalTitle);
-  EXPECT_EQ(Upper(dialog.Text(ZV_ID_CHANGE_SAVE_TO)), Upper(forms_ + "\\SUB"));
-  char remembered[plat::kPathBuffer] = {};
-  zv::GetCurrentDirSetting(remembered);
-  EXPECT_EQ(Upper(remembered), Upper(forms_ + "\\SUB"));
-  // Nothing moves before OK.
-  ExpectCatalogueUnchanged();
-  dialog.Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(FilesIn(forms_ + "\\SUB"),
-            (std::vector<std::string>{"_F301.FGP", "_F301A00.ZLP", "_F301A01.ZLP"}));
-  EXPECT_EQ(Upper(context_->saveDirectory), Upper(forms_ + "\\SUB"));
-}
-
-TEST_F(ChangeNamedFormTest, HelpShowsTheFormNameTopicAndIsLeftOpen) {
-  zvtest::HelpWatcher help;
-  zvtest::DialogRun run(Open());
-  const zvtest::Dialog dialog = run.WaitForDialog(kLocalTitle);
-  dialog.Click(ZV_ID_HELP);
-  std::vector<zvtest::HelpCall> calls = help.WaitForCalls(1);
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXT));
-  EXPECT_EQ(calls[0].data, static_cast<DWORD>(ZV_HELP_CHANGE_FORM_NAMES));
-  run.WaitForDialog(kLocalTitle).Click(ZV_ID_OK);
-  EXPECT_EQ(run.Result(), 2);
-  EXPECT_EQ(context_->helpOpen, 1);
-  calls = help.WaitForCalls(2, 1000);
-  EXPECT_EQ(calls.size(), 1u);
+  Named();
+  ExpectHelp(Opener("EDIT3", zv::ChangeFormProc), kTitle, ZV_HELP_CHANGE_FORM_NAMES, ZV_ID_OK, 2);
 }
 
 }  // namespace
