@@ -88,41 +88,30 @@ TEST_F(GroupNameListTest, HeaderBytesAndValidity) {
 TEST_F(GroupNameListTest, TextsAndDamagedEntries) {
   const std::string two = RawGroupList({8, 0}, Bytes().Pooled("ABCDEF").Pooled("XY").str());
   const std::string aFgp = Bytes().Pooled("A.FGP").str(), longest = std::string(260, 'L');
-  const std::string slotInPool = RawGroupList({4}, Bytes().U32(0).Text(aFgp).str());
-  const std::string halfOutside = RawGroupList({0, 7}, aFgp + '\1');
+  const std::string slotInPool =
+      RawGroupList({4}, Bytes().U32(0).Text(aFgp).str());             // the pool read as a slot
+  const std::string halfOutside = RawGroupList({0, 7}, aFgp + '\1');  // the length half outside
   const std::string outside = RawGroupList({0, 9, 0xFFFFFFFF}, aFgp);
-  const struct {
-    std::string file;
-    uint32_t index;
-    std::string text;  // kNo: not read
-  } rows[] = {{two, 1, "ABCDEF"},
-              {two, 0, "XY"},
-              {GroupNameListFile({"", longest}), 0, ""},
-              {GroupNameListFile({"", longest}), 1, longest},
-              {GroupNameListFile({"A", "B"}), 2, kNo},
-              {GroupNameListFile({"A", "B"}), 0xFFFFFFFF, kNo},
-              {slotInPool, 0, "A.FGP"},
-              {slotInPool, 1, kNo},  // the pool read as a slot
-              {halfOutside, 0, "A.FGP"},
-              {halfOutside, 1, kNo},
-              {outside, 1, kNo},
-              {outside, 2, kNo},
-              {RawGroupList({0}, Bytes().U16(6).Text("A.FGP").str()), 0, kNo},
-              {RawGroupList({0}, Bytes().Pooled(std::string(261, 'T')).str()), 0, kNo}};
-  for (const auto& row : rows) {
-    WriteGroupList(row.file);
+  const std::string tooLong = RawGroupList({0}, Bytes().Pooled(std::string(261, 'T')).str());
+  const std::string pastPool = RawGroupList({0}, Bytes().U16(6).Text("A.FGP").str());
+  const std::string empty = GroupNameListFile({"", longest}), ab = GroupNameListFile({"A", "B"});
+  const std::pair<const std::string*, uint32_t> rows[] = {
+      {&two, 1},         {&two, 0},        {&empty, 0},      {&empty, 1},       {&ab, 2},
+      {&ab, 0xFFFFFFFF}, {&slotInPool, 0}, {&slotInPool, 1}, {&halfOutside, 0}, {&halfOutside, 1},
+      {&outside, 1},     {&outside, 2},    {&pastPool, 0},   {&tooLong, 0}};
+  std::string out;
+  for (const auto& [file, index] : rows) {
+    WriteGroupList(*file);
     zv::GroupListHeader header{};
-    plat::FileHandle file = nullptr;
-    ASSERT_EQ(Open(&header, &file), zv::ListFileState::kValid);
+    plat::FileHandle handle = nullptr;
+    ASSERT_EQ(Open(&header, &handle), zv::ListFileState::kValid);
     std::vector<char> text(plat::kPathBuffer, '#');  // exactly 261 bytes, for the sanitizer
-    const bool read = zv::ReadGroupText(file, header, row.index, text.data());
-    plat::CloseFile(file);
-    EXPECT_EQ(read      ? std::string(text.data(), strnlen(text.data(), text.size()))
-              : text[0] ? "?"
-                        : kNo,
-              row.text)
-        << row.index;
+    const bool read = zv::ReadGroupText(handle, header, index, text.data());
+    plat::CloseFile(handle);
+    out += (read ? std::string(text.data(), strnlen(text.data(), text.size())) : text[0] ? "?" : kNo) + "|";
   }
+  EXPECT_EQ(
+      out, "ABCDEF|XY||" + longest + "|(none)|(none)|A.FGP|(none)|A.FGP|(none)|(none)|(none)|(none)|(none)|");
 }
 
 TEST(GroupTextRulesTest, FullAndPathRules) {
@@ -165,20 +154,11 @@ TEST_F(GroupNameListTest, GroupPathSearchesTheRegionOfTheIdentifiersSign) {
   zv::SetLastErrorCode(999);
   EXPECT_EQ(GroupPath(1), "C:\\FORMS\\");
   EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-  const std::pair<int32_t, std::string> rows[] = {
-      {2, Path("FORM2.FGP")},
-      {-1, "12"},
-      {-2, "D:\\DATA\\BILL.ZLC"},
-      {-4, ""},
-      {-3, kNo},
-      {3, kNo},
-      {0, kNo},
-      {10, Path("F10.FGP")},
-      {49, Path("F49.FGP")},
-      {-50, "C:\\FORMS\\"},
-      {50, kNo},
-      {-51, kNo}};  // the last: its group index at the entry count
-  for (const auto& [id, path] : rows) EXPECT_EQ(GroupPath(id), path) << id;
+  std::string out;
+  for (int32_t id : {2, -1, -2, -4, -3, 3, 0, 10, 49, -50, 50, -51}) out += GroupPath(id) + "|";
+  // The last: its group index at the entry count.
+  EXPECT_EQ(out, Path("FORM2.FGP") + "|12|D:\\DATA\\BILL.ZLC||(none)|(none)|(none)|" + Path("F10.FGP") + "|" +
+                     Path("F49.FGP") + "|C:\\FORMS\\|(none)|(none)|");
   // Either list damaged or missing, no memory, no group list in the configuration.
   const std::string groups = GroupNameListFile(texts);
   WriteGroupList(groups + 'x');
