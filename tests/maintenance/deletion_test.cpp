@@ -21,10 +21,9 @@ const std::string kRaw = "\x1DPAGE";
 class DeletionTest : public MaintenanceTest {
  protected:
   void Write(const std::string& name, const std::string& b) { MaintenanceTest::Write(Path(name), b); }
-  static std::string Contents(const std::string& path) { return Read(path); }
   std::string Snapshot(const std::vector<std::string>& names) const {
-    std::string all = Contents(FormListPath()) + "|" + Contents(GroupListPath());
-    for (const std::string& name : names) all += "|" + Contents(Path(name));
+    std::string all = Read(FormListPath()) + "|" + Read(GroupListPath());
+    for (const std::string& name : names) all += "|" + Read(Path(name));
     return all;
   }
   void ExpectOnDisk(const std::vector<std::string>& present, const std::vector<std::string>& gone) const {
@@ -50,19 +49,19 @@ TEST_F(DeletionTest, AFormGoesWithItsGroupAndItsGeneratedFiles) {
   Write("_F300102.ZLP", kRaw);
   Write("BILL.ZLC", kRaw);
   ASSERT_TRUE(zv::DeleteForm(-1));  // the last of its region: 290 bytes fewer
-  EXPECT_EQ(Contents(FormListPath()),
+  EXPECT_EQ(Read(FormListPath()),
             FormListFile({{1, "A", "", 1, 1}, {2, "B", "", 1, 0}, {3, "C", "", 2, 2}}, {}, 1));
   ASSERT_TRUE(zv::DeleteForm(1));
-  EXPECT_EQ(Contents(FormListPath()), FormListFile({{2, "B", "", 1, 0}, {3, "C", "", 2, 1}}, {}, 1));
-  EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile({Path("_F3002.FGP"), Path("_F3003.FGP")}));
+  EXPECT_EQ(Read(FormListPath()), FormListFile({{2, "B", "", 1, 0}, {3, "C", "", 2, 1}}, {}, 1));
+  EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({Path("_F3002.FGP"), Path("_F3003.FGP")}));
   ExpectOnDisk({"BILL.ZLC", "_F300101.ZLC", "_F300102.ZLP", "LOGO.ZLP", "_F300200.ZLP"},
                {"_F3001.FGP", "_F3001.ZL3", "_F300100.ZLP"});
   ASSERT_TRUE(zv::DeleteForm(3));
-  EXPECT_EQ(Contents(FormListPath()), FormListFile({{2, "B", "", 1, 0}}, {}, 1));
-  EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile({Path("_F3002.FGP")}));
+  EXPECT_EQ(Read(FormListPath()), FormListFile({{2, "B", "", 1, 0}}, {}, 1));
+  EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({Path("_F3002.FGP")}));
   ASSERT_TRUE(zv::DeleteForm(2));
-  EXPECT_EQ(Contents(FormListPath()), FormListFile({}, {}, 1));
-  EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile({}));
+  EXPECT_EQ(Read(FormListPath()), FormListFile({}, {}, 1));
+  EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({}));
   ExpectOnDisk({"BILL.ZLC"}, {"_F3002.FGP", "_F300200.ZLP"});
   EXPECT_EQ(zv::GetLastErrorCode(), 0u);
 }
@@ -133,7 +132,7 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
     for (const std::string& name : r.files)
       Write(name, name.find("RAW") == std::string::npos ? kWithHeader : kRaw);
     ASSERT_TRUE(zv::DeleteOverlayEntries(26, r.flags.data()));
-    EXPECT_EQ(Contents(Path("_F301A.FGP")), r.after);
+    EXPECT_EQ(Read(Path("_F301A.FGP")), r.after);
     for (const std::string& name : r.files)
       EXPECT_EQ(FileExists(Path(name)), std::find(r.gone.begin(), r.gone.end(), name) == r.gone.end())
           << name;

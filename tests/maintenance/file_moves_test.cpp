@@ -1,5 +1,6 @@
 // The byte mover: gaps opened and closed through the 5120-byte buffer in
-// pieces, offset tables fixed in batches of 1280, every failure reported.
+// pieces, offset tables fixed in batches of 1280. Its failures are those of
+// the writers that use it, made in turn by the failure injection tests.
 #include "maintenance/file_moves.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ class FileMovesTest : public MaintenanceTest {
   plat::FileHandle file_ = nullptr;
 };
 
-TEST_F(FileMovesTest, GapsAndOffsetTablesMoveInPiecesOrFailReported) {
+TEST_F(FileMovesTest, GapsAndOffsetTablesMoveInPieces) {
   struct Row {
     uint32_t size, from, end, distance;
     bool upOk, downOk;
@@ -66,17 +67,6 @@ TEST_F(FileMovesTest, GapsAndOffsetTablesMoveInPiecesOrFailReported) {
       EXPECT_EQ(CallCount(kRead), ok ? r.pieces : 0);
       const std::string kept = original.substr(0, up ? r.from + r.distance : r.from - r.distance);
       EXPECT_EQ(Contents(), ok ? kept + original.substr(r.from) : original);
-    }
-  }
-  for (fault::Point point : {kRead, kWrite, fault::kSetEnd}) {  // a failed piece or cut is reported
-    for (uint32_t n = 1; n <= 3; ++n) {
-      for (int op = 0; op < 3; ++op) {
-        Open(Pattern(12000));
-        fault::FailNth(point, n);
-        const bool ok =
-            op == 2 ? zv::AdjustOffsets(file_, 0, 3000, 0, 1, buffer_) : Move(op == 0, 4, 12000, 4);
-        EXPECT_EQ(ok, point == fault::kSetEnd && (op != 1 || n == 3)) << point << n << op;  // down cuts twice
-      }
     }
   }
   // Offsets above the threshold, in batches of 1280, 1280 and 440.

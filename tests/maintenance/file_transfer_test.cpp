@@ -42,10 +42,6 @@ class FileTransferTest : public MaintenanceTest {
 #endif
     MaintenanceTest::TearDown();
   }
-  static std::string Contents(const std::string& path) {
-    return Read(path);
-  }
-
   // A directory (created) on drive letter, ending in a backslash. Natively
   // the drive is real: C: and D: are the fixture's, E: is mapped onto the
   // scratch directory. Wine's prefix has no spare drives, so there a
@@ -121,26 +117,26 @@ TEST_P(TransferWaysTest, MovesAndCopiesLeaveTheSourceBytesAtTheTarget) {
     ASSERT_TRUE(WriteWholeFile(source, Pattern(size, 7)));
     EXPECT_TRUE(Move(source, target)) << size;
     EXPECT_FALSE(FileExists(source));
-    EXPECT_EQ(Contents(target), Pattern(size, 7));
+    EXPECT_EQ(Read(target), Pattern(size, 7));
   }
   // A longer, read-only target from a read-only source; normal attributes after.
   ASSERT_TRUE(WriteWholeFile(source, Pattern(6000, 3)));
   ASSERT_TRUE(plat::SetAttributesReadOnly(source.c_str()) && plat::SetAttributesReadOnly(target.c_str()));
   EXPECT_TRUE(Move(source, target));
   EXPECT_FALSE(FileExists(source));
-  EXPECT_EQ(Contents(target), Pattern(6000, 3));
+  EXPECT_EQ(Read(target), Pattern(6000, 3));
   EXPECT_TRUE(plat::DeleteFile(target.c_str()));
 
   // A copy keeps the source; the system copy refuses an existing target,
   // the buffered one replaces it; the target has normal attributes.
   ASSERT_TRUE(WriteWholeFile(source, Pattern(11000, 17)));
   EXPECT_TRUE(Copy(source, target));
-  EXPECT_EQ(Contents(source), Pattern(11000, 17));
-  EXPECT_EQ(Contents(target), Pattern(11000, 17));
+  EXPECT_EQ(Read(source), Pattern(11000, 17));
+  EXPECT_EQ(Read(target), Pattern(11000, 17));
   ASSERT_TRUE(WriteWholeFile(source, "newer"));
   EXPECT_EQ(Copy(source, target), !SystemWay());
-  EXPECT_EQ(Contents(target), SystemWay() ? Pattern(11000, 17) : "newer");
-  EXPECT_EQ(Contents(source), "newer");
+  EXPECT_EQ(Read(target), SystemWay() ? Pattern(11000, 17) : "newer");
+  EXPECT_EQ(Read(source), "newer");
   EXPECT_TRUE(plat::DeleteFile(target.c_str()));
   EXPECT_FALSE(Copy(Path("MISSING.INI"), target));
   EXPECT_FALSE(FileExists(target));
@@ -155,19 +151,19 @@ TEST_P(TransferWaysTest, AFailedMoveKeepsTheSourceAndTheSameFileIsKept) {
   EXPECT_FALSE(Move(source, target));
   plat::CloseFile(holder);
   EXPECT_FALSE(Move(Path("MISSING.ZLP"), target));
-  EXPECT_EQ(Contents(target), "held");
+  EXPECT_EQ(Read(target), "held");
   // A short write stops the buffered copy, which removes its partial target;
   // the system's move writes nothing through the platform and succeeds.
   RemoveFile(target);
   fault::FailNth(fault::kWrite, 2);
   EXPECT_EQ(Move(source, target), SystemWay());
-  EXPECT_EQ(Contents(source), SystemWay() ? "<missing>" : Pattern(12345, 11));
-  EXPECT_EQ(Contents(target), SystemWay() ? Pattern(12345, 11) : "<missing>");
+  EXPECT_EQ(Read(source), SystemWay() ? "<missing>" : Pattern(12345, 11));
+  EXPECT_EQ(Read(target), SystemWay() ? Pattern(12345, 11) : "<missing>");
   // Two buffers' worth passes in two pieces: a failing third write is never reached.
   ASSERT_TRUE(WriteWholeFile(source, Pattern(10240, 5)));
   fault::FailNth(fault::kWrite, 3);
   EXPECT_TRUE(Move(source, target));
-  EXPECT_EQ(Contents(target), Pattern(10240, 5));
+  EXPECT_EQ(Read(target), Pattern(10240, 5));
   fault::Reset();
 
   ASSERT_TRUE(plat::CreateDirectory(Path("Forms").c_str()));
@@ -177,7 +173,7 @@ TEST_P(TransferWaysTest, AFailedMoveKeepsTheSourceAndTheSameFileIsKept) {
        {file, Path("FORMS\\_f301a00.zlp"), Path("Forms\\..\\forms\\.\\_F301A00.ZLP")}) {
     EXPECT_TRUE(Move(file, same)) << same;  // kept in place counts as moved
     EXPECT_FALSE(Copy(same, file)) << same;
-    EXPECT_EQ(Contents(file), Pattern(7000, 13));
+    EXPECT_EQ(Read(file), Pattern(7000, 13));
   }
 }
 
@@ -201,17 +197,17 @@ TEST_P(TransferWaysTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   MessageBoxWatcher watcher(kIdYes);
   for (const std::string& same : {forms, Lower(forms.substr(0, forms.size() - 1))}) {
     EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, same.c_str()));
-    for (const std::string& name : moving) EXPECT_EQ(Contents(forms + name), Pattern(3000, name[7]));
-    EXPECT_EQ(Contents(forms + "_F301.FGP"), group);
+    for (const std::string& name : moving) EXPECT_EQ(Read(forms + name), Pattern(3000, name[7]));
+    EXPECT_EQ(Read(forms + "_F301.FGP"), group);
   }
   EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.substr(0, target.size() - 1).c_str()));
   EXPECT_TRUE(watcher.Boxes().empty());
   for (const std::string& name : moving) {
     EXPECT_FALSE(FileExists(forms + name)) << name;
-    EXPECT_EQ(Contents(target + name), Pattern(3000, name[7]));
+    EXPECT_EQ(Read(target + name), Pattern(3000, name[7]));
   }
-  EXPECT_EQ(Contents(forms + "_F301.FGP") + Contents(target + "_F301.FGP"), "<missing>" + group);
-  EXPECT_EQ(Contents(forms + "KEEP.ZLP") + Contents(logo) + Contents(forms + sub), "keeplogosub");
+  EXPECT_EQ(Read(forms + "_F301.FGP") + Read(target + "_F301.FGP"), "<missing>" + group);
+  EXPECT_EQ(Read(forms + "KEEP.ZLP") + Read(logo) + Read(forms + sub), "keeplogosub");
   for (const std::string name : {"KEEP.ZLP", "LOGO.ZLP", sub.c_str()})
     EXPECT_FALSE(FileExists(target + name));
 }
@@ -240,10 +236,10 @@ TEST_P(TransferWaysTest, MoveGroupFilesAsksBeforeReplacingAnExistingFile) {
     EXPECT_EQ(watcher.Boxes()[0].buttons, (std::vector<int>{kIdYes, kIdNo}));
     EXPECT_FALSE(watcher.Boxes()[0].stopIcon);
     EXPECT_EQ(FileExists(forms + "_F301A00.ZLP"), !yes);
-    EXPECT_EQ(Contents(target + "_F301A00.ZLP"), yes ? "new _F301A00.ZLP" : "old _F301A00.ZLP");
-    EXPECT_EQ(Contents(target + "_F301A01.ZLP"), "new _F301A01.ZLP");
-    EXPECT_EQ(Contents(target + "_F301.FGP"), group);
-    EXPECT_EQ(Contents(forms + "_F301.TXT") + Contents(target + "_F301.TXT"), "new _F301.TXTold _F301.TXT");
+    EXPECT_EQ(Read(target + "_F301A00.ZLP"), yes ? "new _F301A00.ZLP" : "old _F301A00.ZLP");
+    EXPECT_EQ(Read(target + "_F301A01.ZLP"), "new _F301A01.ZLP");
+    EXPECT_EQ(Read(target + "_F301.FGP"), group);
+    EXPECT_EQ(Read(forms + "_F301.TXT") + Read(target + "_F301.TXT"), "new _F301.TXTold _F301.TXT");
   }
 }
 
@@ -291,8 +287,8 @@ TEST_F(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
   fault::FailNth(fault::kAlloc, 1);
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_EQ(zv::GetLastErrorCode(), zv::kMsgNoWorkArea);
-  EXPECT_EQ(Contents(Path("_F301A00.ZLP")), Pattern(1000, 3));
-  EXPECT_EQ(Contents(Path("_F301.FGP")), group);
+  EXPECT_EQ(Read(Path("_F301A00.ZLP")), Pattern(1000, 3));
+  EXPECT_EQ(Read(Path("_F301.FGP")), group);
   EXPECT_FALSE(FileExists(target + "_F301A00.ZLP"));
 }
 
@@ -306,23 +302,23 @@ TEST_F(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
   std::string expected = original;
   expected.replace(29, 9, std::string("New text") + '\0');  // the old text's tail stays
   expected[287] = 2;
-  EXPECT_EQ(Contents(path), expected);
+  EXPECT_EQ(Read(path), expected);
   // A description is cut to 255 characters and its terminator.
   EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 1, std::string(300, 'D').c_str()));
   expected.replace(29, 256, std::string(255, 'D') + '\0');
   expected[287] = 1;
-  EXPECT_EQ(Contents(path), expected);
+  EXPECT_EQ(Read(path), expected);
   // Raw data and a file too short for a header are refused untouched; a raw
   // file by its name before it is opened.
   for (const std::string& bytes : {"\x1D" + Pattern(400, 23), Pattern(318, 29)}) {
     ASSERT_TRUE(WriteWholeFile(path, bytes));
     EXPECT_FALSE(zv::RewriteOverlayHeader(path.c_str(), 2, "x"));
-    EXPECT_EQ(Contents(path), bytes);
+    EXPECT_EQ(Read(path), bytes);
   }
   const std::string raw = Path("_F301A00.ZLC");
   ASSERT_TRUE(WriteWholeFile(raw, original));
   EXPECT_FALSE(zv::RewriteOverlayHeader(raw.c_str(), 2, "x"));
-  EXPECT_EQ(Contents(raw), original);
+  EXPECT_EQ(Read(raw), original);
   EXPECT_FALSE(zv::RewriteOverlayHeader(Path("MISSING.ZLP").c_str(), 2, "x"));
   EXPECT_FALSE(FileExists(Path("MISSING.ZLP")));
 }

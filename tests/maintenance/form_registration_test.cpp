@@ -224,7 +224,9 @@ TEST_F(FormRegistrationTest, GroupNameEntriesAreAppendedOrReplacedKeepingAGroupI
   EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
 }
 
-TEST_F(FormRegistrationTest, HeldFilesNoMemoryAndFailedWritesLeaveTheListsAndAreReported) {
+// Every failed allocation, read and write of these writers is the failure
+// injection tests' to make; held files and new files left behind are here.
+TEST_F(FormRegistrationTest, HeldListFilesAreRefusedAndNewOnesThatCannotBeCompletedAreNotLeft) {
   const std::string forms = FormListFile({{1, "A", "", 1, 0}}, {{-1, "P", "", 1, 1}, {-2, "C", "", 1, 2}}, 2);
   const std::string groups = GroupNameListFile({"C:\\A", "D:\\P.ZLP", "D:\\C.ZLP"}), g = GroupListPath();
   // Needs the form list; the last error code of a failure; the call.
@@ -232,7 +234,6 @@ TEST_F(FormRegistrationTest, HeldFilesNoMemoryAndFailedWritesLeaveTheListsAndAre
       {true, 404, [] { return zv::AddFormRecord(2, "B", "", "C:\\B", 1); }},
       {true, 404, [] { return zv::AddFormRecord(-3, "C", "", "D:\\Q.ZLP", 1); }},
       {true, 0, [] { return zv::UpdateFormRecord(-2, "P", "x", "D:\\LONG.ZLP", 1); }},
-      {true, 0, [] { return zv::UpdateFormRecord(1, "B", "y", "C:", 2); }},
       {false, kUntouched, [&] { return zv::AppendGroupNameEntry(g.c_str(), "C:\\X") >= 0; }},
       {false, kUntouched, [&] { return zv::ReplaceGroupNameEntry(g.c_str(), 0, "C:\\LONGER"); }},
   };
@@ -245,15 +246,6 @@ TEST_F(FormRegistrationTest, HeldFilesNoMemoryAndFailedWritesLeaveTheListsAndAre
       EXPECT_EQ(run(), held == FormListPath() && !formList) << i << " " << held;
       EXPECT_EQ(zv::GetLastErrorCode(), code) << i;
     }
-    Set(forms, groups);
-    fault::FailNth(fault::kWrite, 2);
-    EXPECT_FALSE(run()) << i;
-    EXPECT_EQ(zv::GetLastErrorCode(), code) << i;
-    Set(kMissing, kMissing);
-    fault::FailNth(fault::kAlloc, 1);
-    EXPECT_FALSE(run()) << i;
-    EXPECT_EQ(zv::GetLastErrorCode(), formList ? 401u : kUntouched) << i;
-    EXPECT_EQ(Lists(), kMissing + "|" + kMissing);
   }
   fault::FailNth(fault::kAlloc, 2);  // the list paths' lookup runs short
   EXPECT_FALSE(zv::AddFormRecord(1, "A", "", "C:\\A", 1));
@@ -271,9 +263,6 @@ TEST_F(FormRegistrationTest, HeldFilesNoMemoryAndFailedWritesLeaveTheListsAndAre
   EXPECT_FALSE(zv::AddFormRecord(2, "B", "", "C:\\B", 1));  // a writer in this process
   plat::CloseFile(writer);
   EXPECT_EQ(Lists(), forms + "|" + groups);
-  WriteGroupList(GroupNameListFile({"C:\\AAAA", "C:\\B"}));
-  fault::FailNth(fault::kSetEnd, 1);
-  EXPECT_FALSE(zv::ReplaceGroupNameEntry(g.c_str(), 0, "C:"));
   // A list file the call created is removed again when it cannot be completed.
   Set(kMissing, kMissing);
   fault::FailNth(fault::kWrite, 1);
