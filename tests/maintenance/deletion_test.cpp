@@ -86,8 +86,6 @@ TEST_F(DeletionTest, AFormThatCannotGoLeavesEveryFileAsItWas) {
     ASSERT_TRUE(holder.Opened());
     refused(2, 407, held);
   }
-  fault::FailNth(fault::kAlloc, 1);
-  refused(2, 401, "no memory");
   Write("_F3002.FGP", group + "X");
   refused(2, 407, "damaged group info file");
   Write("_F3002.FGP", group);
@@ -151,8 +149,6 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
   };
   refused(group, 27, 408, "a group that is still a directory");
   refused(GroupInfoFile({{R('a'), 1}}, {"_F301A00.ZLP"}), 26, 408, "a name index past the table");
-  fault::FailNth(fault::kAlloc, 1);
-  refused(group, 26, 401, "no memory");
   FileHolder holder(Path("_F301A.FGP"), plat::kAccessReadWrite, plat::kShareRead);
   ASSERT_TRUE(holder.Opened());
   refused(group, 26, 408, "held by another writer", false);
@@ -195,9 +191,6 @@ TEST_F(DeletionTest, TheEditedFileOfAFormsGroup) {
   WriteFormList(FormListFile({{26, "INVOICE", "", 1, 0}}, {}) + "X");
   EXPECT_EQ(find(26, nullptr), -6);
   EXPECT_EQ(zv::GetLastErrorCode(), 403u);
-  fault::FailNth(fault::kAlloc, 1);
-  EXPECT_EQ(find(26, nullptr), -1);
-  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
 }
 
 }  // namespace
