@@ -1,10 +1,11 @@
 // Several processes add, change, capture into, undo and delete forms and
 // file entries on one catalogue at once. A failure must carry the code its
-// operation gives for a file another process holds; afterwards every
-// catalogue file is parsed byte by byte, every reader must agree with it, and
-// it must hold exactly what the workers' successful calls left. Then the
-// races found that way, made to happen for certain.
+// operation gives for a file another process holds; afterwards every list
+// file must be rebuilt byte for byte from its fields, every group info file
+// be sound, every reader agree, and the catalogue hold exactly what the
+// workers' successful calls left. Then the races found so, made certain.
 #ifdef _WIN32
+#include <process.h>
 #include <windows.h>
 #else
 #include <sys/wait.h>
@@ -12,9 +13,9 @@
 #endif
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -38,7 +39,8 @@ namespace {
 constexpr int kWorkers = 6, kOperations = 150;
 constexpr uint32_t kSeed = 20261207;
 const uint16_t kCaps[] = {1};
-using Overlays = std::map<std::string, int>;  // upper-case path: settings variant
+using Overlays = std::map<std::string, int>;                        // upper-case path: settings variant
+using Figures = std::map<std::string, std::map<std::string, int>>;  // call: outcome, count
 
 // A4 portrait: variant bit 0 gives 300 instead of 600 dpi, bit 1 colour.
 std::string SettingsBlock(int variant) {
@@ -47,10 +49,6 @@ std::string SettingsBlock(int variant) {
   b.colour = (variant & 2) ? 1 : 2;
   return b.Bytes();
 }
-std::string Prefix(int worker) {
-  return "W" + std::to_string(worker) + "-";
-}
-
 // The codes each call may fail with while another process holds a file it
 // needs; a call not listed never fails.
 const std::map<std::string, std::set<uint32_t>> kHeldCodes{
@@ -61,42 +59,34 @@ const std::map<std::string, std::set<uint32_t>> kHeldCodes{
     {"ZVSearchForm", {0, 1, 2, 3}}};
 
 // A worker: a seeded random run of the calls the driver and the dialogs make.
-// Names and file entry numbers are the worker's own, so that it knows what
-// its forms hold and checks its captures, searches and complete lists at
-// once. Its report: each wrong answer, the outcomes of each call, and its
-// forms as its successful calls left them.
+// Names and file entry numbers are the worker's own, so it knows what its
+// forms hold and checks its captures, searches and complete lists at once.
+// Its report: each wrong answer, the outcomes of each call, and its forms.
 class Worker {
  public:
   Worker(int index, const std::string& saveDir) : w_(index), dir_(saveDir), random_(kSeed + index) {}
   std::string Run() {
+    // Each call's share of 100 (up to the bound) and whether it can run now;
+    // one that cannot passes to the next.
+    const std::pair<uint32_t, std::function<bool(int)>> calls[] = {
+        {20, [&](int) { return Add(NewName()), true; }},
+        {23,
+         [&](int) {
+           return !forms_.empty() && (Choose(Any(forms_).name, "ChooseFormId(taken name)"), true);
+         }},
+        {35, [&](int) { return !forms_.empty() && (Update(Any(forms_), Below(2) ? NewName() : ""), true); }},
+        {43, [&](int) { return !forms_.empty() && (Delete(&forms_), true); }},
+        {51, [&](int n) { return Add("", std::to_string(1000 * w_ + n + 1000)), true; }},
+        {55, [&](int) { return !files_.empty() && (Update(Any(files_), ""), true); }},
+        {59, [&](int) { return !files_.empty() && (Delete(&files_), true); }},
+        {74, [&](int) { return !forms_.empty() && (Capture(Any(forms_)), true); }},
+        {82, [&](int) { return Undo(); }},
+        {92, [&](int) { return ReadList(), true; }},
+        {100, [&](int) { return Search(), true; }}};
     for (int n = 0; n < kOperations; ++n) {
-      const uint32_t pick = Below(100);
-      const bool forms = !forms_.empty(), files = !files_.empty();
-      const std::string name = Prefix(w_) + std::to_string(++names_);
-      if (pick < 20)
-        Record(Choose(name, "ChooseFormId(named)"), name, dir_, nullptr);
-      else if (pick < 23 && forms)
-        Choose(Any(forms_).name, "ChooseFormId(taken name)");
-      else if (pick < 35 && forms)
-        Update(Any(forms_), Below(2) ? name : "");
-      else if (pick < 43 && forms)
-        Delete(&forms_);
-      else if (pick < 51)
-        Record(Choose("", "ChooseFormId(file entry)"), "P", std::to_string(1000 * w_ + n + 1000), nullptr);
-      else if (pick < 55 && files)
-        Update(Any(files_), "");
-      else if (pick < 59 && files)
-        Delete(&files_);
-      else if (pick < 74 && forms)
-        Capture(Any(forms_));
-      else if (pick < 82 && Captured())
-        Undo();
-      else if (pick < 92)
-        ReadList();
-      else if (pick < 100 && (forms || files || !seen_.empty()))
-        Search();
-      else
-        Record(Choose(name, "ChooseFormId(named)"), name, dir_, nullptr);
+      size_t k = 0;
+      for (const uint32_t pick = Below(100); calls[k].first <= pick;) ++k;
+      while (!calls[k].second(n)) ++k;
     }
     std::ostringstream out;
     for (const std::string& b : bad_) out << "BAD\t" << b << '\n';
@@ -122,10 +112,7 @@ class Worker {
   };
   uint32_t Below(size_t n) { return static_cast<uint32_t>(random_() % n); }
   Form& Any(std::vector<Form>& from) { return from[Below(from.size())]; }
-  void Update(Form& f, const std::string& name) { Record(f.id, name.empty() ? f.name : name, f.text, &f); }
-  bool Captured() const {
-    return std::any_of(forms_.begin(), forms_.end(), [](const Form& f) { return !f.overlays.empty(); });
-  }
+  std::string NewName() { return "W" + std::to_string(w_) + "-" + std::to_string(++names_); }
   void Bad(const std::string& call, int32_t id, const std::string& what) {
     bad_.push_back(call + " of " + std::to_string(id) + ": " + what);
   }
@@ -139,7 +126,7 @@ class Worker {
       Bad(call, id, "code " + std::to_string(code));
     return ok;
   }
-  // A taken name is always refused.
+  // The identifier for a new named form (a file entry when name is empty); a taken name is refused.
   int32_t Choose(const std::string& name, const std::string& call) {
     int32_t id = 0;
     uint32_t canAdd = 1;
@@ -150,14 +137,18 @@ class Worker {
     if (!canAdd) Bad(call, id, "the ring is full after fewer than 256 file entries");
     return canAdd ? id : 0;
   }
-  // AddFormRecord after ChooseFormId, as the dialogs add (f null), or UpdateFormRecord of f.
+  // As the dialogs add: ChooseFormId, then AddFormRecord.
+  void Add(const std::string& name, const std::string& number = "") {
+    const int32_t id = Choose(name, name.empty() ? "ChooseFormId(file entry)" : "ChooseFormId(named)");
+    if (id) Record(id, name.empty() ? "P" : name, name.empty() ? number : dir_, nullptr);
+  }
+  void Update(Form& f, const std::string& name) { Record(f.id, name.empty() ? f.name : name, f.text, &f); }
+  // AddFormRecord (f null) or UpdateFormRecord of f.
   void Record(int32_t id, const std::string& name, const std::string& text, Form* f) {
-    if (!id) return;
     const std::string d = "desc " + std::to_string(w_) + "." + std::to_string(++texts_);
-    const int layer = static_cast<int>(1 + Below(2));
-    const bool ok =
-        f ? zv::UpdateFormRecord(id, name.c_str(), d.c_str(), text.c_str(), static_cast<uint8_t>(layer))
-          : zv::AddFormRecord(id, name.c_str(), d.c_str(), text.c_str(), static_cast<uint8_t>(layer));
+    const auto layer = static_cast<uint8_t>(1 + Below(2));
+    const bool ok = f ? zv::UpdateFormRecord(id, name.c_str(), d.c_str(), text.c_str(), layer)
+                      : zv::AddFormRecord(id, name.c_str(), d.c_str(), text.c_str(), layer);
     if (!Note(f ? "UpdateFormRecord" : "AddFormRecord", ok, id)) return;
     if (!f) f = &(id > 0 ? forms_ : files_).emplace_back(Form{id, name, text});
     f->name = name, f->description = d, f->layer = layer;
@@ -166,73 +157,67 @@ class Worker {
     const size_t at = Below(from->size());
     if (Note("DeleteForm", zv::DeleteForm((*from)[at].id), (*from)[at].id)) from->erase(from->begin() + at);
   }
-  // Paths name one file whatever their letter case.
+  // The settings captured before give their file again, no other settings
+  // give it (paths name one file whatever their letter case).
   void Capture(Form& f) {
     const int variant = static_cast<int>(Below(4));
     char path[ZV_PATH_BUFFER] = "";
     const bool ok = ZVGetOverlayForm(SettingsBlock(variant).data(), f.name.c_str(), f.id, path) != 0;
     if (!Note("ZVGetOverlayForm", ok, f.id)) return;
     for (const auto& [file, v] : f.overlays) {
-      if (v == variant && file != Upper(path)) Bad("ZVGetOverlayForm", f.id, "another file than " + file);
-      if (v != variant && file == Upper(path))
-        Bad("ZVGetOverlayForm", f.id, "the file of variant " + std::to_string(v));
+      if ((v == variant) != (file == Upper(path)))
+        Bad("ZVGetOverlayForm", f.id, file + " for " + std::to_string(v));
     }
     f.overlays[Upper(path)] = variant;
   }
-  void Undo() {
+  bool Undo() {
     std::vector<Form*> with;
     for (Form& f : forms_) {
       if (!f.overlays.empty()) with.push_back(&f);
     }
+    if (with.empty()) return false;
     Form& f = *with[Below(with.size())];
     const auto o = std::next(f.overlays.begin(), Below(f.overlays.size()));
     if (Note("ZVErrorForm", ZVErrorForm(f.id, o->first.c_str()) != 0, f.id)) f.overlays.erase(o);
+    return true;
   }
   // A list that ends with the closing entry is complete: it must then hold
   // this worker's forms exactly, as the worker alone changes them.
   void ReadList() {
-    const int32_t n = ZVGetFormListNum(), wanted = std::max(n, 1) + 32;
+    const int32_t n = ZVGetFormListNum(), size = std::max(n, 1) + 32;
     Note("ZVGetFormListNum", n >= 1, 0);
-    std::vector<ZVLONG> ids(wanted);
-    std::vector<char> names(wanted * ZV_NAME_SLOT);
+    std::vector<ZVLONG> ids(size);
+    std::vector<char> names(size * ZV_NAME_SLOT);
     ZVDWORD count = 0;
     MessageBoxWatcher boxes(kIdOk);
-    const bool ok = ZVGetFormList(nullptr, 0, wanted - 1, 0, &count, ids.data(), names.data()) == 1;
-    if (!Note("ZVGetFormList", ok, 0) || count == 0 || count > static_cast<ZVDWORD>(wanted))
-      Bad("ZVGetFormList", 0, "no list");
+    const bool ok = ZVGetFormList(nullptr, 0, size - 1, 0, &count, ids.data(), names.data()) == 1;
+    if (!Note("ZVGetFormList", ok, 0) || count == 0 || count > ids.size())
+      return Bad("ZVGetFormList", 0, "no list");
     if (!boxes.Boxes().empty()) ++figures_["ZVGetFormList"]["error boxes"];
-    // The closing entry alone: the file was held, or there are no named forms.
-    if (!ok || count <= 1 || count > static_cast<ZVDWORD>(wanted)) return;
-    const bool complete = ids[count - 1] == 0;
-    std::vector<std::pair<int32_t, std::string>> own, expected;
-    for (uint32_t k = 0; k + complete < count; ++k) {
+    // The closing entry alone (the file was held, or no named forms), or cut short by a held file.
+    if (count <= 1 || ids[count - 1] != 0) return;
+    std::set<std::pair<int32_t, std::string>> own, expected;
+    for (uint32_t k = 0; k + 1 < count; ++k) {
       const std::string name(&names[k * ZV_NAME_SLOT], strnlen(&names[k * ZV_NAME_SLOT], ZV_NAME_SLOT));
-      if (ids[k] <= 0 || std::count(ids.begin(), ids.begin() + k, ids[k]))
-        Bad("ZVGetFormList", ids[k], "listed");
-      if (name.compare(0, Prefix(w_).size(), Prefix(w_)) == 0) own.emplace_back(ids[k], name);
+      if (name.rfind("W" + std::to_string(w_) + "-", 0) == 0) own.emplace(ids[k], name);
     }
-    if (!complete) return;  // cut short: the count came from a call that found the file held
-    seen_.assign(ids.begin(), ids.begin() + count - 1);
-    for (const Form& f : forms_) expected.emplace_back(f.id, f.name);
-    std::sort(own.begin(), own.end()), std::sort(expected.begin(), expected.end());
+    for (const Form& f : forms_) expected.emplace(f.id, f.name);
     if (own != expected) Bad("ZVGetFormList", 0, "the list does not hold the worker's forms as they are");
   }
-  // Any listed form, so that other workers' groups are read while they
-  // change; or one of its own, whose answer it knows.
+  // One of its own forms, whose answer it knows, or any identifier, so that
+  // other workers' groups are read while they change.
   void Search() {
     char path[ZV_PATH_BUFFER] = "";
     uint16_t device = 0;
-    const uint32_t pick = Below(3);
-    const bool any = (pick == 0 || (forms_.empty() && files_.empty())) && !seen_.empty();
-    const bool named = !any && !forms_.empty() && (files_.empty() || pick != 2);
-    const Form* f = any ? nullptr : named ? &Any(forms_) : &Any(files_);
-    const int32_t id = f ? f->id : seen_[Below(seen_.size())];
+    const bool named = !forms_.empty() && (files_.empty() || Below(2)), any = Below(3) == 0;
+    const Form* f = any || (forms_.empty() && files_.empty()) ? nullptr : named ? &Any(forms_) : &Any(files_);
+    const int32_t id = f ? f->id : static_cast<int32_t>(1 + Below(64));
     if (!Note("ZVSearchForm", ZVSearchForm(SettingsBlock(0).data(), 1, kCaps, id, &device, path) != 0, id) ||
         !f)
       return;
     const std::string answer = named ? Upper(path) : std::to_string(device);
     if (named ? !f->overlays.count(answer) : answer != f->text)
-      Bad("ZVSearchForm", id, "none of the form's: " + answer);
+      Bad("ZVSearchForm", id, "not the form's: " + answer);
   }
 
   int w_;
@@ -240,8 +225,7 @@ class Worker {
   std::mt19937 random_;
   std::vector<Form> forms_, files_;
   std::vector<std::string> bad_;
-  std::map<std::string, std::map<std::string, int>> figures_;  // call: outcome, count
-  std::vector<int32_t> seen_;                                  // the named forms of the last complete list
+  Figures figures_;
   int names_ = 0, texts_ = 0;
 };
 
@@ -255,34 +239,24 @@ bool RunWorker(int index, const std::string& dir) {
 
 #ifdef _WIN32
 // Under Wine a worker is this program again, run with a filter that selects
-// only the worker's entry and its plan in the environment.
+// only the worker's entry, and its plan in the environment.
 TEST(StressWorker, DISABLED_Run) {
   const char* plan = std::getenv("ZV_STRESS_WORKER");
   ASSERT_NE(plan, nullptr);
   EXPECT_TRUE(RunWorker(std::atoi(plan), std::strchr(plan, '\t') + 1));
 }
 intptr_t StartWorker(int index, const std::string& dir) {
-  SetEnvironmentVariableA("ZV_STRESS_WORKER", (std::to_string(index) + "\t" + dir).c_str());
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, sizeof exe);
-  std::string command =
-      std::string("\"") + exe + "\" --gtest_filter=StressWorker.DISABLED_Run --gtest_also_run_disabled_tests";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  const BOOL started =
-      CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
-  SetEnvironmentVariableA("ZV_STRESS_WORKER", nullptr);
-  if (!started) return 0;
-  CloseHandle(info.hThread);
-  return reinterpret_cast<intptr_t>(info.hProcess);
+  _putenv_s("ZV_STRESS_WORKER", (std::to_string(index) + "\t" + dir).c_str());
+  const std::string quoted = std::string("\"") + exe + "\"";
+  const intptr_t process = _spawnl(_P_NOWAIT, exe, quoted.c_str(), "--gtest_filter=StressWorker.DISABLED_Run",
+                                   "--gtest_also_run_disabled_tests", nullptr);
+  return process == -1 ? 0 : process;
 }
 bool WaitForWorker(intptr_t process) {
-  DWORD code = 1;
-  const HANDLE h = reinterpret_cast<HANDLE>(process);
-  const bool ended = WaitForSingleObject(h, 180000) == WAIT_OBJECT_0 && GetExitCodeProcess(h, &code);
-  CloseHandle(h);
-  return ended && code == 0;
+  int code = 1;
+  return _cwait(&code, process, 0) == process && code == 0;
 }
 #else
 intptr_t StartWorker(int index, const std::string& dir) {
@@ -297,21 +271,12 @@ bool WaitForWorker(intptr_t pid) {
 }
 #endif
 
-// Little-endian fields of a file's bytes (zero past the end).
-struct Fields {
-  const std::string& b;
-  uint32_t U32(size_t at) const {
-    uint32_t v = 0;
-    for (size_t i = 4; i-- > 0;) v = v << 8 | (at + i < b.size() ? static_cast<uint8_t>(b[at + i]) : 0u);
-    return v;
-  }
-  uint32_t U16(size_t at) const { return U32(at) & 0xFFFF; }
-  // The text of a u16-length pool entry at offset o of a pool of the given size, if in bounds.
-  bool Pooled(size_t pool, uint64_t size, uint64_t o, std::string* text) const {
-    if (o + 2 > size || o + 2 + U16(pool + o) > size) return false;
-    return *text = b.substr(pool + o + 2, U16(pool + o)), true;
-  }
-};
+// A little-endian field of a file's bytes (zero past the end).
+uint32_t U32(const std::string& b, size_t at) {
+  uint32_t v = 0;
+  for (size_t i = 4; i-- > 0;) v = v << 8 | (at + i < b.size() ? static_cast<uint8_t>(b[at + i]) : 0u);
+  return v;
+}
 
 struct Record {
   std::string name, description, text;
@@ -329,36 +294,36 @@ class StressTest : public CatalogueTest {
     std::snprintf(digits, sizeof digits, "%03X", static_cast<unsigned>(id) & 0xFFF);
     return Upper(Path("FORMS\\")) + "_F3" + digits + ".FGP";
   }
-  // A form's group info file: sound, listing exactly the reports' overlays, each on disk.
-  void CheckGroup(int32_t id, const Record& form) {
+  // A form's group info file: sizes and string indexes in bounds, listing
+  // exactly the overlays of the report, each on disk.
+  void CheckGroup(int32_t id, const Overlays& overlays) {
     std::string b, name;
     if (!ReadWholeFile(Fgp(id), &b)) {
-      EXPECT_TRUE(form.overlays.empty()) << "form " << id << " has no group info file";
+      EXPECT_TRUE(overlays.empty()) << "form " << id << " has no group info file";
       return;
     }
-    const Fields g{b};
+    const uint32_t entries = U32(b, 52), strings = U32(b, 56), pool = U32(b, 60), table = 64 + 38 * entries;
     ASSERT_EQ(b.substr(0, 24), "ZEVROFORM GROUPINFO V1.0") << id;
-    const uint32_t entries = g.U32(52), strings = g.U32(56), pool = g.U32(60);
-    ASSERT_EQ(b.size(), 64ull + 38ull * entries + 4ull * strings + pool) << id;
-    const size_t table = 64 + 38 * entries;
-    auto text = [&](uint32_t s, std::string* out) {
-      return s < strings && g.Pooled(table + 4 * strings, pool, g.U32(table + 4 * s), out);
+    ASSERT_EQ(b.size(), table + 4ull * strings + pool) << id;
+    const auto text = [&](uint32_t s) {
+      const uint64_t o = U32(b, table + 4 * s), at = table + 4 * strings + o, length = U32(b, at) & 0xFFFF;
+      return s < strings && o + 2 + length <= pool && (name = b.substr(at + 2, length), true);
     };
-    for (size_t slot : {24, 28, 48}) EXPECT_TRUE(g.U32(slot) == ~0u || text(g.U32(slot), &name)) << id;
+    for (uint32_t s : {U32(b, 24), U32(b, 28), U32(b, 48)}) EXPECT_TRUE(s == ~0u || text(s)) << id;
     Overlays found;
     std::set<uint32_t> indexes;
-    for (uint32_t i = 0; i < entries; ++i) {
-      const uint32_t s = g.U32(64 + 38 * i + 34);
-      const uint32_t dpi = g.U16(64 + 38 * i + 17), colour = static_cast<uint8_t>(b[64 + 38 * i + 19]);
-      ASSERT_TRUE(text(s, &name)) << id << ": entry " << i << " names string " << s;
+    for (uint32_t at = 64; at < table; at += 38) {
+      const uint32_t s = U32(b, at + 34), dpi = U32(b, at + 17) & 0xFFFF,
+                     colour = static_cast<uint8_t>(b[at + 19]);
+      ASSERT_TRUE(text(s)) << id << ": an entry names string " << s;
       EXPECT_TRUE(indexes.insert(s).second) << id << ": string " << s << " named twice";
       const std::string file = Upper(Path("FORMS\\") + name);
       EXPECT_TRUE(FileExists(file)) << id << " lists " << file << ", which is gone";
-      const int variant =
-          (dpi != 300 && dpi != 600) || (colour != 1 && colour != 2) ? -1 : (dpi == 300) | (colour == 1) << 1;
-      EXPECT_TRUE(found.emplace(file, variant).second) << id << ": " << file << " twice";
+      const bool known = (dpi == 300 || dpi == 600) && (colour == 1 || colour == 2);
+      EXPECT_TRUE(found.emplace(file, known ? (dpi == 300) | (colour == 1) << 1 : -1).second)
+          << id << ": " << file;
     }
-    EXPECT_EQ(found, form.overlays) << "the overlays of form " << id;
+    EXPECT_EQ(found, overlays) << "the overlays of form " << id;
   }
 };
 
@@ -374,7 +339,7 @@ TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
 
   // The reports: wrong answers fail, figures add up, the forms make the model.
   std::map<int32_t, Record> model;
-  std::map<std::string, std::map<std::string, int>> figures;
+  Figures figures;
   for (int w = 0; w < kWorkers; ++w) {
     std::string text;
     ASSERT_TRUE(ReadWholeFile(Path("worker" + std::to_string(w) + ".log"), &text)) << "worker " << w;
@@ -398,88 +363,78 @@ TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
     RecordProperty(call, line);
   }
 
-  // The list files parsed byte by byte, the records exactly the model's.
+  // The list files read field by field and built again from what was read:
+  // the same bytes, so every size, count and offset is sound.
   std::string flt, glt;
-  if (!ReadWholeFile(FormListPath(), &flt)) {
-    EXPECT_TRUE(model.empty()) << "the form name list file is gone";
-    return;
+  ASSERT_TRUE(ReadWholeFile(FormListPath(), &flt) && ReadWholeFile(GroupListPath(), &glt));
+  std::vector<std::string> texts;
+  for (size_t at = 36 + 4 * U32(glt, 28); texts.size() < U32(glt, 28) && at < glt.size();
+       at += 2 + texts.back().size()) {
+    texts.push_back(glt.substr(at + 2, U32(glt, at) & 0xFFFF));
   }
-  ASSERT_TRUE(ReadWholeFile(GroupListPath(), &glt));
-  const Fields fl{flt}, gl{glt};
-  ASSERT_EQ(flt.substr(0, 27), "ZEVROFORM FORMNAMEINFO V1.0");
-  const uint32_t named = fl.U32(27), all = named + fl.U16(31);
-  ASSERT_EQ(flt.size(), 35ull + 290ull * all);
-  ASSERT_EQ(glt.substr(0, 28), "ZEVROFORM GROUPNAMEINFO V1.0");
-  const uint32_t groups = gl.U32(28), pool = gl.U32(32);
-  ASSERT_EQ(glt.size(), 36ull + 4ull * groups + pool);
-  std::vector<std::string> texts(groups);
-  uint32_t next = 0;
-  for (uint32_t i = 0; i < groups; ++i) {  // back to back, in the order of the entries
-    ASSERT_EQ(gl.U32(36 + 4 * i), next) << "group name entry " << i;
-    ASSERT_TRUE(gl.Pooled(36 + 4 * groups, pool, next, &texts[i])) << "group name entry " << i;
-    next += 2 + static_cast<uint32_t>(texts[i].size());
+  EXPECT_EQ(glt, GroupNameListFile(texts));
+  std::vector<FormSpec> specs[2];  // named forms, file entries
+  const uint32_t named = U32(flt, 27);
+  for (size_t at = 35; at + 290 <= flt.size(); at += 290) {
+    ASSERT_TRUE(flt.find('\0', at + 4) < at + 29 && flt.find('\0', at + 29) < at + 285)
+        << "unterminated text";
+    specs[at >= 35 + 290 * named].push_back({static_cast<int32_t>(U32(flt, at)), flt.c_str() + at + 4,
+                                             flt.c_str() + at + 29, static_cast<uint8_t>(flt[at + 285]),
+                                             U32(flt, at + 286)});
   }
-  EXPECT_EQ(next, pool);
+  EXPECT_EQ(flt, FormListFile(specs[0], specs[1], static_cast<uint16_t>(U32(flt, 33))));
+  // The records exactly the model's, each with a group name entry of its own
+  // (a named form's, its save directory or its group info file there).
   std::map<int32_t, Record> found;
-  std::set<std::string> names;
-  std::set<uint32_t> groupIndexes;
-  std::vector<int32_t> order;
-  for (uint32_t i = 0; i < all; ++i) {
-    const std::string r = flt.substr(35 + 290 * i, 290);
-    const int32_t id = static_cast<int32_t>(Fields{r}.U32(0));
-    const uint32_t group = Fields{r}.U32(286);
-    ASSERT_TRUE(r.find('\0', 4) < 29 && r.find('\0', 29) < 285) << "record " << i << ": unterminated text";
-    ASSERT_TRUE(i < named ? id >= 1 && id <= 4096 : id >= -256 && id <= -1) << "record " << i << ": " << id;
-    ASSERT_LT(group, groups) << "record " << i;
-    EXPECT_TRUE(groupIndexes.insert(group).second) << "two records point to group name entry " << group;
-    EXPECT_FALSE(found.count(id)) << id << " twice";
-    Record& f = found[id];
-    f = {r.c_str() + 4, r.c_str() + 29, texts[group], static_cast<uint8_t>(r[285])};
-    if (i >= named) {
-      EXPECT_EQ(f.name, "P") << "file entry " << id;
-      continue;
+  std::set<uint32_t> groups;
+  for (const std::vector<FormSpec>& list : specs) {
+    for (const FormSpec& s : list) {
+      ASSERT_TRUE(s.groupIndex < texts.size() && groups.insert(s.groupIndex).second)
+          << s.id << ": " << s.groupIndex;
+      EXPECT_FALSE(found.count(s.id)) << s.id << " twice";
+      const std::string& text = texts[s.groupIndex];
+      EXPECT_TRUE(s.id < 0 || Upper(text) == Upper(Path("FORMS\\")) || Upper(text) == Fgp(s.id))
+          << s.id << text;
+      found[s.id] = {s.name, s.description, s.id > 0 ? Path("FORMS\\") : text, s.layer};
     }
-    EXPECT_TRUE(names.insert(f.name).second) << "the name " << f.name << " twice";
-    EXPECT_TRUE(Upper(f.text) == Upper(Path("FORMS\\")) || Upper(f.text) == Fgp(id)) << id << ": " << f.text;
-    f.text = Path("FORMS\\");  // the group info file keeps its name in the save directory
-    order.push_back(id);
   }
   for (const auto& [id, r] : model) {
     EXPECT_TRUE(found.count(id) && found[id] == r)
         << id << " (" << r.name << ") of worker " << r.worker << " is lost or not as its last call left it";
-    if (id > 0) CheckGroup(id, r);
+    if (id > 0) CheckGroup(id, r.overlays);
   }
   for (const auto& [id, r] : found)
     EXPECT_TRUE(model.count(id)) << id << " (" << r.name << ") left by a failed call";
 
-  // Every reader agrees with the files.
+  // Every reader agrees with the files; a list asked past its end shows no box.
   EXPECT_EQ(ZVGetFormListNum(), static_cast<int32_t>(named + 1));
   EXPECT_EQ(zv::CountNamedForms(), named);
-  std::vector<ZVLONG> ids(named + 1);
-  std::vector<char> slots((named + 1) * ZV_NAME_SLOT);
+  std::vector<ZVLONG> ids(named + 5);
+  std::vector<char> slots(ids.size() * ZV_NAME_SLOT);
   ZVDWORD count = 0;
-  ASSERT_EQ(ZVGetFormList(nullptr, 0, static_cast<int32_t>(named), 0, &count, ids.data(), slots.data()), 1);
+  MessageBoxWatcher boxes(kIdOk);
+  ASSERT_EQ(ZVGetFormList(nullptr, 0, static_cast<int32_t>(named + 4), 0, &count, ids.data(), slots.data()),
+            1);
   ASSERT_EQ(count, named + 1);
   EXPECT_EQ(ids[named], 0);
+  EXPECT_TRUE(boxes.Boxes().empty());
+  char text[256] = "", path[ZV_PATH_BUFFER] = "";
   for (uint32_t k = 0; k < named; ++k) {
-    const int32_t id = order[k];
-    char description[256] = "", path[ZV_PATH_BUFFER] = "";
-    EXPECT_EQ(ids[k], id) << "list entry " << k;
-    EXPECT_STREQ(&slots[k * ZV_NAME_SLOT], found[id].name.c_str()) << "list entry " << k;
-    EXPECT_EQ(ZVGetFormID(found[id].name.c_str()), id);
-    EXPECT_EQ(zv::GetFormRecordInfo(id, nullptr, description, nullptr), found[id].layer) << id;
-    EXPECT_EQ(description, found[id].description) << id;
-    EXPECT_TRUE(zv::GetFormGroupPath(id, path)) << id;
-    EXPECT_EQ(zv::CountOverlayEntries(id), model[id].overlays.size()) << id;
+    const FormSpec& s = specs[0][k];
+    EXPECT_EQ(ids[k], s.id) << "list entry " << k;
+    EXPECT_EQ(&slots[k * ZV_NAME_SLOT], s.name) << "list entry " << k;
+    EXPECT_EQ(ZVGetFormID(s.name.c_str()), s.id);
+    EXPECT_EQ(zv::GetFormRecordInfo(s.id, nullptr, text, nullptr), s.layer) << s.id;
+    EXPECT_EQ(text, s.description) << s.id;
+    EXPECT_TRUE(zv::GetFormGroupPath(s.id, path)) << s.id;
+    EXPECT_EQ(zv::CountOverlayEntries(s.id), model[s.id].overlays.size()) << s.id;
   }
-  for (const auto& [id, r] : found) {
-    int32_t foundId = 0;
+  for (const FormSpec& s : specs[1]) {
+    int32_t id = 0;
     uint16_t device = 0;
-    char name[ZV_PATH_BUFFER] = "", path[ZV_PATH_BUFFER] = "";
-    if (id > 0) continue;
-    EXPECT_TRUE(zv::GetFileEntryName(id, &foundId, name) && foundId == id) << id;
-    EXPECT_NE(ZVSearchForm(SettingsBlock(0).data(), 1, kCaps, id, &device, path), 0u) << id;
-    EXPECT_EQ(std::to_string(device), r.text) << id;
+    EXPECT_TRUE(zv::GetFileEntryName(s.id, &id, text) && id == s.id) << s.id;
+    EXPECT_NE(ZVSearchForm(SettingsBlock(0).data(), 1, kCaps, s.id, &device, path), 0u) << s.id;
+    EXPECT_EQ(std::to_string(device), found[s.id].text) << s.id;
   }
 }
 
@@ -494,9 +449,8 @@ TEST_F(StressTest, AnAddAfterAnotherProcessTookTheIdentifierOrTheNameIsRefused) 
     int32_t id;
     const char *name, *text;
     uint32_t code;  // 0: added
-  } adds[] = {{3, "MINE", "C:\\FORMS\\", 404}, {4, "OTHER", "C:\\FORMS\\", 404},
-              {-5, "P", "C:\\FORMS\\", 404},   {4, "other", "C:\\FORMS\\", 0},
-              {5, "P", "C:\\FORMS\\", 0},      {-3, "P", "13", 0}};
+  } adds[] = {{3, "MINE", "C:\\", 404}, {4, "OTHER", "C:\\", 404}, {-5, "P", "C:\\", 404},
+              {4, "other", "C:\\", 0},  {5, "P", "C:\\", 0},       {-3, "P", "13", 0}};
   for (const auto& a : adds) {
     zv::SetLastErrorCode(0);
     EXPECT_EQ(zv::AddFormRecord(a.id, a.name, "", a.text, 1) ? 0 : zv::GetLastErrorCode(), a.code)
@@ -506,7 +460,7 @@ TEST_F(StressTest, AnAddAfterAnotherProcessTookTheIdentifierOrTheNameIsRefused) 
   ASSERT_TRUE(ReadWholeFile(FormListPath(), &flt) && ReadWholeFile(GroupListPath(), &glt));
   EXPECT_EQ(flt, FormListFile({{3, "OTHER", "", 1, 0}, {4, "other", "", 1, 2}, {5, "P", "", 1, 3}},
                               {{-5, "P", "", 1, 1}, {-3, "P", "", 1, 4}}, 3));
-  EXPECT_EQ(glt, GroupNameListFile({"C:\\FORMS\\", "12", "C:\\FORMS\\", "C:\\FORMS\\", "13"}));
+  EXPECT_EQ(glt, GroupNameListFile({"C:\\FORMS\\", "12", "C:\\", "C:\\", "13"}));
 }
 
 // Another program has a form's group info file open (a reader that lets
@@ -518,14 +472,13 @@ TEST_F(StressTest, AGroupThatCannotBeDeletedIsLeftEmpty) {
 #ifndef _WIN32
   GTEST_SKIP() << "the Linux backend lets no writer open a file beside a reader";
 #endif
-  WriteFormList(FormListFile({{3, "OTHER", "", 1, 0}}, {{-5, "P", "", 1, 1}}, 5));
-  WriteGroupList(GroupNameListFile({"C:\\FORMS\\", "12"}));
   for (bool deleteForm : {false, true}) {
     SCOPED_TRACE(deleteForm ? "DeleteForm" : "ZVErrorForm");
     ASSERT_TRUE(zv::AddFormRecord(4, "FORM", "", Dir().c_str(), 1));
     char path[ZV_PATH_BUFFER] = "", group[ZV_PATH_BUFFER] = "";
     ASSERT_EQ(ZVGetOverlayForm(SettingsBlock(0).data(), nullptr, 4, path), 1);
     ASSERT_TRUE(zv::GetFormGroupPath(4, group));
+    std::string left;
     {
       FileHolder holder(group, plat::kAccessRead, plat::kShareReadWrite);
       ASSERT_TRUE(holder.Opened());
@@ -533,7 +486,6 @@ TEST_F(StressTest, AGroupThatCannotBeDeletedIsLeftEmpty) {
       EXPECT_FALSE(FileExists(path));
       EXPECT_TRUE(deleteForm || zv::CountOverlayEntries(4) == 0) << "the group still lists the file";
     }
-    std::string left;
     EXPECT_TRUE(!deleteForm || !ReadWholeFile(group, &left) || left.size() == 64u)
         << "the group still lists files";
     ASSERT_TRUE(!deleteForm || zv::AddFormRecord(4, "NEXT", "", Dir().c_str(), 1));
