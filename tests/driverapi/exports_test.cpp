@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "catalogue/form_name_list.h"
@@ -198,14 +199,7 @@ class ExportsTest : public CatalogueTest {
 
 TEST_F(ExportsTest, FormListGivesTheNamedFormsThenTheClosingEntry) {
   enum Catalogue { kNone, kAbc, kDamaged, kNoPath };
-  const struct {
-    Catalogue catalogue;
-    uint32_t first;
-    int32_t last, current;
-    size_t slots;
-    bool failAlloc;
-    std::string expected;  // "num result count | id:name per slot (~ no form, ? unwritten) boxes"
-  } rows[] = {
+  const std::tuple<Catalogue, uint32_t, int32_t, int32_t, size_t, bool, std::string> rows[] = {
       {kNone, 0, 4, 0, 5, false, "1 1 1 | 0:~ ? ? ? ? !" + Msg(402)},
       {kAbc, 0, 3, 2, 4, false, "4 1 4 | 1:A 2:B 5:C 0:~"},
       {kAbc, 0, 3, -4, 4, false, "4 1 4 | 1:A 2:B 5:C -4:~"},  // a current file entry closes it
@@ -222,31 +216,30 @@ TEST_F(ExportsTest, FormListGivesTheNamedFormsThenTheClosingEntry) {
   const std::string damaged = FormListFile({{1, "A", "", 1, 0}}, {}) + '\0';
   char noForm[zv::kFormNameSize];
   zv::LoadNoFormName(noForm);
-  for (const auto& r : rows) {
+  for (const auto& [catalogue, first, last, current, slots, failAlloc, expected] : rows) {
     RemoveFile(FormListPath());
-    if (r.catalogue == kAbc)
+    if (catalogue == kAbc)
       WriteFormList(FormListFile({{1, "A", "", 1, 0}, {2, "B", "", 1, 1}, {5, "C", "", 2, 2}},
                                  {{-3, "P", "", 1, 3}, {-4, "C", "", 1, 4}}));
-    if (r.catalogue == kDamaged) WriteFormList(damaged);
-    ASSERT_TRUE(r.catalogue != kNoPath ||
+    if (catalogue == kDamaged) WriteFormList(damaged);
+    ASSERT_TRUE(catalogue != kNoPath ||
                 WriteWholeFile(SystemPath("ZVLMN3.DAT"), "[ENVIRONMENT]\r\nUSER=X\r\n"));
-    if (r.failAlloc) plat::fault::FailNth(plat::fault::kAlloc, 1);
+    if (failAlloc) plat::fault::FailNth(plat::fault::kAlloc, 1);
     const int32_t num = ZVGetFormListNum();
-    if (r.failAlloc) plat::fault::FailNth(plat::fault::kAlloc, 1);
-    std::vector<int32_t> ids(r.slots, 0x5A5A5A5A);
-    std::vector<char> names(r.slots * ZV_NAME_SLOT, 'x');
+    if (failAlloc) plat::fault::FailNth(plat::fault::kAlloc, 1);
+    std::vector<int32_t> ids(slots, 0x5A5A5A5A);
+    std::vector<char> names(slots * ZV_NAME_SLOT, 'x');
     uint32_t count = 0xFFFF;
     MessageBoxWatcher watcher(kIdOk);
-    const int32_t result =
-        ZVGetFormList(nullptr, r.first, r.last, r.current, &count, ids.data(), names.data());
+    const int32_t result = ZVGetFormList(nullptr, first, last, current, &count, ids.data(), names.data());
     plat::fault::Reset();
     std::string s = std::to_string(num) + " " + std::to_string(result) + " " + std::to_string(count) + " |";
-    for (size_t i = 0; i < r.slots; ++i) {
+    for (size_t i = 0; i < slots; ++i) {
       const std::string name(&names[i * ZV_NAME_SLOT], strnlen(&names[i * ZV_NAME_SLOT], 25));
       s += ids[i] == 0x5A5A5A5A ? " ?" : " " + std::to_string(ids[i]) + ":" + (name == noForm ? "~" : name);
     }
-    EXPECT_EQ(s + Boxes(watcher), r.expected);
-    EXPECT_TRUE(r.catalogue != kDamaged || Contents(FormListPath()) == damaged);  // never repaired
+    EXPECT_EQ(s + Boxes(watcher), expected);
+    EXPECT_TRUE(catalogue != kDamaged || Contents(FormListPath()) == damaged);  // never repaired
   }
 }
 
@@ -290,26 +283,24 @@ TEST_F(ExportsTest, DevFormNameFormIdAndFormService) {
 
 TEST_F(ExportsTest, SearchPrefersScreeningAndResolutionThenScreeningThenResolution) {
   // The block asks for halftoning (0x10) at 600 dpi; the form's layer is 2.
-  const struct {
-    std::vector<std::pair<uint8_t, uint16_t>> modeAndResolution;
-    std::string chosen;
-  } rows[] = {
+  const std::tuple<std::vector<std::pair<uint8_t, uint16_t>>, std::string> rows[] = {
       {{{0x00, 600}, {0x10, 300}, {0x10, 600}, {0x00, 300}, {0x10, 600}}, "2,16,600 65535 @E2"},
       {{{0x00, 600}, {0x10, 300}, {0x00, 300}}, "2,16,300 65535 @E1"},
       {{{0x10, 300}, {0x00, 600}, {0x10, 300}, {0x00, 600}}, "2,16,300 65535 @E2"},  // the last one
       {{{0x00, 300}, {0x00, 600}, {0x00, 300}, {0x00, 600}}, "2,0,600 65535 @E3"},
       {{{0x00, 300}, {0x30, 300}}, "2,0,300 65535 @E0"},  // else the first acceptable one
-      {{}, "0,0,0 65535 #"},
   };
-  for (const auto& r : rows) {
+  for (const auto& [modeAndResolution, chosen] : rows) {
     Entries entries;
-    for (const auto& e : r.modeAndResolution) {
+    for (const auto& e : modeAndResolution) {
       entries.push_back({Rec(e.first), "E" + std::to_string(entries.size())});
       entries.back().first.resolution = e.second;
     }
     WriteForm5(entries);
-    EXPECT_EQ(Search(5), r.chosen);
+    EXPECT_EQ(Search(5), chosen);
   }
+  WriteForm5({});
+  EXPECT_EQ(Search(5), "0,0,0 65535 #");
   // A matching entry whose own layer differs; a landscape one before it.
   WriteForm5({{landscape_, "WRONG.ZLP"}, {Rec(0x10), "D:\\OVL\\KEEP.ZLP"}});
   const std::string bytes = Contents(Path("FORM5.FGP"));
@@ -341,10 +332,7 @@ TEST_F(ExportsTest, SearchOfFileEntriesAndStoredOverlays) {
                              6));
   WriteGroupList(GroupNameListFile({Path("LOGO.ZLP"), "RAW.ZLC", "12", "70000", "", Path("SAVED")}));
   ASSERT_TRUE(plat::CreateDirectory(Path("SAVED").c_str()));
-  const struct {
-    int32_t id;
-    std::string block, expected;
-  } rows[] = {
+  const std::tuple<int32_t, std::string, std::string> rows[] = {
       {-1, BlockBytes({}, 0x01), "2,17,600 65535 @LOGO.ZLP"},
       {-2, BlockBytes({}, 0x01), "0,0,0 - #"},               // made for capture: never found
       {-3, BlockBytes({}, 0x00), "0,0,600 65535 @RAW.ZLC"},  // a raw file: the resolution of its data
@@ -355,7 +343,7 @@ TEST_F(ExportsTest, SearchOfFileEntriesAndStoredOverlays) {
       {-6, BlockBytes(), "0,0,0 - #"},                       // a group index outside the list
       {-7, BlockBytes(), "0,0,0 - #"},
   };
-  for (const auto& r : rows) EXPECT_EQ(Search(r.id, r.block), r.expected) << r.id;
+  for (const auto& [id, block, expected] : rows) EXPECT_EQ(Search(id, block), expected) << id;
 }
 
 TEST_F(ExportsTest, SearchLeavesTheReasonOfTheLatestEarlyMismatch) {
@@ -363,21 +351,17 @@ TEST_F(ExportsTest, SearchLeavesTheReasonOfTheLatestEarlyMismatch) {
                  otherOutput = Rec(3, [](Settings&s) { s.outputWidth = 2199; }),
                  colour = Rec(3, [](Settings&s) { s.colour = 1; }),
                  zoomed = Rec(3, [](Settings&s) { s.zoom = 50; });
-  const struct {
-    Entries entries;
-    uint32_t code;
-  } rows[] = {
+  const std::tuple<Entries, uint32_t> rows[] = {
       {{{landscape_, "A"}, {colour, "B"}}, zv::kMismatchOrientation},
       {{{otherOutput, "A"}, {otherPaper, "B"}, {zoomed, "C"}}, zv::kMismatchPaper},
       {{{landscape_, "A"}, {otherOutput, "B"}}, zv::kMismatchOutputPaper},
       {{{colour, "A"}, {zoomed, "B"}}, 0},
   };
-  for (const auto& r : rows) {
-    WriteForm5(r.entries);
+  for (const auto& [entries, code] : rows) {
+    WriteForm5(entries);
     zv::SetLastErrorCode(77);
     const std::string found = Search(5, BlockBytes());
-    EXPECT_EQ(found + " " + std::to_string(zv::GetLastErrorCode()),
-              "0,0,0 65535 # " + std::to_string(r.code));
+    EXPECT_EQ(found + " " + std::to_string(zv::GetLastErrorCode()), "0,0,0 65535 # " + std::to_string(code));
   }
   // A colour overlay needs a colour capability word of its level.
   WriteForm5({{colour, "A.ZLP"}});
@@ -575,11 +559,7 @@ TEST_F(ExportsTest, AFileEntryNamedCGetsAFreshHeaderInItsOwnFile) {
 }
 
 TEST_F(ExportsTest, GroupInfoNamesKeepThePrefixAndThreeDigitsPerForm) {
-  const struct {
-    std::string config;
-    int32_t id;
-    std::string dir, expected;
-  } rows[] = {
+  const std::tuple<std::string, int32_t, std::string, std::string> rows[] = {
       {"", 26, "c:\\forms", "C:\\FORMS\\_F301A.FGP"},
       {"", 26, "C:\\", "C:\\_F301A.FGP"},
       {"", 0xABC, "D:\\F\\", "D:\\F\\_F3ABC.FGP"},
@@ -590,12 +570,12 @@ TEST_F(ExportsTest, GroupInfoNamesKeepThePrefixAndThreeDigitsPerForm) {
       {"GRP=1,4096", 27, "D:\\F", "D:\\F\\_01B.FGP"},  // shorter prefixes are kept as they are
       {"xGRP=1,4096", 26, "D:\\F", "D:\\F\\_X01A.FGP"},
   };
-  for (const auto& r : rows) {
-    Configure(r.config);
+  for (const auto& [config, id, dir, expected] : rows) {
+    Configure(config);
     char path[ZV_PATH_BUFFER] = "";
     zv::SetLastErrorCode(0);
-    const bool made = zv::MakeGroupInfoFileName(r.id, r.dir.c_str(), path);
-    EXPECT_EQ(made ? std::string(path) : "refused " + std::to_string(zv::GetLastErrorCode()), r.expected);
+    const bool made = zv::MakeGroupInfoFileName(id, dir.c_str(), path);
+    EXPECT_EQ(made ? std::string(path) : "refused " + std::to_string(zv::GetLastErrorCode()), expected);
   }
 }
 
@@ -618,13 +598,7 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
   WriteGroupList(GroupNameListFile({Group()}));
   const std::string a(34, 'a'), b(34, 'b'), c(34, 'c');
   const std::string two = GroupInfoFile({{a, 0}, {b, 1}}, {"_F301A00.ZLP", "_F301A01.ZLP"});
-  const struct {
-    std::string group;
-    int32_t id;
-    std::string path;
-    int32_t result;
-    std::string after, files;  // the group afterwards; which of _F301A00..02.ZLP and LOOSE.ZLP are left
-  } rows[] = {
+  const std::tuple<std::string, int32_t, std::string, int32_t, std::string, std::string> rows[] = {
       // Paths the group does not list, a damaged group: nothing changes.
       {two, 26, "_F301A02.ZLP", 1, two, "1111"},
       {two, 26, "SUB\\_F301A00.ZLP", 1, two, "1111"},
@@ -644,13 +618,13 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
   };
   const std::string formList = Contents(FormListPath());
   const char* const names[] = {"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP", "LOOSE.ZLP"};
-  for (const auto& r : rows) {
-    ASSERT_TRUE(WriteWholeFile(Group(), r.group));
+  for (const auto& [group, id, path, result, after, left] : rows) {
+    ASSERT_TRUE(WriteWholeFile(Group(), group));
     for (const char* name : names) ASSERT_TRUE(WriteWholeFile(Path(name), "HEADER AND PAGE"));
-    EXPECT_EQ(ZVErrorForm(r.id, Path(r.path).c_str()), r.result) << r.path;
+    EXPECT_EQ(ZVErrorForm(id, Path(path).c_str()), result) << path;
     std::string files;
     for (const char* name : names) files += FileExists(Path(name)) ? "1" : "0";
-    EXPECT_EQ(Contents(Group()) + " " + files + Contents(FormListPath()), r.after + " " + r.files + formList);
+    EXPECT_EQ(Contents(Group()) + " " + files + Contents(FormListPath()), after + " " + left + formList);
   }
   EXPECT_EQ(ZVErrorForm(-5, Path("LOOSE.ZLP").c_str()), 1);  // already gone
 }
@@ -711,49 +685,25 @@ TEST_F(ExportsTest, ConfirmOfCaptureOverAMatchAsksOnlyForTheSameResolutionAndMod
 
 TEST_F(ExportsTest, ConfirmOfCaptureWithoutAMatchChecksCapacityPaperAndDirectory) {
   // Only orientation and paper are asked about; a full group shows its
-  // capacity, the size of the overlay number range.
-  const struct {
-    Settings s;
-    uint32_t count;
-    std::string config, groupText;
-    std::vector<Confirm> calls;
-  } rows[] = {
-      {landscape_,
-       1,
-       "",
-       "FORM5.FGP",
-       {{5, kCreate, {kIdYes}, "0" + differs_}, {5, kCreate, {kIdNo}, "1" + differs_}}},
-      {Rec(0x10, [](Settings& s) { s.paperWidth = 2101; }),
-       1,
-       "",
-       "FORM5.FGP",
-       {{5, kCreate, {kIdNo}, "1" + differs_}}},
-      {Rec(0x10, [](Settings& s) { s.outputWidth = 2199; }),
-       1,
-       "",
-       "FORM5.FGP",
-       {{5, kCreate, {kIdNo}, "1"}}},
-      {Rec(0x10, [](Settings& s) { s.colour = 1; }), 1, "", "FORM5.FGP", {{5, kCreate, {kIdNo}, "1"}}},
-      {landscape_,
-       256,
-       "",
-       "FORM5.FGP",
-       {{5, kCreate, {kIdOk, kIdYes}, "0 !" + Msg(zv::kMsgTooManyOverlays, "256")}}},
-      {landscape_, 255, "", "FORM5.FGP", {{5, kCreate, {kIdNo}, "1" + differs_}}},
-      {landscape_,
-       3,
-       "F3CMD=10,12",
-       "FORM5.FGP",
-       {{5, kCreate, {kIdOk}, "0 !" + Msg(zv::kMsgTooManyOverlays, "3")}}},
-      {landscape_, 2, "F3CMD=10,12", "FORM5.FGP", {{5, kCreate, {kIdYes}, "0" + differs_}}},
-      // A group info file in a directory that is gone; a group text still the save directory.
-      {landscape_, 1, "", Path("GONE\\FORM5.FGP"), {{5, kCreate, {kIdOk}, "0" + noDir_}}},
-      {landscape_, 1, "", Path("SAVED"), {{5, kCreate, {kIdOk}, "0" + noDir_}}},
+  // capacity, the size of the overlay number range; a group info file in a
+  // directory that is gone, a group text still the save directory.
+  const std::tuple<Settings, uint32_t, std::string, std::string, int, std::string> rows[] = {
+      {landscape_, 1, "", "FORM5.FGP", kIdYes, "0" + differs_},
+      {landscape_, 1, "", "FORM5.FGP", kIdNo, "1" + differs_},
+      {Rec(0x10, [](Settings& s) { s.paperWidth = 2101; }), 1, "", "FORM5.FGP", kIdNo, "1" + differs_},
+      {Rec(0x10, [](Settings& s) { s.outputWidth = 2199; }), 1, "", "FORM5.FGP", kIdNo, "1"},
+      {Rec(0x10, [](Settings& s) { s.colour = 1; }), 1, "", "FORM5.FGP", kIdNo, "1"},
+      {landscape_, 256, "", "FORM5.FGP", kIdOk, "0 !" + Msg(zv::kMsgTooManyOverlays, "256")},
+      {landscape_, 255, "", "FORM5.FGP", kIdNo, "1" + differs_},
+      {landscape_, 3, "F3CMD=10,12", "FORM5.FGP", kIdOk, "0 !" + Msg(zv::kMsgTooManyOverlays, "3")},
+      {landscape_, 2, "F3CMD=10,12", "FORM5.FGP", kIdYes, "0" + differs_},
+      {landscape_, 1, "", Path("GONE\\FORM5.FGP"), kIdOk, "0" + noDir_},
+      {landscape_, 1, "", Path("SAVED"), kIdOk, "0" + noDir_},
   };
-  for (const auto& r : rows) {
-    Configure(r.config);
-    WriteForm5(Entries(r.count, {r.s, "E.ZLP"}), r.groupText);
-    Expect(r.calls);
+  for (const auto& [settings, count, config, groupText, answer, expected] : rows) {
+    Configure(config);
+    WriteForm5(Entries(count, {settings, "E.ZLP"}), groupText);
+    Expect({{5, kCreate, {answer, kIdYes}, expected}});
   }
   ASSERT_TRUE(plat::CreateDirectory(Path("SAVED").c_str()));
   Expect({{5, kCreate, {kIdNo}, "1"}});
