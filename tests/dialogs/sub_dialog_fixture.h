@@ -125,6 +125,12 @@ class SubDialogTest : public CatalogueTest {
     for (const Step& s : c.steps) boxes += s.action == Step::kBox || s.action == Step::kBoxOf;
     EXPECT_EQ(run.Boxes().size(), boxes);
     EXPECT_EQ(Listing(), files);
+    if (expected.saveDirectory[0] == '*') {  // a form looked up: its fields are not compared
+      std::memcpy(expected.saveDirectory, context_->saveDirectory, sizeof expected.saveDirectory);
+      std::memcpy(expected.formName, context_->formName, sizeof expected.formName);
+      std::memcpy(expected.formDescription, context_->formDescription, sizeof expected.formDescription);
+      expected.formLayer = context_->formLayer;
+    }
     EXPECT_EQ(Fields(*context_), Fields(expected));
   }
 
