@@ -1,5 +1,7 @@
 #include "support/catalogue_files.h"
 
+#include "platform/fault_injection.h"
+
 namespace zvtest {
 
 void CatalogueTest::SetUp() {
@@ -8,6 +10,11 @@ void CatalogueTest::SetUp() {
                              "[ENVIRONMENT]\r\nCURRENTDIR=" + Dir() +
                                  "\r\nUSER=DEFAULT\r\n[DEFAULT]\r\nFormName=" + FormListPath() +
                                  "\r\nGroupName=" + GroupListPath() + "\r\n"));
+}
+
+void CatalogueTest::TearDown() {
+  plat::fault::Reset();
+  SystemDirTest::TearDown();
 }
 
 }  // namespace zvtest

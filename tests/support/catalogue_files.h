@@ -10,10 +10,12 @@
 namespace zvtest {
 
 // A fixture whose catalogue configuration names ZVLMN3.FLT and ZVLMN3.GLT
-// in the test's scratch directory.
+// in the test's scratch directory; the injected faults are disarmed after
+// each test.
 class CatalogueTest : public SystemDirTest {
  protected:
   void SetUp() override;
+  void TearDown() override;
 
   std::string FormListPath() const { return Path("ZVLMN3.FLT"); }
   std::string GroupListPath() const { return Path("ZVLMN3.GLT"); }

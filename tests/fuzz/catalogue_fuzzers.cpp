@@ -1,0 +1,564 @@
+// The fuzz targets, one per catalogue file format and reader: each executable
+// is this file built with ZV_FUZZ_TARGET naming its entry below. The input is
+// the file (or files) of the format in a scratch catalogue. Every target
+// checks that its readers change no byte of their files and agree with the
+// counts the header gives; each writer, on a fresh copy, leaves a damaged or
+// missing file as it was, a valid one as it was when it fails and valid when
+// it succeeds, and the readers then read what it wrote; and no sanitizer
+// report. Paths and texts read must fit their buffers.
+#include <dlfcn.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+
+#include "catalogue/byte_order.h"
+#include "catalogue/catalogue_config.h"
+#include "catalogue/form_name_list.h"
+#include "catalogue/group_info.h"
+#include "catalogue/group_name_list.h"
+#include "catalogue/overlay_files.h"
+#include "catalogue/print_settings.h"
+#include "dialogs/message_ids.h"
+#include "dialogs/module_frame.h"
+#include "driverapi/overlay_lookup.h"
+#include "driverlink/driver_entry_points.h"
+#include "driverlink/paper_size_list.h"
+#include "maintenance/deletion.h"
+#include "maintenance/existing_file_registration.h"
+#include "maintenance/file_transfer.h"
+#include "maintenance/form_registration.h"
+#include "maintenance/group_registration.h"
+#include "platform/posix/posix_config.h"
+#include "support/catalogue_bytes.h"
+
+namespace zvfuzz {
+namespace fs = std::filesystem;
+using File = std::optional<std::string>;  // a whole file, or none
+
+const char* g_writer = "no writer";
+// Ends the run naming the property and the writer; libFuzzer keeps the input.
+[[noreturn]] void Fail(const char* property, const char* file, int line) {
+  std::fprintf(stderr, "\n%s:%d: property broken: %s, after %s\n", file, line, property, g_writer);
+  std::abort();
+}
+#define ZV_FUZZ_CHECK(p) ((p) ? void() : ::zvfuzz::Fail(#p, __FILE__, __LINE__))
+
+// A buffer of 'x', so that a text left unterminated shows; whether one fits.
+char* Smudged(char* buffer, size_t size) {
+  return static_cast<char*>(std::memset(buffer, 'x', size));
+}
+bool Fits(const char* text, size_t size) {
+  return strnlen(text, size) < size;
+}
+std::string HostPath(const std::string& path) {
+  char host[4096];
+  return plat::posix::ToHostPath(path.c_str(), host, sizeof host) ? host : "";
+}
+
+// Whole files by Windows path through the C++ library, not the platform layer
+// under test.
+void Write(const std::string& path, const std::string& bytes) {
+  if (!(std::ofstream(HostPath(path), std::ios::binary) << bytes))
+    Fail("a file is written", __FILE__, __LINE__);
+}
+std::vector<File> ReadFiles(const std::vector<std::string>& paths) {
+  std::vector<File> files;
+  for (const std::string& path : paths) {
+    std::ifstream f(HostPath(path), std::ios::binary);
+    files.push_back(f ? File(std::string(std::istreambuf_iterator<char>(f), {})) : std::nullopt);
+  }
+  return files;
+}
+// C:\CAT holding only these files.
+void LayOut(const std::vector<std::pair<std::string, std::string>>& files) {
+  for (const auto& e : fs::directory_iterator(HostPath("C:\\CAT"))) e.is_directory() || fs::remove(e.path());
+  for (const auto& file : files) Write(file.first, file.second);
+}
+
+// Made once per process in a new directory removed at exit: drive C: with the
+// system directory C:\WINDOWS\SYSTEM, this module at C:\DRIVERS\ZVLMN30E.DLL,
+// and ZVLMN3.DAT naming the list files of C:\CAT.
+constexpr char kFormListPath[] = "C:\\CAT\\ZVLMN3.FLT", kGroupListPath[] = "C:\\CAT\\ZVLMN3.GLT";
+std::string SetUp(const uint8_t* data, size_t size) {
+  static std::string root;
+  if (root.empty()) {
+    root = (fs::exists("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/zvfuzz-XXXXXX");
+    if (!mkdtemp(&root[0])) Fail("the scratch directory can be made", __FILE__, __LINE__);
+    std::atexit([] { fs::remove_all(root); });
+    for (const char* sub : {"/c/WINDOWS/SYSTEM", "/c/DRIVERS", "/c/CAT"}) fs::create_directories(root + sub);
+    plat::posix::MapDrive('C', (root + "/c").c_str());
+    plat::posix::MapDrive('Z', nullptr);  // fuzzed paths reach nothing outside but relative ones, read only
+    plat::posix::SetRegistryDirectory((root + "/registry").c_str());
+    plat::posix::SetSystemDirectory("C:\\WINDOWS\\SYSTEM");
+    plat::posix::SetModuleFileName("C:\\DRIVERS\\ZVLMN30E.DLL");
+    Write("C:\\WINDOWS\\SYSTEM\\ZVLMN3.DAT",
+          std::string("[ENVIRONMENT]\r\nCURRENTDIR=C:\\CAT\r\nUSER=DEFAULT\r\n") +
+              "[DEFAULT]\r\nFormName=" + kFormListPath + "\r\nGroupName=" + kGroupListPath + "\r\n");
+  }
+  return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+// A driver's settings block: black at 600 dpi, printing mode 2, A4 2100 x 2970
+// portrait, mode level 1, zoom 100; and the settings of layer 1 it gives.
+const unsigned char* Block() {
+  static const ZV_DRIVER_SETTINGS block = [] {
+    ZV_DRIVER_SETTINGS s{};
+    s.orientation = 1, s.paperWidth = s.outputWidth = 2100, s.paperHeight = s.outputHeight = 2970;
+    s.paperCode = s.outputCode = 9, s.zoom = 100, s.resolution = 600, s.colour = 2, s.modeLevel = 1;
+    return s.printingMode = 2, s;
+  }();
+  return reinterpret_cast<const unsigned char*>(&block);
+}
+zv::PrintSettings Settings() {
+  zv::PrintSettings settings;
+  return zv::CaptureSettings(Block(), 1, &settings), settings;
+}
+const uint16_t kCapabilities[] = {1, 3, 0x4001};
+
+// A list file is valid with its magic and a size of exactly what its header's
+// counts imply; the counts go to the outputs.
+enum class Format { kFormList, kGroupList, kGroupInfo };
+bool Valid(Format format, const File& file, uint32_t* count = nullptr, uint32_t* second = nullptr) {
+  const char* magic[] = {"ZEVROFORM FORMNAMEINFO V1.0", "ZEVROFORM GROUPNAMEINFO V1.0",
+                         "ZEVROFORM GROUPINFO V1.0"};
+  const size_t header[] = {35, 36, 64}, f = static_cast<size_t>(format);
+  if (!file || file->size() < header[f] || file->compare(0, strlen(magic[f]), magic[f]) != 0) return false;
+  auto u32 = [&](size_t at) -> uint64_t {
+    return zv::GetU32(reinterpret_cast<const uint8_t*>(file->data()) + at);
+  };
+  const bool form = format == Format::kFormList, group = format == Format::kGroupList;
+  const uint64_t first = u32(form ? 27 : group ? 28 : 52), other = form ? u32(31) & 0xFFFF : 0;
+  const uint64_t size = form    ? 35 + 290 * (first + other)
+                        : group ? 36 + 4 * first + u32(32)
+                                : 64 + 38 * first + 4 * u32(56) + u32(60);
+  count ? * count = static_cast<uint32_t>(first) : 0, second ? * second = static_cast<uint32_t>(other) : 0;
+  return size == file->size();
+}
+
+// A writer, and whether it may change the files on failure (leaving them
+// valid) and delete the first.
+struct Writer {
+  const char* what;
+  bool (*run)();
+  bool mayChangeOnFailure, mayDelete;
+};
+// Lays the files out, runs the readers over them and checks that they changed
+// none; then runs a third of the writers, chosen by the input's size (a run
+// stays short, and inputs of every size reach every writer), each on files
+// laid out afresh, and checks the writers' rules.
+void RunTarget(size_t size, const std::vector<std::pair<std::string, Format>>& watched,
+               const std::function<void()>& layOut,
+               const std::function<void(const std::vector<File>&)>& readers,
+               const std::vector<Writer>& writers) {
+  std::vector<std::string> paths;
+  for (const auto& file : watched) paths.push_back(file.first);
+  layOut();
+  const std::vector<File> before = ReadFiles(paths);
+  readers(before);
+  ZV_FUZZ_CHECK(ReadFiles(paths) == before);
+  for (size_t w = size % 3; w < writers.size(); w += 3) {
+    layOut();
+    g_writer = writers[w].what;
+    const bool succeeded = writers[w].run();
+    plat::posix::ClearRecordedMessageBoxes();
+    const std::vector<File> after = ReadFiles(paths);
+    for (size_t i = 0; i < watched.size(); ++i) {
+      const bool isValid = Valid(watched[i].second, after[i]), kept = before[i] == after[i];
+      const bool deleted = i == 0 && writers[w].mayDelete && !after[i];
+      const bool allowed =
+          succeeded ? isValid || deleted : kept || (writers[w].mayChangeOnFailure && isValid);
+      ZV_FUZZ_CHECK(Valid(watched[i].second, before[i]) ? allowed : kept);
+    }
+    if (succeeded) readers(after);
+    g_writer = "no writer";
+  }
+}
+
+// The catalogue configuration file ZVLMN3.DAT: the paths read from it fit; a
+// stored CURRENTDIR reads back and changes no list path read, a refused one
+// changes nothing; a seed ZVLMN3.INI is copied byte for byte when it is missing.
+std::string ListPaths() {
+  char form[plat::kPathBuffer], group[plat::kPathBuffer], alone[plat::kPathBuffer];
+  const bool both = zv::GetListFilePaths(Smudged(form, sizeof form), Smudged(group, sizeof group));
+  const bool one = zv::GetListFilePaths(Smudged(alone, sizeof alone), nullptr);
+  ZV_FUZZ_CHECK(!one || (Fits(alone, sizeof alone) && alone[0] != '\0'));
+  ZV_FUZZ_CHECK(!both || (one && Fits(group, sizeof group) && group[0] != '\0' && !std::strcmp(form, alone)));
+  return both ? std::string(form) + '|' + group : one ? alone : "";
+}
+void catalogue_config_fuzzer(const std::string& input) {
+  const std::string config = "C:\\WINDOWS\\SYSTEM\\ZVLMN3.DAT", seed = "C:\\WINDOWS\\SYSTEM\\ZVLMN3.INI";
+  char directory[plat::kPathBuffer], path[plat::kPathBuffer];
+  LayOut({{config, input}});
+  fs::remove(HostPath(seed));
+  const std::string paths = ListPaths();
+  zv::GetCurrentDirSetting(Smudged(directory, sizeof directory));
+  ZV_FUZZ_CHECK(Fits(directory, sizeof directory) && zv::EnsureCatalogueConfiguration());
+  zv::CountNamedForms(), ZVGetFormListNum(), zv::GetFormGroupPath(1, path);  // the lists it names
+  ZV_FUZZ_CHECK(ReadFiles({config})[0] == input);
+  if (zv::SetCurrentDirSetting("C:\\CAT\\STORED") == 0)
+    ZV_FUZZ_CHECK(ReadFiles({config})[0] == input);
+  else
+    ZV_FUZZ_CHECK(zv::GetCurrentDirSetting(directory) && !strcmp(directory, "C:\\CAT\\STORED") &&
+                  ListPaths() == paths);
+  fs::remove(HostPath(config)), Write(seed, input);
+  ZV_FUZZ_CHECK(zv::EnsureCatalogueConfiguration() && ReadFiles({config})[0] == input);
+  fs::remove(HostPath(seed));
+}
+
+// The driver configuration file, ZVL3.INI in the system directory or, when the
+// first byte is odd, ZVL3DRV.DAT beside the module: the ranges read keep to
+// their clamping (a lowest above the highest allowed makes a range of that one
+// number; none holds more than its limit), the group file prefix stays a short
+// "_" name that group info file names are built on, and nothing is written.
+void driver_config_fuzzer(const std::string& input) {
+  const std::string path =
+      !input.empty() && (input[0] & 1) ? "C:\\DRIVERS\\ZVL3DRV.DAT" : "C:\\WINDOWS\\SYSTEM\\ZVL3.INI";
+  fs::remove(HostPath("C:\\DRIVERS\\ZVL3DRV.DAT")), fs::remove(HostPath("C:\\WINDOWS\\SYSTEM\\ZVL3.INI"));
+  Write(path, input);
+  uint32_t low = 0, high = 0;
+  char prefix[zv::kGroupFilePrefixSize], name[261];
+  zv::GetFormIdRange(&low, &high, Smudged(prefix, sizeof prefix));
+  ZV_FUZZ_CHECK(low >= 1 && low <= high && (high <= 4096 || high == low) && high - low < 4096);
+  ZV_FUZZ_CHECK(Fits(prefix, sizeof prefix) && prefix[0] == '_');
+  zv::GetFormIdRange(&low, &high, nullptr);
+  ZV_FUZZ_CHECK(low >= 1 && low <= high && high - low < 4096);
+  zv::GetOverlayNumberRange(&low, &high);
+  ZV_FUZZ_CHECK(low <= high && (high <= 255 || high == low) && high - low < 256);
+  ZV_FUZZ_CHECK(ZVDriverFormService() == 0 || ZVDriverFormService() == 1);
+  for (int32_t id : {1, 26, 4096}) {
+    if (!zv::MakeGroupInfoFileName(id, "C:\\CAT", Smudged(name, sizeof name))) continue;
+    const size_t length = strnlen(name, sizeof name);
+    ZV_FUZZ_CHECK(length < sizeof name && length >= 4 && std::strcmp(name + length - 4, ".FGP") == 0);
+  }
+  ZV_FUZZ_CHECK(ReadFiles({path})[0] == input);
+}
+
+// The form name list file, beside a group name list of every kind of group
+// text; its readers give names that fit, and the slots of a window past its
+// end cleared.
+const std::string kGroupTexts =
+    zvtest::GroupNameListFile({"C:\\CAT\\", "C:\\CAT\\_F3002.FGP", "12", "", "BILL.ZLC", "C:\\CAT\\SUB\\",
+                               "_F3007.FGP", "C:\\CAT\\X.ZLP"});
+int32_t g_named = 1, g_entry = -1;  // the first identifier of each region as the file holds them
+void ReadFormList(const std::vector<File>& files) {
+  uint32_t named = 0, filled = 0, canAdd = 0;
+  const bool valid = Valid(Format::kFormList, files[0], &named);
+  ZV_FUZZ_CHECK(zv::CountNamedForms() == (valid ? named : 0));
+  ZV_FUZZ_CHECK(zv::GetLastErrorCode() == (valid ? 0u : zv::kMsgFormListDamaged));
+  ZV_FUZZ_CHECK(ZVGetFormListNum() == int32_t(valid ? named + 1 : 1));
+  int32_t ids[64], id = 0;
+  char names[64][zv::kFormNameSize], description[256], path[3][plat::kPathBuffer];
+  Smudged(names[0], sizeof names), Smudged(reinterpret_cast<char*>(ids), sizeof ids);
+  ZV_FUZZ_CHECK(zv::ListNamedForms(1, 64, ids, names) == valid);
+  for (uint32_t k = 0; k < 64; ++k) {
+    ZV_FUZZ_CHECK(valid && k + 1 < named ? Fits(names[k], sizeof names[k]) : !ids[k] && !*names[k]);
+  }
+  ZVGetFormList(nullptr, 0, 63, -1, &filled, ids, names[0]);
+  zv::FindNamedFormByName("Invoice", &id), zv::CheckFormName("Invoice", &id), ZVGetFormID("Invoice");
+  for (int32_t formId : {g_named, g_entry, 1, -1, -256}) {
+    zv::GetFileEntryName(formId, &id, names[0]), zv::GetFormGroupPath(formId, path[0]);
+    zv::GetFormRecordInfo(formId, names[0], description, path[0]);
+  }
+  zv::GetFormRecordInfo(0, std::strcpy(names[0], "P"), description, nullptr);
+  zv::ChooseFormId(zv::kChooseNamedForm, "Fuzz form", &id, &canAdd);
+  zv::ChooseFormId(zv::kChooseFileEntry, nullptr, &id, &canAdd);
+  zv::GetFormEditedFile(g_named, nullptr, description, &id, nullptr, path[0], path[1], path[2]);
+  plat::posix::ClearRecordedMessageBoxes();
+}
+// A new record with the identifier the catalogue chooses (else fallback); an
+// overlay stored in the catalogue (no file) or a file of it.
+bool Add(int kind, const char* name, int32_t fallback, const char* location, uint8_t layer) {
+  int32_t id = 0;
+  uint32_t canAdd = 0;
+  const bool chosen = zv::ChooseFormId(kind, kind == zv::kChooseNamedForm ? name : nullptr, &id, &canAdd);
+  return zv::AddFormRecord(chosen ? id : fallback, name, name, location, layer);
+}
+bool SetOverlay(int32_t kind, int32_t layer, const char* file, int32_t number) {
+  int32_t id = 0;
+  if (file) Write(file, std::string("\x1d") + "0;0.24muE");
+  return ZVSetDevOverlay(Block(), 2, kCapabilities, kind, layer, file, number, kind, nullptr, file, &id) != 0;
+}
+void form_name_list_fuzzer(const std::string& input) {
+  uint32_t named = 0, entries = 0;
+  g_named = 1, g_entry = -1;  // the catalogue trusts them: only those of the region's sign are taken
+  for (uint32_t i = Valid(Format::kFormList, input, &named, &entries) ? named + entries : 0; i-- > 0;) {
+    const int32_t id = zv::GetI32(reinterpret_cast<const unsigned char*>(input.data()) + 35 + 290 * i);
+    if (i < named ? id > 0 : id < 0) (i < named ? g_named : g_entry) = id;
+  }
+  RunTarget(
+      input.size(), {{kFormListPath, Format::kFormList}, {kGroupListPath, Format::kGroupList}},
+      [&] {
+        LayOut({{kFormListPath, input}, {kGroupListPath, kGroupTexts}});
+      },
+      ReadFormList,
+      {{"AddFormRecord named", [] { return Add(zv::kChooseNamedForm, "Fuzz form", 4000, "C:\\CAT\\", 1); }},
+       {"AddFormRecord file entry", [] { return Add(zv::kChooseFileEntry, "P", -1, "C:\\CAT\\A.ZLP", 2); }},
+       {"UpdateFormRecord named", [] { return zv::UpdateFormRecord(g_named, "Re", "C", "C:\\CAT\\SUB", 2); }},
+       {"UpdateFormRecord file entry",
+        [] { return zv::UpdateFormRecord(g_entry, "C", "", "C:\\L\\B.ZLP", 1); }},
+       {"DeleteForm named", [] { return zv::DeleteForm(g_named); }},
+       {"DeleteForm file entry", [] { return zv::DeleteForm(g_entry); }},
+       {"ZVSetDevOverlay stored overlay", [] { return SetOverlay(1, 2, nullptr, 7); }},
+       {"ZVSetDevOverlay file", [] { return SetOverlay(2, 1, "C:\\CAT\\FILE.ZLC", 0); }}});
+}
+
+// The group name list file, read through a fixed form name list whose records
+// point at its first six entries (and one beyond any); its texts fit.
+const std::string kSixForms = zvtest::FormListFile({{1, "One", "", 1, 0},
+                                                    {2, "Two", "", 2, 1},
+                                                    {3, "3", "", 1, 2},
+                                                    {4, "4", "", 1, 3},
+                                                    {5, "5", "", 1, 100000}},
+                                                   {{-1, "P", "", 1, 4}, {-2, "C", "", 2, 5}}, 2);
+void ReadGroupList(const std::vector<File>& files) {
+  uint32_t count = 0;
+  const bool valid = Valid(Format::kGroupList, files[1], &count);
+  plat::FileHandle file = nullptr;
+  zv::GroupListHeader header;
+  char text[3][plat::kPathBuffer], name[zv::kFormNameSize], description[256];
+  int32_t found = 0;
+  uint16_t orientation = 0;
+  const bool open =
+      zv::OpenGroupNameList(kGroupListPath, plat::kAccessRead, &file, &header) == zv::ListFileState::kValid;
+  ZV_FUZZ_CHECK(open == valid && (!open || header.entryCount == count));
+  for (uint32_t i = 0; open && i < count + 2 && i < 64; ++i) {
+    const bool read = zv::ReadGroupText(file, header, i, Smudged(text[0], sizeof text[0]));
+    ZV_FUZZ_CHECK(Fits(text[0], sizeof text[0]) && (i < count || !read));
+  }
+  if (open) plat::CloseFile(file);
+  for (int32_t id : {1, 2, 3, 4, 5, -1, -2}) {
+    zv::GetFormGroupPath(id, text[0]), zv::GetFormRecordInfo(id, name, description, text[0]);
+    zv::CountOverlayEntries(id), ZVGetDevFormName(id, text[0]);
+  }
+  zv::FindFormPaperEntry(1, 0, nullptr, &orientation);
+  zv::GetFormEditedFile(2, nullptr, description, &found, nullptr, text[0], text[1], text[2]);
+}
+void group_name_list_fuzzer(const std::string& input) {
+  RunTarget(
+      input.size(), {{kFormListPath, Format::kFormList}, {kGroupListPath, Format::kGroupList}},
+      [&] {
+        LayOut({{kFormListPath, kSixForms}, {kGroupListPath, input}});
+      },
+      ReadGroupList,
+      {{"AppendGroupNameEntry",
+        [] { return zv::AppendGroupNameEntry(kGroupListPath, "C:\\CAT\\NEW\\") >= 0; }},
+       {"ReplaceGroupNameEntry 0", [] { return zv::ReplaceGroupNameEntry(kGroupListPath, 0, "C:\\R"); }},
+       {"ReplaceGroupNameEntry 1",
+        [] { return zv::ReplaceGroupNameEntry(kGroupListPath, 1, "C:\\A LONGER ONE\\"); }},
+       {"ReplaceGroupNameEntry 2", [] { return zv::ReplaceGroupNameEntry(kGroupListPath, 2, ""); }},
+       {"DeleteGroupNameEntry 0", [] { return zv::DeleteGroupNameEntry(kGroupListPath, 0); }},
+       {"AddFormRecord", [] { return zv::AddFormRecord(6, "Six", "", "C:\\CAT\\", 1); }},
+       {"UpdateFormRecord", [] { return zv::UpdateFormRecord(2, "Two", "", "D:\\ELSEWHERE", 1); }},
+       {"DeleteForm named", [] { return zv::DeleteForm(3); }},
+       {"DeleteForm file entry", [] { return zv::DeleteForm(-2); }}});
+}
+
+// The group info file of a named form, which the fixed list files name as form
+// 1's group (form 2 has none yet), beside an overlay data file with a header
+// (file entry -1) and a raw one; the list files stay valid whatever a writer
+// did, and the lines it lists fit.
+constexpr char kGroupInfoPath[] = "C:\\CAT\\_F3001.FGP", kOverlayPath[] = "C:\\CAT\\_F300100.ZLP";
+const zv::PaperEntry kPapers[] = {{1, 2100, 2970, 2100, 2970, 9, "A4"},
+                                  {1, 2159, 2794, 2159, 2794, 1, "Letter"},
+                                  {1, 1000, 1000, 1000, 1000, 256, "User"}};
+const uint32_t kEveryOther[] = {1, 0, 1, 0, 1, 0, 1, 0};  // the entries DeleteOverlayEntries removes
+char g_path[plat::kPathBuffer];
+void ReadGroupInfo(const std::vector<File>& files) {
+  uint32_t entries = 0, index = 0, lines[2] = {0, 1};  // lines listed, and whether all fit
+  const bool valid = Valid(Format::kGroupInfo, files[0], &entries);
+  ZV_FUZZ_CHECK(zv::CountOverlayEntries(1) == (valid ? entries : 0));
+  const zv::LineSink sink{[](void* to, const char* line) {
+                            auto* l = static_cast<uint32_t*>(to);
+                            ++l[0], l[1] &= Fits(line, zv::kOverlayLineSize);
+                          },
+                          lines};
+  ZV_FUZZ_CHECK(zv::ListOverlayLines(1, kPapers, 3, sink) == valid && lines[0] == (valid ? entries : 0) &&
+                lines[1]);
+  uint16_t orientation = 0;
+  const uint16_t paper = zv::FindFormPaperEntry(1, 3, kPapers, &orientation);
+  ZV_FUZZ_CHECK(paper == zv::kNoPaper || (valid && paper < 3));
+  char path[3][plat::kPathBuffer], description[256];
+  int32_t found = 0;
+  zv::GetFormEditedFile(1, nullptr, description, &found, nullptr, path[0], path[1], path[2]);
+  if (zv::FindOverlayEntry(kGroupInfoPath, Settings(), path[0], &index))
+    ZV_FUZZ_CHECK(valid && index < entries);
+  zv::GetGroupSize(1), ZVSearchForm(Block(), 3, kCapabilities, 1, &orientation, path[0]);
+}
+bool AddEntry(const char* file, bool settings, const char* group, const char* edited) {
+  const zv::PrintSettings captured = Settings();
+  return zv::AddOverlayEntry(kGroupInfoPath, file, settings ? &captured : nullptr, group, edited);
+}
+void group_info_fuzzer(const std::string& input) {
+  static const std::string lists[] = {
+      zvtest::FormListFile({{1, "I", "", 1, 0}, {2, "L", "", 2, 1}}, {{-1, "P", "", 1, 2}}, 1),
+      zvtest::GroupNameListFile({kGroupInfoPath, "C:\\CAT\\", kOverlayPath}),
+      zvtest::OverlayDataFile("", "", zvtest::SettingsRecordBytes(Settings()), "page")};
+  uint32_t entries = 0;
+  if (Valid(Format::kGroupInfo, input, &entries) && entries > 8) return;  // one flag of kEveryOther each
+  RunTarget(
+      input.size(),
+      {{kGroupInfoPath, Format::kGroupInfo},
+       {kFormListPath, Format::kFormList},
+       {kGroupListPath, Format::kGroupList}},
+      [&] {
+        LayOut({{kFormListPath, lists[0]},
+                {kGroupListPath, lists[1]},
+                {kGroupInfoPath, input},
+                {kOverlayPath, lists[2]},
+                {"C:\\CAT\\RAW.ZLC", std::string("\x1d") + "0;0.24muE raw data"}});
+      },
+      ReadGroupInfo,
+      {{"AddOverlayEntry", [] { return AddEntry("_F300101.ZLP", true, nullptr, nullptr); }},
+       {"AddOverlayEntry with texts",
+        [] { return AddEntry("C:\\E\\B.ZLC", true, "GROUP STRING", "_F3001.ZL3"); }},
+       {"AddOverlayEntry clearing texts", [] { return AddEntry(nullptr, false, "", ""); }},
+       {"ReplaceOverlayFile",
+        [] { return zv::ReplaceOverlayFile(kGroupInfoPath, 0, "C:\\CAT\\A LONGER NAME.ZLP"); }},
+       {"ReplaceOverlayFile shorter", [] { return zv::ReplaceOverlayFile(kGroupInfoPath, 1, "S.ZLP"); }},
+       {"DeleteOverlayEntries", [] { return zv::DeleteOverlayEntries(1, kEveryOther); }, true},
+       {"DeleteGroupInfoFile", [] { return zv::DeleteGroupInfoFile(kGroupInfoPath); }, false, true},
+       {"ZVGetOverlayForm", [] { return ZVGetOverlayForm(Block(), "GROUP", 1, g_path) != 0; }, true},
+       {"ZVErrorForm", [] { return ZVErrorForm(1, kOverlayPath) != 0; }, true, true},
+       {"ZVPreviewForm", [] { return ZVPreviewForm(0, 1, g_path) != 0; }, true},
+       {"ProposeOverlayFileName",
+        [] { return zv::ProposeOverlayFileName(Block(), kGroupInfoPath, g_path) != zv::kOverlayFileNone; },
+        true}});
+}
+
+// Overlay data files and their companions: the input is the data file, its
+// .ZLI description companion and its .ZLF paper companion (each part but the
+// last a u16 length and that many bytes). The data file is read as a .ZLP
+// file, as a raw .ZLC file and under a name without a dot; the readers give
+// what the bytes say (a short file reads as zeros). The header rewrite refuses
+// raw data and short files untouched, and else changes the layer and the
+// description only.
+constexpr char kHeaderPath[] = "C:\\CAT\\FORM.ZLP", kRawPath[] = "C:\\CAT\\FORM.ZLC",
+               kNoDotPath[] = "C:\\CAT\\NODOT";
+std::string Padded(std::string bytes, size_t size) {
+  return bytes.resize(size, '\0'), bytes;
+}
+std::string Text(const std::string& b, size_t at) {
+  return std::string(b.c_str() + at, strnlen(b.c_str() + at, 256));
+}
+int16_t PaperAt(const std::string& b, size_t at) {  // the index in kPapers of the u16 code at
+  const uint16_t code = zv::GetU16(reinterpret_cast<const uint8_t*>(b.data()) + at);
+  for (int16_t i = 0; code != zv::kNoPaper && i < 3; ++i)
+    if (kPapers[i].code == code) return i;
+  return -1;
+}
+void ReadOverlay(const std::string& data, const std::string& zli, const std::string& zlf) {
+  const bool raw = !data.empty() && uint8_t(data[0]) == 0x1D;
+  const std::string header = Padded(data, 319), paper = Padded(zlf, 54);
+  zv::PrintSettings settings;
+  unsigned char record[34];
+  char line[zv::kOverlayLineSize], text[zv::kOverlayDescriptionSize];
+  uint16_t orientation = 9;
+  ZV_FUZZ_CHECK(zv::HasOverlayHeader(kHeaderPath) == !raw && !zv::HasOverlayHeader(kRawPath));
+  zv::ReadOverlaySettings(kRawPath, 1, &settings);
+  zv::ReadOverlaySettings(kHeaderPath, 0, &settings), zv::EncodePrintSettings(settings, record);
+  ZV_FUZZ_CHECK(raw || std::memcmp(record, header.data() + 285, 34) == 0);
+  zv::BuildOverlayLine(settings, kPapers, 3, true, line);
+  ZV_FUZZ_CHECK(Fits(line, sizeof line));
+  zv::MatchOverlaySettings(settings, Block(), 3, kCapabilities), zv::MatchSettingsExactly(settings, Block());
+  // Descriptions from the header, or from the .ZLI companion; none without a dot.
+  const int layer = zv::GetOverlayDescription(kHeaderPath, Smudged(text, sizeof text));
+  ZV_FUZZ_CHECK(layer == uint8_t(header[287]) && text == Text(header, 29));
+  const int one = zv::GetOverlayDescription(kRawPath, Smudged(text, sizeof text));
+  ZV_FUZZ_CHECK(one == 1 && text == Text(Padded(zli, 288), 32) &&
+                !zv::GetOverlayDescription(kNoDotPath, text));
+  // Papers from the header, or from the .ZLF companion, whose name replaces the
+  // extension or is appended to a name without a dot (raw by its first byte).
+  const int16_t index = zv::FindPaperEntryIndex(kHeaderPath, 3, kPapers, &orientation);
+  ZV_FUZZ_CHECK(raw || (index == PaperAt(header, 299) && orientation == uint8_t(header[301])));
+  for (const char* path : {kRawPath, raw ? kNoDotPath : kRawPath}) {
+    ZV_FUZZ_CHECK(zv::FindPaperEntryIndex(path, 3, kPapers, &(orientation = 9)) == PaperAt(paper, 50));
+    ZV_FUZZ_CHECK(orientation == (paper[52] || paper[53] ? 2 : 1));
+  }
+}
+void overlay_files_fuzzer(const std::string& input) {
+  std::string parts[3], rest = input;
+  for (int i = 0; i < 2; ++i) {
+    const size_t at = std::min<size_t>(rest.size(), 2);
+    parts[i] = rest.substr(at, at == 2 ? zv::GetU16(reinterpret_cast<const uint8_t*>(rest.data())) : 0);
+    rest.erase(0, at + parts[i].size());
+  }
+  parts[2] = rest;
+  const std::vector<std::string> paths = {
+      kHeaderPath, kRawPath, kNoDotPath, "C:\\CAT\\FORM.ZLI", "C:\\CAT\\FORM.ZLF", "C:\\CAT\\NODOT.ZLF"};
+  LayOut({{paths[0], parts[0]},
+          {paths[1], parts[0]},
+          {paths[2], parts[0]},
+          {paths[3], parts[1]},
+          {paths[4], parts[2]},
+          {paths[5], parts[2]}});
+  const std::vector<File> before = ReadFiles(paths);
+  ReadOverlay(parts[0], parts[1], parts[2]);
+  ZV_FUZZ_CHECK(ReadFiles(paths) == before);
+  constexpr char kNew[] = "Rewritten description";
+  ZV_FUZZ_CHECK(!zv::RewriteOverlayHeader(kRawPath, 2, kNew) && ReadFiles(paths) == before);
+  const bool rewritten = zv::RewriteOverlayHeader(kHeaderPath, 2, kNew);
+  ZV_FUZZ_CHECK(rewritten == (uint8_t(Padded(parts[0], 1)[0]) != 0x1D && parts[0].size() >= 319));
+  std::string expected = parts[0];  // only the layer byte and the description with its terminator change
+  if (rewritten) expected[287] = 2, expected.replace(29, sizeof kNew, kNew, sizeof kNew);
+  ZV_FUZZ_CHECK(ReadFiles({kHeaderPath})[0] == expected);
+  if (rewritten) ReadOverlay(expected, parts[1], parts[2]);
+}
+
+// The paper tables a printer driver gives, from the fuzz driver module (its
+// source says how it reads the input): the paper size list holds 1 to 100
+// well-formed entries of papers offered, or the default A4 alone; the
+// capability and help answers fit.
+struct DriverLog {  // as the module keeps it
+  bool spoiled, selectSecond, offeredCode[65536];
+  uint32_t offered, filledBlocks;
+};
+void paper_size_list_fuzzer(const std::string& input) {
+  static void* module = nullptr;  // loaded once and kept: the loads around each question find it
+  static const std::string path = [] {
+    const std::string host = ZV_FUZZ_DRIVER_MODULE;
+    plat::posix::MapDrive('D', host.substr(0, host.rfind('/')).c_str());
+    module = dlopen(host.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return "D:\\" + host.substr(host.rfind('/') + 1);
+  }();
+  static auto* setInput =
+      reinterpret_cast<void (*)(const uint8_t*, size_t)>(dlsym(module, "ZVFuzzDriverSetInput"));
+  static auto* logOf = reinterpret_cast<const void* (*)()>(dlsym(module, "ZVFuzzDriverLog"));
+  if (!setInput || !logOf) Fail("the fuzz driver module loads, with its entry points", __FILE__, __LINE__);
+  const DriverLog& log = *static_cast<const DriverLog*>(logOf());
+  auto feed = [&] { setInput(reinterpret_cast<const uint8_t*>(input.data()), input.size()); };
+  uint16_t count = 0xABCD;
+  feed();
+  plat::MemoryHandle list = zv::BuildPaperSizeList("FUZZ", path.c_str(), log.selectSecond ? 2 : 1, &count);
+  ZV_FUZZ_CHECK(list ? count >= 1 && count <= zv::kMaxPaperEntries : count == 0);
+  ZV_FUZZ_CHECK(!list || plat::MemorySize(list) == count * sizeof(zv::PaperEntry));
+  const auto* papers = list ? static_cast<const zv::PaperEntry*>(plat::LockMemory(list)) : nullptr;
+  for (uint16_t i = 0; list && i < count; ++i) {
+    ZV_FUZZ_CHECK(papers[i].flag == 1 && Fits(papers[i].name, zv::kPaperNameSize));
+    ZV_FUZZ_CHECK(!log.offered || log.spoiled || (count <= log.offered && log.offeredCode[papers[i].code]));
+  }
+  ZV_FUZZ_CHECK(!list || log.offered ||
+                (count == 1 && papers[0].code == zv::kDefaultPaperCode && papers[0].width == 2100 &&
+                 !strcmp(papers[0].name, zv::kDefaultPaperName)));
+  if (list) plat::UnlockMemory(list), plat::FreeMemory(list);
+  int16_t models = -5, capabilities = -5;
+  feed();
+  plat::MemoryHandle block = zv::QueryDriverCapabilities("FUZZ", path.c_str(), &models, &capabilities);
+  ZV_FUZZ_CHECK(block ? models >= 0 && capabilities >= 0 &&
+                            plat::MemorySize(block) >= 2u * (models + capabilities)
+                      : models == 0 && capabilities == 0);
+  if (block) plat::FreeMemory(block);
+  char buffer[plat::kPathBuffer];
+  feed();  // the help call reads its bytes from the front of the input
+  ZV_FUZZ_CHECK(zv::QueryHelpFile("FUZZ", path.c_str(), 0, buffer) && Fits(buffer, sizeof buffer));
+  ZV_FUZZ_CHECK(!zv::QueryHelpFile("FUZZ", "D:\\NO SUCH DRIVER.SO", 0, buffer) && buffer[0] == '\0');
+}
+
+}  // namespace zvfuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  zvfuzz::ZV_FUZZ_TARGET(zvfuzz::SetUp(data, size));
+  return 0;
+}
