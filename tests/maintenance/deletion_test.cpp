@@ -12,9 +12,7 @@
 namespace {
 
 using namespace zvtest;
-std::string R(char fill) {
-  return std::string(34, fill);
-}  // a record told apart by its fill
+const auto R = [](char fill) { return std::string(34, fill); };  // a record told apart by its fill
 const std::string kWithHeader = Bytes().U32(319).Text("PAGE").str();
 const std::string kRaw = "\x1DPAGE";
 
@@ -147,8 +145,8 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
     EXPECT_EQ(zv::GetLastErrorCode(), code) << why;
     EXPECT_EQ(Snapshot({"_F301A.FGP", "_F301A00.ZLP"}), lists + "|" + file + "|" + kWithHeader) << why;
   };
-  refused(group, 27, 408, "a group that is still a directory");
   refused(GroupInfoFile({{R('a'), 1}}, {"_F301A00.ZLP"}), 26, 408, "a name index past the table");
+  refused(group, 27, 408, "a group that is still a directory");
   FileHolder holder(Path("_F301A.FGP"), plat::kAccessReadWrite, plat::kShareRead);
   ASSERT_TRUE(holder.Opened());
   refused(group, 26, 408, "held by another writer", false);
