@@ -2,11 +2,8 @@
 // command in text and JSON, the three ways of naming the catalogue, each
 // exit status, show and check on every damaged catalogue, and no run
 // changes a file.
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/posix/posix_config.h"
 #endif
@@ -30,81 +27,59 @@ struct ProgramRun {
   std::string output;  // standard output and error, lines ended by \n
 };
 
+// Runs zvcat through the shell (cmd under Windows), in cwd if given. Natively
+// the user names files by their host paths, and the program gets the drive
+// map and system directory this process was given by its fixtures.
 #ifdef _WIN32
-// Host paths of the build are reached through drive Z:.
-std::string UserPath(const std::string& windowsPath) {
-  return windowsPath;
-}
-
-ProgramRun RunZvcat(const std::vector<std::string>& args, const std::string& cwd = "") {
-  ProgramRun run;
-  std::string command = "\"Z:" ZV_ZVCAT_PROGRAM "\"";
-  for (char& c : command) c = c == '/' ? '\\' : c;
-  for (const std::string& arg : args) command += " \"" + arg + "\"";
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE readEnd, writeEnd;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = startup.hStdError = writeEnd;
-  PROCESS_INFORMATION info{};
-  const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                      cwd.empty() ? nullptr : cwd.c_str(), &startup, &info);
-  CloseHandle(writeEnd);
-  char buffer[4096];
-  DWORD n = 0, code = 0;
-  while (started && ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0)
-    for (DWORD i = 0; i < n; ++i)
-      if (buffer[i] != '\r') run.output += buffer[i];
-  if (started && WaitForSingleObject(info.hProcess, INFINITE) == 0 &&
-      GetExitCodeProcess(info.hProcess, &code))
-    run.status = static_cast<int>(code);
-  if (started) CloseHandle(info.hProcess), CloseHandle(info.hThread);
-  CloseHandle(readEnd);
-  return run;
-}
+struct Host {
+  static std::string UserPath(const std::string& windowsPath) { return windowsPath; }
+  static std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+};
 #else
-// On Linux the user names files by their host paths.
-std::string UserPath(const std::string& windowsPath) {
-  char host[4096];
-  return plat::posix::ToHostPath(windowsPath.c_str(), host, sizeof host) ? host : "";
-}
+struct Host {
+  static std::string UserPath(const std::string& windowsPath) {
+    char host[4096];
+    return plat::posix::ToHostPath(windowsPath.c_str(), host, sizeof host) ? host : "";
+  }
+  static std::string Quote(const std::string& text) { return "'" + text + "'"; }
+};
+#define _pclose(p) WEXITSTATUS(pclose(p))
+#endif
+constexpr auto Quote = &Host::Quote;
+constexpr auto UserPath = &Host::UserPath;
 
 ProgramRun RunZvcat(const std::vector<std::string>& args, const std::string& cwd = "") {
-  ProgramRun run;
-  int ends[2];
-  if (pipe(ends) != 0) return run;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(ends[1], 1), dup2(ends[1], 2), close(ends[0]), close(ends[1]);
-    // The drive map and system directory this process was given by its fixtures.
-    if (!DataDirectory().empty()) setenv("ZV_DATA_DIR", DataDirectory().c_str(), 1);
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-      const std::string host = UserPath(std::string(1, letter) + ":\\");
-      if (!host.empty()) setenv((std::string("ZV_DRIVE_") + letter).c_str(), host.c_str(), 1);
-    }
-    char systemDir[plat::kPathBuffer];
-    if (plat::GetSystemDirectory(systemDir, sizeof systemDir) != 0) setenv("ZV_SYSTEM_DIR", systemDir, 1);
-    if (!cwd.empty() && chdir(UserPath(cwd).c_str()) != 0) _exit(126);
-    std::vector<char*> argv{const_cast<char*>(ZV_ZVCAT_PROGRAM)};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(ZV_ZVCAT_PROGRAM, argv.data());
-    _exit(127);
+  std::string command = ZV_ZVCAT_PROGRAM;
+#ifdef _WIN32
+  for (char& c : command) c = c == '/' ? '\\' : c;
+  command = Quote("Z:" + command);
+  if (!cwd.empty()) command = "cd /d " + Quote(cwd) + " && " + command;
+#else
+  command = Quote(command);
+  char systemDir[plat::kPathBuffer];
+  if (plat::GetSystemDirectory(systemDir, sizeof systemDir) != 0)
+    command = "ZV_SYSTEM_DIR=" + Quote(systemDir) + " " + command;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    const std::string host = UserPath(std::string(1, letter) + ":\\");
+    if (!host.empty()) command = "ZV_DRIVE_" + std::string(1, letter) + "=" + Quote(host) + " " + command;
   }
-  close(ends[1]);
+  if (!DataDirectory().empty()) command = "ZV_DATA_DIR=" + Quote(DataDirectory()) + " " + command;
+  if (!cwd.empty()) command = "cd " + Quote(UserPath(cwd)) + " && " + command;
+#endif
+  for (const std::string& arg : args) command += " " + Quote(arg);
+#ifdef _WIN32
+  FILE* pipe = _popen(("\"" + command + " 2>&1\"").c_str(), "rb");  // cmd /c drops the outer quotes
+#else
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+#endif
+  ProgramRun run;
   char buffer[4096];
-  ssize_t n;
-  while ((n = read(ends[0], buffer, sizeof buffer)) > 0) run.output.append(buffer, static_cast<size_t>(n));
-  close(ends[0]);
-  int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) run.status = WEXITSTATUS(status);
+  for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    for (size_t i = 0; i < n; ++i)
+      if (buffer[i] != '\r') run.output += buffer[i];
+  if (pipe) run.status = _pclose(pipe);
   return run;
 }
-#endif
 
 // A run, its exit status and texts its output must hold.
 struct Case {
@@ -304,11 +279,15 @@ TEST_F(ZvcatProgramTest, CheckAndShowOnEveryDamagedCatalogue) {
     d.write(dir);
     const std::string at = dir + d.file + (d.offset == -1 ? "" : ":" + std::to_string(d.offset));
     ExpectRuns({{lists(dir, {"check"}), 1, {at + ": " + d.kind + ": ", " found.\n"}},
-                {lists(dir, {"--json", "check"}),
-                 1,
-                 {"\"sound\":false", std::string("{\"kind\":\"") + d.kind + "\""}},
-                {lists(dir, {"show", d.form}), d.showStatus, {d.shows}},
-                {lists(dir, {"--json", "show", d.form}), d.showStatus, {"{\"formList\":"}}});
+                {lists(dir, {"show", d.form}), d.showStatus, {d.shows}}});
+    // In JSON, a row for each way a file or text can be unreadable (each run is slow under Wine).
+    if (std::string(" FormListBadMagic GroupListMissing GroupIndexOutOfRange FirstStringIndexNegative "
+                    "EditedStringIndexPastTable EntryFileNameIndexPastTable GroupInfoMissing ")
+            .find(" " + std::string(d.name) + " ") == std::string::npos)
+      continue;
+    ExpectRuns(
+        {{lists(dir, {"--json", "check"}), 1, {"\"sound\":false,", "{\"kind\":\"" + std::string(d.kind)}},
+         {lists(dir, {"--json", "show", d.form}), d.showStatus, {"{\"formList\":"}}});
   }
 }
 
