@@ -27,12 +27,14 @@ std::string RawGroupList(const std::vector<uint32_t>& offsets, const std::string
   return file.str() + pool;
 }
 
+// What a reader left in its buffer: the text, "?" for a failure that left
+// something behind, kNo for a clean failure.
+std::string Got(bool read, const std::vector<char>& buffer) {
+  return read ? std::string(buffer.data(), strnlen(buffer.data(), buffer.size())) : buffer[0] ? "?" : kNo;
+}
+
 class GroupNameListTest : public zvtest::CatalogueTest {
  protected:
-  void TearDown() override {
-    plat::fault::Reset();
-    CatalogueTest::TearDown();
-  }
   zv::ListFileState Open(zv::GroupListHeader* header, plat::FileHandle* file) {
     const zv::ListFileState state =
         zv::OpenGroupNameList(GroupListPath().c_str(), plat::kAccessRead, file, header);
@@ -41,7 +43,7 @@ class GroupNameListTest : public zvtest::CatalogueTest {
   }
   std::string GroupPath(int32_t id) {
     std::vector<char> path(plat::kPathBuffer, '#');
-    return zv::GetFormGroupPath(id, path.data()) ? path.data() : kNo;
+    return zv::GetFormGroupPath(id, path.data()) ? path.data() : kNo;  // the path is not looked at on failure
   }
   // GetFormRecordInfo into buffers of exactly their sizes, marked first:
   // "layer|name|description|location".
@@ -108,153 +110,92 @@ TEST_F(GroupNameListTest, TextsAndDamagedEntries) {
     std::vector<char> text(plat::kPathBuffer, '#');  // exactly 261 bytes, for the sanitizer
     const bool read = zv::ReadGroupText(handle, header, index, text.data());
     plat::CloseFile(handle);
-    out += (read ? std::string(text.data(), strnlen(text.data(), text.size())) : text[0] ? "?" : kNo) + "|";
+    out += Got(read, text) + "|";
   }
   EXPECT_EQ(
       out, "ABCDEF|XY||" + longest + "|(none)|(none)|A.FGP|(none)|A.FGP|(none)|(none)|(none)|(none)|(none)|");
 }
 
 TEST(GroupTextRulesTest, FullAndPathRules) {
-  const std::string sys = "C:\\WINDOWS\\SYSTEM\\ZVLMN3.GLT", in = "C:\\WINDOWS\\SYSTEM\\";
-  const std::string deep = "C:\\" + std::string(246, 'D') + "\\ZVLMN3.GLT", n10(10, 'N');
-  const struct {
-    std::string text, list, full, path;
-  } rows[] = {{"FORM1.FGP", sys, in + "FORM1.FGP", in + "FORM1.FGP"},
-              {"12A", sys, in + "12A", in + "12A"},
-              {"FORM1.FGP", "ZVLMN3.GLT", "FORM1.FGP", "FORM1.FGP"},
-              {"12", sys, "12", in + "12"},
-              {"", sys, "", in},
-              {"D:\\DATA\\BILL.ZLC", sys, "D:\\DATA\\BILL.ZLC", "D:\\DATA\\BILL.ZLC"},
-              {n10, deep, deep.substr(0, 250) + n10, deep.substr(0, 250) + n10},
-              {n10 + "N", deep, kNo, kNo}};  // one past the longest path
+  // text, list, then the text by the full rule and by the path rule.
+  const std::string sys = "C:\\SYS\\ZVLMN3.GLT", deep = "C:\\" + std::string(246, 'D') + "\\ZVLMN3.GLT",
+                    n10(10, 'N');
+  const std::string rows[][4] = {{"F.FGP", sys, "C:\\SYS\\F.FGP", "C:\\SYS\\F.FGP"},
+                                 {"12A", sys, "C:\\SYS\\12A", "C:\\SYS\\12A"},
+                                 {"12", sys, "12", "C:\\SYS\\12"},
+                                 {"F.FGP", "ZVLMN3.GLT", "F.FGP", "F.FGP"},
+                                 {n10, deep, deep.substr(0, 250) + n10, deep.substr(0, 250) + n10},
+                                 {n10 + "N", deep, kNo, kNo}};  // one past the longest path
   for (const auto& row : rows) {
-    std::vector<char> path(plat::kPathBuffer, '#');
-    const bool full = zv::ResolveGroupTextFull(row.text.c_str(), row.list.c_str(), path.data());
-    EXPECT_EQ(full ? path.data() : path[0] ? "?" : kNo, row.full) << row.text;
-    const bool byPath = zv::ResolveGroupTextPath(row.text.c_str(), row.list.c_str(), path.data());
-    EXPECT_EQ(byPath ? path.data() : path[0] ? "?" : kNo, row.path) << row.text;
+    std::vector<char> full(plat::kPathBuffer, '#'), path(plat::kPathBuffer, '#');
+    const bool byFull = zv::ResolveGroupTextFull(row[0].c_str(), row[1].c_str(), full.data());
+    const bool byPath = zv::ResolveGroupTextPath(row[0].c_str(), row[1].c_str(), path.data());
+    EXPECT_EQ(Got(byFull, full) + "|" + Got(byPath, path), row[2] + "|" + row[3]);
   }
 }
 
 TEST_F(GroupNameListTest, GroupPathSearchesTheRegionOfTheIdentifiersSign) {
   std::vector<zvtest::FormSpec> named = {{1, "S", "", 1, 0}, {2, "G", "", 1, 1}, {-3, "W", "", 1, 4}};
-  std::vector<std::string> texts = {"C:\\FORMS\\", "FORM2.FGP", "12", "D:\\DATA\\BILL.ZLC", "WRONG.FGP", ""};
-  for (int32_t i = 10; i < 50; ++i) {  // enough records for three blocks
+  std::vector<std::string> texts = {"C:\\FORMS\\", "FORM2.FGP", "12", "D:\\DATA\\BILL.ZLC", "WRONG.FGP"};
+  for (int32_t i = 10; i < 51; ++i) {  // enough records for three blocks; 50 names the entry count
     named.push_back({i, "F", "", 1, uint32_t(texts.size())});
-    texts.push_back("F" + std::to_string(i) + ".FGP");
+    if (i < 50) texts.push_back("F" + std::to_string(i) + ".FGP");
   }
-  const std::string forms = FormListFile(named, {{-1, "P", "", 1, 2},
-                                                 {-2, "C", "", 2, 3},
-                                                 {3, "W", "", 1, 4},
-                                                 {-4, "E", "", 1, 5},
-                                                 {-50, "P", "", 1, 0},
-                                                 {-51, "P", "", 1, 46}});
+  const std::string forms =
+      FormListFile(named, {{-1, "P", "", 1, 2}, {-2, "C", "", 2, 3}, {3, "W", "", 1, 4}});
   WriteFormList(forms);
   WriteGroupList(GroupNameListFile(texts));
   zv::SetLastErrorCode(999);
   EXPECT_EQ(GroupPath(1), "C:\\FORMS\\");
   EXPECT_EQ(zv::GetLastErrorCode(), 0u);
   std::string out;
-  for (int32_t id : {2, -1, -2, -4, -3, 3, 0, 10, 49, -50, 50, -51}) out += GroupPath(id) + "|";
-  // The last: its group index at the entry count.
-  EXPECT_EQ(out, Path("FORM2.FGP") + "|12|D:\\DATA\\BILL.ZLC||(none)|(none)|(none)|" + Path("F10.FGP") + "|" +
-                     Path("F49.FGP") + "|C:\\FORMS\\|(none)|(none)|");
-  // Either list damaged or missing, no memory, no group list in the configuration.
-  const std::string groups = GroupNameListFile(texts);
-  WriteGroupList(groups + 'x');
-  EXPECT_EQ(GroupPath(1), kNo);
+  for (int32_t id : {2, -1, -2, -3, 3, 0, 49, 50, 51}) out += GroupPath(id) + "|";
+  EXPECT_EQ(out, Path("FORM2.FGP") + "|12|D:\\DATA\\BILL.ZLC|(none)|(none)|(none)|" + Path("F49.FGP") +
+                     "|(none)|(none)|");
+  // The group name list damaged or missing, the form name list damaged, no memory.
+  WriteGroupList(GroupNameListFile(texts) + 'x');
+  out = GroupPath(1);
   ASSERT_TRUE(zvtest::RemoveFile(GroupListPath()));
-  EXPECT_EQ(GroupPath(1), kNo);
-  WriteGroupList(groups);
+  out += GroupPath(1);
+  WriteGroupList(GroupNameListFile(texts));
   WriteFormList(forms.substr(0, forms.size() - 1));
-  EXPECT_EQ(GroupPath(1), kNo);
+  out += GroupPath(1);
   WriteFormList(forms);
   plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_EQ(GroupPath(1), kNo);
-  plat::fault::Reset();
-  ASSERT_TRUE(zvtest::WriteWholeFile(
-      SystemPath("ZVLMN3.DAT"),
-      "[ENVIRONMENT]\r\nUSER=DEFAULT\r\n[DEFAULT]\r\nFormName=" + FormListPath() + "\r\n"));
-  EXPECT_EQ(GroupPath(1), kNo);
+  EXPECT_EQ(out + GroupPath(1), "(none)(none)(none)(none)");
 }
 
 TEST_F(GroupNameListTest, RecordInfoByIdentifierAndByName) {
-  std::vector<zvtest::FormSpec> named;
-  for (int32_t i = 1; i <= 30; ++i) named.push_back({i + 10, "N" + std::to_string(i), "", 1, 0});
-  named.push_back({3, "Invoice", "Monthly invoice", 2, 2});
-  named.push_back({5, "P", "named P", 2, 0});
-  named.push_back({6, std::string(30, 'N'), std::string(300, 'D'), 1, 0});  // filled to the last byte
-  named.push_back({7, "X", "x", 2, 4});  // a group index at the entry count: no location
-  WriteFormList(FormListFile(named, {{-1, "C", "Bill", 1, 1},
-                                     {-2, "Q", "first Q", 1, 3},
-                                     {-3, "Q", "second Q", 2, 1},
-                                     {-4, "P", "entry P", 1, 3}}));
-  WriteGroupList(GroupNameListFile({"A.FGP", "D:\\DATA\\BILL.ZLC", "D:\\FORMS\\_F301A.FGP", "D:\\Q.ZLC"}));
-  const std::string a = Path("A.FGP"), n24(24, 'N');
+  WriteFormList(FormListFile({{11, "N", "", 1, 0},
+                              {3, "Invoice", "Monthly invoice", 2, 2},
+                              {5, "P", "named P", 2, 0},
+                              {6, std::string(30, 'N'), std::string(300, 'D'), 1, 3},
+                              {7, "X", "x", 2, 4}},
+                             {{-1, "C", "Bill", 1, 1}, {-2, "P", "entry P", 1, 3}}));
+  WriteGroupList(
+      GroupNameListFile({"A.FGP", "D:\\DATA\\BILL.ZLC", "D:\\V1.0\\_F301A.fgp", "D:\\V1.0\\X.FGPX"}));
+  const std::string n24(24, 'N');
   const struct {
     int32_t id;
     const char* name;
-    bool wantLocation;
     std::string info;
-  } rows[] = {{3, "zzz", true, "2|Invoice|Monthly invoice|D:\\FORMS\\_F301A.FGP"},
-              {3, "zzz", false, "2|Invoice|Monthly invoice|-"},
-              {-1, "zzz", true, "1|C|Bill|D:\\DATA"},
-              {0, "P", true, "2|P|named P|" + a},  // named forms first
-              {0, "C", true, "1|C|Bill|D:\\DATA"},
-              {0, "Q", true, "1|Q|first Q|D:"},
-              {0, "N29", true, "1|N29||" + a},
-              {6, "x", true, "1|" + n24 + "|" + std::string(255, 'D') + "|" + a},
-              {7, "x", true, "2|X|x|-"},
-              {0, n24.c_str(), true, "-1|" + n24 + "|-|-"},
-              {0, "p", true, "-1|p|-|-"},
-              {0, "", true, "-1||-|-"},
-              {2, nullptr, true, "-1|-|-|-"},
-              {-5, nullptr, true, "-1|-|-|-"},
-              {0, nullptr, true, "-1|-|-|-"}};
-  for (const auto& row : rows) EXPECT_EQ(Info(row.id, row.name, row.wantLocation), row.info) << row.id;
-
-  // The location keeps only group info files whole; anything else gives its directory.
-  const std::string dir = Dir().substr(0, Dir().size() - 1);
-  const std::pair<std::string, std::string> locations[] = {{"D:\\FORMS\\_F301A.fgp", "D:\\FORMS\\_F301A.fgp"},
-                                                           {"C:\\FORMS\\", "C:\\FORMS"},
-                                                           {"D:\\V1.0\\DATA", "D:\\V1.0"},
-                                                           {"D:\\FORMS\\X.FGPX", "D:\\FORMS"},
-                                                           {"FORM9.Fgp", Path("FORM9.Fgp")},
-                                                           {"12", dir},
-                                                           {"D:\\FORMS\\FGP", "D:\\FORMS"},
-                                                           {"D:\\V1.0\\_F301A.FGP", "D:\\V1.0\\_F301A.FGP"}};
-  std::vector<zvtest::FormSpec> forms;
-  std::vector<std::string> texts;
-  for (const auto& [text, location] : locations) {
-    forms.push_back({int32_t(texts.size() + 1), "F", "", 1, uint32_t(texts.size())});
-    texts.push_back(text);
-  }
-  WriteFormList(FormListFile(forms, {}));
-  WriteGroupList(GroupNameListFile(texts));
-  for (size_t i = 0; i < std::size(locations); ++i) {
-    EXPECT_EQ(Info(int32_t(i + 1)), "1|F||" + locations[i].second) << locations[i].first;
-  }
-}
-
-TEST_F(GroupNameListTest, RecordInfoWithUnusableLists) {
-  const std::string forms = FormListFile({{1, "A", "a", 2, 0}}, {});
-  const std::string groups = GroupNameListFile({"D:\\FORMS\\_F301A.FGP"});
-  WriteFormList(forms);
-  // The group name list damaged, missing, or its text too long beside the
-  // list's directory: only the location is lost.
-  for (const std::string& bytes :
-       {groups.substr(0, groups.size() - 1), std::string(), GroupNameListFile({std::string(260, 'N')})}) {
-    ASSERT_TRUE(bytes.empty() ? zvtest::RemoveFile(GroupListPath())
-                              : zvtest::WriteWholeFile(GroupListPath(), bytes));
-    EXPECT_EQ(Info(1), "2|A|a|-");
-  }
-  // Without a usable form name list nothing is found.
+  } rows[] = {{3, "zzz", "2|Invoice|Monthly invoice|D:\\V1.0\\_F301A.fgp"},  // a group info file stays whole
+              {-1, "zzz", "1|C|Bill|D:\\DATA"},                              // else its directory
+              {0, "P", "2|P|named P|" + Path("A.FGP")},                      // named forms first
+              {6, "x", "1|" + n24 + "|" + std::string(255, 'D') + "|D:\\V1.0"},
+              {7, "x", "2|X|x|-"},  // a group index at the entry count: no location
+              {0, n24.c_str(), "-1|" + n24 + "|-|-"},
+              {0, "p", "-1|p|-|-"},
+              {2, nullptr, "-1|-|-|-"},
+              {0, nullptr, "-1|-|-|-"}};
+  for (const auto& row : rows) EXPECT_EQ(Info(row.id, row.name), row.info) << row.id;
+  EXPECT_EQ(Info(3, "zzz", false), "2|Invoice|Monthly invoice|-");
+  // A damaged group name list only costs the location; a damaged form name list, everything.
+  WriteGroupList(GroupNameListFile({"A.FGP"}) + "x");
+  EXPECT_EQ(Info(5), "2|P|named P|-");
+  WriteFormList(FormListFile({{1, "A", "a", 2, 0}}, {}) + "x");
+  EXPECT_EQ(Info(1), "-1|-|-|-");
   plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_EQ(Info(1), "-1|-|-|-");
-  plat::fault::Reset();
-  WriteFormList(forms + 'x');
-  EXPECT_EQ(Info(1), "-1|-|-|-");
-  ASSERT_TRUE(zvtest::RemoveFile(FormListPath()));
   EXPECT_EQ(Info(1), "-1|-|-|-");
 }
 
