@@ -16,7 +16,7 @@
 namespace {
 
 DWORD callThread = 0;
-HANDLE done = nullptr;
+HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 std::string seen;
 
 BOOL CALLBACK Answer(HWND window, LPARAM handled) {
@@ -51,14 +51,13 @@ int main(int argc, char** argv) {
                      : nullptr;
   if (edit == nullptr) return 99;
   callThread = GetCurrentThreadId();
-  done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   HANDLE watcher = CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
   int32_t id = std::atoi(argv[4]);
   const int32_t result = edit(nullptr, nullptr, argv[2], argv[3], &id);
   SetEvent(done);
   WaitForSingleObject(watcher, INFINITE);
   FILE* out = std::fopen(argv[5], "w");
-  if (out == nullptr) return 99;
+  if (!out) return 99;
   std::fprintf(out, "%sresult:%d id:%d\n", seen.c_str(), static_cast<int>(result), static_cast<int>(id));
   std::fclose(out);
   return result;
