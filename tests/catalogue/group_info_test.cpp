@@ -138,19 +138,24 @@ TEST_F(GroupInfoTest, HeaderBytesValidityAndTexts) {
   EXPECT_EQ(out, "21212121211");
 }
 
-TEST_F(GroupInfoTest, CountOfAUsableGroupInfoFileOnly) {
-  const std::string file = GroupInfoFile({Entry(A4(), 0), Entry(A4(), 1)}, {"A.ZLP", "B.ZLP"});
+TEST_F(GroupInfoTest, CountAndLinesOfAUsableGroupInfoFileOnly) {
+  S black = A4();
+  black.colour = 2;
+  const std::string file = GroupInfoFile({Entry(A4(), 0), Entry(black, 1)}, {"A.ZLP", "B.ZLP"});
   WriteCatalogue(file);
-  std::string out;
+  const std::string line = ",600dpi," + Message(zv::kMsgModeHighQuality) + ",100%,A4, -";
+  EXPECT_EQ(List(1), "1:" + Message(zv::kMsgColor) + line + ":" + Message(zv::kMsgBlack) + line);
+  // A file entry has no lines; no such form, a form without its file, no form 0.
+  std::string out = List(-1) + List(-2) + List(2) + List(0) + " ";
   for (int32_t id : {1, 2, -1, 3}) out += std::to_string(zv::CountOverlayEntries(id));
-  EXPECT_EQ(out, "2000");
+  EXPECT_EQ(out, "1000 2000");
   // The count needs the file to itself; the listing only reads.
   plat::FileHandle reader =
       plat::OpenFile(InfoPath().c_str(), plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
   EXPECT_EQ(std::to_string(zv::CountOverlayEntries(1)) + List(1).substr(0, 1), "01");
   plat::CloseFile(reader);
   WriteInfo(file + 'x');
-  EXPECT_EQ(zv::CountOverlayEntries(1), 0u);
+  EXPECT_EQ(std::to_string(zv::CountOverlayEntries(1)) + List(1), "00");
   WriteCatalogue(file,
                  "_F3001.FGP");  // a bare name lies beside the group name list; the damaged one was let go
   EXPECT_EQ(zv::CountOverlayEntries(1), 2u);
@@ -200,7 +205,6 @@ TEST(OverlayLineTest, FieldsOfTheLine) {
                Message(zv::kMsgBlack) + ",65535dpi," + hq + ",71%,A4, -"},
               {[](S& s) { s.pagesPerSheet = 4, s.printingMode = 0x20; }, &kPapers, true,
                colour + "Enh.MG, ,A4, 4" + Message(zv::kMsgPages)},
-              {[](S& s) { s.outputCode = 1; }, &kPapers, true, colour + hq + ",100%,Letter, -"},
               {a5, &kPapers, true, colour + hq + ",100%,A5, -"},
               {a5, &kPapers, false, colour + hq + ",100%,User 2, -"},
               {a5, &noUser, false, colour + hq + ",100%, , -"},
@@ -212,39 +216,16 @@ TEST(OverlayLineTest, FieldsOfTheLine) {
   }
   EXPECT_EQ(zv::ChooseOutputPaper(A4(), nullptr, 3, true), zv::kNoPaper);
   // The printing mode: the quality nibble, else the screening nibble.
-  const std::pair<uint8_t, uint32_t> modes[] = {{0x01, zv::kMsgModeHighSpeed}, {0x03, zv::kMsgModeCrt},
-                                                {0x0F, zv::kMsgModeNone},      {0x21, zv::kMsgModeHighSpeed},
-                                                {0x10, zv::kMsgHalftoning},    {0x30, zv::kMsgBlank}};
+  const std::pair<uint8_t, uint32_t> modes[] = {{0x01, zv::kMsgModeHighSpeed},
+                                                {0x03, zv::kMsgModeCrt},
+                                                {0x0F, zv::kMsgModeNone},
+                                                {0x10, zv::kMsgHalftoning},
+                                                {0x30, zv::kMsgBlank}};
   for (const auto& [mode, message] : modes) {
     S s = A4();
     s.printingMode = mode;
     EXPECT_EQ(Line(s, kPapers, true), colour + Message(message) + ",100%,A4, -") << int{mode};
   }
-}
-
-TEST_F(GroupInfoTest, ListLinesOfAFormAndTheirFailures) {
-  S second = A4();
-  second.colour = 2;
-  const std::string file = GroupInfoFile({Entry(A4(), 0), Entry(second, 1)}, {"A.ZLP", "B.ZLP"});
-  WriteCatalogue(file);
-  const std::string line = ",600dpi," + Message(zv::kMsgModeHighQuality) + ",100%,A4, -";
-  EXPECT_EQ(List(1), "1:" + Message(zv::kMsgColor) + line + ":" + Message(zv::kMsgBlack) + line);
-  // A file entry has no lines; no such form, a form without its file, no form 0, a damaged file, no memory.
-  EXPECT_EQ(List(-1) + List(-2) + List(2) + List(0), "1000");
-  WriteInfo(file.substr(0, file.size() - 1));
-  EXPECT_EQ(List(1), "0");
-  WriteInfo(file);
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_EQ(List(1), "0");
-  // The single line skips the size match.
-  S a5 = A4();
-  a5.outputCode = 99, a5.outputWidth = 1480, a5.outputHeight = 2100;
-  std::vector<std::string> lines;
-  EXPECT_TRUE(zv::ListSingleOverlayLine(a5, kPapers.data(), 5, zv::LineSink{Collect, &lines}));
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_FALSE(zv::ListSingleOverlayLine(a5, kPapers.data(), 5, zv::LineSink{Collect, &lines}));
-  EXPECT_EQ(lines, std::vector<std::string>{Message(zv::kMsgColor) + ",600dpi," +
-                                            Message(zv::kMsgModeHighQuality) + ",100%,User 2, -"});
 }
 
 TEST_F(GroupInfoTest, PaperOfTheFirstEntryThatNamesOne) {
@@ -270,7 +251,7 @@ TEST_F(GroupInfoTest, PaperOfTheFirstEntryThatNamesOne) {
   const std::string file = GroupInfoFile({Entry(A4())}, {});
   WriteCatalogue(file, "_F3001.FGP");
   EXPECT_EQ(PaperOf(1), "0:1");
-  // No group info file yet, no such form, a file entry naming a good group info file; damaged lists.
+  // No group info file yet, no such form, a file entry naming a good group info file; damaged files.
   const std::string groups = zvtest::GroupNameListFile({"_F3001.FGP", Dir(), InfoPath()});
   WriteGroupList(groups);
   EXPECT_EQ(PaperOf(2) + PaperOf(5) + PaperOf(-1), "-1:77-1:77-1:77");

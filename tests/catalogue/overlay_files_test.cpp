@@ -12,7 +12,6 @@
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/other_process.h"
-#include "support/sandbox.h"
 
 namespace {
 
@@ -28,12 +27,8 @@ std::string Header(const std::string& description, uint8_t layer, uint16_t paper
   return zvtest::OverlayDataFile("F", description, b.Record(layer));
 }
 
-class OverlayFilesTest : public zvtest::SandboxTest {
+class OverlayFilesTest : public zvtest::CatalogueTest {
  protected:
-  void TearDown() override {
-    plat::fault::Reset();
-    SandboxTest::TearDown();
-  }
   // "header test|layer:description|paper entry index:orientation"; the
   // description starts as "-", the orientation as 0x7777.
   std::string Read(const std::string& name, uint16_t count = 6, bool noMemory = false) {
@@ -62,7 +57,7 @@ TEST_F(OverlayFilesTest, EachKindOfFileAndCompanion) {
   std::string raw = std::string("\x1D") + "0;0.24muE" + std::string(390, '\0');
   raw.replace(50, 4, Bytes().U16(256).U16(1).str());
   const std::string x256(256, 'x'), full = "A" + std::string(254, 'y') + "Z";
-  const std::string shortZlf = PaperCompanionFile(256, 1).substr(0, 10), header = Header("Has a header", 2);
+  const std::string shortZlf = PaperCompanionFile(256, 1).substr(0, 10);
   // A decoy beside A.B.ZLC and A.B.ZLP: the extension runs from the last dot.
   ASSERT_TRUE(zvtest::WriteWholeFile(Path("A.ZLI"), DescriptionCompanionFile("Wrong")));
   ASSERT_TRUE(zvtest::WriteWholeFile(Path("A.ZLF"), PaperCompanionFile(1, 0)));
@@ -72,33 +67,23 @@ TEST_F(OverlayFilesTest, EachKindOfFileAndCompanion) {
   } rows[] = {{"_F301A00.ZLP", Header("Invoice blank", 2), "", "", "1|2:Invoice blank|1:1"},
               {"front.zlp", Header("Front", 1), "", "", "1|1:Front|1:1"},
               {"FULL.ZLP", Header(x256, 2), "", "", "1|2:" + x256 + "|1:1"},
-              {"SHORT.ZLP", Header("Short", 2).substr(0, 40), "", "", "1|0:Short|-1:0"},
               {"MISSING.ZLP", "", "", "", "1|0:-|-1:0"},
               {"H1.ZLP", Header("D", 1, 256, 2), "", PaperCompanionFile(1, 0),
                "1|1:D|2:2"},  // the companion is not read
               {"H2.ZLP", Header("D", 1, 9, 7), "", "", "1|1:D|1:7"},
               {"H3.ZLP", Header("D", 1, 0xFFFF), "", "", "1|1:D|-1:1"},
               {"RAW.ZLP", raw, "", shortZlf, "0|0:|-1:1"},
-              {"RAW.DAT", "\x1D", "", shortZlf, "0|0:-|-1:1"},
               {"A.B.ZLP", raw, "", PaperCompanionFile(11, 1), "0|0:|4:2"},
               {"OVERLAY", raw, "", PaperCompanionFile(9, 0), "0|0:-|1:1"},
-              {"EMPTY.ZLP", "", "", "", "1|0:|-1:0"},
               {"LATE.ZLP", "\x1B\x1D", "", "", "1|0:|-1:0"},
-              {"FORM.ZLC.ZLP", header, "", "", "1|2:Has a header|1:1"},
-              {"UPPER.ZLC", header, "", "", "0|1:-|-1:0"},
-              {"MISSING.ZLC", "", "", "", "0|1:-|-1:0"},
               {"lower.zlc", raw, DescriptionCompanionFile("Small print"), "", "0|1:Small print|-1:0"},
-              {"Mixed.ZlC", raw, "", PaperCompanionFile(9, 1), "0|1:-|1:2"},
               {"FORM.ZLC", raw, DescriptionCompanionFile("Delivery note"), PaperCompanionFile(256, 0),
                "0|1:Delivery note|2:1"},
               {"FULLC.ZLC", raw, DescriptionCompanionFile(full), PaperCompanionFile(11, 0x0100),
                "0|1:" + full + "|4:2"},
-              {"PART.ZLC", raw, Bytes().Zeros(32).Text("Part").str(), "", "0|1:Part|-1:0"},
               {"TINY.ZLC", raw, "abc", "", "0|1:|-1:0"},
               {"A.B.ZLC", raw, DescriptionCompanionFile("Two dots"), "", "0|1:Two dots|4:2"},
-              {"P4.ZLC", raw, "", PaperCompanionFile(70, 1), "0|1:-|-1:2"},
               {"NODOT", Header("D", 2), "", "", "1|0:-|1:1"},
-              {"FORM.ZL3", Header("D", 2), "", "", "1|0:-|1:1"},
               {"MISSING.ZLC\\FILE", "", "", "", "1|0:-|-1:0"}};
   for (const auto& row : rows) {
     const std::string name = row.name, stem = name.substr(0, name.find_last_of('.'));
