@@ -54,8 +54,9 @@ void FillTable(unsigned char* block, int pointer, int16_t entries, int16_t nameS
     unsigned char* entry = Pointer(block + sizeof(void*) * pointer) + sizeof(ZVDRV_PAPER_ENTRY) * i;
     for (int v = 0; v < 10; ++v) entry[v] = Byte();
     unsigned char* name = Pointer(entry + offsetof(ZVDRV_PAPER_ENTRY, name));
-    for (uint8_t k = 0, length = Byte(), c; k < length; ++k)
-      (c = Byte()), name&& k < nameSize ? name[k] = c : 0;
+    for (uint8_t k = 0, length = Byte(), c; k < length; ++k) {
+      if ((c = Byte()), name && k < nameSize) name[k] = c;
+    }
     if (selected) ++g_log.offered, g_log.offeredCode[entry[8] | entry[9] << 8] = true;
   }
 }
@@ -111,7 +112,8 @@ ZVFUZZ_EXPORT int32_t ZVDRVAPI ZVFormPrinterSpec(const char*, int32_t mode, uint
 }
 
 ZVFUZZ_EXPORT int32_t ZVDRVAPI ZVFormHelpFile(const char*, int32_t, char* buffer) {
-  for (uint16_t k = 0, length = Byte(), c; k < length; ++k)
-    (c = Byte()), k < ZVDRV_HELP_BUFFER ? buffer[k] = c : 0;
+  for (uint16_t k = 0, length = Byte(), c; k < length; ++k) {
+    if ((c = Byte()), k < ZVDRV_HELP_BUFFER) buffer[k] = static_cast<char>(c);
+  }
   return 1;
 }
