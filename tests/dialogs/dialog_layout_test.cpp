@@ -1,7 +1,8 @@
-// The dialog templates of both builds of the DLL (each carries both resource
-// sets): every template exists in its language only, holds the controls its
-// procedure works with (of the right kind, shown or hidden), the English twin
-// shows the English texts, and the layout lets a person use it: shown
+// Every dialog template of both builds of the DLL, in both resource sets: it
+// exists in its language only; holds the controls its procedure works with,
+// of the right kind and style, shown or hidden; the English twin has its
+// caption and no graphic mode note, the local one the note; the column titles
+// over an overlay list fit their columns; and a person can use it: shown
 // controls lie inside the dialog, do not overlap (a group box or frame may
 // hold others), and every text fits its control in its font. Also the tick
 // box bitmaps.
@@ -17,85 +18,104 @@
 
 namespace {
 
-// Kinds of control: push button, check box, radio button, text static, edit,
-// read-only multi-line edit, multi-line edit, list box, unsorted list box,
-// owner-drawn fixed list box with strings, combo box.
-enum Kind { B, X, R, S, E, RO, ML, L, UL, OD, C };
+// Push button, check box, radio button, text static, single-line edit that
+// scrolls, read-only multi-line edit, multi-line edit, list box, unsorted list
+// box, combo box; style: bits the control must have besides.
+enum Kind { B, X, R, S, E, RO, ML, L, UL, C };
 struct Control {
   int id;
   Kind kind;
   bool shown = true;
+  LONG style = 0;
 };
+constexpr LONG kNotify = LBS_NOTIFY, kDrawn = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
 struct Template {
   const char* base;  // the local name; the English twin is "W_" + base
   const char* englishCaption;
   std::vector<Control> controls;
+  int overlayList = 0, firstColumn = 0;  // the overlay list under column titles, if any, and its first field
+  std::vector<int> localSteps, englishSteps;  // its column steps, tenths of the widest character
+  int graphicNote = 0;                        // the local set's graphic mode note, if any
 };
+Control Ctl(int id, Kind kind, bool shown = true, LONG style = 0) {
+  return {id, kind, shown, style};
+}
+const Control kOk = Ctl(ZV_ID_OK, B), kCancel = Ctl(ZV_ID_CANCEL, B), kHelp = Ctl(ZV_ID_HELP, B);
 
+Template T(const char* base, const char* caption, std::vector<Control> controls, int overlayList = 0,
+           int firstColumn = 0, std::vector<int> localSteps = {}, std::vector<int> englishSteps = {},
+           int note = 0) {
+  return {base, caption, controls, overlayList, firstColumn, localSteps, englishSteps, note};
+}
 const std::vector<Template> kTemplates = {
-      {"DETAIL", "Form Details", {{ZV_ID_DETAIL_FORM_LIST, UL}, {ZV_ID_DETAIL_DESCRIPTION, RO}, {
-       ZV_ID_OK, B}, {ZV_ID_CANCEL, B}, {ZV_ID_HELP, B}}},
-      {"DETAIL1", "Form Selection", {{ZV_ID_SELECTION_FILE, E}, {ZV_ID_SELECTION_BROWSE, B}, {
-       ZV_ID_SELECTION_DESCRIPTION, E}, {ZV_ID_OK, B}, {ZV_ID_CANCEL, B}, {ZV_ID_HELP, B}}},
-      {"DIRECTORY", "Directory Setting", {{ZV_ID_PICKER_DIR_LABEL, S}, {ZV_ID_PICKER_DIR_LIST, L}, {
-       ZV_ID_PICKER_DRIVE_LABEL, S}, {ZV_ID_PICKER_DRIVES, C}, {ZV_ID_OK, B}, {ZV_ID_CANCEL, B}, {
-       ZV_ID_PICKER_NETWORK, B}, {ZV_ID_PICKER_FILE_NAME, E, false}, {ZV_ID_PICKER_FILE_LIST, L, false}, {
-       ZV_ID_PICKER_FILE_TYPES, C, false}, {ZV_ID_PICKER_READ_ONLY, X, false}}},
-      {"EDIT", "Edit Form", {{ZV_ID_EDIT_USE_FORM_NAME, X}, {ZV_ID_EDIT_FORM_LABEL, S}, {
-       ZV_ID_EDIT_FORM_LIST, UL}, {ZV_ID_EDIT_FILE_LABEL, S, false}, {ZV_ID_EDIT_FILE, E, false}, {
-       ZV_ID_EDIT_BROWSE, B, false}, {ZV_ID_EDIT_DESCRIPTION, RO}, {ZV_ID_EDIT_CHANGE, B}, {
-       ZV_ID_EDIT_DELETE, B}, {ZV_ID_EDIT_REGISTER, B, false}, {ZV_ID_CANCEL, B}, {ZV_ID_HELP, B}}},
-      {"EDIT1", "Delete Form data", {{ZV_ID_DELETE_FORM, R}, {ZV_ID_DELETE_OVERLAYS, R}, {
-       ZV_ID_DELETE_LIST, OD}, {ZV_ID_OK, B}, {ZV_ID_CANCEL, B}, {ZV_ID_HELP, B}}},
-      {"EDIT2", "Register Existing Form", {{ZV_ID_REGISTER_FILE, E}, {
-       ZV_ID_REGISTER_FILE_DESCRIPTION, RO}, {ZV_ID_REGISTER_FILE_PAPER, S}, {
-       ZV_ID_REGISTER_FILE_ORIENTATION, S}, {ZV_ID_REGISTER_FORM_NAME, E}, {ZV_ID_REGISTER_BROWSE, B}, {
-       ZV_ID_REGISTER_FORM_DESCRIPTION, ML}, {ZV_ID_REGISTER_PAPER_LABEL, S}, {ZV_ID_REGISTER_PAPER, C}, {
-       ZV_ID_REGISTER_PAPER_FIXED_LABEL, S, false}, {ZV_ID_REGISTER_FORM_PAPER, S, false}, {
-       ZV_ID_REGISTER_PORTRAIT, R}, {ZV_ID_REGISTER_LANDSCAPE, R}, {
-       ZV_ID_REGISTER_FORM_ORIENTATION, S, false}, {ZV_ID_TO_FRONT, R}, {ZV_ID_TO_BACK, R}, {
-       ZV_ID_REGISTER_FORM_LAYER, S, false}, {ZV_ID_REGISTER_SAVE_TO_LABEL, S}, {
-       ZV_ID_REGISTER_SAVE_TO, S}, {ZV_ID_REGISTER_CHANGE_DIRECTORY, B}, {ZV_ID_OK, B}, {ZV_ID_CANCEL, B}, {
-       ZV_ID_HELP, B}}},
-      {"EDIT3", "Change Form", {{ZV_ID_CHANGE_FORM_LABEL, S}, {ZV_ID_CHANGE_FILE_LABEL, S, false}, {
-       ZV_ID_CHANGE_NAME, E}, {ZV_ID_CHANGE_DESCRIPTION, ML}, {ZV_ID_TO_FRONT, R}, {ZV_ID_TO_BACK, R}, {
-       ZV_ID_CHANGE_SAVE_TO_LABEL, S}, {ZV_ID_CHANGE_SAVE_TO, S}, {ZV_ID_CHANGE_DIRECTORY, B}, {
-       ZV_ID_OK, B}, {ZV_ID_CANCEL, B}, {ZV_ID_HELP, B}}},
-      {"FORMINFO", "Form Settings", {{ZV_ID_SETTINGS_USE_FORM_NAME, X}, {ZV_ID_SETTINGS_LIST_LABEL, S}, {
-       ZV_ID_SETTINGS_FORM_LIST, L}, {ZV_ID_SETTINGS_DESCRIPTION, RO}, {ZV_ID_SETTINGS_ADD, B}, {
-       ZV_ID_SETTINGS_PAPER, S}, {ZV_ID_SETTINGS_ORIENTATION, S}, {ZV_ID_SETTINGS_LAYER, S}, {
-       ZV_ID_SETTINGS_OVERLAY_LIST, OD}, {ZV_ID_OK, B}, {ZV_ID_CANCEL, B}, {ZV_ID_HELP, B}}},
-      {"NEWFILE", "Form/File Settings", {{ZV_ID_NEWFILE_FILE, E}, {ZV_ID_NEWFILE_BROWSE, B}, {
-       ZV_ID_NEWFILE_DESCRIPTION, ML}, {ZV_ID_TO_FRONT, R}, {ZV_ID_TO_BACK, R}, {ZV_ID_OK, B}, {
-       ZV_ID_CANCEL, B}, {ZV_ID_HELP, B}}},
-      {"NEWFORM", "Add Form", {{ZV_ID_NEWFORM_NAME, E}, {ZV_ID_NEWFORM_BROWSE, B}, {
-       ZV_ID_NEWFORM_DESCRIPTION, ML}, {ZV_ID_TO_FRONT, R}, {ZV_ID_TO_BACK, R}, {
-       ZV_ID_NEWFORM_CHANGE_DIRECTORY, B}, {ZV_ID_NEWFORM_SAVE_TO, S}, {ZV_ID_OK, B}, {ZV_ID_CANCEL, B}, {
-       ZV_ID_HELP, B}}},
-      {"PRINTER", "Printer List", {{ZV_ID_PRINTER_LIST, L}, {ZV_ID_OK, B}, {ZV_ID_CANCEL, B}, {
-       ZV_ID_HELP, B}}},
+    T("DETAIL", "Form Details",
+      {Ctl(ZV_ID_DETAIL_FORM_LIST, UL, true, kNotify), Ctl(ZV_ID_DETAIL_DESCRIPTION, RO), kOk, kCancel,
+       kHelp}),
+    T("DETAIL1", "Form Selection",
+      {Ctl(ZV_ID_SELECTION_FILE, E), Ctl(ZV_ID_SELECTION_BROWSE, B), Ctl(ZV_ID_SELECTION_DESCRIPTION, RO),
+       kOk, kCancel, kHelp}),
+    T("DIRECTORY", "Directory Setting",
+      {Ctl(ZV_ID_PICKER_DIR_LABEL, S), Ctl(ZV_ID_PICKER_DIR_LIST, L, true, kNotify | kDrawn),
+       Ctl(ZV_ID_PICKER_DRIVE_LABEL, S), Ctl(ZV_ID_PICKER_DRIVES, C), kOk, kCancel,
+       Ctl(ZV_ID_PICKER_NETWORK, B), Ctl(ZV_ID_PICKER_FILE_NAME, E, false),
+       Ctl(ZV_ID_PICKER_FILE_LIST, L, false), Ctl(ZV_ID_PICKER_FILE_TYPES, C, false),
+       Ctl(ZV_ID_PICKER_READ_ONLY, X, false)}),
+    T("EDIT", "Edit Form",
+      {Ctl(ZV_ID_EDIT_USE_FORM_NAME, X), Ctl(ZV_ID_EDIT_FORM_LABEL, S),
+       Ctl(ZV_ID_EDIT_FORM_LIST, UL, true, kNotify), Ctl(ZV_ID_EDIT_FILE_LABEL, S, false),
+       Ctl(ZV_ID_EDIT_FILE, E, false), Ctl(ZV_ID_EDIT_BROWSE, B, false), Ctl(ZV_ID_EDIT_DESCRIPTION, RO),
+       Ctl(ZV_ID_EDIT_CHANGE, B), Ctl(ZV_ID_EDIT_DELETE, B), Ctl(ZV_ID_EDIT_REGISTER, B, false), kCancel,
+       kHelp}),
+    T("EDIT1", "Delete Form data",
+      {Ctl(ZV_ID_DELETE_FORM, R), Ctl(ZV_ID_DELETE_OVERLAYS, R),
+       Ctl(ZV_ID_DELETE_LIST, L, true, kNotify | kDrawn | LBS_WANTKEYBOARDINPUT), kOk, kCancel, kHelp},
+      ZV_ID_DELETE_LIST, 16, {35, 46, 76, 34, 120}, {35, 55, 90, 31, 105}, ZV_ID_DELETE_GRAPHIC_MODE),
+    T("EDIT2", "Register Existing Form",
+      {Ctl(ZV_ID_REGISTER_FILE, E, true, ES_READONLY),
+       Ctl(ZV_ID_REGISTER_FILE_DESCRIPTION, RO),
+       Ctl(ZV_ID_REGISTER_FILE_PAPER, S),
+       Ctl(ZV_ID_REGISTER_FILE_ORIENTATION, S),
+       Ctl(ZV_ID_REGISTER_FORM_NAME, E),
+       Ctl(ZV_ID_REGISTER_BROWSE, B),
+       Ctl(ZV_ID_REGISTER_FORM_DESCRIPTION, ML),
+       Ctl(ZV_ID_REGISTER_PAPER_LABEL, S),
+       Ctl(ZV_ID_REGISTER_PAPER, C),
+       Ctl(ZV_ID_REGISTER_PAPER_FIXED_LABEL, S, false),
+       Ctl(ZV_ID_REGISTER_FORM_PAPER, S, false),
+       Ctl(ZV_ID_REGISTER_PORTRAIT, R),
+       Ctl(ZV_ID_REGISTER_LANDSCAPE, R),
+       Ctl(ZV_ID_REGISTER_FORM_ORIENTATION, S, false),
+       Ctl(ZV_ID_TO_FRONT, R),
+       Ctl(ZV_ID_TO_BACK, R),
+       Ctl(ZV_ID_REGISTER_FORM_LAYER, S, false),
+       Ctl(ZV_ID_REGISTER_SAVE_TO_LABEL, S),
+       Ctl(ZV_ID_REGISTER_SAVE_TO, S),
+       Ctl(ZV_ID_REGISTER_CHANGE_DIRECTORY, B),
+       kOk,
+       kCancel,
+       kHelp}),
+    // The change form dialog opens on form names: the file label waits hidden.
+    T("EDIT3", "Change Form",
+      {Ctl(ZV_ID_CHANGE_FORM_LABEL, S), Ctl(ZV_ID_CHANGE_FILE_LABEL, S, false), Ctl(ZV_ID_CHANGE_NAME, E),
+       Ctl(ZV_ID_CHANGE_DESCRIPTION, ML), Ctl(ZV_ID_TO_FRONT, R), Ctl(ZV_ID_TO_BACK, R),
+       Ctl(ZV_ID_CHANGE_SAVE_TO_LABEL, S), Ctl(ZV_ID_CHANGE_SAVE_TO, S), Ctl(ZV_ID_CHANGE_DIRECTORY, B), kOk,
+       kCancel, kHelp}),
+    T("FORMINFO", "Form Settings",
+      {Ctl(ZV_ID_SETTINGS_USE_FORM_NAME, X), Ctl(ZV_ID_SETTINGS_LIST_LABEL, S),
+       Ctl(ZV_ID_SETTINGS_FORM_LIST, L, true, kNotify | LBS_SORT), Ctl(ZV_ID_SETTINGS_DESCRIPTION, RO),
+       Ctl(ZV_ID_SETTINGS_ADD, B), Ctl(ZV_ID_SETTINGS_PAPER, S), Ctl(ZV_ID_SETTINGS_ORIENTATION, S),
+       Ctl(ZV_ID_SETTINGS_LAYER, S), Ctl(ZV_ID_SETTINGS_OVERLAY_LIST, L, true, kDrawn), kOk, kCancel, kHelp},
+      ZV_ID_SETTINGS_OVERLAY_LIST, 1, {33, 48, 77, 34, 128}, {33, 58, 90, 33, 110},
+      ZV_ID_SETTINGS_GRAPHIC_MODE),
+    T("NEWFILE", "Form/File Settings",
+      {Ctl(ZV_ID_NEWFILE_FILE, E), Ctl(ZV_ID_NEWFILE_BROWSE, B), Ctl(ZV_ID_NEWFILE_DESCRIPTION, ML),
+       Ctl(ZV_ID_TO_FRONT, R), Ctl(ZV_ID_TO_BACK, R), kOk, kCancel, kHelp}),
+    T("NEWFORM", "Add Form",
+      {Ctl(ZV_ID_NEWFORM_NAME, E), Ctl(ZV_ID_NEWFORM_BROWSE, B), Ctl(ZV_ID_NEWFORM_DESCRIPTION, ML),
+       Ctl(ZV_ID_TO_FRONT, R), Ctl(ZV_ID_TO_BACK, R), Ctl(ZV_ID_NEWFORM_CHANGE_DIRECTORY, B),
+       Ctl(ZV_ID_NEWFORM_SAVE_TO, S), kOk, kCancel, kHelp}),
+    T("PRINTER", "Printer List", {Ctl(ZV_ID_PRINTER_LIST, L, true, kNotify), kOk, kCancel, kHelp}),
 };
-
-// The English texts of the controls that the add form, change form and
-// form/file settings dialogs name.
-struct EnglishText {
-  const char* base;
-  int id;
-  const char* text;
-};
-const EnglishText kEnglishTexts[] = {
-    {"NEWFORM", ZV_ID_NEWFORM_BROWSE, "&Browse..."}, {"NEWFORM", ZV_ID_TO_FRONT, "To F&ront"},
-    {"NEWFORM", ZV_ID_TO_BACK, "To B&ack"}, {"NEWFORM", ZV_ID_NEWFORM_CHANGE_DIRECTORY, "Change &Directory..."},
-    {"NEWFORM", ZV_ID_OK, "Re&gister"}, {"NEWFORM", ZV_ID_CANCEL, "Cancel"}, {"NEWFORM", ZV_ID_HELP, "&Help"},
-    {"EDIT3", ZV_ID_CHANGE_FORM_LABEL, "&Form Name:"}, {"EDIT3", ZV_ID_CHANGE_FILE_LABEL, "&File:"},
-    {"EDIT3", ZV_ID_TO_FRONT, "To F&ront"}, {"EDIT3", ZV_ID_TO_BACK, "To B&ack"},
-    {"EDIT3", ZV_ID_CHANGE_SAVE_TO_LABEL, "Save to:"}, {"EDIT3", ZV_ID_CHANGE_DIRECTORY, "Change &Directory..."},
-    {"EDIT3", ZV_ID_OK, "OK"}, {"EDIT3", ZV_ID_CANCEL, "Cancel"}, {"EDIT3", ZV_ID_HELP, "&Help"},
-    {"NEWFILE", ZV_ID_NEWFILE_BROWSE, "&Browse..."}, {"NEWFILE", ZV_ID_TO_FRONT, "To F&ront"},
-    {"NEWFILE", ZV_ID_TO_BACK, "To B&ack"}, {"NEWFILE", ZV_ID_OK, "OK"}, {"NEWFILE", ZV_ID_CANCEL, "Cancel"},
-    {"NEWFILE", ZV_ID_HELP, "&Help"},
-};
-
 const char* const kBuilds[] = {ZV_DLL_PATH, ZV_ENGLISH_DLL_PATH};
 
 struct Case {
@@ -112,80 +132,81 @@ std::vector<Case> AllCases() {
   return cases;
 }
 
-std::string ClassOf(HWND w) {
-  char name[64] = "";
-  GetClassNameA(w, name, sizeof name);
-  return name;
-}
-std::string TextOf(HWND w) {
+const auto TextOf = [](HWND w) {
   char text[512] = "";
   GetWindowTextA(w, text, sizeof text);
-  return text;
-}
-LONG StyleOf(HWND w) { return GetWindowLongA(w, GWL_STYLE); }
-bool Is(HWND w, const char* name) { return lstrcmpiA(ClassOf(w).c_str(), name) == 0; }
-bool ButtonOf(HWND w, std::initializer_list<LONG> types) {
-  return Is(w, "Button") && std::count(types.begin(), types.end(), StyleOf(w) & BS_TYPEMASK) > 0;
-}
-bool IsPush(HWND w) { return ButtonOf(w, {BS_PUSHBUTTON, BS_DEFPUSHBUTTON}); }
-bool IsCheck(HWND w) { return ButtonOf(w, {BS_CHECKBOX, BS_AUTOCHECKBOX, BS_3STATE, BS_AUTO3STATE}); }
-bool IsRadio(HWND w) { return ButtonOf(w, {BS_RADIOBUTTON, BS_AUTORADIOBUTTON}); }
-LONG StaticType(HWND w) { return StyleOf(w) & SS_TYPEMASK; }
-bool StaticOf(HWND w, std::initializer_list<LONG> types) {
-  return Is(w, "Static") && std::count(types.begin(), types.end(), StaticType(w)) > 0;
-}
-bool IsText(HWND w) { return StaticOf(w, {SS_LEFT, SS_CENTER, SS_RIGHT, SS_SIMPLE, SS_LEFTNOWORDWRAP}); }
-// A group box or a static frame or rectangle, which may hold other controls.
-bool Holds(HWND w) {
-  return ButtonOf(w, {BS_GROUPBOX}) ||
-         StaticOf(w, {SS_BLACKRECT, SS_GRAYRECT, SS_WHITERECT, SS_BLACKFRAME, SS_GRAYFRAME, SS_WHITEFRAME,
-                      SS_ETCHEDHORZ, SS_ETCHEDVERT, SS_ETCHEDFRAME});
-}
-bool IsKind(HWND w, Kind kind) {
+  return std::string(text);
+};
+const auto StyleOf = [](HWND w) { return GetWindowLongA(w, GWL_STYLE); };
+const auto Is = [](HWND w, const char* name) {
+  char found[64] = "";
+  GetClassNameA(w, found, sizeof found);
+  return lstrcmpiA(found, name) == 0;
+};
+const auto Typed = [](HWND w, const char* name, LONG mask, std::initializer_list<LONG> types) {
+  return Is(w, name) && std::count(types.begin(), types.end(), StyleOf(w) & mask) > 0;
+};
+const auto IsPush = [](HWND w) { return Typed(w, "Button", BS_TYPEMASK, {BS_PUSHBUTTON, BS_DEFPUSHBUTTON}); };
+const auto IsCheck = [](HWND w) {
+  return Typed(w, "Button", BS_TYPEMASK, {BS_CHECKBOX, BS_AUTOCHECKBOX, BS_3STATE, BS_AUTO3STATE});
+};
+const auto IsRadio = [](HWND w) {
+  return Typed(w, "Button", BS_TYPEMASK, {BS_RADIOBUTTON, BS_AUTORADIOBUTTON});
+};
+const auto IsText = [](HWND w) {
+  return Typed(w, "Static", SS_TYPEMASK, {SS_LEFT, SS_CENTER, SS_RIGHT, SS_SIMPLE, SS_LEFTNOWORDWRAP});
+};
+const auto IsGroup = [](HWND w) { return Typed(w, "Button", BS_TYPEMASK, {BS_GROUPBOX}); };
+const auto Holds = [](HWND w) {  // a group box, or a static frame or rectangle
+  return IsGroup(w) || Typed(w, "Static", SS_TYPEMASK,
+                             {SS_BLACKRECT, SS_GRAYRECT, SS_WHITERECT, SS_BLACKFRAME, SS_GRAYFRAME,
+                              SS_WHITEFRAME, SS_ETCHEDHORZ, SS_ETCHEDVERT, SS_ETCHEDFRAME});
+};
+const auto IsKind = [](HWND w, Kind kind) {
   const LONG s = StyleOf(w);
-  switch (kind) {
-    case B: return IsPush(w);
-    case X: return IsCheck(w);
-    case R: return IsRadio(w);
-    case S: return IsText(w);
-    case E: return Is(w, "Edit");
-    case RO: return Is(w, "Edit") && (s & ES_MULTILINE) && (s & ES_READONLY);
-    case ML: return Is(w, "Edit") && (s & ES_MULTILINE);
-    case L: return Is(w, "ListBox");
-    case UL: return Is(w, "ListBox") && !(s & LBS_SORT);
-    case OD: return Is(w, "ListBox") && (s & LBS_OWNERDRAWFIXED) && (s & LBS_HASSTRINGS);
-    case C: return Is(w, "ComboBox");
-  }
-  return false;
-}
-bool Shown(HWND w) { return (StyleOf(w) & WS_VISIBLE) != 0; }
-bool Contains(const RECT& o, const RECT& i) {
+  const bool edit = Is(w, "Edit"), multi = (s & ES_MULTILINE) != 0, list = Is(w, "ListBox");
+  const bool kinds[] = {IsPush(w),
+                        IsCheck(w),
+                        IsRadio(w),
+                        IsText(w),
+                        edit && !multi && (s & ES_AUTOHSCROLL),
+                        edit && multi && (s & ES_READONLY),
+                        edit && multi,
+                        list,
+                        list && !(s & LBS_SORT),
+                        Is(w, "ComboBox")};
+  return kinds[kind];
+};
+const auto Shown = [](HWND w) { return (StyleOf(w) & WS_VISIBLE) != 0; };
+const auto RectIn = [](HWND w, HWND dialog) {
+  RECT r;
+  GetWindowRect(w, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+};
+const auto Contains = [](const RECT& o, const RECT& i) {
   return i.left >= o.left && i.top >= o.top && i.right <= o.right && i.bottom <= o.bottom;
-}
-std::string Describe(HWND w) {
-  return "control " + std::to_string(static_cast<short>(GetDlgCtrlID(w))) + " (" + ClassOf(w) + " \"" +
-         TextOf(w) + "\")";
-}
+};
+const auto Describe = [](HWND w) {
+  return "control " + std::to_string(static_cast<short>(GetDlgCtrlID(w))) + " \"" + TextOf(w) + "\"";
+};
 
-// The text as shown: "&&" is one '&', a single '&' marks the next letter.
-std::string Shown(const std::string& text) {
-  std::string shown;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '&') shown += text[i];
-    else if (i + 1 < text.size() && text[i + 1] == '&') shown += text[++i];
-  }
-  return shown;
-}
-
-// The size the control's text needs in the control's font, or {0, 0} for
-// controls whose text is not measured.
+// The size the control's text needs in its font ({0, 0}: not measured). "&&"
+// shows one '&', a single '&' marks the next letter.
 SIZE Needed(HWND w, int width) {
-  const std::string text = Shown(TextOf(w));
-  const bool box = IsCheck(w) || IsRadio(w);
-  if (text.empty() || !(IsText(w) || IsPush(w) || box || ButtonOf(w, {BS_GROUPBOX}))) return {0, 0};
+  const std::string raw = TextOf(w);
+  std::string text;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] != '&') {
+      text += raw[i];
+    } else if (i + 1 < raw.size() && raw[i + 1] == '&') {
+      text += raw[++i];
+    }
+  }
+  const bool box = IsCheck(w) || IsRadio(w), multi = (StyleOf(w) & BS_MULTILINE) != 0;
+  if (text.empty() || !(IsText(w) || IsPush(w) || box || IsGroup(w))) return {0, 0};
   HDC dc = GetDC(w);
-  HFONT font = reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0));
-  HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(SYSTEM_FONT));
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)));
   auto line = [&](const std::string& t) {
     SIZE s = {0, 0};
     GetTextExtentPoint32A(dc, t.c_str(), static_cast<int>(t.size()), &s);
@@ -197,10 +218,10 @@ SIZE Needed(HWND w, int width) {
               DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
     return SIZE{r.right, r.bottom};
   };
-  const bool multi = (StyleOf(w) & BS_MULTILINE) != 0;
+  const LONG type = StyleOf(w) & SS_TYPEMASK;
   SIZE need;
   if (IsText(w)) {  // simple statics do not wrap
-    need = (StaticType(w) == SS_SIMPLE || StaticType(w) == SS_LEFTNOWORDWRAP) ? line(text) : wrapped(width);
+    need = type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP ? line(text) : wrapped(width);
   } else if (IsPush(w)) {  // the 3D edge and the focus rectangle take 3 pixels a side
     need = multi ? wrapped(width - 6) : line(text);
     need = {need.cx + 6, need.cy + 2};
@@ -217,7 +238,9 @@ SIZE Needed(HWND w, int width) {
   return need;
 }
 
-INT_PTR CALLBACK Plain(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+INT_PTR CALLBACK Plain(HWND, UINT message, WPARAM, LPARAM) {
+  return message == WM_INITDIALOG;
+}
 BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
   reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
   return TRUE;
@@ -225,7 +248,6 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR f
 
 class TemplateTest : public testing::TestWithParam<Case> {
  protected:
-  void SetUp() override { ASSERT_NE(module_, nullptr) << kBuilds[GetParam().build]; }
   void TearDown() override {
     if (dialog_) DestroyWindow(dialog_);
     if (module_) FreeLibrary(module_);
@@ -236,138 +258,138 @@ class TemplateTest : public testing::TestWithParam<Case> {
 
 TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
   const Case& c = GetParam();
-  const std::string name = c.Name();
-  // In its set's language and no other.
-  const WORD language =
-      c.english ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US) : MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN);
+  const Template& t = *c.t;
+  ASSERT_NE(module_, nullptr);
   std::vector<WORD> languages;
-  EnumResourceLanguagesA(module_, MAKEINTRESOURCEA(5), name.c_str(), CollectLanguage,
+  EnumResourceLanguagesA(module_, MAKEINTRESOURCEA(5), c.Name().c_str(), CollectLanguage,
                          reinterpret_cast<LONG_PTR>(&languages));
-  EXPECT_EQ(languages, std::vector<WORD>{language});
-
-  // Created hidden, with a procedure that does nothing: the controls stand as
+  EXPECT_EQ(languages, std::vector<WORD>{
+                           static_cast<WORD>(c.english ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)
+                                                       : MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN))});
+  // Created hidden with a procedure that does nothing: the controls stand as
   // the template places them.
-  dialog_ = CreateDialogParamA(module_, name.c_str(), nullptr, Plain, 0);
+  dialog_ = CreateDialogParamA(module_, c.Name().c_str(), nullptr, Plain, 0);
   ASSERT_NE(dialog_, nullptr);
-  for (const Control& required : c.t->controls) {
+  for (const Control& required : t.controls) {
     HWND w = GetDlgItem(dialog_, required.id);
-    if (!w) {
-      ADD_FAILURE() << "control " << required.id << " is missing";
-      continue;
-    }
-    EXPECT_TRUE(IsKind(w, required.kind)) << Describe(w) << " is not of kind " << required.kind;
-    EXPECT_EQ(Shown(w), required.shown) << Describe(w);
+    EXPECT_TRUE(w && IsKind(w, required.kind) && (StyleOf(w) & required.style) == required.style &&
+                Shown(w) == required.shown)
+        << "control " << required.id << " missing or not of kind " << required.kind << ", style "
+        << required.style << ", shown " << required.shown;
   }
   if (c.english) {
-    EXPECT_EQ(TextOf(dialog_), c.t->englishCaption);
-    for (const EnglishText& t : kEnglishTexts)
-      if (std::string(t.base) == c.t->base) {
-        EXPECT_EQ(TextOf(GetDlgItem(dialog_, t.id)), t.text) << t.id;
+    EXPECT_EQ(TextOf(dialog_), t.englishCaption);
+  }
+  if (t.graphicNote) {
+    HWND note = GetDlgItem(dialog_, t.graphicNote);
+    EXPECT_EQ(note && IsText(note) && Shown(note) && TextOf(note) == "(Modo Gr\341fico)", !c.english);
+    EXPECT_EQ(note == nullptr, c.english);
+  }
+  std::vector<HWND> shown;
+  HWND titles = nullptr;
+  for (HWND w = GetWindow(dialog_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (Shown(w)) shown.push_back(w);
+    if (Typed(w, "Static", SS_TYPEMASK, {SS_OWNERDRAW})) titles = w;
+  }
+  // Each column title but the last fits its column with a gap; the last ends
+  // inside the list.
+  EXPECT_EQ(titles != nullptr, t.overlayList != 0);
+  if (titles) {
+    std::vector<std::string> fields(1);
+    for (char ch : TextOf(titles)) {
+      if (ch == ',') {
+        fields.emplace_back();
+      } else {
+        fields.back() += ch;
       }
-  }
-  // Only the local form settings template has the column headers (which the
-  // dialog may draw itself) and the graphic mode note.
-  if (std::string(c.t->base) == "FORMINFO") {
-    HWND columns = GetDlgItem(dialog_, ZV_ID_SETTINGS_COLUMNS), graphic = GetDlgItem(dialog_, ZV_ID_SETTINGS_GRAPHIC_MODE);
-    if (c.english) {
-      EXPECT_EQ(columns, nullptr);
-      EXPECT_EQ(graphic, nullptr);
-    } else {
-      ASSERT_TRUE(columns && graphic);
-      EXPECT_TRUE((IsText(columns) || StaticOf(columns, {SS_OWNERDRAW})) && Shown(columns) && !TextOf(columns).empty());
-      EXPECT_TRUE(IsText(graphic) && Shown(graphic));
-      EXPECT_EQ(TextOf(graphic), "(Modo Gr\341fico)");
     }
+    ASSERT_EQ(fields.size(), 6u) << TextOf(titles);
+    HDC dc = GetDC(dialog_);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog_, WM_GETFONT, 0, 0)));
+    TEXTMETRICA m{};
+    GetTextMetricsA(dc, &m);
+    const std::vector<int>& steps = c.english ? t.englishSteps : t.localSteps;
+    RECT list;
+    GetClientRect(GetDlgItem(dialog_, t.overlayList), &list);
+    int x = t.firstColumn;
+    for (size_t i = 0; i < fields.size(); ++i) {
+      SIZE size{};
+      GetTextExtentPoint32A(dc, fields[i].c_str(), static_cast<int>(fields[i].size()), &size);
+      if (i + 1 == fields.size()) {
+        EXPECT_LE(x + size.cx, list.right) << fields[i];
+      } else {
+        EXPECT_LT(size.cx + 2, m.tmMaxCharWidth * steps[i] / 10) << fields[i];
+        x += m.tmMaxCharWidth * steps[i] / 10;
+      }
+    }
+    SelectObject(dc, old);
+    ReleaseDC(dialog_, dc);
   }
-
   RECT client;
   GetClientRect(dialog_, &client);
-  std::vector<HWND> shown;
-  for (HWND w = GetWindow(dialog_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-    if (Shown(w)) shown.push_back(w);
-  ASSERT_GE(shown.size(), c.t->controls.size() / 2);
   int measured = 0;
   for (size_t i = 0; i < shown.size(); ++i) {
-    RECT r;
-    GetWindowRect(shown[i], &r);
-    MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&r), 2);
+    const RECT r = RectIn(shown[i], dialog_);
     EXPECT_TRUE(Contains(client, r)) << Describe(shown[i]) << " leaves the dialog";
     for (size_t j = i + 1; j < shown.size(); ++j) {
-      RECT other, common;
-      GetWindowRect(shown[j], &other);
-      MapWindowPoints(nullptr, dialog_, reinterpret_cast<POINT*>(&other), 2);
-      if (!IntersectRect(&common, &r, &other)) continue;
-      EXPECT_TRUE((Holds(shown[i]) && Contains(r, other)) || (Holds(shown[j]) && Contains(other, r)))
+      RECT other = RectIn(shown[j], dialog_), common;
+      EXPECT_TRUE(!IntersectRect(&common, &r, &other) || (Holds(shown[i]) && Contains(r, other)) ||
+                  (Holds(shown[j]) && Contains(other, r)))
           << Describe(shown[i]) << " overlaps " << Describe(shown[j]);
     }
     RECT area;
     GetClientRect(shown[i], &area);
     const SIZE need = Needed(shown[i], area.right);
-    if (need.cx == 0) continue;
-    ++measured;
+    measured += need.cx != 0;
     EXPECT_TRUE(need.cx <= area.right && need.cy <= area.bottom)
-        << Describe(shown[i]) << " needs " << need.cx << "x" << need.cy << ", has " << area.right << "x" << area.bottom;
+        << Describe(shown[i]) << " needs " << need.cx << "x" << need.cy << ", has " << area.right << "x"
+        << area.bottom;
   }
   EXPECT_GE(measured, 2) << "hardly any text was measured";
 }
 
-std::string CaseName(const testing::TestParamInfo<Case>& c) {
-  return std::string(c.param.build ? "english_" : "local_") + c.param.Name();
-}
-INSTANTIATE_TEST_SUITE_P(BothBuilds, TemplateTest, testing::ValuesIn(AllCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(BothBuilds, TemplateTest, testing::ValuesIn(AllCases()),
+                         [](const testing::TestParamInfo<Case>& c) {
+                           return std::string(c.param.build ? "english_" : "local_") + c.param.Name();
+                         });
 
-// The pixels of an 11 by 11 bitmap as luminance, or empty when it is missing
-// or of another size.
-std::vector<int> Luma(HMODULE module, int id) {
-  std::vector<int> luma;
-  HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(id));
-  BITMAP info = {};
-  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth != 11 || info.bmHeight != 11) return luma;
-  BITMAPINFO header = {};
-  header.bmiHeader = {static_cast<DWORD>(sizeof header.bmiHeader), 11, -11, 1, 32, BI_RGB};
-  std::vector<unsigned char> bits(11 * 11 * 4);
-  HDC dc = GetDC(nullptr);
-  if (GetDIBits(dc, bitmap, 0, 11, bits.data(), &header, DIB_RGB_COLORS) == 11)
-    for (size_t p = 0; p < bits.size(); p += 4) luma.push_back((bits[p + 2] * 30 + bits[p + 1] * 59 + bits[p] * 11) / 100);
-  ReleaseDC(nullptr, dc);
-  DeleteObject(bitmap);
-  return luma;
-}
-
-// Bitmap 100 is an empty box, 101 the same box with a tick in it: a stroke
-// that goes down from the left and up to the right.
+// Bitmap 100 is an empty 11 by 11 box, 101 the same box with a tick in it: a
+// stroke that goes down from the left and up to the right.
 class TickBitmapTest : public testing::TestWithParam<const char*> {};
 TEST_P(TickBitmapTest, EmptyAndTickedBoxes) {
   HMODULE module = LoadLibraryA(GetParam());
   ASSERT_NE(module, nullptr);
-  const std::vector<int> empty = Luma(module, ZV_BITMAP_TICK_EMPTY), set = Luma(module, ZV_BITMAP_TICK_SET);
+  std::vector<int> luma[2];
+  for (int b = 0; b < 2; ++b) {
+    HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(ZV_BITMAP_TICK_EMPTY + b));
+    BITMAP info = {};
+    ASSERT_TRUE(bitmap && GetObjectA(bitmap, sizeof info, &info) && info.bmWidth == 11 &&
+                info.bmHeight == 11);
+    BITMAPINFO header = {};
+    header.bmiHeader = {static_cast<DWORD>(sizeof header.bmiHeader), 11, -11, 1, 32, BI_RGB};
+    std::vector<unsigned char> bits(11 * 11 * 4);
+    HDC dc = GetDC(nullptr);
+    EXPECT_EQ(GetDIBits(dc, bitmap, 0, 11, bits.data(), &header, DIB_RGB_COLORS), 11);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(bitmap);
+    for (size_t p = 0; p < bits.size(); p += 4)
+      luma[b].push_back((bits[p + 2] * 30 + bits[p + 1] * 59 + bits[p] * 11) / 100);
+  }
   FreeLibrary(module);
-  ASSERT_EQ(empty.size(), 121u);
-  ASSERT_EQ(set.size(), 121u);
   int dark = 0, lowY = -1, lowX = -1, highY = 11, highX = -1;
   for (int y = 0; y < 11; ++y) {
     for (int x = 0; x < 11; ++x) {
-      const int e = empty[y * 11 + x], s = set[y * 11 + x];
-      if (x == 0 || y == 0 || x == 10 || y == 10) {
-        EXPECT_LT(e, 128) << x << "," << y;  // the frame is dark, the same in both
-        EXPECT_EQ(e, s) << x << "," << y;
-        continue;
-      }
-      EXPECT_GT(e, 200) << x << "," << y;
-      if (s >= 128) {
-        EXPECT_EQ(e, s) << x << "," << y;
-        continue;
-      }
+      const int e = luma[0][y * 11 + x], s = luma[1][y * 11 + x];
+      const bool frame = x == 0 || y == 0 || x == 10 || y == 10;
+      EXPECT_TRUE(frame ? e < 128 && e == s : e > 200 && (s < 128 || s == e)) << x << "," << y;
+      if (frame || s >= 128) continue;
       ++dark;
       if (y > lowY) lowY = y, lowX = x;
       if (y < highY) highY = y, highX = x;
     }
   }
-  EXPECT_GE(dark, 8);  // a tick, not a dot and not a filled box
-  EXPECT_LE(dark, 40);
-  EXPECT_GT(lowY, 5);
-  EXPECT_LT(highY, 5);
-  EXPECT_LT(lowX, highX);
+  EXPECT_TRUE(dark >= 8 && dark <= 40) << dark;  // a tick, not a dot and not a filled box
+  EXPECT_TRUE(lowY > 5 && highY < 5 && lowX < highX);
 }
 INSTANTIATE_TEST_SUITE_P(BothBuilds, TickBitmapTest, testing::ValuesIn(kBuilds));
 

@@ -1,17 +1,11 @@
 // The directory picker and the form file picker on the system's open-file
-// dialog, driven as a user would: a small host dialog stands in for the
-// module's dialogs and the picker is opened on its text and field. Built
-// twice: as Wine's default Windows version (the classic picker) and, with
-// ZV_EXPECT_NT4, as Windows NT 4.0 (the Explorer-style picker).
+// dialog, driven by script on a host (the module's add form template, never
+// shown) whose field or text they start from and fill, and the remembered
+// directory they leave. Built twice: as Wine's default Windows version (the
+// classic picker) and, with ZV_EXPECT_NT4, as Windows NT 4.0 (Explorer style).
 #include <windows.h>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstring>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "catalogue/catalogue_config.h"
 #include "dialogs/dialog_contexts.h"
@@ -19,405 +13,181 @@
 #include "dialogs/module_frame.h"
 #include "dialogs/resource_ids.h"
 #include "platform/platform.h"
-#include "support/dialog_driver.h"
+#include "support/catalogue_bytes.h"
+#include "support/dialog_script.h"
 #include "support/system_dir.h"
 
 namespace {
 
-constexpr int kHostField = ZV_ID_NEWFILE_FILE;
-constexpr int kHostText = ZV_ID_NEWFORM_SAVE_TO;
-
-// Controls of the Explorer-style open-file dialog that a user touches.
-constexpr int kExplorerNameCombo = 1148;  // cmb13
-constexpr int kExplorerNameEdit = 1152;   // edt1
+using namespace zvtest;  // NOLINT: the steps read as a table
+using Steps = std::vector<Step>;
+constexpr int kField = ZV_ID_NEWFORM_NAME, kText = ZV_ID_NEWFORM_SAVE_TO, kDirs = ZV_ID_PICKER_DIR_LIST;
+constexpr int kLabel = ZV_ID_PICKER_DIR_LABEL;
 
 std::string Message(uint32_t id) {
   char text[zv::kMessageBufferSize] = {};
   zv::LoadMessage(id, text, sizeof text);
   return text;
 }
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-  return text;
-}
-
-std::string WithoutTrailingBackslash(std::string path) {
-  if (path.size() > 3 && path.back() == '\\') path.pop_back();
-  return path;
-}
-
-std::string CurrentDirSetting() {
+std::string Remembered() {
   char directory[plat::kPathBuffer] = {};
   zv::GetCurrentDirSetting(directory);
   return directory;
 }
-
-// A host dialog in memory, never shown: an edit field and a static text,
-// as the module's dialogs hold them.
-class HostTemplate {
- public:
-  HostTemplate() {
-    DLGTEMPLATE header{};
-    header.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    header.cdit = 2;
-    header.cx = 240;
-    header.cy = 60;
-    Append(&header, sizeof header);
-    Word(0);  // no menu
-    Word(0);  // the standard class
-    Text("Host");
-    Item(ES_AUTOHSCROLL | WS_BORDER, 8, 8, 220, 12, kHostField, 0x0081);
-    Item(SS_LEFT, 8, 28, 220, 10, kHostText, 0x0082);
-  }
-  LPCDLGTEMPLATEA Get() const { return reinterpret_cast<LPCDLGTEMPLATEA>(bytes_.data()); }
-
- private:
-  void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD classAtom) {
-    while (bytes_.size() % 4) bytes_.push_back(0);
-    DLGITEMTEMPLATE item{};
-    item.style = style | WS_CHILD | WS_VISIBLE;
-    item.x = x;
-    item.y = y;
-    item.cx = cx;
-    item.cy = cy;
-    item.id = id;
-    Append(&item, sizeof item);
-    Word(0xFFFF);
-    Word(classAtom);
-    Text("");
-    Word(0);  // no creation data
-  }
-  void Append(const void* data, size_t size) {
-    const auto* p = static_cast<const unsigned char*>(data);
-    bytes_.insert(bytes_.end(), p, p + size);
-  }
-  void Word(WORD w) { Append(&w, sizeof w); }
-  void Text(const char* text) {
-    for (; *text; ++text) Word(static_cast<unsigned char>(*text));
-    Word(0);
-  }
-  std::vector<unsigned char> bytes_;
-};
-
-INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM, LPARAM) {
+Steps operator+(Steps a, const Steps& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+INT_PTR CALLBACK Plain(HWND, UINT message, WPARAM, LPARAM) {
   return message == WM_INITDIALOG;
 }
 
-// What the host's controls held when the picker returned.
-struct HostState {
-  std::string field;
-  std::string text;
-};
-
-// Runs `pick` on a host whose field and text start as given, on the
-// thread of the run; the host's final texts go to `state`.
-std::function<int()> OnHost(const std::string& field, const std::string& text, HostState* state,
-                            std::function<bool(HWND)> pick) {
-  return [=] {
-    static const HostTemplate hostTemplate;
-    HWND host =
-        CreateDialogIndirectParamA(GetModuleHandleA(nullptr), hostTemplate.Get(), nullptr, HostProc, 0);
-    if (!host) return -1;
-    SetDlgItemTextA(host, kHostField, field.c_str());
-    SetDlgItemTextA(host, kHostText, text.c_str());
-    const bool picked = pick(host);
-    char buffer[plat::kPathBuffer + 40] = {};
-    GetDlgItemTextA(host, kHostField, buffer, sizeof buffer);
-    state->field = buffer;
-    GetDlgItemTextA(host, kHostText, buffer, sizeof buffer);
-    state->text = buffer;
-    DestroyWindow(host);
-    return picked ? 1 : 0;
-  };
+// The control of the open-file dialog that takes the typed name.
+int NameControl(const Dialog& picker) {
+#ifdef ZV_EXPECT_NT4
+  return GetDlgItem(picker.Handle(), 1148) ? 1148 : 1152;
+#else
+  return picker.Handle() ? ZV_ID_PICKER_FILE_NAME : 0;
+#endif
+}
+Step Name(const std::string& name, bool ok = true) {
+  return Do([=](DialogRun&, const Dialog& picker) {
+    picker.SetText(NameControl(picker), name);
+    if (ok) picker.Click(IDOK);
+  });
+}
+Step NameShown(const std::string& name, bool shown = true) {
+  return Do(
+      [=](DialogRun&, const Dialog& picker) { EXPECT_EQ(picker.Text(NameControl(picker)) == name, shown); });
 }
 
-// The buffers a dialog context lends the form file picker.
-struct PickerBuffers {
-  OPENFILENAMEA record;
-  char filter[plat::kPathBuffer];
-  char file[plat::kPathBuffer];
-  char directory[plat::kPathBuffer];
-};
-
-class PickerTest : public zvtest::SystemDirTest {
+class PickerTest : public SystemDirTest {
  protected:
   void SetUp() override {
     SystemDirTest::SetUp();
-    GetCurrentDirectoryA(sizeof savedDirectory_, savedDirectory_);
     ASSERT_TRUE(CreateDirectoryA(Path("OLD.ZLP").c_str(), nullptr));
-    for (const char* name : {"FORM.ZLP", "_FORM.ZLP", "FORM.ZLC", "OLD.ZLP\\FORM", "OTHER.ZLP"}) {
-      ASSERT_TRUE(zvtest::WriteWholeFile(Path(name), "overlay"));
-    }
+    for (const char* name : {"FORM.ZLP", "_FORM.ZLP", "FORM.ZLC", "OLD.ZLP\\FORM", "OTHER.ZLP"})
+      ASSERT_TRUE(WriteWholeFile(Path(name), "overlay"));
+    scratch_ = Dir().substr(0, Dir().size() - 1);
   }
   void TearDown() override {
-    SetCurrentDirectoryA(savedDirectory_);
-    for (const std::string& path : rootFiles_) zvtest::RemoveFile(path);
+    RemoveFile("C:\\ZVPICKER.ZLP");
     SystemDirTest::TearDown();
   }
-
-  // The scratch directory as the pickers show and remember it.
-  std::string Scratch() const { return WithoutTrailingBackslash(Dir()); }
-
-  // A file in the root of drive C:, removed after the test.
-  std::string RootFile(const std::string& name) {
-    const std::string path = "C:\\" + name;
-    EXPECT_TRUE(zvtest::WriteWholeFile(path, "overlay")) << path;
-    rootFiles_.push_back(path);
-    return path;
-  }
-
-  std::function<int()> FormFilePicker(const std::string& field, DWORD flags = zv::kPickExistingFile) {
-    return OnHost(field, "", &host_, [this, flags](HWND host) {
-      return zv::PickFormFile(host, kHostField, flags, &buffers_.record, buffers_.filter, buffers_.file,
-                              buffers_.directory);
+  // The picker on a host whose field or text starts as given, from the
+  // remembered directory; the host's field or text after, letter case aside.
+  void Run(bool directory, const std::string& start, const std::string& remembered, const Steps& steps,
+           int result, const std::string& after, const std::string& rememberedAfter,
+           DWORD flags = zv::kPickExistingFile) {
+    SCOPED_TRACE(start + " from " + remembered);
+    ASSERT_TRUE(zv::SetCurrentDirSetting(remembered.c_str()));
+    const int id = directory ? kText : kField;
+    std::string end;
+    DialogRun run([&] {
+      HWND host = CreateDialogParamA(GetModuleHandleA(nullptr), "W_NEWFORM", nullptr, Plain, 0);
+      SetDlgItemTextA(host, id, start.c_str());
+      OPENFILENAMEA record{};
+      char filter[plat::kPathBuffer], file[plat::kPathBuffer], folder[plat::kPathBuffer];
+      const bool picked = directory ? zv::PickDirectory(host, kText, &record)
+                                    : zv::PickFormFile(host, kField, flags, &record, filter, file, folder);
+      char text[plat::kPathBuffer + 40] = {};
+      GetDlgItemTextA(host, id, text, sizeof text);
+      end = text;
+      DestroyWindow(host);
+      return picked ? 1 : 0;
     });
+    size_t boxes = 0;
+    for (const Step& s : steps) boxes += s.action == Step::kBoxOf;
+    RunScript(run, Steps{Wait(Message(directory ? zv::kMsgDirectoryName : zv::kMsgOpenFile))} + steps +
+                       Steps{Returns(result)});
+    EXPECT_EQ(Upper(end), Upper(after));
+    EXPECT_EQ(Upper(Remembered()), Upper(rememberedAfter));
+    EXPECT_EQ(run.Boxes().size(), boxes);
   }
-  std::function<int()> DirectoryPicker(const std::string& text) {
-    return OnHost("", text, &host_,
-                  [this](HWND host) { return zv::PickDirectory(host, kHostText, &record_); });
-  }
-
-  // The control of an open-file dialog that takes the typed name.
-  static int NameControl(const zvtest::Dialog& picker) {
-#ifdef ZV_EXPECT_NT4
-    if (GetDlgItem(picker.Handle(), kExplorerNameCombo)) return kExplorerNameCombo;
-    return kExplorerNameEdit;
-#else
-    (void)picker;
-    return ZV_ID_PICKER_FILE_NAME;
-#endif
-  }
-
-  // Types a name into the form file picker and presses OK.
-  static void Choose(const zvtest::Dialog& picker, const std::string& name) {
-    picker.SetText(NameControl(picker), name);
-    picker.Click(IDOK);
-  }
-
-  // Expects the refusal of a chosen name: message 411, the picker open.
-  static void ExpectRefused(zvtest::DialogRun& run, const zvtest::Dialog& picker, const std::string& name) {
-    Choose(picker, name);
-    const zvtest::Box box = run.WaitForBox();
-    EXPECT_EQ(box.text, Message(zv::kMsgFileNameUnusable)) << name;
-    EXPECT_EQ(box.caption, "Overlay");
-    EXPECT_TRUE(box.stopIcon) << name;
-    EXPECT_EQ(box.buttons, std::vector<int>{IDOK}) << name;
-    run.AnswerBox(IDOK);
-    EXPECT_TRUE(picker.IsOpen()) << name;
-    EXPECT_TRUE(run.IsActive(picker)) << name;
-  }
-
-  HostState host_;
-  PickerBuffers buffers_{};
-  OPENFILENAMEA record_{};
-
- private:
-  char savedDirectory_[MAX_PATH] = {};
-  std::vector<std::string> rootFiles_;
+  std::string scratch_;
 };
 
 TEST_F(PickerTest, TheVersionDecidesThePickerStyle) {
 #ifdef ZV_EXPECT_NT4
-  ASSERT_EQ(zv::GetWindowsVersionClass(), zv::kVersionNt4);
+  EXPECT_EQ(zv::GetWindowsVersionClass(), zv::kVersionNt4);
   EXPECT_NE(zv::FileNameOkMessage(), 0u);
 #else
-  ASSERT_NE(zv::GetWindowsVersionClass(), zv::kVersionNt4);
+  EXPECT_NE(zv::GetWindowsVersionClass(), zv::kVersionNt4);
   EXPECT_EQ(zv::FileNameOkMessage(), 0u);
 #endif
 }
 
-TEST_F(PickerTest, FormFilePickerRefusesNamesAndAcceptsAFormFile) {
-  ASSERT_TRUE(zv::SetCurrentDirSetting("C:\\"));
-  zvtest::DialogRun run(FormFilePicker(Path("OTHER.ZLP")));
-  const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgOpenFile));
-  ASSERT_TRUE(picker.IsOpen());
-  ExpectRefused(run, picker, "_FORM.ZLP");
-  ExpectRefused(run, picker, "FORM.ZLC");
-  ExpectRefused(run, picker, Path("OLD.ZLP\\FORM"));
-  EXPECT_EQ(run.Boxes().size(), 3u);
-  Choose(picker, "FORM.ZLP");
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(Upper(host_.field), Upper(Path("FORM.ZLP")));
-  EXPECT_EQ(Upper(CurrentDirSetting()), Upper(Scratch()));
-  EXPECT_EQ(run.Boxes().size(), 3u);
+TEST_F(PickerTest, FormFilePicker) {
+  const Step refused = Refused(Message(zv::kMsgFileNameUnusable));
+  const std::string other = Path("OTHER.ZLP"), root = "C:\\ZVPICKER.ZLP";
+  ASSERT_TRUE(WriteWholeFile(root, "overlay"));
+  // Names refused with the picker staying open, then a form file taken; its
+  // directory is remembered.
+  Run(false, other, "C:\\",
+      {NameShown("OTHER.ZLP"), Name("_FORM.ZLP"), refused, Quiet(), Name("FORM.ZLC"), refused, Quiet(),
+       Name(Path("OLD.ZLP\\FORM")), refused, Quiet(), Name("FORM.ZLP")},
+      1, Path("FORM.ZLP"), scratch_);
+  Run(false, other, "C:\\", {Name("FORM.ZLP", false), Click(IDCANCEL)}, 0, other, "C:\\");
+  // A bare name starts in the remembered directory; a wildcard is not offered.
+  Run(false, "OTHER.ZLP", scratch_, {NameShown("OTHER.ZLP"), Click(IDOK)}, 1, other, scratch_);
+  Run(false, Path("F*.ZLP"), scratch_, {NameShown("F*.ZLP", false), Click(IDCANCEL)}, 0, Path("F*.ZLP"),
+      scratch_);
+  // A drive root is remembered with its backslash, by the form/file settings
+  // dialog's picker as the drive alone.
+  Run(false, root, scratch_, {Click(IDOK)}, 1, root, "C:\\");
+  Run(false, root, scratch_, {Click(IDOK)}, 1, root, "C:", zv::kPickNewFile);
 }
 
-TEST_F(PickerTest, FormFilePickerStartsFromTheField) {
-  // A path: its directory and its name.
-  {
-    zvtest::DialogRun run(FormFilePicker(Path("OTHER.ZLP")));
-    const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgOpenFile));
-    EXPECT_EQ(picker.Text(NameControl(picker)), "OTHER.ZLP");
-    picker.Click(IDCANCEL);
-    EXPECT_EQ(run.Result(), 0);
-  }
-  // A bare name: the remembered directory. Picking it right away takes the
-  // file there.
-  ASSERT_TRUE(zv::SetCurrentDirSetting(Scratch().c_str()));
-  {
-    zvtest::DialogRun run(FormFilePicker("OTHER.ZLP"));
-    const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgOpenFile));
-    EXPECT_EQ(picker.Text(NameControl(picker)), "OTHER.ZLP");
-    picker.Click(IDOK);
-    EXPECT_EQ(run.Result(), 1);
-    EXPECT_EQ(Upper(host_.field), Upper(Path("OTHER.ZLP")));
-  }
-  // A name with a wildcard is not offered.
-  {
-    zvtest::DialogRun run(FormFilePicker(Path("F*.ZLP")));
-    const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgOpenFile));
-    EXPECT_NE(picker.Text(NameControl(picker)), "F*.ZLP");
-    picker.Click(IDCANCEL);
-    EXPECT_EQ(run.Result(), 0);
-  }
-}
-
-TEST_F(PickerTest, CancelChangesNothing) {
-  ASSERT_TRUE(zv::SetCurrentDirSetting("C:\\"));
-  zvtest::DialogRun run(FormFilePicker(Path("OTHER.ZLP")));
-  const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgOpenFile));
-  picker.SetText(NameControl(picker), "FORM.ZLP");
-  picker.Click(IDCANCEL);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(host_.field, Path("OTHER.ZLP"));
-  EXPECT_EQ(CurrentDirSetting(), "C:\\");
-  EXPECT_TRUE(run.Boxes().empty());
-}
-
-TEST_F(PickerTest, AFileInADriveRootIsRememberedAsTheRootOrTheDrive) {
-  const std::string file = RootFile("ZVPICKER.ZLP");
-  ASSERT_TRUE(zv::SetCurrentDirSetting(Scratch().c_str()));
-  {
-    zvtest::DialogRun run(FormFilePicker(file));
-    const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgOpenFile));
-    picker.Click(IDOK);
-    EXPECT_EQ(run.Result(), 1);
-    EXPECT_EQ(Upper(host_.field), Upper(file));
-    EXPECT_EQ(CurrentDirSetting(), "C:\\");
-  }
-  ASSERT_TRUE(zv::SetCurrentDirSetting(Scratch().c_str()));
-  {
-    // The form/file settings dialog's picker remembers the drive alone.
-    zvtest::DialogRun run(FormFilePicker(file, zv::kPickNewFile));
-    const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgOpenFile));
-    picker.Click(IDOK);
-    EXPECT_EQ(run.Result(), 1);
-    EXPECT_EQ(Upper(host_.field), Upper(file));
-    EXPECT_EQ(CurrentDirSetting(), "C:");
-  }
+TEST_F(PickerTest, DirectoryPicker) {
+  Steps shows;
+  for (int id : {kLabel, kDirs, ZV_ID_PICKER_DRIVE_LABEL, ZV_ID_PICKER_DRIVES, IDOK, IDCANCEL})
+    shows.push_back(Visible(id));
+  for (int id :
+       {ZV_ID_PICKER_FILE_NAME, ZV_ID_PICKER_FILE_LIST, ZV_ID_PICKER_FILE_TYPES, ZV_ID_PICKER_READ_ONLY})
+    shows.push_back(Visible(id, false));
+  Run(true, scratch_, "C:\\", shows + Steps{ShowsAnyCase(kLabel, scratch_), Click(IDCANCEL)}, 0, scratch_,
+      "C:\\");
+  Run(true, scratch_, "C:\\",
+      {DoubleClickOn(kDirs, "[OLD.ZLP]"), ShowsAnyCase(kLabel, Path("OLD.ZLP")), Click(IDOK)}, 1,
+      Path("OLD.ZLP"), Path("OLD.ZLP"));
+  Run(true, scratch_, "C:\\", {DoubleClickOn(kDirs, "[OLD.ZLP]"), Click(IDCANCEL)}, 0, scratch_, "C:\\");
+  Run(true, "C:\\", scratch_, {ShowsAnyCase(kLabel, "C:\\"), Click(IDOK)}, 1, "C:\\", "C:\\");
 }
 
 // The open-file dialog with the module's hook on a filter of the caller's:
-// the filter's description decides whether '_' names pass.
-struct HookedOpen {
-  OPENFILENAMEA record{};
-  char filter[plat::kPathBuffer] = {};
-  char file[plat::kPathBuffer] = {};
-  std::string directory;
-};
-
-void PrepareHookedOpen(HookedOpen* open, uint32_t descriptionId, uint32_t patternId,
-                       const std::string& directory) {
-  const int length = zv::LoadMessage(descriptionId, open->filter, plat::kPathBuffer);
-  zv::LoadMessage(patternId, open->filter + length + 1, plat::kPathBuffer - length - 2);
-  open->directory = directory;
-  open->record.lStructSize = zv::kOpenFileRecordSize;
-  open->record.lpstrFilter = open->filter;
-  open->record.nFilterIndex = 1;
-  open->record.lpstrFile = open->file;
-  open->record.nMaxFile = plat::kPathBuffer;
-  open->record.lpstrInitialDir = open->directory.c_str();
-#ifdef ZV_EXPECT_NT4
-  open->record.Flags = zv::kPickExistingFile | OFN_EXPLORER;
-  open->record.lpfnHook = zv::ExplorerPickerHook;
-#else
-  open->record.Flags = zv::kPickExistingFile;
-  open->record.lpfnHook = zv::ClassicPickerHook;
-#endif
-}
-
+// only a description naming .ZLC lets '_' names through.
 TEST_F(PickerTest, AFilterOfferingRawFilesLetsUnderscoreNamesThrough) {
-  for (const uint32_t id : {zv::kMsgFilterAllFormFilesName, zv::kMsgFilterZlcName}) {
-    HookedOpen open;
-    PrepareHookedOpen(&open, id, id + 1, Scratch());
-    zvtest::DialogRun run([&open] { return zv::RunOpenFileDialog(&open.record); });
-    const zvtest::Dialog picker = run.WaitForActive();
-    Choose(picker, "_FORM.ZLP");
-    EXPECT_EQ(run.Result(), 1) << id;
-    EXPECT_EQ(Upper(open.file), Upper(Path("_FORM.ZLP"))) << id;
-    EXPECT_TRUE(run.Boxes().empty()) << id;
+  const std::pair<uint32_t, uint32_t> filters[] = {
+      {zv::kMsgFilterAllFormFilesName, zv::kMsgFilterAllFormFilesName + 1},
+      {zv::kMsgFilterZlcName, zv::kMsgFilterZlcName + 1},
+      {zv::kMsgFilterZlpName, zv::kMsgFilterZlpPattern}};
+  for (const auto& filter : filters) {
+    const bool refused = filter.first == zv::kMsgFilterZlpName;
+    char text[plat::kPathBuffer] = {}, file[plat::kPathBuffer] = {};
+    const int length = zv::LoadMessage(filter.first, text, plat::kPathBuffer);
+    zv::LoadMessage(filter.second, text + length + 1, plat::kPathBuffer - length - 2);
+    OPENFILENAMEA record{};
+    record.lStructSize = zv::kOpenFileRecordSize;
+    record.lpstrFilter = text;
+    record.nFilterIndex = 1;
+    record.lpstrFile = file;
+    record.nMaxFile = plat::kPathBuffer;
+    record.lpstrInitialDir = scratch_.c_str();
+#ifdef ZV_EXPECT_NT4
+    record.Flags = zv::kPickExistingFile | OFN_EXPLORER;
+    record.lpfnHook = zv::ExplorerPickerHook;
+#else
+    record.Flags = zv::kPickExistingFile;
+    record.lpfnHook = zv::ClassicPickerHook;
+#endif
+    DialogRun run([&record] { return zv::RunOpenFileDialog(&record); });
+    const Steps refusal = {Refused(Message(zv::kMsgFileNameUnusable)), Quiet(), Click(IDCANCEL), Returns(0)};
+    RunScript(run, Steps{Wait(run.WaitForActive().Title()), Name("_FORM.ZLP")} +
+                       (refused ? refusal : Steps{Returns(1)}));
+    if (!refused) {
+      EXPECT_EQ(Upper(file), Upper(Path("_FORM.ZLP"))) << filter.first;
+    }
   }
-  // The same dialog with the filter of .ZLP files alone refuses the name.
-  HookedOpen open;
-  PrepareHookedOpen(&open, zv::kMsgFilterZlpName, zv::kMsgFilterZlpPattern, Scratch());
-  zvtest::DialogRun run([&open] { return zv::RunOpenFileDialog(&open.record); });
-  const zvtest::Dialog picker = run.WaitForActive();
-  ExpectRefused(run, picker, "_FORM.ZLP");
-  picker.Click(IDCANCEL);
-  EXPECT_EQ(run.Result(), 0);
-}
-
-int RowOf(const zvtest::Dialog& picker, const std::string& row) {
-  const std::vector<std::string> rows = picker.ListItems(ZV_ID_PICKER_DIR_LIST);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (Upper(rows[i]) == Upper(row)) return static_cast<int>(i);
-  }
-  ADD_FAILURE() << "no row " << row << " in " << ::testing::PrintToString(rows);
-  return -1;
-}
-
-TEST_F(PickerTest, DirectoryPickerShowsDirectoriesAndDrivesOnly) {
-  zvtest::DialogRun run(DirectoryPicker(Scratch()));
-  const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgDirectoryName));
-  ASSERT_TRUE(picker.IsOpen());
-  for (const int id : {ZV_ID_PICKER_DIR_LABEL, ZV_ID_PICKER_DIR_LIST, ZV_ID_PICKER_DRIVE_LABEL,
-                       ZV_ID_PICKER_DRIVES, IDOK, IDCANCEL}) {
-    EXPECT_TRUE(picker.IsVisible(id)) << id;
-  }
-  for (const int id :
-       {ZV_ID_PICKER_FILE_NAME, ZV_ID_PICKER_FILE_LIST, ZV_ID_PICKER_FILE_TYPES, ZV_ID_PICKER_READ_ONLY}) {
-    EXPECT_FALSE(picker.IsVisible(id)) << id;
-  }
-  EXPECT_EQ(Upper(picker.Text(ZV_ID_PICKER_DIR_LABEL)), Upper(Scratch()));
-  EXPECT_GE(RowOf(picker, "[OLD.ZLP]"), 0);
-  picker.Click(IDCANCEL);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(host_.text, Scratch());
-}
-
-TEST_F(PickerTest, DirectoryPickerYieldsTheDirectoryOpened) {
-  ASSERT_TRUE(zv::SetCurrentDirSetting("C:\\"));
-  zvtest::DialogRun run(DirectoryPicker(Scratch()));
-  const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgDirectoryName));
-  picker.DoubleClickRow(ZV_ID_PICKER_DIR_LIST, RowOf(picker, "[OLD.ZLP]"));
-  EXPECT_EQ(Upper(picker.Text(ZV_ID_PICKER_DIR_LABEL)), Upper(Path("OLD.ZLP")));
-  picker.Click(IDOK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(Upper(host_.text), Upper(Path("OLD.ZLP")));
-  EXPECT_EQ(Upper(CurrentDirSetting()), Upper(Path("OLD.ZLP")));
-}
-
-TEST_F(PickerTest, DirectoryPickerYieldsADriveRootWithItsBackslash) {
-  ASSERT_TRUE(zv::SetCurrentDirSetting(Scratch().c_str()));
-  zvtest::DialogRun run(DirectoryPicker("C:\\"));
-  const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgDirectoryName));
-  EXPECT_EQ(Upper(picker.Text(ZV_ID_PICKER_DIR_LABEL)), "C:\\");
-  picker.Click(IDOK);
-  EXPECT_EQ(run.Result(), 1);
-  EXPECT_EQ(host_.text, "C:\\");
-  EXPECT_EQ(CurrentDirSetting(), "C:\\");
-}
-
-TEST_F(PickerTest, DirectoryPickerCancelledChangesNothing) {
-  ASSERT_TRUE(zv::SetCurrentDirSetting("C:\\"));
-  zvtest::DialogRun run(DirectoryPicker(Scratch()));
-  const zvtest::Dialog picker = run.WaitForDialog(Message(zv::kMsgDirectoryName));
-  picker.DoubleClickRow(ZV_ID_PICKER_DIR_LIST, RowOf(picker, "[OLD.ZLP]"));
-  picker.Click(IDCANCEL);
-  EXPECT_EQ(run.Result(), 0);
-  EXPECT_EQ(host_.text, Scratch());
-  EXPECT_EQ(CurrentDirSetting(), "C:\\");
 }
 
 }  // namespace

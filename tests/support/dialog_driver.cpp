@@ -8,10 +8,10 @@
 namespace zvtest {
 namespace {
 
-constexpr int kPollMs = 10;
-constexpr int kTimeoutMs = 10000;
+constexpr int kPollMs = 10, kTimeoutMs = 10000;
 constexpr int kSettleMs = 30000;  // a long list filled under load takes its time
 constexpr UINT kMarkerMessage = WM_APP + 0x5A;
+DialogRun* g_run = nullptr;  // the open run, whose thread the dialogs live on
 
 std::string WindowText(HWND window) {
   char text[1024] = "";
@@ -26,8 +26,6 @@ bool IsClass(HWND window, const char* name) {
   return _stricmp(found, name) == 0;
 }
 
-DialogRun* g_run = nullptr;  // the open run, whose thread the dialogs live on
-
 // Returns once the window's thread has handled what came before: through the
 // run's marker on the run's thread, else by a sent message, asked in slices so
 // that a window that closes meanwhile ends the wait.
@@ -37,33 +35,32 @@ void Settle(HWND window, DWORD thread) {
   for (int waited = 0; waited < kTimeoutMs && IsWindow(window); waited += 50)
     if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 50, &ignored)) return;
 }
-void Settle(HWND window) {
-  Settle(window, GetWindowThreadProcessId(window, nullptr));
-}
 
 BOOL CALLBACK ReadBoxControl(HWND child, LPARAM param) {
   Box* box = reinterpret_cast<Box*>(param);
   const LONG style = GetWindowLongA(child, GWL_STYLE);
+  const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+  auto is = [icon](LPCSTR id) { return icon && icon == LoadIconA(nullptr, id); };
   if ((style & WS_VISIBLE) == 0) return TRUE;
   if (IsClass(child, "Button")) {
     box->buttons.push_back(GetDlgCtrlID(child));
   } else if (IsClass(child, "Static") && (style & SS_TYPEMASK) == SS_ICON) {
-    const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    auto is = [icon](LPCSTR id) { return icon && icon == LoadIconA(nullptr, id); };
-    box->stopIcon = box->stopIcon || is(IDI_HAND);
-    box->questionIcon = box->questionIcon || is(IDI_QUESTION);
-    box->exclamationIcon = box->exclamationIcon || is(IDI_EXCLAMATION);
+    box->stopIcon |= is(IDI_HAND);
+    box->questionIcon |= is(IDI_QUESTION);
+    box->exclamationIcon |= is(IDI_EXCLAMATION);
   } else if (IsClass(child, "Static") && box->text.empty()) {
     box->text = WindowText(child);
   }
   return TRUE;
 }
 
+BOOL CALLBACK CollectShown(HWND window, LPARAM param) {
+  if (IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+  return TRUE;
+}
+
 }  // namespace
 
-bool Dialog::IsOpen() const {
-  return window_ && IsWindow(window_) && IsWindowVisible(window_);
-}
 std::string Dialog::Title() const {
   return window_ ? WindowText(window_) : std::string();
 }
@@ -74,6 +71,11 @@ HWND Dialog::Control(int id) const {
   return control;
 }
 
+LRESULT Dialog::Send(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
+  HWND control = Control(id);
+  return control ? SendMessageA(control, message, wParam, lParam) : 0;
+}
+
 std::string Dialog::Text(int id) const {
   HWND control = Control(id);
   return control ? WindowText(control) : std::string();
@@ -81,36 +83,14 @@ std::string Dialog::Text(int id) const {
 
 void Dialog::SetText(int id, const std::string& text) const {
   HWND control = Control(id);
-  if (!control) return;
   const LPARAM chars = reinterpret_cast<LPARAM>(text.c_str());
-  if (IsClass(control, "Edit")) {
+  if (control && IsClass(control, "Edit")) {
     SendMessageA(control, EM_SETSEL, 0, -1);
     SendMessageA(control, EM_REPLACESEL, FALSE, chars);
-  } else {
+  } else if (control) {
     SendMessageA(control, WM_SETTEXT, 0, chars);
   }
-  zvtest::Settle(window_);
-}
-
-int Dialog::TextLimit(int id) const {
-  HWND control = Control(id);
-  return control ? static_cast<int>(SendMessageA(control, EM_GETLIMITTEXT, 0, 0)) : 0;
-}
-bool Dialog::IsEnabled(int id) const {
-  HWND control = Control(id);
-  return control && IsWindowEnabled(control);
-}
-bool Dialog::IsVisible(int id) const {
-  HWND control = Control(id);
-  return control && IsWindowVisible(control);
-}
-bool Dialog::IsChecked(int id) const {
-  HWND control = Control(id);
-  return control && SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-LONG Dialog::Style(int id) const {
-  HWND control = Control(id);
-  return control ? GetWindowLongA(control, GWL_STYLE) : 0;
+  Settle(window_, GetWindowThreadProcessId(window_, nullptr));
 }
 
 void Dialog::Notify(int id, int code) const {
@@ -118,27 +98,22 @@ void Dialog::Notify(int id, int code) const {
   const DWORD thread = GetWindowThreadProcessId(window_, nullptr);
   SendNotifyMessageA(window_, WM_COMMAND, MAKEWPARAM(id, code),
                      reinterpret_cast<LPARAM>(GetDlgItem(window_, id)));
-  zvtest::Settle(window_, thread);
+  Settle(window_, thread);
 }
 
 void Dialog::Click(int id) const {
   HWND control = Control(id);
-  if (!control) return;
-  if (!IsWindowEnabled(control)) {
-    ADD_FAILURE() << "control " << id << " of \"" << Title() << "\" is disabled and cannot be clicked";
-    return;
-  }
+  if (control && !IsWindowEnabled(control))
+    ADD_FAILURE() << "control " << id << " of \"" << Title() << "\" is disabled";
+  if (!control || !IsWindowEnabled(control)) return;
   auto kind = [](HWND w) { return GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK; };
   auto radio = [&](HWND w) { return kind(w) == BS_RADIOBUTTON || kind(w) == BS_AUTORADIOBUTTON; };
   if (kind(control) == BS_CHECKBOX || kind(control) == BS_AUTOCHECKBOX) {
     SendMessageA(control, BM_SETCHECK, IsChecked(id) ? BST_UNCHECKED : BST_CHECKED, 0);
   } else if (radio(control)) {
-    HWND other = control;
-    for (int guard = 0; guard < 64; ++guard) {
-      other = GetNextDlgGroupItem(window_, other, FALSE);
-      if (!other || other == control) break;
+    for (HWND other = GetNextDlgGroupItem(window_, control, FALSE); other && other != control;
+         other = GetNextDlgGroupItem(window_, other, FALSE))
       if (radio(other)) SendMessageA(other, BM_SETCHECK, BST_UNCHECKED, 0);
-    }
     SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
   }
   Notify(id, BN_CLICKED);
@@ -146,14 +121,13 @@ void Dialog::Click(int id) const {
 
 std::vector<std::string> Dialog::ListItems(int id) const {
   std::vector<std::string> items;
-  HWND control = Control(id);
-  if (!control) return items;
-  const bool combo = IsClass(control, "ComboBox");
-  const LRESULT count = SendMessageA(control, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+  const bool combo = IsClass(Control(id), "ComboBox");
+  const LRESULT count = Send(id, combo ? CB_GETCOUNT : LB_GETCOUNT);
   for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageA(control, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0);
-    std::string text(length > 0 ? static_cast<size_t>(length) + 1 : 1, '\0');
-    SendMessageA(control, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+    std::string text(
+        static_cast<size_t>(std::max<LRESULT>(0, Send(id, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i))) + 1,
+        '\0');
+    Send(id, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
     items.push_back(text.c_str());
   }
   return items;
@@ -161,22 +135,19 @@ std::vector<std::string> Dialog::ListItems(int id) const {
 
 int Dialog::ListSelection(int id) const {
   HWND control = Control(id);
-  if (!control) return -1;
-  return static_cast<int>(
-      SendMessageA(control, IsClass(control, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+  return control ? static_cast<int>(Send(id, IsClass(control, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL))
+                 : -1;
 }
 
 void Dialog::SelectRow(int id, int row) const {
-  HWND control = Control(id);
-  if (!control) return;
-  const bool combo = IsClass(control, "ComboBox");
-  SendMessageA(control, combo ? CB_SETCURSEL : LB_SETCURSEL, row, 0);
+  const bool combo = IsClass(Control(id), "ComboBox");
+  Send(id, combo ? CB_SETCURSEL : LB_SETCURSEL, row);
   Notify(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE);
 }
 
 void Dialog::DoubleClickRow(int id, int row) const {
   SelectRow(id, row);
-  if (GetDlgItem(window_, id)) Notify(id, LBN_DBLCLK);
+  Notify(id, LBN_DBLCLK);
 }
 
 DialogRun::DialogRun(std::function<int()> call) : call_(std::move(call)) {
@@ -212,24 +183,26 @@ LRESULT CALLBACK DialogRun::SeeMarker(int code, WPARAM wParam, LPARAM lParam) {
 void DialogRun::Settle() {
   const LONG sequence = InterlockedIncrement(&markerSequence_);
   ResetEvent(marker_);
-  if (!PostThreadMessageA(threadId_, kMarkerMessage, static_cast<WPARAM>(sequence), 0)) return;
   HANDLE waits[] = {marker_, thread_};
-  if (WaitForMultipleObjects(2, waits, FALSE, kSettleMs) == WAIT_TIMEOUT)
+  if (PostThreadMessageA(threadId_, kMarkerMessage, static_cast<WPARAM>(sequence), 0) &&
+      WaitForMultipleObjects(2, waits, FALSE, kSettleMs) == WAIT_TIMEOUT)
     ADD_FAILURE() << "the dialog thread did not come back to its message loop";
 }
 
 DialogRun::~DialogRun() {
-  if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT) {
-    ADD_FAILURE() << "the dialog call was still open at the end of the test";
-    CancelAll();
+  if (WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT)
+    ADD_FAILURE() << "the dialog call was still open at the end";
+  // Cancels every window the call still shows, front to back.
+  for (int attempt = 0; attempt < 200 && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; ++attempt) {
+    if (HWND window = ActiveWindow()) {
+      PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    Sleep(50);
   }
+  WaitForSingleObject(thread_, 5000);
   if (g_run == this) g_run = nullptr;
   for (HANDLE handle : {thread_, started_, marker_}) CloseHandle(handle);
-}
-
-BOOL CALLBACK CollectShown(HWND window, LPARAM param) {
-  if (IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-  return TRUE;
 }
 
 HWND DialogRun::ActiveWindow() {
@@ -240,15 +213,13 @@ HWND DialogRun::ActiveWindow() {
   return nullptr;
 }
 
-HWND DialogRun::WaitFor(const std::string* title, const char* what, int timeoutMs) {
+HWND DialogRun::WaitFor(const std::string* title, const std::string& what, int timeoutMs) {
   std::string last;
   for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
-    if (HWND window = ActiveWindow()) {
-      last = WindowText(window);
-      if (!title || last == *title) {
-        zvtest::Settle(window);
-        return window;
-      }
+    HWND window = ActiveWindow();
+    if (window && (last = WindowText(window), !title || last == *title)) {
+      zvtest::Settle(window, GetWindowThreadProcessId(window, nullptr));
+      return window;
     }
     if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) {
       last = "(the call returned)";
@@ -261,19 +232,17 @@ HWND DialogRun::WaitFor(const std::string* title, const char* what, int timeoutM
 }
 
 Dialog DialogRun::WaitForDialog(const std::string& title, int timeoutMs) {
-  return Dialog(WaitFor(&title, ("dialog \"" + title + "\"").c_str(), timeoutMs));
+  return Dialog(WaitFor(&title, "dialog \"" + title + "\"", timeoutMs));
 }
 Dialog DialogRun::WaitForActive(int timeoutMs) {
   return Dialog(WaitFor(nullptr, "a dialog", timeoutMs));
 }
 
 Box DialogRun::WaitForBox(int timeoutMs) {
-  const std::string caption = "Overlay";
   Box box;
-  if (HWND window = WaitFor(&caption, "a message box", timeoutMs)) {
-    box.caption = caption;
-    box.window = currentBox_ = window;
-    EnumChildWindows(window, ReadBoxControl, reinterpret_cast<LPARAM>(&box));
+  box.caption = "Overlay";
+  if ((box.window = currentBox_ = WaitFor(&box.caption, "a message box", timeoutMs)) != nullptr) {
+    EnumChildWindows(box.window, ReadBoxControl, reinterpret_cast<LPARAM>(&box));
     std::sort(box.buttons.begin(), box.buttons.end());
     boxes_.push_back(box);
   }
@@ -286,28 +255,14 @@ void DialogRun::AnswerBox(int buttonId) {
   if (!box) return (void)(ADD_FAILURE() << "no message box to answer");
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
-  for (int waited = 0; waited <= kTimeoutMs; waited += kPollMs) {
+  for (int waited = 0; waited <= kTimeoutMs; waited += kPollMs, Sleep(kPollMs))
     if (!IsWindow(box) || !IsWindowVisible(box)) return Settle();  // the owner goes on
-    Sleep(kPollMs);
-  }
   ADD_FAILURE() << "the message box did not close on button " << buttonId;
 }
 
 bool DialogRun::IsActive(const Dialog& dialog) {
-  if (!dialog.Handle()) return false;
   Settle();
-  return ActiveWindow() == dialog.Handle();
-}
-
-void DialogRun::CancelAll() {
-  for (int attempt = 0; attempt < 200 && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; ++attempt) {
-    if (HWND window = ActiveWindow()) {
-      PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-      PostMessageA(window, WM_CLOSE, 0, 0);
-    }
-    Sleep(50);
-  }
-  WaitForSingleObject(thread_, 5000);
+  return dialog.Handle() && ActiveWindow() == dialog.Handle();
 }
 
 int DialogRun::Result(int timeoutMs) {
@@ -315,12 +270,10 @@ int DialogRun::Result(int timeoutMs) {
     HWND window = ActiveWindow();
     ADD_FAILURE() << "the dialog call did not return; still open: \"" << (window ? WindowText(window) : "")
                   << "\"";
-    CancelAll();
   }
   return result_;
 }
 
-namespace {
 #pragma pack(push, 1)
 struct WinHelpRequest {  // what WinHelpA hands the help viewer in WM_COPYDATA
   WORD size, command;
@@ -328,8 +281,6 @@ struct WinHelpRequest {  // what WinHelpA hands the help viewer in WM_COPYDATA
   WORD fileOffset, dataOffset;
 };
 #pragma pack(pop)
-constexpr char kHelpClass[] = "MS_WINHELP";
-}  // namespace
 
 HelpWatcher::HelpWatcher() {
   InitializeCriticalSection(&lock_);
@@ -340,7 +291,7 @@ HelpWatcher::HelpWatcher() {
 }
 
 HelpWatcher::~HelpWatcher() {
-  if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
+  PostMessageA(window_, WM_CLOSE, 0, 0);
   WaitForSingleObject(thread_, 5000);
   CloseHandle(thread_);
   CloseHandle(ready_);
@@ -352,14 +303,14 @@ DWORD WINAPI HelpWatcher::Main(LPVOID self) {
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = Procedure;
   windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kHelpClass;
+  windowClass.lpszClassName = "MS_WINHELP";
   RegisterClassA(&windowClass);
-  watcher->window_ = CreateWindowA(kHelpClass, "help", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+  watcher->window_ = CreateWindowA("MS_WINHELP", "help", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                    GetModuleHandleA(nullptr), watcher);
   SetEvent(watcher->ready_);
   MSG message;
   while (watcher->window_ && GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
-  UnregisterClassA(kHelpClass, GetModuleHandleA(nullptr));
+  UnregisterClassA("MS_WINHELP", GetModuleHandleA(nullptr));
   return 0;
 }
 
@@ -386,27 +337,17 @@ LRESULT CALLBACK HelpWatcher::Procedure(HWND window, UINT message, WPARAM wParam
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-std::vector<HelpCall> HelpWatcher::Calls() const {
-  EnterCriticalSection(&lock_);
-  std::vector<HelpCall> calls = calls_;
-  LeaveCriticalSection(&lock_);
-  return calls;
-}
-
 std::vector<HelpCall> HelpWatcher::WaitForCalls(size_t count, int timeoutMs) const {
-  std::vector<HelpCall> calls = Calls();
-  for (int waited = 0; calls.size() < count && waited < timeoutMs; waited += kPollMs) {
-    Sleep(kPollMs);
-    calls = Calls();
+  for (int waited = 0;; waited += kPollMs, Sleep(kPollMs)) {
+    EnterCriticalSection(&lock_);
+    std::vector<HelpCall> calls = calls_;
+    LeaveCriticalSection(&lock_);
+    if (calls.size() >= count || waited >= timeoutMs) return calls;
   }
-  return calls;
 }
 
 ModuleUnderTest::ModuleUnderTest(const char* path) : module_(LoadLibraryA(path)) {
   if (!module_) ADD_FAILURE() << "cannot load " << path << " (error " << GetLastError() << ")";
-}
-ModuleUnderTest::~ModuleUnderTest() {
-  if (module_) FreeLibrary(module_);
 }
 FARPROC ModuleUnderTest::Export(const char* name) const {
   FARPROC entry = module_ ? GetProcAddress(module_, name) : nullptr;

@@ -15,41 +15,41 @@
 namespace zvtest {
 
 // One dialog on the screen. Reads return at once; actions return once the
-// dialog has handled them or has opened a modal window.
+// dialog has handled them or has opened a modal window. Typing replaces an
+// edit's text with EM_REPLACESEL, so that its limit holds and EN_CHANGE comes;
+// a click toggles a check box and checks a radio button (not its group's
+// others); a selected row is followed by the list's or combo box's SELCHANGE.
 class Dialog {
  public:
   Dialog() = default;
   explicit Dialog(HWND window) : window_(window) {}
   HWND Handle() const { return window_; }
-  bool IsOpen() const;
+  bool IsOpen() const { return window_ && IsWindow(window_) && IsWindowVisible(window_); }
   std::string Title() const;
   HWND Control(int id) const;  // fails the test when the control is missing
   std::string Text(int id) const;
-  // Typing: an edit's whole text is replaced with EM_REPLACESEL, so that its
-  // limit holds and EN_CHANGE reaches the dialog; other controls WM_SETTEXT.
   void SetText(int id, const std::string& text) const;
-  int TextLimit(int id) const;
-  bool IsEnabled(int id) const;
-  bool IsVisible(int id) const;
-  bool IsChecked(int id) const;
-  LONG Style(int id) const;
-  // A push button, a check box (toggled first) or a radio button (checked,
-  // the others of its group not).
+  int TextLimit(int id) const { return static_cast<int>(Send(id, EM_GETLIMITTEXT)); }
+  bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+  bool IsVisible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
+  bool IsChecked(int id) const { return Send(id, BM_GETCHECK) == BST_CHECKED; }
+  LONG Style(int id) const { return GetWindowLongA(Control(id), GWL_STYLE); }
   void Click(int id) const;
-  std::vector<std::string> ListItems(int id) const;  // a list's or combo box's rows
-  int ListSelection(int id) const;                   // -1: none
-  void SelectRow(int id, int row) const;             // then LBN_SELCHANGE / CBN_SELCHANGE
+  std::vector<std::string> ListItems(int id) const;
+  int ListSelection(int id) const;  // -1: none
+  void SelectRow(int id, int row) const;
   void DoubleClickRow(int id, int row) const;
 
  private:
+  LRESULT Send(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   void Notify(int id, int code) const;
   HWND window_ = nullptr;
 };
 
-// A message box (caption "Overlay") as it was seen.
+// A message box (caption "Overlay") as it was seen; buttons ascending.
 struct Box {
   std::string text, caption;
-  std::vector<int> buttons;  // ascending
+  std::vector<int> buttons;
   bool stopIcon = false, questionIcon = false, exclamationIcon = false;
   HWND window = nullptr;
 };
@@ -60,27 +60,23 @@ class DialogRun {
   ~DialogRun();
   DialogRun(const DialogRun&) = delete;
   DialogRun& operator=(const DialogRun&) = delete;
-
-  // The call's active dialog once it has this title (fails the test on
-  // timeout and returns a Dialog that is not open), or whatever its title.
+  // The call's active dialog once it has this title, or whatever its title
+  // (not open after a failed wait); a box, recorded, and an answer to it.
   Dialog WaitForDialog(const std::string& title, int timeoutMs = 10000);
   Dialog WaitForActive(int timeoutMs = 10000);
-  // A message box, recorded; AnswerBox presses a button and waits it out.
   Box WaitForBox(int timeoutMs = 10000);
   void AnswerBox(int buttonId);
   const std::vector<Box>& Boxes() const { return boxes_; }
-  // No box or sub-dialog is in front of `dialog`.
-  bool IsActive(const Dialog& dialog);
-  int Result(int timeoutMs = 10000);  // the call's result once it returned
+  bool IsActive(const Dialog& dialog);  // no box or sub-dialog in front of it
+  int Result(int timeoutMs = 10000);    // once the call returned
   DWORD ThreadId() const { return threadId_; }
   // Returns once the call's thread is back in a message loop with all before
-  // handled (a posted marker is taken), or has returned.
+  // handled (it took a posted marker), or has returned.
   void Settle();
 
  private:
   HWND ActiveWindow();
-  HWND WaitFor(const std::string* title, const char* what, int timeoutMs);
-  void CancelAll();
+  HWND WaitFor(const std::string* title, const std::string& what, int timeoutMs);
   static DWORD WINAPI Main(LPVOID self);
   static LRESULT CALLBACK SeeMarker(int code, WPARAM wParam, LPARAM lParam);
   std::function<int()> call_;
@@ -94,7 +90,9 @@ class DialogRun {
 };
 
 // While it lives, this process's WinHelp calls reach a window of the class
-// WinHelpA looks for and are recorded instead of starting a viewer.
+// WinHelpA looks for and are recorded instead of starting a viewer. A Help
+// button reaches it by a message between threads, so a test waits for the
+// calls: at least count of them, or the timeout.
 struct HelpCall {
   UINT command;
   DWORD data;
@@ -104,11 +102,7 @@ class HelpWatcher {
  public:
   HelpWatcher();
   ~HelpWatcher();
-  HelpWatcher(const HelpWatcher&) = delete;
-  HelpWatcher& operator=(const HelpWatcher&) = delete;
-  std::vector<HelpCall> Calls() const;
-  // A Help button reaches the help window by a message between threads, so
-  // a test waits for the calls: at least count of them, or the timeout.
+  std::vector<HelpCall> Calls() const { return WaitForCalls(0, 0); }
   std::vector<HelpCall> WaitForCalls(size_t count, int timeoutMs = 5000) const;
 
  private:
@@ -124,7 +118,7 @@ class HelpWatcher {
 class ModuleUnderTest {
  public:
   explicit ModuleUnderTest(const char* path);
-  ~ModuleUnderTest();
+  ~ModuleUnderTest() { FreeLibrary(module_); }
   HMODULE Handle() const { return module_; }
   FARPROC Export(const char* name) const;
 
