@@ -81,7 +81,7 @@ TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
   const std::string before = Snapshot();
   std::string full = Message(414);
   ASSERT_NE(full.find("%ld"), std::string::npos);
-  full.replace(full.find("%ld"), 3, "12");
+  full.replace(full.find("%ld"), 3, "300");  // a number whose digits tell 10 from 11
   struct Case {
     zv::PaperChoice file, form, user;
     uint16_t paperCount;
@@ -90,7 +90,7 @@ TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
   const Case cases[] = {
       {{0, 1}, {0, 2}, {0, 1}, 3, 256, 412},  // another orientation
       {{1, 2}, {0, 2}, {0, 1}, 3, 256, 412},  // another paper
-      {kNone, {0, 2}, {0, 1}, 3, 12, 414},    // the group is full
+      {kNone, {0, 2}, {0, 1}, 3, 300, 414},   // the group is full
       {kNone, kNone, kNone, 3, 256, 409},     // no paper selected
       {kNone, kNone, {0, 1}, 0, 256, 409},    // no paper list
       {kNone, kNone, {0, 1}, 3, 256, 401},    // no memory
@@ -98,7 +98,7 @@ TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
   for (const Case& c : cases) {
     zv::ExistingFileRegistration in = Inputs("LOW.ZLP");
     in.filePaper = c.file, in.formPaper = c.form, in.userPaper = c.user;
-    in.paperCount = c.paperCount, in.overlayCapacity = c.capacity, in.entryCount = 12;
+    in.paperCount = c.paperCount, in.overlayCapacity = c.capacity, in.entryCount = 300;
     if (c.message == 401) fault::FailNth(fault::kAlloc, 1);
     EXPECT_EQ(Register(in), zv::RegistrationResult::kStayOpen) << c.message;
     ASSERT_EQ(boxes_.size(), 1u);

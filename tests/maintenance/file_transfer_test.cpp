@@ -199,6 +199,11 @@ TEST_P(FileTransferTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   EXPECT_EQ(Read(forms + "KEEP.ZLP") + Read(logo) + Read(forms + sub), "keeplogosub");
   for (const std::string name : {"KEEP.ZLP", "LOGO.ZLP", sub.c_str()})
     EXPECT_FALSE(FileExists(target + name));
+  // An edited file that is the group's first text moves too (replacing, on Yes, the one moved before).
+  WriteCatalogue(forms + "_F301.FGP", GroupOf({}, "_F301.ZL3", ""));
+  ASSERT_TRUE(WriteWholeFile(forms + "_F301.ZL3", "edited"));
+  EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
+  EXPECT_EQ(Read(forms + "_F301.ZL3") + Read(target + "_F301.ZL3"), kMissing + "edited");
 }
 
 TEST_P(FileTransferTest, MoveGroupFilesAsksBeforeReplacingAnExistingFile) {
