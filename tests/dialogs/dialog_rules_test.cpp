@@ -25,25 +25,26 @@ std::string Message(uint32_t id) {
   zv::LoadMessage(id, text, sizeof text);
   return text;
 }
-std::string H(size_t length) { return std::string(length - 4, 'H') + ".HLP"; }  // a help name
+std::string H(size_t length) {
+  return std::string(length - 4, 'H') + ".HLP";
+}  // a help name
 
-struct Judged {
-  std::string text;
-  bool expected;
-};
+// Each text of the first list is judged true, each of the second false.
+template <typename Judge>
+void Judge2(Judge judge, std::initializer_list<const char*> yes, std::initializer_list<const char*> no) {
+  for (const char* text : yes) EXPECT_TRUE(judge(text)) << text;
+  for (const char* text : no) EXPECT_FALSE(judge(text)) << text;
+}
 
 TEST(DialogRulesTest, BlankTextsAndUsableFormNames) {
-  for (const Judged& c : std::vector<Judged>{{"", true}, {" ", true}, {" \t \t", true}, {" A ", false},
-                                             {"\t_", false}, {"\n", false}})
-    EXPECT_EQ(zv::IsBlankText(c.text.c_str()), c.expected) << c.text;
-  for (const Judged& c : std::vector<Judged>{{"INVOICE", true}, {" INVOICE 2 ", true}, {"_INVOICE", true},
-                                             {"A:B*C", true}, {"", false}, {" \t ", false}, {"A/B", false},
-                                             {"A\\B", false}, {"/", false}})
-    EXPECT_EQ(zv::IsUsableFormName(c.text.c_str()), c.expected) << c.text;
+  Judge2(zv::IsBlankText, {"", " ", " \t \t"}, {" A ", "\t_", "\n"});
+  Judge2(zv::IsUsableFormName, {"INVOICE", " INVOICE 2 ", "_INVOICE", "A:B*C"},
+         {"", " \t ", "A/B", "A\\B", "/"});
 }
 
 TEST(DialogRulesTest, FilePartAndForbiddenCharacters) {
-  for (const std::string path : {"C:\\DATA\\FORM.ZLP", "FORM.ZLP", "C:\\DATA\\", "C:FORM", "\\\\S\\SHARE\\F"}) {
+  for (const std::string path :
+       {"C:\\DATA\\FORM.ZLP", "FORM.ZLP", "C:\\DATA\\", "C:FORM", "\\\\S\\SHARE\\F"}) {
     const size_t at = path.rfind('\\');
     EXPECT_EQ(zv::FilePart(path.c_str()), path.c_str() + (at == std::string::npos ? 0 : at + 1)) << path;
   }
@@ -54,14 +55,16 @@ TEST(DialogRulesTest, FilePartAndForbiddenCharacters) {
 }
 
 TEST(DialogRulesTest, SelectedFileNamesNeedTheFormExtensionOrNone) {
-  const std::vector<Judged> cases = {
-      {"C:\\DATA\\FORM.ZLP", true}, {"form.zlp", true}, {"D:\\NEW\\FORM.zLp", true}, {"FORM", true},
-      {"C:\\DATA\\FORM", true}, {"C:\\_DATA\\FORM.ZLP", true}, {"C:\\DA*TA\\FORM.ZLP", true},
-      {"", false}, {" \t", false}, {"FORM.TXT", false}, {"FORM.ZLC", false}, {"FORM.ZLP.BAK", false},
-      {"_FORM.ZLP", false}, {"C:\\DATA\\_FORM.ZLP", false}, {"_FORM", false}, {"FO*RM.ZLP", false},
-      {"C:\\DATA\\FO?RM", false}, {"C:FORM.ZLP", false}, {"C:\\DATA.OLD\\FORM", false}};
-  for (const Judged& c : cases)
-    EXPECT_EQ(zv::CheckSelectedFileName(c.text.c_str()), c.expected ? 0u : kUnusable) << c.text;
+  auto usable = [](const char* text) {
+    const uint32_t code = zv::CheckSelectedFileName(text);
+    EXPECT_TRUE(code == 0 || code == kUnusable) << text;
+    return code == 0;
+  };
+  Judge2(usable,
+         {"C:\\DATA\\FORM.ZLP", "form.zlp", "D:\\NEW\\FORM.zLp", "FORM", "C:\\DATA\\FORM",
+          "C:\\_DATA\\FORM.ZLP", "C:\\DA*TA\\FORM.ZLP"},
+         {"", " \t", "FORM.TXT", "FORM.ZLC", "FORM.ZLP.BAK", "_FORM.ZLP", "C:\\DATA\\_FORM.ZLP", "_FORM",
+          "FO*RM.ZLP", "C:\\DATA\\FO?RM", "C:FORM.ZLP", "C:\\DATA.OLD\\FORM"});
 }
 
 TEST(DialogRulesTest, PickedNamesAreJudgedByTheFilterDescription) {
@@ -70,26 +73,17 @@ TEST(DialogRulesTest, PickedNamesAreJudgedByTheFilterDescription) {
   ASSERT_FALSE(zlp.empty());
   ASSERT_NE(all.find(".ZLC"), std::string::npos);
   ASSERT_NE(zlc.find(".ZLC"), std::string::npos);
-  struct Case {
-    std::string name, filter;
-    bool refused;
+  auto passes = [](const std::string& filter) {
+    return [filter](const char* name) { return !zv::IsRefusedFormFileName(name, filter.c_str()); };
   };
-  std::vector<Case> cases = {
-      {"C:\\DATA\\FORM.ZLP", zlp, false}, {"c:\\data\\form.zlp", zlp, false}, {"FORM.Zlp", zlp, false},
-      {"C:\\_DATA\\FORM.ZLP", zlp, false}, {"", zlp, false}, {"_FORM.ZLP", zlp, true},
-      {"C:\\DATA\\_FORM.ZLP", zlp, true}, {"C:\\DATA\\FORM.ZLC", zlp, true}, {"C:\\DATA\\FORM.ZL", zlp, true},
-      {"C:\\DATA\\FORM.ZLPX", zlp, true}, {"C:\\DATA\\FORM", zlp, true}, {"C:\\DATA.ZLP\\FORM", zlp, true},
-      {"C:\\DATA.ZLP\\_FORM", zlp, true},
-      // Only a description naming .ZLC in capitals lets underscore names through.
-      {"_FORM.ZLP", "Files (*.zlc)", true}, {"_FORM.ZLP", "Files ZLC", true}, {"_FORM.ZLP", "", true}};
-  for (const std::string& raw : {all, zlc}) {
-    for (const Case& c : std::vector<Case>{{"_FORM.ZLP", raw, false}, {"C:\\DATA\\_F3000101.ZLP", raw, false},
-                                           {"FORM.ZLP", raw, false}, {"_FORM.ZLC", raw, true},
-                                           {"C:\\DATA.ZLP\\_FORM", raw, true}})
-      cases.push_back(c);
-  }
-  for (const Case& c : cases)
-    EXPECT_EQ(zv::IsRefusedFormFileName(c.name.c_str(), c.filter.c_str()), c.refused) << c.name << " / " << c.filter;
+  Judge2(passes(zlp), {"C:\\DATA\\FORM.ZLP", "c:\\data\\form.zlp", "FORM.Zlp", "C:\\_DATA\\FORM.ZLP", ""},
+         {"_FORM.ZLP", "C:\\DATA\\_FORM.ZLP", "C:\\DATA\\FORM.ZLC", "C:\\DATA\\FORM.ZL",
+          "C:\\DATA\\FORM.ZLPX", "C:\\DATA\\FORM", "C:\\DATA.ZLP\\FORM", "C:\\DATA.ZLP\\_FORM"});
+  // Only a description naming .ZLC in capitals lets underscore names through.
+  for (const char* filter : {"Files (*.zlc)", "Files ZLC", ""}) Judge2(passes(filter), {}, {"_FORM.ZLP"});
+  for (const std::string& raw : {all, zlc})
+    Judge2(passes(raw), {"_FORM.ZLP", "C:\\DATA\\_F3000101.ZLP", "FORM.ZLP"},
+           {"_FORM.ZLC", "C:\\DATA.ZLP\\_FORM"});
 }
 
 TEST(DialogRulesTest, FileFieldSplitsIntoStartDirectoryAndOfferedName) {
@@ -97,23 +91,22 @@ TEST(DialogRulesTest, FileFieldSplitsIntoStartDirectoryAndOfferedName) {
   const std::string longName = std::string(plat::kMaxPath - longDir.size() - 5, 'N') + ".ZLP";
   struct Case {
     std::string text, current, directory, file;
-  } cases[] = {
-      {"C:\\DATA\\FORM.ZLP", "D:\\WORK", "C:\\DATA", "FORM.ZLP"},
-      {"C:\\FORM.ZLP", "D:\\WORK", "C:\\", "FORM.ZLP"},  // a root keeps its backslash
-      {"C:\\DATA\\", "D:\\WORK", "C:\\DATA", ""},
-      {"\\\\SERVER\\SHARE\\FORM.ZLP", "D:\\WORK", "\\\\SERVER\\SHARE", "FORM.ZLP"},
-      {"\\FORM.ZLP", "D:\\WORK", "", "FORM.ZLP"},
-      {"FORM.ZLP", "D:\\WORK", "D:\\WORK", "FORM.ZLP"},  // no backslash: the remembered directory
-      {"", "C:\\", "C:\\", ""},
-      // A name with a forbidden character is not offered; the directory is not judged.
-      {"C:\\DATA\\*.ZLP", "D:\\WORK", "C:\\DATA", ""},
-      {"C:FORM.ZLP", "D:\\WORK", "D:\\WORK", ""},
-      {"FO|RM", "D:\\WORK", "D:\\WORK", ""},
-      {"C:\\DA?TA\\FORM.ZLP", "D:\\WORK", "C:\\DA?TA", "FORM.ZLP"},
-      {"C:\\DATA\\_FORM.ZLP", "D:\\WORK", "C:\\DATA", "_FORM.ZLP"},
-      {longDir + "\\" + longName, "D:\\WORK", longDir, longName},  // the longest field
-      {kMax, longDir, longDir, kMax},
   };
+  auto C = [](std::string t, std::string c, std::string d, std::string f) { return Case{t, c, d, f}; };
+  const Case cases[] = {
+      C("C:\\DATA\\FORM.ZLP", "D:\\WORK", "C:\\DATA", "FORM.ZLP"),
+      C("C:\\FORM.ZLP", "D:\\WORK", "C:\\", "FORM.ZLP"),  // a root keeps its backslash
+      C("C:\\DATA\\", "D:\\WORK", "C:\\DATA", ""),
+      C("\\\\SERVER\\SHARE\\FORM.ZLP", "D:\\WORK", "\\\\SERVER\\SHARE", "FORM.ZLP"),
+      C("\\FORM.ZLP", "D:\\WORK", "", "FORM.ZLP"),
+      C("FORM.ZLP", "D:\\WORK", "D:\\WORK", "FORM.ZLP"),  // no backslash: the remembered directory
+      C("", "C:\\", "C:\\", ""),
+      // A name with a forbidden character is not offered; the directory is not judged.
+      C("C:\\DATA\\*.ZLP", "D:\\WORK", "C:\\DATA", ""), C("C:FORM.ZLP", "D:\\WORK", "D:\\WORK", ""),
+      C("FO|RM", "D:\\WORK", "D:\\WORK", ""), C("C:\\DA?TA\\FORM.ZLP", "D:\\WORK", "C:\\DA?TA", "FORM.ZLP"),
+      C("C:\\DATA\\_FORM.ZLP", "D:\\WORK", "C:\\DATA", "_FORM.ZLP"),
+      C(longDir + "\\" + longName, "D:\\WORK", longDir, longName),  // the longest field
+      C(kMax, longDir, longDir, kMax)};
   for (const Case& c : cases) {
     char directory[plat::kPathBuffer], file[plat::kPathBuffer];
     std::memset(directory, 'x', sizeof directory);
@@ -127,10 +120,15 @@ TEST(DialogRulesTest, FileFieldSplitsIntoStartDirectoryAndOfferedName) {
 TEST(DialogRulesTest, RememberedDirectoryIsTheTextBeforeTheLastBackslash) {
   struct Case {
     std::string path, keepRoot, dropRoot;
-  } cases[] = {
-      {"C:\\DATA\\FORM.ZLP", "C:\\DATA", "C:\\DATA"}, {"C:\\DATA\\SUB\\F.ZLP", "C:\\DATA\\SUB", "C:\\DATA\\SUB"},
-      {"\\\\SERVER\\SHARE\\F.ZLP", "\\\\SERVER\\SHARE", "\\\\SERVER\\SHARE"}, {"FORM.ZLP", "FORM.ZLP", "FORM.ZLP"},
-      {"C:FORM.ZLP", "C:FORM.ZLP", "C:FORM.ZLP"}, {"C:\\FORM.ZLP", "C:\\", "C:"}, {"\\FORM.ZLP", "", ""}};
+  };
+  auto C = [](std::string p, std::string k, std::string d) { return Case{p, k, d}; };
+  const Case cases[] = {C("C:\\DATA\\FORM.ZLP", "C:\\DATA", "C:\\DATA"),
+                        C("C:\\DATA\\SUB\\F.ZLP", "C:\\DATA\\SUB", "C:\\DATA\\SUB"),
+                        C("\\\\SERVER\\SHARE\\F.ZLP", "\\\\SERVER\\SHARE", "\\\\SERVER\\SHARE"),
+                        C("FORM.ZLP", "FORM.ZLP", "FORM.ZLP"),
+                        C("C:FORM.ZLP", "C:FORM.ZLP", "C:FORM.ZLP"),
+                        C("C:\\FORM.ZLP", "C:\\", "C:"),
+                        C("\\FORM.ZLP", "", "")};
   for (const Case& c : cases) {
     for (const bool keep : {true, false}) {
       char directory[plat::kPathBuffer];
@@ -145,17 +143,21 @@ TEST(DialogRulesTest, HelpPathIsTheDriversNameBesideTheModuleUnlessItHasADrive) 
   const std::string big = "C:\\" + std::string(240, 'M') + "\\";
   struct Case {
     std::string directory, name, path;
-  } cases[] = {
-      {"C:\\DRIVERS\\", "D:\\HELP\\X.HLP", "D:\\HELP\\X.HLP"}, {"C:\\DRIVERS\\", "c:\\x.hlp", "c:\\x.hlp"},
-      {"", "D:\\HELP\\X.HLP", "D:\\HELP\\X.HLP"}, {"C:\\DRIVERS\\", "D:\\" + H(plat::kMaxPath - 3), "D:\\" + H(plat::kMaxPath - 3)},
-      {"C:\\DRIVERS\\", "X.HLP", "C:\\DRIVERS\\X.HLP"},
-      {"C:\\DRIVERS\\", "\\HELP\\X.HLP", "C:\\DRIVERS\\\\HELP\\X.HLP"},
-      {"C:\\DRIVERS\\", "\\\\SERVER\\X.HLP", "C:\\DRIVERS\\\\\\SERVER\\X.HLP"},
-      {"C:\\DRIVERS\\", "D:X.HLP", "C:\\DRIVERS\\D:X.HLP"}, {"C:\\", "X.HLP", "C:\\X.HLP"},
-      {"C:\\DRIVERS\\", "", "C:\\DRIVERS\\"}, {"", "X.HLP", "X.HLP"},
-      {big, H(40), (big + H(40)).substr(0, plat::kMaxPath)},  // cut to the longest path
-      {big, H(plat::kMaxPath - big.size()), big + H(plat::kMaxPath - big.size())},
   };
+  auto C = [](std::string d, std::string n, std::string p) { return Case{d, n, p}; };
+  const Case cases[] = {C("C:\\DRIVERS\\", "D:\\HELP\\X.HLP", "D:\\HELP\\X.HLP"),
+                        C("C:\\DRIVERS\\", "c:\\x.hlp", "c:\\x.hlp"),
+                        C("", "D:\\HELP\\X.HLP", "D:\\HELP\\X.HLP"),
+                        C("C:\\DRIVERS\\", "D:\\" + H(plat::kMaxPath - 3), "D:\\" + H(plat::kMaxPath - 3)),
+                        C("C:\\DRIVERS\\", "X.HLP", "C:\\DRIVERS\\X.HLP"),
+                        C("C:\\DRIVERS\\", "\\HELP\\X.HLP", "C:\\DRIVERS\\\\HELP\\X.HLP"),
+                        C("C:\\DRIVERS\\", "\\\\SERVER\\X.HLP", "C:\\DRIVERS\\\\\\SERVER\\X.HLP"),
+                        C("C:\\DRIVERS\\", "D:X.HLP", "C:\\DRIVERS\\D:X.HLP"),
+                        C("C:\\", "X.HLP", "C:\\X.HLP"),
+                        C("C:\\DRIVERS\\", "", "C:\\DRIVERS\\"),
+                        C("", "X.HLP", "X.HLP"),
+                        C(big, H(40), (big + H(40)).substr(0, plat::kMaxPath)),  // cut to the longest path
+                        C(big, H(plat::kMaxPath - big.size()), big + H(plat::kMaxPath - big.size()))};
   for (const Case& c : cases) {
     char path[plat::kPathBuffer];
     std::memset(path, 'x', sizeof path);
@@ -172,6 +174,9 @@ class ComposedPathTest : public zvtest::SystemDirTest {
     std::string text, current, path;  // path: what is composed when the code is 0
     uint32_t code;
   };
+  static Case C(std::string text, std::string current, std::string path, uint32_t code) {
+    return {text, current, path, code};
+  }
   template <typename Compose>
   void Check(Compose compose, const std::vector<Case>& cases) {
     for (const Case& c : cases) {
@@ -189,55 +194,65 @@ class ComposedPathTest : public zvtest::SystemDirTest {
 
 TEST_F(ComposedPathTest, FormFilePath) {
   const std::string now = Made("NEW"), dotted = Made("OLD.ZLP"), under = Made("_GROUP"), d = Dir();
-  const std::string cur = "C:\\" + std::string(243, 'D');  // 246 characters: 258 with a name of 11
+  const std::string cur = "C:\\" + std::string(243, 'D');          // 246 characters: 258 with a name of 11
   const std::string typed = d + std::string(254 - d.size(), 'T');  // 254 characters, 258 with .ZLP
   ASSERT_LT(d.size(), 200u);
-  Check(zv::ComposeFormFilePath, {
-      {"FORM", "C:\\DATA", "C:\\DATA\\FORM.ZLP", 0}, {"FORM.ZLP", "C:\\DATA\\", "C:\\DATA\\FORM.ZLP", 0},
-      {"form.zlp", "C:\\", "C:\\form.zlp", 0}, {"FORM", Path("MISSING"), Path("MISSING\\FORM.ZLP"), 0},
-      {"FORM", "C:", "C:\\FORM.ZLP", 0}, {"FORM.TXT", "C:\\DATA", "C:\\DATA\\FORM.TXT.ZLP", 0},
-      {" FORM ", "C:\\DATA", "C:\\DATA\\ FORM .ZLP", 0},
-      {now + "\\FORM.zlp", "D:\\X", now + "\\FORM.zlp", 0}, {now + "\\FORM", "D:\\X", now + "\\FORM.ZLP", 0},
-      {Path("FORM.TXT"), "", Path("FORM.TXT.ZLP"), 0}, {"C:\\FORM", "D:\\X", "C:\\FORM.ZLP", 0},
-      {dotted + "\\FORM", "", dotted + "\\FORM.ZLP", 0}, {under + "\\FORM", "", under + "\\FORM.ZLP", 0},
-      {Path("MISSING\\FORM"), "C:\\DATA", "", kMissing}, {Path("MISSING\\FORM.ZLP"), "C:\\DATA", "", kMissing},
-      // Unusable names are refused before the directory is looked at.
-      {"", "C:\\DATA", "", kUnusable}, {" \t ", "C:\\DATA", "", kUnusable}, {"_FORM.ZLP", "C:\\DATA", "", kUnusable},
-      {"_FORM", "C:\\DATA", "", kUnusable}, {"FO*RM", "C:\\DATA", "", kUnusable}, {"C:FORM", "C:\\DATA", "", kUnusable},
-      {Path("_FORM"), "", "", kUnusable}, {Path("MISSING\\_FORM"), "", "", kUnusable},
-      {Path("MISSING\\FO<RM"), "", "", kUnusable}, {Path(""), "", "", kUnusable},
-      // 258 characters is the longest; the added extension counts.
-      {"NNNNNNN.ZLP", cur, cur + "\\NNNNNNN.ZLP", 0}, {"NNNNNNNN.ZLP", cur, "", kTooLong},
-      {"NNNNNNN", cur, cur + "\\NNNNNNN.ZLP", 0}, {"NNNNNNNN", cur, "", kTooLong},
-      {typed + ".ZLP", "", typed + ".ZLP", 0}, {typed + "T.ZLP", "", "", kTooLong},
-      {typed, "", typed + ".ZLP", 0}, {typed + "T", "", "", kTooLong},
-      {d + "MISSING\\" + std::string(251 - d.size(), 'T'), "", "", kMissing},  // before the length
-  });
+  Check(
+      zv::ComposeFormFilePath,
+      {
+          C("FORM", "C:\\DATA", "C:\\DATA\\FORM.ZLP", 0),
+          C("FORM.ZLP", "C:\\DATA\\", "C:\\DATA\\FORM.ZLP", 0), C("form.zlp", "C:\\", "C:\\form.zlp", 0),
+          C("FORM", Path("MISSING"), Path("MISSING\\FORM.ZLP"), 0), C("FORM", "C:", "C:\\FORM.ZLP", 0),
+          C("FORM.TXT", "C:\\DATA", "C:\\DATA\\FORM.TXT.ZLP", 0),
+          C(" FORM ", "C:\\DATA", "C:\\DATA\\ FORM .ZLP", 0),
+          C(now + "\\FORM.zlp", "D:\\X", now + "\\FORM.zlp", 0),
+          C(now + "\\FORM", "D:\\X", now + "\\FORM.ZLP", 0), C(Path("FORM.TXT"), "", Path("FORM.TXT.ZLP"), 0),
+          C("C:\\FORM", "D:\\X", "C:\\FORM.ZLP", 0), C(dotted + "\\FORM", "", dotted + "\\FORM.ZLP", 0),
+          C(under + "\\FORM", "", under + "\\FORM.ZLP", 0),
+          C(Path("MISSING\\FORM"), "C:\\DATA", "", kMissing),
+          C(Path("MISSING\\FORM.ZLP"), "C:\\DATA", "", kMissing),
+          // Unusable names are refused before the directory is looked at.
+          C("", "C:\\DATA", "", kUnusable), C(" \t ", "C:\\DATA", "", kUnusable),
+          C("_FORM.ZLP", "C:\\DATA", "", kUnusable), C("_FORM", "C:\\DATA", "", kUnusable),
+          C("FO*RM", "C:\\DATA", "", kUnusable), C("C:FORM", "C:\\DATA", "", kUnusable),
+          C(Path("_FORM"), "", "", kUnusable), C(Path("MISSING\\_FORM"), "", "", kUnusable),
+          C(Path("MISSING\\FO<RM"), "", "", kUnusable), C(Path(""), "", "", kUnusable),
+          // 258 characters is the longest; the added extension counts.
+          C("NNNNNNN.ZLP", cur, cur + "\\NNNNNNN.ZLP", 0), C("NNNNNNNN.ZLP", cur, "", kTooLong),
+          C("NNNNNNN", cur, cur + "\\NNNNNNN.ZLP", 0), C("NNNNNNNN", cur, "", kTooLong),
+          C(typed + ".ZLP", "", typed + ".ZLP", 0), C(typed + "T.ZLP", "", "", kTooLong),
+          C(typed, "", typed + ".ZLP", 0), C(typed + "T", "", "", kTooLong),
+          C(d + "MISSING\\" + std::string(251 - d.size(), 'T'), "", "", kMissing),  // before the length
+      });
 }
 
 TEST_F(ComposedPathTest, RenamedFilePath) {
   const std::string ovl = Made("OVL"), dotted = Made("_OLD.ZLC");
   const std::string cur = "C:\\" + std::string(247, 'D');  // 250 characters
   const std::string name(260 - ovl.size() - 5, 'N');
-  Check(zv::ComposeRenamedFilePath, {
-      {"NEWFORM", "C:\\DATA", "C:\\DATA\\NEWFORM.ZLP", 0}, {"NEWFORM", "C:\\DATA\\", "C:\\DATA\\NEWFORM.ZLP", 0},
-      {"NEWFORM", "C:\\", "C:\\NEWFORM.ZLP", 0}, {"logo.zlp", "C:\\DATA", "C:\\DATA\\logo.ZLP", 0},
-      {"Logo.ZlP", "C:\\DATA", "C:\\DATA\\Logo.ZLP", 0},
-      {"NEWFORM", Path("MISSING.DIR"), Path("MISSING.DIR\\NEWFORM.ZLP"), 0}, {" ", "C:\\DATA", "C:\\DATA\\ .ZLP", 0},
-      {"", "C:\\DATA", "", kUnusable}, {"NEWFORM.ZLC", "C:\\DATA", "", kUnusable},
-      {"NEWFORM.ZLP.TXT", "C:\\DATA", "", kUnusable}, {"NEWFORM.", "C:\\DATA", "", kUnusable},
-      {"_NAME", "C:\\DATA", "", kUnusable}, {"_NAME.ZLP", "C:\\DATA", "", kUnusable},
-      {ovl + "\\LOGO.ZLC", "C:\\DATA", "", kUnusable}, {ovl + "\\_LOGO.ZLP", "C:\\DATA", "", kUnusable},
-      {ovl + "\\", "C:\\DATA", "", kUnusable}, {Path("MISSING\\_LOGO"), "C:\\DATA", "", kUnusable},
-      {ovl + "\\logo.zlp", "D:\\X", ovl + "\\logo.ZLP", 0}, {ovl + "\\LOGO", "D:\\X", ovl + "\\LOGO.ZLP", 0},
-      {"C:\\LOGO", "D:\\X", "C:\\LOGO.ZLP", 0}, {dotted + "\\LOGO", "", dotted + "\\LOGO.ZLP", 0},
-      {Path("MISSING\\LOGO.ZLP"), "C:\\DATA", "", kMissing}, {Path("MISSING\\LOGO.ZLC"), "C:\\DATA", "", kMissing},
-      // 260 characters is the longest.
-      {"NNNNN", cur, cur + "\\NNNNN.ZLP", 0}, {"NNNNNN", cur, "", kUnusable},
-      {"NNNNNN.zlp", cur.substr(0, 249), cur.substr(0, 249) + "\\NNNNNN.ZLP", 0},
-      {"NNNNNNN.zlp", cur.substr(0, 249), "", kUnusable},
-      {ovl + "\\" + name, "", ovl + "\\" + name + ".ZLP", 0}, {ovl + "\\" + name + "N", "", "", kUnusable},
-  });
+  Check(
+      zv::ComposeRenamedFilePath,
+      {C("NEWFORM", "C:\\DATA", "C:\\DATA\\NEWFORM.ZLP", 0),
+       C("NEWFORM", "C:\\DATA\\", "C:\\DATA\\NEWFORM.ZLP", 0), C("NEWFORM", "C:\\", "C:\\NEWFORM.ZLP", 0),
+       C("logo.zlp", "C:\\DATA", "C:\\DATA\\logo.ZLP", 0), C("Logo.ZlP", "C:\\DATA", "C:\\DATA\\Logo.ZLP", 0),
+       C("NEWFORM", Path("MISSING.DIR"), Path("MISSING.DIR\\NEWFORM.ZLP"), 0),
+       C(" ", "C:\\DATA", "C:\\DATA\\ .ZLP", 0), C("", "C:\\DATA", "", kUnusable),
+       C("NEWFORM.ZLC", "C:\\DATA", "", kUnusable), C("NEWFORM.ZLP.TXT", "C:\\DATA", "", kUnusable),
+       C("NEWFORM.", "C:\\DATA", "", kUnusable), C("_NAME", "C:\\DATA", "", kUnusable),
+       C("_NAME.ZLP", "C:\\DATA", "", kUnusable), C(ovl + "\\LOGO.ZLC", "C:\\DATA", "", kUnusable),
+       C(ovl + "\\_LOGO.ZLP", "C:\\DATA", "", kUnusable), C(ovl + "\\", "C:\\DATA", "", kUnusable),
+       C(Path("MISSING\\_LOGO"), "C:\\DATA", "", kUnusable),
+       C(ovl + "\\logo.zlp", "D:\\X", ovl + "\\logo.ZLP", 0),
+       C(ovl + "\\LOGO", "D:\\X", ovl + "\\LOGO.ZLP", 0), C("C:\\LOGO", "D:\\X", "C:\\LOGO.ZLP", 0),
+       C(dotted + "\\LOGO", "", dotted + "\\LOGO.ZLP", 0),
+       C(Path("MISSING\\LOGO.ZLP"), "C:\\DATA", "", kMissing),
+       C(Path("MISSING\\LOGO.ZLC"), "C:\\DATA", "", kMissing),
+       // 260 characters is the longest.
+       C("NNNNN", cur, cur + "\\NNNNN.ZLP", 0), C("NNNNNN", cur, "", kUnusable),
+       C("NNNNNN.zlp", cur.substr(0, 249), cur.substr(0, 249) + "\\NNNNNN.ZLP", 0),
+       C("NNNNNNN.zlp", cur.substr(0, 249), "", kUnusable),
+       C(ovl + "\\" + name, "", ovl + "\\" + name + ".ZLP", 0),
+       C(ovl + "\\" + name + "N", "", "", kUnusable)});
 }
 
 }  // namespace
