@@ -1,7 +1,6 @@
 // The change form dialog in both modes: what it shows, each refusal, the
 // question before an overwrite, a move that fails, and what OK leaves in the
 // overlay data files, the list files and the group's directory, byte by byte.
-#include <algorithm>
 #include <cstdio>
 
 #include "catalogue/catalogue_config.h"
@@ -126,16 +125,14 @@ TEST_F(ChangeFormTest, EachLayerChecksItsButton) {
 TEST_F(ChangeFormTest, FileMode) {
   const std::string typed = Path("ovl\\logo.zlp");
   Steps refusals = {kOpen, Type(kDescription, "Not written")};
-  for (const auto& r :
-       std::vector<std::pair<std::string, uint32_t>>{{"NEWFORM.ZLC", zv::kMsgFileNameUnusable},
-                                                     {"NEWFORM.TXT", zv::kMsgFileNameUnusable},
-                                                     {"_NAME", zv::kMsgFileNameUnusable},
-                                                     {"", zv::kMsgFileNameUnusable},
-                                                     {Path("ovl\\_LOGO.ZLP"), zv::kMsgFileNameUnusable},
-                                                     {Path("MISSING\\LOGO.ZLP"), zv::kMsgDirectoryMissing}})
-    refusals = refusals + Steps{Put(kName, r.first),        Click(ZV_ID_OK),
-                                Refused(Message(r.second)), Quiet(),
-                                Shows(kName, r.first),      Shows(kDescription, "Not written")};
+  for (const std::string& name :
+       {std::string("NEWFORM.ZLC"), std::string("NEWFORM.TXT"), std::string("_NAME"), std::string(),
+        Path("ovl\\_LOGO.ZLP"), Path("MISSING\\LOGO.ZLP")}) {
+    const uint32_t message =
+        name == Path("MISSING\\LOGO.ZLP") ? zv::kMsgDirectoryMissing : zv::kMsgFileNameUnusable;
+    refusals = refusals + Steps{Put(kName, name), Click(ZV_ID_OK),    Refused(Message(message)),
+                                Quiet(),          Shows(kName, name), Shows(kDescription, "Not written")};
+  }
   const Case cases[] = {
       {"shown, typed, cancelled",
        nullptr,
@@ -210,13 +207,12 @@ TEST_F(ChangeFormTest, FileMode) {
 TEST_F(ChangeFormTest, FormNameMode) {
   const std::string forms = Path("FORMS");
   Steps refusals = {kOpen, Click(ZV_ID_TO_BACK), Type(kSaveTo, Path("NEW"))};
-  for (const auto& r : std::vector<std::pair<std::string, uint32_t>>{{"A/B", zv::kMsgFormNameUnusable},
-                                                                     {"A\\B", zv::kMsgFormNameUnusable},
-                                                                     {"", zv::kMsgFormNameUnusable},
-                                                                     {" \t ", zv::kMsgFormNameUnusable},
-                                                                     {"ORDER", zv::kMsgFormNameExists}})
-    refusals = refusals + Steps{Type(kName, r.first), Click(ZV_ID_OK), Refused(Message(r.second)), Quiet(),
-                                Shows(kName, r.first)};
+  for (const char* typed : {"A/B", "A\\B", "", " \t ", "ORDER"}) {
+    const uint32_t message =
+        typed == std::string("ORDER") ? zv::kMsgFormNameExists : zv::kMsgFormNameUnusable;
+    refusals = refusals + Steps{Type(kName, typed), Click(ZV_ID_OK), Refused(Message(message)), Quiet(),
+                                Shows(kName, typed)};
+  }
   // A group larger than the free space of the drive: its files are sparse
   // on the host, each just under 4 GB as the system counts them.
   const auto big = [&] {
@@ -299,16 +295,8 @@ TEST_F(ChangeFormTest, FormNameMode) {
          CreateDirectoryA(Path("FORMS\\SUB").c_str(), nullptr);
        },
        {kOpen, Click(ZV_ID_CHANGE_DIRECTORY), Wait(Message(zv::kMsgDirectoryName)),
-        Do([&](DialogRun&, const Dialog& picker) {
-          EXPECT_EQ(Upper(picker.Text(ZV_ID_PICKER_DIR_LABEL)), Upper(forms));
-          const Strings rows = picker.ListItems(ZV_ID_PICKER_DIR_LIST);
-          const auto row = std::find_if(rows.begin(), rows.end(),
-                                        [](const std::string& r) { return Upper(r) == "[SUB]"; });
-          ASSERT_NE(row, rows.end());
-          picker.DoubleClickRow(ZV_ID_PICKER_DIR_LIST, static_cast<int>(row - rows.begin()));
-        }),
-        Click(IDOK), kOpen, Do([&](DialogRun&, const Dialog& d) {
-          EXPECT_EQ(Upper(d.Text(kSaveTo)), Upper(forms + "\\SUB"));
+        ShowsAnyCase(ZV_ID_PICKER_DIR_LABEL, forms), DoubleClickOn(ZV_ID_PICKER_DIR_LIST, "[SUB]"),
+        Click(IDOK), kOpen, ShowsAnyCase(kSaveTo, forms + "\\SUB"), Do([&](DialogRun&, const Dialog&) {
           char remembered[plat::kPathBuffer] = {};
           zv::GetCurrentDirSetting(remembered);
           EXPECT_EQ(Upper(remembered), Upper(forms + "\\SUB"));

@@ -1,6 +1,6 @@
 // The delete form data dialog: the rows ticked by real clicks and keys, each
 // question answered Yes and No, each refusal, the files on disk compared byte
-// by byte afterwards, the tick flags freed, and the rows as drawn.
+// by byte afterwards, and the tick flags freed.
 #include "dialogs/delete_form_data_dialog.h"
 #include "catalogue/group_info.h"
 #include "dialogs/sub_dialog_fixture.h"
@@ -193,65 +193,6 @@ TEST_F(DeleteFormDataTest, HelpShowsItsTopicAndIsNotEndedWithTheDialog) {
   const std::string device = Path("DRIVER.INI");
   context_->deviceName = device.c_str();
   ExpectHelp(open, kTitle, 300011, ZV_ID_CANCEL, 2, "D:\\HELP\\X.HLP");
-}
-
-// The rows as drawn: the tick box bitmaps at the left, the selected row in
-// the highlight colours, its fields starting at the columns.
-TEST_F(DeleteFormDataTest, RowsAreDrawnWithTickBoxesAndInTheirColumns) {
-  DialogRun run(Open(1, 3));
-  const Dialog d = RunScript(run, {kOpen, Click(kOverlays), Tick(1, {0, 1, 0})});
-  const HWND list = d.Control(kList);
-  RECT client{}, rows[2]{};
-  GetClientRect(list, &client);
-  for (int i = 0; i < 2; ++i) SendMessageA(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rows[i]));
-  HDC dc = CreateCompatibleDC(nullptr), screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
-  TEXTMETRICA system{}, m{};
-  HDC measure = CreateCompatibleDC(dc);
-  SelectObject(measure, GetStockObject(SYSTEM_FONT));
-  GetTextMetricsA(measure, &system);
-  SelectObject(measure, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
-  GetTextMetricsA(measure, &m);
-  DeleteDC(measure);
-  // Rows are measured before the dialog gives the list its font.
-  EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0), system.tmHeight + 2);
-  const auto shows = [&](int bitmapId, const RECT& row) {
-    const int top = (row.top + row.bottom - m.tmHeight) / 2 + (m.tmHeight - 11) / 2;
-    HBITMAP tick = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId));
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ previous = SelectObject(source, tick);
-    bool same = true;
-    for (int i = 0; i < 121 && same; ++i)
-      same = GetPixel(dc, 3 + i % 11, top + i / 11) == GetPixel(source, i % 11, i / 11);
-    SelectObject(source, previous);
-    DeleteDC(source);
-    DeleteObject(tick);
-    return same;
-  };
-  const COLORREF text = GetSysColor(COLOR_HIGHLIGHTTEXT);
-  const auto has = [&](int from, int to) {
-    for (int x = from; x < to; ++x)
-      for (int y = rows[1].top; y < rows[1].bottom; ++y)
-        if (GetPixel(dc, x, y) == text) return true;
-    return false;
-  };
-  EXPECT_TRUE(shows(ZV_BITMAP_TICK_EMPTY, rows[0]) && !shows(ZV_BITMAP_TICK_SET, rows[0]));
-  EXPECT_TRUE(shows(ZV_BITMAP_TICK_SET, rows[1]) && !shows(ZV_BITMAP_TICK_EMPTY, rows[1]));
-  EXPECT_EQ(GetPixel(dc, rows[1].right - 1, rows[1].bottom - 1), GetSysColor(COLOR_HIGHLIGHT));
-  EXPECT_FALSE(has(14, 16));
-  const int second = 16 + m.tmMaxCharWidth * 35 / 10, third = second + m.tmMaxCharWidth * 46 / 10;
-  const int room = m.tmAveCharWidth * 2;
-  for (int column : {16, second, third}) {
-    EXPECT_TRUE(has(column, column + room)) << column;
-    EXPECT_TRUE(column == 16 || !has(column - room, column)) << column;
-  }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  RunScript(run, {kOpen, Click(ZV_ID_CANCEL), Returns(2)});
 }
 
 }  // namespace
