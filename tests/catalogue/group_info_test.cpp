@@ -94,7 +94,7 @@ TEST_F(GroupInfoTest, HeaderBytesValidityAndTexts) {
   S second = A4(50);
   second.paperWidth = -2;
   const std::string file =
-      GroupInfoFile({Entry(A4(), 1), Entry(second, 2)}, {"_F3001A0.ZLP", "_F3001A1.ZLP", ""}, 0, 2, 1);
+      GroupInfoFile({Entry(A4(), 1), Entry(second, 2)}, {"_F3001A0.ZLP", "_F3001A1.ZLP", ""}, 0, 2, -1);
   WriteCatalogue(file);
   zv::GroupInfoHeader h{};
   plat::FileHandle f = nullptr;
@@ -102,7 +102,7 @@ TEST_F(GroupInfoTest, HeaderBytesValidityAndTexts) {
   EXPECT_EQ(
       std::vector<int64_t>({h.firstString, h.editedFileString, h.previewString, h.entryCount, h.stringCount,
                             h.poolSize, zv::GroupInfoTableOffset(h), zv::GroupInfoPoolOffset(h)}),
-      std::vector<int64_t>({0, 2, 1, 2, 3, 30, 140, 152}));
+      std::vector<int64_t>({0, 2, -1, 2, 3, 30, 140, 152}));
   // Each text by its index; none below 0 or at the count.
   std::string out;
   for (int32_t index : {1, 0, 2, -1, 3}) {

@@ -115,6 +115,7 @@ TEST(PrintSettingsMatchTest, TolerantMatchAndItsCodes) {
               {"level too high", nullptr, {}, {1, 2}, false, kNone},
               {"colour words ignored", nullptr, {}, {0x4005, 0x4007}, false, kNone},
               {"colour block, black words", kColourRecord, colour, {3, 5, 0x3FFF}, false, kNone},
+              {"colour block, low word", kColourRecord, colour, {0x4002}, false, kNone},
               {"colour block, equal", kColourRecord, colour, {0x4002, 0x4003}, true, kNone},
               {"enhanced, level 3", Mode(0x20), enhanced, {1, 3}, true, kNone},
               {"enhanced, level 1", Mode(0x20), enhanced, {1, 1}, false, kNone},
