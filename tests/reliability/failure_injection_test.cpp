@@ -35,25 +35,26 @@
 namespace zvtest {
 namespace {
 
+using namespace zv;
 namespace fault = plat::fault;
 using Block = DriverSettingsBlock;
 using Snapshot = std::map<std::string, std::string>;
 constexpr uint32_t kP = plat::kPathBuffer;
 const uint16_t kCaps[] = {1, 3, 0x4001, 0x4003};  // black and colour up to mode level 3
-const zv::PaperEntry kPapers[] = {{1, 2100, 2970, 2016, 2886, 9, "A4 210 x 297 mm"},
-                                  {1, 2159, 2794, 2075, 2710, 1, "Letter"}};
+const PaperEntry kPapers[] = {{1, 2100, 2970, 2016, 2886, 9, "A4 210 x 297 mm"},
+                              {1, 2159, 2794, 2075, 2710, 1, "Letter"}};
 void IgnoreLine(void*, const char*) {}
-constexpr zv::LineSink kNoLines{IgnoreLine, nullptr};
+constexpr LineSink kNoLines{IgnoreLine, nullptr};
 // What the rows hand the calls to fill in.
-char gP[kP], gQ[kP], gR[kP], gN[kP], gD[zv::kFormDescriptionSize], gNames[8][zv::kFormNameSize];
-char gSlots[8 * ZV_NAME_SLOT];
+char gP[kP], gQ[kP], gR[kP], gN[kP], gD[kFormDescriptionSize], gNames[8][kFormNameSize],
+    gSlots[8 * ZV_NAME_SLOT];
 int32_t gI, gIds[8];
-int16_t gM, gK, gSpec[zv::kSpecSizeCount];
+int16_t gM, gK, gSpec[kSpecSizeCount];
 uint16_t gU;
 uint32_t gW;
 ZVDWORD gCount;
 ZVLONG gL, gListed[8];
-zv::PrintSettings gS;
+PrintSettings gS;
 
 struct Cat {
   std::string sys, dir, flt, glt, fgp, driver, block;
@@ -95,8 +96,8 @@ Cat MakeCat(const std::string& scratch, const std::string& sys) {
   return c;
 }
 
-const auto SettingsOf = [](const std::string& record) -> const zv::PrintSettings& {
-  return zv::DecodePrintSettings(reinterpret_cast<const unsigned char*>(record.data()), &gS), gS;
+const auto SettingsOf = [](const std::string& record) -> const PrintSettings& {
+  return DecodePrintSettings(reinterpret_cast<const unsigned char*>(record.data()), &gS), gS;
 };
 // The point and call the run fails at; a row that makes platform calls of its
 // own before the call under test arms the switch again after them.
@@ -121,27 +122,27 @@ const auto Any = [](const std::string& n) -> Check {
   return [n](const std::string& p) { return Ends(p, n); };
 };
 // The file's own reader answers: the list files and group info files.
-zv::ListFileState Opened(const std::string& p) {
+ListFileState Opened(const std::string& p) {
   plat::FileHandle f = nullptr;
-  zv::ListFileState s = zv::ListFileState::kValid;
-  zv::FormListHeader fh;
-  zv::GroupListHeader gh;
-  zv::GroupInfoHeader ih;
-  if (Ends(p, ".FLT")) s = zv::OpenFormNameList(p.c_str(), plat::kAccessRead, &f, &fh);
-  if (Ends(p, ".GLT")) s = zv::OpenGroupNameList(p.c_str(), plat::kAccessRead, &f, &gh);
-  if (Ends(p, ".FGP")) s = zv::OpenGroupInfo(p.c_str(), plat::kAccessRead, &f, &ih);
+  ListFileState s = ListFileState::kValid;
+  FormListHeader fh;
+  GroupListHeader gh;
+  GroupInfoHeader ih;
+  if (Ends(p, ".FLT")) s = OpenFormNameList(p.c_str(), plat::kAccessRead, &f, &fh);
+  if (Ends(p, ".GLT")) s = OpenGroupNameList(p.c_str(), plat::kAccessRead, &f, &gh);
+  if (Ends(p, ".FGP")) s = OpenGroupInfo(p.c_str(), plat::kAccessRead, &f, &ih);
   if (f) plat::CloseFile(f);
   return s;
 }
 const auto ValidGroup = [](const std::string& p) {
-  return Ends(p, ".FGP") && Opened(p) == zv::ListFileState::kValid;
+  return Ends(p, ".FGP") && Opened(p) == ListFileState::kValid;
 };
 // Form 1's group after a deletion that failed once the edited file was gone:
 // valid, its edited file slot cleared.
 const auto EditedCleared = [](const std::string& p) {
   std::string b;
   return Ends(p, "\\_F3001.FGP") && ValidGroup(p) && ReadWholeFile(p, &b) &&
-         b.compare(zv::group_info::kEditedFileStringOffset, 4, "\xFF\xFF\xFF\xFF") == 0;
+         b.compare(group_info::kEditedFileStringOffset, 4, "\xFF\xFF\xFF\xFF") == 0;
 };
 // A block handed back by a driver query, freed: whether there was one.
 const auto Freed = [](plat::MemoryHandle block) { return plat::FreeMemory(block), block != nullptr; };
@@ -179,8 +180,8 @@ using Codes = std::set<uint32_t>;
 // the reader gives then, in a valid group info file.
 int64_t RegisterNewFile(C c) {
   const std::string f = c.In("NEWFILE.ZLP");
-  return static_cast<int64_t>(zv::RegisterExistingFile(
-      {2, "LETTER", "", 2, f.c_str(), {0, 1}, {zv::kNoPaper, 1}, {0, 1}, kPapers, 2, 256, 0, nullptr}));
+  return static_cast<int64_t>(RegisterExistingFile(
+      {2, "LETTER", "", 2, f.c_str(), {0, 1}, {kNoPaper, 1}, {0, 1}, kPapers, 2, 256, 0, nullptr}));
 }
 // Opened as its caller opens it, then the switch is armed again.
 int64_t RemoveFirstEntry(C c) {
@@ -188,89 +189,85 @@ int64_t RemoveFirstEntry(C c) {
   plat::FileHandle f =
       plat::OpenFile(c.fgp.c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
   Arm();
-  const bool done = zv::RemoveOverlayEntry(f, c.fgp.c_str(), 0);
+  const bool done = RemoveOverlayEntry(f, c.fgp.c_str(), 0);
   plat::CloseFile(f);
   return done;
 }
 const uint32_t kEntryFlags[] = {0, 1, 0};
-const auto kStayOpen = static_cast<int64_t>(zv::RegistrationResult::kStayOpen);
+const auto kStayOpen = static_cast<int64_t>(RegistrationResult::kStayOpen);
 
 const std::vector<Op> kOps = {
-    OP("EnsureConfigurationWritesDefaults", Is(0), zv::EnsureCatalogueConfiguration(), 400, 401)
+    OP("EnsureConfigurationWritesDefaults", Is(0), EnsureCatalogueConfiguration(), 400, 401)
         .Leaves(Any("\\ZVLMN3.DAT"))
         .After([](C c) { RemoveFile(c.sys + "ZVLMN3.DAT"); }),
-    OP("GetListFilePaths", Is(0), zv::GetListFilePaths(gP, gQ), 400, 401),
-    OP("GetCurrentDirSetting", Is(0), zv::GetCurrentDirSetting(gP), 401),
-    OP("SetCurrentDirSetting", Is(0), zv::SetCurrentDirSetting(c.In("MOVED").c_str()), 0, 401),
-    OP("CountNamedForms", Is(0), zv::CountNamedForms(), 0, 401, 402, 403),
-    OP("ListNamedForms", Is(0), zv::ListNamedForms(0, 2, gIds, gNames), 401, 402, 403),
-    OP("FindNamedFormByName", Is(0), zv::FindNamedFormByName("LETTER", &gI) ? gI : 0, PATH),
-    OP("GetFileEntryName", IsOrCoded(0), zv::GetFileEntryName(-2, &gI, gN), 401, 402, 403),
-    OP("CheckFormName", kCoded, zv::CheckFormName("NEWNAME", &gI), 401, 404),
-    OP("GetFormGroupPath", Is(0), zv::GetFormGroupPath(-1, gP), PATH),
-    OP("GetFormRecordInfo", Is(-1), zv::GetFormRecordInfo(1, gN, gD, gP), PATH),
-    OP("CountOverlayEntries", Is(0), zv::CountOverlayEntries(1), PATH),
-    OP("FindFormPaperEntry", Is(zv::kNoPaper), zv::FindFormPaperEntry(1, 2, kPapers, &gU), PATH),
-    OP("ListOverlayLines", Is(0), zv::ListOverlayLines(1, kPapers, 2, kNoLines), PATH),
+    OP("GetListFilePaths", Is(0), GetListFilePaths(gP, gQ), 400, 401),
+    OP("GetCurrentDirSetting", Is(0), GetCurrentDirSetting(gP), 401),
+    OP("SetCurrentDirSetting", Is(0), SetCurrentDirSetting(c.In("MOVED").c_str()), 0, 401),
+    OP("CountNamedForms", Is(0), CountNamedForms(), 0, 401, 402, 403),
+    OP("ListNamedForms", Is(0), ListNamedForms(0, 2, gIds, gNames), 401, 402, 403),
+    OP("FindNamedFormByName", Is(0), FindNamedFormByName("LETTER", &gI) ? gI : 0, PATH),
+    OP("GetFileEntryName", IsOrCoded(0), GetFileEntryName(-2, &gI, gN), 401, 402, 403),
+    OP("CheckFormName", kCoded, CheckFormName("NEWNAME", &gI), 401, 404),
+    OP("GetFormGroupPath", Is(0), GetFormGroupPath(-1, gP), PATH),
+    OP("GetFormRecordInfo", Is(-1), GetFormRecordInfo(1, gN, gD, gP), PATH),
+    OP("CountOverlayEntries", Is(0), CountOverlayEntries(1), PATH),
+    OP("FindFormPaperEntry", Is(kNoPaper), FindFormPaperEntry(1, 2, kPapers, &gU), PATH),
+    OP("ListOverlayLines", Is(0), ListOverlayLines(1, kPapers, 2, kNoLines), PATH),
     OP("ListSingleOverlayLine", Is(0),
-       zv::ListSingleOverlayLine(SettingsOf(Block().Record(1)), kPapers, 2, kNoLines), 0),
-    OP("HasOverlayHeader", kNever, zv::HasOverlayHeader(c.In("RAW.ZLX").c_str())).After([](C c) {
+       ListSingleOverlayLine(SettingsOf(Block().Record(1)), kPapers, 2, kNoLines), 0),
+    OP("HasOverlayHeader", kNever, HasOverlayHeader(c.In("RAW.ZLX").c_str())).After([](C c) {
       WriteWholeFile(c.In("RAW.ZLX"), "\0350;0.24muE data");
     }),
-    OP("GetOverlayDescription", Is(0), zv::GetOverlayDescription(c.In("RAW.ZLC").c_str(), gD), 0),
-    OP("FindPaperEntryIndex", Is(-1), zv::FindPaperEntryIndex(c.In("RAW.ZLC").c_str(), 2, kPapers, &gU), 0,
-       401),
+    OP("GetOverlayDescription", Is(0), GetOverlayDescription(c.In("RAW.ZLC").c_str(), gD), 0),
+    OP("FindPaperEntryIndex", Is(-1), FindPaperEntryIndex(c.In("RAW.ZLC").c_str(), 2, kPapers, &gU), 0, 401),
     OP("ReadOverlaySettings", kNever,
-       (zv::ReadOverlaySettings(c.In("_F300101.ZLP").c_str(), 0, &gS), gS.resolution)),
-    OP("QueryDriverCapabilities", Is(0), Freed(zv::QueryDriverCapabilities("", c.driver.c_str(), &gM, &gK)),
-       0, 401),
-    OP("QueryPrinterSpec", Is(0), Freed(zv::QueryPrinterSpec("", c.driver.c_str(), 1, gSpec)), 0, 401),
-    OP("QueryHelpFile", Is(0), zv::QueryHelpFile("", c.driver.c_str(), 0, gP), 0),
+       (ReadOverlaySettings(c.In("_F300101.ZLP").c_str(), 0, &gS), gS.resolution)),
+    OP("QueryDriverCapabilities", Is(0), Freed(QueryDriverCapabilities("", c.driver.c_str(), &gM, &gK)), 0,
+       401),
+    OP("QueryPrinterSpec", Is(0), Freed(QueryPrinterSpec("", c.driver.c_str(), 1, gSpec)), 0, 401),
+    OP("QueryHelpFile", Is(0), QueryHelpFile("", c.driver.c_str(), 0, gP), 0),
     OP("BuildPaperSizeList", Is(0),
-       (gU = 7, Freed(zv::BuildPaperSizeList("", c.driver.c_str(), 1, &gU))) ? gU : 0, 401),
-    OP("ChooseNamedFormId", Is(0), zv::ChooseFormId(zv::kChooseNamedForm, "NEWFORM", &gI, nullptr), 401, 404,
-       405, 406),
-    OP("ChooseFileEntryId", Is(0), zv::ChooseFormId(zv::kChooseFileEntry, nullptr, &gI, &gW), 401, 404, 405,
+       (gU = 7, Freed(BuildPaperSizeList("", c.driver.c_str(), 1, &gU))) ? gU : 0, 401),
+    OP("ChooseNamedFormId", Is(0), ChooseFormId(kChooseNamedForm, "NEWFORM", &gI, nullptr), 401, 404, 405,
        406),
-    MOVES("AddNamedFormRecord", Is(0), zv::AddFormRecord(3, "NEWFORM", "A new form", c.dir.c_str(), 1), 401,
-          404),
-    MOVES("AddFileEntryRecord", Is(0), zv::AddFormRecord(-5, "P", "", c.In("NEWFILE.ZLP").c_str(), 1), 401,
-          404),
+    OP("ChooseFileEntryId", Is(0), ChooseFormId(kChooseFileEntry, nullptr, &gI, &gW), 401, 404, 405, 406),
+    MOVES("AddNamedFormRecord", Is(0), AddFormRecord(3, "NEWFORM", "A new form", c.dir.c_str(), 1), 401, 404),
+    MOVES("AddFileEntryRecord", Is(0), AddFormRecord(-5, "P", "", c.In("NEWFILE.ZLP").c_str(), 1), 401, 404),
     MOVES("UpdateFormRecord", Is(0),
-          zv::UpdateFormRecord(1, "INVOICE 2", "Changed", c.In("_F3001.FGP").c_str(), 2), 0, 401),
-    MOVES("AppendGroupNameEntry", Is(-1), zv::AppendGroupNameEntry(c.glt.c_str(), "NEWTEXT.ZLP"), 0),
-    MOVES("ReplaceGroupNameEntry", Is(0),
-          zv::ReplaceGroupNameEntry(c.glt.c_str(), 2, c.In("LOGO2.ZLP").c_str()), 0),
+          UpdateFormRecord(1, "INVOICE 2", "Changed", c.In("_F3001.FGP").c_str(), 2), 0, 401),
+    MOVES("AppendGroupNameEntry", Is(-1), AppendGroupNameEntry(c.glt.c_str(), "NEWTEXT.ZLP"), 0),
+    MOVES("ReplaceGroupNameEntry", Is(0), ReplaceGroupNameEntry(c.glt.c_str(), 2, c.In("LOGO2.ZLP").c_str()),
+          0),
     MOVES("AddOverlayEntry", Is(0),
-          zv::AddOverlayEntry(c.fgp.c_str(), "_F300103.ZLP", &SettingsOf(InColour().Record(2)), "NEW GROUP",
-                              "_F3001B.ZL3"),
+          AddOverlayEntry(c.fgp.c_str(), "_F300103.ZLP", &SettingsOf(InColour().Record(2)), "NEW GROUP",
+                          "_F3001B.ZL3"),
           401, 404),
     OP("AddOverlayEntryNewGroup", Is(0),
-       zv::AddOverlayEntry(c.In("_F3002.FGP").c_str(), "_F300200.ZLP", &SettingsOf(Block().Record(2)),
-                           "GROUP", nullptr),
+       AddOverlayEntry(c.In("_F3002.FGP").c_str(), "_F300200.ZLP", &SettingsOf(Block().Record(2)), "GROUP",
+                       nullptr),
        401, 404),
-    OP("FindOverlayEntry", Is(0), zv::FindOverlayEntry(c.fgp.c_str(), SettingsOf(At300().Record(1)), gP, &gW),
+    OP("FindOverlayEntry", Is(0), FindOverlayEntry(c.fgp.c_str(), SettingsOf(At300().Record(1)), gP, &gW),
        401, 404),
-    MOVES("ReplaceOverlayFile", Is(0), zv::ReplaceOverlayFile(c.fgp.c_str(), 1, "NEWFILE.ZLP"), 401, 409),
+    MOVES("ReplaceOverlayFile", Is(0), ReplaceOverlayFile(c.fgp.c_str(), 1, "NEWFILE.ZLP"), 401, 409),
     MOVES("RegisterExistingFile", Is(kStayOpen), RegisterNewFile(c), 401, 409)
         .Leaves([](const std::string& p) { return Ends(p, "\\_F3002.FGP") && ValidGroup(p); }),
-    OP("MoveOverlayFile", Is(0),
-       zv::MoveOverlayFile(c.In("LOGO.ZLP").c_str(), c.In("MOVED\\LOGO.ZLP").c_str()), 0),
-    OP("CopyWholeFile", Is(0), zv::CopyWholeFile(c.In("LOGO.ZLP").c_str(), c.In("COPY.ZLP").c_str()), 0),
-    OP("GetGroupSize", Is(0), zv::GetGroupSize(1), PATH),
-    OP("MoveGroupFiles", Is(0), zv::MoveGroupFiles(nullptr, 1, c.In("MOVED").c_str()), 0, 401),
-    OP("RewriteOverlayHeader", Is(0),
-       zv::RewriteOverlayHeader(c.In("LOGO.ZLP").c_str(), 2, "New description"), 0, 401),
-    MOVES("DeleteNamedForm", Is(0), zv::DeleteForm(1), 401, 407).Leaves(EditedCleared),
-    MOVES("DeleteFileEntry", Is(0), zv::DeleteForm(-2), 401, 407),
-    MOVES("DeleteGroupNameEntry", Is(0), zv::DeleteGroupNameEntry(c.glt.c_str(), 3), 0),
-    MOVES("DeleteGroupInfoFile", Is(0), zv::DeleteGroupInfoFile(c.fgp.c_str()), 0).Leaves(EditedCleared),
-    MOVES("DeleteOverlayEntries", Is(0), zv::DeleteOverlayEntries(1, kEntryFlags), 401, 408),
-    OP("GetFormEditedFile", Not(zv::kEditedFileFound),
-       zv::GetFormEditedFile(0, "INVOICE", gD, &gI, &gU, gP, gQ, gR), 0, 401, 402, 403),
-    OP("MakeGroupInfoFileName", Is(0), zv::MakeGroupInfoFileName(2, c.dir.c_str(), gP), 401),
-    MOVES("ProposeOverlayFileName", Is(zv::kOverlayFileNone),
-          zv::ProposeOverlayFileName(InColour().Bytes().data(), c.fgp.c_str(), gP), 0, 401, 408),
+    OP("MoveOverlayFile", Is(0), MoveOverlayFile(c.In("LOGO.ZLP").c_str(), c.In("MOVED\\LOGO.ZLP").c_str()),
+       0),
+    OP("CopyWholeFile", Is(0), CopyWholeFile(c.In("LOGO.ZLP").c_str(), c.In("COPY.ZLP").c_str()), 0),
+    OP("GetGroupSize", Is(0), GetGroupSize(1), PATH),
+    OP("MoveGroupFiles", Is(0), MoveGroupFiles(nullptr, 1, c.In("MOVED").c_str()), 0, 401),
+    OP("RewriteOverlayHeader", Is(0), RewriteOverlayHeader(c.In("LOGO.ZLP").c_str(), 2, "New description"), 0,
+       401),
+    MOVES("DeleteNamedForm", Is(0), DeleteForm(1), 401, 407).Leaves(EditedCleared),
+    MOVES("DeleteFileEntry", Is(0), DeleteForm(-2), 401, 407),
+    MOVES("DeleteGroupNameEntry", Is(0), DeleteGroupNameEntry(c.glt.c_str(), 3), 0),
+    MOVES("DeleteGroupInfoFile", Is(0), DeleteGroupInfoFile(c.fgp.c_str()), 0).Leaves(EditedCleared),
+    MOVES("DeleteOverlayEntries", Is(0), DeleteOverlayEntries(1, kEntryFlags), 401, 408),
+    OP("GetFormEditedFile", Not(kEditedFileFound), GetFormEditedFile(0, "INVOICE", gD, &gI, &gU, gP, gQ, gR),
+       0, 401, 402, 403),
+    OP("MakeGroupInfoFileName", Is(0), MakeGroupInfoFileName(2, c.dir.c_str(), gP), 401),
+    MOVES("ProposeOverlayFileName", Is(kOverlayFileNone),
+          ProposeOverlayFileName(InColour().Bytes().data(), c.fgp.c_str(), gP), 0, 401, 408),
     MOVES("RemoveOverlayEntry", Is(0), RemoveFirstEntry(c), 401, 408),
     OP("ZVGetFormListNum", AtMost(1), ZVGetFormListNum(), 0, 400, 401, 402, 403),
     OP("ZVGetFormList", Not(3), ZVGetFormList(nullptr, 0, 2, 0, &gCount, gListed, gSlots) ? gCount : 0, 0,
@@ -311,17 +308,16 @@ const std::vector<Op> kOps = {
 
 // Every reader and reading export on the catalogue as it stands.
 void ReadEverything(const Cat& c) {
-  zv::CountNamedForms(), zv::ListNamedForms(0, 7, gIds, gNames), zv::FindNamedFormByName("LETTER", &gI);
-  zv::CheckFormName("OTHER", &gI), ZVGetFormListNum(), ZVGetFormID("INVOICE");
+  CountNamedForms(), ListNamedForms(0, 7, gIds, gNames), FindNamedFormByName("LETTER", &gI);
+  CheckFormName("OTHER", &gI), ZVGetFormListNum(), ZVGetFormID("INVOICE");
   ZVGetFormList(nullptr, 0, 0, 0, &gCount, gListed, gSlots);
   for (int32_t id : {1, 2, -1, -2, -3, -4}) {
-    zv::GetFileEntryName(id, &gI, gN), zv::GetFormGroupPath(id, gP), zv::GetFormRecordInfo(id, gN, gD, gP);
-    zv::CountOverlayEntries(id), zv::FindFormPaperEntry(id, 2, kPapers, &gU), zv::GetGroupSize(id);
-    zv::ListOverlayLines(id, kPapers, 2, kNoLines),
-        zv::GetFormEditedFile(id, nullptr, gD, &gI, &gU, gP, gQ, gR);
+    GetFileEntryName(id, &gI, gN), GetFormGroupPath(id, gP), GetFormRecordInfo(id, gN, gD, gP);
+    CountOverlayEntries(id), FindFormPaperEntry(id, 2, kPapers, &gU), GetGroupSize(id);
+    ListOverlayLines(id, kPapers, 2, kNoLines), GetFormEditedFile(id, nullptr, gD, &gI, &gU, gP, gQ, gR);
     ZVSearchForm(c.block.data(), 4, kCaps, id, &gU, gP), ZVGetDevFormName(id, gN), ZVPreviewForm(0, id, gP);
   }
-  zv::FindOverlayEntry(c.fgp.c_str(), SettingsOf(At300().Record(1)), gP, nullptr);
+  FindOverlayEntry(c.fgp.c_str(), SettingsOf(At300().Record(1)), gP, nullptr);
 }
 
 class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamInterface<Op> {
@@ -333,11 +329,7 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
     plat::CreateDirectory(cat_.In("MOVED").c_str());
     RestoreTo(Snapshot(cat_.files.begin(), cat_.files.end()), Take());
   }
-  void TearDown() override {
-    fault::Reset();
-    RestoreTo({}, Take());
-    SystemDirTest::TearDown();
-  }
+  void TearDown() override { fault::Reset(), RestoreTo({}, Take()), SystemDirTest::TearDown(); }
   // Every plain file of the catalogue directories, and the configuration file.
   Snapshot Take() const {
     Snapshot s;
@@ -353,9 +345,8 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
           ReadWholeFile(dir + e.path().filename().string(), &s[dir + e.path().filename().string()]);
       }
     }
-    if (FileExists(cat_.sys + "ZVLMN3.DAT"))
-      ReadWholeFile(cat_.sys + "ZVLMN3.DAT", &s[cat_.sys + "ZVLMN3.DAT"]);
-    return s;
+    const std::string dat = cat_.sys + "ZVLMN3.DAT";
+    return (FileExists(dat) && ReadWholeFile(dat, &s[dat])), s;
   }
   // Brings the files back from current to target, touching those that differ.
   void RestoreTo(const Snapshot& target, const Snapshot& current) {
@@ -366,20 +357,19 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
       ASSERT_TRUE((current.count(path) && current.at(path) == bytes) || WriteWholeFile(path, bytes)) << path;
     }
   }
-  int64_t Run(const Op& op, fault::Point point, uint32_t n, uint32_t* code) {
-    gPoint = point, gNth = n;
-    fault::Reset(), Arm(), zv::SetLastErrorCode(0);
+  // One run with the nth call at the point failing; whether it came to that call.
+  int64_t Run(const Op& op, uint32_t point, uint32_t n, uint32_t* code, bool* reached) {
+    gPoint = static_cast<fault::Point>(point), gNth = n;
+    fault::Reset(), Arm(), SetLastErrorCode(0);
     const int64_t result = op.run(cat_);
-    *code = zv::GetLastErrorCode();
-    return result;
+    *code = GetLastErrorCode(), *reached = fault::CallCount(gPoint) >= n;
+    return fault::Reset(), result;
   }
   Cat cat_;
 };
 
 const char* const kPointNames[] = {"alloc", "open", "read", "write", "set end", "profile write"};
-std::string Size(const std::string* bytes) {
-  return bytes ? std::to_string(bytes->size()) + " bytes" : "missing";
-}
+const auto Size = [](const std::string* b) { return b ? std::to_string(b->size()) + " bytes" : "missing"; };
 
 TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
   const Op& op = GetParam();
@@ -387,25 +377,22 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
   const Snapshot before = Take();
   const uint32_t live = fault::LiveBlocks();
   MessageBoxWatcher boxes(op.answer);
-  uint32_t code = 0;
-  const int64_t clean = Run(op, fault::kAlloc, 0, &code);
-  fault::Reset();
+  uint32_t code = 0, tolerated = 0, damagedRuns = 0;
+  bool reached = false;
+  const int64_t clean = Run(op, fault::kAlloc, 0, &code, &reached);
   ASSERT_FALSE(op.failed(clean, code)) << "the clean run fails: " << clean << ", code " << code;
   ASSERT_EQ(fault::LiveBlocks(), live) << "a clean run leaves a block";
   const Snapshot after = Take();
   RestoreTo(before, after);
 
   std::string figures;
-  uint32_t tolerated = 0, damagedRuns = 0;
   for (uint32_t p = 0; p < fault::kPointCount; ++p) {
     uint32_t n = 1;
     for (;; ++n) {
       ASSERT_LT(n, 500u) << "never stops reaching " << kPointNames[p];
       const std::string where = std::string(kPointNames[p]) + " call " + std::to_string(n);
-      const int64_t result = Run(op, static_cast<fault::Point>(p), n, &code);
-      const bool reached = fault::CallCount(static_cast<fault::Point>(p)) >= n,
-                 failed = op.failed(result, code);
-      fault::Reset();
+      const int64_t result = Run(op, p, n, &code, &reached);
+      const bool failed = op.failed(result, code);
       EXPECT_EQ(fault::LiveBlocks(), live) << where << ": a block is left behind";
       const Snapshot now = Take();
       if (!reached) {  // the run did not come to the nth call: a clean run again
@@ -425,7 +412,7 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
         const std::string *was = at(before), *done = at(after), *is = at(now);
         const auto same = [is](const std::string* b) { return is ? b && *is == *b : !b; };
         if (same(was) || same(done) || (is && op.leave && op.leave(path))) continue;
-        const bool reported = is && op.damage && Opened(path) == zv::ListFileState::kDamaged;
+        const bool reported = is && op.damage && Opened(path) == ListFileState::kDamaged;
         damaged |= reported;
         EXPECT_TRUE(reported) << where << ": " << path << " is " << Size(is) << ", was " << Size(was)
                               << ", a clean call leaves " << Size(done);
