@@ -189,6 +189,9 @@ TEST_F(DeletionTest, TheEditedFileOfAFormsGroup) {
   WriteFormList(FormListFile({{26, "INVOICE", "", 1, 0}}, {}) + "X");
   EXPECT_EQ(find(26, nullptr), -6);
   EXPECT_EQ(zv::GetLastErrorCode(), 403u);
+  fault::FailNth(fault::kAlloc, 1);  // its own result for no working memory
+  EXPECT_EQ(find(26, nullptr), -1);
+  EXPECT_EQ(zv::GetLastErrorCode(), 401u);
 }
 
 }  // namespace
