@@ -114,10 +114,9 @@ TEST_F(ChangeFormTest, EachLayerChecksItsButton) {
       named ? Named() : File();
       (named ? context_->formLayer : context_->fileLayer) = layer;
       Check(Opener("EDIT3", zv::ChangeFormProc),
-            {"layer",
-             nullptr,
-             {kOpen, Checked(ZV_ID_TO_BACK, layer == 2), Checked(ZV_ID_TO_FRONT, layer != 2),
-              Click(ZV_ID_CANCEL), Returns(2)}});
+            {"layer", nullptr,
+             Steps{kOpen, Checked(ZV_ID_TO_BACK, layer == 2), Checked(ZV_ID_TO_FRONT, layer != 2),
+                   Click(ZV_ID_CANCEL), Returns(2)}});
     }
   }
 }
@@ -134,41 +133,36 @@ TEST_F(ChangeFormTest, FileMode) {
                                 Quiet(),          Shows(kName, name), Shows(kDescription, "Not written")};
   }
   const Case cases[] = {
-      {"shown, typed, cancelled",
-       nullptr,
-       {kOpen, Shows(kName, Path("LOGO.ZLP")), Shows(kDescription, "Company logo"),
-        Visible(ZV_ID_CHANGE_FILE_LABEL), Visible(kSaveTo, false), Enabled(kSaveTo, false),
-        Visible(ZV_ID_CHANGE_DIRECTORY, false), Enabled(ZV_ID_CHANGE_DIRECTORY, false),
-        Visible(ZV_ID_CHANGE_FORM_LABEL, false), Limit(kName, 24), Limit(kDescription, 255),
-        Type(kName, "NEWFORM"), Type(kDescription, "New"), Click(ZV_ID_CANCEL), Returns(2)}},
-      {"OK without changes", nullptr, {kOpen, Click(ZV_ID_OK), Returns(1)}},
-      {"the layer",
-       nullptr,
-       {kOpen, Click(ZV_ID_TO_BACK), Click(ZV_ID_OK), Returns(1)},
+      {"shown, typed, cancelled", nullptr,
+       Steps{kOpen, Shows(kName, Path("LOGO.ZLP")), Shows(kDescription, "Company logo"),
+             Visible(ZV_ID_CHANGE_FILE_LABEL), Visible(kSaveTo, false), Enabled(kSaveTo, false),
+             Visible(ZV_ID_CHANGE_DIRECTORY, false), Enabled(ZV_ID_CHANGE_DIRECTORY, false),
+             Visible(ZV_ID_CHANGE_FORM_LABEL, false), Limit(kName, 24), Limit(kDescription, 255),
+             Type(kName, "NEWFORM"), Type(kDescription, "New"), Click(ZV_ID_CANCEL), Returns(2)}},
+      {"OK without changes", nullptr, Steps{kOpen, Click(ZV_ID_OK), Returns(1)}},
+      {"the layer", nullptr, Steps{kOpen, Click(ZV_ID_TO_BACK), Click(ZV_ID_OK), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) { f["LOGO.ZLP"][287] = 2, c.fileLayer = 2; }},
-      {"the description",
-       nullptr,
-       {kOpen, Type(kDescription, "Logo in colour, second edition"), Click(ZV_ID_OK), Returns(1)},
+      {"the description", nullptr,
+       Steps{kOpen, Type(kDescription, "Logo in colour, second edition"), Click(ZV_ID_OK), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          f["LOGO.ZLP"] = Rewritten(logo_, "Logo in colour, second edition", 1);
          std::strcpy(c.fileDescription, "Logo in colour, second edition");
        }},
-      {"a bare name moves to the current directory",
-       nullptr,
-       {kOpen, Do([&](DialogRun&, const Dialog&) { SetCurrentDirectoryA(Path("OTHER").c_str()); }),
-        Type(kName, "NEWFORM"), Click(ZV_ID_OK), Returns(1), Do([&](DialogRun&, const Dialog&) {
-          EXPECT_EQ(StoredName(Path("OTHER\\NEWFORM.ZLP")), "NEWFORM.ZLP");
-        })},
+      {"a bare name moves to the current directory", nullptr,
+       Steps{kOpen, Do([&](DialogRun&, const Dialog&) { SetCurrentDirectoryA(Path("OTHER").c_str()); }),
+             Type(kName, "NEWFORM"), Click(ZV_ID_OK), Returns(1), Do([&](DialogRun&, const Dialog&) {
+               EXPECT_EQ(StoredName(Path("OTHER\\NEWFORM.ZLP")), "NEWFORM.ZLP");
+             })},
        [&](Files& f, zv::EditFormContext& c) {
          Move(f, "LOGO.ZLP", "OTHER\\NEWFORM.ZLP");
          std::strcpy(c.filePath, Path("OTHER\\NEWFORM.ZLP").c_str());
        }},
       // Moved first, then the header rewritten in its new place, whose name
       // is kept and whose extension is put in capitals.
-      {"a typed place",
-       nullptr,
-       {kOpen, Put(kName, typed), Type(kDescription, "Logo, moved"), Click(ZV_ID_TO_BACK), Click(ZV_ID_OK),
-        Returns(1), Do([&](DialogRun&, const Dialog&) { EXPECT_EQ(StoredName(typed), "logo.ZLP"); })},
+      {"a typed place", nullptr,
+       Steps{kOpen, Put(kName, typed), Type(kDescription, "Logo, moved"), Click(ZV_ID_TO_BACK),
+             Click(ZV_ID_OK), Returns(1),
+             Do([&](DialogRun&, const Dialog&) { EXPECT_EQ(StoredName(typed), "logo.ZLP"); })},
        [&](Files& f, zv::EditFormContext& c) {
          f.erase("LOGO.ZLP");
          f["OVL\\LOGO.ZLP"] = Rewritten(logo_, "Logo, moved", 2);
@@ -177,24 +171,24 @@ TEST_F(ChangeFormTest, FileMode) {
          c.fileLayer = 2;
        }},
       {"unusable names and a missing directory", nullptr, refusals + Steps{Click(ZV_ID_CANCEL), Returns(2)}},
-      {"an existing file, No then Yes",
-       nullptr,
-       {kOpen, Type(kName, "taken.zlp"), Click(ZV_ID_OK), Asked(Message(zv::kMsgOverwriteExistingFile), IDNO),
-        Quiet(), Do([&](DialogRun&, const Dialog&) { EXPECT_EQ(Listing()["LOGO.ZLP"], logo_); }),
-        Click(ZV_ID_OK), Asked(Message(zv::kMsgOverwriteExistingFile), IDYES), Returns(1)},
+      {"an existing file, No then Yes", nullptr,
+       Steps{kOpen, Type(kName, "taken.zlp"), Click(ZV_ID_OK),
+             Asked(Message(zv::kMsgOverwriteExistingFile), IDNO), Quiet(),
+             Do([&](DialogRun&, const Dialog&) { EXPECT_EQ(Listing()["LOGO.ZLP"], logo_); }), Click(ZV_ID_OK),
+             Asked(Message(zv::kMsgOverwriteExistingFile), IDYES), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          Move(f, "LOGO.ZLP", "TAKEN.ZLP");
          std::strcpy(c.filePath, Path("TAKEN.ZLP").c_str());
        }},
       // Another process holds the file and lets nobody else open it.
-      {"a failed move",
-       nullptr,
-       {kOpen, Type(kName, "NEWFORM"), Click(ZV_ID_TO_BACK), Do([&](DialogRun&, const Dialog&) {
-          holder_ = std::make_unique<FileHolder>(Path("LOGO.ZLP"), plat::kAccessReadWrite, plat::kShareNone);
-          ASSERT_TRUE(holder_->Opened());
-        }),
-        Click(ZV_ID_OK), Refused(Message(zv::kMsgMoveFailed)), Quiet(),
-        Do([&](DialogRun&, const Dialog&) { holder_.reset(); }), Click(ZV_ID_CANCEL), Returns(2)}},
+      {"a failed move", nullptr,
+       Steps{kOpen, Type(kName, "NEWFORM"), Click(ZV_ID_TO_BACK), Do([&](DialogRun&, const Dialog&) {
+               holder_ =
+                   std::make_unique<FileHolder>(Path("LOGO.ZLP"), plat::kAccessReadWrite, plat::kShareNone);
+               ASSERT_TRUE(holder_->Opened());
+             }),
+             Click(ZV_ID_OK), Refused(Message(zv::kMsgMoveFailed)), Quiet(),
+             Do([&](DialogRun&, const Dialog&) { holder_.reset(); }), Click(ZV_ID_CANCEL), Returns(2)}},
   };
   for (const Case& c : cases) {
     File();
@@ -239,33 +233,29 @@ TEST_F(ChangeFormTest, FormNameMode) {
     Write("FORMS\\_F301.FGP", GroupInfoFile(entries, names));
   };
   const Case cases[] = {
-      {"shown, cancelled",
-       [&] { context_->formLayer = 2; },
-       {kOpen, Shows(kName, "INVOICE"), Shows(kDescription, "Monthly invoice"), Shows(kSaveTo, forms),
-        Visible(ZV_ID_CHANGE_FORM_LABEL), Visible(ZV_ID_CHANGE_SAVE_TO_LABEL), Visible(kSaveTo),
-        Visible(ZV_ID_CHANGE_DIRECTORY), Visible(ZV_ID_CHANGE_FILE_LABEL, false),
-        Enabled(ZV_ID_CHANGE_FILE_LABEL, false), Limit(kName, 24), Limit(kDescription, 255),
-        Click(ZV_ID_CANCEL), Returns(2)}},
+      {"shown, cancelled", [&] { context_->formLayer = 2; },
+       Steps{kOpen, Shows(kName, "INVOICE"), Shows(kDescription, "Monthly invoice"), Shows(kSaveTo, forms),
+             Visible(ZV_ID_CHANGE_FORM_LABEL), Visible(ZV_ID_CHANGE_SAVE_TO_LABEL), Visible(kSaveTo),
+             Visible(ZV_ID_CHANGE_DIRECTORY), Visible(ZV_ID_CHANGE_FILE_LABEL, false),
+             Enabled(ZV_ID_CHANGE_FILE_LABEL, false), Limit(kName, 24), Limit(kDescription, 255),
+             Click(ZV_ID_CANCEL), Returns(2)}},
       // The same directory in other letters is no change.
-      {"nothing changed", nullptr, {kOpen, Type(kSaveTo, Upper(forms)), Click(ZV_ID_OK), Returns(2)}},
+      {"nothing changed", nullptr, Steps{kOpen, Type(kSaveTo, Upper(forms)), Click(ZV_ID_OK), Returns(2)}},
       // Refused before the directory is looked at; the layer is kept from
       // the first OK on.
       {"unusable and taken names", nullptr, refusals + Steps{Click(ZV_ID_CANCEL), Returns(2)},
        [](Files&, zv::EditFormContext& c) { c.formLayer = 2; }},
       // The group text keeps naming the group info file.
-      {"name, description and layer",
-       nullptr,
-       {kOpen, Type(kName, "INVOICE 2027"), Type(kDescription, "Invoice of the new year"),
-        Click(ZV_ID_TO_BACK), Click(ZV_ID_OK), Returns(1)},
+      {"name, description and layer", nullptr,
+       Steps{kOpen, Type(kName, "INVOICE 2027"), Type(kDescription, "Invoice of the new year"),
+             Click(ZV_ID_TO_BACK), Click(ZV_ID_OK), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          f["ZVLMN3.FLT"] = FormList("INVOICE 2027", "Invoice of the new year", 2);
          std::strcpy(c.formName, "INVOICE 2027");
          std::strcpy(c.formDescription, "Invoice of the new year");
          c.formLayer = 2;
        }},
-      {"a new directory",
-       nullptr,
-       {kOpen, Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK), Returns(1)},
+      {"a new directory", nullptr, Steps{kOpen, Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          MoveGroup(f, "NEW");
          std::strcpy(c.saveDirectory, Path("NEW").c_str());
@@ -278,15 +268,14 @@ TEST_F(ChangeFormTest, FormNameMode) {
          std::strcpy(context_->formDescription, "Orders");
          context_->formLayer = 2;
        },
-       {kOpen, Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK), Returns(1)},
+       Steps{kOpen, Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          f["ZVLMN3.GLT"] = GroupList(Path("FORMS\\_F301.FGP"), Path("NEW"));
          std::strcpy(c.saveDirectory, Path("NEW").c_str());
        }},
-      {"no disk space",
-       big,
-       {kOpen, Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK), Refused(Message(zv::kMsgNoDiskSpace)), Quiet(),
-        Click(ZV_ID_CANCEL), Returns(2)}},
+      {"no disk space", big,
+       Steps{kOpen, Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK), Refused(Message(zv::kMsgNoDiskSpace)),
+             Quiet(), Click(ZV_ID_CANCEL), Returns(2)}},
       // The picker shows the save directory and remembers the one picked;
       // nothing moves before OK.
       {"Change Directory",
@@ -294,15 +283,15 @@ TEST_F(ChangeFormTest, FormNameMode) {
          ASSERT_TRUE(zv::SetCurrentDirSetting("C:\\"));
          CreateDirectoryA(Path("FORMS\\SUB").c_str(), nullptr);
        },
-       {kOpen, Click(ZV_ID_CHANGE_DIRECTORY), Wait(Message(zv::kMsgDirectoryName)),
-        ShowsAnyCase(ZV_ID_PICKER_DIR_LABEL, forms), DoubleClickOn(ZV_ID_PICKER_DIR_LIST, "[SUB]"),
-        Click(IDOK), kOpen, ShowsAnyCase(kSaveTo, forms + "\\SUB"), Do([&](DialogRun&, const Dialog&) {
-          char remembered[plat::kPathBuffer] = {};
-          zv::GetCurrentDirSetting(remembered);
-          EXPECT_EQ(Upper(remembered), Upper(forms + "\\SUB"));
-          EXPECT_EQ(Listing().count("FORMS\\SUB\\_F301.FGP"), 0u);
-        }),
-        Click(ZV_ID_OK), Returns(1)},
+       Steps{kOpen, Click(ZV_ID_CHANGE_DIRECTORY), Wait(Message(zv::kMsgDirectoryName)),
+             ShowsAnyCase(ZV_ID_PICKER_DIR_LABEL, forms), DoubleClickOn(ZV_ID_PICKER_DIR_LIST, "[SUB]"),
+             Click(IDOK), kOpen, ShowsAnyCase(kSaveTo, forms + "\\SUB"), Do([&](DialogRun&, const Dialog&) {
+               char remembered[plat::kPathBuffer] = {};
+               zv::GetCurrentDirSetting(remembered);
+               EXPECT_EQ(Upper(remembered), Upper(forms + "\\SUB"));
+               EXPECT_EQ(Listing().count("FORMS\\SUB\\_F301.FGP"), 0u);
+             }),
+             Click(ZV_ID_OK), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          MoveGroup(f, "FORMS\\SUB");
          std::strcpy(c.saveDirectory, (forms + "\\SUB").c_str());

@@ -90,39 +90,22 @@ class DeleteFormDataTest : public SubDialogTest {
 
 TEST_F(DeleteFormDataTest, AFormWithoutOverlayDataOffersOnlyTheWholeForm) {
   Run(Open(2, 0),
-      {"BLANK",
-       nullptr,
-       {kOpen, Checked(kWhole), Checked(kOverlays, false), Enabled(kWhole), Enabled(kOverlays, false),
-        Enabled(kList, false), Rows(kList, {}), Click(ZV_ID_CANCEL), Returns(2)}});
+      {"BLANK", nullptr,
+       Steps{kOpen, Checked(kWhole), Checked(kOverlays, false), Enabled(kWhole), Enabled(kOverlays, false),
+             Enabled(kList, false), Rows(kList, {}), Click(ZV_ID_CANCEL), Returns(2)}});
 }
 
 // Clicks and the space bar turn a row's tick over once; arrows tick nothing.
 TEST_F(DeleteFormDataTest, TicksFollowClicksAndTheSpaceBarAndCancelDeletesNothing) {
-  Run(Open(1, 3), {"ticks",
-                   nullptr,
-                   {kOpen,
-                    Rows(kList, {Line(kRecords[0], true), Line(kRecords[1], true), Line(kRecords[2], true)}),
-                    Checked(kWhole),
-                    Enabled(kOverlays),
-                    Enabled(kList, false),
-                    Click(kOverlays),
-                    Enabled(kList),
-                    Click(kWhole),
-                    Enabled(kList, false),
-                    Click(kOverlays),
-                    Enabled(kList),
-                    Tick(1, {0, 1, 0}),
-                    Tick(2, {0, 1, 1}),
-                    Tick(1, {0, 0, 1}),
-                    Tick(0, {1, 0, 1}),
-                    Tick(0, {0, 0, 1}, VK_SPACE),
-                    Tick(0, {1, 0, 1}, VK_SPACE),
-                    Tick(0, {1, 0, 1}, VK_DOWN),
-                    Tick(0, {1, 1, 1}, VK_SPACE),
-                    Tick(2, {1, 1, 0}),
-                    Selected(kList, 2),
-                    Click(ZV_ID_CANCEL),
-                    Returns(2)}});
+  Run(Open(1, 3),
+      {"ticks", nullptr,
+       Steps{kOpen, Rows(kList, {Line(kRecords[0], true), Line(kRecords[1], true), Line(kRecords[2], true)}),
+             Checked(kWhole), Enabled(kOverlays), Enabled(kList, false), Click(kOverlays), Enabled(kList),
+             Click(kWhole)} +
+           Steps{Enabled(kList, false), Click(kOverlays), Enabled(kList), Tick(1, {0, 1, 0}),
+                 Tick(2, {0, 1, 1}), Tick(1, {0, 0, 1}), Tick(0, {1, 0, 1}), Tick(0, {0, 0, 1}, VK_SPACE)} +
+           Steps{Tick(0, {1, 0, 1}, VK_SPACE), Tick(0, {1, 0, 1}, VK_DOWN), Tick(0, {1, 1, 1}, VK_SPACE),
+                 Tick(2, {1, 1, 0}), Selected(kList, 2), Click(ZV_ID_CANCEL), Returns(2)}});
 }
 
 TEST_F(DeleteFormDataTest, EachOutcomeOfOk) {
@@ -132,22 +115,19 @@ TEST_F(DeleteFormDataTest, EachOutcomeOfOk) {
     };
   };
   const Case cases[] = {
-      {"nothing ticked",
-       nullptr,
-       {kOpen, Click(kOverlays), Click(ZV_ID_OK), Warned(Message(619)), Quiet(), Click(ZV_ID_CANCEL),
-        Returns(2)}},
-      {"overlays, No then Yes",
-       nullptr,
-       {kOpen, Click(kOverlays), Tick(0, {1, 0, 0}), Tick(2, {1, 0, 1}), Click(ZV_ID_OK),
-        Asked(Message(502), IDNO), Quiet(), Click(ZV_ID_OK), Asked(Message(502), IDYES), Returns(2)},
+      {"nothing ticked", nullptr,
+       Steps{kOpen, Click(kOverlays), Click(ZV_ID_OK), Warned(Message(619)), Quiet(), Click(ZV_ID_CANCEL),
+             Returns(2)}},
+      {"overlays, No then Yes", nullptr,
+       Steps{kOpen, Click(kOverlays), Tick(0, {1, 0, 0}), Tick(2, {1, 0, 1}), Click(ZV_ID_OK),
+             Asked(Message(502), IDNO), Quiet(), Click(ZV_ID_OK), Asked(Message(502), IDYES), Returns(2)},
        [&](Files& f, zv::EditFormContext& c) {
          gone({kFiles[0], kFiles[2]})(f, c);
          f["_F3001.FGP"] = InvoiceGroup({1});
        }},
-      {"whole form, No then Yes",
-       nullptr,
-       {kOpen, Click(ZV_ID_OK), Asked(Message(502), IDNO), Quiet(), Click(ZV_ID_OK),
-        Asked(Message(502), IDYES), Returns(1)},
+      {"whole form, No then Yes", nullptr,
+       Steps{kOpen, Click(ZV_ID_OK), Asked(Message(502), IDNO), Quiet(), Click(ZV_ID_OK),
+             Asked(Message(502), IDYES), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          gone({"_F3001.FGP", kFiles[0], kFiles[1], kFiles[2]})(f, c);
          f["ZVLMN3.FLT"] = FormListFile({{2, "BLANK", "", 2, 0}}, {});
@@ -158,12 +138,12 @@ TEST_F(DeleteFormDataTest, EachOutcomeOfOk) {
          Write("_F3001.FGP", InvoiceGroup({0, 1, 2}, true));
          Write("_F3001.ZL3", "EDITED");
        },
-       {kOpen, Click(ZV_ID_OK), Refused(Message(620)), Quiet(), Click(ZV_ID_CANCEL), Returns(2)}},
-      {"the group info file gone",
-       nullptr,
-       {kOpen, Click(kOverlays), Tick(1, {0, 1, 0}),
-        Do([&](DialogRun&, const Dialog&) { ASSERT_TRUE(RemoveFile(Path("_F3001.FGP"))); }), Click(ZV_ID_OK),
-        Asked(Message(502), IDYES), Refused(Message(408)), Quiet(), Click(ZV_ID_CANCEL), Returns(2)},
+       Steps{kOpen, Click(ZV_ID_OK), Refused(Message(620)), Quiet(), Click(ZV_ID_CANCEL), Returns(2)}},
+      {"the group info file gone", nullptr,
+       Steps{kOpen, Click(kOverlays), Tick(1, {0, 1, 0}),
+             Do([&](DialogRun&, const Dialog&) { ASSERT_TRUE(RemoveFile(Path("_F3001.FGP"))); }),
+             Click(ZV_ID_OK), Asked(Message(502), IDYES), Refused(Message(408)), Quiet(), Click(ZV_ID_CANCEL),
+             Returns(2)},
        gone({"_F3001.FGP"})},
   };
   for (const Case& c : cases) Run(Open(1, 3), c);
@@ -175,15 +155,14 @@ TEST_F(DeleteFormDataTest, FileModeShowsTheOneFileAndDeletesJustIt) {
   const auto open = Open(0, 1, Path("LOGO.ZLP"));
   Write("LOGO.ZLP", OverlayDataFile("LOGO", "", SettingsRecordBytes(record), "PAGE"));
   ASSERT_TRUE(plat::SetAttributesReadOnly(Path("LOGO.ZLP").c_str()));
-  Run(open, {"file",
-             nullptr,
-             {kOpen, Visible(kWhole, false), Visible(kOverlays, false), Enabled(kWhole, false),
-              Enabled(kOverlays, false), Enabled(kList), Rows(kList, {Line(record, false)}), Tick(0, {0}),
-              Do([&](DialogRun&, const Dialog&) {
-                EXPECT_EQ(SettingsRecordBytes(context_->settingsRecord), SettingsRecordBytes(record));
-              }),
-              Click(ZV_ID_OK), Asked(Message(502), IDNO), Quiet(), Click(ZV_ID_OK),
-              Asked(Message(502), IDYES), Returns(1)},
+  Run(open, {"file", nullptr,
+             Steps{kOpen, Visible(kWhole, false), Visible(kOverlays, false), Enabled(kWhole, false),
+                   Enabled(kOverlays, false), Enabled(kList), Rows(kList, {Line(record, false)}),
+                   Tick(0, {0}), Do([&](DialogRun&, const Dialog&) {
+                     EXPECT_EQ(SettingsRecordBytes(context_->settingsRecord), SettingsRecordBytes(record));
+                   }),
+                   Click(ZV_ID_OK), Asked(Message(502), IDNO), Quiet(), Click(ZV_ID_OK),
+                   Asked(Message(502), IDYES), Returns(1)},
              [](Files& f, zv::EditFormContext&) { f.erase("LOGO.ZLP"); }});
 }
 

@@ -243,28 +243,14 @@ TEST_P(EditFormTest, BrowseHelpEnterAndEscape) {
       r.Settle();
     });
   };
-  RunScript(run, {Wait(Edit()),
-                  Click(145),
-                  Click(kUseFormName),
-                  Click(145),
-                  Click(kBrowse),
-                  Wait(Message(203)),
-                  Type(1152, "OTHER.ZLP"),
-                  Click(IDOK),
-                  Wait(Edit()),
-                  Shows(kDescription, "Another one"),
-                  ShowsAnyCase(kFile, Path("OTHER.ZLP")),
-                  Click(kBrowse),
-                  Wait(Message(203)),
-                  Click(IDCANCEL),
-                  Wait(Edit()),
-                  Shows(kDescription, "Another one"),
-                  Click(kUseFormName),
-                  Select(kForms, 2),
-                  key(VK_RETURN),
-                  Quiet(),
-                  key(VK_ESCAPE),
-                  Returns(1)});
+  RunScript(run, Steps{Wait(Edit()), Click(145), Click(kUseFormName), Click(145), Click(kBrowse),
+                       Wait(Message(203)), Type(1152, "OTHER.ZLP")} +
+                     Steps{Click(IDOK), Wait(Edit()), Shows(kDescription, "Another one"),
+                           ShowsAnyCase(kFile, Path("OTHER.ZLP")), Click(kBrowse), Wait(Message(203)),
+                           Click(IDCANCEL)} +
+                     Steps{Wait(Edit()), Shows(kDescription, "Another one"), Click(kUseFormName),
+                           Select(kForms, 2), key(VK_RETURN), Quiet(), key(VK_ESCAPE)} +
+                     Steps{Returns(1)});
   EXPECT_EQ(id, 2);
   ExpectHelpInBothModes(help, 300007, 300008);
 }

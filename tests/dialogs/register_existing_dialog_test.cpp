@@ -189,17 +189,16 @@ TEST_F(RegisterExistingTest, WhatItShowsAsANameIsTyped) {
                  Select(ZV_ID_DETAIL_FORM_LIST, 0), Click(ZV_ID_CANCEL), kOpen, Shows(kName, "Memo"),
                  Click(ZV_ID_CANCEL), Returns(2)},
        selected(2)},
-      {"Change Directory",
-       [&] { CreateDirectoryA(Path("SUB").c_str(), nullptr); },
-       {kOpen, Click(ZV_ID_REGISTER_CHANGE_DIRECTORY), Wait(Message(zv::kMsgDirectoryName)),
-        ShowsAnyCase(ZV_ID_PICKER_DIR_LABEL, SaveDir()), DoubleClickOn(ZV_ID_PICKER_DIR_LIST, "[SUB]"),
-        Click(IDOK), kOpen, ShowsAnyCase(ZV_ID_REGISTER_SAVE_TO, Path("SUB")),
-        Do([&](DialogRun&, const Dialog&) {
-          char remembered[plat::kPathBuffer] = {};
-          zv::GetCurrentDirSetting(remembered);
-          EXPECT_EQ(Upper(remembered), Upper(Path("SUB")));
-        }),
-        Click(ZV_ID_CANCEL), Returns(2)}},
+      {"Change Directory", [&] { CreateDirectoryA(Path("SUB").c_str(), nullptr); },
+       Steps{kOpen, Click(ZV_ID_REGISTER_CHANGE_DIRECTORY), Wait(Message(zv::kMsgDirectoryName)),
+             ShowsAnyCase(ZV_ID_PICKER_DIR_LABEL, SaveDir()), DoubleClickOn(ZV_ID_PICKER_DIR_LIST, "[SUB]"),
+             Click(IDOK), kOpen, ShowsAnyCase(ZV_ID_REGISTER_SAVE_TO, Path("SUB")),
+             Do([&](DialogRun&, const Dialog&) {
+               char remembered[plat::kPathBuffer] = {};
+               zv::GetCurrentDirSetting(remembered);
+               EXPECT_EQ(Upper(remembered), Upper(Path("SUB")));
+             }),
+             Click(ZV_ID_CANCEL), Returns(2)}},
   };
   for (const Case& c : cases) {
     Prepare();
@@ -220,10 +219,9 @@ TEST_F(RegisterExistingTest, WhatOkDoes) {
   const std::string invoice = SettingsRecordBytes(kCaptured);
   const Case cases[] = {
       {"unusable names", nullptr, unusable + Steps{Click(ZV_ID_CANCEL), Returns(2)}},
-      {"a new form with the paper chosen",
-       nullptr,
-       {kOpen, Type(kName, "Letterhead"), Type(kDescription, "Top"), Click(ZV_ID_TO_FRONT), Select(kPaper, 1),
-        Click(ZV_ID_REGISTER_LANDSCAPE), Click(ZV_ID_OK), Returns(1)},
+      {"a new form with the paper chosen", nullptr,
+       Steps{kOpen, Type(kName, "Letterhead"), Type(kDescription, "Top"), Click(ZV_ID_TO_FRONT),
+             Select(kPaper, 1), Click(ZV_ID_REGISTER_LANDSCAPE), Click(ZV_ID_OK), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          f["ZVLMN3.FLT"] = FormListFile(
              {{1, "Invoice", "Bill", 2, 0}, {2, "Memo", "Note", 1, 1}, {3, "Letterhead", "Top", 1, 2}}, {});
@@ -236,9 +234,8 @@ TEST_F(RegisterExistingTest, WhatOkDoes) {
          c.formLayer = 1;
        }},
       // Appended with the form's paper (A4 landscape) and layer (back).
-      {"an existing form takes the file under its own paper",
-       [&] { File("LOW.ZLP", unknown); },
-       {kOpen, Type(kName, "Invoice"), Click(ZV_ID_OK), Returns(1)},
+      {"an existing form takes the file under its own paper", [&] { File("LOW.ZLP", unknown); },
+       Steps{kOpen, Type(kName, "Invoice"), Click(ZV_ID_OK), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          f["_F3001.FGP"] = GroupInfoFile({{invoice, 0}, {Record(unknown, kPapers[0], 2, 2), 1}},
                                          {"_F300100.ZLP", Path("LOW.ZLP")});
@@ -249,14 +246,13 @@ TEST_F(RegisterExistingTest, WhatOkDoes) {
          context_->filePaperIndex = 1;  // Letter portrait against A4 landscape
          context_->fileOrientation = 1;
        },
-       {kOpen, Type(kName, "Invoice"), Click(ZV_ID_OK), Refused(Message(412)), Quiet(), Click(ZV_ID_CANCEL),
-        Returns(2)},
+       Steps{kOpen, Type(kName, "Invoice"), Click(ZV_ID_OK), Refused(Message(412)), Quiet(),
+             Click(ZV_ID_CANCEL), Returns(2)},
        [](Files&, zv::EditFormContext& c) { c.selectedForm = 1, c.saveDirectory[0] = '*'; }},
       // The program-made file it supersedes goes.
-      {"a matching overlay, No then Yes",
-       nullptr,
-       {kOpen, Type(kName, "Invoice"), Click(ZV_ID_OK), Asked(Message(410), IDNO), Quiet(), Click(ZV_ID_OK),
-        Asked(Message(410), IDYES), Returns(1)},
+      {"a matching overlay, No then Yes", nullptr,
+       Steps{kOpen, Type(kName, "Invoice"), Click(ZV_ID_OK), Asked(Message(410), IDNO), Quiet(),
+             Click(ZV_ID_OK), Asked(Message(410), IDYES), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          f["_F3001.FGP"] = GroupInfoFile({{invoice, 0}}, {Path("NEW.ZLP")});
          f.erase("_F300100.ZLP");
@@ -267,20 +263,19 @@ TEST_F(RegisterExistingTest, WhatOkDoes) {
          File("LOW.ZLP", low);
          context_->overlayCapacity = 1;
        },
-       {kOpen, Type(kName, "Invoice"), Click(ZV_ID_OK), Refused(Full(1)), Quiet(), Click(ZV_ID_CANCEL),
-        Returns(2)},
+       Steps{kOpen, Type(kName, "Invoice"), Click(ZV_ID_OK), Refused(Full(1)), Quiet(), Click(ZV_ID_CANCEL),
+             Returns(2)},
        [](Files&, zv::EditFormContext& c) { c.selectedForm = 1, c.saveDirectory[0] = '*'; }},
       // The new form stays when its registration fails; the second OK
       // registers under it, with the paper the typed name's rule chose.
-      {"a new form whose registration fails",
-       [&] { context_->overlayCapacity = 0; },
-       {kOpen, Type(kName, "Letterhead"), Type(kDescription, "Top"), Click(ZV_ID_OK), Refused(Full(0)),
-        Quiet(), Do([&](DialogRun&, const Dialog&) {
-          EXPECT_EQ(Upper(Listing()["ZVLMN3.GLT"]),
-                    Upper(GroupNameListFile({Path("_F3001.FGP"), Dir(), SaveDir()})));
-          context_->overlayCapacity = 256;
-        }),
-        Click(ZV_ID_OK), Returns(1)},
+      {"a new form whose registration fails", [&] { context_->overlayCapacity = 0; },
+       Steps{kOpen, Type(kName, "Letterhead"), Type(kDescription, "Top"), Click(ZV_ID_OK), Refused(Full(0)),
+             Quiet(), Do([&](DialogRun&, const Dialog&) {
+               EXPECT_EQ(Upper(Listing()["ZVLMN3.GLT"]),
+                         Upper(GroupNameListFile({Path("_F3001.FGP"), Dir(), SaveDir()})));
+               context_->overlayCapacity = 256;
+             }),
+             Click(ZV_ID_OK), Returns(1)},
        [&](Files& f, zv::EditFormContext& c) {
          f["ZVLMN3.FLT"] = FormListFile(
              {{1, "Invoice", "Bill", 2, 0}, {2, "Memo", "Note", 1, 1}, {3, "Letterhead", "Top", 2, 2}}, {});
