@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -262,6 +263,9 @@ TEST_F(ExportsTest, DevFormNameFormIdAndFormService) {
             "1 D:\\OVL\\LOGO.ZLP|1 7|1 " + Path("LOGO.ZLP") + "|0 #");
   WriteGroupList(GroupNameListFile({"INVOICE.FGP", "D:\\OVL\\LOGO.ZLP"}) + "x");
   EXPECT_EQ(name(-1), "0 #");
+  // Without the list paths nothing is named.
+  ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.DAT"), "[ENVIRONMENT]\r\nUSER=\r\n"));
+  EXPECT_EQ(name(5) + name(-2), "0 #0 #");
   RemoveFile(FormListPath());
   EXPECT_EQ(ZVGetFormID("INVOICE"), 0);
   // ZVDriverFormService: an editor named in the configuration.
@@ -363,16 +367,22 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
   put("Explanation", "From the driver");
   EXPECT_EQ(Seq({Set(kCreate, kFile, target), Set(kCreate, kFile, Path("OTHER.ZLP"), 0, 2, "mine")}),
             "1 -5|1 -6");
+  // A file name of 260 characters, the longest text the catalogue keeps.
+  const std::string longest = "D:\\" + std::string(253, 'X') + ".ZLP";
+  put("File", longest);
+  EXPECT_EQ(Set(kCreate, kFile, longest), "1 -7");
   plat::RegCloseKey(key);
   const std::vector<FormSpec> made = {{-1, "P", "logo", 2, 0},
                                       {-2, "P", "", 1, 1},
                                       {-3, "P", "", 1, 2},
                                       {-4, "P", "", 2, 3},
                                       {-5, "C", "From the driver", 1, 4},
-                                      {-6, "C", "mine", 2, 5}};
-  EXPECT_EQ(Contents(FormListPath()), FormListFile({}, made, 6));
-  EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile({Path("LOGO.ZLP"), Path("_F301A00.ZLC"),
-                                                          Path("LOGO"), "7", target, Path("OTHER.ZLP")}));
+                                      {-6, "C", "mine", 2, 5},
+                                      {-7, "C", "From the driver", 1, 6}};
+  EXPECT_EQ(Contents(FormListPath()), FormListFile({}, made, 7));
+  EXPECT_EQ(Contents(GroupListPath()),
+            GroupNameListFile({Path("LOGO.ZLP"), Path("_F301A00.ZLC"), Path("LOGO"), "7", target,
+                               Path("OTHER.ZLP"), longest}));
   // A full ring overwrites the entry with the next number.
   std::vector<FormSpec> entries;
   std::vector<std::string> texts{"INVOICE.FGP"};
@@ -404,8 +414,9 @@ TEST_F(ExportsTest, NamedFormsAreCreatedOnlyForCaptureAndNeedAnOverlayOrRoom) {
       FormListFile(
           {{1, "A", "", 1, 0}, {3, "C", "", 1, 1}, {2, "ORDER", "", 2, 2}, {4, "MEMO", "notes", 1, 3}}, {}));
   EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile({"A.FGP", "C.FGP", Dir(), "D:\\FORMS"}));
-  Configure("F3GRP=1,4");  // no identifier left
+  Configure("F3GRP=1,4");  // no identifier left: refused before any writer is asked, no code
   EXPECT_EQ(Set(kCreate, kNamed, "FIFTH"), "0 -");
+  EXPECT_EQ(zv::GetLastErrorCode(), 0u);
   // An existing form with one black overlay; the group holds as many
   // overlays as the number range allows.
   WriteFormList(FormListFile({{5, "INVOICE", "", 1, 0}}, {}));
@@ -458,6 +469,17 @@ TEST_F(ExportsTest, ANewFileTakesTheLowestFreeNumberAndTheSameSettingsReuseTheir
   EXPECT_EQ(GetOverlay(Block()), "1 " + Generated("_F301A01.ZLP"));
   EXPECT_EQ(Contents(Group()), GroupInfoFile({{At300().Record(2), 0}, {Block().Record(2), 2}},
                                              {"_F301A00.ZLP", "DRV", "_F301A01.ZLP"}, 1));
+  // The entry of the settings lies past the first block of 134 entries.
+  std::vector<GroupInfoEntry> many;
+  std::vector<std::string> names;
+  for (int i = 0; i < 140; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "_F301A%02X.ZLP", i);
+    many.push_back({(i == 139 ? Block() : At300()).Record(2), i});
+    names.push_back(name);
+  }
+  ASSERT_TRUE(WriteWholeFile(Group(), GroupInfoFile(many, names)));
+  EXPECT_EQ(GetOverlay(Block()), "1 " + Path("_F301A8B.ZLP"));
 }
 
 TEST_F(ExportsTest, AGroupKeepsItsPaperAndItsRangeAndIsNeverRepaired) {
@@ -559,6 +581,9 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
        GroupInfoFile({{a, 1}, {c, 2}}, {"DRV", "_F301A00.ZLP", "_F301A02.ZLP", "_F301A.PBF"}, 0, -1, 3),
        "1011"},
       {two, -5, "LOOSE.ZLP", 1, two, "1110"},  // a file entry only loses its file
+      // A group that still names its edited file stays, without entries.
+      {GroupInfoFile({{a, 1}}, {"_F301A.ZL3", "_F301A00.ZLP"}, -1, 0), 26, "_F301A00.ZLP", 1,
+       GroupInfoFile({}, {"_F301A.ZL3"}, -1, 0), "0111"},
   };
   const std::string formList = Contents(FormListPath());
   const char* const names[] = {"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP", "LOOSE.ZLP"};
