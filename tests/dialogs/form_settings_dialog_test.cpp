@@ -61,19 +61,19 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
   const std::vector<std::string> forms = {"INVOICE", "LETTER", "ALPHA"}, none = {Message(200)};
   auto catalogue = [this] { WriteCatalogue(); };
   const std::vector<ScriptRow> rows = {
-      {"no form at all: form names, nothing to choose", [] {}, 0,
+      Row("no form at all: form names, nothing to choose", [] {}, 0,
        open + FormMode() +
            Steps{Rows(kForms, none), Selected(kForms, 0), Enabled(kOk, false), Shows(kLayer, ""),
                  Shows(kPaper, ""), Shows(kOrientation, ""), Limit(kDescription, 255)} +
            cancel,
-       0},
-      {"0 with named forms: files, no entry", catalogue, 0,
+       0),
+      Row("0 with named forms: files, no entry", catalogue, 0,
        open + FileMode() +
            Steps{Rows(kForms, none), Enabled(kOk, false), Shows(kPaper, ""), Shows(kOrientation, ""),
                  Shows(kDescription, "")} +
            cancel,
-       0},
-      {"a form id selects its form in catalogue order", catalogue, 7,
+       0),
+      Row("a form id selects its form in catalogue order", catalogue, 7,
        open + FormMode() +
            Steps{Rows(kForms, forms), Selected(kForms, 1), Enabled(kOk), Shows(kDescription, "Letter head"),
                  Shows(kLayer, Message(310)), Rows(kOverlays, {OtherLine()}), Shows(kPaper, kLetter),
@@ -83,8 +83,8 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
                  Shows(kLayer, Message(309)), Rows(kOverlays, {}), Shows(kPaper, ""),
                  Shows(kOrientation, "")} +
            ok,
-       2},
-      {"portrait paper of the form's first overlay",
+       2),
+      Row("portrait paper of the form's first overlay",
        [&] {
          WriteOrders({{MatchingRecord(300), OtherRecord()}});
        },
@@ -94,10 +94,10 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
                  Rows(kOverlays,
                       {Line(Message(308), "300dpi", Message(318), "100%", kA4, " -"), OtherLine()})} +
            cancel,
-       3},
-      {"an unknown id chooses the first form", catalogue, 99,
-       open + Steps{Selected(kForms, 0), Shows(kDescription, "Monthly invoice")} + ok, 5},
-      {"a capture entry shows its file and the driver's paper",
+       3),
+      Row("an unknown id chooses the first form", catalogue, 99,
+       open + Steps{Selected(kForms, 0), Shows(kDescription, "Monthly invoice")} + ok, 5),
+      Row("a capture entry shows its file and the driver's paper",
        [this] { WriteCatalogue(), block_ = DriverBlock(2); }, -2,
        open + FileMode() +
            Steps{Rows(kForms, {"D:\\CAPTURE\\NEW.ZLP"}), Selected(kForms, 0),
@@ -105,13 +105,13 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
                  Shows(kPaper, kDriverPaperName), Shows(kOrientation, Message(306)), Enabled(kOk),
                  Select(kForms, 0), Shows(kDescription, "Capture here")} +
            ok,
-       -2},
-      {"a printing entry is no choice", catalogue, -1,
+       -2),
+      Row("a printing entry is no choice", catalogue, -1,
        open + FileMode() +
            Steps{Rows(kForms, none), Enabled(kOk, false), Shows(kDescription, ""), Shows(kLayer, "")} +
            cancel,
-       -1},
-      {"use form name switches and keeps the form chosen; help follows the mode",
+       -1),
+      Row("use form name switches and keeps the form chosen; help follows the mode",
        catalogue,
        -2,
        open + FileMode() + Steps{Click(kHelp), Click(kUseFormName)} + FormMode() +
@@ -126,35 +126,35 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
        7,
        "=",
        "=",
-       {300004, 300003}},
-      {"add stops at the form id range",
+       {300004, 300003}),
+      Row("add stops at the form id range",
        [this] {
          ASSERT_TRUE(WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\nF3GRP=1,2\r\n"));
          WriteFormList(FormListFile({{1, "ONE", "", 1, 0}, {2, "TWO", "", 1, 1}}, {}));
          WriteGroupList(GroupNameListFile({Dir() + "ONE", Dir() + "TWO"}));
        },
-       1, open + Steps{Click(kAdd), Refused(NumberMessage(413, 2)), Quiet()} + cancel, 1},
-      {"OK asks before replacing a match of the same resolution",
+       1, open + Steps{Click(kAdd), Refused(NumberMessage(413, 2)), Quiet()} + cancel, 1),
+      Row("OK asks before replacing a match of the same resolution",
        [&] {
          WriteOrders({{OtherRecord(), MatchingRecord(600)}});
        },
        3,
        open + Steps{Click(kOk), Asked(Message(604), IDNO), Quiet(), Click(kOk), Asked(Message(604), IDYES),
                     Returns(1)},
-       3},
-      {"no question for a match of another resolution", [&] { WriteOrders({{MatchingRecord(300)}}); }, 3,
-       open + ok, 3},
-      {"a full group is refused; one short of full takes one more",
+       3),
+      Row("no question for a match of another resolution", [&] { WriteOrders({{MatchingRecord(300)}}); }, 3,
+       open + ok, 3),
+      Row("a full group is refused; one short of full takes one more",
        [&] { WriteOrders({Records(256, OtherRecord()), Records(255, OtherRecord())}); }, 3,
-       open + Steps{Click(kOk), Refused(NumberMessage(414, 256)), Quiet(), Select(kForms, 1)} + ok, 4},
-      {"the overlay number range sets the group size",
+       open + Steps{Click(kOk), Refused(NumberMessage(414, 256)), Quiet(), Select(kForms, 1)} + ok, 4),
+      Row("the overlay number range sets the group size",
        [&] { WriteOrders({Records(3, OtherRecord())}, "F3CMD=10,12"); }, 3,
-       open + Steps{Click(kOk), Refused(NumberMessage(414, 3))} + cancel, 3},
-      {"a damaged form list offers nothing",
+       open + Steps{Click(kOk), Refused(NumberMessage(414, 3))} + cancel, 3),
+      Row("a damaged form list offers nothing",
        [this] { WriteFormList(FormListFile({{3, "ORDER", "", 1, 0}}, {}) + "x"); }, 3,
-       open + Steps{Rows(kForms, none), Enabled(kOk, false)} + cancel, 3},
-      {"cancel after changes keeps the id", catalogue, 5,
-       open + Steps{Select(kForms, 1), Click(kUseFormName)} + cancel, 5},
+       open + Steps{Rows(kForms, none), Enabled(kOk, false)} + cancel, 3),
+      Row("cancel after changes keeps the id", catalogue, 5,
+       open + Steps{Select(kForms, 1), Click(kUseFormName)} + cancel, 5)
   };
   for (const ScriptRow& row : rows) Run(row);
 }

@@ -96,6 +96,13 @@ struct ScriptRow {
   bool anyCase = false;
 };
 
+inline ScriptRow Row(const char* what, std::function<void()> setUp, int32_t in,
+                     std::vector<zvtest::Step> steps, int32_t out, std::string forms = "=",
+                     std::string groups = "=", std::vector<DWORD> help = {}, std::string remembered = "",
+                     bool anyCase = false) {
+  return {what, setUp, in, steps, out, forms, groups, help, remembered, anyCase};
+}
+
 class SettingsFixture : public zvtest::CatalogueTest {
  protected:
   virtual bool English() const = 0;
