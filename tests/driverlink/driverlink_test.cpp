@@ -121,6 +121,13 @@ class DriverLinkTest : public zvtest::SandboxTest {
 };
 
 TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
+  // A full list of models after the capabilities leaves their count alone.
+  std::string sixteen = "1", words16 = " 1";
+  for (int i = 2; i <= 16; ++i) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, " %x", i);
+    sixteen += "," + std::to_string(i), words16 += hex;
+  }
   const struct {
     std::string ini;
     bool failAlloc;
@@ -132,6 +139,7 @@ TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
       {"Models = 1\nCapabilities = 1\nFailCapabilities = 0\n", false, "none 0/0: | C0; 0"},
       {"Models = 1\nCapabilities = 1\nFailCapabilities = 1\n", false, "none 0/0: | C0;C1; 0"},
       {"Models = 1, 2\nCapabilities = 1\n", true, "none 0/0: | C0; 401"},
+      {"Capabilities = 5, 6\nModels = " + sixteen + "\n", false, "16/2:" + words16 + " 5 6 | C0;C1; 0"},
   };
   for (const auto& r : rows) {
     const std::string device = Settings(r.ini);
@@ -152,6 +160,16 @@ TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
     EXPECT_EQ(zv::QueryDriverCapabilities(device.c_str(), driver_.c_str(), &models, nullptr), nullptr);
     EXPECT_EQ(zv::QueryDriverCapabilities(device.c_str(), driver_.c_str(), nullptr, &caps), nullptr);
   }
+  // The sample refuses a missing buffer of another caller.
+  plat::ModuleHandle module = plat::LoadModule(driver_.c_str());
+  ASSERT_TRUE(module);
+  auto entry = reinterpret_cast<ZVFormDrvSupportCapabilitiesProc>(
+      plat::GetEntryPoint(module, "ZVFormDrvSupportCapabilities"));
+  const std::string device = Settings("Models = 1\nCapabilities = 1\n");
+  unsigned char buffer[8] = {};
+  EXPECT_EQ(entry(device.c_str(), ZVDRV_MODE_SIZES, buffer, nullptr), 0);
+  EXPECT_EQ(entry(device.c_str(), ZVDRV_MODE_SIZES, nullptr, buffer), 0);
+  plat::FreeModule(module);
 }
 
 TEST_F(DriverLinkTest, LayoutPlacesTheAreasInOrderUpTo16MiB) {
@@ -235,6 +253,8 @@ TEST_F(DriverLinkTest, PrinterDescriptionFailures) {
 }
 
 TEST_F(DriverLinkTest, HelpFileFollowsTheLanguageFlagAndIsAlwaysTerminated) {
+  std::string sixtyFour = "1";
+  for (int i = 2; i <= 64; ++i) sixtyFour += "," + std::to_string(i);
   const std::string longest(260, 'H'),
       both = "HelpFile = C:\\DRV\\LOCAL.HLP\nEnglishHelpFile = ENGLISH.HLP\n";
   const struct {
@@ -245,6 +265,7 @@ TEST_F(DriverLinkTest, HelpFileFollowsTheLanguageFlagAndIsAlwaysTerminated) {
       {both, 0, "C:\\DRV\\LOCAL.HLP"},
       {both, 1, "ENGLISH.HLP"},
       {"HelpFile = " + longest + "\n", 0, longest},
+      {"HelpFile = H.HLP\nCapabilities = " + sixtyFour + "\n", 0, "H.HLP"},  // a full list stays in its place
   };
   for (const auto& r : rows) {
     const std::string device = Settings(r.ini);
@@ -304,6 +325,8 @@ TEST_F(DriverLinkTest, PaperListMergesTheModelsTables) {
       {"Models = 1\n[Model 1]\nBreakNamePointers = 1\nNameSize = 6\nP:9,1,2,3,4,A4\nP:1,5,6,7,8,Letter\n", 1,
        "9,1,2,3,4,;1,5,6,7,8,;"},
       {many, 1, listed},
+      // A line of 511 characters with its end is read.
+      {"Models = 1\n; " + std::string(508, 'x') + "\n[Model 1]\nP:9,1,2,3,4,A4\n", 1, "9,1,2,3,4,A4;"},
   };
   for (const auto& r : rows) EXPECT_EQ(PaperList(Settings(r.ini), r.selector), r.list) << r.ini.substr(0, 80);
   EXPECT_EQ(PaperList(shipped, 2),
@@ -317,6 +340,9 @@ TEST_F(DriverLinkTest, AFailingDriverGivesNoPaperListAnd401) {
       "Models = 1, 2\n[Model 1]\nP:9,1,1,1,1,A4\n[Model 2]\nFailSpec = 1\nP:8,2,2,2,2,A3\n",
       "Models = 1, 2\n[Model 1]\nP:9,1,1,1,1,A4\n",  // model 2 unknown to the driver
       "Models = 1, 2\n[Model 1]\nP:9,1,1,1,1,A4\n[Model 2]\nBreakTablePointer = 1\nP:8,2,2,2,2,A3\n",
+      // A line longer than the sample reads, a value past 16 bits.
+      "; " + std::string(509, 'x') + "Models = 1\n[Model 1]\nP:9,1,1,1,1,A4\n",
+      "Models = 1\n[Model 1]\nP:9,65536,1,1,1,A4\n",
   };
   for (const std::string& ini : failing) EXPECT_EQ(PaperList(Settings(ini), 1), "none 401 0") << ini;
   uint16_t count = 7;
