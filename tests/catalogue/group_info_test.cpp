@@ -229,14 +229,16 @@ TEST(OverlayLineTest, FieldsOfTheLine) {
 }
 
 TEST_F(GroupInfoTest, PaperOfTheFirstEntryThatNamesOne) {
-  S unknown = A4(), letter = A4(), bySize = A4(), both = A4();
+  S unknown = A4(), letter = A4(), bySize = A4(), both = A4(), firstByCode = A4();
   unknown.paperCode = 99, unknown.paperWidth = 1, unknown.paperHeight = 1;
   letter.paperCode = 1, letter.orientation = 2;
   bySize.paperCode = 99, bySize.paperWidth = 1480, bySize.paperHeight = 2100, bySize.orientation = 3;
-  both.paperCode = 1;  // the size would be A4: the code comes first
+  both.paperCode = 1;                                       // the size would be A4: the code comes first
+  firstByCode.paperWidth = firstByCode.paperHeight = 1000;  // the size of the second paper
   const std::pair<std::vector<S>, const char*> rows[] = {{{unknown, letter, A4()}, "2:2"},
                                                          {{bySize, letter}, "4:3"},
                                                          {{both}, "2:1"},
+                                                         {{firstByCode}, "0:1"},
                                                          {{unknown, unknown}, "-1:77"}};
   for (const auto& [settings, outcome] : rows) {
     std::vector<zvtest::GroupInfoEntry> entries;
