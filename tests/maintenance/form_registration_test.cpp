@@ -108,8 +108,10 @@ TEST_F(FormRegistrationTest, AddAndUpdateWriteBothListsOrLeaveThem) {
           {"AU", one + std::string(3, '\0'), oneText, 1, "B", "", "C:\\B", ""},  // damaged form list
           {"U", kMissing, oneText, 1, "A", "", "C:\\A", ""},
           {"A", one, oneText, 0, "B", "", "C:\\B", ""},
-          {"A", one, oneText, 1, "B", "", "C:\\B", ""},            // identifier present
-          {"A", one, oneText, 2, "A", "", "C:\\B", ""},            // name present
+          {"A", one, oneText, 1, "B", "", "C:\\B", ""},  // identifier present
+          {"A", one, oneText, 2, "A", "", "C:\\B", ""},  // name present
+          {"A", FormListFile({{1, n24, "", 1, 0}}, {}), oneText, 2, n24, "", "C:\\B",
+           ""},                                                    // of 24 characters
           {"A", two, twoTexts, -2, "P", "", "D:\\X.ZLP", ""},      // file entry present
           {"A", fullForms, ring, -256, "P", "", "D:\\X.ZLP", ""},  // a 257th file entry
       };
@@ -182,6 +184,12 @@ TEST_F(FormRegistrationTest, ChooseFormIdGivesTheNextFreeIdentifierOrTheReason) 
     EXPECT_EQ(canAdd, code ? 77 : wantCanAdd) << "row " << i;
     EXPECT_EQ(Read(FormListPath()), forms) << "row " << i;
   }
+  // Without the list paths.
+  Write(SystemPath("ZVLMN3.DAT"), "[ENVIRONMENT]\r\nUSER=\r\n");
+  int32_t id = 0;
+  uint32_t canAdd = 0;
+  EXPECT_FALSE(zv::ChooseFormId(zv::kChooseNamedForm, "New", &id, &canAdd));
+  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
 }
 
 TEST_F(FormRegistrationTest, GroupNameEntriesAreAppendedOrReplacedKeepingAGroupInfoFileName) {

@@ -73,6 +73,9 @@ TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
            RawGroupInfoFile({{kA4, 2}, {kA4, 3}}, {0, 14, 16, 23},
                             Bytes().Pooled("_F3001BB.ZL3").U16(3).Pooled("A.ZLP").Pooled("B.ZLP").str(), -1,
                             0)},
+          // The first text appended, then the edited name behind the preview's replaced.
+          {GroupInfoFile({}, {"PREVIEW.BMP", "_F3001.ZL3"}, -1, 1, 0), nullptr, nullptr, "GROUP",
+           "_F3001X.ZL3", GroupInfoFile({}, {"PREVIEW.BMP", "_F3001X.ZL3", "GROUP"}, 2, 1, 0)},
           {GroupInfoFile(many, names), "NEW.ZLP", a4, nullptr, nullptr, GroupInfoFile(manyAfter, namesAfter)},
           {GroupInfoFile({}, {"X"}, 0), l260.c_str(), a4, nullptr, nullptr,
            GroupInfoFile({{kA4, 1}}, {"X", l260}, 0)},
