@@ -7,6 +7,7 @@
 
 #include "maintenance/deletion.h"
 #include "maintenance/maintenance_fixture.h"
+#include "platform/platform.h"
 #include "support/other_process.h"
 
 namespace {
@@ -193,5 +194,24 @@ TEST_F(DeletionTest, TheEditedFileOfAFormsGroup) {
   EXPECT_EQ(find(26, nullptr), -1);
   EXPECT_EQ(zv::GetLastErrorCode(), 401u);
 }
+
+#ifdef _WIN32
+// Another program holds the group info file open, sharing writing (Windows
+// lets a writer in beside it; the POSIX backend's writer excludes every
+// other handle): its overlays go, and the file that cannot be deleted is
+// left as an empty group that names nothing.
+TEST_F(DeletionTest, AGroupThatCannotBeDeletedIsLeftEmpty) {
+  Write("_F3001.FGP", GroupInfoFile({{R('a'), 0}}, {"_F300100.ZLP"}));
+  Write("_F300100.ZLP", kWithHeader);
+  const std::string group = Path("_F3001.FGP");
+  plat::FileHandle held =
+      plat::OpenFile(group.c_str(), plat::kAccessRead, plat::kShareReadWrite, plat::kOpenExisting);
+  ASSERT_TRUE(held);
+  EXPECT_TRUE(zv::DeleteGroupInfoFile(group.c_str()));
+  plat::CloseFile(held);
+  EXPECT_EQ(Read(group), GroupInfoFile({}, {}));
+  ExpectOnDisk({}, {"_F300100.ZLP"});
+}
+#endif
 
 }  // namespace
