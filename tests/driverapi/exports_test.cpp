@@ -598,6 +598,25 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
   EXPECT_EQ(ZVErrorForm(-5, Path("LOOSE.ZLP").c_str()), 1);  // already gone
 }
 
+#ifdef _WIN32
+// Another program holds the group info file open, sharing writing, so it
+// cannot be deleted: the entry goes before the file, and the group is left
+// empty rather than listing the file just deleted.
+TEST_F(ExportsTest, ErrorFormOnAHeldGroupLeavesItEmpty) {
+  WriteFormList(FormListFile({{26, "INVOICE", "", 1, 0}}, {}));
+  WriteGroupList(GroupNameListFile({Group()}));
+  ASSERT_TRUE(WriteWholeFile(Group(), GroupInfoFile({{std::string(34, 'a'), 0}}, {"_F301A00.ZLP"})));
+  ASSERT_TRUE(WriteWholeFile(Path("_F301A00.ZLP"), "HEADER AND PAGE"));
+  plat::FileHandle held =
+      plat::OpenFile(Group().c_str(), plat::kAccessRead, plat::kShareReadWrite, plat::kOpenExisting);
+  ASSERT_TRUE(held);
+  EXPECT_EQ(ZVErrorForm(26, Path("_F301A00.ZLP").c_str()), 1);
+  plat::CloseFile(held);
+  EXPECT_EQ(Contents(Group()), GroupInfoFile({}, {}));
+  EXPECT_FALSE(FileExists(Path("_F301A00.ZLP")));
+}
+#endif
+
 TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatch) {
   ASSERT_TRUE(FileExists(driver_)) << driver_ << " (build target ZVSAMPLE)";
   WriteForm5({{matching_, "E.ZLP"}});
