@@ -12,8 +12,8 @@
 #include "zvlmn30e.h"
 
 __declspec(dllimport) void* __stdcall GetStdHandle(uint32_t which);
-__declspec(dllimport) int32_t __stdcall WriteFile(void* file, const void* data, uint32_t size,
-                                                  uint32_t* written, void* overlapped);
+__declspec(dllimport) int32_t
+    __stdcall WriteFile(void* file, const void* data, uint32_t size, uint32_t* written, void* overlapped);
 __declspec(dllimport) void __stdcall ExitProcess(uint32_t code);
 
 static void* const volatile exports[] = {
@@ -52,7 +52,11 @@ static int Check(void) {
 }
 
 #ifdef ZV_LINK_OWN_ENTRY
-void __stdcall ZvLinkTestEntry(void) { ExitProcess((uint32_t)Check()); }
+void __stdcall ZvLinkTestEntry(void) {
+  ExitProcess((uint32_t)Check());
+}
 #else
-int main(void) { return Check(); }
+int main(void) {
+  return Check();
+}
 #endif

@@ -173,7 +173,7 @@ std::string DriverSettingsBlock::Bytes() const {
   b.U16(21).U16(22).U16(9).U16(0xEEEE).U32(0xEEEEEEEE).U16(resolution).U16(0xEEEE);               // 32
   b.I16(colour).U16(3).U16(7).I16(0x03);                                                          // 48
   // The 64-bit block's paper name address, which only the dialogs read.
-  b.Text(std::string(sizeof(ZV_DRIVER_SETTINGS) - b.size(), '\xEE'));                            // 56
+  b.Text(std::string(sizeof(ZV_DRIVER_SETTINGS) - b.size(), '\xEE'));  // 56
   return b.str();
 }
 

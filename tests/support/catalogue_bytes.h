@@ -72,7 +72,10 @@ std::string RawGroupInfoFile(const std::vector<GroupInfoEntry>& entries, const s
 // form's name and description, the print settings record, then the page
 // data.
 std::string OverlayDataFile(const std::string& name, const std::string& description,
-                            const std::string& settingsRecord, const std::string& pageData = "\x1b" "E page");
+                            const std::string& settingsRecord,
+                            const std::string& pageData =
+                                "\x1b"
+                                "E page");
 // The .ZLI companion of a raw file, holding the description, and the .ZLF
 // companion holding the paper code and the orientation flag.
 std::string DescriptionCompanionFile(const std::string& description);

@@ -40,8 +40,8 @@ struct Step {
     kLimit,        // control, value: an edit control's text limit
     kTextAnyCase,  // control, text: what it shows, letter case aside (Windows names)
     kDoubleClickText,  // control, text: the row, letter case aside
-    kPut,          // control, text: put in as a program would (WM_SETTEXT, past the limit)
-    kDo,           // act: anything done between two steps, on the current dialog
+    kPut,              // control, text: put in as a program would (WM_SETTEXT, past the limit)
+    kDo,               // act: anything done between two steps, on the current dialog
   };
   // The kinds of box kBoxOf expects: a stop icon and OK alone, a question
   // with Yes and No, an exclamation icon and OK alone.
@@ -54,29 +54,73 @@ struct Step {
   std::function<void(DialogRun&, const Dialog&)> act;
 };
 
-inline Step Wait(const std::string& title) { return {Step::kWait, 0, title}; }
-inline Step Type(int control, const std::string& text) { return {Step::kType, control, text}; }
-inline Step Click(int control) { return {Step::kClick, control}; }
-inline Step Select(int control, int row) { return {Step::kSelect, control, "", row}; }
-inline Step DoubleClick(int control, int row) { return {Step::kDoubleClick, control, "", row}; }
-inline Step Shows(int control, const std::string& text) { return {Step::kText, control, text}; }
-inline Step Rows(int control, std::vector<std::string> rows) { return {Step::kRows, control, "", 0, rows}; }
-inline Step Selected(int control, int row) { return {Step::kSelected, control, "", row}; }
-inline Step Enabled(int control, bool enabled = true) { return {Step::kEnabled, control, "", enabled}; }
-inline Step Checked(int control, bool checked = true) { return {Step::kChecked, control, "", checked}; }
-inline Step SeeBox(const std::string& text, int button) { return {Step::kBox, 0, text, button}; }
-inline Step Quiet() { return {Step::kQuiet}; }
-inline Step Returns(int result) { return {Step::kReturns, 0, "", result}; }
-inline Step Visible(int control, bool shown = true) { return {Step::kVisible, control, "", shown}; }
+inline Step Wait(const std::string& title) {
+  return {Step::kWait, 0, title};
+}
+inline Step Type(int control, const std::string& text) {
+  return {Step::kType, control, text};
+}
+inline Step Click(int control) {
+  return {Step::kClick, control};
+}
+inline Step Select(int control, int row) {
+  return {Step::kSelect, control, "", row};
+}
+inline Step DoubleClick(int control, int row) {
+  return {Step::kDoubleClick, control, "", row};
+}
+inline Step Shows(int control, const std::string& text) {
+  return {Step::kText, control, text};
+}
+inline Step Rows(int control, std::vector<std::string> rows) {
+  return {Step::kRows, control, "", 0, rows};
+}
+inline Step Selected(int control, int row) {
+  return {Step::kSelected, control, "", row};
+}
+inline Step Enabled(int control, bool enabled = true) {
+  return {Step::kEnabled, control, "", enabled};
+}
+inline Step Checked(int control, bool checked = true) {
+  return {Step::kChecked, control, "", checked};
+}
+inline Step SeeBox(const std::string& text, int button) {
+  return {Step::kBox, 0, text, button};
+}
+inline Step Quiet() {
+  return {Step::kQuiet};
+}
+inline Step Returns(int result) {
+  return {Step::kReturns, 0, "", result};
+}
+inline Step Visible(int control, bool shown = true) {
+  return {Step::kVisible, control, "", shown};
+}
 // A refusal (stop box, OK), a question answered with button, a warning (OK).
-inline Step Refused(const std::string& text) { return {Step::kBoxOf, Step::kStop, text, IDOK}; }
-inline Step Asked(const std::string& text, int button) { return {Step::kBoxOf, Step::kAsk, text, button}; }
-inline Step Warned(const std::string& text) { return {Step::kBoxOf, Step::kWarn, text, IDOK}; }
-inline Step Limit(int control, int limit) { return {Step::kLimit, control, "", limit}; }
-inline Step ShowsAnyCase(int control, const std::string& text) { return {Step::kTextAnyCase, control, text}; }
-inline Step DoubleClickOn(int control, const std::string& row) { return {Step::kDoubleClickText, control, row}; }
-inline Step Put(int control, const std::string& text) { return {Step::kPut, control, text}; }
-inline Step Do(std::function<void(DialogRun&, const Dialog&)> act) { return {Step::kDo, 0, "", 0, {}, act}; }
+inline Step Refused(const std::string& text) {
+  return {Step::kBoxOf, Step::kStop, text, IDOK};
+}
+inline Step Asked(const std::string& text, int button) {
+  return {Step::kBoxOf, Step::kAsk, text, button};
+}
+inline Step Warned(const std::string& text) {
+  return {Step::kBoxOf, Step::kWarn, text, IDOK};
+}
+inline Step Limit(int control, int limit) {
+  return {Step::kLimit, control, "", limit};
+}
+inline Step ShowsAnyCase(int control, const std::string& text) {
+  return {Step::kTextAnyCase, control, text};
+}
+inline Step DoubleClickOn(int control, const std::string& row) {
+  return {Step::kDoubleClickText, control, row};
+}
+inline Step Put(int control, const std::string& text) {
+  return {Step::kPut, control, text};
+}
+inline Step Do(std::function<void(DialogRun&, const Dialog&)> act) {
+  return {Step::kDo, 0, "", 0, {}, act};
+}
 
 // Runs the steps in order; the dialog of the last Wait is the current one.
 // Returns that dialog, for checks the steps cannot express.
