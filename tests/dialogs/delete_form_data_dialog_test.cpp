@@ -1,6 +1,6 @@
 // The delete form data dialog: the rows ticked by real clicks and keys, each
 // question answered Yes and No, each refusal, the files on disk compared byte
-// by byte afterwards, and the tick flags freed.
+// by byte afterwards, the tick flags freed, and the rows as drawn.
 #include "dialogs/delete_form_data_dialog.h"
 #include "catalogue/group_info.h"
 #include "dialogs/sub_dialog_fixture.h"
@@ -47,6 +47,70 @@ void Press(DialogRun& run, HWND list, int row, UINT key = 0) {
   PostMessageA(list, key ? WM_KEYUP : WM_LBUTTONUP, key, key ? 0xC0000001 : at);
   run.Settle();
   run.Settle();
+}
+
+// The rows as drawn: at the left of row i the set tick box bitmap when
+// ticks[i] is '1', the empty one for '0', neither for '-'; the selected row
+// in the highlight colours, its fields starting at their columns.
+void ExpectRowsDrawn(HWND list, const std::string& ticks, int selected) {
+  RECT client{}, chosen{};
+  GetClientRect(list, &client);
+  SendMessageA(list, LB_GETITEMRECT, selected, reinterpret_cast<LPARAM>(&chosen));
+  HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  TEXTMETRICA system{}, m{};
+  HDC measure = CreateCompatibleDC(dc);
+  SelectObject(measure, GetStockObject(SYSTEM_FONT));
+  GetTextMetricsA(measure, &system);
+  SelectObject(measure, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+  GetTextMetricsA(measure, &m);
+  DeleteDC(measure);
+  // Rows are measured before the dialog gives the list its font.
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0), system.tmHeight + 2);
+  const auto shows = [&](int bitmapId, const RECT& row) {
+    const int top = (row.top + row.bottom - m.tmHeight) / 2 + (m.tmHeight - 11) / 2;
+    HBITMAP tick = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId));
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ previous = SelectObject(source, tick);
+    bool same = true;
+    for (int i = 0; i < 121 && same; ++i)
+      same = GetPixel(dc, 3 + i % 11, top + i / 11) == GetPixel(source, i % 11, i / 11);
+    SelectObject(source, previous);
+    DeleteDC(source);
+    DeleteObject(tick);
+    return same;
+  };
+  std::string drawn;
+  for (size_t i = 0; i < ticks.size(); ++i) {
+    RECT row{};
+    SendMessageA(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&row));
+    drawn += shows(ZV_BITMAP_TICK_SET, row) ? '1' : shows(ZV_BITMAP_TICK_EMPTY, row) ? '0' : '-';
+  }
+  EXPECT_EQ(drawn, ticks);
+  const COLORREF text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+  const auto has = [&](int from, int to) {
+    for (int x = from; x < to; ++x)
+      for (int y = chosen.top; y < chosen.bottom; ++y)
+        if (GetPixel(dc, x, y) == text) return true;
+    return false;
+  };
+  EXPECT_EQ(GetPixel(dc, chosen.right - 1, chosen.bottom - 1), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_FALSE(has(14, 16));
+  const int second = 16 + m.tmMaxCharWidth * 35 / 10, third = second + m.tmMaxCharWidth * 46 / 10;
+  const int room = m.tmAveCharWidth * 2;
+  for (int column : {16, second, third}) {
+    EXPECT_TRUE(has(column, column + room)) << column;
+    EXPECT_TRUE(column == 16 || !has(column - room, column)) << column;
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+Step Drawn(const std::string& ticks, int selected) {
+  return Do([=](DialogRun&, const Dialog& d) { ExpectRowsDrawn(d.Control(kList), ticks, selected); });
 }
 
 class DeleteFormDataTest : public SubDialogTest {
@@ -102,7 +166,7 @@ TEST_F(DeleteFormDataTest, TicksFollowClicksAndTheSpaceBarAndCancelDeletesNothin
        Steps{kOpen, Rows(kList, {Line(kRecords[0], true), Line(kRecords[1], true), Line(kRecords[2], true)}),
              Checked(kWhole), Enabled(kOverlays), Enabled(kList, false), Click(kOverlays), Enabled(kList),
              Click(kWhole)} +
-           Steps{Enabled(kList, false), Click(kOverlays), Enabled(kList), Tick(1, {0, 1, 0}),
+           Steps{Enabled(kList, false), Click(kOverlays), Enabled(kList), Tick(1, {0, 1, 0}), Drawn("010", 1),
                  Tick(2, {0, 1, 1}), Tick(1, {0, 0, 1}), Tick(0, {1, 0, 1}), Tick(0, {0, 0, 1}, VK_SPACE)} +
            Steps{Tick(0, {1, 0, 1}, VK_SPACE), Tick(0, {1, 0, 1}, VK_DOWN), Tick(0, {1, 1, 1}, VK_SPACE),
                  Tick(2, {1, 1, 0}), Selected(kList, 2), Click(ZV_ID_CANCEL), Returns(2)}});
@@ -158,7 +222,7 @@ TEST_F(DeleteFormDataTest, FileModeShowsTheOneFileAndDeletesJustIt) {
   Run(open, {"file", nullptr,
              Steps{kOpen, Visible(kWhole, false), Visible(kOverlays, false), Enabled(kWhole, false),
                    Enabled(kOverlays, false), Enabled(kList), Rows(kList, {Line(record, false)}),
-                   Tick(0, {0}), Do([&](DialogRun&, const Dialog&) {
+                   Tick(0, {0}), Drawn("-", 0), Do([&](DialogRun&, const Dialog&) {
                      EXPECT_EQ(SettingsRecordBytes(context_->settingsRecord), SettingsRecordBytes(record));
                    }),
                    Click(ZV_ID_OK), Asked(Message(502), IDNO), Quiet(), Click(ZV_ID_OK),
