@@ -208,6 +208,12 @@ TEST_P(EditFormTest, SubDialogsUpdateTheListAndTheFields) {
                  Shows(kDescription, "Monthly invoice")} +
            Mode(true),
        5},
+      // Deleting the last named form leaves nothing to change or delete.
+      {5,
+       Steps{Click(kDelete), Wait(del)} + yes + Steps{Click(kDelete), Wait(del)} + yes +
+           Steps{Click(kDelete), Wait(del)} + yes + Steps{Rows(kForms, {}), Shows(kDescription, "")} +
+           Mode(true, false),
+       0},
       // The deleted file empties the fields; the entry names a file that is
       // gone, so its identifier is dropped.
       {-1,
