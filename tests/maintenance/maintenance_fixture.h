@@ -13,7 +13,6 @@ namespace zvtest {
 
 namespace fault = plat::fault;
 constexpr uint32_t kUntouched = 0xDEADBEEF;  // a last error code no call sets
-const std::string kMissing = "<missing>";    // the contents of a file that is not there
 
 // n bytes that differ from their neighbours and from another seed's.
 inline std::string Pattern(size_t n, unsigned seed = 7) {
@@ -32,10 +31,7 @@ class MaintenanceTest : public CatalogueTest {
     fault::Reset();
     CatalogueTest::TearDown();
   }
-  static std::string Read(const std::string& path) {
-    std::string b;
-    return ReadWholeFile(path, &b) ? b : kMissing;
-  }
+  static std::string Read(const std::string& path) { return FileBytes(path); }
   // Writes the file, or removes it for kMissing.
   static void Write(const std::string& path, const std::string& b) {
     RemoveFile(path);

@@ -79,6 +79,11 @@ bool ReadWholeFile(const std::string& windowsPath, std::string* bytes) {
   return true;
 }
 
+std::string FileBytes(const std::string& windowsPath) {
+  std::string bytes;
+  return ReadWholeFile(windowsPath, &bytes) ? bytes : kMissing;
+}
+
 bool FileExists(const std::string& windowsPath) {
   const std::string host = HostPath(windowsPath);
   FILE* f = host.empty() ? nullptr : std::fopen(host.c_str(), "rb");

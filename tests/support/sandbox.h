@@ -13,6 +13,9 @@ bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes);
 bool ReadWholeFile(const std::string& windowsPath, std::string* bytes);
 bool FileExists(const std::string& windowsPath);
 bool RemoveFile(const std::string& windowsPath);
+// The whole file, or kMissing when it cannot be read.
+inline const std::string kMissing = "<missing>";
+std::string FileBytes(const std::string& windowsPath);
 
 // Whether opening a read-only file for writing fails here, as it does on
 // Windows. Wine run by root lets root write (and replace) read-only files.
