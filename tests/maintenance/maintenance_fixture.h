@@ -1,5 +1,5 @@
 // The fixture of the writers' tests: a catalogue in a scratch directory,
-// whole files read and written by path, faults cleared after each test.
+// whole files read and written by path.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include "platform/fault_injection.h"
 #include "platform/io_counters.h"
 #include "support/catalogue_files.h"
+#include "support/message_text.h"
 
 namespace zvtest {
 
@@ -26,10 +27,6 @@ class MaintenanceTest : public CatalogueTest {
   void SetUp() override {
     CatalogueTest::SetUp();
     zv::SetLastErrorCode(kUntouched);
-  }
-  void TearDown() override {
-    fault::Reset();
-    CatalogueTest::TearDown();
   }
   static std::string Read(const std::string& path) { return FileBytes(path); }
   // Writes the file, or removes it for kMissing.
