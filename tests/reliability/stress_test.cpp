@@ -1,9 +1,8 @@
-// Several processes add, change, capture into, undo and delete forms and
-// file entries on one catalogue at once. A failure must carry the code its
-// operation gives for a file another process holds; afterwards every list
-// file must be rebuilt byte for byte from its fields, every group info file
-// be sound, every reader agree, and the catalogue hold exactly what the
-// workers' successful calls left. Then the races found so, made certain.
+// Several processes add, change, capture into, undo and delete forms and file entries on one
+// catalogue at once. A failure must carry the code its call gives for a file another process
+// holds; afterwards every list file must be rebuilt byte for byte from its fields, every group info
+// file be sound, every reader agree, and the catalogue hold exactly what the workers' successful
+// calls left. Then the race of two adds found so, made certain.
 #ifdef _WIN32
 #include <process.h>
 #include <windows.h>
@@ -14,15 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
 #include <functional>
-#include <map>
 #include <random>
 #include <set>
 #include <sstream>
 #include <thread>
 
-#include "catalogue/form_name_list.h"
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
 #include "dialogs/module_frame.h"
@@ -36,17 +32,12 @@ namespace zvtest {
 namespace {
 
 constexpr int kWorkers = 6, kOperations = 150;
-constexpr uint32_t kSeed = 20261207;
 const uint16_t kCaps[] = {1};
-using Overlays = std::map<std::string, int>;  // upper-case path: settings variant
-
 // A4 portrait: variant bit 0 gives 300 instead of 600 dpi, bit 1 colour.
-std::string SettingsBlock(int variant) {
+const auto Block = [](int variant) {
   DriverSettingsBlock b;
-  b.resolution = (variant & 1) ? 300 : 600;
-  b.colour = (variant & 2) ? 1 : 2;
-  return b.Bytes();
-}
+  return b.resolution = (variant & 1) ? 300 : 600, b.colour = (variant & 2) ? 1 : 2, b.Bytes();
+};
 // The fields, tab-separated.
 template <typename... T>
 std::string Line(const T&... fields) {
@@ -54,8 +45,8 @@ std::string Line(const T&... fields) {
   ((out << fields << '\t'), ...);
   return out.str().substr(0, out.str().size() - 1);
 }
-// The codes each call may fail with while another process holds a file it
-// needs; a call not listed never fails.
+// The codes each call may fail with while another process holds a file it needs; a call not
+// listed never fails.
 const std::map<std::string, std::set<uint32_t>> kHeldCodes{
     {"ChooseFormId(named)", {404}},      {"ChooseFormId(taken name)", {404, 406}},
     {"ChooseFormId(file entry)", {404}}, {"AddFormRecord", {404}},
@@ -63,17 +54,15 @@ const std::map<std::string, std::set<uint32_t>> kHeldCodes{
     {"ZVGetOverlayForm", {0, 404}},      {"ZVErrorForm", {0}},
     {"ZVSearchForm", {0, 1, 2, 3}}};
 
-// A worker: a seeded random run of the calls the driver and the dialogs
-// make, on names and file entry numbers of its own, so that it knows what its
-// forms hold. It prints the outcomes of its calls; its report holds each
-// wrong answer and its forms as they are.
+// A worker: a seeded random run of the calls the driver and the dialogs make, on names and file
+// entry numbers of its own, so that it knows what its forms hold. It prints the outcomes of its
+// calls; its report holds each wrong answer and its forms as they are.
 class Worker {
  public:
-  Worker(int index, const std::string& saveDir) : w_(index), dir_(saveDir), random_(kSeed + index) {}
+  Worker(int index, const std::string& saveDir) : w_(index), dir_(saveDir), random_(20261207 + index) {}
   std::string Run() {
     const auto named = [](const Form& f) { return f.id > 0; };
     const auto entry = [](const Form& f) { return f.id < 0; };
-    const auto captured = [](const Form& f) { return !f.overlays.empty(); };
     // Each call's share of 100, up to its bound; one that cannot run now passes to the next.
     const std::pair<uint32_t, std::function<bool()>> calls[] = {
         {20, [&] { return Add(NewName()); }},
@@ -84,7 +73,7 @@ class Worker {
         {55, [&] { return Update(Pick(entry), ""); }},
         {59, [&] { return Delete(Pick(entry)); }},
         {74, [&] { return Capture(Pick(named)); }},
-        {82, [&] { return Undo(Pick(captured)); }},
+        {82, [&] { return Undo(Pick([](const Form& f) { return !f.overlays.empty(); })); }},
         {92, [&] { return ReadList(); }},
         {100, [&] { return Search(); }}};
     for (int n = 0; n < kOperations; ++n) {
@@ -110,7 +99,7 @@ class Worker {
     int32_t id;
     std::string name, text, description;  // a file entry's name is "P", its text a number
     int layer;
-    Overlays overlays;
+    std::map<std::string, int> overlays;  // upper-case path: settings variant
   };
   uint32_t Below(size_t n) { return static_cast<uint32_t>(random_() % n); }
   std::string NewName() { return "W" + std::to_string(w_) + "-" + std::to_string(++names_); }
@@ -124,8 +113,8 @@ class Worker {
   bool Bad(const std::string& call, int32_t id, const std::string& what) {
     return bad_.push_back(call + " of " + std::to_string(id) + ": " + what), true;
   }
-  // Counts the outcome of the call just made; a failure must carry a code
-  // the call gives for a file another process holds.
+  // Counts the outcome of the call just made; a failure must carry a code the call gives for a
+  // file another process holds.
   bool Note(const std::string& call, bool ok, int32_t id) {
     const uint32_t code = zv::GetLastErrorCode();
     ++figures_[call][ok ? "succeeded" : "failed with " + std::to_string(code)];
@@ -172,13 +161,13 @@ class Worker {
       forms_.erase(forms_.begin() + (f - forms_.data()));
     return f;
   }
-  // The settings captured before give their file again, and only they
-  // (paths name one file whatever their letter case).
+  // The settings captured before give their file again, and only they (paths name one file
+  // whatever their letter case).
   bool Capture(Form* f) {
     const int variant = static_cast<int>(Below(4));
     char path[ZV_PATH_BUFFER] = "";
-    if (!f || !Note("ZVGetOverlayForm",
-                    ZVGetOverlayForm(SettingsBlock(variant).data(), f->name.c_str(), f->id, path), f->id))
+    if (!f || !Note("ZVGetOverlayForm", ZVGetOverlayForm(Block(variant).data(), f->name.c_str(), f->id, path),
+                    f->id))
       return f;
     for (const auto& [file, v] : f->overlays) {
       if ((v == variant) != (file == Upper(path)))
@@ -208,16 +197,15 @@ class Worker {
     char path[ZV_PATH_BUFFER] = "";
     uint16_t device = 0;
     const auto id = static_cast<int32_t>(Below(2) ? 1 + Below(64) : 0u - 1 - Below(64));
-    return Note("ZVSearchForm", ZVSearchForm(SettingsBlock(0).data(), 1, kCaps, id, &device, path), id), true;
+    return Note("ZVSearchForm", ZVSearchForm(Block(0).data(), 1, kCaps, id, &device, path), id), true;
   }
 
-  int w_;
+  int w_, names_ = 0;
   std::string dir_;
   std::mt19937 random_;
   std::vector<Form> forms_;
   std::vector<std::string> bad_;
   std::map<std::string, std::map<std::string, int>> figures_;  // call: outcome, count
-  int names_ = 0;
 };
 
 // Waits for the start signal, runs, and leaves the report beside it.
@@ -229,8 +217,8 @@ bool RunWorker(int index, const std::string& dir) {
 }
 
 #ifdef _WIN32
-// Under Wine a worker is this program again, run with a filter that selects
-// only the worker's entry, and its plan in the environment.
+// Under Wine a worker is this program again, run with a filter that selects only the worker's
+// entry, and its plan in the environment.
 TEST(StressWorker, DISABLED_Run) {
   const char* plan = std::getenv("ZV_STRESS_WORKER");
   ASSERT_NE(plan, nullptr);
@@ -263,44 +251,13 @@ bool WaitForWorker(intptr_t pid) {
 #endif
 
 // A little-endian field of a file's bytes (zero past the end).
-uint32_t U32(const std::string& b, size_t at) {
+const auto U32 = [](const std::string& b, size_t at) {
   uint32_t v = 0;
   for (size_t i = 4; i-- > 0;) v = v << 8 | (at + i < b.size() ? static_cast<uint8_t>(b[at + i]) : 0u);
   return v;
-}
-
-class StressTest : public CatalogueTest {
- protected:
-  std::string Fgp(int32_t id) const {
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%03X", static_cast<unsigned>(id) & 0xFFF);
-    return Upper(Path("FORMS\\")) + "_F3" + digits + ".FGP";
-  }
-  // A form's group info file, if any: sizes and string indexes in bounds,
-  // each listed overlay on disk and added to the lines as a report gives it.
-  void ReadGroup(int32_t id, std::multiset<std::string>* lines) {
-    std::string b, name;
-    if (!ReadWholeFile(Fgp(id), &b)) return;
-    const uint32_t entries = U32(b, 52), strings = U32(b, 56), pool = U32(b, 60), table = 64 + 38 * entries;
-    ASSERT_EQ(b.substr(0, 24), "ZEVROFORM GROUPINFO V1.0") << id;
-    ASSERT_EQ(b.size(), table + 4ull * strings + pool) << id;
-    const auto text = [&](uint32_t s) {
-      const uint64_t o = U32(b, table + 4 * s), at = table + 4 * strings + o, length = U32(b, at) & 0xFFFF;
-      return s < strings && o + 2 + length <= pool && (name = b.substr(at + 2, length), true);
-    };
-    for (uint32_t s : {U32(b, 24), U32(b, 28), U32(b, 48)}) EXPECT_TRUE(s == ~0u || text(s)) << id;
-    std::set<uint32_t> indexes;
-    for (uint32_t at = 64; at < table; at += 38) {
-      const uint32_t s = U32(b, at + 34), dpi = U32(b, at + 17) & 0xFFFF,
-                     colour = static_cast<uint8_t>(b[at + 19]);
-      ASSERT_TRUE(text(s) && indexes.insert(s).second) << id << ": an entry names string " << s;
-      const std::string file = Upper(Path("FORMS\\") + name);
-      EXPECT_TRUE(FileExists(file)) << id << " lists " << file << ", which is gone";
-      const bool known = (dpi == 300 || dpi == 600) && (colour == 1 || colour == 2);
-      lines->insert(Line("O", id, known ? (dpi == 300) | (colour == 1) << 1 : -1, file));
-    }
-  }
 };
+
+using StressTest = CatalogueTest;
 
 TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
   ASSERT_TRUE(plat::CreateDirectory(Path("FORMS").c_str()));
@@ -310,27 +267,23 @@ TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
     ASSERT_NE(processes.back(), 0) << "worker " << w << " did not start";
   }
   ASSERT_TRUE(WriteWholeFile(Path("go"), "go"));
-  for (int w = 0; w < kWorkers; ++w) EXPECT_TRUE(WaitForWorker(processes[w])) << "worker " << w;
-
   // The reports: wrong answers fail, the rest is what the catalogue must hold.
   std::multiset<std::string> reported, found;
   for (int w = 0; w < kWorkers; ++w) {
-    std::string text, line;
-    ASSERT_TRUE(ReadWholeFile(Path("worker" + std::to_string(w) + ".log"), &text)) << "worker " << w;
-    for (std::istringstream lines(text); std::getline(lines, line); reported.insert(line)) {
-      EXPECT_NE(line.rfind("BAD", 0), 0u) << "worker " << w << ": " << line;
-    }
+    EXPECT_TRUE(WaitForWorker(processes[w])) << "worker " << w;
+    std::string line;
+    std::istringstream lines(FileBytes(Path("worker" + std::to_string(w) + ".log")));
+    for (; std::getline(lines, line); reported.insert(line))
+      EXPECT_NE(line.rfind("BAD", 0), 0u) << w << ": " << line;
   }
-
-  // The list files read field by field and built again from what was read:
-  // the same bytes, so every size, count and offset is sound.
-  std::string flt, glt;
-  ASSERT_TRUE(ReadWholeFile(FormListPath(), &flt) && ReadWholeFile(GroupListPath(), &glt));
+  // The list files read field by field and built again from what was read: the same bytes, so
+  // every size, count and offset is sound.
+  const std::string flt = FileBytes(FormListPath()), glt = FileBytes(GroupListPath()),
+                    forms = Path("FORMS\\");
   std::vector<std::string> texts;
   for (size_t at = 36 + 4 * U32(glt, 28); texts.size() < U32(glt, 28) && at < glt.size();
-       at += 2 + texts.back().size()) {
+       at += 2 + texts.back().size())
     texts.push_back(glt.substr(at + 2, U32(glt, at) & 0xFFFF));
-  }
   EXPECT_EQ(glt, GroupNameListFile(texts));
   std::vector<FormSpec> specs[2];  // named forms, file entries
   const uint32_t named = U32(flt, 27);
@@ -342,24 +295,43 @@ TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
                                              U32(flt, at + 286)});
   }
   EXPECT_EQ(flt, FormListFile(specs[0], specs[1], static_cast<uint16_t>(U32(flt, 33))));
-  // Exactly what the successful calls left: each record with a group name
-  // entry of its own (a named form's: its save directory, or its group info
-  // file there), each group as the captures and their undoing left it.
+  // Exactly what the successful calls left: each record with a group name entry of its own (a
+  // named form's: its save directory, or its group info file there), each group as the captures
+  // and their undoing left it: sizes and string indexes in bounds, each listed overlay on disk.
   std::set<uint32_t> groups, ids;
   for (const std::vector<FormSpec>& list : specs) {
     for (const FormSpec& s : list) {
       ASSERT_TRUE(s.groupIndex < texts.size() && groups.insert(s.groupIndex).second)
           << s.id << ": " << s.groupIndex;
       EXPECT_TRUE(ids.insert(s.id).second) << s.id << " twice";
-      const std::string& text = texts[s.groupIndex];
-      EXPECT_TRUE(s.id < 0 || Upper(text) == Upper(Path("FORMS\\")) || Upper(text) == Fgp(s.id))
+      char fgp[16];
+      std::snprintf(fgp, sizeof fgp, "_F3%03X.FGP", static_cast<unsigned>(s.id) & 0xFFF);
+      const std::string &text = texts[s.groupIndex], b = FileBytes(forms + fgp);
+      EXPECT_TRUE(s.id < 0 || Upper(text) == Upper(forms) || Upper(text) == Upper(forms + fgp))
           << s.id << text;
-      found.insert(Line("R", s.id, int{s.layer}, s.name, s.description, s.id > 0 ? Path("FORMS\\") : text));
-      if (s.id > 0) ReadGroup(s.id, &found);
+      found.insert(Line("R", s.id, int{s.layer}, s.name, s.description, s.id > 0 ? forms : text));
+      if (s.id < 0 || b == kMissing) continue;
+      const uint32_t entries = U32(b, 52), strings = U32(b, 56), pool = U32(b, 60), table = 64 + 38 * entries;
+      ASSERT_EQ(b.substr(0, 24), "ZEVROFORM GROUPINFO V1.0") << s.id;
+      ASSERT_EQ(b.size(), table + 4ull * strings + pool) << s.id;
+      std::string name;
+      const auto str = [&](uint32_t k) {
+        const uint64_t o = U32(b, table + 4 * k), at = table + 4 * strings + o, length = U32(b, at) & 0xFFFF;
+        return k < strings && o + 2 + length <= pool && (name = b.substr(at + 2, length), true);
+      };
+      for (uint32_t k : {U32(b, 24), U32(b, 28), U32(b, 48)}) EXPECT_TRUE(k == ~0u || str(k)) << s.id;
+      std::set<uint32_t> indexes;
+      for (uint32_t at = 64; at < table; at += 38) {
+        const uint32_t k = U32(b, at + 34), dpi = U32(b, at + 17) & 0xFFFF,
+                       colour = static_cast<uint8_t>(b[at + 19]);
+        ASSERT_TRUE(str(k) && indexes.insert(k).second) << s.id << ": an entry names string " << k;
+        EXPECT_TRUE(FileExists(forms + name)) << s.id << " lists " << name << ", which is gone";
+        const bool known = (dpi == 300 || dpi == 600) && (colour == 1 || colour == 2);
+        found.insert(Line("O", s.id, known ? (dpi == 300) | (colour == 1) << 1 : -1, Upper(forms + name)));
+      }
     }
   }
   EXPECT_EQ(found, reported);
-
   // Every reader agrees with the files; a list asked past its end shows no box.
   EXPECT_EQ(ZVGetFormListNum(), static_cast<int32_t>(named + 1));
   std::vector<ZVLONG> listed(named + 5);
@@ -373,47 +345,41 @@ TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
   char text[256] = "", path[ZV_PATH_BUFFER] = "";
   for (uint32_t k = 0; k < named; ++k) {
     const FormSpec& s = specs[0][k];
-    const std::string overlays = Line("O", s.id, "");
+    const auto overlays = std::count_if(found.begin(), found.end(), [&](const std::string& l) {
+      return l.rfind(Line("O", s.id, ""), 0) == 0;
+    });
     EXPECT_TRUE(listed[k] == s.id && &slots[k * ZV_NAME_SLOT] == s.name &&
                 ZVGetFormID(s.name.c_str()) == s.id)
         << k;
     EXPECT_TRUE(zv::GetFormRecordInfo(s.id, nullptr, text, nullptr) == s.layer && text == s.description)
         << s.id;
-    EXPECT_EQ(zv::CountOverlayEntries(s.id),
-              std::count_if(found.begin(), found.end(),
-                            [&](const std::string& l) { return l.rfind(overlays, 0) == 0; }))
-        << s.id;
+    EXPECT_EQ(zv::CountOverlayEntries(s.id), overlays) << s.id;
   }
   for (const FormSpec& s : specs[1]) {
     uint16_t device = 0;
-    EXPECT_NE(ZVSearchForm(SettingsBlock(0).data(), 1, kCaps, s.id, &device, path), 0u) << s.id;
+    EXPECT_NE(ZVSearchForm(Block(0).data(), 1, kCaps, s.id, &device, path), 0u) << s.id;
     EXPECT_EQ(std::to_string(device), texts[s.groupIndex]) << s.id;
   }
 }
 
-// Another process added the identifier or the name this one chose, between
-// ChooseFormId and AddFormRecord: the add is refused with nothing written.
-// Only the same identifier in the same region, or the same named form name
-// byte for byte, counts.
+// Another process added the identifier or the name this one chose, between ChooseFormId and
+// AddFormRecord: the add is refused with nothing written. Only the same identifier in the same
+// region, or the same named form name byte for byte, counts.
 TEST_F(StressTest, AnAddAfterAnotherProcessTookTheIdentifierOrTheNameIsRefused) {
   WriteFormList(FormListFile({{3, "OTHER", "", 1, 0}}, {{-5, "P", "", 1, 1}}, 5));
   WriteGroupList(GroupNameListFile({"C:\\FORMS\\", "12"}));
-  const struct {
-    int32_t id;
-    const char *name, *text;
-    uint32_t code;  // 0: added
-  } adds[] = {{3, "MINE", "C:\\", 404}, {4, "OTHER", "C:\\", 404}, {-5, "P", "C:\\", 404},
-              {4, "other", "C:\\", 0},  {5, "P", "C:\\", 0},       {-3, "P", "13", 0}};
-  for (const auto& a : adds) {
+  const std::tuple<int32_t, const char*, const char*, uint32_t> adds[] = {
+      // the code, 0 when added
+      {3, "MINE", "C:\\", 404}, {4, "OTHER", "C:\\", 404}, {-5, "P", "C:\\", 404},
+      {4, "other", "C:\\", 0},  {5, "P", "C:\\", 0},       {-3, "P", "13", 0}};
+  for (const auto& [id, name, text, code] : adds) {
     zv::SetLastErrorCode(0);
-    EXPECT_EQ(zv::AddFormRecord(a.id, a.name, "", a.text, 1) ? 0 : zv::GetLastErrorCode(), a.code)
-        << a.id << a.name;
+    EXPECT_EQ(zv::AddFormRecord(id, name, "", text, 1) ? 0 : zv::GetLastErrorCode(), code) << id << name;
   }
-  std::string flt, glt;
-  ASSERT_TRUE(ReadWholeFile(FormListPath(), &flt) && ReadWholeFile(GroupListPath(), &glt));
-  EXPECT_EQ(flt, FormListFile({{3, "OTHER", "", 1, 0}, {4, "other", "", 1, 2}, {5, "P", "", 1, 3}},
-                              {{-5, "P", "", 1, 1}, {-3, "P", "", 1, 4}}, 3));
-  EXPECT_EQ(glt, GroupNameListFile({"C:\\FORMS\\", "12", "C:\\", "C:\\", "13"}));
+  EXPECT_EQ(FileBytes(FormListPath()),
+            FormListFile({{3, "OTHER", "", 1, 0}, {4, "other", "", 1, 2}, {5, "P", "", 1, 3}},
+                         {{-5, "P", "", 1, 1}, {-3, "P", "", 1, 4}}, 3));
+  EXPECT_EQ(FileBytes(GroupListPath()), GroupNameListFile({"C:\\FORMS\\", "12", "C:\\", "C:\\", "13"}));
 }
 
 }  // namespace
