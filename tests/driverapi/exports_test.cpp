@@ -23,7 +23,9 @@
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
 #include "support/message_boxes.h"
+#include "support/message_text.h"
 #include "support/sample_driver.h"
+#include "support/sandbox.h"
 #include "zvlmn30e.h"
 
 namespace {
@@ -49,16 +51,6 @@ Settings Rec(uint8_t mode = 0x03, void (*change)(Settings&) = nullptr) {
   s.printingMode = mode;
   if (change) change(s);
   return s;
-}
-std::string Contents(const std::string& path) {
-  std::string bytes;
-  return ReadWholeFile(path, &bytes) ? bytes : "<missing>";
-}
-std::string Msg(uint32_t id, const std::string& number = "") {
-  char text[512];
-  zv::LoadMessage(id, text, sizeof text);
-  std::string s = text;
-  return s.find("%ld") == std::string::npos ? s : s.replace(s.find("%ld"), 3, number);
 }
 // " ?text" for a yes/no question, " !text" for a stop box with one OK button.
 std::string Boxes(const MessageBoxWatcher& watcher) {
@@ -119,14 +111,12 @@ class ExportsTest : public CatalogueTest {
   }
   // "layer,mode,resolution device path": device - and path # when untouched,
   // the scratch directory as @. The count's high half is not part of it.
-  std::string Search(int32_t id, const std::string& block = BlockBytes({}, 0x10),
-                     std::vector<uint16_t> caps = {3}) {
+  std::string Search(int32_t id, const std::string& block = BlockBytes({}, 0x10)) {
     char path[ZV_PATH_BUFFER];
     std::fill(path, path + 260, '#');
     path[260] = '\0';
-    uint16_t device = 0x1234;
-    const uint32_t r = ZVSearchForm(block.data(), 0xABCD0000u | static_cast<uint32_t>(caps.size()),
-                                    caps.data(), id, &device, path);
+    uint16_t device = 0x1234, caps[] = {3};
+    const uint32_t r = ZVSearchForm(block.data(), 0xABCD0001u, caps, id, &device, path);
     std::string p = path[0] == '#' ? "#" : path;
     if (p.compare(0, Dir().size(), Dir()) == 0) p = "@" + p.substr(Dir().size());
     return std::to_string(r & 0xFF) + "," + std::to_string((r >> 8) & 0xFF) + "," + std::to_string(r >> 16) +
@@ -189,28 +179,28 @@ class ExportsTest : public CatalogueTest {
   const char* saveDir_ = nullptr;
   std::string driver_ = SampleDriver(), device_;
   const Settings matching_ = Rec(0x10), landscape_ = Rec(0x10, [](Settings&s) { s.orientation = 2; });
-  const std::string noFormUse_ = " ?" + Msg(zv::kMsgNoFormSelectedChange),
-                    noFormCreate_ = " ?" + Msg(zv::kMsgNoFormSelectedCreate),
-                    noMatch_ = " ?" + Msg(zv::kMsgNoMatchingOverlayChange),
-                    overwrite_ = " ?" + Msg(zv::kMsgOverwriteMatchingOverlay),
-                    differs_ = " ?" + Msg(zv::kMsgPaperOrientationDiffersFromForm),
-                    noDir_ = " !" + Msg(zv::kMsgDirectoryMissing);
+  const std::string noFormUse_ = " ?" + Message(zv::kMsgNoFormSelectedChange),
+                    noFormCreate_ = " ?" + Message(zv::kMsgNoFormSelectedCreate),
+                    noMatch_ = " ?" + Message(zv::kMsgNoMatchingOverlayChange),
+                    overwrite_ = " ?" + Message(zv::kMsgOverwriteMatchingOverlay),
+                    differs_ = " ?" + Message(zv::kMsgPaperOrientationDiffersFromForm),
+                    noDir_ = " !" + Message(zv::kMsgDirectoryMissing);
 };
 
 TEST_F(ExportsTest, FormListGivesTheNamedFormsThenTheClosingEntry) {
   enum Catalogue { kNone, kAbc, kDamaged, kNoPath };
   const std::tuple<Catalogue, uint32_t, int32_t, int32_t, size_t, bool, std::string> rows[] = {
-      {kNone, 0, 4, 0, 5, false, "1 1 1 | 0:~ ? ? ? ? !" + Msg(402)},
+      {kNone, 0, 4, 0, 5, false, "1 1 1 | 0:~ ? ? ? ? !" + Message(402)},
       {kAbc, 0, 3, -4, 4, false, "4 1 4 | 1:A 2:B 5:C -4:~"},  // a current file entry closes it
       {kAbc, 0, 3, -9, 4, false, "4 1 3 | 1:A 2:B 5:C 0:"},
       {kAbc, 0, 1, 0, 2, false, "4 1 2 | 1:A 2:B"},
       {kAbc, 2, 3, 0, 2, false, "4 1 2 | 5:C 0:~"},
       {kAbc, 10, 12, 0, 3, false, "4 1 1 | 0:~ 0: 0:"},
       {kAbc, 3, 2, 0, 2, false, "4 0 0 | ? ?"},
-      {kAbc, 0, 0, 0, 1, true, "0 1 1 | 0:~ !" + Msg(401)},  // shown even for one entry
+      {kAbc, 0, 0, 0, 1, true, "0 1 1 | 0:~ !" + Message(401)},  // shown even for one entry
       {kDamaged, 0, 0, 0, 1, false, "1 1 1 | 0:~"},
-      {kDamaged, 0, 1, 0, 2, false, "1 1 1 | 0:~ ? !" + Msg(403)},
-      {kNoPath, 0, 3, 0, 4, false, "0 1 1 | 0:~ ? ? ? !" + Msg(404)},
+      {kDamaged, 0, 1, 0, 2, false, "1 1 1 | 0:~ ? !" + Message(403)},
+      {kNoPath, 0, 3, 0, 4, false, "0 1 1 | 0:~ ? ? ? !" + Message(404)},
   };
   const std::string damaged = FormListFile({{1, "A", "", 1, 0}}, {}) + '\0';
   char noForm[zv::kFormNameSize];
@@ -238,15 +228,14 @@ TEST_F(ExportsTest, FormListGivesTheNamedFormsThenTheClosingEntry) {
       s += ids[i] == 0x5A5A5A5A ? " ?" : " " + std::to_string(ids[i]) + ":" + (name == noForm ? "~" : name);
     }
     EXPECT_EQ(s + Boxes(watcher), expected);
-    EXPECT_TRUE(catalogue != kDamaged || Contents(FormListPath()) == damaged);  // never repaired
+    EXPECT_TRUE(catalogue != kDamaged || FileBytes(FormListPath()) == damaged);  // never repaired
   }
 }
 
 TEST_F(ExportsTest, DevFormNameFormIdAndFormService) {
   auto name = [](int32_t id) {
     char text[ZV_PATH_BUFFER] = "#";
-    const int32_t result = ZVGetDevFormName(id, text);
-    return std::to_string(result) + " " + text;
+    return std::to_string(ZVGetDevFormName(id, text)) + " " + text;
   };
   // Without a group name list only named forms are named.
   WriteFormList(
@@ -265,9 +254,7 @@ TEST_F(ExportsTest, DevFormNameFormIdAndFormService) {
   EXPECT_EQ(name(-1), "0 #");
   // Without the list paths nothing is named.
   ASSERT_TRUE(WriteWholeFile(SystemPath("ZVLMN3.DAT"), "[ENVIRONMENT]\r\nUSER=\r\n"));
-  EXPECT_EQ(name(5) + name(-2), "0 #0 #");
-  RemoveFile(FormListPath());
-  EXPECT_EQ(ZVGetFormID("INVOICE"), 0);
+  EXPECT_EQ(name(5) + name(-2) + std::to_string(ZVGetFormID("INVOICE")), "0 #0 #0");
   // ZVDriverFormService: an editor named in the configuration.
   EXPECT_EQ(ZVDriverFormService(), 0);
   ASSERT_TRUE(WriteWholeFile(ModuleDirPath("ZVL3DRV.DAT"), "[ENVIRONMENT]\r\nEDITOR=FORMED.EXE\r\n"));
@@ -296,7 +283,7 @@ TEST_F(ExportsTest, SearchPrefersScreeningAndResolutionThenScreeningThenResoluti
   EXPECT_EQ(Search(5), "0,0,0 65535 #");
   // A matching entry whose own layer differs; a landscape one before it.
   WriteForm5({{landscape_, "WRONG.ZLP"}, {Rec(0x10), "D:\\OVL\\KEEP.ZLP"}});
-  const std::string bytes = Contents(Path("FORM5.FGP"));
+  const std::string bytes = FileBytes(Path("FORM5.FGP"));
   ASSERT_TRUE(WriteWholeFile(Path("FORM5.FGP"), bytes + "extra"));  // its size is not checked
   EXPECT_EQ(Search(5), "2,16,600 65535 D:\\OVL\\KEEP.ZLP");
   plat::fault::FailNth(plat::fault::kAlloc, 1);
@@ -312,17 +299,10 @@ TEST_F(ExportsTest, SearchOfFileEntriesAndStoredOverlays) {
   Settings file = Rec(0x11, [](Settings& s) { s.paperWidth = s.outputWidth = 1000; });
   file.layer = file.orientation = 2;
   ASSERT_TRUE(WriteWholeFile(Path("LOGO.ZLP"), OverlayDataFile("LOGO", "", SettingsRecordBytes(file))));
-  ASSERT_TRUE(WriteWholeFile(Path("RAW.ZLC"),
-                             "\x1D"
-                             "0;0.24muE and more"));
-  WriteFormList(FormListFile({{5, "INVOICE", "", 1, 5}},
-                             {{-1, "P", "", 1, 0},
-                              {-2, "C", "", 1, 0},
-                              {-3, "P", "", 1, 1},
-                              {-4, "P", "", 2, 2},
-                              {-5, "P", "", 1, 3},
-                              {-6, "P", "", 1, 9}},
-                             6));
+  ASSERT_TRUE(WriteWholeFile(Path("RAW.ZLC"), "\0350;0.24muE and more"));
+  const std::vector<FormSpec> files = {{-1, "P", "", 1, 0}, {-2, "C", "", 1, 0}, {-3, "P", "", 1, 1},
+                                       {-4, "P", "", 2, 2}, {-5, "P", "", 1, 3}, {-6, "P", "", 1, 9}};
+  WriteFormList(FormListFile({{5, "INVOICE", "", 1, 5}}, files, 6));
   WriteGroupList(GroupNameListFile({Path("LOGO.ZLP"), "RAW.ZLC", "12", "70000", "", Path("SAVED")}));
   ASSERT_TRUE(plat::CreateDirectory(Path("SAVED").c_str()));
   const std::tuple<int32_t, std::string, std::string> rows[] = {
@@ -354,7 +334,7 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
            Set(kPrint, kFile, Path("LOGO")), Set(kPrint, kStored, "-", 7, 2)}),
       "1 -1|1 -2|1 -3|1 -4");
   // A capture entry takes the driver's explanation for its own file only.
-  const std::string target = Path("NEW.ZLP");
+  const std::string target = Path("NEW.ZLP"), driver = "From the driver";
   plat::RegKey key = nullptr;
   ASSERT_EQ(plat::RegCreateKey(kChoiceKey, &key), plat::kRegSuccess);
   const uint32_t type = 3, position = 1;
@@ -364,7 +344,7 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
     plat::RegSetValue(key, name, plat::kRegSz, v.c_str(), static_cast<uint32_t>(v.size() + 1));
   };
   put("File", Lower(target));
-  put("Explanation", "From the driver");
+  put("Explanation", driver);
   EXPECT_EQ(Seq({Set(kCreate, kFile, target), Set(kCreate, kFile, Path("OTHER.ZLP"), 0, 2, "mine")}),
             "1 -5|1 -6");
   // A file name of 260 characters, the longest text the catalogue keeps.
@@ -372,15 +352,11 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
   put("File", longest);
   EXPECT_EQ(Set(kCreate, kFile, longest), "1 -7");
   plat::RegCloseKey(key);
-  const std::vector<FormSpec> made = {{-1, "P", "logo", 2, 0},
-                                      {-2, "P", "", 1, 1},
-                                      {-3, "P", "", 1, 2},
-                                      {-4, "P", "", 2, 3},
-                                      {-5, "C", "From the driver", 1, 4},
-                                      {-6, "C", "mine", 2, 5},
-                                      {-7, "C", "From the driver", 1, 6}};
-  EXPECT_EQ(Contents(FormListPath()), FormListFile({}, made, 7));
-  EXPECT_EQ(Contents(GroupListPath()),
+  const std::vector<FormSpec> made = {
+      {-1, "P", "logo", 2, 0}, {-2, "P", "", 1, 1},     {-3, "P", "", 1, 2},    {-4, "P", "", 2, 3},
+      {-5, "C", driver, 1, 4}, {-6, "C", "mine", 2, 5}, {-7, "C", driver, 1, 6}};
+  EXPECT_EQ(FileBytes(FormListPath()), FormListFile({}, made, 7));
+  EXPECT_EQ(FileBytes(GroupListPath()),
             GroupNameListFile({Path("LOGO.ZLP"), Path("_F301A00.ZLC"), Path("LOGO"), "7", target,
                                Path("OTHER.ZLP"), longest}));
   // A full ring overwrites the entry with the next number.
@@ -395,14 +371,14 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
   EXPECT_EQ(Set(kPrint, kStored, "-", 9, 2, "new"), "1 -42");
   entries[41] = {-42, "P", "new", 2, 42};
   texts[42] = "9";
-  EXPECT_EQ(Contents(FormListPath()), FormListFile({{5, "INVOICE", "", 1, 0}}, entries, 42));
-  EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile(texts));
+  EXPECT_EQ(FileBytes(FormListPath()), FormListFile({{5, "INVOICE", "", 1, 0}}, entries, 42));
+  EXPECT_EQ(FileBytes(GroupListPath()), GroupNameListFile(texts));
 }
 
 TEST_F(ExportsTest, NamedFormsAreCreatedOnlyForCaptureAndNeedAnOverlayOrRoom) {
   WriteFormList(FormListFile({{1, "A", "", 1, 0}, {3, "C", "", 1, 1}}, {}));
   WriteGroupList(GroupNameListFile({"A.FGP", "C.FGP"}));
-  EXPECT_EQ(Seq({Set(kPrint, kNamed, "ORDER"), Set(kCreate, kNamed, Msg(zv::kMsgNoFormName)),
+  EXPECT_EQ(Seq({Set(kPrint, kNamed, "ORDER"), Set(kCreate, kNamed, Message(zv::kMsgNoFormName)),
                  Set(kCreate, kNamed, std::string(25, 'N'))}),
             "0 -|0 -|0 -");
   // The lowest free identifiers; the stored current directory.
@@ -410,10 +386,10 @@ TEST_F(ExportsTest, NamedFormsAreCreatedOnlyForCaptureAndNeedAnOverlayOrRoom) {
   saveDir_ = "D:\\FORMS";
   EXPECT_EQ(Set(kCreate, kNamed, "MEMO", 0, 1, "notes"), "1 4");
   EXPECT_EQ(
-      Contents(FormListPath()),
+      FileBytes(FormListPath()),
       FormListFile(
           {{1, "A", "", 1, 0}, {3, "C", "", 1, 1}, {2, "ORDER", "", 2, 2}, {4, "MEMO", "notes", 1, 3}}, {}));
-  EXPECT_EQ(Contents(GroupListPath()), GroupNameListFile({"A.FGP", "C.FGP", Dir(), "D:\\FORMS"}));
+  EXPECT_EQ(FileBytes(GroupListPath()), GroupNameListFile({"A.FGP", "C.FGP", Dir(), "D:\\FORMS"}));
   Configure("F3GRP=1,4");  // no identifier left: refused before any writer is asked, no code
   EXPECT_EQ(Set(kCreate, kNamed, "FIFTH"), "0 -");
   EXPECT_EQ(zv::GetLastErrorCode(), 0u);
@@ -431,20 +407,34 @@ TEST_F(ExportsTest, NamedFormsAreCreatedOnlyForCaptureAndNeedAnOverlayOrRoom) {
       "0 -|1 5");
 }
 
-TEST_F(ExportsTest, FirstOverlayOfANewFormNamesItsGroupAndRegistersTheFile) {
+TEST_F(ExportsTest, FirstOverlayOfANewFormOrAFileEntryNamedCGetsAFreshHeader) {
   ASSERT_TRUE(plat::CreateDirectory(Path("forms").c_str()));
   WriteForm26(Path("forms"));
   const std::string longText(300, 'G');  // kept cut to 260 characters
   EXPECT_EQ(GetOverlay(Block(), longText.c_str()), "1 " + Generated("FORMS\\_F301A00.ZLP"));
   EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-  EXPECT_EQ(Contents(GroupListPath()),
+  EXPECT_EQ(FileBytes(GroupListPath()),
             GroupNameListFile({"C:\\ELSEWHERE\\", Generated("FORMS\\_F301A.FGP")}));
-  EXPECT_EQ(Contents(Generated("FORMS\\_F301A00.ZLP")), Header(Block()));
-  EXPECT_EQ(Contents(Generated("FORMS\\_F301A.FGP")),
+  EXPECT_EQ(FileBytes(Generated("FORMS\\_F301A00.ZLP")), Header(Block()));
+  EXPECT_EQ(FileBytes(Generated("FORMS\\_F301A.FGP")),
             GroupInfoFile({{Block().Record(2), 1}}, {std::string(260, 'G'), "_F301A00.ZLP"}, 0));
   plat::fault::FailNth(plat::fault::kAlloc, 1);
   EXPECT_EQ(GetOverlay(InColour()), "0");
   EXPECT_EQ(zv::GetLastErrorCode(), 401u);
+  // A file entry named "C" gets a fresh header in its own file.
+  WriteFormList(
+      FormListFile({}, {{-1, "C", "Scan form", 1, 0}, {-2, "C", "Raw", 1, 1}, {-3, "P", "Print", 1, 2}}, 3));
+  WriteGroupList(GroupNameListFile({Path("invoice.zlp"), Path("RAW.zlc"), Path("print.zlp")}));
+  ASSERT_TRUE(WriteWholeFile(Path("invoice.zlp"), std::string(1000, 'D')));
+  ASSERT_TRUE(WriteWholeFile(Path("RAW.zlc"), "RAW DATA"));
+  EXPECT_EQ(GetOverlay(Block(), "TEXT", -1), "1 " + Path("invoice.zlp"));
+  EXPECT_EQ(FileBytes(Path("invoice.zlp")), OverlayDataFile("C", "Scan form", Block().Record(1), ""));
+  // A raw file never gets a header; a "P" entry is not captured into.
+  EXPECT_EQ(Seq({GetOverlay(Block(), nullptr, -2), GetOverlay(Block(), nullptr, -3),
+                 GetOverlay(Block(), nullptr, -4)}),
+            "0|0|0");
+  EXPECT_EQ(FileBytes(Path("RAW.zlc")), "RAW DATA");
+  EXPECT_FALSE(FileExists(Path("print.zlp")));
 }
 
 TEST_F(ExportsTest, ANewFileTakesTheLowestFreeNumberAndTheSameSettingsReuseTheirFile) {
@@ -454,12 +444,12 @@ TEST_F(ExportsTest, ANewFileTakesTheLowestFreeNumberAndTheSameSettingsReuseTheir
   EXPECT_EQ(GetOverlay(Block()), "1 " + Generated("_F301A01.ZLP"));
   const std::string grown = GroupInfoFile({entries[0], entries[1], {Block().Record(2), 2}},
                                           {"_F301A00.ZLP", "_F301A02.ZLP", "_F301A01.ZLP"});
-  EXPECT_EQ(Contents(Group()), grown);
+  EXPECT_EQ(FileBytes(Group()), grown);
   // After a capture the same settings start the file afresh and register
   // nothing, not even the driver's text.
   ASSERT_TRUE(WriteWholeFile(Path("_F301A01.ZLP"), Header(Block()) + "PAGE"));
   EXPECT_EQ(GetOverlay(Block(), "TEXT"), "1 " + Path("_F301A01.ZLP"));
-  EXPECT_EQ(Contents(Path("_F301A01.ZLP")) + Contents(Group()), Header(Block()) + grown);
+  EXPECT_EQ(FileBytes(Path("_F301A01.ZLP")) + FileBytes(Group()), Header(Block()) + grown);
   EXPECT_EQ(GetOverlay(At300()), "1 " + Path("_F301A00.ZLP"));
   // Matching entries of files from elsewhere leave the group; the driver
   // text (string 3) moves down with the texts behind them.
@@ -467,19 +457,15 @@ TEST_F(ExportsTest, ANewFileTakesTheLowestFreeNumberAndTheSameSettingsReuseTheir
       Group(), GroupInfoFile({{Block().Record(1), 0}, {Block().Record(1), 1}, {At300().Record(2), 2}},
                              {"D:\\A\\X.ZLP", "D:\\B\\LONGER.ZLP", "_F301A00.ZLP", "DRV"}, 3)));
   EXPECT_EQ(GetOverlay(Block()), "1 " + Generated("_F301A01.ZLP"));
-  EXPECT_EQ(Contents(Group()), GroupInfoFile({{At300().Record(2), 0}, {Block().Record(2), 2}},
-                                             {"_F301A00.ZLP", "DRV", "_F301A01.ZLP"}, 1));
+  EXPECT_EQ(FileBytes(Group()), GroupInfoFile({{At300().Record(2), 0}, {Block().Record(2), 2}},
+                                              {"_F301A00.ZLP", "DRV", "_F301A01.ZLP"}, 1));
   // The entry of the settings lies past the first block of 134 entries.
   std::vector<GroupInfoEntry> many;
   std::vector<std::string> names;
-  for (int i = 0; i < 140; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "_F301A%02X.ZLP", i);
-    many.push_back({(i == 139 ? Block() : At300()).Record(2), i});
-    names.push_back(name);
-  }
+  for (int i = 0; i < 140; ++i)
+    many.push_back({(i == 139 ? Block() : At300()).Record(2), i}), names.push_back("X" + std::to_string(i));
   ASSERT_TRUE(WriteWholeFile(Group(), GroupInfoFile(many, names)));
-  EXPECT_EQ(GetOverlay(Block()), "1 " + Path("_F301A8B.ZLP"));
+  EXPECT_EQ(GetOverlay(Block()), "1 " + Path("X139"));
 }
 
 TEST_F(ExportsTest, AGroupKeepsItsPaperAndItsRangeAndIsNeverRepaired) {
@@ -489,15 +475,15 @@ TEST_F(ExportsTest, AGroupKeepsItsPaperAndItsRangeAndIsNeverRepaired) {
   landscape.orientation = 2;
   otherPaper.paperCode = 10;
   ASSERT_TRUE(WriteWholeFile(Group(), group));
-  EXPECT_EQ(Seq({GetOverlay(landscape), GetOverlay(otherPaper), Contents(Group())}), "0|0|" + group);
+  EXPECT_EQ(Seq({GetOverlay(landscape), GetOverlay(otherPaper), FileBytes(Group())}), "0|0|" + group);
   ASSERT_TRUE(WriteWholeFile(Group(), group + "X"));  // a damaged group stays as it is
-  EXPECT_EQ(Seq({GetOverlay(At300()), Contents(Group())}), "0|" + group + "X");
+  EXPECT_EQ(Seq({GetOverlay(At300()), FileBytes(Group())}), "0|" + group + "X");
   // Two entries fill the range 0..1, although only number 0 is taken.
   const std::string full =
       GroupInfoFile({{At300().Record(2), 0}, {InColour().Record(2), 1}}, {"_F301A00.ZLP", "S.ZLP"});
   ASSERT_TRUE(WriteWholeFile(Group(), full));
   Configure("F3CMD=0,1");
-  EXPECT_EQ(Seq({GetOverlay(Block()), Contents(Group())}), "0|" + full);
+  EXPECT_EQ(Seq({GetOverlay(Block()), FileBytes(Group())}), "0|" + full);
   Configure("F3CMD=0,2");
   EXPECT_EQ(GetOverlay(Block()), "1 " + Generated("_F301A01.ZLP"));
   // A new group starts at the lowest number of the range.
@@ -506,22 +492,6 @@ TEST_F(ExportsTest, AGroupKeepsItsPaperAndItsRangeAndIsNeverRepaired) {
   EXPECT_EQ(zv::ProposeOverlayFileName(Block().Bytes().data(), Path("_F3002.fgp").c_str(), path),
             zv::kOverlayFileNew);
   EXPECT_EQ(std::string(path), Generated("_F300210.ZLP"));
-}
-
-TEST_F(ExportsTest, AFileEntryNamedCGetsAFreshHeaderInItsOwnFile) {
-  WriteFormList(
-      FormListFile({}, {{-1, "C", "Scan form", 1, 0}, {-2, "C", "Raw", 1, 1}, {-3, "P", "Print", 1, 2}}, 3));
-  WriteGroupList(GroupNameListFile({Path("invoice.zlp"), Path("RAW.zlc"), Path("print.zlp")}));
-  ASSERT_TRUE(WriteWholeFile(Path("invoice.zlp"), std::string(1000, 'D')));
-  ASSERT_TRUE(WriteWholeFile(Path("RAW.zlc"), "RAW DATA"));
-  EXPECT_EQ(GetOverlay(Block(), "TEXT", -1), "1 " + Path("invoice.zlp"));
-  EXPECT_EQ(Contents(Path("invoice.zlp")), OverlayDataFile("C", "Scan form", Block().Record(1), ""));
-  // A raw file never gets a header; a "P" entry is not captured into.
-  EXPECT_EQ(Seq({GetOverlay(Block(), nullptr, -2), GetOverlay(Block(), nullptr, -3),
-                 GetOverlay(Block(), nullptr, -4)}),
-            "0|0|0");
-  EXPECT_EQ(Contents(Path("RAW.zlc")), "RAW DATA");
-  EXPECT_FALSE(FileExists(Path("print.zlp")));
 }
 
 TEST_F(ExportsTest, GroupInfoNamesKeepThePrefixAndThreeDigitsPerForm) {
@@ -555,7 +525,7 @@ TEST_F(ExportsTest, PreviewFileIsNamedOnceInThePreviewSlot) {
     char path[ZV_PATH_BUFFER] = "untouched";
     const int32_t result = ZVPreviewForm(0xFFFFFFFF, id, path);
     EXPECT_EQ(std::to_string(result) + " " + path, id == 26 ? "1 " + Path("_F301A.PBF") : "0 untouched");
-    EXPECT_EQ(Contents(Group()), GroupInfoFile({{a, 1}}, {"DRV", "_F301A00.ZLP", "_F301A.PBF"}, 0, -1, 2));
+    EXPECT_EQ(FileBytes(Group()), GroupInfoFile({{a, 1}}, {"DRV", "_F301A00.ZLP", "_F301A.PBF"}, 0, -1, 2));
   }
 }
 
@@ -570,7 +540,7 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
       {two, 26, "SUB\\_F301A00.ZLP", 1, two, "1111"},
       {two + "X", 26, "_F301A00.ZLP", 0, two + "X", "1111"},
       // The only overlay takes an otherwise empty group with it.
-      {GroupInfoFile({{a, 0}}, {"_F301A00.ZLP"}), 26, "_F301A00.ZLP", 1, "<missing>", "0111"},
+      {GroupInfoFile({{a, 0}}, {"_F301A00.ZLP"}), 26, "_F301A00.ZLP", 1, kMissing, "0111"},
       {GroupInfoFile({{a, 1}}, {"_F301A.PBF", "_F301A00.ZLP"}, -1, -1, 0), 26, "_F301A00.ZLP", 1,
        GroupInfoFile({}, {"_F301A.PBF"}, -1, -1, 0), "0111"},
       // One of three, named in lower case: the texts behind it and the
@@ -585,7 +555,7 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
       {GroupInfoFile({{a, 1}}, {"_F301A.ZL3", "_F301A00.ZLP"}, -1, 0), 26, "_F301A00.ZLP", 1,
        GroupInfoFile({}, {"_F301A.ZL3"}, -1, 0), "0111"},
   };
-  const std::string formList = Contents(FormListPath());
+  const std::string formList = FileBytes(FormListPath());
   const char* const names[] = {"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP", "LOOSE.ZLP"};
   for (const auto& [group, id, path, result, after, left] : rows) {
     ASSERT_TRUE(WriteWholeFile(Group(), group));
@@ -593,7 +563,7 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
     EXPECT_EQ(ZVErrorForm(id, Path(path).c_str()), result) << path;
     std::string files;
     for (const char* name : names) files += FileExists(Path(name)) ? "1" : "0";
-    EXPECT_EQ(Contents(Group()) + " " + files + Contents(FormListPath()), after + " " + left + formList);
+    EXPECT_EQ(FileBytes(Group()) + " " + files + FileBytes(FormListPath()), after + " " + left + formList);
   }
   EXPECT_EQ(ZVErrorForm(-5, Path("LOOSE.ZLP").c_str()), 1);  // already gone
 }
@@ -612,7 +582,7 @@ TEST_F(ExportsTest, ErrorFormOnAHeldGroupLeavesItEmpty) {
   ASSERT_TRUE(held);
   EXPECT_EQ(ZVErrorForm(26, Path("_F301A00.ZLP").c_str()), 1);
   plat::CloseFile(held);
-  EXPECT_EQ(Contents(Group()), GroupInfoFile({}, {}));
+  EXPECT_EQ(FileBytes(Group()), GroupInfoFile({}, {}));
   EXPECT_FALSE(FileExists(Path("_F301A00.ZLP")));
 }
 #endif
@@ -635,7 +605,7 @@ TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatch) {
   RemoveFile(FormListPath());
   Expect({{5, kPrint, {kIdNo}, "1" + noMatch_}, {-1, kPrint, {kIdNo}, "1" + noFormUse_ + noMatch_}});
   plat::fault::FailNth(plat::fault::kAlloc, 1);
-  Expect({{0, kPrint, {kIdOk}, "0 !" + Msg(zv::kMsgNoWorkArea)}});
+  Expect({{0, kPrint, {kIdOk}, "0 !" + Message(zv::kMsgNoWorkArea)}});
   plat::fault::Reset();
   // Without the capability list only the file entry is questioned.
   WriteForm5({{matching_, Path("GONE\\E.ZLP")}});
@@ -676,9 +646,9 @@ TEST_F(ExportsTest, ConfirmOfCaptureWithoutAMatchChecksCapacityPaperAndDirectory
       {landscape_, 1, "", "FORM5.FGP", kIdNo, "1" + differs_},
       {Rec(0x10, [](Settings& s) { s.paperWidth = 2101; }), 1, "", "FORM5.FGP", kIdNo, "1" + differs_},
       {Rec(0x10, [](Settings& s) { s.colour = 1; }), 1, "", "FORM5.FGP", kIdNo, "1"},
-      {landscape_, 256, "", "FORM5.FGP", kIdOk, "0 !" + Msg(zv::kMsgTooManyOverlays, "256")},
+      {landscape_, 256, "", "FORM5.FGP", kIdOk, "0 !" + Message(zv::kMsgTooManyOverlays, "256")},
       {landscape_, 255, "", "FORM5.FGP", kIdNo, "1" + differs_},
-      {landscape_, 3, "F3CMD=10,12", "FORM5.FGP", kIdOk, "0 !" + Msg(zv::kMsgTooManyOverlays, "3")},
+      {landscape_, 3, "F3CMD=10,12", "FORM5.FGP", kIdOk, "0 !" + Message(zv::kMsgTooManyOverlays, "3")},
       {landscape_, 1, "", Path("GONE\\FORM5.FGP"), kIdOk, "0" + noDir_},
       {landscape_, 1, "", Path("SAVED"), kIdOk, "0" + noDir_},
   };

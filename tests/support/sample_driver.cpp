@@ -13,22 +13,20 @@
 namespace zvtest {
 
 std::string SampleDriver() {
+  char program[4096] = "";
 #ifdef _WIN32
-  char program[MAX_PATH] = "";
   GetModuleFileNameA(nullptr, program, sizeof program);
   std::string path = program;
   path.erase(path.rfind('\\'));
   return path.substr(0, path.rfind('\\') + 1) + "ZVSAMPLE.dll";
 #else
-  char program[4096];
   const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
   if (length <= 0) return std::string();
   std::string host(program, static_cast<size_t>(length));
   host.erase(host.rfind('/'));
   host = host.substr(0, host.rfind('/') + 1) + "ZVSAMPLE.so";
   char windows[plat::kPathBuffer];
-  if (!plat::posix::ToWindowsPath(host.c_str(), windows, sizeof windows)) return std::string();
-  return windows;
+  return plat::posix::ToWindowsPath(host.c_str(), windows, sizeof windows) ? windows : "";
 #endif
 }
 

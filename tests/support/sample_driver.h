@@ -4,9 +4,7 @@
 #include <string>
 
 namespace zvtest {
-
-// The sample driver module (ZVSAMPLE), built one directory above the test
-// programs, as a Windows path; empty when it cannot be named.
+// The sample driver (ZVSAMPLE), built one directory above the test programs,
+// as a Windows path; empty when it cannot be named.
 std::string SampleDriver();
-
 }  // namespace zvtest
