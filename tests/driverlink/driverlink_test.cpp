@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "catalogue/byte_order.h"
@@ -51,10 +52,10 @@ std::string Take(plat::MemoryHandle block, size_t size) {
 std::string Hex(const std::string& words) {
   std::string s;
   char hex[8];
-  for (size_t i = 0; i + 1 < words.size(); i += 2)
-    s +=
-        (std::snprintf(hex, sizeof hex, " %x", zv::GetU16(reinterpret_cast<const unsigned char*>(&words[i]))),
-         hex);
+  for (size_t i = 0; i + 1 < words.size(); i += 2) {
+    std::snprintf(hex, sizeof hex, " %x", zv::GetU16(reinterpret_cast<const unsigned char*>(&words[i])));
+    s += hex;
+  }
   return s;
 }
 std::string Numbers(int from, int to) {
@@ -124,11 +125,7 @@ class DriverLinkTest : public zvtest::SandboxTest {
 };
 
 TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
-  const struct {
-    std::string ini;
-    bool failAlloc;
-    std::string expected;
-  } rows[] = {
+  const std::tuple<std::string, bool, std::string> rows[] = {
       {"Models = 3, 7, 0x1234\nCapabilities = 1, 2, 0x4001, 0x4002, 0xFFFF\n", false,
        "3/5: 3 7 1234 1 2 4001 4002 ffff | C0;C1; 0"},
       {"Models =\n", false, "0/0: | C0;C1; 0"},  // still a block that can be locked
@@ -139,17 +136,17 @@ TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
       {"Capabilities = 5, 6\nModels = " + Numbers(1, 16) + "\n", false,
        "16/2: 1 2 3 4 5 6 7 8 9 a b c d e f 10 5 6 | C0;C1; 0"},
   };
-  for (const auto& r : rows) {
-    const std::string device = Settings(r.ini);
+  for (const auto& [ini, failAlloc, expected] : rows) {
+    const std::string device = Settings(ini);
     zv::SetLastErrorCode(0);
-    if (r.failAlloc) plat::fault::FailNth(plat::fault::kAlloc, 1);
+    if (failAlloc) plat::fault::FailNth(plat::fault::kAlloc, 1);
     int16_t models = -1, caps = -1;
     plat::MemoryHandle block = zv::QueryDriverCapabilities(device.c_str(), driver_.c_str(), &models, &caps);
     plat::fault::Reset();
     EXPECT_EQ(std::string(block ? "" : "none ") + std::to_string(models) + "/" + std::to_string(caps) + ":" +
                   Hex(block ? Take(block, 2 * (models + caps)) : "") + " | " + Calls() + " " +
                   std::to_string(zv::GetLastErrorCode()),
-              r.expected);
+              expected);
     // Either count missing is refused before the module is loaded.
     EXPECT_EQ(zv::QueryDriverCapabilities(device.c_str(), driver_.c_str(), &models, nullptr), nullptr);
     EXPECT_EQ(zv::QueryDriverCapabilities(device.c_str(), driver_.c_str(), nullptr, &caps), nullptr);
@@ -292,8 +289,8 @@ TEST_F(DriverLinkTest, PaperListMergesTheModelsTables) {
       {"Models = 1\n[Model 1]\nBreakNamePointers = 1\nNameSize = 6\nP:9,1,2,3,4,A4\nP:1,5,6,7,8,Letter\n", 1,
        "9,1,2,3,4,;1,5,6,7,8,;"},
       {many, 1, listed},
-      // A line of 511 characters with its end is read.
-      {"Models = 1\n; " + std::string(508, 'x') + "\n[Model 1]\nP:9,1,2,3,4,A4\n", 1, "9,1,2,3,4,A4;"},
+      // A blank line and a line of 511 characters with its end are read.
+      {"Models = 1\n\n; " + std::string(508, 'x') + "\n[Model 1]\nP:9,1,2,3,4,A4\n", 1, "9,1,2,3,4,A4;"},
       // A failing driver gives no list and 401: capabilities, a description
       // refused or unknown, a broken table pointer, a line longer than the
       // sample reads, a value past 16 bits.
