@@ -1,9 +1,8 @@
-// The fuzz targets, one per catalogue file format and reader: each executable
-// is this file built with ZV_FUZZ_TARGET naming its entry below, whose input is
-// the file (or files) of its format. Its readers change no byte of them, agree
-// with the counts of a valid header and give texts that fit; each writer, on a
-// fresh copy, leaves a damaged or missing file as it was, a valid one as it
-// was when it fails and valid when it succeeds; no sanitizer report.
+// The fuzz targets, one per catalogue file format and reader: each executable is this file built
+// with ZV_FUZZ_TARGET naming its entry below, whose input is the file (or files) of its format. Its
+// readers change no byte of them, agree with the counts of a valid header and give texts that fit;
+// each writer, on a fresh copy, leaves a damaged or missing file as it was, a valid one as it was
+// when it fails and valid when it succeeds; no sanitizer report.
 #include <dlfcn.h>
 
 #include <cstring>
@@ -18,7 +17,6 @@
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
 #include "catalogue/overlay_files.h"
-#include "catalogue/print_settings.h"
 #include "dialogs/message_ids.h"
 #include "dialogs/module_frame.h"
 #include "driverapi/overlay_lookup.h"
@@ -35,58 +33,57 @@
 namespace zvfuzz {
 namespace fs = std::filesystem;
 using File = std::optional<std::string>;  // a whole file, or none
+using zv::GetU32;
 
 const char* g_writer = "no writer";
 // Ends the run naming the property and the writer; libFuzzer keeps the input.
-[[noreturn]] void Fail(const char* property, const char* file, int line) {
-  std::fprintf(stderr, "\n%s:%d: property broken: %s, after %s\n", file, line, property, g_writer);
+[[noreturn]] void Fail(const char* property, int line) {
+  std::fprintf(stderr, "\n%s:%d: property broken: %s, after %s\n", __FILE__, line, property, g_writer);
   std::abort();
 }
-#define ZV_FUZZ_CHECK(p) ((p) ? void() : ::zvfuzz::Fail(#p, __FILE__, __LINE__))
+#define CHECK(p) ((p) ? void() : ::zvfuzz::Fail(#p, __LINE__))
 
 // A buffer of 'x', so that a text left unterminated shows; whether one fits.
-char* Smudged(char* buffer, size_t size) {
+const auto Smudged = [](char* buffer, size_t size) {
   return static_cast<char*>(std::memset(buffer, 'x', size));
-}
-bool Fits(const char* text, size_t size) {
-  return strnlen(text, size) < size;
-}
-std::string HostPath(const std::string& path) {
+};
+const auto Fits = [](const char* text, size_t size) { return strnlen(text, size) < size; };
+const auto Host = [](const std::string& path) {
   char host[4096];
-  return plat::posix::ToHostPath(path.c_str(), host, sizeof host) ? host : "";
-}
+  return std::string(plat::posix::ToHostPath(path.c_str(), host, sizeof host) ? host : "");
+};
+const auto Bytes = [](const std::string& b) { return reinterpret_cast<const uint8_t*>(b.data()); };
 
-// Whole files by Windows path through the C++ library, not the platform layer
-// under test.
+// Whole files by Windows path through the C++ library, not the platform layer under test.
 void Write(const std::string& path, const std::string& bytes) {
-  if (!(std::ofstream(HostPath(path), std::ios::binary) << bytes))
-    Fail("a file is written", __FILE__, __LINE__);
+  if (!(std::ofstream(Host(path), std::ios::binary) << bytes)) Fail("a file is written", __LINE__);
+}
+File Read(const std::string& path) {
+  std::ifstream f(Host(path), std::ios::binary);
+  return f ? File(std::string(std::istreambuf_iterator<char>(f), {})) : std::nullopt;
 }
 std::vector<File> ReadFiles(const std::vector<std::string>& paths) {
   std::vector<File> files;
-  for (const std::string& path : paths) {
-    std::ifstream f(HostPath(path), std::ios::binary);
-    files.push_back(f ? File(std::string(std::istreambuf_iterator<char>(f), {})) : std::nullopt);
-  }
+  for (const std::string& path : paths) files.push_back(Read(path));
   return files;
 }
 // C:\CAT holding only these files.
 void LayOut(const std::vector<std::pair<std::string, std::string>>& files) {
-  for (const auto& e : fs::directory_iterator(HostPath("C:\\CAT"))) {
+  for (const auto& e : fs::directory_iterator(Host("C:\\CAT"))) {
     if (!e.is_directory()) fs::remove(e.path());
   }
-  for (const auto& file : files) Write(file.first, file.second);
+  for (const auto& [path, bytes] : files) Write(path, bytes);
 }
 
-// Made once per process in a new directory removed at exit: drive C: with the
-// system directory C:\WINDOWS\SYSTEM, this module at C:\DRIVERS\ZVLMN30E.DLL,
-// and ZVLMN3.DAT naming the list files of C:\CAT.
+// Made once per process in a new directory removed at exit: drive C: with the system directory
+// C:\WINDOWS\SYSTEM, this module at C:\DRIVERS\ZVLMN30E.DLL, and ZVLMN3.DAT naming the list files
+// of C:\CAT.
 constexpr char kFormListPath[] = "C:\\CAT\\ZVLMN3.FLT", kGroupListPath[] = "C:\\CAT\\ZVLMN3.GLT";
 std::string SetUp(const uint8_t* data, size_t size) {
   static std::string root;
   if (root.empty()) {
     root = (fs::exists("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/zvfuzz-XXXXXX");
-    if (!mkdtemp(&root[0])) Fail("the scratch directory can be made", __FILE__, __LINE__);
+    if (!mkdtemp(&root[0])) Fail("the scratch directory can be made", __LINE__);
     std::atexit([] { fs::remove_all(root); });
     for (const char* sub : {"/c/WINDOWS/SYSTEM", "/c/DRIVERS", "/c/CAT"}) fs::create_directories(root + sub);
     plat::posix::MapDrive('C', (root + "/c").c_str());
@@ -101,8 +98,8 @@ std::string SetUp(const uint8_t* data, size_t size) {
   return std::string(reinterpret_cast<const char*>(data), size);
 }
 
-// A driver's settings block: black at 600 dpi, printing mode 2, A4 2100 x 2970
-// portrait, mode level 1, zoom 100; and the settings of layer 1 it gives.
+// A driver's settings block: black at 600 dpi, printing mode 2, A4 2100 x 2970 portrait, mode
+// level 1, zoom 100; and the settings of layer 1 it gives.
 const unsigned char* Block() {
   static const ZV_DRIVER_SETTINGS block = [] {
     ZV_DRIVER_SETTINGS s{};
@@ -112,151 +109,153 @@ const unsigned char* Block() {
   }();
   return reinterpret_cast<const unsigned char*>(&block);
 }
-zv::PrintSettings Settings() {
+const zv::PrintSettings kSettings = [] {
   zv::PrintSettings settings;
   return zv::CaptureSettings(Block(), 1, &settings), settings;
-}
+}();
 const uint16_t kCapabilities[] = {1, 3, 0x4001};
 
-// A list file is valid with its magic and a size of exactly what its header's
-// counts imply; the counts go to the outputs.
-enum class Format { kFormList, kGroupList, kGroupInfo };
+// A list file is valid with its magic and a size of exactly what its header's counts imply; the
+// counts go to the outputs.
+enum Format { kFormList, kGroupList, kGroupInfo, kUnwatched };
 bool Valid(Format format, const File& file, uint32_t* count = nullptr, uint32_t* second = nullptr) {
   const char* magic[] = {"ZEVROFORM FORMNAMEINFO V1.0", "ZEVROFORM GROUPNAMEINFO V1.0",
                          "ZEVROFORM GROUPINFO V1.0"};
-  const size_t header[] = {35, 36, 64}, f = static_cast<size_t>(format);
-  if (!file || file->size() < header[f] || file->compare(0, strlen(magic[f]), magic[f]) != 0) return false;
-  auto u32 = [&](size_t at) -> uint64_t {
-    return zv::GetU32(reinterpret_cast<const uint8_t*>(file->data()) + at);
-  };
-  const bool form = format == Format::kFormList, group = format == Format::kGroupList;
-  const uint64_t first = u32(form ? 27 : group ? 28 : 52), other = form ? u32(31) & 0xFFFF : 0;
-  const uint64_t size = form    ? 35 + 290 * (first + other)
-                        : group ? 36 + 4 * first + u32(32)
-                                : 64 + 38 * first + 4 * u32(56) + u32(60);
+  if (!file ||
+      file->size() < size_t{format == kFormList    ? 35u
+                            : format == kGroupList ? 36u
+                                                   : 64u} ||
+      file->compare(0, strlen(magic[format]), magic[format]) != 0)
+    return false;
+  const auto u32 = [&](size_t at) -> uint64_t { return GetU32(Bytes(*file) + at); };
+  const uint64_t first = u32(format == kFormList    ? 27
+                             : format == kGroupList ? 28
+                                                    : 52),
+                 other = format == kFormList ? u32(31) & 0xFFFF : 0;
   if (count) *count = static_cast<uint32_t>(first);
   if (second) *second = static_cast<uint32_t>(other);
-  return size == file->size();
+  return file->size() == (format == kFormList    ? 35 + 290 * (first + other)
+                          : format == kGroupList ? 36 + 4 * first + u32(32)
+                                                 : 64 + 38 * first + 4 * u32(56) + u32(60));
 }
 
-// A writer, and whether it may change the files on failure (leaving them
-// valid) and delete the first.
+// A writer, and whether it may change the files on failure (leaving them valid) and delete the
+// first.
 struct Writer {
   const char* what;
   bool (*run)();
   bool mayChangeOnFailure, mayDelete;
 };
-// Lays the files out, runs the readers over them and checks that they changed
-// none; then runs a third of the writers, chosen by the input's size (a run
-// stays short, and inputs of every size reach every writer), each on files
-// laid out afresh, and checks the writers' rules.
-void RunTarget(size_t size, const std::vector<std::pair<std::string, Format>>& watched,
-               const std::function<void()>& layOut,
-               const std::function<void(const std::vector<File>&)>& readers,
+struct Laid {
+  std::string path, bytes;
+  Format format = kUnwatched;  // the files a writer's rules are checked on, laid first
+};
+// Lays the files out, runs the readers over them and checks that they changed none; then runs a
+// third of the writers, chosen by the input's size (a run stays short, and inputs of every size
+// reach every writer), each on files laid out afresh, and checks the writers' rules.
+void RunTarget(size_t size, const std::vector<Laid>& laid, void (*readers)(const std::vector<File>&),
                const std::vector<Writer>& writers) {
-  std::vector<std::string> paths;
-  for (const auto& file : watched) paths.push_back(file.first);
-  layOut();
-  const std::vector<File> before = ReadFiles(paths);
+  std::vector<std::pair<std::string, std::string>> files;
+  std::vector<std::string> watched;
+  for (const Laid& l : laid) {
+    files.emplace_back(l.path, l.bytes);
+    if (l.format != kUnwatched) watched.push_back(l.path);
+  }
+  LayOut(files);
+  const std::vector<File> before = ReadFiles(watched);
   readers(before);
-  ZV_FUZZ_CHECK(ReadFiles(paths) == before);
+  CHECK(ReadFiles(watched) == before);
   for (size_t w = size % 3; w < writers.size(); w += 3) {
-    layOut();
+    LayOut(files);
     g_writer = writers[w].what;
     const bool succeeded = writers[w].run();
     plat::posix::ClearRecordedMessageBoxes();
-    const std::vector<File> after = ReadFiles(paths);
+    const std::vector<File> after = ReadFiles(watched);
     for (size_t i = 0; i < watched.size(); ++i) {
-      const bool isValid = Valid(watched[i].second, after[i]), kept = before[i] == after[i];
-      const bool deleted = i == 0 && writers[w].mayDelete && !after[i];
-      const bool allowed =
-          succeeded ? isValid || deleted : kept || (writers[w].mayChangeOnFailure && isValid);
-      ZV_FUZZ_CHECK(Valid(watched[i].second, before[i]) ? allowed : kept);
+      const bool valid = Valid(laid[i].format, after[i]), kept = before[i] == after[i];
+      const bool allowed = succeeded ? valid || (i == 0 && writers[w].mayDelete && !after[i])
+                                     : kept || (writers[w].mayChangeOnFailure && valid);
+      CHECK(Valid(laid[i].format, before[i]) ? allowed : kept);
     }
     if (succeeded) readers(after);
     g_writer = "no writer";
   }
 }
 
-// The catalogue configuration file ZVLMN3.DAT: the paths read from it fit; a
-// stored CURRENTDIR reads back and changes no list path read, a refused one
-// changes nothing; a seed ZVLMN3.INI is copied byte for byte when it is missing.
+// The catalogue configuration file ZVLMN3.DAT: the paths read from it fit; a stored CURRENTDIR
+// reads back and changes no list path read, a refused one changes nothing; a seed ZVLMN3.INI is
+// copied byte for byte when it is missing.
 std::string ListPaths() {
   char form[plat::kPathBuffer], group[plat::kPathBuffer], alone[plat::kPathBuffer];
   const bool both = zv::GetListFilePaths(Smudged(form, sizeof form), Smudged(group, sizeof group));
   const bool one = zv::GetListFilePaths(Smudged(alone, sizeof alone), nullptr);
-  ZV_FUZZ_CHECK(!one || (Fits(alone, sizeof alone) && alone[0] != '\0'));
-  ZV_FUZZ_CHECK(!both || (one && Fits(group, sizeof group) && group[0] != '\0' && !std::strcmp(form, alone)));
+  CHECK(!one || (Fits(alone, sizeof alone) && alone[0] != '\0'));
+  CHECK(!both || (one && Fits(group, sizeof group) && group[0] != '\0' && !std::strcmp(form, alone)));
   return both ? std::string(form) + '|' + group : one ? alone : "";
 }
 void catalogue_config_fuzzer(const std::string& input) {
   const std::string config = "C:\\WINDOWS\\SYSTEM\\ZVLMN3.DAT", seed = "C:\\WINDOWS\\SYSTEM\\ZVLMN3.INI";
   char directory[plat::kPathBuffer], path[plat::kPathBuffer];
   LayOut({{config, input}});
-  fs::remove(HostPath(seed));
+  fs::remove(Host(seed));
   const std::string paths = ListPaths();
   zv::GetCurrentDirSetting(Smudged(directory, sizeof directory));
-  ZV_FUZZ_CHECK(Fits(directory, sizeof directory) && zv::EnsureCatalogueConfiguration());
+  CHECK(Fits(directory, sizeof directory) && zv::EnsureCatalogueConfiguration());
   zv::CountNamedForms(), ZVGetFormListNum(), zv::GetFormGroupPath(1, path);  // the lists it names
-  ZV_FUZZ_CHECK(ReadFiles({config})[0] == input);
+  CHECK(Read(config) == input);
   if (zv::SetCurrentDirSetting("C:\\CAT\\STORED") == 0)
-    ZV_FUZZ_CHECK(ReadFiles({config})[0] == input);
+    CHECK(Read(config) == input);
   else
-    ZV_FUZZ_CHECK(zv::GetCurrentDirSetting(directory) && !strcmp(directory, "C:\\CAT\\STORED") &&
-                  ListPaths() == paths);
-  fs::remove(HostPath(config)), Write(seed, input);
-  ZV_FUZZ_CHECK(zv::EnsureCatalogueConfiguration() && ReadFiles({config})[0] == input);
-  fs::remove(HostPath(seed));
+    CHECK(zv::GetCurrentDirSetting(directory) && !strcmp(directory, "C:\\CAT\\STORED") &&
+          ListPaths() == paths);
+  fs::remove(Host(config)), Write(seed, input);
+  CHECK(zv::EnsureCatalogueConfiguration() && Read(config) == input);
+  fs::remove(Host(seed));
 }
 
-// The driver configuration file, ZVL3.INI in the system directory or, when the
-// first byte is odd, ZVL3DRV.DAT beside the module: the ranges read keep to
-// their clamping (a lowest above the highest allowed makes a range of that one
-// number; none holds more than its limit), the group file prefix stays a short
-// "_" name that group info file names are built on, and nothing is written.
+// The driver configuration file, ZVL3.INI in the system directory or, when the first byte is odd,
+// ZVL3DRV.DAT beside the module: the ranges read keep to their clamping (a lowest above the
+// highest allowed makes a range of that one number; none holds more than its limit), the group
+// file prefix stays a short "_" name that group info file names are built on, and nothing is
+// written.
 void driver_config_fuzzer(const std::string& input) {
   const std::string path =
       !input.empty() && (input[0] & 1) ? "C:\\DRIVERS\\ZVL3DRV.DAT" : "C:\\WINDOWS\\SYSTEM\\ZVL3.INI";
-  fs::remove(HostPath("C:\\DRIVERS\\ZVL3DRV.DAT")), fs::remove(HostPath("C:\\WINDOWS\\SYSTEM\\ZVL3.INI"));
+  fs::remove(Host("C:\\DRIVERS\\ZVL3DRV.DAT")), fs::remove(Host("C:\\WINDOWS\\SYSTEM\\ZVL3.INI"));
   Write(path, input);
   uint32_t low = 0, high = 0;
   char prefix[zv::kGroupFilePrefixSize], name[261];
   zv::GetFormIdRange(&low, &high, Smudged(prefix, sizeof prefix));
-  ZV_FUZZ_CHECK(low >= 1 && low <= high && (high <= 4096 || high == low) && high - low < 4096);
-  ZV_FUZZ_CHECK(Fits(prefix, sizeof prefix) && prefix[0] == '_');
+  CHECK(low >= 1 && low <= high && (high <= 4096 || high == low) && high - low < 4096);
+  CHECK(Fits(prefix, sizeof prefix) && prefix[0] == '_');
   zv::GetFormIdRange(&low, &high, nullptr);
-  ZV_FUZZ_CHECK(low >= 1 && low <= high && high - low < 4096);
+  CHECK(low >= 1 && low <= high && high - low < 4096);
   zv::GetOverlayNumberRange(&low, &high);
-  ZV_FUZZ_CHECK(low <= high && (high <= 255 || high == low) && high - low < 256);
-  ZV_FUZZ_CHECK(ZVDriverFormService() == 0 || ZVDriverFormService() == 1);
+  CHECK(low <= high && (high <= 255 || high == low) && high - low < 256);
+  CHECK(ZVDriverFormService() == 0 || ZVDriverFormService() == 1);
   for (int32_t id : {1, 26, 4096}) {
     if (!zv::MakeGroupInfoFileName(id, "C:\\CAT", Smudged(name, sizeof name))) continue;
     const size_t length = strnlen(name, sizeof name);
-    ZV_FUZZ_CHECK(length < sizeof name && length >= 4 && std::strcmp(name + length - 4, ".FGP") == 0);
+    CHECK(length < sizeof name && length >= 4 && std::strcmp(name + length - 4, ".FGP") == 0);
   }
-  ZV_FUZZ_CHECK(ReadFiles({path})[0] == input);
+  CHECK(Read(path) == input);
 }
 
-// The form name list file, beside a group name list of every kind of group
-// text; its readers give names that fit, and the slots of a window past its
-// end cleared.
-const std::string kGroupTexts =
-    zvtest::GroupNameListFile({"C:\\CAT\\", "C:\\CAT\\_F3002.FGP", "12", "", "BILL.ZLC", "C:\\CAT\\SUB\\",
-                               "_F3007.FGP", "C:\\CAT\\X.ZLP"});
+// The form name list file, beside a group name list of every kind of group text; its readers give
+// names that fit, and the slots of a window past its end cleared.
 int32_t g_named = 1, g_entry = -1;  // the first identifier of each region as the file holds them
 void ReadFormList(const std::vector<File>& files) {
   uint32_t named = 0, filled = 0, canAdd = 0;
-  const bool valid = Valid(Format::kFormList, files[0], &named);
-  ZV_FUZZ_CHECK(zv::CountNamedForms() == (valid ? named : 0));
-  ZV_FUZZ_CHECK(zv::GetLastErrorCode() == (valid ? 0u : zv::kMsgFormListDamaged));
-  ZV_FUZZ_CHECK(ZVGetFormListNum() == int32_t(valid ? named + 1 : 1));
+  const bool valid = Valid(kFormList, files[0], &named);
+  CHECK(zv::CountNamedForms() == (valid ? named : 0));
+  CHECK(zv::GetLastErrorCode() == (valid ? 0u : zv::kMsgFormListDamaged));
+  CHECK(ZVGetFormListNum() == int32_t(valid ? named + 1 : 1));
   int32_t ids[64], id = 0;
   char names[64][zv::kFormNameSize], description[256], path[3][plat::kPathBuffer];
   Smudged(names[0], sizeof names), Smudged(reinterpret_cast<char*>(ids), sizeof ids);
-  ZV_FUZZ_CHECK(zv::ListNamedForms(1, 64, ids, names) == valid);
-  for (uint32_t k = 0; k < 64; ++k) {
-    ZV_FUZZ_CHECK(valid && k + 1 < named ? Fits(names[k], sizeof names[k]) : !ids[k] && !*names[k]);
-  }
+  CHECK(zv::ListNamedForms(1, 64, ids, names) == valid);
+  for (uint32_t k = 0; k < 64; ++k)
+    CHECK(valid && k + 1 < named ? Fits(names[k], sizeof names[k]) : !ids[k] && !*names[k]);
   ZVGetFormList(nullptr, 0, 63, -1, &filled, ids, names[0]);
   zv::FindNamedFormByName("Invoice", &id), zv::CheckFormName("Invoice", &id), ZVGetFormID("Invoice");
   for (int32_t formId : {g_named, g_entry, 1, -1, -256}) {
@@ -269,8 +268,8 @@ void ReadFormList(const std::vector<File>& files) {
   zv::GetFormEditedFile(g_named, nullptr, description, &id, nullptr, path[0], path[1], path[2]);
   plat::posix::ClearRecordedMessageBoxes();
 }
-// A new record with the identifier the catalogue chooses (else fallback); an
-// overlay stored in the catalogue (no file) or a file of it.
+// A new record with the identifier the catalogue chooses (else fallback); an overlay stored in the
+// catalogue (no file) or a file of it.
 bool Add(int kind, const char* name, int32_t fallback, const char* location, uint8_t layer) {
   int32_t id = 0;
   uint32_t canAdd = 0;
@@ -285,16 +284,15 @@ bool SetOverlay(int32_t kind, int32_t layer, const char* file, int32_t number) {
 void form_name_list_fuzzer(const std::string& input) {
   uint32_t named = 0, entries = 0;
   g_named = 1, g_entry = -1;  // the catalogue trusts them: only those of the region's sign are taken
-  for (uint32_t i = Valid(Format::kFormList, input, &named, &entries) ? named + entries : 0; i-- > 0;) {
-    const int32_t id = zv::GetI32(reinterpret_cast<const unsigned char*>(input.data()) + 35 + 290 * i);
+  for (uint32_t i = Valid(kFormList, input, &named, &entries) ? named + entries : 0; i-- > 0;) {
+    const int32_t id = zv::GetI32(Bytes(input) + 35 + 290 * i);
     if (i < named ? id > 0 : id < 0) (i < named ? g_named : g_entry) = id;
   }
+  const std::string texts =
+      zvtest::GroupNameListFile({"C:\\CAT\\", "C:\\CAT\\_F3002.FGP", "12", "", "BILL.ZLC", "C:\\CAT\\SUB\\",
+                                 "_F3007.FGP", "C:\\CAT\\X.ZLP"});
   RunTarget(
-      input.size(), {{kFormListPath, Format::kFormList}, {kGroupListPath, Format::kGroupList}},
-      [&] {
-        LayOut({{kFormListPath, input}, {kGroupListPath, kGroupTexts}});
-      },
-      ReadFormList,
+      input.size(), {{kFormListPath, input, kFormList}, {kGroupListPath, texts, kGroupList}}, ReadFormList,
       {{"AddFormRecord named", [] { return Add(zv::kChooseNamedForm, "Fuzz form", 4000, "C:\\CAT\\", 1); }},
        {"AddFormRecord file entry", [] { return Add(zv::kChooseFileEntry, "P", -1, "C:\\CAT\\A.ZLP", 2); }},
        {"UpdateFormRecord named", [] { return zv::UpdateFormRecord(g_named, "Re", "C", "C:\\CAT\\SUB", 2); }},
@@ -306,17 +304,11 @@ void form_name_list_fuzzer(const std::string& input) {
        {"ZVSetDevOverlay file", [] { return SetOverlay(2, 1, "C:\\CAT\\FILE.ZLC", 0); }}});
 }
 
-// The group name list file, read through a fixed form name list whose records
-// point at its first six entries (and one beyond any); its texts fit.
-const std::string kSixForms = zvtest::FormListFile({{1, "One", "", 1, 0},
-                                                    {2, "Two", "", 2, 1},
-                                                    {3, "3", "", 1, 2},
-                                                    {4, "4", "", 1, 3},
-                                                    {5, "5", "", 1, 100000}},
-                                                   {{-1, "P", "", 1, 4}, {-2, "C", "", 2, 5}}, 2);
+// The group name list file, read through a fixed form name list whose records point at its first
+// six entries (and one beyond any); its texts fit.
 void ReadGroupList(const std::vector<File>& files) {
   uint32_t count = 0;
-  const bool valid = Valid(Format::kGroupList, files[1], &count);
+  const bool valid = Valid(kGroupList, files[1], &count);
   plat::FileHandle file = nullptr;
   zv::GroupListHeader header;
   char text[3][plat::kPathBuffer], name[zv::kFormNameSize], description[256];
@@ -324,10 +316,10 @@ void ReadGroupList(const std::vector<File>& files) {
   uint16_t orientation = 0;
   const bool open =
       zv::OpenGroupNameList(kGroupListPath, plat::kAccessRead, &file, &header) == zv::ListFileState::kValid;
-  ZV_FUZZ_CHECK(open == valid && (!open || header.entryCount == count));
+  CHECK(open == valid && (!open || header.entryCount == count));
   for (uint32_t i = 0; open && i < count + 2 && i < 64; ++i) {
     const bool read = zv::ReadGroupText(file, header, i, Smudged(text[0], sizeof text[0]));
-    ZV_FUZZ_CHECK(Fits(text[0], sizeof text[0]) && (i < count || !read));
+    CHECK(Fits(text[0], sizeof text[0]) && (i < count || !read));
   }
   if (open) plat::CloseFile(file);
   for (int32_t id : {1, 2, 3, 4, 5, -1, -2}) {
@@ -338,12 +330,14 @@ void ReadGroupList(const std::vector<File>& files) {
   zv::GetFormEditedFile(2, nullptr, description, &found, nullptr, text[0], text[1], text[2]);
 }
 void group_name_list_fuzzer(const std::string& input) {
+  static const std::string forms = zvtest::FormListFile({{1, "One", "", 1, 0},
+                                                         {2, "Two", "", 2, 1},
+                                                         {3, "3", "", 1, 2},
+                                                         {4, "4", "", 1, 3},
+                                                         {5, "5", "", 1, 100000}},
+                                                        {{-1, "P", "", 1, 4}, {-2, "C", "", 2, 5}}, 2);
   RunTarget(
-      input.size(), {{kFormListPath, Format::kFormList}, {kGroupListPath, Format::kGroupList}},
-      [&] {
-        LayOut({{kFormListPath, kSixForms}, {kGroupListPath, input}});
-      },
-      ReadGroupList,
+      input.size(), {{kFormListPath, forms, kFormList}, {kGroupListPath, input, kGroupList}}, ReadGroupList,
       {{"AppendGroupNameEntry",
         [] { return zv::AppendGroupNameEntry(kGroupListPath, "C:\\CAT\\NEW\\") >= 0; }},
        {"ReplaceGroupNameEntry 0", [] { return zv::ReplaceGroupNameEntry(kGroupListPath, 0, "C:\\R"); }},
@@ -357,10 +351,9 @@ void group_name_list_fuzzer(const std::string& input) {
        {"DeleteForm file entry", [] { return zv::DeleteForm(-2); }}});
 }
 
-// The group info file of a named form, which the fixed list files name as form
-// 1's group (form 2 has none yet), beside an overlay data file with a header
-// (file entry -1) and a raw one; the list files stay valid whatever a writer
-// did, and the lines it lists fit.
+// The group info file of a named form, which the fixed list files name as form 1's group (form 2
+// has none yet), beside an overlay data file with a header (file entry -1) and a raw one; the list
+// files stay valid whatever a writer did, and the lines it lists fit.
 constexpr char kGroupInfoPath[] = "C:\\CAT\\_F3001.FGP", kOverlayPath[] = "C:\\CAT\\_F300100.ZLP";
 const zv::PaperEntry kPapers[] = {{1, 2100, 2970, 2100, 2970, 9, "A4"},
                                   {1, 2159, 2794, 2159, 2794, 1, "Letter"},
@@ -369,44 +362,38 @@ const uint32_t kEveryOther[] = {1, 0, 1, 0, 1, 0, 1, 0};  // the entries DeleteO
 char g_path[plat::kPathBuffer];
 void ReadGroupInfo(const std::vector<File>& files) {
   uint32_t entries = 0, index = 0, lines = 0;  // the lines listed that fit
-  const bool valid = Valid(Format::kGroupInfo, files[0], &entries);
-  ZV_FUZZ_CHECK(zv::CountOverlayEntries(1) == (valid ? entries : 0));
+  const bool valid = Valid(kGroupInfo, files[0], &entries);
+  CHECK(zv::CountOverlayEntries(1) == (valid ? entries : 0));
   const zv::LineSink sink{
       [](void* to, const char* l) { *static_cast<uint32_t*>(to) += Fits(l, zv::kOverlayLineSize); }, &lines};
-  ZV_FUZZ_CHECK(zv::ListOverlayLines(1, kPapers, 3, sink) == valid && lines == (valid ? entries : 0));
+  CHECK(zv::ListOverlayLines(1, kPapers, 3, sink) == valid && lines == (valid ? entries : 0));
   uint16_t orientation = 0;
   const uint16_t paper = zv::FindFormPaperEntry(1, 3, kPapers, &orientation);
-  ZV_FUZZ_CHECK(paper == zv::kNoPaper || (valid && paper < 3));
+  CHECK(paper == zv::kNoPaper || (valid && paper < 3));
   char path[3][plat::kPathBuffer], description[256];
   int32_t found = 0;
   zv::GetFormEditedFile(1, nullptr, description, &found, nullptr, path[0], path[1], path[2]);
-  if (zv::FindOverlayEntry(kGroupInfoPath, Settings(), path[0], &index))
-    ZV_FUZZ_CHECK(valid && index < entries);
+  if (zv::FindOverlayEntry(kGroupInfoPath, kSettings, path[0], &index)) CHECK(valid && index < entries);
   zv::GetGroupSize(1), ZVSearchForm(Block(), 3, kCapabilities, 1, &orientation, path[0]);
 }
 bool AddEntry(const char* file, bool settings, const char* group, const char* edited) {
-  const zv::PrintSettings captured = Settings();
-  return zv::AddOverlayEntry(kGroupInfoPath, file, settings ? &captured : nullptr, group, edited);
+  return zv::AddOverlayEntry(kGroupInfoPath, file, settings ? &kSettings : nullptr, group, edited);
 }
 void group_info_fuzzer(const std::string& input) {
-  static const std::string lists[] = {
-      zvtest::FormListFile({{1, "I", "", 1, 0}, {2, "L", "", 2, 1}}, {{-1, "P", "", 1, 2}}, 1),
-      zvtest::GroupNameListFile({kGroupInfoPath, "C:\\CAT\\", kOverlayPath}),
-      zvtest::OverlayDataFile("", "", zvtest::SettingsRecordBytes(Settings()), "page")};
+  static const std::string forms = zvtest::FormListFile({{1, "I", "", 1, 0}, {2, "L", "", 2, 1}},
+                                                        {{-1, "P", "", 1, 2}}, 1),
+                           texts = zvtest::GroupNameListFile({kGroupInfoPath, "C:\\CAT\\", kOverlayPath}),
+                           overlay = zvtest::OverlayDataFile("", "", zvtest::SettingsRecordBytes(kSettings),
+                                                             "page");
   uint32_t entries = 0;
-  if (Valid(Format::kGroupInfo, input, &entries) && entries > 8) return;  // one flag of kEveryOther each
+  if (Valid(kGroupInfo, input, &entries) && entries > 8) return;  // one flag of kEveryOther each
   RunTarget(
       input.size(),
-      {{kGroupInfoPath, Format::kGroupInfo},
-       {kFormListPath, Format::kFormList},
-       {kGroupListPath, Format::kGroupList}},
-      [&] {
-        LayOut({{kFormListPath, lists[0]},
-                {kGroupListPath, lists[1]},
-                {kGroupInfoPath, input},
-                {kOverlayPath, lists[2]},
-                {"C:\\CAT\\RAW.ZLC", std::string("\x1d") + "0;0.24muE raw data"}});
-      },
+      {{kGroupInfoPath, input, kGroupInfo},
+       {kFormListPath, forms, kFormList},
+       {kGroupListPath, texts, kGroupList},
+       {kOverlayPath, overlay},
+       {"C:\\CAT\\RAW.ZLC", std::string("\x1d") + "0;0.24muE raw data"}},
       ReadGroupInfo,
       {{"AddOverlayEntry", [] { return AddEntry("_F300101.ZLP", true, nullptr, nullptr); }},
        {"AddOverlayEntry with texts",
@@ -425,38 +412,33 @@ void group_info_fuzzer(const std::string& input) {
         true}});
 }
 
-// Overlay data files and their companions: the input is the data file, its
-// .ZLI description companion and its .ZLF paper companion (each part but the
-// last a u16 length and that many bytes), read as a .ZLP file, a raw .ZLC
-// file and a name without a dot; the header's record and description read as
-// they stand (a short file reads as zeros). The header rewrite refuses raw data
-// and short files untouched, and else changes the layer and description only.
+// Overlay data files and their companions: the input is the data file, its .ZLI description
+// companion and its .ZLF paper companion (each part but the last a u16 length and that many
+// bytes), read as a .ZLP file, a raw .ZLC file and a name without a dot; the header's record and
+// description read as they stand (a short file reads as zeros). The header rewrite refuses raw
+// data and short files untouched, and else changes the layer and description only.
 constexpr char kHeaderPath[] = "C:\\CAT\\FORM.ZLP", kRawPath[] = "C:\\CAT\\FORM.ZLC",
                kNoDotPath[] = "C:\\CAT\\NODOT";
-std::string Padded(std::string bytes, size_t size) {
-  return bytes.resize(size, '\0'), bytes;
-}
-std::string Text(const std::string& b, size_t at) {
-  return std::string(b.c_str() + at, strnlen(b.c_str() + at, 256));
-}
 void ReadOverlay(const std::string& data) {
   const bool raw = !data.empty() && uint8_t(data[0]) == 0x1D;
-  const std::string header = Padded(data, 319);
+  std::string header = data;
+  header.resize(319, '\0');
   zv::PrintSettings settings;
   unsigned char record[34];
   char line[zv::kOverlayLineSize], text[zv::kOverlayDescriptionSize];
   uint16_t orientation = 9;
-  ZV_FUZZ_CHECK(zv::HasOverlayHeader(kHeaderPath) == !raw && !zv::HasOverlayHeader(kRawPath));
+  CHECK(zv::HasOverlayHeader(kHeaderPath) == !raw && !zv::HasOverlayHeader(kRawPath));
   zv::ReadOverlaySettings(kRawPath, 1, &settings);
   zv::ReadOverlaySettings(kHeaderPath, 0, &settings), zv::EncodePrintSettings(settings, record);
-  ZV_FUZZ_CHECK(raw || std::memcmp(record, header.data() + 285, 34) == 0);
+  CHECK(raw || std::memcmp(record, header.data() + 285, 34) == 0);
   zv::BuildOverlayLine(settings, kPapers, 3, true, line);
-  ZV_FUZZ_CHECK(Fits(line, sizeof line));
+  CHECK(Fits(line, sizeof line));
   zv::MatchOverlaySettings(settings, Block(), 3, kCapabilities), zv::MatchSettingsExactly(settings, Block());
-  // The description from the header, or from the .ZLI companion, and the
-  // paper from the header, or from the .ZLF companion (raw by its first byte).
+  // The description from the header, or from the .ZLI companion, and the paper from the header,
+  // or from the .ZLF companion (raw by its first byte).
   const int layer = zv::GetOverlayDescription(kHeaderPath, Smudged(text, sizeof text));
-  ZV_FUZZ_CHECK(layer == uint8_t(header[287]) && text == Text(header, 29));
+  CHECK(layer == uint8_t(header[287]) &&
+        text == std::string(header.c_str() + 29, strnlen(header.c_str() + 29, 256)));
   zv::GetOverlayDescription(kRawPath, text), zv::GetOverlayDescription(kNoDotPath, text);
   for (const char* path : {kHeaderPath, kRawPath, kNoDotPath})
     zv::FindPaperEntryIndex(path, 3, kPapers, &orientation);
@@ -465,7 +447,7 @@ void overlay_files_fuzzer(const std::string& input) {
   std::string parts[3], rest = input;
   for (int i = 0; i < 2; ++i) {
     const size_t at = std::min<size_t>(rest.size(), 2);
-    parts[i] = rest.substr(at, at == 2 ? zv::GetU16(reinterpret_cast<const uint8_t*>(rest.data())) : 0);
+    parts[i] = rest.substr(at, at == 2 ? zv::GetU16(Bytes(rest)) : 0);
     rest.erase(0, at + parts[i].size());
   }
   parts[2] = rest;
@@ -479,20 +461,20 @@ void overlay_files_fuzzer(const std::string& input) {
           {paths[5], parts[2]}});
   const std::vector<File> before = ReadFiles(paths);
   ReadOverlay(parts[0]);
-  ZV_FUZZ_CHECK(ReadFiles(paths) == before);
+  CHECK(ReadFiles(paths) == before);
   constexpr char kNew[] = "Rewritten description";
-  ZV_FUZZ_CHECK(!zv::RewriteOverlayHeader(kRawPath, 2, kNew) && ReadFiles(paths) == before);
+  CHECK(!zv::RewriteOverlayHeader(kRawPath, 2, kNew) && ReadFiles(paths) == before);
   const bool rewritten = zv::RewriteOverlayHeader(kHeaderPath, 2, kNew);
-  ZV_FUZZ_CHECK(rewritten == (uint8_t(Padded(parts[0], 1)[0]) != 0x1D && parts[0].size() >= 319));
+  CHECK(rewritten == (parts[0].size() >= 319 && uint8_t(parts[0][0]) != 0x1D));
   std::string expected = parts[0];  // only the layer byte and the description with its terminator change
   if (rewritten) expected[287] = 2, expected.replace(29, sizeof kNew, kNew, sizeof kNew);
-  ZV_FUZZ_CHECK(ReadFiles({kHeaderPath})[0] == expected);
+  CHECK(Read(kHeaderPath) == expected);
   if (rewritten) ReadOverlay(expected);
 }
 
-// The paper tables a printer driver gives, from the fuzz driver module (its
-// source says how it reads the input): the paper size list holds 1 to 100
-// well-formed entries of papers offered; the capability and help answers fit.
+// The paper tables a printer driver gives, from the fuzz driver module (its source says how it
+// reads the input): the paper size list holds 1 to 100 well-formed entries of papers offered; the
+// capability and help answers fit.
 struct DriverLog {  // as the module keeps it
   bool spoiled, selectSecond, offeredCode[65536];
   uint32_t offered, filledBlocks;
@@ -508,31 +490,31 @@ void paper_size_list_fuzzer(const std::string& input) {
   static auto* setInput =
       reinterpret_cast<void (*)(const uint8_t*, size_t)>(dlsym(module, "ZVFuzzDriverSetInput"));
   static auto* logOf = reinterpret_cast<const void* (*)()>(dlsym(module, "ZVFuzzDriverLog"));
-  if (!setInput || !logOf) Fail("the fuzz driver module loads, with its entry points", __FILE__, __LINE__);
+  if (!setInput || !logOf) Fail("the fuzz driver module loads, with its entry points", __LINE__);
   const DriverLog& log = *static_cast<const DriverLog*>(logOf());
-  auto feed = [&] { setInput(reinterpret_cast<const uint8_t*>(input.data()), input.size()); };
+  const auto feed = [&] { setInput(Bytes(input), input.size()); };
   uint16_t count = 0xABCD;
   feed();
   plat::MemoryHandle list = zv::BuildPaperSizeList("FUZZ", path.c_str(), log.selectSecond ? 2 : 1, &count);
-  ZV_FUZZ_CHECK(list ? count >= 1 && count <= zv::kMaxPaperEntries : count == 0);
-  ZV_FUZZ_CHECK(!list || plat::MemorySize(list) == count * sizeof(zv::PaperEntry));
+  CHECK(list ? count >= 1 && count <= zv::kMaxPaperEntries &&
+                   plat::MemorySize(list) == count * sizeof(zv::PaperEntry)
+             : count == 0);
   const auto* papers = list ? static_cast<const zv::PaperEntry*>(plat::LockMemory(list)) : nullptr;
   for (uint16_t i = 0; list && i < count; ++i) {
-    ZV_FUZZ_CHECK(papers[i].flag == 1 && Fits(papers[i].name, zv::kPaperNameSize));
-    ZV_FUZZ_CHECK(!log.offered || log.spoiled || (count <= log.offered && log.offeredCode[papers[i].code]));
+    CHECK(papers[i].flag == 1 && Fits(papers[i].name, zv::kPaperNameSize));
+    CHECK(!log.offered || log.spoiled || (count <= log.offered && log.offeredCode[papers[i].code]));
   }
   if (list) plat::UnlockMemory(list), plat::FreeMemory(list);
   int16_t models = -5, capabilities = -5;
   feed();
   plat::MemoryHandle block = zv::QueryDriverCapabilities("FUZZ", path.c_str(), &models, &capabilities);
-  ZV_FUZZ_CHECK(block ? models >= 0 && capabilities >= 0 &&
-                            plat::MemorySize(block) >= 2u * (models + capabilities)
-                      : models == 0 && capabilities == 0);
+  CHECK(block ? models >= 0 && capabilities >= 0 && plat::MemorySize(block) >= 2u * (models + capabilities)
+              : models == 0 && capabilities == 0);
   if (block) plat::FreeMemory(block);
   char buffer[plat::kPathBuffer];
   feed();  // the help call reads its bytes from the front of the input
-  ZV_FUZZ_CHECK(zv::QueryHelpFile("FUZZ", path.c_str(), 0, buffer) && Fits(buffer, sizeof buffer));
-  ZV_FUZZ_CHECK(!zv::QueryHelpFile("FUZZ", "D:\\NO SUCH DRIVER.SO", 0, buffer) && buffer[0] == '\0');
+  CHECK(zv::QueryHelpFile("FUZZ", path.c_str(), 0, buffer) && Fits(buffer, sizeof buffer));
+  CHECK(!zv::QueryHelpFile("FUZZ", "D:\\NO SUCH DRIVER.SO", 0, buffer) && buffer[0] == '\0');
 }
 
 }  // namespace zvfuzz
