@@ -90,13 +90,12 @@ TEST_F(FilesTest, ReadersShareAndWritersExcludeEveryoneInOneProcessAndAcross) {
   };
   const plat::Access r = plat::kAccessRead, w = plat::kAccessReadWrite;
   const plat::Disposition open = plat::kOpenExisting;
-  // clang-format off
-  for (const Row& row : {Row{r, false, r, open, false, true}, Row{r, false, w, open, false, false},
-                         Row{r, false, w, plat::kCreateAlways, false, false}, Row{r, false, r, open, true, true},
-                         Row{r, false, w, open, true, false}, Row{w, false, r, open, false, false},
-                         Row{w, false, w, open, false, false}, Row{w, false, r, open, true, false},
-                         Row{w, true, r, open, false, false}, Row{r, true, w, open, false, false}}) {
-    // clang-format on
+  for (const Row& row :
+       {Row{r, false, r, open, false, true}, Row{r, false, w, open, false, false},
+        Row{r, false, w, plat::kCreateAlways, false, false}, Row{r, false, r, open, true, true},
+        Row{r, false, w, open, true, false}, Row{w, false, r, open, false, false},
+        Row{w, false, w, open, false, false}, Row{w, false, r, open, true, false},
+        Row{w, true, r, open, false, false}, Row{r, true, w, open, false, false}}) {
     SCOPED_TRACE(std::to_string(row.held) + std::to_string(row.heldByOther) + std::to_string(row.asked) +
                  std::to_string(row.disposition) + std::to_string(row.askedByOther));
     FileHandle mine = row.heldByOther ? nullptr : Open(path, row.held);
@@ -108,8 +107,10 @@ TEST_F(FilesTest, ReadersShareAndWritersExcludeEveryoneInOneProcessAndAcross) {
     } else {
       EXPECT_EQ(row.opens, Opens(path, row.asked, row.disposition));
     }
-    if (mine) EXPECT_FALSE(plat::DeleteFile(path.c_str()));
-    if (mine) plat::CloseFile(mine);
+    if (mine) {
+      EXPECT_FALSE(plat::DeleteFile(path.c_str()));
+      plat::CloseFile(mine);
+    }
     other.reset();
     EXPECT_EQ(FileBytes(path), "keep me");
   }

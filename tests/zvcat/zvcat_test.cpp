@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <map>
 #include <tuple>
 
@@ -42,17 +41,25 @@ using Files = std::map<std::string, std::string>;
 void Put(std::string& b, uint32_t at, uint32_t v, int size = 4) {
   b.replace(at, size, Bytes().U32(v).str().substr(0, size));
 }
-void Fill(std::string& b, uint32_t at, uint32_t size, char c) {
-  b.replace(at, size, size, c);
+void WriteFiles(const std::string& dir, const Files& files) {
+  for (const auto& f : files) ASSERT_TRUE(WriteWholeFile(dir + f.first, f.second)) << f.first;
 }
-std::string Overlay(const std::string& description, const std::string& record) {
-  return OverlayDataFile("INVOICE", description, record, "captured page data");
+// Every file the catalogues of these tests use, absent ones marked.
+Files Snapshot(const std::string& dir) {
+  Files files;
+  for (const char* name : {"FORMS.FLT", "GROUPS.GLT", "_F1A.FGP", "_F1A0A.ZLP", "_F1A0B.ZLC", "_F1A0C.ZLP",
+                           "EDIT.ZLP", "PREVIEW.ZLP", "_F2A.FGP", "_F2A0A.ZLP", "LOGO.ZLP", "_F301A.FGP",
+                           "INV1.ZLP", "INV2.ZLC", "INV2.ZLI", "_F301A.PBF", "DRIVER.INI", "ZVLMN3.DAT"})
+    files[name] = FileBytes(dir + name);
+  return files;
 }
 
-// INVOICE (id 1): group info _F1A.FGP by full path, overlays with a header, a
-// raw one by full path, first text, edited and preview files. Letter (id 2):
-// _F2A.FGP beside the group list. Memo (id 3): a save directory. File entries
-// -1 "P" (an overlay data file) and -2 "C" (overlay number 7).
+// The sound catalogue. INVOICE (id 1): group info _F1A.FGP by full path,
+// overlays with a header, a raw one by full path, first text, edited and
+// preview files. Letter (id 2): _F2A.FGP beside the group list. Memo (id 3):
+// a save directory. File entries -1 "P" (an overlay data file) and -2 "C"
+// (overlay number 7). The texts a damaged offset depends on come first in
+// their pools, so the offsets do not depend on the directory.
 struct Catalogue {
   std::vector<FormSpec> named{{1, "INVOICE", "Monthly invoice", zv::kLayerFront, 2},
                               {2, "Letter", "Letter head", zv::kLayerBack, 0},
@@ -72,24 +79,23 @@ struct Catalogue {
   Files Build() const {
     const std::string front = DriverSettingsBlock().Record(zv::kLayerFront);
     const std::string back = DriverSettingsBlock().Record(zv::kLayerBack);
+    const auto overlay = [](const std::string& description, const std::string& record) {
+      return OverlayDataFile("INVOICE", description, record, "captured page data");
+    };
     return {
         {"FORMS.FLT", FormListFile(named, files, 2)},
         {"GROUPS.GLT", GroupNameListFile(texts)},
         {"_F1A.FGP", GroupInfoFile(entries, infoTexts, first, edited, preview)},
-        {"_F1A0A.ZLP", Overlay("Monthly invoice", front)},
+        {"_F1A0A.ZLP", overlay("Monthly invoice", front)},
         {"_F1A0B.ZLC", Bytes().U8(zv::overlay_data::kRawMarker).Text(zv::overlay_data::kSignature600).str()},
-        {"_F1A0C.ZLP", Overlay("Monthly invoice", InColour().Record(zv::kLayerFront))},
-        {"EDIT.ZLP", Overlay("edited", front)},
-        {"PREVIEW.ZLP", Overlay("preview", front)},
+        {"_F1A0C.ZLP", overlay("Monthly invoice", InColour().Record(zv::kLayerFront))},
+        {"EDIT.ZLP", overlay("edited", front)},
+        {"PREVIEW.ZLP", overlay("preview", front)},
         {"_F2A.FGP", GroupInfoFile({{back, 0}}, {"_F2A0A.ZLP"})},
         {"_F2A0A.ZLP", OverlayDataFile("Letter", "Letter head", back, "page")},
         {"LOGO.ZLP", OverlayDataFile("P", "", front, "page")}};
   }
 };
-
-void WriteFiles(const std::string& dir, const Files& files) {
-  for (const auto& f : files) ASSERT_TRUE(WriteWholeFile(dir + f.first, f.second)) << f.first;
-}
 
 constexpr long long Rec(uint32_t i, uint32_t field) {
   return fl::kHeaderSize + fl::kRecordSize * i + field;
@@ -97,20 +103,18 @@ constexpr long long Rec(uint32_t i, uint32_t field) {
 constexpr long long Slot(uint32_t entry) {
   return gl::kOffsetTableOffset + gl::kTableSlotSize * entry;
 }
-constexpr uint32_t kPool = Slot(5), kTable = gi::kEntriesOffset + gi::kEntrySize * 3;
-constexpr uint32_t kName = fl::kNameOffset, kDesc = fl::kDescriptionOffset, kGroup = fl::kGroupIndexOffset;
-constexpr uint32_t kGroup1 = Rec(1, kGroup), kFirst = gi::kFirstStringOffset,
-                   kEdited = gi::kEditedFileStringOffset;
-constexpr uint32_t kName1 = gi::kEntriesOffset + gi::kEntrySize + gi::kEntryFileNameOffset;
+constexpr uint32_t kName = fl::kNameOffset, kDesc = fl::kDescriptionOffset, kGroup = fl::kGroupIndexOffset,
+                   kLayer = fl::kLayerOffset, kPool = Slot(5),
+                   kTable = gi::kEntriesOffset + gi::kEntrySize * 3,
+                   kName0 = gi::kEntriesOffset + gi::kEntryFileNameOffset, kFirst = gi::kFirstStringOffset;
 constexpr long long kCount = fl::kNamedCountOffset, kGCount = gl::kEntryCountOffset,
                     kICount = gi::kEntryCountOffset;
 constexpr char kF[] = "FORMS.FLT", kG[] = "GROUPS.GLT", kI[] = "_F1A.FGP", kL[] = "_F2A.FGP",
-               kRaw[] = "_F1A0B.ZLC";
+               kRaw[] = "_F1A0B.ZLC", kA[] = "_F1A0A.ZLP";
 const std::string kLong(plat::kMaxPath + 1, '7');
-// What show prints of a list or group info file its readers refuse.
+// What show prints of a list or group info file its readers refuse, and of unreadable texts.
 constexpr char kFD[] = "FORMS.FLT  (cannot be read: damaged", kGD[] = "GROUPS.GLT  (cannot be read: damaged",
                kID[] = "_F1A.FGP  (cannot be read: damaged", kEntry0[] = "(unreadable entry 0)",
-               kEntry5[] = "(unreadable entry 5)", kString6[] = "(unreadable string 6)",
                kNoForm[] = "No form named or numbered \"1\".";
 
 struct DamagedCatalogue {
@@ -122,88 +126,56 @@ struct DamagedCatalogue {
   const char* form;  // a form `zvcat show` is asked for, its exit status and a line it prints
   int showStatus;
   const char* shows;
-  std::function<void(const std::string& dir)> write;  // the whole catalogue
+  void (*write)(const std::string& dir);  // the whole catalogue
 };
-
-// A row whose damage changes the catalogue's fields (C), or its bytes (F).
-DamagedCatalogue Row(const char* name, const char* kind, const char* file, long long at, size_t n,
-                     const char* form, int status, const char* shows, void (*edit)(Catalogue&),
-                     void (*change)(Files&)) {
-  return {name, kind, file, at, n, form, status, shows, [edit, change](const std::string& dir) {
-            Catalogue c(dir);
-            if (edit) edit(c);
-            Files f = c.Build();
-            if (change) change(f);
-            WriteFiles(dir, f);
-          }};
-}
-#define C(name, kind, file, at, n, form, status, shows, ...) \
-  Row(                                                       \
-      #name, k::kind, file, at, n, form, status, shows, [](Catalogue& c) { __VA_ARGS__; }, nullptr)
-#define F(name, kind, file, at, n, form, status, shows, ...)                    \
-  Row(#name, k::kind, file, at, n, form, status, shows, nullptr, [](Files& f) { \
-    [[maybe_unused]] constexpr long long here = at;                             \
-    __VA_ARGS__;                                                                \
-  })
-
+// A row: the damage changes the catalogue c's fields (edit), then the bytes f
+// of its files (the rest; `here` is the row's offset).
+#define R(name, kind, file, at, n, form, status, shows, edit, ...)                           \
+  DamagedCatalogue {                                                                         \
+#name, k::kind, file, at, n, form, status, shows, [](const std::string& dir) {             \
+      Catalogue c(dir);                                                                        \
+      [[maybe_unused]] constexpr long long here = at;                                          \
+      edit;                                                                                    \
+      Files f = c.Build();                                                                     \
+      __VA_ARGS__;                                                                             \
+      WriteFiles(dir, f);                                                                      \
+    } \
+  }
 // Each row: its name, the first finding's kind, file and offset, how many
 // findings, the form show is asked for, show's exit status and a line of its
 // output, then the damage.
-std::vector<DamagedCatalogue> MakeTable() {
-  return {
+const std::vector<DamagedCatalogue> kDamaged = {
     // clang-format off
-F(GroupListMissing, kCannotOpen, kG, -1, 1, "1", 1, "GROUPS.GLT  (missing", f.erase(kG)),
-F(FormListBadMagic, kBadMagic, kF, 0, 1, "1", 1, kFD, f[kF][10] = 'f'; f.erase(kI)),
-F(GroupListBadMagic, kBadMagic, kG, 0, 1, "1", 1, kGD, f[kG][27] = '1'; Put(f[kF], kGroup1, 99); f.erase(kI)),
-F(GroupInfoBadMagic, kBadMagic, kI, 0, 1, "1", 1, kID, f[kI][0] = 'X'),
-F(GroupListShort, kBadSize, kG, -1, 1, "1", 1, kGD, f[kG].resize(gl::kMagicSize)),
-F(FormListOneByteLong, kBadSize, kF, kCount, 1, "1", 1, kFD, f[kF] += '\0'),
-F(LastRecordCut, kBadSize, kF, kCount, 1, "1", 1, kFD, f[kF].resize(Rec(4, 145))),
-F(GroupPoolSizeHigh, kBadSize, kG, kGCount, 1, "1", 1, kGD, f[kG][gl::kPoolSizeOffset]++),
-F(GroupCountWraps, kBadSize, kG, kGCount, 1, "1", 1, kGD, Put(f[kG], here, 5 + 0x40000000u)),
-F(GroupInfoOneByteShort, kBadSize, kI, kICount, 1, "1", 1, kID, f[kI].pop_back()),
-F(GroupInfoCountWraps, kBadSize, kI, kICount, 1, "1", 1, kID, Put(f[kI], here, 0x80000003u)),
-C(NamedFormIdZero, kBadRecord, kF, Rec(0, 0), 1, "1", 1, kNoForm, c.named[0].id = 0),
-C(FileEntryIdPositive, kBadRecord, kF, Rec(3, 0), 1, "4", 0, "4 (file entry)", c.files[0].id = 4),
-C(FileEntryIdBelowRange, kBadRecord, kF, Rec(4, 0), 1, "-257", 0, "-257 (file", c.files[1].id = -257),
-F(NameUnterminated, kBadRecord, kF, Rec(0, kName), 1, "1", 0, " NNNNNNNN", Fill(f[kF], here, 25, 'N')),
-F(DescriptionUnterminated, kBadRecord, kF, Rec(2, kDesc), 1, "3", 0, " ddd", Fill(f[kF], here, 256, 'd')),
-C(LayerThree, kBadRecord, kF, Rec(1, fl::kLayerOffset), 1, "2", 0, " 3 (3)\n", c.named[1].layer = 3),
-C(DuplicateNamedId, kDuplicateId, kF, Rec(2, 0), 1, "2", 0, " Letter\n", c.named[2].id = 2),
-C(DuplicateName, kDuplicateName, kF, Rec(2, kName), 1, "Letter", 0, " 2 (named", c.named[2].name = "Letter"),
-C(GroupIndexOutOfRange, kGroupIndexOutOfRange, kF, kGroup1, 2, "2", 0, kEntry5, c.named[1].groupIndex = 5),
-C(SharedGroupEntry, kSharedGroupEntry, kF, Rec(4, kGroup), 2, "-2", 0, "   4\n", c.files[1].groupIndex = 4),
+R(GroupListMissing, kCannotOpen, kG, -1, 1, "1", 1, "GROUPS.GLT  (missing", , f.erase(kG)),
+R(GroupListBadMagic, kBadMagic, kG, 0, 1, "1", 1, kGD, c.named[1].groupIndex = 9, f[kG][27]++; f.erase(kI)),
+R(FormListOneByteLong, kBadSize, kF, kCount, 1, "1", 1, kFD, , f[kF] += '\0'),
+R(GroupCountWraps, kBadSize, kG, kGCount, 1, "1", 1, kGD, , Put(f[kG], here, 5 + 0x40000000u)),
+R(GroupInfoOneByteShort, kBadSize, kI, kICount, 1, "1", 1, kID, , f[kI].pop_back()),
+R(NamedFormIdZero, kBadRecord, kF, Rec(0, 0), 1, "1", 1, kNoForm, c.named[0].id = 0),
+R(FileEntryIdBelowRange, kBadRecord, kF, Rec(4, 0), 1, "-257", 0, "-257 (file", c.files[1].id = -257),
+R(DescUnterminated, kBadRecord, kF, Rec(2, kDesc), 1, "3", 0, " ddd", , f[kF].replace(here, 256, 256, 'd')),
+R(LayerThree, kBadRecord, kF, Rec(1, kLayer), 1, "2", 0, " 3 (3)\n", c.named[1].layer = 3),
+R(DuplicateNamedId, kDuplicateId, kF, Rec(2, 0), 1, "2", 0, " Letter\n", c.named[2].id = 2),
+R(DuplicateName, kDuplicateName, kF, Rec(2, kName), 1, "Letter", 0, " 2 (named", c.named[2].name = "Letter"),
+R(GroupIndexHigh, kGroupIndexOutOfRange, kF, Rec(1, kGroup), 2, "2", 0, "ry 5)", c.named[1].groupIndex = 5),
+R(SharedGroupEntry, kSharedGroupEntry, kF, Rec(4, kGroup), 2, "-2", 0, "   4\n", c.files[1].groupIndex = 4),
 // Memo's text names INVOICE's group info file beside the list, spelt otherwise.
-C(GroupInfoShared, kSharedGroupInfo, kG, Slot(3), 1, "3", 0, "\"_f1a.fgp\"", c.texts[3] = "_f1a.fgp"),
-C(UnusedEntry, kUnusedGroupEntry, kG, Slot(5), 1, "1", 0, "Entries:    ", c.texts.push_back("SPARE.FGP")),
-F(GroupTextOffsetOutsidePool, kTextOutOfPool, kG, Slot(0), 1, "2", 0, kEntry0, Put(f[kG], here, 0x10000)),
-F(GroupTextRunsPastPool, kTextOutOfPool, kG, kPool, 1, "2", 0, kEntry0, Put(f[kG], here, 0x7FFF, 2)),
-C(GroupTextTooLong, kTextOutOfPool, kG, kPool + 10, 1, "-2", 0, "(unreadable entry 1)", c.texts[1] = kLong),
-C(FirstIndexNegative, kStringIndexOutOfRange, kI, kFirst, 1, "1", 0, "string -2)", c.first = -2),
-C(EditedIndexPastTable, kStringIndexOutOfRange, kI, kEdited, 1, "1", 0, kString6, c.edited = 6),
-C(EntryNameIndexPastTable, kStringIndexOutOfRange, kI, kName1, 1, "1", 0, kString6, c.entries[1].second = 6),
-F(InfoOffsetOutsidePool, kTextOutOfPool, kI, kTable + 8, 1, "1", 0, "string 2)", Put(f[kI], here, 0xFFFF)),
-F(GroupInfoMissing, kGroupInfoMissing, kI, -1, 1, "1", 1, "_F1A.FGP  (missing", f.erase(kI)),
-F(GroupInfoBesideListMissing, kGroupInfoMissing, kL, -1, 1, "2", 1, "_F2A.FGP  (missing", f.erase(kL)),
-F(OverlayMissing, kOverlayMissing, "_F1A0A.ZLP", -1, 1, "1", 0, "_F1A0A.ZLP (missing", f.erase("_F1A0A.ZLP")),
-F(RawOverlayByFullPathMissing, kOverlayMissing, kRaw, -1, 1, "1", 0, "_F1A0B.ZLC (missing", f.erase(kRaw)),
+R(GroupInfoShared, kSharedGroupInfo, kG, Slot(3), 1, "3", 0, "\"_f1a.fgp\"", c.texts[3] = "_f1a.fgp"),
+R(UnusedEntry, kUnusedGroupEntry, kG, Slot(5), 1, "1", 0, "Entries:       ", c.texts.push_back("SPARE.FGP")),
+R(GroupTextRunsPastPool, kTextOutOfPool, kG, kPool, 1, "2", 0, kEntry0, , Put(f[kG], here, 0x7FFF, 2)),
+R(GroupTextTooLong, kTextOutOfPool, kG, kPool + 10, 1, "-2", 0, "entry 1)", c.texts[1] = kLong),
+R(FirstIndexNegative, kStringIndexOutOfRange, kI, kFirst, 1, "1", 0, "string -2)", c.first = -2),
+R(GroupInfoMissing, kGroupInfoMissing, kI, -1, 1, "1", 1, "_F1A.FGP  (missing", , f.erase(kI)),
+R(OverlayMissing, kOverlayMissing, kA, -1, 1, "1", 0, "_F1A0A.ZLP (missing", , f.erase(kA)),
     // clang-format on
-  };
-}
-#undef C
-#undef F
+};
+#undef R
 
-void WriteSoundCatalogue(const std::string& dir) {
-  WriteFiles(dir, Catalogue(dir).Build());
-}
-
-const std::vector<DamagedCatalogue>& DamagedCatalogues() {
-  static const std::vector<DamagedCatalogue> table = MakeTable();
-  return table;
-}
-
-// Front: black, 600 dpi, printing mode 0, zoom 100, one page per sheet. Back:
-// colour, 300 dpi, printing mode 2, two pages per sheet at zoom 71.
+// The example of the help text: INVOICE (group info file _F301A.FGP, two
+// overlays), Letter (a save directory), file entries -1 LOGO.ZLP and -2 SEAL
+// (overlay 7). Overlay 0 (front): black, 600 dpi, printing mode 0, zoom 100,
+// one page per sheet; 1: colour, 300 dpi, printing mode 2, two pages per
+// sheet at zoom 71.
 std::string ExampleRecord(int which) {
   const std::string block = DriverSettingsBlock().Record(zv::kLayerFront);
   zv::PrintSettings s{};
@@ -213,222 +185,19 @@ std::string ExampleRecord(int which) {
   if (which == 1) s.pagesPerSheet = 2, s.zoom = 71;
   return SettingsRecordBytes(s);
 }
-
 void WriteExampleCatalogue(const std::string& dir) {
-  const std::string front = ExampleRecord(0);
+  const std::string front = ExampleRecord(0), texts[] = {"Plateau 2 (entr\351e)", "INV1.ZLP", "INV2.ZLC"};
   WriteFiles(dir,
              {{"FORMS.FLT",
                FormListFile({{1, "INVOICE", "Invoice with logo", 1, 0}, {2, "Letter", "Letterhead", 2, 1}},
                             {{-1, "LOGO.ZLP", "Logo", 1, 2}, {-2, "SEAL", "Seal on printer", 1, 3}}, 2)},
               {"GROUPS.GLT", GroupNameListFile({"_F301A.FGP", "D:\\LETTERS\\", "LOGO.ZLP", "7"})},
               {"_F301A.FGP", GroupInfoFile({{front, 1}, {ExampleRecord(1), 2}},
-                                           {"Plateau 2 (entr\xE9"
-                                            "e)",
-                                            "INV1.ZLP", "INV2.ZLC", "_F301A.PBF"},
-                                           0, -1, 3)},
+                                           {texts[0], texts[1], texts[2], "_F301A.PBF"}, 0, -1, 3)},
               {"INV1.ZLP", OverlayDataFile("INVOICE", "Invoice page 1", front, "page data")},
-              {"INV2.ZLC",
-               "\x1D"
-               "0;0.24muE raw page"},
+              {"INV2.ZLC", "\0350;0.24muE raw page"},
               {"INV2.ZLI", DescriptionCompanionFile("Invoice page 2, raw")},
               {"LOGO.ZLP", OverlayDataFile("LOGO.ZLP", "Logo", front, "page data")}});
-}
-
-std::string U32(uint32_t v) {
-  return Bytes().U32(v).str();
-}
-// Every file of the directory the catalogues use, absent ones marked.
-std::map<std::string, std::string> Snapshot(const std::string& dir) {
-  std::map<std::string, std::string> files;
-  for (const char* name :
-       {"FORMS.FLT", "GROUPS.GLT", "_F1A.FGP", "_F1A0A.ZLP", "_F1A0B.ZLC", "_F1A0C.ZLP", "EDIT.ZLP",
-        "PREVIEW.ZLP", "_F2A.FGP", "_F2A0A.ZLP", "LOGO.ZLP", "_F301A.FGP", "INV1.ZLP", "INV2.ZLC", "INV2.ZLI",
-        "_F301A.PBF", "DRIVER.INI", "ZVLMN3.DAT", "OTHER.DAT"})
-    files[name] = FileBytes(dir + name);
-  return files;
-}
-std::string Describe(const std::vector<zvcat::Finding>& findings) {
-  std::string text;
-  for (const auto& f : findings)
-    text += f.kind + " " + f.file + " @" + std::to_string(f.offset) + ": " + f.message + "\n";
-  return text;
-}
-
-class CatalogueCheckTest : public SandboxTest {
- public:
-  zvcat::CataloguePaths Lists() const { return {Path("FORMS.FLT"), Path("GROUPS.GLT")}; }
-  std::vector<zvcat::Finding> Check() const { return zvcat::CheckCatalogue(Lists()); }
-};
-
-class DamagedCatalogueTest : public CatalogueCheckTest,
-                             public ::testing::WithParamInterface<DamagedCatalogue> {};
-
-// The fault comes first; only group name entries left unused by it may follow.
-TEST_P(DamagedCatalogueTest, ReportsTheFaultWhereItIs) {
-  GetParam().write(Dir());
-  const auto before = Snapshot(Dir());
-  const auto findings = Check();
-  // Listing and showing a damaged catalogue read what they can, and change nothing either.
-  const zvcat::CatalogueList list = zvcat::ReadCatalogueList(Lists());
-  EXPECT_EQ(list.formList == zvcat::FileState::kRead, list.forms.size() == 5);
-  zvcat::ShowForm(Lists(), GetParam().form);
-  EXPECT_EQ(before, Snapshot(Dir())) << "a file was changed";
-  ASSERT_EQ(GetParam().findings, findings.size()) << Describe(findings);
-  EXPECT_EQ(GetParam().kind + (" " + Path(GetParam().file)) + " @" + std::to_string(GetParam().offset),
-            findings[0].kind + " " + findings[0].file + " @" + std::to_string(findings[0].offset));
-  for (size_t i = 1; i < findings.size(); ++i) EXPECT_EQ(k::kUnusedGroupEntry, findings[i].kind);
-  for (const auto& f : findings) EXPECT_TRUE(!f.message.empty() && f.message.find('\n') == std::string::npos);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, DamagedCatalogueTest, ::testing::ValuesIn(DamagedCatalogues()),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-// Changes to the sound catalogue and every finding the check must give for
-// each, in order (text, if given, is in that finding's message). An edit
-// writes bytes at an offset, or with kWhole the whole file, kAppend after
-// it; kRemove removes the file.
-constexpr long long kWhole = -1, kAppend = -2, kRemove = -3;
-struct Edit {
-  const char* file;
-  long long at;
-  std::string bytes;
-};
-struct Expected {
-  const char* kind;
-  const char* file;
-  long long offset;
-  const char* text;
-};
-
-TEST_F(CatalogueCheckTest, FindingsOfEachChangeComeInOrder) {
-  const char *F = "FORMS.FLT", *G = "GROUPS.GLT", *I = "_F1A.FGP", *L = "_F2A.FGP";
-  const uint32_t N = fl::kNameOffset, name0 = gi::kEntriesOffset + gi::kEntryFileNameOffset,
-                 string3 = gi::kEntriesOffset + 3 * gi::kEntrySize + 3 * gi::kTableSlotSize;
-  const std::string dir = Dir(), two = std::string(11, '\0').replace(0, 9, "Two\nlines"), q24(24, 'Q');
-  const std::vector<std::tuple<const char*, std::vector<Edit>, std::vector<Expected>>> scenarios = {
-      {"empty lists", {{F, kWhole, FormListFile({}, {})}, {G, kWhole, GroupNameListFile({})}}, {}},
-      // Longest name and description, lowest file entry id, texts of 260; names differing
-      // in case; file entries sharing a name, or naming a group info file (not followed).
-      {"limits and what is no fault",
-       {{F, Rec(0, N), std::string(24, 'M') + '\0'},
-        {F, Rec(2, fl::kDescriptionOffset), std::string(255, 'd') + '\0'},
-        {F, Rec(4, fl::kIdOffset), Bytes().I32(-256).str()},
-        {F, Rec(2, N), std::string("LETTER\0", 7)},
-        {F, Rec(4, N), "P"},
-        {G, kWhole, GroupNameListFile({L, I, dir + I, dir, std::string(260, '7')})},
-        {L, kWhole,
-         GroupInfoFile({{DriverSettingsBlock().Record(2), 0}}, {"_F2A0A.ZLP", std::string(260, 'E')}, -1, 1)},
-        {"_F1A0A.ZLP", kRemove, ""}},
-       {{k::kOverlayMissing, "_F1A0A.ZLP", -1, nullptr}}},
-      {"several faults in file, record and field order",
-       {{F, Rec(1, fl::kLayerOffset), "\x07"},
-        {F, Rec(2, N), std::string("Letter\0", 7)},
-        {F, Rec(2, fl::kIdOffset), Bytes().I32(-3).str()},
-        {I, gi::kPreviewStringOffset, U32(6)},
-        {I, string3, U32(5000)},
-        {I, name0, Bytes().I32(-7).str()},
-        {"_F1A0B.ZLC", kRemove, ""},
-        {"_F2A0A.ZLP", kRemove, ""}},
-       {{k::kBadRecord, F, Rec(1, fl::kLayerOffset), nullptr},
-        {k::kBadRecord, F, Rec(2, fl::kIdOffset), "-3"},
-        {k::kDuplicateName, F, Rec(2, N), nullptr},
-        {k::kStringIndexOutOfRange, I, gi::kPreviewStringOffset, nullptr},
-        {k::kStringIndexOutOfRange, I, name0, nullptr},
-        {k::kTextOutOfPool, I, string3, nullptr},
-        {k::kOverlayMissing, "_F1A0B.ZLC", -1, "_F1A.FGP"},
-        {k::kOverlayMissing, "_F2A0A.ZLP", -1, nullptr}}},
-      {"a shared entry's group is checked once",
-       {{F, Rec(2, fl::kGroupIndexOffset), U32(2)}, {"_F1A0A.ZLP", kRemove, ""}},
-       {{k::kSharedGroupEntry, F, Rec(2, fl::kGroupIndexOffset), nullptr},
-        {k::kUnusedGroupEntry, G, zv::group_list::kOffsetTableOffset + 3 * 4, nullptr},
-        {k::kOverlayMissing, "_F1A0A.ZLP", -1, nullptr}}},
-      {"a form list of the wrong size has its records checked",
-       {{F, kAppend, "xyz"}, {F, Rec(0, fl::kLayerOffset), std::string(1, '\0')}, {L, kRemove, ""}},
-       {{k::kBadSize, F, fl::kNamedCountOffset,
-         "named-form count 3 and file-entry count 2 give 1485 bytes, but the file is 1488 bytes long"},
-        {k::kBadRecord, F, Rec(0, fl::kLayerOffset), nullptr},
-        {k::kGroupInfoMissing, L, -1, "Letter"}}},
-      {"names compare on 24 characters (the 25th is no terminator)",
-       {{F, Rec(1, N), q24 + "1"}, {F, Rec(2, N), q24 + "2"}},
-       {{k::kBadRecord, F, Rec(1, N), nullptr},
-        {k::kBadRecord, F, Rec(2, N), nullptr},
-        {k::kDuplicateName, F, Rec(2, N), nullptr}}},
-      {"control characters stay on the line",
-       {{F, Rec(1, N), two}, {F, Rec(2, N), two}},
-       {{k::kDuplicateName, F, Rec(2, N),
-         "record 2 (id 3): named form \"Two\\x0Alines\" has the name of record 1"}}},
-      {"a file larger than the limit is not read",
-       {{G, kAppend, std::string(zvcat::kLargestFile, '\0')}},
-       {{k::kCannotOpen, G, -1, nullptr}}},
-  };
-  for (const auto& [name, edits, expected] : scenarios) {
-    SCOPED_TRACE(name);
-    WriteSoundCatalogue(Dir());
-    for (const Edit& e : edits) {
-      std::string bytes = FileBytes(Path(e.file));
-      if (e.at == kRemove) RemoveFile(Path(e.file));
-      if (e.at >= 0) bytes.replace(e.at, e.bytes.size(), e.bytes);
-      if (e.at != kRemove)
-        WriteWholeFile(Path(e.file), e.at == kWhole ? e.bytes : e.at == kAppend ? bytes + e.bytes : bytes);
-    }
-    const auto findings = Check();
-    ASSERT_EQ(expected.size(), findings.size()) << Describe(findings);
-    for (size_t i = 0; i < findings.size(); ++i) {
-      const Expected& x = expected[i];
-      EXPECT_EQ(x.kind + (" " + Path(x.file)) + " @" + std::to_string(x.offset),
-                findings[i].kind + " " + findings[i].file + " @" + std::to_string(findings[i].offset));
-      EXPECT_NE(std::string::npos, findings[i].message.find(x.text ? x.text : "")) << findings[i].message;
-    }
-  }
-  // A group info file held by a writer cannot be opened.
-  WriteSoundCatalogue(Dir());
-  plat::FileHandle writer =
-      plat::OpenFile(Path(L).c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
-  ASSERT_NE(nullptr, writer);
-  const auto findings = Check();
-  plat::CloseFile(writer);
-  ASSERT_EQ(1u, findings.size()) << Describe(findings);
-  EXPECT_EQ(k::kCannotOpen + (" " + Path(L)), findings[0].kind + " " + findings[0].file);
-}
-
-// Forms are found by exact name first, then by identifier.
-TEST_F(CatalogueCheckTest, ShowFindsByExactNameThenByIdentifier) {
-  WriteExampleCatalogue(Dir());
-  for (const auto& row : std::vector<std::pair<const char*, int>>{{"INVOICE", 1},
-                                                                  {"2", 2},
-                                                                  {"-2", -2},
-                                                                  {"LOGO.ZLP", 0},
-                                                                  {"invoice", 0},
-                                                                  {"INVOICE ", 0},
-                                                                  {"SEAL", 0},
-                                                                  {"3", 0},
-                                                                  {"1x", 0},
-                                                                  {"", 0},
-                                                                  {"99999999999", 0}}) {
-    const zvcat::FormView view = zvcat::ShowForm(Lists(), row.first);
-    EXPECT_EQ(row.second, view.found ? view.form.id : 0) << row.first;
-  }
-  ASSERT_TRUE(
-      WriteWholeFile(Path("FORMS.FLT"), FormListFile({{1, "2", "", 1, 1}, {2, "TWO", "", 1, 1}}, {})));
-  EXPECT_EQ(1, zvcat::ShowForm(Lists(), "2").form.id);
-  EXPECT_EQ("C:\\CAT\\A.ZLP", zvcat::ResolveBesideFile("A.ZLP", "C:\\CAT\\_F301A.FGP"));
-  EXPECT_EQ("D:\\X\\A.ZLP", zvcat::ResolveBesideFile("D:\\X\\A.ZLP", "C:\\CAT\\_F301A.FGP"));
-  EXPECT_EQ("A.ZLP", zvcat::ResolveBesideFile("A.ZLP", "_F301A.FGP"));
-}
-
-// Separators at every level; every byte escaped into ASCII JSON, 0x80 up as
-// the code point of the same number.
-TEST(JsonWriterTest, SeparatesAndEscapes) {
-  zvcat::JsonWriter j;
-  j.BeginObject().Key("a").Number(-1).Key("b").BeginArray();
-  j.Bool(true).Bool(false).Null().BeginObject().EndObject().BeginArray().EndArray().Number(4294967295LL);
-  j.EndArray().Key("c").BeginObject().Key("caf\xE9").String(
-      std::string("a\"b\\c/\b\f\n\r\t\x01\x1f\x7f\0", 15));
-  j.Key("d").String("\x80\x9F\xA0\xFF").EndObject().EndObject();
-  EXPECT_EQ(
-      "{\"a\":-1,\"b\":[true,false,null,{},[],4294967295],\"c\":{\"caf\\u00e9\":"
-      "\"a\\\"b\\\\c/\\b\\f\\n\\r\\t\\u0001\\u001f\\u007f\\u0000\",\"d\":\"\\u0080\\u009f\\u00a0\\u00ff\"}}",
-      j.str());
 }
 
 // Natively the user names files by their host paths.
@@ -452,7 +221,6 @@ struct ProgramRun {
   int status = -1;
   std::string output;  // standard output and error, lines ended by \n
 };
-
 // Runs zvcat through the shell (cmd under Windows), in cwd if given. Natively
 // the program gets the drive map and system directory this process was given
 // by its fixtures.
@@ -511,9 +279,199 @@ void ExpectRuns(const std::vector<Case>& cases, const std::string& cwd = "") {
                                                           << run.output;
   }
 }
+// The arguments that name the lists in dir, then args.
 std::vector<std::string> With(const std::string& dir, std::vector<std::string> args) {
   args.insert(args.begin(), {"--lists", UserPath(dir + "FORMS.FLT"), UserPath(dir + "GROUPS.GLT")});
   return args;
+}
+
+std::string Describe(const std::vector<zvcat::Finding>& findings) {
+  std::string text;
+  for (const auto& f : findings)
+    text += f.kind + " " + f.file + " @" + std::to_string(f.offset) + ": " + f.message + "\n";
+  return text;
+}
+
+class CatalogueCheckTest : public SandboxTest {
+ public:
+  zvcat::CataloguePaths Lists() const { return {Path("FORMS.FLT"), Path("GROUPS.GLT")}; }
+  std::vector<zvcat::Finding> Check() const { return zvcat::CheckCatalogue(Lists()); }
+};
+class DamagedCatalogueTest : public CatalogueCheckTest,
+                             public ::testing::WithParamInterface<DamagedCatalogue> {};
+
+// The fault comes first; only group name entries left unused by it may
+// follow. Listing and showing read what they can; no file changes. The
+// program's show prints what it could read; its check (in text and JSON) is
+// run on a row for each way a file or text can be unreadable (runs are slow
+// under Wine).
+TEST_P(DamagedCatalogueTest, ReportsTheFaultWhereItIs) {
+  const DamagedCatalogue& d = GetParam();
+  d.write(Dir());
+  const auto before = Snapshot(Dir());
+  const auto findings = Check();
+  const zvcat::CatalogueList list = zvcat::ReadCatalogueList(Lists());
+  EXPECT_EQ(list.formList == zvcat::FileState::kRead, list.forms.size() == 5);
+  zvcat::ShowForm(Lists(), d.form);
+  ASSERT_EQ(d.findings, findings.size()) << Describe(findings);
+  EXPECT_EQ(d.kind + (" " + Path(d.file)) + " @" + std::to_string(d.offset),
+            findings[0].kind + " " + findings[0].file + " @" + std::to_string(findings[0].offset));
+  for (size_t i = 1; i < findings.size(); ++i) EXPECT_EQ(k::kUnusedGroupEntry, findings[i].kind);
+  for (const auto& f : findings) EXPECT_TRUE(!f.message.empty() && f.message.find('\n') == std::string::npos);
+  ExpectRuns({{With(Dir(), {"show", d.form}), d.showStatus, {d.shows}}});
+  const std::string at = Path(d.file) + (d.offset == -1 ? "" : ":" + std::to_string(d.offset));
+  if (std::string(" GroupListMissing FirstIndexNegative ").find(" " + std::string(d.name) + " ") !=
+      std::string::npos)
+    ExpectRuns(
+        {{With(Dir(), {"check"}), 1, {at + ": " + d.kind + ": ", " found.\n"}},
+         {With(Dir(), {"--json", "check"}), 1, {"\"sound\":false,", "{\"kind\":\"" + std::string(d.kind)}},
+         {With(Dir(), {"--json", "show", d.form}), d.showStatus, {"{\"formList\":"}}});
+  EXPECT_EQ(before, Snapshot(Dir())) << "a file was changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DamagedCatalogueTest, ::testing::ValuesIn(kDamaged),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// Changes to the sound catalogue and every finding the check must give for
+// each, in order (text, if given, is in that finding's message). An edit
+// writes bytes at an offset, or with kWhole the whole file, kAppend after
+// it; kRemove removes the file.
+constexpr long long kWhole = -1, kAppend = -2, kRemove = -3;
+struct Edit {
+  const char* file;
+  long long at;
+  std::string bytes;
+};
+struct Expected {
+  const char* kind;
+  const char* file;
+  long long offset;
+  const char* text = "";
+};
+
+TEST_F(CatalogueCheckTest, FindingsOfEachChangeComeInOrder) {
+  const uint32_t string3 = kTable + 3 * gi::kTableSlotSize;
+  const std::string dir = Dir(), two = std::string(11, '\0').replace(0, 9, "Two\nlines"), q24(24, 'Q');
+  const char *A = "_F1A0A.ZLP", *M = "_F2A0A.ZLP";
+  const std::vector<std::tuple<const char*, std::vector<Edit>, std::vector<Expected>>> scenarios = {
+      {"empty lists", {{kF, kWhole, FormListFile({}, {})}, {kG, kWhole, GroupNameListFile({})}}, {}},
+      // Longest name and description, lowest file entry id, texts of 260; names differing
+      // in case; file entries sharing a name, or naming a group info file (not followed).
+      {"limits and what is no fault",
+       {{kF, Rec(0, kName), std::string(24, 'M') + '\0'},
+        {kF, Rec(2, kDesc), std::string(255, 'd') + '\0'},
+        {kF, Rec(4, 0), Bytes().I32(-256).str()},
+        {kF, Rec(2, kName), std::string("LETTER\0", 7)},
+        {kF, Rec(4, kName), "P"},
+        {kG, kWhole, GroupNameListFile({kL, kI, dir + kI, dir, std::string(260, '7')})},
+        {kL, kWhole,
+         GroupInfoFile({{DriverSettingsBlock().Record(2), 0}}, {M, std::string(260, 'E')}, -1, 1)},
+        {A, kRemove, ""}},
+       {{k::kOverlayMissing, A, -1}}},
+      {"several faults in file, record and field order",
+       {{kF, Rec(1, kLayer), "\x07"},
+        {kF, Rec(2, kName), std::string("Letter\0", 7)},
+        {kF, Rec(2, 0), Bytes().I32(-3).str()},
+        {kI, gi::kPreviewStringOffset, Bytes().U32(6).str()},
+        {kI, string3, Bytes().U32(5000).str()},
+        {kI, kName0, Bytes().I32(-7).str()},
+        {kRaw, kRemove, ""},
+        {M, kRemove, ""}},
+       {{k::kBadRecord, kF, Rec(1, kLayer)},
+        {k::kBadRecord, kF, Rec(2, 0), "-3"},
+        {k::kDuplicateName, kF, Rec(2, kName)},
+        {k::kStringIndexOutOfRange, kI, gi::kPreviewStringOffset},
+        {k::kStringIndexOutOfRange, kI, kName0},
+        {k::kTextOutOfPool, kI, string3},
+        {k::kOverlayMissing, kRaw, -1, "_F1A.FGP"},
+        {k::kOverlayMissing, M, -1}}},
+      {"a shared entry's group is checked once",
+       {{kF, Rec(2, kGroup), Bytes().U32(2).str()}, {A, kRemove, ""}},
+       {{k::kSharedGroupEntry, kF, Rec(2, kGroup)},
+        {k::kUnusedGroupEntry, kG, Slot(3)},
+        {k::kOverlayMissing, A, -1}}},
+      {"a form list of the wrong size has its records checked",
+       {{kF, kAppend, "xyz"}, {kF, Rec(0, kLayer), std::string(1, '\0')}, {kL, kRemove, ""}},
+       {{k::kBadSize, kF, kCount,
+         "named-form count 3 and file-entry count 2 give 1485 bytes, but the file is 1488"},
+        {k::kBadRecord, kF, Rec(0, kLayer)},
+        {k::kGroupInfoMissing, kL, -1, "Letter"}}},
+      {"names compare on 24 characters (the 25th is no terminator)",
+       {{kF, Rec(1, kName), q24 + "1"}, {kF, Rec(2, kName), q24 + "2"}},
+       {{k::kBadRecord, kF, Rec(1, kName)},
+        {k::kBadRecord, kF, Rec(2, kName)},
+        {k::kDuplicateName, kF, Rec(2, kName)}}},
+      {"control characters stay on the line",
+       {{kF, Rec(1, kName), two}, {kF, Rec(2, kName), two}},
+       {{k::kDuplicateName, kF, Rec(2, kName),
+         "record 2 (id 3): named form \"Two\\x0Alines\" has the name of record 1"}}},
+      {"a file larger than the limit is not read",
+       {{kG, kAppend, std::string(zvcat::kLargestFile, '\0')}},
+       {{k::kCannotOpen, kG, -1}}}};
+  for (const auto& [name, edits, expected] : scenarios) {
+    SCOPED_TRACE(name);
+    WriteFiles(dir, Catalogue(dir).Build());
+    for (const Edit& e : edits) {
+      std::string bytes = FileBytes(Path(e.file));
+      if (e.at == kRemove) RemoveFile(Path(e.file));
+      if (e.at >= 0) bytes.replace(e.at, e.bytes.size(), e.bytes);
+      if (e.at != kRemove)
+        WriteWholeFile(Path(e.file), e.at == kWhole ? e.bytes : e.at == kAppend ? bytes + e.bytes : bytes);
+    }
+    const auto findings = Check();
+    ASSERT_EQ(expected.size(), findings.size()) << Describe(findings);
+    for (size_t i = 0; i < findings.size(); ++i) {
+      const Expected& x = expected[i];
+      EXPECT_EQ(x.kind + (" " + Path(x.file)) + " @" + std::to_string(x.offset),
+                findings[i].kind + " " + findings[i].file + " @" + std::to_string(findings[i].offset));
+      EXPECT_NE(std::string::npos, findings[i].message.find(x.text)) << findings[i].message;
+    }
+  }
+  // A group info file held by a writer cannot be opened.
+  WriteFiles(dir, Catalogue(dir).Build());
+  plat::FileHandle writer =
+      plat::OpenFile(Path(kL).c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
+  ASSERT_NE(nullptr, writer);
+  const auto findings = Check();
+  plat::CloseFile(writer);
+  ASSERT_EQ(1u, findings.size()) << Describe(findings);
+  EXPECT_EQ(k::kCannotOpen + (" " + Path(kL)), findings[0].kind + " " + findings[0].file);
+  // The program on the sound catalogue.
+  ExpectRuns({{With(dir, {"check"}), 0, {": the catalogue is sound.\n"}},
+              {With(dir, {"--json", "check"}), 0, {"\"sound\":true,\"findings\":[]}"}}});
+}
+
+// Forms are found by exact name first, then by identifier.
+TEST_F(CatalogueCheckTest, ShowFindsByExactNameThenByIdentifier) {
+  WriteExampleCatalogue(Dir());
+  const std::pair<const char*, int> rows[] = {
+      {"INVOICE", 1}, {"2", 2}, {"-2", -2}, {"LOGO.ZLP", 0}, {"invoice", 0},    {"INVOICE ", 0},
+      {"SEAL", 0},    {"3", 0}, {"1x", 0},  {"", 0},         {"99999999999", 0}};
+  for (const auto& row : rows) {
+    const zvcat::FormView view = zvcat::ShowForm(Lists(), row.first);
+    EXPECT_EQ(row.second, view.found ? view.form.id : 0) << row.first;
+  }
+  ASSERT_TRUE(
+      WriteWholeFile(Path("FORMS.FLT"), FormListFile({{1, "2", "", 1, 1}, {2, "TWO", "", 1, 1}}, {})));
+  EXPECT_EQ(1, zvcat::ShowForm(Lists(), "2").form.id);
+  EXPECT_EQ("C:\\CAT\\A.ZLP", zvcat::ResolveBesideFile("A.ZLP", "C:\\CAT\\_F301A.FGP"));
+  EXPECT_EQ("D:\\X\\A.ZLP", zvcat::ResolveBesideFile("D:\\X\\A.ZLP", "C:\\CAT\\_F301A.FGP"));
+  EXPECT_EQ("A.ZLP", zvcat::ResolveBesideFile("A.ZLP", "_F301A.FGP"));
+}
+
+// Separators at every level; every byte escaped into ASCII JSON, 0x80 up as
+// the code point of the same number.
+TEST(JsonWriterTest, SeparatesAndEscapes) {
+  zvcat::JsonWriter j;
+  j.BeginObject().Key("a").Number(-1).Key("b").BeginArray();
+  j.Bool(true).Bool(false).Null().BeginObject().EndObject().BeginArray().EndArray().Number(4294967295LL);
+  j.EndArray().Key("c").BeginObject().Key("caf\xE9").String(
+      std::string("a\"b\\c/\b\f\n\r\t\x01\x1f\x7f\0", 15));
+  j.Key("d").String("\x80\x9F\xA0\xFF").EndObject().EndObject();
+  EXPECT_EQ(
+      "{\"a\":-1,\"b\":[true,false,null,{},[],4294967295],\"c\":{\"caf\\u00e9\":"
+      "\"a\\\"b\\\\c/\\b\\f\\n\\r\\t\\u0001\\u001f\\u007f\\u0000\",\"d\":\"\\u0080\\u009f\\u00a0\\u00ff\"}}",
+      j.str());
 }
 
 class ZvcatProgramTest : public SandboxTest {
@@ -521,17 +479,7 @@ class ZvcatProgramTest : public SandboxTest {
   void SetUp() override {
     SandboxTest::SetUp();
     WriteExampleCatalogue(Dir());
-    before_ = Snapshot(Dir());
   }
-  void TearDown() override {
-    EXPECT_EQ(before_, Snapshot(Dir())) << "zvcat changed a file";
-    SandboxTest::TearDown();
-  }
-  void Write(const std::string& name, const std::string& bytes) {
-    ASSERT_TRUE(WriteWholeFile(Path(name), bytes));
-    before_ = Snapshot(Dir());
-  }
-  std::map<std::string, std::string> before_;
 };
 
 // Run in the catalogue's directory with relative list names, the output
@@ -541,6 +489,7 @@ TEST_F(ZvcatProgramTest, HelpShowAndListInTextAndJson) {
   const auto with = [](std::vector<std::string> args) {
     return args.insert(args.begin(), {"--lists", "FORMS.FLT", "GROUPS.GLT"}), args;
   };
+  const Files before = Snapshot(Dir());
   const ProgramRun listed = RunZvcat(with({"list"}), Dir());
   ASSERT_EQ(0, listed.status) << listed.output;
   EXPECT_NE(std::string::npos,
@@ -571,8 +520,7 @@ TEST_F(ZvcatProgramTest, HelpShowAndListInTextAndJson) {
       "Group index:            0\nGroup text:             \"_F301A.FGP\"\n"
       "Resolved:               _F301A.FGP (exists)\n\nGroup info file:        _F301A.FGP\n"
       "  Strings:              4\n  Entries:              2\n  Pool size:            52\n"
-      "  First group string:   \"Plateau 2 (entr\xE9"
-      "e)\"\n"
+      "  First group string:   \"Plateau 2 (entr\351e)\"\n"
       "  Preview file:         \"_F301A.PBF\" -> _F301A.PBF (missing)\n  Edited file:          none\n\n"
       "  Overlay 0: Negro,600dpi, ,100%, , -\n    File:               \"INV1.ZLP\" -> INV1.ZLP (exists)\n"
       "    Header:             yes\n    Description:        Invoice page 1\n    Layer:              front "
@@ -608,20 +556,20 @@ TEST_F(ZvcatProgramTest, HelpShowAndListInTextAndJson) {
        {with({"--json", "show", "1"}),
         0,
         {"\"stringCount\":4,\"entryCount\":2,\"poolSize\":52,\"firstString\":\"Plateau 2 (entr\\u00e9e)\"",
-         "\"fileName\":\"INV2.ZLC\"", "\"hasHeader\":false,\"description\":\"Invoice page 2, raw\""}},
-       {with({"--json", "show", "NOPE"}), 1, {"\"found\":false,\"form\":null}\n"}}},
+         "\"fileName\":\"INV2.ZLC\"", "\"hasHeader\":false,\"description\":\"Invoice page 2, raw\""}}},
       Dir());
+  EXPECT_EQ(before, Snapshot(Dir())) << "zvcat changed a file";
 }
 
 // The catalogue named by a configuration file or the driver's paper list,
 // and each usage error.
 TEST_F(ZvcatProgramTest, ConfigDriverAndUsageErrors) {
-  Write("ZVLMN3.DAT", "[ENVIRONMENT]\r\nUSER=SUPPORT\r\n[SUPPORT]\r\nFormName=" + Path("FORMS.FLT") +
-                          "\r\nGroupName=" + Path("GROUPS.GLT") + "\r\n");
-  Write("OTHER.DAT", "[ENVIRONMENT]\r\nUSER=OTHER\r\n[SUPPORT]\r\nFormName=A.FLT\r\n");
-  Write("DRIVER.INI",
-        "[Driver]\nModels = 1\n[Model 1]\nPaper = 8, 2970, 4200, 2886, 4116, A3 297 x 420 mm\n"
-        "Paper = 9, 2100, 2970, 2016, 2886, A4 210 x 297 mm\n");
+  WriteFiles(Dir(), {{"ZVLMN3.DAT", "[ENVIRONMENT]\r\nUSER=SUPPORT\r\n[SUPPORT]\r\nFormName=" +
+                                        Path("FORMS.FLT") + "\r\nGroupName=" + Path("GROUPS.GLT") + "\r\n"},
+                     {"OTHER.DAT", "[ENVIRONMENT]\r\nUSER=OTHER\r\n[SUPPORT]\r\nFormName=A.FLT\r\n"},
+                     {"DRIVER.INI",
+                      "[Driver]\nModels = 1\n[Model 1]\nPaper = 8, 2970, 4200, 2886, 4116, A3 297 x 420 mm\n"
+                      "Paper = 9, 2100, 2970, 2016, 2886, A4 210 x 297 mm\n"}});
   zv::PrintSettings settings{};
   zv::DecodePrintSettings(reinterpret_cast<const unsigned char*>(ExampleRecord(0).data()), &settings);
   const std::vector<zv::PaperEntry> papers = {{1, 2970, 4200, 2886, 4116, 8, "A3 297 x 420 mm"},
@@ -640,48 +588,16 @@ TEST_F(ZvcatProgramTest, ConfigDriverAndUsageErrors) {
       {With(Dir(), {"--driver", UserPath(Path("NOSUCH.DLL")), "show", "1"}), 2, {"gives no paper size list"}},
       {{"--config", UserPath(Path("OTHER.DAT")), "list"}, 2, {"names no list files"}},
       {{"--config", UserPath(Path("NONE.DAT")), "check"}, 2, {"does not exist"}}};
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{},
-                                             {"list", "extra"},
-                                             {"show"},
-                                             {"show", "A", "B"},
-                                             {"frobnicate"},
-                                             {"--verbose", "list"},
-                                             {"--lists", "A.FLT"},
-                                             {"--config"},
-                                             {"--config", "A.DAT", "--lists", "A.FLT", "A.GLT", "list"},
-                                             {"--device", "X", "show", "1"},
-                                             {"--driver", "X.DLL", "list"},
-                                             {"--driver"}})
+  // Each usage error, its words split at blanks.
+  for (const std::string words :
+       {"", "list extra", "show", "show A B", "frobnicate", "--verbose list", "--lists A.FLT", "--config",
+        "--config A.DAT --lists A.FLT A.GLT list", "--device X show 1", "--driver X.DLL list", "--driver"}) {
+    std::vector<std::string> args;
+    for (size_t at = 0, end; at < words.size(); at = end + 1)
+      args.push_back(words.substr(at, (end = std::min(words.find(' ', at), words.size())) - at));
     cases.push_back({args, 2, {"Usage: zvcat"}});
-  ExpectRuns(cases);
-}
-
-// check and show on the sound catalogue and on every damaged one; check in
-// text and JSON on a row for each way a file or text can be unreadable (the
-// findings themselves are proven in process; runs are slow under Wine).
-TEST_F(ZvcatProgramTest, CheckAndShowOnEveryDamagedCatalogue) {
-  const std::string sound = Path("sound\\");
-  ASSERT_TRUE(plat::CreateDirectory(sound.c_str()));
-  WriteSoundCatalogue(sound);
-  ExpectRuns({{With(sound, {"check"}), 0, {": the catalogue is sound.\n"}},
-              {With(sound, {"--json", "check"}), 0, {"\"sound\":true,\"findings\":[]}"}}});
-  const std::string checked =
-      " FormListBadMagic GroupListMissing GroupIndexOutOfRange FirstIndexNegative "
-      "EntryNameIndexPastTable GroupInfoMissing ";
-  for (const DamagedCatalogue& d : DamagedCatalogues()) {
-    SCOPED_TRACE(d.name);
-    const std::string dir = Path(d.name) + "\\";
-    ASSERT_TRUE(plat::CreateDirectory(dir.c_str()));
-    d.write(dir);
-    const std::string at = dir + d.file + (d.offset == -1 ? "" : ":" + std::to_string(d.offset));
-    ExpectRuns({{With(dir, {"show", d.form}), d.showStatus, {d.shows}}});
-    if (checked.find(" " + std::string(d.name) + " ") == std::string::npos) continue;
-    ExpectRuns(
-        {{With(dir, {"check"}), 1, {at + ": " + d.kind + ": ", " found.\n"}},
-         {With(dir, {"--json", "check"}), 1, {"\"sound\":false,", "{\"kind\":\"" + std::string(d.kind)}},
-         {With(dir, {"--json", "show", d.form}), d.showStatus, {"{\"formList\":"}}});
   }
+  ExpectRuns(cases);
 }
 
 // Without --config or --lists the system directory's configuration is used;
