@@ -1,12 +1,10 @@
-// The printer driver module of the paper size list fuzz target: its entry
-// points answer from the input, which it reads in call order (0 past its end):
-// flags (1 the count call fails, 2 the list call, 4 pointers may be spoilt, 8
-// the second tables are asked for); i8 model and capability counts; a u16 per
-// model id and per capability word; per block a byte (1 the size call fails,
-// 2 the fill) and ten i16 sizes (over 64 KiB only for the first model), then
-// per entry of both tables ten value bytes and a name length and name (cut to
-// its area, unterminated), and with flag 4 a byte (1 spoil p1, 2 p6, 4 the
-// names) and a u32 per spoilt pointer; last the help text's length and bytes.
+// The printer driver module of the paper size list fuzz target: its entry points answer from the
+// input, read in call order (0 past its end): flags (1 the count call fails, 2 the list call, 4
+// pointers may be spoilt, 8 the second tables are asked for); i8 model and capability counts; a
+// u16 per model id and capability word; per block a byte (1 the size call fails, 2 the fill) and
+// ten i16 sizes (over 64 KiB only for the first model), then per entry of both tables ten value
+// bytes and a name length and name (cut to its area, unterminated), and with flag 4 a byte (1
+// spoil p1, 2 p6, 4 the names) and a u32 per spoilt pointer; last the help text's length and bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -27,27 +25,25 @@ int16_t g_sizes[ZVDRV_SPEC_SIZES], g_models = 0, g_capabilities = 0;
 uint8_t g_flags = 0, g_failures = 0;
 Log g_log;
 
-uint8_t Byte() {
-  return g_at < g_size ? g_data[g_at++] : 0;
-}
-uint16_t U16() {
+const auto Byte = [] { return g_at < g_size ? g_data[g_at++] : uint8_t{0}; };
+const auto U16 = [] {
   const uint8_t low = Byte();  // read first: the operands' order is not fixed
   return static_cast<uint16_t>(low | Byte() << 8);
-}
-void Fill(void* words, int16_t count) {
+};
+const auto Fill = [](void* words, int16_t count) {
   for (int i = 0; i < 2 * count; ++i) static_cast<unsigned char*>(words)[i] = Byte();
-}
-// Pointer fields hold addresses at pointer size anywhere in the block, read
-// and written byte by byte; a spoilt one the fuzzed 32 bits, in the low half.
-unsigned char* Pointer(const unsigned char* slot) {
+};
+// Pointer fields hold addresses at pointer size anywhere in the block, read and written byte by
+// byte; a spoilt one the fuzzed 32 bits, in the low half.
+const auto Pointer = [](const unsigned char* slot) {
   unsigned char* p = nullptr;
   return std::memcpy(&p, slot, sizeof p), p;
-}
-void Spoil(unsigned char* slot) {
+};
+const auto Spoil = [](unsigned char* slot) {
   const uint32_t low = U16();
   const uintptr_t address = low | uint32_t{U16()} << 16;
   std::memcpy(slot, &address, sizeof address);
-}
+};
 // Fills one paper table through its pointers, as a driver does.
 void FillTable(unsigned char* block, int pointer, int16_t entries, int16_t nameSize, bool selected) {
   for (int16_t i = 0; i < entries; ++i) {
@@ -86,8 +82,8 @@ ZVFUZZ_EXPORT int32_t ZVDRVAPI ZVFormPrinterSpec(const char*, int32_t mode, uint
     g_failures = Byte();
     int64_t c[ZVDRV_SPEC_SIZES];
     for (int i = 0; i < ZVDRV_SPEC_SIZES; ++i) c[i] = g_sizes[i] = static_cast<int16_t>(U16());
-    // Blocks beyond 64 KiB only for the first model, so that a run stays
-    // short; sizes the module must refuse are passed on.
+    // Blocks beyond 64 KiB only for the first model, so that a run stays short; sizes the module
+    // must refuse are passed on.
     const int64_t entry = sizeof(ZVDRV_PAPER_ENTRY), total = int64_t{sizeof(ZVDRV_PRINTER_SPEC)} + 6 + c[8] +
                                                              2 * (c[0] + c[5] + c[6] + c[7] + c[9]) +
                                                              c[1] * (entry + c[2]) + c[3] * (entry + c[4]);

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Runs one fuzz target as a ctest entry: over its checked-in corpus, then
-# fuzzing for the given seconds with new inputs in a working directory (never
-# in the corpus). Writes a one-test result in the gtest XML form that
-# tools/run-tests.sh counts; fails on any non-zero exit of libFuzzer or a crash.
+# Runs one fuzz target as a ctest entry: its checked-in corpus, then fuzzing for the given seconds
+# with new inputs in a working directory, never in the corpus. Writes a one-test gtest XML result
+# (as tools/run-tests.sh counts them); fails on a non-zero exit of libFuzzer or a crash input.
 #   run_fuzz_test.sh <fuzzer> <corpus dir> <work dir> <result xml> <seconds>
 set -u
 fuzzer=$1 corpus=$2 work=$3 xml=$4 seconds=$5

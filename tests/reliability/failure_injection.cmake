@@ -1,4 +1,3 @@
-# Every allocation, open, read, write, set-end and profile write of every
-# catalogue operation and export made to fail in turn, in every build.
+# Every failure point of every catalogue operation and export made to fail in turn, in every build.
 zv_add_test(failure_injection_tests SOURCES reliability/failure_injection_test.cpp LOCKS system_dir registry)
 add_dependencies(failure_injection_tests ZVSAMPLE)

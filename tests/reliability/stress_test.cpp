@@ -20,13 +20,11 @@
 #include <thread>
 
 #include "catalogue/group_info.h"
-#include "catalogue/group_name_list.h"
 #include "dialogs/module_frame.h"
 #include "maintenance/deletion.h"
 #include "maintenance/form_registration.h"
 #include "support/catalogue_files.h"
 #include "support/message_boxes.h"
-#include "zvlmn30e.h"
 
 namespace zvtest {
 namespace {
