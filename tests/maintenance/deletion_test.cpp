@@ -46,6 +46,22 @@ TEST_F(DeletionTest, AFormGoesWithItsGroupAndItsGeneratedFiles) {
   Write("_F3001.ZL3", "EDITED");
   Write("_F300102.ZLP", kRaw);
   Write("BILL.ZLC", kRaw);
+  // Refused with every file as it was: no such form, a damaged group info
+  // file, a group index past the group name list.
+  const std::string list = Read(GroupListPath()), group2 = Read(Path("_F3002.FGP"));
+  const std::vector<std::string> files = {"_F3002.FGP", "_F300200.ZLP", "_F3001.FGP"};
+  for (const auto& [id, group, groups] :
+       {std::tuple{9, group2, list}, {2, group2 + "X", list}, {2, group2, GroupNameListFile({})}}) {
+    Write("_F3002.FGP", group);
+    WriteGroupList(groups);
+    const std::string before = Snapshot(files);
+    EXPECT_FALSE(zv::DeleteForm(id)) << id;
+    EXPECT_EQ(zv::GetLastErrorCode(), 407u);
+    EXPECT_EQ(Snapshot(files), before);
+  }
+  Write("_F3002.FGP", group2);
+  WriteGroupList(list);
+  zv::SetLastErrorCode(kUntouched);
   ASSERT_TRUE(zv::DeleteForm(-1));  // the last of its region: 290 bytes fewer
   EXPECT_EQ(Read(FormListPath()),
             FormListFile({{1, "A", "", 1, 1}, {2, "B", "", 1, 0}, {3, "C", "", 2, 2}}, {}, 1));
@@ -62,28 +78,6 @@ TEST_F(DeletionTest, AFormGoesWithItsGroupAndItsGeneratedFiles) {
   EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({}));
   ExpectOnDisk({"BILL.ZLC"}, {"_F3002.FGP", "_F300200.ZLP"});
   EXPECT_EQ(zv::GetLastErrorCode(), 0u);
-}
-
-TEST_F(DeletionTest, AFormThatCannotGoLeavesEveryFileAsItWas) {
-  WriteFormList(FormListFile({{1, "A", "", 1, 0}, {2, "B", "", 1, 1}}, {}));
-  WriteGroupList(GroupNameListFile({Dir(), "_F3002.FGP"}));
-  const std::string group = GroupInfoFile({{R('a'), 0}}, {"_F300200.ZLP"});
-  Write("_F3002.FGP", group);
-  Write("_F300200.ZLP", kWithHeader);
-  const std::vector<std::string> files{"_F3002.FGP", "_F300200.ZLP"};
-  const auto refused = [&](int32_t id, uint32_t code, const std::string& why) {
-    const std::string before = Snapshot(files);
-    zv::SetLastErrorCode(kUntouched);
-    EXPECT_FALSE(zv::DeleteForm(id)) << why;
-    EXPECT_EQ(zv::GetLastErrorCode(), code) << why;
-    EXPECT_EQ(Snapshot(files), before) << why;
-  };
-  refused(3, 407, "no such form");
-  Write("_F3002.FGP", group + "X");
-  refused(2, 407, "damaged group info file");
-  Write("_F3002.FGP", group);
-  WriteGroupList(GroupNameListFile({Dir()}));
-  refused(2, 407, "group index beyond the group name list");
 }
 
 TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHeaderOrAllStays) {

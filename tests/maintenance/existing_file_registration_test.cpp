@@ -159,30 +159,6 @@ TEST_F(ExistingFileRegistrationTest, AMatchingEntryIsReplacedOnlyWhenTheUserSays
   EXPECT_EQ(Read(Path("_F300101.ZLC")), kRawFile);
 }
 
-TEST_F(ExistingFileRegistrationTest, FindOverlayEntryComparesOnlyTheSettingsThatTellOverlaysApart) {
-  PrintSettings low = kCaptured, wanted = kCaptured;
-  low.resolution = 300;
-  Write(GroupPath(), GroupInfoFile({{Rec(low), 0}, {Rec(kCaptured), 1}, {Rec(kCaptured), 2}},
-                                   {"D:\\X\\LOW.ZLP", "A.ZLP", "B.ZLP"}));
-  char path[261];
-  uint32_t index = 99;
-  // The first match wins; the fields outside the comparison do not count.
-  wanted.mark = wanted.paperValue3 = wanted.paperValue4 = wanted.outputValue3 = wanted.outputValue4 = 5;
-  wanted.layer = 2, wanted.modelId = 1, wanted.paperCode = 77, wanted.outputCode = 78;
-  for (const auto& [s, at, name] :
-       {std::tuple{low, 0u, std::string("D:\\X\\LOW.ZLP")}, {wanted, 1u, Path("A.ZLP")}}) {
-    ASSERT_TRUE(zv::FindOverlayEntry(GroupPath().c_str(), s, path, &index));
-    EXPECT_EQ(index, at);
-    EXPECT_EQ(path, name);
-  }
-  PrintSettings colour = kCaptured;  // one of the settings compared
-  colour.colour = 2;
-  EXPECT_FALSE(zv::FindOverlayEntry(GroupPath().c_str(), colour, nullptr, nullptr));
-  EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
-  EXPECT_FALSE(zv::FindOverlayEntry(Path("_F3002.FGP").c_str(), kCaptured, nullptr, &index));
-  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
-}
-
 TEST_F(ExistingFileRegistrationTest, ReplaceOverlayFileRenamesTheEntryOrRefusesWhatItCannotName) {
   const std::string a4 = Rec(kCaptured), same = Path("_F300100.ZLP");
   Write(GroupPath(), GroupInfoFile({{a4, 0}, {a4, -1}, {a4, 1}}, {"_F300100.ZLP", "KEEP.ZLP"}));

@@ -54,10 +54,10 @@ class FileTransferTest : public MaintenanceTest, public ::testing::WithParamInte
     const uint32_t v = zv::GetWindowsVersionClass();
     return v == zv::kVersionNt3 || v == zv::kVersionNt4;
   }
-  bool Move(const std::string& from, const std::string& to) {
+  static bool Move(const std::string& from, const std::string& to) {
     return zv::MoveOverlayFile(from.c_str(), to.c_str());
   }
-  bool Copy(const std::string& from, const std::string& to) {
+  static bool Copy(const std::string& from, const std::string& to) {
     return zv::CopyWholeFile(from.c_str(), to.c_str());
   }
 
@@ -102,35 +102,26 @@ TEST_P(FileTransferTest, MovesAndCopiesLeaveTheSourceBytesAtTheTargetOrFailKeepi
   ASSERT_EQ(SystemWay(), GetParam() == Way::kNt4);
 #endif
   const std::string source = Path("_F301A00.ZLP"), target = Path("_F301A01.ZLP");
-  // Empty, exactly one buffer, several buffers with a partial last one.
-  for (size_t size : {size_t{0}, size_t{zv::kTransferBufferSize}, size_t{12345}}) {
+  // Empty, exactly one buffer, several with a partial last one; then a
+  // read-only source over a longer read-only target, which is normal after.
+  for (size_t size : {size_t{0}, size_t{zv::kTransferBufferSize}, size_t{12345}, size_t{6000}}) {
     ASSERT_TRUE(WriteWholeFile(source, Pattern(size, 7)));
+    ASSERT_TRUE(size != 6000 ||
+                (plat::SetAttributesReadOnly(source.c_str()) && plat::SetAttributesReadOnly(target.c_str())));
     EXPECT_TRUE(Move(source, target)) << size;
-    EXPECT_FALSE(FileExists(source));
-    EXPECT_EQ(Read(target), Pattern(size, 7));
+    EXPECT_EQ(Read(source) + Read(target), kMissing + Pattern(size, 7));
   }
-  // A longer, read-only target from a read-only source; normal attributes after.
-  ASSERT_TRUE(WriteWholeFile(source, Pattern(6000, 3)));
-  ASSERT_TRUE(plat::SetAttributesReadOnly(source.c_str()) && plat::SetAttributesReadOnly(target.c_str()));
-  EXPECT_TRUE(Move(source, target));
-  EXPECT_FALSE(FileExists(source));
-  EXPECT_EQ(Read(target), Pattern(6000, 3));
-  EXPECT_TRUE(plat::DeleteFile(target.c_str()));
-
   // A copy keeps the source; the system copy refuses an existing target,
-  // the buffered one replaces it; the target has normal attributes.
-  ASSERT_TRUE(WriteWholeFile(source, Pattern(11000, 17)));
-  EXPECT_TRUE(Copy(source, target));
-  EXPECT_EQ(Read(source) + Read(target), Pattern(11000, 17) + Pattern(11000, 17));
-  ASSERT_TRUE(WriteWholeFile(source, "newer"));
-  EXPECT_EQ(Copy(source, target), !SystemWay());
-  EXPECT_EQ(Read(source) + Read(target), "newer" + (SystemWay() ? Pattern(11000, 17) : "newer"));
+  // the buffered one replaces it.
   EXPECT_TRUE(plat::DeleteFile(target.c_str()));
-  EXPECT_FALSE(Copy(Path("MISSING.INI"), target));
-  EXPECT_FALSE(FileExists(target));
-  ASSERT_TRUE(WriteWholeFile(target, "kept"));
+  for (const std::string& bytes : {Pattern(11000, 17), std::string("newer")}) {
+    ASSERT_TRUE(WriteWholeFile(source, bytes));
+    EXPECT_EQ(Copy(source, target), bytes.size() > 5 || !SystemWay());
+    EXPECT_EQ(Read(source) + Read(target), bytes + (SystemWay() ? Pattern(11000, 17) : bytes));
+  }
+  EXPECT_FALSE(Copy(Path("MISSING.INI"), Path("NEW.ZLP")));
   EXPECT_FALSE(Move(Path("MISSING.ZLP"), target));
-  EXPECT_EQ(Read(target), "kept");
+  EXPECT_EQ(Read(Path("NEW.ZLP")) + Read(source), kMissing + "newer");
   // Two buffers' worth passes in two pieces: a failing third write is never reached.
   ASSERT_TRUE(WriteWholeFile(source, Pattern(10240, 5)));
   fault::FailNth(fault::kWrite, 3);
@@ -189,31 +180,28 @@ TEST_P(FileTransferTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   EXPECT_EQ(Read(forms + "_F301.ZL3") + Read(target + "_F301.ZL3"), kMissing + "edited");
 }
 
+// An existing overlay file is replaced only on Yes; an edited file that is
+// no .ZL3 file stays, and the group info file replaces its target, unasked.
 TEST_P(FileTransferTest, MoveGroupFilesAsksBeforeReplacingAnExistingFile) {
-  for (int answer : {kIdYes, kIdNo}) {
-    const bool yes = answer == kIdYes;
+  for (const bool yes : {true, false}) {
     const std::string forms = DriveDir('C', yes ? "YES" : "NO"),
                       target = DriveDir('E', yes ? "NEWYES" : "NEWNO");
-    // An edited file that is no .ZL3 file stays, without a question; the
-    // group info file replaces its target without one.
     const std::string group = GroupOf({"_F301A00.ZLP", "_F301A01.ZLP"}, "_F301.TXT", "");
     WriteCatalogue(forms + "_F301.FGP", group);
-    for (const std::string name : {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.TXT"}) {
+    for (const std::string name : {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.TXT"})
       ASSERT_TRUE(WriteWholeFile(forms + name, "new " + name) &&
                   WriteWholeFile(target + name, "old " + name));
-    }
     ASSERT_TRUE(RemoveFile(target + "_F301A01.ZLP") && WriteWholeFile(target + "_F301.FGP", "old"));
-    MessageBoxWatcher watcher(answer);
+    MessageBoxWatcher watcher(yes ? kIdYes : kIdNo);
     EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
     ASSERT_EQ(watcher.Boxes().size(), 1u);
     const SeenBox& box = watcher.Boxes()[0];
     EXPECT_EQ(box.text + "|" + box.caption + std::to_string(box.stopIcon),
               Message(zv::kMsgOverwriteExistingFile) + "|Overlay0");
     EXPECT_EQ(box.buttons, (std::vector<int>{kIdYes, kIdNo}));
-    EXPECT_EQ(FileExists(forms + "_F301A00.ZLP"), !yes);
-    EXPECT_EQ(Read(target + "_F301A00.ZLP"), yes ? "new _F301A00.ZLP" : "old _F301A00.ZLP");
-    EXPECT_EQ(Read(target + "_F301A01.ZLP"), "new _F301A01.ZLP");
-    EXPECT_EQ(Read(target + "_F301.FGP"), group);
+    EXPECT_EQ(Read(forms + "_F301A00.ZLP") + Read(target + "_F301A00.ZLP"),
+              yes ? kMissing + "new _F301A00.ZLP" : "new _F301A00.ZLPold _F301A00.ZLP");
+    EXPECT_EQ(Read(target + "_F301A01.ZLP") + Read(target + "_F301.FGP"), "new _F301A01.ZLP" + group);
     EXPECT_EQ(Read(forms + "_F301.TXT") + Read(target + "_F301.TXT"), "new _F301.TXTold _F301.TXT");
   }
 }
@@ -232,8 +220,7 @@ TEST_P(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
   EXPECT_EQ(zv::GetGroupSize(kFormId), 0u);
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId + 1, target.c_str()));
-  EXPECT_EQ(Read(Path("_F301A00.ZLP")), Pattern(1000, 3));
-  EXPECT_FALSE(FileExists(target + "_F301A00.ZLP"));
+  EXPECT_EQ(Read(Path("_F301A00.ZLP")) + Read(target + "_F301A00.ZLP"), Pattern(1000, 3) + kMissing);
 }
 
 TEST_P(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
@@ -241,17 +228,15 @@ TEST_P(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
   const std::string original =
       OverlayDataFile("INVOICE", "A long description of the old invoice",
                       Bytes().U16(1).U8(1).Text(std::string(31, 'Z')).str(), Pattern(600, 19));
-  ASSERT_TRUE(WriteWholeFile(path, original));
-  EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 2, "New text"));
   std::string expected = original;
-  expected.replace(29, 9, std::string("New text") + '\0');  // the old text's tail stays
-  expected[287] = 2;
-  EXPECT_EQ(Read(path), expected);
-  // A description is cut to 255 characters and its terminator.
-  EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 1, std::string(300, 'D').c_str()));
-  expected.replace(29, 256, std::string(255, 'D') + '\0');
-  expected[287] = 1;
-  EXPECT_EQ(Read(path), expected);
+  ASSERT_TRUE(WriteWholeFile(path, original));
+  // The old text's tail stays; a description is cut to 255 characters and its terminator.
+  for (const auto& [layer, text] : {std::pair{2, std::string("New text")}, {1, std::string(300, 'D')}}) {
+    EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), uint8_t(layer), text.c_str()));
+    expected.replace(29, std::min<size_t>(text.size(), 255) + 1, text.substr(0, 255) + '\0');
+    expected[287] = char(layer);
+    EXPECT_EQ(Read(path), expected);
+  }
   // Raw data, a file too short for a header, a raw file by its name (before
   // it is opened) and a missing file are refused untouched.
   for (const auto& [name, bytes] : {std::pair{"_F301A00.ZLP", "\x1D" + Pattern(400, 23)},

@@ -87,14 +87,8 @@ TEST_F(GroupRegistrationTest, SetGroupStringSetsReplacesOrClearsASlotsText) {
   const std::string one = GroupInfoFile({{kA4, 0}}, {"A.ZLP"});
   // before, slot, text; after (empty: refused, unchanged), the slot's index in the header after
   const std::vector<std::tuple<std::string, Slot, const char*, std::string, int32_t>> rows = {
-      {one, Slot::kPreviewFile, "", one, -1},
       {one, Slot::kPreviewFile, "_F3001.PBF", GroupInfoFile({{kA4, 0}}, {"A.ZLP", "_F3001.PBF"}, -1, -1, 1),
        1},
-      {GroupInfoFile({{kA4, 0}, {kA4, 2}}, {"A.ZLP", "DRV001", "B.ZLP", "C.ZLP"}, 1), Slot::kFirstGroupString,
-       "",
-       RawGroupInfoFile({{kA4, 0}, {kA4, 2}}, {0, 7, 9, 16},
-                        Bytes().Pooled("A.ZLP").U16(6).Pooled("B.ZLP").Pooled("C.ZLP").str()),
-       -1},
       {GroupInfoFile({{kA4, 0}}, short1400, -1, 1), Slot::kEditedFile, long1400[1].c_str(),
        GroupInfoFile({{kA4, 0}}, long1400, -1, 1), 1},
       {GroupInfoFile({{kA4, 0}}, long1400, -1, 1), Slot::kEditedFile, "E.ZL3",
