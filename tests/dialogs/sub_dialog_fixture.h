@@ -1,9 +1,7 @@
-// What the tests of the edit form dialog's sub-dialogs share: the dialog
-// linked in (the program's own resources stand in for the module's local
-// set) and opened on an edit form context made here as the edit form dialog
-// makes it; a script run on it, then every file under the scratch directory
-// and the context's fields compared with what they were, changed as the
-// case says.
+// The edit form dialog's sub-dialogs, linked in (the program's resources
+// stand in for the module's) and opened on an edit form context made as the
+// edit form dialog makes it; after a script, every file of the scratch
+// directory and the context's fields compared with what the case expects.
 #pragma once
 
 #include <windows.h>
@@ -23,6 +21,7 @@
 #include "dialogs/resource_ids.h"
 #include "support/catalogue_files.h"
 #include "support/dialog_script.h"
+#include "support/message_text.h"
 
 namespace subdialog {
 
@@ -36,12 +35,6 @@ inline Steps operator+(Steps a, const Steps& b) {
   return a;
 }
 
-inline std::string Message(uint32_t id) {
-  char text[zv::kMessageBufferSize] = {};
-  zv::LoadMessage(id, text, sizeof text);
-  return text;
-}
-
 // The fields a sub-dialog hands back to the edit form dialog.
 inline std::string Fields(const zv::EditFormContext& c) {
   return "file " + Upper(c.filePath) + "|" + c.fileDescription + "|" + std::to_string(c.fileLayer) +
@@ -52,8 +45,8 @@ inline std::string Fields(const zv::EditFormContext& c) {
 
 class SubDialogTest : public CatalogueTest {
  protected:
-  // What is set up beyond the common start, a script, and how the files and
-  // the context end up from what they were.
+  // The set-up beyond the common one, a script, and how the files and the
+  // context end up from what they were.
   struct Case {
     const char* what;
     std::function<void()> before;
@@ -72,8 +65,7 @@ class SubDialogTest : public CatalogueTest {
   }
   void Reset() {
     context_ = std::make_unique<zv::EditFormContext>();
-    std::memset(context_.get(), 0, sizeof *context_);
-    context_->driverPath = ZV_SAMPLE_DRIVER_PATH;
+    std::memset(context_.get(), 0, sizeof *context_), context_->driverPath = ZV_SAMPLE_DRIVER_PATH;
   }
   std::function<int()> Opener(const char* name, DLGPROC proc) {
     zv::EditFormContext* c = context_.get();
@@ -83,8 +75,7 @@ class SubDialogTest : public CatalogueTest {
     ASSERT_TRUE(WriteWholeFile(Path(name), bytes));
   }
 
-  // Every file under the scratch directory: the bytes of each, the size of
-  // a large one.
+  // Every file under the scratch directory: its bytes, or a large one's size.
   Files Listing(const std::string& under = "") const {
     Files files;
     WIN32_FIND_DATAA found;
@@ -97,17 +88,13 @@ class SubDialogTest : public CatalogueTest {
         for (const auto& f : Listing(name + "\\")) files.insert(f);
         continue;
       }
-      std::string bytes;
-      if (found.nFileSizeHigh || found.nFileSizeLow > 65536)
-        bytes = "size " + std::to_string(found.nFileSizeLow);
-      if (bytes.empty()) ReadWholeFile(Path(name), &bytes);
-      files[Upper(name)] = bytes;
+      const bool large = found.nFileSizeHigh || found.nFileSizeLow > 65536;
+      files[Upper(name)] = large ? "size " + std::to_string(found.nFileSizeLow) : FileBytes(Path(name));
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return files;
   }
 
-  // Empties the scratch directory of files, for the next case.
   void Clear() const {
     for (const auto& f : Listing()) DeleteFileA(Path(f.first).c_str());
   }
@@ -134,8 +121,8 @@ class SubDialogTest : public CatalogueTest {
     EXPECT_EQ(Fields(*context_), Fields(expected));
   }
 
-  // Help shows the dialog's topic and is left open: the edit form dialog
-  // ends the session, not this one.
+  // Help shows the dialog's topic and stays open: the edit form dialog ends
+  // the session.
   void ExpectHelp(const std::function<int()>& open, const std::string& title, DWORD topic, int close,
                   int result, const std::string& file = "") {
     HelpWatcher help;
