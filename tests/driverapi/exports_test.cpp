@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -588,7 +587,6 @@ TEST_F(ExportsTest, ErrorFormOnAHeldGroupLeavesItEmpty) {
 #endif
 
 TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatch) {
-  ASSERT_TRUE(FileExists(driver_)) << driver_ << " (build target ZVSAMPLE)";
   WriteForm5({{matching_, "E.ZLP"}});
   WriteOverlayFile(matching_);
   Expect({{0, kPrint, {kIdNo}, "1" + noFormUse_},
