@@ -29,6 +29,7 @@ struct Control {
   LONG style = 0;
 };
 constexpr LONG kNotify = LBS_NOTIFY, kDrawn = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+constexpr bool kHidden = false;
 struct Template {
   const char* base;  // the local name; the English twin is "W_" + base
   const char* englishCaption;
@@ -40,13 +41,16 @@ struct Template {
 Control Ctl(int id, Kind kind, bool shown = true, LONG style = 0) {
   return {id, kind, shown, style};
 }
-const Control kOk = Ctl(ZV_ID_OK, B), kCancel = Ctl(ZV_ID_CANCEL, B), kHelp = Ctl(ZV_ID_HELP, B);
-
-Template T(const char* base, const char* caption, std::vector<Control> controls, int overlayList = 0,
-           int firstColumn = 0, std::vector<int> localSteps = {}, std::vector<int> englishSteps = {},
-           int note = 0) {
-  return {base, caption, controls, overlayList, firstColumn, localSteps, englishSteps, note};
+Template T(const char* base, const char* caption, std::vector<Control> controls, int list = 0, int first = 0,
+           std::vector<int> localSteps = {}, std::vector<int> englishSteps = {}, int note = 0) {
+  return {base, caption, controls, list, first, localSteps, englishSteps, note};
 }
+std::vector<Control> operator+(std::vector<Control> a, const std::vector<Control>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+const Control kOk = Ctl(ZV_ID_OK, B), kCancel = Ctl(ZV_ID_CANCEL, B), kHelp = Ctl(ZV_ID_HELP, B);
+const Control kFront = Ctl(ZV_ID_TO_FRONT, R), kBack = Ctl(ZV_ID_TO_BACK, R);
 const std::vector<Template> kTemplates = {
     T("DETAIL", "Form Details",
       {Ctl(ZV_ID_DETAIL_FORM_LIST, UL, true, kNotify), Ctl(ZV_ID_DETAIL_DESCRIPTION, RO), kOk, kCancel,
@@ -57,49 +61,36 @@ const std::vector<Template> kTemplates = {
     T("DIRECTORY", "Directory Setting",
       {Ctl(ZV_ID_PICKER_DIR_LABEL, S), Ctl(ZV_ID_PICKER_DIR_LIST, L, true, kNotify | kDrawn),
        Ctl(ZV_ID_PICKER_DRIVE_LABEL, S), Ctl(ZV_ID_PICKER_DRIVES, C), kOk, kCancel,
-       Ctl(ZV_ID_PICKER_NETWORK, B), Ctl(ZV_ID_PICKER_FILE_NAME, E, false),
-       Ctl(ZV_ID_PICKER_FILE_LIST, L, false), Ctl(ZV_ID_PICKER_FILE_TYPES, C, false),
-       Ctl(ZV_ID_PICKER_READ_ONLY, X, false)}),
+       Ctl(ZV_ID_PICKER_NETWORK, B), Ctl(ZV_ID_PICKER_FILE_NAME, E, kHidden),
+       Ctl(ZV_ID_PICKER_FILE_LIST, L, kHidden), Ctl(ZV_ID_PICKER_FILE_TYPES, C, kHidden),
+       Ctl(ZV_ID_PICKER_READ_ONLY, X, kHidden)}),
     T("EDIT", "Edit Form",
       {Ctl(ZV_ID_EDIT_USE_FORM_NAME, X), Ctl(ZV_ID_EDIT_FORM_LABEL, S),
-       Ctl(ZV_ID_EDIT_FORM_LIST, UL, true, kNotify), Ctl(ZV_ID_EDIT_FILE_LABEL, S, false),
-       Ctl(ZV_ID_EDIT_FILE, E, false), Ctl(ZV_ID_EDIT_BROWSE, B, false), Ctl(ZV_ID_EDIT_DESCRIPTION, RO),
-       Ctl(ZV_ID_EDIT_CHANGE, B), Ctl(ZV_ID_EDIT_DELETE, B), Ctl(ZV_ID_EDIT_REGISTER, B, false), kCancel,
+       Ctl(ZV_ID_EDIT_FORM_LIST, UL, true, kNotify), Ctl(ZV_ID_EDIT_FILE_LABEL, S, kHidden),
+       Ctl(ZV_ID_EDIT_FILE, E, kHidden), Ctl(ZV_ID_EDIT_BROWSE, B, kHidden), Ctl(ZV_ID_EDIT_DESCRIPTION, RO),
+       Ctl(ZV_ID_EDIT_CHANGE, B), Ctl(ZV_ID_EDIT_DELETE, B), Ctl(ZV_ID_EDIT_REGISTER, B, kHidden), kCancel,
        kHelp}),
     T("EDIT1", "Delete Form data",
       {Ctl(ZV_ID_DELETE_FORM, R), Ctl(ZV_ID_DELETE_OVERLAYS, R),
        Ctl(ZV_ID_DELETE_LIST, L, true, kNotify | kDrawn | LBS_WANTKEYBOARDINPUT), kOk, kCancel, kHelp},
       ZV_ID_DELETE_LIST, 16, {35, 46, 76, 34, 120}, {35, 55, 90, 31, 105}, ZV_ID_DELETE_GRAPHIC_MODE),
     T("EDIT2", "Register Existing Form",
-      {Ctl(ZV_ID_REGISTER_FILE, E, true, ES_READONLY),
-       Ctl(ZV_ID_REGISTER_FILE_DESCRIPTION, RO),
-       Ctl(ZV_ID_REGISTER_FILE_PAPER, S),
-       Ctl(ZV_ID_REGISTER_FILE_ORIENTATION, S),
-       Ctl(ZV_ID_REGISTER_FORM_NAME, E),
-       Ctl(ZV_ID_REGISTER_BROWSE, B),
-       Ctl(ZV_ID_REGISTER_FORM_DESCRIPTION, ML),
-       Ctl(ZV_ID_REGISTER_PAPER_LABEL, S),
-       Ctl(ZV_ID_REGISTER_PAPER, C),
-       Ctl(ZV_ID_REGISTER_PAPER_FIXED_LABEL, S, false),
-       Ctl(ZV_ID_REGISTER_FORM_PAPER, S, false),
-       Ctl(ZV_ID_REGISTER_PORTRAIT, R),
-       Ctl(ZV_ID_REGISTER_LANDSCAPE, R),
-       Ctl(ZV_ID_REGISTER_FORM_ORIENTATION, S, false),
-       Ctl(ZV_ID_TO_FRONT, R),
-       Ctl(ZV_ID_TO_BACK, R),
-       Ctl(ZV_ID_REGISTER_FORM_LAYER, S, false),
-       Ctl(ZV_ID_REGISTER_SAVE_TO_LABEL, S),
-       Ctl(ZV_ID_REGISTER_SAVE_TO, S),
-       Ctl(ZV_ID_REGISTER_CHANGE_DIRECTORY, B),
-       kOk,
-       kCancel,
-       kHelp}),
+      std::vector<Control>{Ctl(ZV_ID_REGISTER_FILE, E, true, ES_READONLY),
+                           Ctl(ZV_ID_REGISTER_FILE_DESCRIPTION, RO), Ctl(ZV_ID_REGISTER_FILE_PAPER, S),
+                           Ctl(ZV_ID_REGISTER_FILE_ORIENTATION, S), Ctl(ZV_ID_REGISTER_FORM_NAME, E),
+                           Ctl(ZV_ID_REGISTER_BROWSE, B), Ctl(ZV_ID_REGISTER_FORM_DESCRIPTION, ML),
+                           Ctl(ZV_ID_REGISTER_PAPER_LABEL, S), Ctl(ZV_ID_REGISTER_PAPER, C)} +
+          std::vector<Control>{
+              Ctl(ZV_ID_REGISTER_PAPER_FIXED_LABEL, S, kHidden), Ctl(ZV_ID_REGISTER_FORM_PAPER, S, kHidden),
+              Ctl(ZV_ID_REGISTER_PORTRAIT, R), Ctl(ZV_ID_REGISTER_LANDSCAPE, R),
+              Ctl(ZV_ID_REGISTER_FORM_ORIENTATION, S, kHidden), kFront, kBack,
+              Ctl(ZV_ID_REGISTER_FORM_LAYER, S, kHidden), Ctl(ZV_ID_REGISTER_SAVE_TO_LABEL, S),
+              Ctl(ZV_ID_REGISTER_SAVE_TO, S), Ctl(ZV_ID_REGISTER_CHANGE_DIRECTORY, B), kOk, kCancel, kHelp}),
     // The change form dialog opens on form names: the file label waits hidden.
     T("EDIT3", "Change Form",
-      {Ctl(ZV_ID_CHANGE_FORM_LABEL, S), Ctl(ZV_ID_CHANGE_FILE_LABEL, S, false), Ctl(ZV_ID_CHANGE_NAME, E),
-       Ctl(ZV_ID_CHANGE_DESCRIPTION, ML), Ctl(ZV_ID_TO_FRONT, R), Ctl(ZV_ID_TO_BACK, R),
-       Ctl(ZV_ID_CHANGE_SAVE_TO_LABEL, S), Ctl(ZV_ID_CHANGE_SAVE_TO, S), Ctl(ZV_ID_CHANGE_DIRECTORY, B), kOk,
-       kCancel, kHelp}),
+      {Ctl(ZV_ID_CHANGE_FORM_LABEL, S), Ctl(ZV_ID_CHANGE_FILE_LABEL, S, kHidden), Ctl(ZV_ID_CHANGE_NAME, E),
+       Ctl(ZV_ID_CHANGE_DESCRIPTION, ML), kFront, kBack, Ctl(ZV_ID_CHANGE_SAVE_TO_LABEL, S),
+       Ctl(ZV_ID_CHANGE_SAVE_TO, S), Ctl(ZV_ID_CHANGE_DIRECTORY, B), kOk, kCancel, kHelp}),
     T("FORMINFO", "Form Settings",
       {Ctl(ZV_ID_SETTINGS_USE_FORM_NAME, X), Ctl(ZV_ID_SETTINGS_LIST_LABEL, S),
        Ctl(ZV_ID_SETTINGS_FORM_LIST, L, true, kNotify | LBS_SORT), Ctl(ZV_ID_SETTINGS_DESCRIPTION, RO),
@@ -108,12 +99,11 @@ const std::vector<Template> kTemplates = {
       ZV_ID_SETTINGS_OVERLAY_LIST, 1, {33, 48, 77, 34, 128}, {33, 58, 90, 33, 110},
       ZV_ID_SETTINGS_GRAPHIC_MODE),
     T("NEWFILE", "Form/File Settings",
-      {Ctl(ZV_ID_NEWFILE_FILE, E), Ctl(ZV_ID_NEWFILE_BROWSE, B), Ctl(ZV_ID_NEWFILE_DESCRIPTION, ML),
-       Ctl(ZV_ID_TO_FRONT, R), Ctl(ZV_ID_TO_BACK, R), kOk, kCancel, kHelp}),
+      {Ctl(ZV_ID_NEWFILE_FILE, E), Ctl(ZV_ID_NEWFILE_BROWSE, B), Ctl(ZV_ID_NEWFILE_DESCRIPTION, ML), kFront,
+       kBack, kOk, kCancel, kHelp}),
     T("NEWFORM", "Add Form",
-      {Ctl(ZV_ID_NEWFORM_NAME, E), Ctl(ZV_ID_NEWFORM_BROWSE, B), Ctl(ZV_ID_NEWFORM_DESCRIPTION, ML),
-       Ctl(ZV_ID_TO_FRONT, R), Ctl(ZV_ID_TO_BACK, R), Ctl(ZV_ID_NEWFORM_CHANGE_DIRECTORY, B),
-       Ctl(ZV_ID_NEWFORM_SAVE_TO, S), kOk, kCancel, kHelp}),
+      {Ctl(ZV_ID_NEWFORM_NAME, E), Ctl(ZV_ID_NEWFORM_BROWSE, B), Ctl(ZV_ID_NEWFORM_DESCRIPTION, ML), kFront,
+       kBack, Ctl(ZV_ID_NEWFORM_CHANGE_DIRECTORY, B), Ctl(ZV_ID_NEWFORM_SAVE_TO, S), kOk, kCancel, kHelp}),
     T("PRINTER", "Printer List", {Ctl(ZV_ID_PRINTER_LIST, L, true, kNotify), kOk, kCancel, kHelp}),
 };
 const char* const kBuilds[] = {ZV_DLL_PATH, ZV_ENGLISH_DLL_PATH};
@@ -132,58 +122,56 @@ std::vector<Case> AllCases() {
   return cases;
 }
 
-const auto TextOf = [](HWND w) {
+std::string TextOf(HWND w) {
   char text[512] = "";
   GetWindowTextA(w, text, sizeof text);
-  return std::string(text);
-};
+  return text;
+}
 const auto StyleOf = [](HWND w) { return GetWindowLongA(w, GWL_STYLE); };
-const auto Is = [](HWND w, const char* name) {
+// Of the class, its type bits (under mask) one of types.
+bool Typed(HWND w, const char* name, LONG mask, std::initializer_list<LONG> types) {
   char found[64] = "";
   GetClassNameA(w, found, sizeof found);
-  return lstrcmpiA(found, name) == 0;
-};
-const auto Typed = [](HWND w, const char* name, LONG mask, std::initializer_list<LONG> types) {
-  return Is(w, name) && std::count(types.begin(), types.end(), StyleOf(w) & mask) > 0;
-};
+  return lstrcmpiA(found, name) == 0 && (!mask || std::count(types.begin(), types.end(), StyleOf(w) & mask));
+}
 const auto IsPush = [](HWND w) { return Typed(w, "Button", BS_TYPEMASK, {BS_PUSHBUTTON, BS_DEFPUSHBUTTON}); };
-const auto IsCheck = [](HWND w) {
-  return Typed(w, "Button", BS_TYPEMASK, {BS_CHECKBOX, BS_AUTOCHECKBOX, BS_3STATE, BS_AUTO3STATE});
-};
-const auto IsRadio = [](HWND w) {
-  return Typed(w, "Button", BS_TYPEMASK, {BS_RADIOBUTTON, BS_AUTORADIOBUTTON});
-};
+bool IsBox(HWND w) {  // a check box or a radio button
+  return Typed(w, "Button", BS_TYPEMASK,
+               {BS_CHECKBOX, BS_AUTOCHECKBOX, BS_3STATE, BS_AUTO3STATE, BS_RADIOBUTTON, BS_AUTORADIOBUTTON});
+}
 const auto IsText = [](HWND w) {
   return Typed(w, "Static", SS_TYPEMASK, {SS_LEFT, SS_CENTER, SS_RIGHT, SS_SIMPLE, SS_LEFTNOWORDWRAP});
 };
 const auto IsGroup = [](HWND w) { return Typed(w, "Button", BS_TYPEMASK, {BS_GROUPBOX}); };
-const auto Holds = [](HWND w) {  // a group box, or a static frame or rectangle
+bool Holds(HWND w) {  // a group box, or a static frame or rectangle
   return IsGroup(w) || Typed(w, "Static", SS_TYPEMASK,
                              {SS_BLACKRECT, SS_GRAYRECT, SS_WHITERECT, SS_BLACKFRAME, SS_GRAYFRAME,
                               SS_WHITEFRAME, SS_ETCHEDHORZ, SS_ETCHEDVERT, SS_ETCHEDFRAME});
-};
-const auto IsKind = [](HWND w, Kind kind) {
+}
+bool IsKind(HWND w, Kind kind) {
   const LONG s = StyleOf(w);
-  const bool edit = Is(w, "Edit"), multi = (s & ES_MULTILINE) != 0, list = Is(w, "ListBox");
+  const bool edit = Typed(w, "Edit", 0, {}), multi = (s & ES_MULTILINE) != 0,
+             list = Typed(w, "ListBox", 0, {});
+  const bool radio = Typed(w, "Button", BS_TYPEMASK, {BS_RADIOBUTTON, BS_AUTORADIOBUTTON});
   const bool kinds[] = {IsPush(w),
-                        IsCheck(w),
-                        IsRadio(w),
+                        IsBox(w) && !radio,
+                        radio,
                         IsText(w),
                         edit && !multi && (s & ES_AUTOHSCROLL),
                         edit && multi && (s & ES_READONLY),
                         edit && multi,
                         list,
                         list && !(s & LBS_SORT),
-                        Is(w, "ComboBox")};
+                        Typed(w, "ComboBox", 0, {})};
   return kinds[kind];
-};
+}
 const auto Shown = [](HWND w) { return (StyleOf(w) & WS_VISIBLE) != 0; };
-const auto RectIn = [](HWND w, HWND dialog) {
+RECT RectIn(HWND w, HWND dialog) {
   RECT r;
   GetWindowRect(w, &r);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
   return r;
-};
+}
 const auto Contains = [](const RECT& o, const RECT& i) {
   return i.left >= o.left && i.top >= o.top && i.right <= o.right && i.bottom <= o.bottom;
 };
@@ -196,46 +184,29 @@ const auto Describe = [](HWND w) {
 SIZE Needed(HWND w, int width) {
   const std::string raw = TextOf(w);
   std::string text;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] != '&') {
-      text += raw[i];
-    } else if (i + 1 < raw.size() && raw[i + 1] == '&') {
-      text += raw[++i];
-    }
-  }
-  const bool box = IsCheck(w) || IsRadio(w), multi = (StyleOf(w) & BS_MULTILINE) != 0;
-  if (text.empty() || !(IsText(w) || IsPush(w) || box || IsGroup(w))) return {0, 0};
+  for (const char* c = raw.c_str(); *c; ++c)
+    if (*c != '&' || (c[1] == '&' && *++c)) text += *c;
+  if (text.empty() || !(IsText(w) || IsPush(w) || IsBox(w) || IsGroup(w))) return {0, 0};
   HDC dc = GetDC(w);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)));
-  auto line = [&](const std::string& t) {
-    SIZE s = {0, 0};
-    GetTextExtentPoint32A(dc, t.c_str(), static_cast<int>(t.size()), &s);
-    return s;
-  };
-  auto wrapped = [&](int at) {
-    RECT r = {0, 0, at, 0};
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    return SIZE{r.right, r.bottom};
-  };
+  SIZE zero{};
+  GetTextExtentPoint32A(dc, "0", 1, &zero);
+  // Besides the text: a push button's 3D edge and focus rectangle, 3 pixels a
+  // side; a check box's box or circle and a gap; a group box's corners. Simple
+  // statics never wrap, buttons only when multi-line.
+  const int glyph = GetSystemMetrics(SM_CXMENUCHECK) + std::max<int>(4, zero.cx / 2);
+  const SIZE extra = IsText(w)   ? SIZE{0, 0}
+                     : IsPush(w) ? SIZE{6, 2}
+                     : IsBox(w)  ? SIZE{glyph, 0}
+                                 : SIZE{16, 0};
   const LONG type = StyleOf(w) & SS_TYPEMASK;
-  SIZE need;
-  if (IsText(w)) {  // simple statics do not wrap
-    need = type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP ? line(text) : wrapped(width);
-  } else if (IsPush(w)) {  // the 3D edge and the focus rectangle take 3 pixels a side
-    need = multi ? wrapped(width - 6) : line(text);
-    need = {need.cx + 6, need.cy + 2};
-  } else if (box) {  // the box or circle and a gap before the text
-    const int glyph = GetSystemMetrics(SM_CXMENUCHECK) + std::max<int>(4, line("0").cx / 2);
-    need = multi ? wrapped(width - glyph) : line(text);
-    need.cx += glyph;
-  } else {  // a group box's caption sits in its top edge, indented from both corners
-    need = line(text);
-    need.cx += 16;
-  }
+  const bool wraps =
+      IsText(w) ? type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP : !IsGroup(w) && (StyleOf(w) & BS_MULTILINE);
+  RECT r = {0, 0, width - extra.cx, 0};
+  DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
   SelectObject(dc, old);
   ReleaseDC(w, dc);
-  return need;
+  return {r.right + extra.cx, r.bottom + extra.cy};
 }
 
 INT_PTR CALLBACK Plain(HWND, UINT message, WPARAM, LPARAM) {
@@ -277,9 +248,7 @@ TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
         << "control " << required.id << " missing or not of kind " << required.kind << ", style "
         << required.style << ", shown " << required.shown;
   }
-  if (c.english) {
-    EXPECT_EQ(TextOf(dialog_), t.englishCaption);
-  }
+  EXPECT_TRUE(!c.english || TextOf(dialog_) == t.englishCaption) << TextOf(dialog_);
   if (t.graphicNote) {
     HWND note = GetDlgItem(dialog_, t.graphicNote);
     EXPECT_EQ(note && IsText(note) && Shown(note) && TextOf(note) == "(Modo Gr\341fico)", !c.english);
@@ -296,13 +265,7 @@ TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
   EXPECT_EQ(titles != nullptr, t.overlayList != 0);
   if (titles) {
     std::vector<std::string> fields(1);
-    for (char ch : TextOf(titles)) {
-      if (ch == ',') {
-        fields.emplace_back();
-      } else {
-        fields.back() += ch;
-      }
-    }
+    for (char ch : TextOf(titles)) ch == ',' ? fields.emplace_back() : fields.back() += ch;
     ASSERT_EQ(fields.size(), 6u) << TextOf(titles);
     HDC dc = GetDC(dialog_);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog_, WM_GETFONT, 0, 0)));
@@ -311,16 +274,12 @@ TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
     const std::vector<int>& steps = c.english ? t.englishSteps : t.localSteps;
     RECT list;
     GetClientRect(GetDlgItem(dialog_, t.overlayList), &list);
-    int x = t.firstColumn;
-    for (size_t i = 0; i < fields.size(); ++i) {
+    for (size_t i = 0, x = t.firstColumn; i < fields.size(); ++i) {
       SIZE size{};
       GetTextExtentPoint32A(dc, fields[i].c_str(), static_cast<int>(fields[i].size()), &size);
-      if (i + 1 == fields.size()) {
-        EXPECT_LE(x + size.cx, list.right) << fields[i];
-      } else {
-        EXPECT_LT(size.cx + 2, m.tmMaxCharWidth * steps[i] / 10) << fields[i];
-        x += m.tmMaxCharWidth * steps[i] / 10;
-      }
+      const int step = i + 1 < fields.size() ? m.tmMaxCharWidth * steps[i] / 10 : 0;
+      EXPECT_TRUE(step ? size.cx + 2 < step : static_cast<LONG>(x) + size.cx <= list.right) << fields[i];
+      x += step;
     }
     SelectObject(dc, old);
     ReleaseDC(dialog_, dc);
@@ -359,36 +318,33 @@ class TickBitmapTest : public testing::TestWithParam<const char*> {};
 TEST_P(TickBitmapTest, EmptyAndTickedBoxes) {
   HMODULE module = LoadLibraryA(GetParam());
   ASSERT_NE(module, nullptr);
-  std::vector<int> luma[2];
+  std::vector<int> dark[2];  // per pixel, row by row
   for (int b = 0; b < 2; ++b) {
     HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(ZV_BITMAP_TICK_EMPTY + b));
     BITMAP info = {};
     ASSERT_TRUE(bitmap && GetObjectA(bitmap, sizeof info, &info) && info.bmWidth == 11 &&
                 info.bmHeight == 11);
-    BITMAPINFO header = {};
-    header.bmiHeader = {static_cast<DWORD>(sizeof header.bmiHeader), 11, -11, 1, 32, BI_RGB};
+    BITMAPINFO header = {{sizeof header.bmiHeader, 11, -11, 1, 32, BI_RGB}};
     std::vector<unsigned char> bits(11 * 11 * 4);
     HDC dc = GetDC(nullptr);
     EXPECT_EQ(GetDIBits(dc, bitmap, 0, 11, bits.data(), &header, DIB_RGB_COLORS), 11);
     ReleaseDC(nullptr, dc);
     DeleteObject(bitmap);
     for (size_t p = 0; p < bits.size(); p += 4)
-      luma[b].push_back((bits[p + 2] * 30 + bits[p + 1] * 59 + bits[p] * 11) / 100);
+      dark[b].push_back(bits[p + 2] * 30 + bits[p + 1] * 59 + bits[p] * 11 < 12800);
   }
   FreeLibrary(module);
-  int dark = 0, lowY = -1, lowX = -1, highY = 11, highX = -1;
-  for (int y = 0; y < 11; ++y) {
-    for (int x = 0; x < 11; ++x) {
-      const int e = luma[0][y * 11 + x], s = luma[1][y * 11 + x];
-      const bool frame = x == 0 || y == 0 || x == 10 || y == 10;
-      EXPECT_TRUE(frame ? e < 128 && e == s : e > 200 && (s < 128 || s == e)) << x << "," << y;
-      if (frame || s >= 128) continue;
-      ++dark;
-      if (y > lowY) lowY = y, lowX = x;
-      if (y < highY) highY = y, highX = x;
-    }
+  int ticked = 0, lowY = -1, lowX = -1, highY = 11, highX = -1;
+  for (int y = 0, x = 0; y < 11; x = (x + 1) % 11, y += x == 0) {
+    const bool frame = x == 0 || y == 0 || x == 10 || y == 10, e = dark[0][y * 11 + x],
+               s = dark[1][y * 11 + x];
+    EXPECT_TRUE(frame ? e && s : !e) << x << "," << y;
+    if (frame || !s) continue;
+    ++ticked;
+    if (y > lowY) lowY = y, lowX = x;
+    if (y < highY) highY = y, highX = x;
   }
-  EXPECT_TRUE(dark >= 8 && dark <= 40) << dark;  // a tick, not a dot and not a filled box
+  EXPECT_TRUE(ticked >= 8 && ticked <= 40) << ticked;  // a tick, not a dot and not a filled box
   EXPECT_TRUE(lowY > 5 && highY < 5 && lowX < highX);
 }
 INSTANTIATE_TEST_SUITE_P(BothBuilds, TickBitmapTest, testing::ValuesIn(kBuilds));

@@ -18,26 +18,23 @@ namespace {
 DWORD callThread = 0;
 HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 std::string seen;
+std::set<HWND> handled;
 
-BOOL CALLBACK Answer(HWND window, LPARAM handled) {
-  auto& known = *reinterpret_cast<std::set<HWND>*>(handled);
+BOOL CALLBACK Answer(HWND window, LPARAM) {
   char text[512] = "";
   GetClassNameA(window, text, sizeof text);
-  if (known.count(window) || !IsWindowVisible(window) || std::string(text) != "#32770") return TRUE;
-  known.insert(window);
+  if (handled.count(window) || !IsWindowVisible(window) || std::string(text) != "#32770") return TRUE;
+  handled.insert(window);
   GetWindowTextA(window, text, sizeof text);
   const bool box = std::string(text) == "Overlay";
-  if (box) GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+  if (box) GetDlgItemTextA(window, 0xFFFF, text, sizeof text);  // the box's text control
   seen += (box ? "box:" : "dialog:") + std::string(text) + "\n";
   PostMessageA(window, WM_COMMAND, box ? IDOK : IDCANCEL, 0);
   return TRUE;
 }
 
 DWORD WINAPI Watch(LPVOID) {
-  std::set<HWND> handled;
-  while (WaitForSingleObject(done, 20) == WAIT_TIMEOUT) {
-    EnumThreadWindows(callThread, Answer, reinterpret_cast<LPARAM>(&handled));
-  }
+  while (WaitForSingleObject(done, 20) == WAIT_TIMEOUT) EnumThreadWindows(callThread, Answer, 0);
   return 0;
 }
 
@@ -46,14 +43,13 @@ DWORD WINAPI Watch(LPVOID) {
 int main(int argc, char** argv) {
   using EditFunction = int32_t(ZVAPI*)(void*, const void*, const char*, const char*, int32_t*);
   HMODULE module = argc == 6 ? LoadLibraryA(argv[1]) : nullptr;
-  auto edit = module ? reinterpret_cast<EditFunction>(
-                           reinterpret_cast<void*>(GetProcAddress(module, "ZVEntryFormEditDlg")))
-                     : nullptr;
-  if (edit == nullptr) return 99;
+  FARPROC entry = module ? GetProcAddress(module, "ZVEntryFormEditDlg") : nullptr;
+  if (!entry) return 99;
   callThread = GetCurrentThreadId();
   HANDLE watcher = CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
   int32_t id = std::atoi(argv[4]);
-  const int32_t result = edit(nullptr, nullptr, argv[2], argv[3], &id);
+  const int32_t result =
+      reinterpret_cast<EditFunction>(reinterpret_cast<void*>(entry))(nullptr, nullptr, argv[2], argv[3], &id);
   SetEvent(done);
   WaitForSingleObject(watcher, INFINITE);
   FILE* out = std::fopen(argv[5], "w");

@@ -14,7 +14,7 @@ namespace {
 
 using zv::kEditGuardKey;
 
-// A value as it stands: absent (empty), or its type and bytes.
+// A value as "type:bytes": "" when absent, "no key" without the key.
 std::string Read(const char* name) {
   plat::RegKey key = nullptr;
   if (plat::RegOpenKey(kEditGuardKey, &key) != plat::kRegSuccess) return "no key";
@@ -24,32 +24,27 @@ std::string Read(const char* name) {
   plat::RegCloseKey(key);
   return present ? std::to_string(type) + ":" + std::string(data, size) : "";
 }
-
-std::string Dword(uint32_t n) {
-  return std::to_string(plat::kRegDword) + ":" + std::string(reinterpret_cast<char*>(&n), 4);
+std::string Value(uint32_t type, const void* bytes, size_t size) {
+  return std::to_string(type) + ":" + std::string(static_cast<const char*>(bytes), size);
 }
-
+std::string Dword(uint32_t n) {
+  return Value(plat::kRegDword, &n, 4);
+}
 // The owner record of this process, or of one with its id that has ended.
 std::string Owner(bool ended) {
   plat::ProcessStamp stamp{};
   EXPECT_TRUE(plat::GetProcessStamp(&stamp));
-  if (ended) stamp.startTime ^= 0x5A5A;
   char record[zv::kEditGuardOwnerSize];
+  stamp.startTime ^= ended ? 0x5A5A : 0;
   std::memcpy(record, &stamp.id, 4);
   std::memcpy(record + 4, &stamp.startTime, 8);
-  return std::to_string(plat::kRegBinary) + ":" + std::string(record, sizeof record);
+  return Value(plat::kRegBinary, record, sizeof record);
 }
-
-class EditGuardTest : public ::testing::Test {
- protected:
-  void SetUp() override { plat::RegDeleteKey(kEditGuardKey); }
-  void TearDown() override { plat::RegDeleteKey(kEditGuardKey); }
-};
 
 // Held ones stay as they were; free ones are taken over and then name this
 // process, which finds the guard held until it releases it.
-TEST_F(EditGuardTest, EachStateOfAFoundKey) {
-  const std::string none, twoBytes = std::to_string(plat::kRegBinary) + ":" + std::string("\x02\x00", 2);
+TEST(EditGuardTest, EachStateOfAFoundKey) {
+  const std::string none, twoBytes = Value(plat::kRegBinary, "\x02\x00", 2);
   const struct {
     const char* what;
     std::string value, owner;
@@ -73,20 +68,16 @@ TEST_F(EditGuardTest, EachStateOfAFoundKey) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     plat::RegDeleteKey(kEditGuardKey);
-    if (row.value != "no key") {
-      plat::RegKey key = nullptr;
-      ASSERT_EQ(plat::RegCreateKey(kEditGuardKey, &key), plat::kRegSuccess);
-      for (const auto& v : {std::make_pair(zv::kEditGuardValue, row.value),
-                            std::make_pair(zv::kEditGuardOwnerValue, row.owner)}) {
-        const size_t colon = v.second.find(':');
-        if (colon == std::string::npos) continue;
-        const std::string bytes = v.second.substr(colon + 1);
-        ASSERT_EQ(plat::RegSetValue(key, v.first, std::stoul(v.second), bytes.data(),
-                                    static_cast<uint32_t>(bytes.size())),
-                  plat::kRegSuccess);
-      }
-      plat::RegCloseKey(key);
+    plat::RegKey key = nullptr;
+    ASSERT_TRUE(row.value == "no key" || plat::RegCreateKey(kEditGuardKey, &key) == plat::kRegSuccess);
+    for (const auto& v : {std::make_pair(zv::kEditGuardValue, row.value),
+                          std::make_pair(zv::kEditGuardOwnerValue, row.owner)}) {
+      const size_t colon = v.second.find(':');
+      ASSERT_TRUE(!key || colon == std::string::npos ||
+                  plat::RegSetValue(key, v.first, std::stoul(v.second), v.second.data() + colon + 1,
+                                    static_cast<uint32_t>(v.second.size() - colon - 1)) == plat::kRegSuccess);
     }
+    if (key) plat::RegCloseKey(key);
     EXPECT_EQ(zv::AcquireEditGuard(), row.result);
     const bool taken = row.result == zv::kGuardTaken;
     EXPECT_EQ(Read(zv::kEditGuardValue), taken ? Dword(2) : row.value);
@@ -97,6 +88,7 @@ TEST_F(EditGuardTest, EachStateOfAFoundKey) {
     EXPECT_EQ(Read(zv::kEditGuardValue), "no key");
     EXPECT_EQ(zv::ReleaseEditGuard(), 0);
   }
+  plat::RegDeleteKey(kEditGuardKey);
 }
 
 }  // namespace

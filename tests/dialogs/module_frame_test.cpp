@@ -1,5 +1,7 @@
-// The module frame: messages of the chosen resource set, the error box, the
-// last error code and the Windows version class.
+// The module frame: the string tables of both resource sets (each holds
+// exactly its messages, the English ones as quoted, the local ones in Spanish,
+// code page 1252), the messages of the chosen set, the error box, the last
+// error code and the Windows version class.
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "dialogs/module_frame.h"
@@ -22,12 +25,39 @@ constexpr bool kLocal = false;
 constexpr bool kLocal = true;
 #endif
 
+std::string Raw(uint32_t id) {  // straight from the string table, either set
+  char buffer[512] = "";
+  plat::LoadString(id, buffer, sizeof buffer);
+  return buffer;
+}
+
+TEST(ModuleFrameTest, EachSetHoldsExactlyItsMessages) {
+  std::set<uint32_t> local = {417, 418, 650}, english = {10415, 10416, 10417, 10602, 10618, 10650}, found[2];
+  for (uint32_t id = 200; id <= 620; ++id) {
+    const bool shared = (id <= 209) || (id >= 300 && id <= 320 && id != 317) || (id >= 400 && id <= 414) ||
+                        (id >= 500 && id <= 502) || (id >= 600 && id != 602 && id != 618);
+    if (shared) local.insert(id), english.insert(id + 10000);
+  }
+  for (uint32_t id = 0; id <= 999; ++id) {
+    if (!Raw(id).empty()) found[0].insert(id);
+    if (!Raw(id + 10000).empty()) found[1].insert(id + 10000);
+  }
+  EXPECT_EQ(found[0], local);
+  EXPECT_EQ(found[1], english);
+  for (uint32_t id : {413u, 414u}) EXPECT_NE(Raw(id).find("%ld"), std::string::npos) << id;
+  for (uint32_t id : {410u, 417u, 603u, 604u, 606u, 613u})
+    EXPECT_NE(Raw(id).find('\n'), std::string::npos) << id;
+}
+
+// Each text as it stands in the local set (id) and the English one (id +
+// 10000), nullptr where a row does not say; LoadMessage gives this build's,
+// cut to the buffer.
 TEST(ModuleFrameTest, MessagesComeFromTheChosenSetAndTheErrorBoxShowsThem) {
   EXPECT_EQ(zv::UseLocalResources(), kLocal);
   const struct {
     uint32_t id;
     int32_t size;
-    std::string local, english;
+    const char *local, *english;
   } rows[] = {
       {401, 256, "No se puede obtener el \341rea de trabajo por falta de memoria libre.",
        "Could not obtain work area because of insufficient free memory."},
@@ -36,13 +66,24 @@ TEST(ModuleFrameTest, MessagesComeFromTheChosenSetAndTheErrorBoxShowsThem) {
       {415, 256, "", "Cannot delete the file was created by ZEVRO Lamina2. Specify another file name."},
       {317, 256, "", ""},
       {205, 256, "*.ZLP;*.ZLC", "*.ZLP;*.ZLC"},
-      {205, 6, "*.ZLP", "*.ZLP"},  // a short buffer gets what fits, terminated
+      {205, 6, nullptr, nullptr},  // *.ZLP: what fits, terminated
+      {320, 256, " ", " "},
+      {410, 256, nullptr,
+       "There is already an overlay data file which matches the current overlay settings.\n"
+       "Are you sure you want to replace?"},
+      {413, 256, nullptr, "Cannot create a form with more than %ld data elements."},
+      {613, 256, nullptr, "Failed to move file.\n Please check free disk space."},
+      {502, 256, "\277Desea eliminar el formulario indicado?", nullptr},
   };
   for (const auto& row : rows) {
     char buffer[256] = "unchanged";
     const int32_t copied = zv::LoadMessage(row.id, buffer, row.size);
-    EXPECT_EQ(buffer, kLocal ? row.local : row.english) << row.id;
+    const char* chosen = kLocal ? row.local : row.english;
+    EXPECT_EQ(buffer,
+              (chosen ? std::string(chosen) : Raw(row.id + (kLocal ? 0 : 10000))).substr(0, row.size - 1));
     EXPECT_EQ(copied, static_cast<int32_t>(std::string(buffer).size())) << row.id;
+    EXPECT_TRUE(!row.local || Raw(row.id) == row.local) << row.id << ": " << Raw(row.id);
+    EXPECT_TRUE(!row.english || Raw(row.id + 10000) == row.english) << row.id << ": " << Raw(row.id + 10000);
   }
   zvtest::MessageBoxWatcher watcher(zvtest::kIdOk);
   zv::ShowErrorBox(nullptr, zv::kMsgFormListDamaged);

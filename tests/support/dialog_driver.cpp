@@ -12,6 +12,7 @@ constexpr int kPollMs = 10, kTimeoutMs = 10000;
 constexpr int kSettleMs = 30000;  // a long list filled under load takes its time
 constexpr UINT kMarkerMessage = WM_APP + 0x5A;
 DialogRun* g_run = nullptr;  // the open run, whose thread the dialogs live on
+HelpWatcher* g_help = nullptr;
 
 std::string WindowText(HWND window) {
   char text[1024] = "";
@@ -71,11 +72,6 @@ HWND Dialog::Control(int id) const {
   return control;
 }
 
-LRESULT Dialog::Send(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
-  HWND control = Control(id);
-  return control ? SendMessageA(control, message, wParam, lParam) : 0;
-}
-
 std::string Dialog::Text(int id) const {
   HWND control = Control(id);
   return control ? WindowText(control) : std::string();
@@ -83,13 +79,10 @@ std::string Dialog::Text(int id) const {
 
 void Dialog::SetText(int id, const std::string& text) const {
   HWND control = Control(id);
-  const LPARAM chars = reinterpret_cast<LPARAM>(text.c_str());
-  if (control && IsClass(control, "Edit")) {
-    SendMessageA(control, EM_SETSEL, 0, -1);
-    SendMessageA(control, EM_REPLACESEL, FALSE, chars);
-  } else if (control) {
-    SendMessageA(control, WM_SETTEXT, 0, chars);
-  }
+  const bool edit = control && IsClass(control, "Edit");
+  if (edit) SendMessageA(control, EM_SETSEL, 0, -1);
+  if (control)
+    SendMessageA(control, edit ? EM_REPLACESEL : WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
   Settle(window_, GetWindowThreadProcessId(window_, nullptr));
 }
 
@@ -109,7 +102,8 @@ void Dialog::Click(int id) const {
   auto kind = [](HWND w) { return GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK; };
   auto radio = [&](HWND w) { return kind(w) == BS_RADIOBUTTON || kind(w) == BS_AUTORADIOBUTTON; };
   if (kind(control) == BS_CHECKBOX || kind(control) == BS_AUTOCHECKBOX) {
-    SendMessageA(control, BM_SETCHECK, IsChecked(id) ? BST_UNCHECKED : BST_CHECKED, 0);
+    const bool ticked = SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SendMessageA(control, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
   } else if (radio(control)) {
     for (HWND other = GetNextDlgGroupItem(window_, control, FALSE); other && other != control;
          other = GetNextDlgGroupItem(window_, other, FALSE))
@@ -120,28 +114,29 @@ void Dialog::Click(int id) const {
 }
 
 std::vector<std::string> Dialog::ListItems(int id) const {
+  HWND list = Control(id);
+  const bool combo = IsClass(list, "ComboBox");
   std::vector<std::string> items;
-  const bool combo = IsClass(Control(id), "ComboBox");
-  const LRESULT count = Send(id, combo ? CB_GETCOUNT : LB_GETCOUNT);
-  for (LRESULT i = 0; i < count; ++i) {
+  for (LRESULT i = 0, n = list ? SendMessageA(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0) : 0; i < n;
+       ++i) {
     std::string text(
-        static_cast<size_t>(std::max<LRESULT>(0, Send(id, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i))) + 1,
-        '\0');
-    Send(id, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        std::max<LRESULT>(0, SendMessageA(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0)) + 1, 0);
+    SendMessageA(list, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
     items.push_back(text.c_str());
   }
   return items;
 }
 
 int Dialog::ListSelection(int id) const {
-  HWND control = Control(id);
-  return control ? static_cast<int>(Send(id, IsClass(control, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL))
-                 : -1;
+  HWND list = Control(id);
+  return list ? static_cast<int>(
+                    SendMessageA(list, IsClass(list, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL, 0, 0))
+              : -1;
 }
 
 void Dialog::SelectRow(int id, int row) const {
   const bool combo = IsClass(Control(id), "ComboBox");
-  Send(id, combo ? CB_SETCURSEL : LB_SETCURSEL, row);
+  SendMessageA(GetDlgItem(window_, id), combo ? CB_SETCURSEL : LB_SETCURSEL, row, 0);
   Notify(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE);
 }
 
@@ -162,10 +157,10 @@ DWORD WINAPI DialogRun::Main(LPVOID self) {
   DialogRun* run = static_cast<DialogRun*>(self);
   MSG message;  // a message queue before anyone waits for windows of this thread
   PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
-  run->markerHook_ = SetWindowsHookExA(WH_GETMESSAGE, SeeMarker, nullptr, GetCurrentThreadId());
+  HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, SeeMarker, nullptr, GetCurrentThreadId());
   SetEvent(run->started_);
   run->result_ = run->call_();
-  UnhookWindowsHookEx(run->markerHook_);
+  UnhookWindowsHookEx(hook);
   return 0;
 }
 
@@ -283,6 +278,7 @@ struct WinHelpRequest {  // what WinHelpA hands the help viewer in WM_COPYDATA
 #pragma pack(pop)
 
 HelpWatcher::HelpWatcher() {
+  g_help = this;
   InitializeCriticalSection(&lock_);
   ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
@@ -293,20 +289,17 @@ HelpWatcher::HelpWatcher() {
 HelpWatcher::~HelpWatcher() {
   PostMessageA(window_, WM_CLOSE, 0, 0);
   WaitForSingleObject(thread_, 5000);
-  CloseHandle(thread_);
-  CloseHandle(ready_);
+  for (HANDLE handle : {thread_, ready_}) CloseHandle(handle);
   DeleteCriticalSection(&lock_);
+  g_help = nullptr;
 }
 
 DWORD WINAPI HelpWatcher::Main(LPVOID self) {
   HelpWatcher* watcher = static_cast<HelpWatcher*>(self);
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "MS_WINHELP";
+  const WNDCLASSA windowClass{0, Procedure, 0, 0, GetModuleHandleA(nullptr), 0, 0, 0, 0, "MS_WINHELP"};
   RegisterClassA(&windowClass);
-  watcher->window_ = CreateWindowA("MS_WINHELP", "help", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                   GetModuleHandleA(nullptr), watcher);
+  watcher->window_ =
+      CreateWindowA("MS_WINHELP", "help", WS_POPUP, 0, 0, 1, 1, 0, 0, windowClass.hInstance, 0);
   SetEvent(watcher->ready_);
   MSG message;
   while (watcher->window_ && GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
@@ -315,18 +308,14 @@ DWORD WINAPI HelpWatcher::Main(LPVOID self) {
 }
 
 LRESULT CALLBACK HelpWatcher::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE)
-    SetWindowLongPtrA(window, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-  auto watcher = reinterpret_cast<HelpWatcher*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  HelpWatcher* watcher = g_help;
   auto data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
   if (message == WM_COPYDATA && watcher && data && data->lpData && data->cbData >= sizeof(WinHelpRequest)) {
     auto request = static_cast<const WinHelpRequest*>(data->lpData);
-    HelpCall call{request->command, static_cast<DWORD>(request->data), std::string()};
-    if (request->fileOffset && request->fileOffset < data->cbData) {
-      const char* file = static_cast<const char*>(data->lpData) + request->fileOffset;
-      call.file.assign(file, strnlen(file, data->cbData - request->fileOffset));
-    }
+    const char* file = static_cast<const char*>(data->lpData) + request->fileOffset;
+    const bool named = request->fileOffset && request->fileOffset < data->cbData;
+    const HelpCall call{request->command, static_cast<DWORD>(request->data),
+                        named ? std::string(file, strnlen(file, data->cbData - request->fileOffset)) : ""};
     EnterCriticalSection(&watcher->lock_);
     watcher->calls_.push_back(call);
     LeaveCriticalSection(&watcher->lock_);

@@ -1,9 +1,9 @@
 // Driving the module's real dialogs as a person at the screen would: the call
 // that opens a modal dialog runs on a thread of its own while the test waits
 // for each dialog or message box, reads and sets its controls and presses its
-// buttons. Every wait fails the test after a timeout, and a run still open when
-// it is destroyed is cancelled window by window, so a broken dialog never hangs
-// the program. Also: WinHelp calls caught, and the module loaded by path.
+// buttons. Every wait fails the test after a timeout, and a run still open at
+// its end is cancelled window by window, so a broken dialog never hangs the
+// program. Also: WinHelp calls caught, and the module loaded by path.
 #pragma once
 
 #include <windows.h>
@@ -14,11 +14,10 @@
 
 namespace zvtest {
 
-// One dialog on the screen. Reads return at once; actions return once the
-// dialog has handled them or has opened a modal window. Typing replaces an
-// edit's text with EM_REPLACESEL, so that its limit holds and EN_CHANGE comes;
-// a click toggles a check box and checks a radio button (not its group's
-// others); a selected row is followed by the list's or combo box's SELCHANGE.
+// One dialog on the screen. Actions return once the dialog has handled them
+// or opened a modal window. Typing replaces an edit's text with EM_REPLACESEL
+// (its limit holds, EN_CHANGE comes); a click toggles a check box and checks a
+// radio button alone; a selected row is followed by the list's SELCHANGE.
 class Dialog {
  public:
   Dialog() = default;
@@ -29,10 +28,6 @@ class Dialog {
   HWND Control(int id) const;  // fails the test when the control is missing
   std::string Text(int id) const;
   void SetText(int id, const std::string& text) const;
-  int TextLimit(int id) const { return static_cast<int>(Send(id, EM_GETLIMITTEXT)); }
-  bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
-  bool IsVisible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
-  bool IsChecked(int id) const { return Send(id, BM_GETCHECK) == BST_CHECKED; }
   LONG Style(int id) const { return GetWindowLongA(Control(id), GWL_STYLE); }
   void Click(int id) const;
   std::vector<std::string> ListItems(int id) const;
@@ -41,7 +36,6 @@ class Dialog {
   void DoubleClickRow(int id, int row) const;
 
  private:
-  LRESULT Send(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   void Notify(int id, int code) const;
   HWND window_ = nullptr;
 };
@@ -60,8 +54,8 @@ class DialogRun {
   ~DialogRun();
   DialogRun(const DialogRun&) = delete;
   DialogRun& operator=(const DialogRun&) = delete;
-  // The call's active dialog once it has this title, or whatever its title
-  // (not open after a failed wait); a box, recorded, and an answer to it.
+  // The call's active dialog once it has this title, or whatever its title;
+  // a box, recorded, and an answer to it.
   Dialog WaitForDialog(const std::string& title, int timeoutMs = 10000);
   Dialog WaitForActive(int timeoutMs = 10000);
   Box WaitForBox(int timeoutMs = 10000);
@@ -70,8 +64,8 @@ class DialogRun {
   bool IsActive(const Dialog& dialog);  // no box or sub-dialog in front of it
   int Result(int timeoutMs = 10000);    // once the call returned
   DWORD ThreadId() const { return threadId_; }
-  // Returns once the call's thread is back in a message loop with all before
-  // handled (it took a posted marker), or has returned.
+  // Returns once the call's thread is back in its message loop with all
+  // before handled (it took a posted marker), or has returned.
   void Settle();
 
  private:
@@ -83,7 +77,6 @@ class DialogRun {
   HANDLE thread_ = nullptr, started_ = nullptr, marker_ = nullptr;
   DWORD threadId_ = 0;
   volatile LONG markerSequence_ = 0;
-  HHOOK markerHook_ = nullptr;
   int result_ = -1;
   std::vector<Box> boxes_;
   HWND currentBox_ = nullptr;
@@ -91,8 +84,8 @@ class DialogRun {
 
 // While it lives, this process's WinHelp calls reach a window of the class
 // WinHelpA looks for and are recorded instead of starting a viewer. A Help
-// button reaches it by a message between threads, so a test waits for the
-// calls: at least count of them, or the timeout.
+// button reaches it by a message between threads: a test waits for at least
+// count calls, or the timeout.
 struct HelpCall {
   UINT command;
   DWORD data;

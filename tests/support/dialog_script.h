@@ -1,15 +1,8 @@
-// Dialog scripts as data: what a person does in the module's dialogs and
-// what they see, one step per row, run by RunScript against a DialogRun.
-//
-//   zvtest::DialogRun run([&] { return ZVCreateFormDlg(...); });
-//   zvtest::RunScript(run, {
-//       Wait("Form Settings"), Rows(2312, {"INVOICE"}), Click(2313),
-//       Wait("Add Form"), Type(2100, "A/B"), Click(IDOK),
-//       SeeBox("Cannot use this form name. ...", IDOK),
-//       Click(IDCANCEL), Wait("Form Settings"), Click(IDCANCEL), Returns(0)});
-//
-// Each step names the control it acts on or reads, in the dialog of the last
-// Wait; a failed expectation names the step's index and what it is.
+// Dialog scripts as data: what a person does in the module's dialogs and what
+// they see, one step per row, run by RunScript against a DialogRun:
+//   RunScript(run, {Wait("Add Form"), Type(2100, "A/B"), Click(IDOK), Refused("..."), Returns(0)});
+// Each step acts on or reads a control of the dialog of the last Wait; a failed
+// expectation names the step's index.
 #pragma once
 
 #include <functional>
@@ -21,32 +14,16 @@
 namespace zvtest {
 
 struct Step {
-  enum Action {
-    kWait,         // text: the dialog's title
-    kType,         // control, text
-    kClick,        // control
-    kSelect,       // control, value: the row
-    kDoubleClick,  // control, value: the row
-    kText,         // control, text: what it shows
-    kRows,         // control, rows: a list's or combo box's rows
-    kSelected,     // control, value: the selected row (-1: none)
-    kEnabled,      // control, value: 1 enabled, 0 disabled
-    kChecked,      // control, value: 1 checked, 0 not
-    kBox,          // text: the box's text ("" for any), value: the button pressed
-    kQuiet,        // no box or sub-dialog in front of the current dialog
-    kReturns,      // value: what the call returned
-    kVisible,      // control, value: 1 shown, 0 hidden
-    kBoxOf,        // text: the box's text; control: its kind (kStop, kAsk, kWarn); value: the button pressed
-    kLimit,        // control, value: an edit control's text limit
-    kTextAnyCase,  // control, text: what it shows, letter case aside (Windows names)
-    kDoubleClickText,  // control, text: the row, letter case aside
-    kPut,              // control, text: put in as a program would (WM_SETTEXT, past the limit)
-    kDo,               // act: anything done between two steps, on the current dialog
-  };
-  // The kinds of box kBoxOf expects: a stop icon and OK alone, a question
-  // with Yes and No, an exclamation icon and OK alone.
+  // kBox: text "" for any, value the button pressed; kBoxOf also checks the
+  // kind in control (kStop: stop icon and OK, kAsk: question and Yes/No,
+  // kWarn: exclamation and OK); kPut sets a text as a program would (past
+  // the limit); kTextCase and kClickText ignore letter case.
+  static constexpr int kWait = 0, kType = 1, kClick = 2, kSelect = 3, kDoubleClick = 4, kText = 5, kRows = 6,
+                       kSelected = 7, kEnabled = 8, kChecked = 9, kBox = 10, kQuiet = 11, kReturns = 12,
+                       kVisible = 13, kBoxOf = 14, kLimit = 15, kTextCase = 16, kClickText = 17, kPut = 18,
+                       kDo = 19;
   enum BoxKind { kStop = 1, kAsk, kWarn };
-  Action action;
+  int action;
   int control = 0;
   std::string text;
   int value = 0;
@@ -54,76 +31,32 @@ struct Step {
   std::function<void(DialogRun&, const Dialog&)> act;
 };
 
-inline Step Wait(const std::string& title) {
-  return {Step::kWait, 0, title};
-}
-inline Step Type(int control, const std::string& text) {
-  return {Step::kType, control, text};
-}
-inline Step Click(int control) {
-  return {Step::kClick, control};
-}
-inline Step Select(int control, int row) {
-  return {Step::kSelect, control, "", row};
-}
-inline Step DoubleClick(int control, int row) {
-  return {Step::kDoubleClick, control, "", row};
-}
-inline Step Shows(int control, const std::string& text) {
-  return {Step::kText, control, text};
-}
-inline Step Rows(int control, std::vector<std::string> rows) {
-  return {Step::kRows, control, "", 0, rows};
-}
-inline Step Selected(int control, int row) {
-  return {Step::kSelected, control, "", row};
-}
-inline Step Enabled(int control, bool enabled = true) {
-  return {Step::kEnabled, control, "", enabled};
-}
-inline Step Checked(int control, bool checked = true) {
-  return {Step::kChecked, control, "", checked};
-}
-inline Step SeeBox(const std::string& text, int button) {
-  return {Step::kBox, 0, text, button};
-}
-inline Step Quiet() {
-  return {Step::kQuiet};
-}
-inline Step Returns(int result) {
-  return {Step::kReturns, 0, "", result};
-}
-inline Step Visible(int control, bool shown = true) {
-  return {Step::kVisible, control, "", shown};
-}
-// A refusal (stop box, OK), a question answered with button, a warning (OK).
-inline Step Refused(const std::string& text) {
-  return {Step::kBoxOf, Step::kStop, text, IDOK};
-}
-inline Step Asked(const std::string& text, int button) {
-  return {Step::kBoxOf, Step::kAsk, text, button};
-}
-inline Step Warned(const std::string& text) {
-  return {Step::kBoxOf, Step::kWarn, text, IDOK};
-}
-inline Step Limit(int control, int limit) {
-  return {Step::kLimit, control, "", limit};
-}
-inline Step ShowsAnyCase(int control, const std::string& text) {
-  return {Step::kTextAnyCase, control, text};
-}
-inline Step DoubleClickOn(int control, const std::string& row) {
-  return {Step::kDoubleClickText, control, row};
-}
-inline Step Put(int control, const std::string& text) {
-  return {Step::kPut, control, text};
-}
-inline Step Do(std::function<void(DialogRun&, const Dialog&)> act) {
-  return {Step::kDo, 0, "", 0, {}, act};
-}
+inline const auto Wait = [](const std::string& title) { return Step{Step::kWait, 0, title}; };
+inline const auto Type = [](int id, const std::string& text) { return Step{Step::kType, id, text}; };
+inline const auto Click = [](int id) { return Step{Step::kClick, id}; };
+inline const auto Select = [](int id, int row) { return Step{Step::kSelect, id, "", row}; };
+inline const auto DoubleClick = [](int id, int row) { return Step{Step::kDoubleClick, id, "", row}; };
+inline const auto Shows = [](int id, const std::string& text) { return Step{Step::kText, id, text}; };
+inline const auto Rows = [](int id, std::vector<std::string> r) { return Step{Step::kRows, id, "", 0, r}; };
+inline const auto Selected = [](int id, int row) { return Step{Step::kSelected, id, "", row}; };
+inline const auto Enabled = [](int id, bool on = true) { return Step{Step::kEnabled, id, "", on}; };
+inline const auto Checked = [](int id, bool on = true) { return Step{Step::kChecked, id, "", on}; };
+inline const auto SeeBox = [](const std::string& t, int button) { return Step{Step::kBox, 0, t, button}; };
+inline const auto Quiet = [] { return Step{Step::kQuiet}; };
+inline const auto Returns = [](int result) { return Step{Step::kReturns, 0, "", result}; };
+inline const auto Visible = [](int id, bool on = true) { return Step{Step::kVisible, id, "", on}; };
+inline const auto Refused = [](const std::string& t) { return Step{Step::kBoxOf, Step::kStop, t, IDOK}; };
+inline const auto Asked = [](const std::string& t, int b) { return Step{Step::kBoxOf, Step::kAsk, t, b}; };
+inline const auto Warned = [](const std::string& t) { return Step{Step::kBoxOf, Step::kWarn, t, IDOK}; };
+inline const auto Limit = [](int id, int limit) { return Step{Step::kLimit, id, "", limit}; };
+inline const auto ShowsAnyCase = [](int id, const std::string& t) { return Step{Step::kTextCase, id, t}; };
+inline const auto DoubleClickOn = [](int id, const std::string& t) { return Step{Step::kClickText, id, t}; };
+inline const auto Put = [](int id, const std::string& text) { return Step{Step::kPut, id, text}; };
+inline const auto Do = [](std::function<void(DialogRun&, const Dialog&)> act) {
+  return Step{Step::kDo, 0, "", 0, {}, std::move(act)};
+};
 
-// Runs the steps in order; the dialog of the last Wait is the current one.
-// Returns that dialog, for checks the steps cannot express.
+// Runs the steps in order and returns the dialog of the last Wait.
 Dialog RunScript(DialogRun& run, const std::vector<Step>& steps);
 
 }  // namespace zvtest

@@ -14,100 +14,68 @@ namespace {
 MessageBoxWatcher* g_watcher = nullptr;
 
 #ifdef _WIN32
-std::string ClassOf(HWND window) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
+bool IsClass(HWND window, const char* name) {
+  char found[64] = "";
+  GetClassNameA(window, found, sizeof found);
+  return _stricmp(found, name) == 0;
 }
 
 BOOL CALLBACK ReadControl(HWND child, LPARAM param) {
   SeenBox* box = reinterpret_cast<SeenBox*>(param);
   const LONG style = GetWindowLongA(child, GWL_STYLE);
-  if ((style & WS_VISIBLE) == 0) return TRUE;
-  const std::string type = ClassOf(child);
-  if (_stricmp(type.c_str(), "Button") == 0) {
-    box->buttons.push_back(GetDlgCtrlID(child));
-  } else if (_stricmp(type.c_str(), "Static") == 0) {
-    if ((style & SS_TYPEMASK) == SS_ICON) {
-      // The stop icon is the system's hand icon.
-      const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-      if (icon && icon == LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND))) box->stopIcon = true;
-    } else {
-      char text[1024] = "";
-      GetWindowTextA(child, text, sizeof text);
-      if (text[0] && box->text.empty()) box->text = text;
-    }
+  char text[1024] = "";
+  if ((style & WS_VISIBLE) && IsClass(child, "Button")) box->buttons.push_back(GetDlgCtrlID(child));
+  if (!(style & WS_VISIBLE) || !IsClass(child, "Static")) return TRUE;
+  if ((style & SS_TYPEMASK) == SS_ICON) {  // the stop icon is the system's hand icon
+    const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    box->stopIcon |= icon && icon == LoadIconA(nullptr, IDI_HAND);
+  } else if (GetWindowTextA(child, text, sizeof text) && box->text.empty()) {
+    box->text = text;
   }
   return TRUE;
 }
 
 LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && g_watcher) {
-    HWND box = reinterpret_cast<HWND>(wParam);
-    if (ClassOf(box) == "#32770") {
-      SeenBox seen{};
-      char caption[256] = "";
-      GetWindowTextA(box, caption, sizeof caption);
-      seen.caption = caption;
-      EnumChildWindows(box, ReadControl, reinterpret_cast<LPARAM>(&seen));
-      std::sort(seen.buttons.begin(), seen.buttons.end());
-      g_watcher->Record(seen);
-      const int answer = g_watcher->Answer();
-      PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
-    }
+  HWND box = reinterpret_cast<HWND>(wParam);
+  if (code == HCBT_ACTIVATE && g_watcher && IsClass(box, "#32770")) {
+    SeenBox seen{};
+    char caption[256] = "";
+    GetWindowTextA(box, caption, sizeof caption);
+    seen.caption = caption;
+    EnumChildWindows(box, ReadControl, reinterpret_cast<LPARAM>(&seen));
+    std::sort(seen.buttons.begin(), seen.buttons.end());
+    g_watcher->Record(seen);
+    const int answer = g_watcher->Answer();
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 #else
-// The buttons of a MessageBoxA style, as ids.
-std::vector<int> ButtonsOf(uint32_t style) {
-  switch (style & 0xF) {
-    case 0:
-      return {kIdOk};
-    case 1:
-      return {kIdOk, kIdCancel};
-    case 2:
-      return {3, 4, 5};
-    case 3:
-      return {kIdCancel, kIdYes, kIdNo};
-    case 4:
-      return {kIdYes, kIdNo};
-    case 5:
-      return {kIdCancel, 4};
-    default:
-      return {};
-  }
-}
+// The buttons of each MessageBoxA button style, as ids.
+const std::vector<int> kButtons[] = {
+    {kIdOk}, {kIdOk, kIdCancel}, {3, 4, 5}, {kIdCancel, kIdYes, kIdNo}, {kIdYes, kIdNo}, {kIdCancel, 4}};
 #endif
 
 }  // namespace
 
-MessageBoxWatcher::MessageBoxWatcher(int answer) : answers_{answer} {
-  Start();
-}
-
 MessageBoxWatcher::MessageBoxWatcher(std::vector<int> answers) : answers_(std::move(answers)) {
   if (answers_.empty()) answers_.push_back(kIdCancel);
-  Start();
-}
-
-int MessageBoxWatcher::Answer() const {
-  const size_t shown = boxes_.empty() ? 0 : boxes_.size() - 1;
-  return answers_[std::min(shown, answers_.size() - 1)];
-}
-
-void MessageBoxWatcher::Start() {
   g_watcher = this;
 #ifdef _WIN32
   hook_ = SetWindowsHookExA(WH_CBT, WatchBoxes, nullptr, GetCurrentThreadId());
 #else
   plat::posix::SetMessageBoxAnswerer([this](const plat::posix::MessageBoxRecord& r) {
-    const uint32_t icon = r.style & 0xF0;
-    Record(SeenBox{r.text, r.caption, ButtonsOf(r.style), icon == 0x10});
+    const size_t style = r.style & 0xF;
+    Record(SeenBox{r.text, r.caption, style < 6 ? kButtons[style] : std::vector<int>{},
+                   (r.style & 0xF0) == 0x10});
     return Answer();
   });
 #endif
+}
+
+int MessageBoxWatcher::Answer() const {
+  return answers_[std::min(boxes_.empty() ? 0 : boxes_.size() - 1, answers_.size() - 1)];
 }
 
 MessageBoxWatcher::~MessageBoxWatcher() {

@@ -9,38 +9,30 @@
 
 namespace zvtest {
 
-constexpr int kIdOk = 1;
-constexpr int kIdCancel = 2;
-constexpr int kIdYes = 6;
-constexpr int kIdNo = 7;
+constexpr int kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7;
 
 struct SeenBox {
-  std::string text;
-  std::string caption;
+  std::string text, caption;
   std::vector<int> buttons;  // ids of the buttons offered, ascending
   bool stopIcon;             // the box shows the stop (hand) icon
 };
 
-// While it lives, every message box of this thread is recorded and answered
-// by pressing the button `answer`; or, given a list, the first box by its
-// first answer, the second by its second, and every box after the list's end
-// by its last answer.
+// While it lives, every message box of this thread is recorded and answered:
+// the first by the first answer, the second by the second, and every box
+// after the list's end by its last answer.
 class MessageBoxWatcher {
  public:
-  explicit MessageBoxWatcher(int answer);
+  explicit MessageBoxWatcher(int answer) : MessageBoxWatcher(std::vector<int>{answer}) {}
   explicit MessageBoxWatcher(std::vector<int> answers);
   ~MessageBoxWatcher();
   MessageBoxWatcher(const MessageBoxWatcher&) = delete;
   MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
 
   const std::vector<SeenBox>& Boxes() const { return boxes_; }
-  // The answer for the box recorded last.
-  int Answer() const;
+  int Answer() const;  // the answer for the box recorded last
   void Record(SeenBox box) { boxes_.push_back(std::move(box)); }
 
  private:
-  void Start();
-
   std::vector<int> answers_;
   std::vector<SeenBox> boxes_;
   void* hook_ = nullptr;
