@@ -1,19 +1,11 @@
-// What the tests of the dialogs opened through ZVCreateFormDlg share: the real
-// module in one of its two resource sets, the sample printer driver answering
-// from a settings file of the test, a driver settings block, and scripts run
-// from a catalogue built byte by byte to the catalogue files after.
+// What the tests of the real module's dialogs share: the module in one of its
+// two resource sets, the sample driver answering from a settings file of the
+// test, a driver settings block, and ZVCreateFormDlg scripts run from a
+// catalogue built byte by byte to the catalogue files after.
 #pragma once
 
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "catalogue/print_settings.h"
 #include "support/catalogue_files.h"
 #include "support/dialog_script.h"
 #include "zvlmn30e.h"
@@ -37,53 +29,19 @@ constexpr char kDriverSettings[] =
     "Paper = 1, 2159, 2794, 2075, 2710, Letter 8 1/2 x 11 in\nPaper2 = 9, 2100, 2970, 2016, 2886, A4 210 x "
     "297 mm\n";
 
-// The record the fixture's block matches (A4 portrait, black, halftoning,
-// zoom 100) at a resolution, and one it does not: Letter landscape, colour,
-// high speed, two pages per sheet.
+// The record the fixture's block matches (A4 portrait, black, halftoning).
 inline zv::PrintSettings MatchingRecord(uint16_t resolution = 600) {
-  zv::PrintSettings s{};
-  s.mark = s.layer = s.modeLevel = s.orientation = 1;
-  s.modelId = 0x4001;
-  s.paperWidth = s.outputWidth = 2100;
-  s.paperHeight = s.outputHeight = 2970;
-  s.paperCode = s.outputCode = 9;
-  s.resolution = resolution;
-  s.colour = 2;
-  s.printingMode = 0x10;
-  s.zoom = 100;
-  return s;
-}
-inline zv::PrintSettings OtherRecord() {
-  zv::PrintSettings s = MatchingRecord(300);
-  s.paperWidth = s.outputWidth = 2159;
-  s.paperHeight = s.outputHeight = 2794;
-  s.paperCode = s.outputCode = 1;
-  s.orientation = 2;
-  s.colour = s.printingMode = 1;
-  s.pagesPerSheet = 2;
-  return s;
-}
-// A group info file whose entries have these records, named E<i>.ZLP.
-inline std::string GroupInfoOf(const std::vector<zv::PrintSettings>& records) {
-  std::vector<zvtest::GroupInfoEntry> entries;
-  std::vector<std::string> texts;
-  for (size_t i = 0; i < records.size(); ++i) {
-    entries.emplace_back(zvtest::SettingsRecordBytes(records[i]), static_cast<int32_t>(i));
-    texts.push_back("E" + std::to_string(i) + ".ZLP");
-  }
-  return zvtest::GroupInfoFile(entries, texts);
+  return {1, 1, 1, 0x4001, 2100, 2970, 0, 0, 9, 1, resolution, 2, 0x10, 0, 2100, 2970, 0, 0, 9, 100};
 }
 inline std::string ReadOrEmpty(const std::string& path) {
-  std::string bytes;
-  zvtest::ReadWholeFile(path, &bytes);
-  return bytes;
+  return zvtest::FileExists(path) ? zvtest::FileBytes(path) : "";
 }
 
-// A script of ZVCreateFormDlg from the catalogue setUp writes: the identifier
-// handed in and back, the list files after ("=": as before), the help
-// contexts asked for (each session ended with HELP_QUIT), the remembered
-// directory after ("": the configuration file as before), and whether the
-// files and directory are compared without regard to case (Windows names).
+// A script of a dialog (ZVCreateFormDlg unless told) from the catalogue setUp
+// writes: the identifier in and back, the list files after ("=": as before),
+// the help contexts asked for, the remembered directory after ("": the
+// configuration file as before), and whether files and directory are compared
+// letter case aside.
 struct ScriptRow {
   const char* what;
   std::function<void()> setUp;
@@ -103,13 +61,12 @@ inline ScriptRow Row(const char* what, std::function<void()> setUp, int32_t in,
   return {what, setUp, in, steps, out, forms, groups, help, remembered, anyCase};
 }
 
-class SettingsFixture : public zvtest::CatalogueTest {
+// Each test runs in the local and in the English resource set.
+class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterface<bool> {
  protected:
-  virtual bool English() const = 0;
-
+  bool English() const { return GetParam(); }
   void SetUp() override {
     CatalogueTest::SetUp();
-    ASSERT_TRUE(zvtest::FileExists(ZV_SAMPLE_DRIVER_PATH)) << "build target ZVSAMPLE";
     device_ = Path("DRIVER.INI");
     ASSERT_TRUE(zvtest::WriteWholeFile(device_, kDriverSettings));
     module_ = std::make_unique<zvtest::ModuleUnderTest>(English() ? ZV_ENGLISH_DLL_PATH : ZV_DLL_PATH);
@@ -122,22 +79,13 @@ class SettingsFixture : public zvtest::CatalogueTest {
     module_.reset();
     CatalogueTest::TearDown();
   }
-
-  // A4 in the orientation, black, 600 dpi, halftoning, zoom 100, and the
-  // address of the driver's own name of its paper.
+  // A4 in the orientation, black, 600 dpi, halftoning, and the driver's name of it.
   std::string DriverBlock(uint16_t orientation) const {
     ZV_DRIVER_SETTINGS s = {};
-    s.orientation = static_cast<int16_t>(orientation);
-    s.paperWidth = s.outputWidth = 2100;
-    s.paperHeight = s.outputHeight = 2970;
-    s.paperCode = s.outputCode = 9;
-    s.paperName = kDriverPaperName;
-    s.zoom = 100;
-    s.resolution = 600;
-    s.colour = 2;
-    s.modeLevel = 1;
-    s.modelId = 0x4001;
-    s.printingMode = 0x10;
+    s.orientation = static_cast<int16_t>(orientation), s.paperName = kDriverPaperName;
+    s.paperWidth = s.outputWidth = 2100, s.paperHeight = s.outputHeight = 2970;
+    s.paperCode = s.outputCode = 9, s.zoom = 100, s.resolution = 600, s.colour = 2, s.modeLevel = 1;
+    s.modelId = 0x4001, s.printingMode = 0x10;
     return std::string(reinterpret_cast<const char*>(&s), sizeof s);
   }
   std::function<int()> OpenSettings(int32_t* id) {
@@ -145,16 +93,15 @@ class SettingsFixture : public zvtest::CatalogueTest {
       return createForm_(nullptr, block_.data(), device_.c_str(), ZV_SAMPLE_DRIVER_PATH, id, 0, 0);
     };
   }
-  // A message of the module's set by its local id; with a number for %ld.
-  std::string Message(uint32_t id) const {
+  // The dialog a row's script runs in.
+  virtual std::function<int()> OpenDialog(int32_t* id) { return OpenSettings(id); }
+  // A message of the module's set by its local id, its %ld replaced by number.
+  std::string Message(uint32_t id, long number = 0) const {
     char text[512] = "";
     LoadStringA(module_->Handle(), English() ? id + 10000 : id, text, sizeof text);
-    return text;
-  }
-  std::string NumberMessage(uint32_t id, long number) const {
-    std::string text = Message(id);
-    const size_t at = text.find("%ld");
-    return at == std::string::npos ? text : text.replace(at, 3, std::to_string(number));
+    std::string s = text;
+    const size_t at = s.find("%ld");
+    return at == std::string::npos ? s : s.replace(at, 3, std::to_string(number));
   }
   std::string Settings() const { return English() ? "Form Settings" : "Configuraci\363n de formulario"; }
   std::string AddForm() const { return English() ? "Add Form" : "A\361adir formulario"; }
@@ -162,28 +109,11 @@ class SettingsFixture : public zvtest::CatalogueTest {
     return English() ? "Form/File Settings" : "Configuraci\363n de formulario/fichero";
   }
   std::string Config() const { return SystemPath("ZVLMN3.DAT"); }
-  std::string RememberedDirectory() const {
-    char value[MAX_PATH] = "";
-    GetPrivateProfileStringA("ENVIRONMENT", "CURRENTDIR", "", value, sizeof value, Config().c_str());
-    return value;
-  }
-  void SetRememberedDirectory(const std::string& directory) const {
-    ASSERT_TRUE(WritePrivateProfileStringA("ENVIRONMENT", "CURRENTDIR", directory.c_str(), Config().c_str()));
-  }
-  // An overlay list line, field by field as the user reads it.
-  std::string Line(const std::string& colour, const std::string& resolution, const std::string& mode,
-                   const std::string& zoom, const std::string& paper, const std::string& layout) const {
-    return colour + "," + resolution + "," + mode + "," + zoom + "," + paper + "," + layout;
-  }
-  std::string OtherLine() const {
-    return Line(Message(307), "300dpi", Message(301), " ", kLetter, " 2" + Message(311));
+  void SetRememberedDirectory(const std::string& dir) const {
+    ASSERT_TRUE(WritePrivateProfileStringA("ENVIRONMENT", "CURRENTDIR", dir.c_str(), Config().c_str()));
   }
 
-  // What a dialog that showed help in each of its two modes and then closed
-  // asked of WinHelp, each call naming the help file of this set.
-  void ExpectHelpInBothModes(const zvtest::HelpWatcher& help, DWORD first, DWORD second) const {
-    ExpectHelp(help, {first, second});
-  }
+  // The help contexts asked for, then HELP_QUIT, each naming this set's file.
   void ExpectHelp(const zvtest::HelpWatcher& help, const std::vector<DWORD>& contexts) const {
     const std::vector<zvtest::HelpCall> calls =
         contexts.empty() ? help.Calls() : help.WaitForCalls(contexts.size() + 1);
@@ -191,9 +121,7 @@ class SettingsFixture : public zvtest::CatalogueTest {
     const std::string file = English() ? "ZVSAMPLEE.HLP" : "ZVSAMPLE.HLP";
     for (size_t i = 0; i < calls.size(); ++i) {
       EXPECT_EQ(calls[i].command, static_cast<UINT>(i < contexts.size() ? HELP_CONTEXT : HELP_QUIT)) << i;
-      if (i < contexts.size()) {
-        EXPECT_EQ(calls[i].data, contexts[i]) << i;
-      }
+      EXPECT_EQ(calls[i].data, i < contexts.size() ? contexts[i] : 0u) << i;
       ASSERT_GE(calls[i].file.size(), file.size());
       EXPECT_EQ(zvtest::Upper(calls[i].file.substr(calls[i].file.size() - file.size())), file);
     }
@@ -203,7 +131,7 @@ class SettingsFixture : public zvtest::CatalogueTest {
   void Run(const ScriptRow& row) {
     SCOPED_TRACE(row.what);
     for (const std::string& path : {FormListPath(), GroupListPath(), SystemPath("ZVL3.INI")})
-      DeleteFileA(path.c_str());
+      zvtest::RemoveFile(path);
     block_ = DriverBlock(1);
     row.setUp();
     const std::string forms = ReadOrEmpty(FormListPath()), groups = ReadOrEmpty(GroupListPath()),
@@ -211,22 +139,21 @@ class SettingsFixture : public zvtest::CatalogueTest {
     auto norm = [&](const std::string& text) { return row.anyCase ? zvtest::Upper(text) : text; };
     int32_t id = row.in;
     size_t boxes = 0;
-    for (const zvtest::Step& s : row.steps)
-      boxes += s.action == zvtest::Step::kBox || s.action == zvtest::Step::kBoxOf;
+    for (const zvtest::Step& s : row.steps) boxes += s.action == s.kBox || s.action == s.kBoxOf;
     zvtest::HelpWatcher help;
     {
-      zvtest::DialogRun run(OpenSettings(&id));
+      zvtest::DialogRun run(OpenDialog(&id));
       zvtest::RunScript(run, row.steps);
       EXPECT_EQ(run.Boxes().size(), boxes);
     }
     EXPECT_EQ(id, row.out);
     EXPECT_EQ(norm(ReadOrEmpty(FormListPath())), norm(row.forms == "=" ? forms : row.forms));
     EXPECT_EQ(norm(ReadOrEmpty(GroupListPath())), norm(row.groups == "=" ? groups : row.groups));
-    if (row.remembered.empty()) {
-      EXPECT_EQ(ReadOrEmpty(Config()), config);
-    } else {
-      EXPECT_EQ(zvtest::Upper(RememberedDirectory()), zvtest::Upper(row.remembered));
-    }
+    char remembered[MAX_PATH] = "";
+    GetPrivateProfileStringA("ENVIRONMENT", "CURRENTDIR", "", remembered, sizeof remembered,
+                             Config().c_str());
+    EXPECT_EQ(row.remembered.empty() ? ReadOrEmpty(Config()) : zvtest::Upper(remembered),
+              row.remembered.empty() ? config : zvtest::Upper(row.remembered));
     ExpectHelp(help, row.help);
   }
 
@@ -235,11 +162,6 @@ class SettingsFixture : public zvtest::CatalogueTest {
   std::string device_, block_;
 };
 
-// The same tests in the local and in the English resource set.
-class BothSets : public SettingsFixture, public ::testing::WithParamInterface<bool> {
- protected:
-  bool English() const override { return GetParam(); }
-};
 inline std::string SetName(const ::testing::TestParamInfo<bool>& info) {
   return info.param ? "English" : "Local";
 }
