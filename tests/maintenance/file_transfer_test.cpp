@@ -32,9 +32,8 @@ std::string GroupOf(std::vector<std::string> texts, const std::string& edited, c
   return GroupInfoFile(entries, texts, n ? 0 : -1, e, p);
 }
 
-// Natively the buffered way is the process's own (version class 0) and the
-// system way is reached by reporting Windows NT 4.0; under Wine the program
-// decides: maintenance_tests runs buffered, maintenance_nt40_tests on NT 4.0.
+// Natively both ways run (NT 4.0 reported for the system's); under Wine
+// maintenance_tests runs buffered, maintenance_nt40_tests on NT 4.0.
 enum class Way { kProcess, kNt4 };
 
 class FileTransferTest : public MaintenanceTest, public ::testing::WithParamInterface<Way> {
@@ -61,10 +60,9 @@ class FileTransferTest : public MaintenanceTest, public ::testing::WithParamInte
     return zv::CopyWholeFile(from.c_str(), to.c_str());
   }
 
-  // A directory (created) on drive letter, ending in a backslash. Natively
-  // the drive is real: C: and D: are the fixture's, E: is mapped onto the
-  // scratch directory. Wine's prefix has no spare drives, so there a
-  // directory of the scratch area stands for the drive.
+  // A directory (created) on drive letter, ending in a backslash: natively
+  // E: is mapped onto the scratch directory; under Wine, without spare
+  // drives, a directory of the scratch area stands for the drive.
   std::string DriveDir(char letter, const std::string& dir) {
 #ifdef _WIN32
     std::string root = Path(std::string(1, letter)) + "\\";
@@ -173,37 +171,11 @@ TEST_P(FileTransferTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   EXPECT_EQ(Read(forms + "KEEP.ZLP") + Read(logo) + Read(forms + sub), "keeplogosub");
   for (const std::string name : {"KEEP.ZLP", "LOGO.ZLP", sub.c_str()})
     EXPECT_FALSE(FileExists(target + name));
-  // An edited file that is the group's first text moves too (replacing, on Yes, the one moved before).
+  // An edited file that is the group's first text moves too, on Yes over the one moved before.
   WriteCatalogue(forms + "_F301.FGP", GroupOf({}, "_F301.ZL3", ""));
   ASSERT_TRUE(WriteWholeFile(forms + "_F301.ZL3", "edited"));
   EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_EQ(Read(forms + "_F301.ZL3") + Read(target + "_F301.ZL3"), kMissing + "edited");
-}
-
-// An existing overlay file is replaced only on Yes; an edited file that is
-// no .ZL3 file stays, and the group info file replaces its target, unasked.
-TEST_P(FileTransferTest, MoveGroupFilesAsksBeforeReplacingAnExistingFile) {
-  for (const bool yes : {true, false}) {
-    const std::string forms = DriveDir('C', yes ? "YES" : "NO"),
-                      target = DriveDir('E', yes ? "NEWYES" : "NEWNO");
-    const std::string group = GroupOf({"_F301A00.ZLP", "_F301A01.ZLP"}, "_F301.TXT", "");
-    WriteCatalogue(forms + "_F301.FGP", group);
-    for (const std::string name : {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.TXT"})
-      ASSERT_TRUE(WriteWholeFile(forms + name, "new " + name) &&
-                  WriteWholeFile(target + name, "old " + name));
-    ASSERT_TRUE(RemoveFile(target + "_F301A01.ZLP") && WriteWholeFile(target + "_F301.FGP", "old"));
-    MessageBoxWatcher watcher(yes ? kIdYes : kIdNo);
-    EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
-    ASSERT_EQ(watcher.Boxes().size(), 1u);
-    const SeenBox& box = watcher.Boxes()[0];
-    EXPECT_EQ(box.text + "|" + box.caption + std::to_string(box.stopIcon),
-              Message(zv::kMsgOverwriteExistingFile) + "|Overlay0");
-    EXPECT_EQ(box.buttons, (std::vector<int>{kIdYes, kIdNo}));
-    EXPECT_EQ(Read(forms + "_F301A00.ZLP") + Read(target + "_F301A00.ZLP"),
-              yes ? kMissing + "new _F301A00.ZLP" : "new _F301A00.ZLPold _F301A00.ZLP");
-    EXPECT_EQ(Read(target + "_F301A01.ZLP") + Read(target + "_F301.FGP"), "new _F301A01.ZLP" + group);
-    EXPECT_EQ(Read(forms + "_F301.TXT") + Read(target + "_F301.TXT"), "new _F301.TXTold _F301.TXT");
-  }
 }
 
 TEST_P(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {

@@ -1,18 +1,15 @@
-// Overlay entries added to group info files and the texts of the header's
-// slots set, compared byte for byte with the files built by hand; refusals
-// leave the file as it was.
+// Overlay entries added to group info files with the texts of the header's
+// slots, compared byte for byte with the files built by hand; refusals leave
+// the file as it was.
 #include "maintenance/group_registration.h"
 
 #include <gtest/gtest.h>
 
-#include "maintenance/file_moves.h"
 #include "maintenance/maintenance_fixture.h"
 
 namespace {
 
 using namespace zvtest;
-using Slot = zv::GroupStringSlot;
-using Texts = std::vector<std::string>;
 
 zv::PrintSettings A4(uint16_t resolution = 600) {
   return {1, 1, 1, 7, 2100, 2970, 0, 0, 9, 1, resolution, 1, 2, 0, 2100, 2970, 0, 0, 9, 100};
@@ -76,41 +73,6 @@ TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
     EXPECT_EQ(zv::AddOverlayEntry(GroupPath().c_str(), file, settings, first, edited), !after.empty()) << i;
     EXPECT_EQ(zv::GetLastErrorCode(), after.empty() ? 404u : kUntouched) << "row " << i;
     EXPECT_EQ(Read(GroupPath()), after.empty() ? before : after) << "row " << i;
-  }
-}
-
-TEST_F(GroupRegistrationTest, SetGroupStringSetsReplacesOrClearsASlotsText) {
-  Texts long1400 = {"A.ZLP", "_F3001-EDITED-LONGER.ZL3"};
-  for (int i = 0; i < 1400; ++i) long1400.push_back("_F3001" + std::to_string(i) + ".ZLP");
-  Texts short1400 = long1400;
-  short1400[1] = "E.ZL3";
-  const std::string one = GroupInfoFile({{kA4, 0}}, {"A.ZLP"});
-  // before, slot, text; after (empty: refused, unchanged), the slot's index in the header after
-  const std::vector<std::tuple<std::string, Slot, const char*, std::string, int32_t>> rows = {
-      {one, Slot::kPreviewFile, "_F3001.PBF", GroupInfoFile({{kA4, 0}}, {"A.ZLP", "_F3001.PBF"}, -1, -1, 1),
-       1},
-      {GroupInfoFile({{kA4, 0}}, short1400, -1, 1), Slot::kEditedFile, long1400[1].c_str(),
-       GroupInfoFile({{kA4, 0}}, long1400, -1, 1), 1},
-      {GroupInfoFile({{kA4, 0}}, long1400, -1, 1), Slot::kEditedFile, "E.ZL3",
-       GroupInfoFile({{kA4, 0}}, short1400, -1, 1), 1},
-      {GroupInfoFile({}, {"A"}, 0, -1, 5), Slot::kPreviewFile, "C", "", 0},  // names no text of the table
-  };
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const auto& [before, slot, text, after, index] = rows[i];
-    Write(GroupPath(), before);
-    zv::GroupInfoHeader header{};
-    plat::FileHandle file = nullptr;
-    ASSERT_EQ(zv::OpenGroupInfo(GroupPath().c_str(), plat::kAccessReadWrite, &file, &header),
-              zv::ListFileState::kValid);
-    const bool ok = zv::SetGroupString(file, &header, slot, text);
-    unsigned char bytes[64];  // the header written back as the callers do
-    zv::EncodeGroupInfoHeader(header, bytes);
-    EXPECT_TRUE(!ok || zv::WriteAt(file, 0, bytes, sizeof bytes));
-    plat::CloseFile(file);
-    EXPECT_EQ(ok, !after.empty()) << "row " << i;
-    EXPECT_EQ(Read(GroupPath()), after.empty() ? before : after) << "row " << i;
-    const int32_t slots[] = {header.firstString, header.editedFileString, header.previewString};
-    EXPECT_TRUE(!ok || slots[int(slot)] == index) << "row " << i;
   }
 }
 
