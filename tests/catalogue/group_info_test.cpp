@@ -1,5 +1,6 @@
-// Group info files: header bytes and validity, their texts, the overlay entry
-// count, block reading, the overlay list lines and the paper lookup of a form.
+// Group info files: header and validity, their texts, the overlay list lines
+// and the paper lookup of a form. (The entry count, the listing and block
+// reads are proved through the driver's exports.)
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"
+#include "support/message_text.h"
 
 namespace {
 
@@ -43,21 +45,13 @@ const std::vector<zv::PaperEntry> kPapers = {Paper(9, 2100, 2970, "A4"), Paper(2
                                              Paper(1, 2159, 2794, "Letter"), Paper(256, 1200, 1200, "User 2"),
                                              Paper(11, 1480, 2100, "A5")};
 
-std::string Message(uint32_t id) {
-  char text[256] = "";
-  zv::LoadMessage(id, text, sizeof text);
-  return text;
-}
+using zvtest::Message;
 
 // The line in a buffer of exactly its size, so that the sanitizer sees an overrun.
 std::string Line(const S& s, const std::vector<zv::PaperEntry>& papers, bool matchSize) {
   std::vector<char> line(zv::kOverlayLineSize, '#');
   zv::BuildOverlayLine(s, papers.data(), uint16_t(papers.size()), matchSize, line.data());
   return std::string(line.data(), strnlen(line.data(), line.size()));
-}
-
-void Collect(void* context, const char* line) {
-  static_cast<std::vector<std::string>*>(context)->push_back(line);
 }
 
 class GroupInfoTest : public zvtest::CatalogueTest {
@@ -72,14 +66,6 @@ class GroupInfoTest : public zvtest::CatalogueTest {
     WriteGroupList(
         zvtest::GroupNameListFile({firstText.empty() ? InfoPath() : firstText, Dir(), "D:\\DATA\\B.ZLC"}));
     WriteInfo(groupInfo);
-  }
-  // "result:line:line..." of ListOverlayLines.
-  std::string List(int32_t formId) {
-    std::vector<std::string> lines;
-    std::string out =
-        std::to_string(zv::ListOverlayLines(formId, kPapers.data(), 5, zv::LineSink{Collect, &lines}));
-    for (const std::string& line : lines) out += ":" + line;
-    return out;
   }
   // "index:orientation" of FindFormPaperEntry, the orientation starting as 77.
   std::string PaperOf(int32_t formId, uint16_t count = 5, bool noPapers = false) {
@@ -116,13 +102,6 @@ TEST_F(GroupInfoTest, HeaderBytesValidityAndTexts) {
   zv::DecodeOverlayEntry(reinterpret_cast<const unsigned char*>(file.data()) + 102, &decoded, &fileString);
   EXPECT_EQ(zvtest::SettingsRecordBytes(decoded) + std::to_string(fileString),
             zvtest::SettingsRecordBytes(second) + "2");
-  unsigned char encoded[64];
-  std::memset(encoded, 0xCC, sizeof encoded);
-  zv::EncodeGroupInfoHeader(zv::GroupInfoHeader{3, -1, 0x01020304, 5, 6, 0x0A0B0C0D}, encoded);
-  Bytes header;  // magic, string indexes, 16 reserved zero bytes, preview string, counts
-  header.Text("ZEVROFORM GROUPINFO V1.0").I32(3).I32(-1).Zeros(16);
-  header.U32(0x01020304).U32(5).U32(6).U32(0x0A0B0C0D);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(encoded), 64), header.str());
   // Damaged: one short, one over, the header cut, the magic's first and last bytes; then missing.
   std::vector<std::string> damaged = {file.substr(0, file.size() - 1), file + '\0', file.substr(0, 63), file,
                                       file};
@@ -138,56 +117,6 @@ TEST_F(GroupInfoTest, HeaderBytesValidityAndTexts) {
   EXPECT_EQ(out, "21212121211");
 }
 
-TEST_F(GroupInfoTest, CountAndLinesOfAUsableGroupInfoFileOnly) {
-  S black = A4();
-  black.colour = 2;
-  const std::string file = GroupInfoFile({Entry(A4(), 0), Entry(black, 1)}, {"A.ZLP", "B.ZLP"});
-  WriteCatalogue(file);
-  const std::string line = ",600dpi," + Message(zv::kMsgModeHighQuality) + ",100%,A4, -";
-  EXPECT_EQ(List(1), "1:" + Message(zv::kMsgColor) + line + ":" + Message(zv::kMsgBlack) + line);
-  // A file entry has no lines; no such form, a form without its file, no form 0.
-  std::string out = List(-1) + List(-2) + List(2) + List(0) + " ";
-  for (int32_t id : {1, 2, -1, 3}) out += std::to_string(zv::CountOverlayEntries(id));
-  EXPECT_EQ(out, "1000 2000");
-  // The count needs the file to itself; the listing only reads.
-  plat::FileHandle reader =
-      plat::OpenFile(InfoPath().c_str(), plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
-  EXPECT_EQ(std::to_string(zv::CountOverlayEntries(1)) + List(1).substr(0, 1), "01");
-  plat::CloseFile(reader);
-  WriteInfo(file + 'x');
-  EXPECT_EQ(std::to_string(zv::CountOverlayEntries(1)) + List(1), "00");
-  WriteCatalogue(file,
-                 "_F3001.FGP");  // a bare name lies beside the group name list; the damaged one was let go
-  EXPECT_EQ(zv::CountOverlayEntries(1), 2u);
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  EXPECT_EQ(zv::CountOverlayEntries(1), 0u);
-}
-
-TEST_F(GroupInfoTest, EntriesAreReadOneBlockAtATime) {
-  std::vector<zvtest::GroupInfoEntry> entries;
-  for (uint16_t i = 1; i <= 300; ++i) entries.push_back(Entry(A4(i)));
-  WriteCatalogue(GroupInfoFile(entries, {}));
-  zv::GroupInfoHeader h{};
-  plat::FileHandle f = nullptr;
-  ASSERT_EQ(zv::OpenGroupInfo(InfoPath().c_str(), plat::kAccessRead, &f, &h), zv::ListFileState::kValid);
-  zv::OverlayEntryBlock block;
-  std::vector<uint16_t> zooms;
-  plat::fault::FailNth(plat::fault::kRead, 0);  // counts reads from here
-  EXPECT_FALSE(zv::WalkOverlayEntries(f, block, h.entryCount, [&](const unsigned char* entry) {
-    S s{};
-    int32_t fileString = 0;
-    zv::DecodeOverlayEntry(entry, &s, &fileString);
-    zooms.push_back(s.zoom);
-    return true;
-  }));
-  plat::CloseFile(f);
-  EXPECT_EQ(plat::fault::CallCount(plat::fault::kRead), 3u);  // 134, 134 and 32
-  ASSERT_EQ(zooms.size(), 300u);
-  EXPECT_EQ(zooms[0] * 1000 + zooms[299], 1300);
-  const std::string lines = List(1);
-  EXPECT_EQ(lines.substr(lines.size() - 11), ",300%,A4, -");
-}
-
 TEST(OverlayLineTest, FieldsOfTheLine) {
   const std::string colour = Message(zv::kMsgColor) + ",600dpi,", hq = Message(zv::kMsgModeHighQuality);
   EXPECT_EQ(Line(A4(), kPapers, true), zv::UseLocalResources() ? "Color,600dpi,Alta calidad,100%,A4, -"
@@ -195,37 +124,37 @@ TEST(OverlayLineTest, FieldsOfTheLine) {
   std::vector<zv::PaperEntry> unterminated = {Paper(9, 1, 1, "")};
   std::memset(unterminated[0].name, 'N', sizeof unterminated[0].name);
   const std::vector<zv::PaperEntry> noUser = {kPapers[0], kPapers[2], kPapers[4]};
+  const auto Mode = [](uint8_t mode) { return [mode](S& s) { s.printingMode = mode; }; };
+  const std::string a4 = ",100%,A4, -";
   const auto a5 = [](S& s) { s.outputCode = 99, s.outputWidth = 1480, s.outputHeight = 2100; };
+  // The change to A4(), the paper list, whether a size may stand for the code, the line.
   const struct {
     std::function<void(S&)> change;
     const std::vector<zv::PaperEntry>* papers;
     bool matchSize;
     std::string line;
-  } rows[] = {{[](S& s) { s.colour = 2, s.resolution = 65535, s.zoom = 71; }, &kPapers, true,
-               Message(zv::kMsgBlack) + ",65535dpi," + hq + ",71%,A4, -"},
-              {[](S& s) { s.pagesPerSheet = 4, s.printingMode = 0x20; }, &kPapers, true,
-               colour + "Enh.MG, ,A4, 4" + Message(zv::kMsgPages)},
-              {a5, &kPapers, true, colour + hq + ",100%,A5, -"},
-              {a5, &kPapers, false, colour + hq + ",100%,User 2, -"},
-              {a5, &noUser, false, colour + hq + ",100%, , -"},
-              {nullptr, &unterminated, true, colour + hq + ",100%," + std::string(65, 'N') + ", -"}};
-  for (size_t i = 0; i < std::size(rows); ++i) {
+  } rows[] = {// clang-format off
+      {[](S& s) { s.colour = 2, s.resolution = 65535, s.zoom = 71; }, &kPapers, true,
+       Message(zv::kMsgBlack) + ",65535dpi," + hq + ",71%,A4, -"},
+      {[](S& s) { s.pagesPerSheet = 4, s.printingMode = 0x20; }, &kPapers, true,
+       colour + "Enh.MG, ,A4, 4" + Message(zv::kMsgPages)},
+      {a5, &kPapers, true, colour + hq + ",100%,A5, -"},
+      {a5, &kPapers, false, colour + hq + ",100%,User 2, -"},
+      {a5, &noUser, false, colour + hq + ",100%, , -"},
+      {nullptr, &unterminated, true, colour + hq + ",100%," + std::string(65, 'N') + ", -"},
+      // The printing mode: the quality nibble, else the screening nibble.
+      {Mode(0x01), &kPapers, true, colour + Message(zv::kMsgModeHighSpeed) + a4},
+      {Mode(0x03), &kPapers, true, colour + Message(zv::kMsgModeCrt) + a4},
+      {Mode(0x0F), &kPapers, true, colour + Message(zv::kMsgModeNone) + a4},
+      {Mode(0x10), &kPapers, true, colour + Message(zv::kMsgHalftoning) + a4},
+      {Mode(0x30), &kPapers, true, colour + Message(zv::kMsgBlank) + a4}};
+  // clang-format on
+  for (const auto& row : rows) {
     S s = A4();
-    if (rows[i].change) rows[i].change(s);
-    EXPECT_EQ(Line(s, *rows[i].papers, rows[i].matchSize), rows[i].line) << "row " << i;
+    if (row.change) row.change(s);
+    EXPECT_EQ(Line(s, *row.papers, row.matchSize), row.line) << &row - rows;
   }
   EXPECT_EQ(zv::ChooseOutputPaper(A4(), nullptr, 3, true), zv::kNoPaper);
-  // The printing mode: the quality nibble, else the screening nibble.
-  const std::pair<uint8_t, uint32_t> modes[] = {{0x01, zv::kMsgModeHighSpeed},
-                                                {0x03, zv::kMsgModeCrt},
-                                                {0x0F, zv::kMsgModeNone},
-                                                {0x10, zv::kMsgHalftoning},
-                                                {0x30, zv::kMsgBlank}};
-  for (const auto& [mode, message] : modes) {
-    S s = A4();
-    s.printingMode = mode;
-    EXPECT_EQ(Line(s, kPapers, true), colour + Message(message) + ",100%,A4, -") << int{mode};
-  }
 }
 
 TEST_F(GroupInfoTest, PaperOfTheFirstEntryThatNamesOne) {

@@ -118,34 +118,4 @@ TEST_F(OverlayFilesTest, EachKindOfFileAndCompanion) {
   EXPECT_EQ(out, "1100010");
 }
 
-std::string Built(const char* name, const char* description, uint8_t layer, const std::string& block) {
-  unsigned char header[zv::overlay_header::kSize + 4];
-  std::memset(header, 0xA5, sizeof header);
-  zv::BuildOverlayHeader(name, description, layer, block.data(), header);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(header) + 319, 4), std::string(4, '\xA5'))
-      << "past the header";
-  return std::string(reinterpret_cast<const char*>(header), zv::overlay_header::kSize);
-}
-
-TEST(OverlayHeaderTest, NewHeaderIsLengthNameDescriptionAndCapturedRecord) {
-  const zvtest::DriverSettingsBlock block = zvtest::InColour();
-  EXPECT_EQ(Built("INVOICE", "Invoice blank", 2, block.Bytes()),
-            Bytes().U32(319).Fixed("INVOICE", 25).Fixed("Invoice blank", 256).Text(block.Record(2)).str());
-  EXPECT_EQ(Built(std::string(40, 'N').c_str(), std::string(300, 'D').c_str(), 1, block.Bytes()),
-            Bytes()
-                .U32(319)
-                .Fixed(std::string(24, 'N'), 25)
-                .Fixed(std::string(255, 'D'), 256)
-                .Text(block.Record(1))
-                .str());
-  unsigned char header[zv::overlay_header::kSize];
-  std::memset(header, 0xA5, sizeof header);
-  zv::StartOverlayHeader("LETTER", "Letterhead", 1, header);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(header), sizeof header),
-            Bytes().U32(319).Fixed("LETTER", 25).Fixed("Letterhead", 256).Zeros(2).U8(1).Zeros(31).str());
-  zv::CompleteOverlayHeader(block.Bytes().data(), header);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(header), sizeof header),
-            Built("LETTER", "Letterhead", 1, block.Bytes()));
-}
-
 }  // namespace

@@ -1,6 +1,5 @@
 // The print settings record: its bytes, its capture from the driver settings
-// block, both matches against a block, and the record read from each kind
-// of overlay data file.
+// block, and both matches against a block.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,9 +7,7 @@
 
 #include "catalogue/print_settings.h"
 #include "dialogs/module_frame.h"
-#include "platform/fault_injection.h"
-#include "platform/platform.h"
-#include "support/catalogue_files.h"
+#include "support/catalogue_bytes.h"
 
 namespace {
 
@@ -52,24 +49,12 @@ TEST(PrintSettingsLayoutTest, EveryFieldAtItsOffsetInTheRecordAndTheBlock) {
   EXPECT_EQ(std::to_string(s.paperWidth) + " " + std::to_string(s.outputWidth) + " " + std::to_string(s.zoom),
             "-2 -32768 65312");
   // Capture takes each field from its block word and keeps the low byte of the narrow ones.
-  const std::string block = Block({{0, 0x0302},
-                                   {4, 0xFFFB},
-                                   {6, 4321},
-                                   {8, 0xA1B2},
-                                   {10, 0xC3D4},
-                                   {12, 256},
-                                   {20, 0x0104},
-                                   {24, 0x1234},
-                                   {28, 1111},
-                                   {30, 0xF752},
-                                   {32, 0x5566},
-                                   {34, 0x7788},
-                                   {36, 0x0102},
-                                   {44, 0xBEEF},
-                                   {48, 0x0701},
-                                   {50, 0x4003},
-                                   {52, 0x9ABC},
-                                   {54, 0x0121}});
+  // clang-format off
+  const std::string block = Block({{0, 0x0302}, {4, 0xFFFB}, {6, 4321}, {8, 0xA1B2}, {10, 0xC3D4}, {12, 256},
+                                   {20, 0x0104}, {24, 0x1234}, {28, 1111}, {30, 0xF752}, {32, 0x5566},
+                                   {34, 0x7788}, {36, 0x0102}, {44, 0xBEEF}, {48, 0x0701}, {50, 0x4003},
+                                   {52, 0x9ABC}, {54, 0x0121}});
+  // clang-format on
   S captured;
   std::memset(&captured, 0xA5, sizeof captured);
   zv::CaptureSettings(block.data(), 2, &captured);
@@ -96,39 +81,34 @@ const auto kColourRecord = [](S& s) { s.colour = 1; };
 TEST(PrintSettingsMatchTest, TolerantMatchAndItsCodes) {
   const Patch user = {{12, 256}}, colour = {{48, 1}}, enhanced = {{54, 0x20}};
   const auto output = [](S& s) { s.outputWidth = 2203, s.outputHeight = 2998; };
+  // The record's change, the block's words, the capability words, the match, the code it leaves.
   const struct {
-    const char* what;
     std::function<void(S&)> change;
     Patch block;
     std::vector<uint16_t> caps;
     bool matches;
-    uint32_t code;  // last error code afterwards
-  } rows[] = {{"same", nullptr, {}, {1, 3}, true, kNone},
-              {"orientation first", [](S& s) { s.orientation = 2, s.paperWidth = 1; }, {}, {1, 3}, false, 1},
-              {"user +2-2", Paper(2102, 2968), user, {1, 3}, true, kNone},
-              {"user w+3", Paper(2103, 2970), user, {3}, false, 2},
-              {"exact", Paper(2101, 2970), {}, {3}, false, 2},
-              {"output user +3", output, {{36, 256}}, {3}, false, 3},
-              {"colour", kColourRecord, {}, {3}, false, kNone},
-              {"quality", [](S& s) { s.printingMode = 4; }, {}, {3}, false, kNone},
-              {"quality nibble", [](S& s) { s.printingMode = 0x13; }, {{54, 0x0043}}, {3}, true, kNone},
-              {"level too high", nullptr, {}, {1, 2}, false, kNone},
-              {"colour words ignored", nullptr, {}, {0x4005, 0x4007}, false, kNone},
-              {"colour block, black words", kColourRecord, colour, {3, 5, 0x3FFF}, false, kNone},
-              {"colour block, low word", kColourRecord, colour, {0x4002}, false, kNone},
-              {"colour block, equal", kColourRecord, colour, {0x4002, 0x4003}, true, kNone},
-              {"enhanced, level 3", Mode(0x20), enhanced, {1, 3}, true, kNone},
-              {"enhanced, level 1", Mode(0x20), enhanced, {1, 1}, false, kNone},
-              {"enhanced, colour word", Mode(0x20), enhanced, {1, 0x4003}, false, kNone},
-              {"enhanced, low byte 1", Mode(0x20), enhanced, {0x0101}, false, kNone},
-              {"halftoning", Mode(0x10), {{54, 0}}, {1, 1}, true, kNone}};
+    uint32_t code;
+  } rows[] = {
+      // clang-format off
+      {nullptr, {}, {1, 3}, true, kNone},
+      {[](S& s) { s.orientation = 2, s.paperWidth = 1; }, {}, {1, 3}, false, 1},  // orientation first
+      {Paper(2102, 2968), user, {1, 3}, true, kNone}, {Paper(2103, 2970), user, {3}, false, 2},
+      {Paper(2101, 2970), {}, {3}, false, 2}, {output, {{36, 256}}, {3}, false, 3},
+      {kColourRecord, {}, {3}, false, kNone}, {[](S& s) { s.printingMode = 4; }, {}, {3}, false, kNone},
+      {[](S& s) { s.printingMode = 0x13; }, {{54, 0x0043}}, {3}, true, kNone},  // the quality nibble only
+      {nullptr, {}, {1, 2}, false, kNone}, {nullptr, {}, {0x4005, 0x4007}, false, kNone},
+      {kColourRecord, colour, {3, 5, 0x3FFF}, false, kNone}, {kColourRecord, colour, {0x4002}, false, kNone},
+      {kColourRecord, colour, {0x4002, 0x4003}, true, kNone}, {Mode(0x20), enhanced, {1, 3}, true, kNone},
+      {Mode(0x20), enhanced, {1, 1}, false, kNone}, {Mode(0x20), enhanced, {1, 0x4003}, false, kNone},
+      {Mode(0x20), enhanced, {0x0101}, false, kNone}, {Mode(0x10), {{54, 0}}, {1, 1}, true, kNone}};
+  // clang-format on
   for (const auto& row : rows) {
     zv::SetLastErrorCode(kNone);
     const int16_t count = static_cast<int16_t>(row.caps.size());
     const uint16_t* caps = row.caps.empty() ? nullptr : row.caps.data();
     EXPECT_EQ(zv::MatchOverlaySettings(Record(row.change), Block(row.block).data(), count, caps), row.matches)
-        << row.what;
-    EXPECT_EQ(zv::GetLastErrorCode(), row.code) << row.what;
+        << &row - rows;
+    EXPECT_EQ(zv::GetLastErrorCode(), row.code) << &row - rows;
   }
   // The count, not the list, bounds the scan.
   const uint16_t caps[] = {1, 3};
@@ -152,50 +132,6 @@ TEST(PrintSettingsMatchTest, ExactMatchLooksAtTheseRecordBytesOnly) {
   for (const auto& [patch, matches] : std::vector<std::pair<Patch, bool>>{
            {{{50, 0x4003}}, true}, {{{50, 0x0103}}, false}, {{{54, 0x0103}}, false}, {{{48, 0x0202}}, false}})
     EXPECT_EQ(zv::MatchSettingsExactly(Decode(record), Block(patch).data()), matches) << patch[0].second;
-}
-
-// The record of a file without a header: defaults, the layer, a resolution.
-std::string RawRecord(uint8_t layer, uint16_t resolution) {
-  return Bytes().U16(1).U8(layer).U8(1).U16(0xFFFF).Zeros(11).U16(resolution).U8(2).Zeros(12).U16(100).str();
-}
-
-class ReadOverlaySettingsTest : public zvtest::CatalogueTest {};
-
-TEST_F(ReadOverlaySettingsTest, RecordOfEachKindOfFile) {
-  Bytes r;
-  r.U16(1).U8(1).U8(2).U16(0x0310).I16(1234).I16(2345).Zeros(4).U16(256).U8(2).U16(600).U8(2).U8(0x20).U8(4);
-  const std::string stored = r.Zeros(10).U16(25).str();
-  const std::string header = zvtest::OverlayDataFile("INVOICE", "Invoice blank", stored);
-  std::string layer2 = stored;
-  layer2[2] = 2;
-  const std::string raw600 = std::string("\x1D") + "0;0.24muE" + std::string(40, 'U'), none(34, '\0');
-  const struct {
-    const char* name;
-    std::string bytes;  // not written for a MISSING name
-    uint16_t layer;
-    std::string expected;
-    bool failAlloc;
-  } rows[] = {
-      {"A.ZLP", header, 0, stored, false},
-      {"A.ZLP", header, 2, layer2, false},
-      {"MISSING.ZLP", "", 2, none, false},
-      {"A.ZLP", header, 2, none, true},
-      {"FORM.ZLC", raw600, 2, RawRecord(2, 600), false},
-      {"RAW.ZLP", raw600, 1, RawRecord(1, 600), false},
-      {"LOW.ZLP", std::string("\x1D") + "0;0.12muE" + std::string(40, 'U'), 1, RawRecord(1, 300), false},
-      {"C.ZLC", std::string("\x1D") + "0;0.24mu", 0, RawRecord(0, 300), false},
-      {"MISSING.ZLC", "", 2, RawRecord(2, 0), false}};
-  for (const auto& row : rows) {
-    const std::string path = Path(row.name);
-    ASSERT_TRUE(zvtest::Upper(row.name).rfind("MISSING", 0) == 0 || zvtest::WriteWholeFile(path, row.bytes));
-    zv::SetLastErrorCode(kNone);
-    plat::fault::FailNth(plat::fault::kAlloc, row.failAlloc ? 1 : 0);
-    S s;
-    std::memset(&s, 0xA5, sizeof s);
-    zv::ReadOverlaySettings(path.c_str(), row.layer, &s);
-    EXPECT_EQ(Encode(s), row.expected) << row.name << " layer " << row.layer;
-    EXPECT_EQ(zv::GetLastErrorCode(), kNone) << row.name;
-  }
 }
 
 }  // namespace
