@@ -60,15 +60,19 @@ def mutated_files():
 
 
 def copy_sources(dest):
+    # Fresh times on every copy: a tree left by an earlier run holds objects
+    # built from its last mutant, newer than the sources' own times, which
+    # Ninja would otherwise take as up to date.
     if os.path.exists(dest):
         shutil.rmtree(dest)
     os.makedirs(dest)
     for item in COPIED:
         src = os.path.join(ROOT, item)
         if os.path.isdir(src):
-            shutil.copytree(src, os.path.join(dest, item), ignore=shutil.ignore_patterns("corpus", "__pycache__"))
+            shutil.copytree(src, os.path.join(dest, item), ignore=shutil.ignore_patterns("corpus", "__pycache__"),
+                            copy_function=shutil.copy)
         else:
-            shutil.copy2(src, os.path.join(dest, item))
+            shutil.copy(src, os.path.join(dest, item))
 
 
 def run(cmd, **kw):
