@@ -277,7 +277,7 @@ void ReadEverything() {
     GetFileEntryName(id, &gI, gN), GetFormGroupPath(id, gP), GetFormRecordInfo(id, gN, gD, gP);
     CountOverlayEntries(id), FindFormPaperEntry(id, 2, kPapers, &gU), GetGroupSize(id);
     ListOverlayLines(id, kPapers, 2, kNoLines), GetFormEditedFile(id, nullptr, gD, &gI, &gU, gP, gQ, gR);
-    ZVSearchForm(kB, 4, kCaps, id, &gU, gP), ZVGetDevFormName(id, gN), ZVPreviewForm(0, id, gP);
+    ZVSearchForm(kB, 4, kCaps, id, &gU, gP), ZVGetDevFormName(id, gP), ZVPreviewForm(0, id, gP);
   }
   FindOverlayEntry(gF, k300, gP, nullptr);
 }
