@@ -77,12 +77,8 @@ class ExportsTest : public CatalogueTest {
   void SetUp() override {
     CatalogueTest::SetUp();
     DeleteChoiceKey();
-    device_ = Path("DRIVER.INI");
-#ifndef _WIN32
-    char host[4096];  // the sample opens its settings file with the C library
-    ASSERT_TRUE(plat::posix::ToHostPath(Path("DRIVER.INI").c_str(), host, sizeof host));
-    device_ = host;
-#endif
+    device_ = HostPath(Path("DRIVER.INI"));  // the sample opens its settings file with the C library
+    ASSERT_FALSE(device_.empty());
     // Two models, whose ids come before the one capability word in the list.
     ASSERT_TRUE(WriteWholeFile(Path("DRIVER.INI"), "[Driver]\nModels = 0x4007, 0x4008\nCapabilities = 3\n"));
   }
@@ -143,13 +139,9 @@ class ExportsTest : public CatalogueTest {
     WriteFormList(FormListFile({{3, "OTHER", "", 1, 0}, {26, "INVOICE", "Monthly invoice", 2, 1}}, {}));
     WriteGroupList(GroupNameListFile({"C:\\ELSEWHERE\\", groupText}));
   }
-  std::string Group() const {
-    return Path("_F301A.FGP");
-  }
+  std::string Group() const { return Path("_F301A.FGP"); }
   // The names the catalogue generates in the group are upper case whole.
-  std::string Generated(const std::string& name) const {
-    return Upper(Dir()) + name;
-  }
+  std::string Generated(const std::string& name) const { return Upper(Dir()) + name; }
   std::string Header(const Block& b) const {
     return OverlayDataFile("INVOICE", "Monthly invoice", b.Record(2), "");
   }

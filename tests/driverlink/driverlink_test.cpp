@@ -71,14 +71,6 @@ class DriverLinkTest : public zvtest::SandboxTest {
     SandboxTest::TearDown();
   }
   // A scratch file as the sample driver opens it with the C library.
-  std::string DriverSide(const std::string& name) const {
-#ifdef _WIN32
-    return Path(name);
-#else
-    char host[4096];
-    return plat::posix::ToHostPath(Path(name).c_str(), host, sizeof host) ? host : "";
-#endif
-  }
   // Writes the settings file with a fresh call log, "P:" and "Q:" standing
   // for the keys of the first and second paper table; gives the device name
   // that makes the sample read it.
@@ -87,9 +79,9 @@ class DriverLinkTest : public zvtest::SandboxTest {
       for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at))
         text.replace(at, 2, key[0] == 'P' ? "Paper = " : "Paper2 = ");
     zvtest::RemoveFile(Path("CALLS.LOG"));
-    EXPECT_TRUE(zvtest::WriteWholeFile(Path("DRIVER.INI"),
-                                       "[Driver]\nLog = " + DriverSide("CALLS.LOG") + "\n" + text));
-    return DriverSide("DRIVER.INI");
+    EXPECT_TRUE(zvtest::WriteWholeFile(
+        Path("DRIVER.INI"), "[Driver]\nLog = " + zvtest::HostPath(Path("CALLS.LOG")) + "\n" + text));
+    return zvtest::HostPath(Path("DRIVER.INI"));
   }
   // The calls the sample logged with their arguments: C capabilities, S the
   // printer description, H help.

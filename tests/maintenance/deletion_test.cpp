@@ -19,11 +19,6 @@ const std::string kRaw = "\x1DPAGE";
 class DeletionTest : public MaintenanceTest {
  protected:
   void Write(const std::string& name, const std::string& b) { MaintenanceTest::Write(Path(name), b); }
-  std::string Snapshot(const std::vector<std::string>& names) const {
-    std::string all = Read(FormListPath()) + "|" + Read(GroupListPath());
-    for (const std::string& name : names) all += "|" + Read(Path(name));
-    return all;
-  }
   void ExpectOnDisk(const std::vector<std::string>& present, const std::vector<std::string>& gone) const {
     for (const std::string& name : present) EXPECT_TRUE(FileExists(Path(name))) << name;
     for (const std::string& name : gone) EXPECT_FALSE(FileExists(Path(name))) << name;

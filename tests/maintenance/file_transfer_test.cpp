@@ -69,9 +69,9 @@ class FileTransferTest : public MaintenanceTest, public ::testing::WithParamInte
 #else
     std::string root = std::string(1, letter) + ":\\";
     if (letter == 'E') {
-      char host[4096];
-      EXPECT_TRUE(plat::posix::ToHostPath(Dir().c_str(), host, sizeof host));
-      plat::posix::MapDrive('E', host);
+      const std::string host = HostPath(Dir());
+      EXPECT_FALSE(host.empty());
+      plat::posix::MapDrive('E', host.c_str());
     }
 #endif
     plat::CreateDirectory(root.c_str());

@@ -29,6 +29,12 @@ class MaintenanceTest : public CatalogueTest {
     zv::SetLastErrorCode(kUntouched);
   }
   static std::string Read(const std::string& path) { return FileBytes(path); }
+  // Both list files and the named files of the scratch directory, in one text.
+  std::string Snapshot(const std::vector<std::string>& names) const {
+    std::string all = Read(FormListPath()) + "|" + Read(GroupListPath());
+    for (const std::string& name : names) all += "|" + Read(Path(name));
+    return all;
+  }
   // Writes the file, or removes it for kMissing.
   static void Write(const std::string& path, const std::string& b) {
     RemoveFile(path);

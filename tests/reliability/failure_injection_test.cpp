@@ -127,9 +127,8 @@ const auto ValidGroup = [](const std::string& p, const char* n) {
 // Form 1's group after a deletion that failed once the edited file was gone: valid, its edited
 // file slot cleared.
 const Check kEditedCleared = [](const std::string& p) {
-  std::string b;
-  return ValidGroup(p, "\\_F3001.FGP") && ReadWholeFile(p, &b) &&
-         b.compare(group_info::kEditedFileStringOffset, 4, "\xFF\xFF\xFF\xFF") == 0;
+  return ValidGroup(p, "\\_F3001.FGP") &&
+         FileBytes(p).compare(group_info::kEditedFileStringOffset, 4, "\xFF\xFF\xFF\xFF") == 0;
 };
 // A block handed back by a driver query, freed: whether there was one.
 const auto Freed = [](plat::MemoryHandle block) { return plat::FreeMemory(block), block != nullptr; };
@@ -297,13 +296,7 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
   Snapshot Take() const {
     Snapshot s;
     for (const std::string& dir : {gDir, gDir + "MOVED\\"}) {
-      char host[4096] = "";
-#ifdef _WIN32
-      snprintf(host, sizeof host, "%s", dir.c_str());
-#else
-      plat::posix::ToHostPath(dir.c_str(), host, sizeof host);
-#endif
-      for (const auto& e : std::filesystem::directory_iterator(host)) {
+      for (const auto& e : std::filesystem::directory_iterator(HostPath(dir))) {
         const std::string path = dir + e.path().filename().string();
         if (e.is_regular_file()) s[path] = FileBytes(path);
       }

@@ -14,14 +14,13 @@
 namespace zvtest {
 
 struct Step {
-  // kBox: text "" for any, value the button pressed; kBoxOf also checks the
-  // kind in control (kStop: stop icon and OK, kAsk: question and Yes/No,
-  // kWarn: exclamation and OK); kPut sets a text as a program would (past
-  // the limit); kTextCase and kClickText ignore letter case.
-  static constexpr int kWait = 0, kType = 1, kClick = 2, kSelect = 3, kDoubleClick = 4, kText = 5, kRows = 6,
-                       kSelected = 7, kEnabled = 8, kChecked = 9, kBox = 10, kQuiet = 11, kReturns = 12,
-                       kVisible = 13, kBoxOf = 14, kLimit = 15, kTextCase = 16, kClickText = 17, kPut = 18,
-                       kDo = 19;
+  // kBoxOf: a box of the kind in control (kStop: stop icon and OK, kAsk:
+  // question and Yes/No, kWarn: exclamation and OK) with the text, value the
+  // button pressed; kPut sets a text as a program would (past the limit);
+  // kTextCase and kClickText ignore letter case.
+  static constexpr int kWait = 0, kType = 1, kClick = 2, kSelect = 3, kText = 4, kRows = 5, kSelected = 6,
+                       kEnabled = 7, kChecked = 8, kQuiet = 9, kReturns = 10, kVisible = 11, kBoxOf = 12,
+                       kLimit = 13, kTextCase = 14, kClickText = 15, kPut = 16, kDo = 17;
   enum BoxKind { kStop = 1, kAsk, kWarn };
   int action;
   int control = 0;
@@ -35,13 +34,11 @@ inline const auto Wait = [](const std::string& title) { return Step{Step::kWait,
 inline const auto Type = [](int id, const std::string& text) { return Step{Step::kType, id, text}; };
 inline const auto Click = [](int id) { return Step{Step::kClick, id}; };
 inline const auto Select = [](int id, int row) { return Step{Step::kSelect, id, "", row}; };
-inline const auto DoubleClick = [](int id, int row) { return Step{Step::kDoubleClick, id, "", row}; };
 inline const auto Shows = [](int id, const std::string& text) { return Step{Step::kText, id, text}; };
 inline const auto Rows = [](int id, std::vector<std::string> r) { return Step{Step::kRows, id, "", 0, r}; };
 inline const auto Selected = [](int id, int row) { return Step{Step::kSelected, id, "", row}; };
 inline const auto Enabled = [](int id, bool on = true) { return Step{Step::kEnabled, id, "", on}; };
 inline const auto Checked = [](int id, bool on = true) { return Step{Step::kChecked, id, "", on}; };
-inline const auto SeeBox = [](const std::string& t, int button) { return Step{Step::kBox, 0, t, button}; };
 inline const auto Quiet = [] { return Step{Step::kQuiet}; };
 inline const auto Returns = [](int result) { return Step{Step::kReturns, 0, "", result}; };
 inline const auto Visible = [](int id, bool on = true) { return Step{Step::kVisible, id, "", on}; };

@@ -38,9 +38,6 @@ void RemoveTree(const std::string& dir) {
   RemoveDirectoryA(dir.c_str());
 }
 
-std::string HostPath(const std::string& windowsPath) {
-  return windowsPath;
-}
 #else
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
   return remove(path);
@@ -50,14 +47,18 @@ void RemoveTree(const std::string& hostDir) {
   nftw(hostDir.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
-std::string HostPath(const std::string& windowsPath) {
-  char host[4096];
-  if (!plat::posix::ToHostPath(windowsPath.c_str(), host, sizeof host)) return std::string();
-  return host;
-}
 #endif
 
 }  // namespace
+
+std::string HostPath(const std::string& windowsPath) {
+#ifdef _WIN32
+  return windowsPath;
+#else
+  char host[4096];
+  return plat::posix::ToHostPath(windowsPath.c_str(), host, sizeof host) ? host : "";
+#endif
+}
 
 bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes) {
   const std::string host = HostPath(windowsPath);

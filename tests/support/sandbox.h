@@ -12,6 +12,9 @@ namespace zvtest {
 bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes);
 bool ReadWholeFile(const std::string& windowsPath, std::string* bytes);
 bool FileExists(const std::string& windowsPath);
+// The path the host knows a Windows path by: the path itself under Windows,
+// the mapped Linux path natively (empty when it maps to none).
+std::string HostPath(const std::string& windowsPath);
 bool RemoveFile(const std::string& windowsPath);
 // The whole file, or kMissing when it cannot be read.
 inline const std::string kMissing = "<missing>";

@@ -24,10 +24,8 @@ void MakeDirectories(const std::string& windowsPath) {
   std::string partial;
   for (size_t i = 0; i <= windowsPath.size(); ++i) {
     if (i == windowsPath.size() || windowsPath[i] == '\\') {
-      char host[4096];
-      if (partial.size() > 3 && plat::posix::ToHostPath(partial.c_str(), host, sizeof host)) {
-        mkdir(host, 0777);
-      }
+      const std::string host = partial.size() > 3 ? HostPath(partial) : "";
+      if (!host.empty()) mkdir(host.c_str(), 0777);
     }
     if (i < windowsPath.size()) partial += windowsPath[i];
   }
@@ -46,15 +44,15 @@ void SystemDirTest::SetUp() {
   moduleDir_ = buffer;
   moduleDir_.erase(moduleDir_.rfind('\\') + 1);
 #else
-  char host[4096];
-  ASSERT_TRUE(plat::posix::ToHostPath(Dir().c_str(), host, sizeof host));
-  const std::string c = std::string(host) + "/c";
-  const std::string d = std::string(host) + "/d";
+  const std::string host = HostPath(Dir());
+  ASSERT_FALSE(host.empty());
+  const std::string c = host + "/c";
+  const std::string d = host + "/d";
   mkdir(c.c_str(), 0777);
   mkdir(d.c_str(), 0777);
   plat::posix::MapDrive('C', c.c_str());
   plat::posix::MapDrive('D', d.c_str());
-  plat::posix::SetRegistryDirectory((std::string(host) + "/registry").c_str());
+  plat::posix::SetRegistryDirectory((host + "/registry").c_str());
   systemDir_ = "C:\\WINDOWS\\SYSTEM";
   plat::posix::SetSystemDirectory(systemDir_.c_str());
   MakeDirectories(systemDir_);

@@ -16,8 +16,6 @@ class SystemDirTest : public SandboxTest {
   void SetUp() override;
   void TearDown() override;
 
-  // The system directory as GetSystemDirectoryA gives it.
-  const std::string& SystemDir() const { return systemDir_; }
   // A file in the system directory.
   std::string SystemPath(const std::string& name) const;
   // A file in the directory of the module's own file.

@@ -200,15 +200,6 @@ void WriteExampleCatalogue(const std::string& dir) {
               {"LOGO.ZLP", OverlayDataFile("LOGO.ZLP", "Logo", front, "page data")}});
 }
 
-// Natively the user names files by their host paths.
-std::string UserPath(const std::string& windowsPath) {
-#ifdef _WIN32
-  return windowsPath;
-#else
-  char host[4096];
-  return plat::posix::ToHostPath(windowsPath.c_str(), host, sizeof host) ? host : "";
-#endif
-}
 std::string Quote(const std::string& text) {
 #ifdef _WIN32
   return "\"" + text + "\"";
@@ -236,11 +227,11 @@ ProgramRun RunZvcat(const std::vector<std::string>& args, const std::string& cwd
   if (plat::GetSystemDirectory(systemDir, sizeof systemDir) != 0)
     command = "ZV_SYSTEM_DIR=" + Quote(systemDir) + " " + command;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    const std::string host = UserPath(std::string(1, letter) + ":\\");
+    const std::string host = HostPath(std::string(1, letter) + ":\\");
     if (!host.empty()) command = "ZV_DRIVE_" + std::string(1, letter) + "=" + Quote(host) + " " + command;
   }
   if (!DataDirectory().empty()) command = "ZV_DATA_DIR=" + Quote(DataDirectory()) + " " + command;
-  if (!cwd.empty()) command = "cd " + Quote(UserPath(cwd)) + " && " + command;
+  if (!cwd.empty()) command = "cd " + Quote(HostPath(cwd)) + " && " + command;
 #endif
   for (const std::string& arg : args) command += " " + Quote(arg);
 #ifdef _WIN32
@@ -279,7 +270,7 @@ void ExpectRuns(const std::vector<Case>& cases, const std::string& cwd = "") {
 }
 // The arguments that name the lists in dir, then args.
 std::vector<std::string> With(const std::string& dir, std::vector<std::string> args) {
-  args.insert(args.begin(), {"--lists", UserPath(dir + "FORMS.FLT"), UserPath(dir + "GROUPS.GLT")});
+  args.insert(args.begin(), {"--lists", HostPath(dir + "FORMS.FLT"), HostPath(dir + "GROUPS.GLT")});
   return args;
 }
 
@@ -572,17 +563,17 @@ TEST_F(ZvcatProgramTest, ConfigDriverAndUsageErrors) {
   char line[zv::kOverlayLineSize];
   zv::BuildOverlayLine(settings, papers.data(), 2, true, line);
   ASSERT_NE(nullptr, std::strstr(line, "A4 210 x 297 mm")) << line;
-  const std::string device = UserPath(Path("DRIVER.INI"));
+  const std::string device = HostPath(Path("DRIVER.INI"));
   std::vector<Case> cases = {
-      {{"--config", UserPath(Path("ZVLMN3.DAT")), "list"},
+      {{"--config", HostPath(Path("ZVLMN3.DAT")), "list"},
        0,
        {"Form name list:         " + Path("FORMS.FLT")}},
-      {With(Dir(), {"--driver", UserPath(SampleDriver()), "--device", device, "show", "1"}),
+      {With(Dir(), {"--driver", HostPath(SampleDriver()), "--device", device, "show", "1"}),
        0,
        {"  Overlay 0: " + std::string(line) + "\n"}},
-      {With(Dir(), {"--driver", UserPath(Path("NOSUCH.DLL")), "show", "1"}), 2, {"gives no paper size list"}},
-      {{"--config", UserPath(Path("OTHER.DAT")), "list"}, 2, {"names no list files"}},
-      {{"--config", UserPath(Path("NONE.DAT")), "check"}, 2, {"does not exist"}}};
+      {With(Dir(), {"--driver", HostPath(Path("NOSUCH.DLL")), "show", "1"}), 2, {"gives no paper size list"}},
+      {{"--config", HostPath(Path("OTHER.DAT")), "list"}, 2, {"names no list files"}},
+      {{"--config", HostPath(Path("NONE.DAT")), "check"}, 2, {"does not exist"}}};
   // Each usage error, its words split at blanks.
   for (const std::string words :
        {"", "list extra", "show", "show A B", "frobnicate", "--verbose list", "--lists A.FLT", "--config",
