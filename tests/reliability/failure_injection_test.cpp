@@ -36,7 +36,7 @@ const PaperEntry kPapers[] = {{1, 2100, 2970, 2016, 2886, 9, "A4 210 x 297 mm"},
                               {1, 2159, 2794, 2075, 2710, 1, "Letter"}};
 constexpr LineSink kNoLines{[](void*, const char*) {}, nullptr};
 // What the rows hand the calls to fill in.
-char gP[plat::kPathBuffer], gQ[plat::kPathBuffer], gR[plat::kPathBuffer], gN[kFormNameSize],
+char gP[plat::kPathBuffer], gQ[plat::kPathBuffer], gR[plat::kPathBuffer], gN[plat::kPathBuffer],
     gD[kFormDescriptionSize], gNames[8][kFormNameSize], gSlots[8 * ZV_NAME_SLOT];
 int32_t gI, gIds[8], gNext;
 int16_t gM, gK, gSpec[kSpecSizeCount];
@@ -276,7 +276,7 @@ void ReadEverything() {
     GetFileEntryName(id, &gI, gN), GetFormGroupPath(id, gP), GetFormRecordInfo(id, gN, gD, gP);
     CountOverlayEntries(id), FindFormPaperEntry(id, 2, kPapers, &gU), GetGroupSize(id);
     ListOverlayLines(id, kPapers, 2, kNoLines), GetFormEditedFile(id, nullptr, gD, &gI, &gU, gP, gQ, gR);
-    ZVSearchForm(kB, 4, kCaps, id, &gU, gP), ZVGetDevFormName(id, gP), ZVPreviewForm(0, id, gP);
+    ZVSearchForm(kB, 4, kCaps, id, &gU, gP), ZVGetDevFormName(id, gN), ZVPreviewForm(0, id, gP);
   }
   FindOverlayEntry(gF, k300, gP, nullptr);
 }
