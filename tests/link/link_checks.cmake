@@ -1,29 +1,24 @@
-# The import libraries' checks, run by ctest as cmake -P scripts, for MACHINE
-# i386 (callers refer to the stdcall-decorated _Name@N) or i386:x86-64 (to
-# Name). CHECK is one of:
-#   decorations  the ZV symbols a C caller of zvlmn30e.h (OBJECT, read with
-#                NM) refers to are exactly those of the table (DECORATED);
-#   msvc_lib     ZVLMN30E.lib (LIB, with LLVM_NM and LLVM_READOBJ) holds each
-#                export's symbol and __imp_ symbol in a code import member of
-#                ZVLMN30E.DLL looked up by the undecorated name;
-#   mingw_lib    libZVLMN30E.dll.a (LIB, with NM) holds both symbols of each;
-#   run          EXE (or, with MSVC_MODE=ON, the program built with CLANG in
-#                MSVC mode and LLD_LINK against LIB and KERNEL32) imports
-#                exactly the 14 names from ZVLMN30E.DLL (OBJDUMP) and, run by
-#                WINE_RUN with DLL beside it and no catalogue in SYSTEM_DIR,
-#                prints "ZVGetFormListNum() = 1" and exits 0. With
-#                ZV_LINK_NO_RUN=1 in the environment it is linked and read only.
-# A missing tool skips the check: its output then begins with "SKIPPED:".
+# The import libraries' checks, as cmake -P scripts, for MACHINE i386 (callers refer to _Name@N)
+# or i386:x86-64 (to Name). CHECK is one of: decorations, the ZV symbols a C caller of zvlmn30e.h
+# (OBJECT, read with NM) refers to are those of the table DECORATED; msvc_lib, ZVLMN30E.lib (LIB)
+# holds each export's symbol and __imp_ symbol in a code import member of ZVLMN30E.DLL looked up
+# by the undecorated name; mingw_lib, libZVLMN30E.dll.a (LIB) holds both symbols of each; run, EXE
+# (with MSVC_MODE=ON, built by CLANG in MSVC mode and LLD_LINK against LIB and KERNEL32) imports
+# exactly the 14 names from ZVLMN30E.DLL and, run by WINE_RUN with DLL beside it and no catalogue
+# in SYSTEM_DIR, prints "ZVGetFormListNum() = 1" and exits 0 (ZV_LINK_NO_RUN=1: linked and read
+# only). A missing tool skips the check: its output then begins with "SKIPPED:".
 if(MACHINE STREQUAL "i386:x86-64")
   set(decorated_symbols FALSE)
   set(msvc_target x86_64-pc-windows-msvc)
   set(msvc_machine /machine:x64)
   set(symbol_regex "^ZV[A-Za-z0-9_]*$")
+  set(name_type "(name|undecorate)")
 else()
   set(decorated_symbols TRUE)
   set(msvc_target i686-pc-windows-msvc)
   set(msvc_machine /machine:x86 /safeseh:no)
   set(symbol_regex "^_ZV[A-Za-z0-9_]*@[0-9]+$")
+  set(name_type "undecorate")
 endif()
 
 function(run_tool output_var)
@@ -123,23 +118,16 @@ elseif(CHECK STREQUAL "msvc_lib")
     string(REGEX MATCH "^File: ([^\n]*)\n" dll "${member}")
     string(TOUPPER "${CMAKE_MATCH_1}" dll)
     names_in_lines("${member}" "Symbol: [^\n]*" "^Symbol: " member_symbols)
-    list(FILTER member_symbols EXCLUDE REGEX "^__imp_")
-    set(symbol "${member_symbols}")
-    names_in_lines("${member}" "Symbol: [^\n]*" "^Symbol: " member_symbols)
+    set(symbol ${member_symbols})
+    list(FILTER symbol EXCLUDE REGEX "^__imp_")
     if(NOT symbol MATCHES "${symbol_regex}")
       message(FATAL_ERROR "import member with symbols [${member_symbols}]")
     endif()
     expect_same("symbols of the import of ${symbol}" "${member_symbols}" "${symbol};__imp_${symbol}")
-    if(NOT dll STREQUAL "ZVLMN30E.DLL")
-      message(FATAL_ERROR "${symbol} is imported from ${dll}, not ZVLMN30E.DLL")
-    endif()
-    if(NOT member MATCHES "\nType: code\n")
-      message(FATAL_ERROR "${symbol} is not imported as code:\n${member}")
-    endif()
-    # The loader looks the symbol up without _ and @N (x86), or as it stands (x64).
-    if((decorated_symbols AND NOT member MATCHES "\nName type: undecorate\n")
-       OR NOT member MATCHES "\nName type: (name|undecorate)\n")
-      message(FATAL_ERROR "${symbol} would not be looked up undecorated:\n${member}")
+    # Code imported from ZVLMN30E.DLL, looked up without _ and @N (x86), or as it stands (x64).
+    if(NOT dll STREQUAL "ZVLMN30E.DLL" OR NOT member MATCHES "\nType: code\n"
+       OR NOT member MATCHES "\nName type: ${name_type}\n")
+      message(FATAL_ERROR "${symbol} is no code import looked up undecorated in ZVLMN30E.DLL:\n${member}")
     endif()
     list(APPEND seen ${symbol})
   endforeach()

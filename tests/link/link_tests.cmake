@@ -1,9 +1,6 @@
-# A driver's link against the import libraries of lib/: the table of
-# decorated names against the header, the symbols and import names of both
-# libraries, and a program including zvlmn30e.h linked against each and run
-# under Wine with the module beside it. Included in the Wine trees; all are
-# labelled static (none has to execute the module's code: the runs can be
-# told not to).
+# A driver's link against both import libraries: the decorated names against the header, both
+# libraries' symbols and import names, a program linked against each and run under Wine. Labelled
+# static: none has to execute the module's code (the runs can be told not to).
 find_program(ZV_GNU_NM NAMES ${ZV_MINGW_TRIPLET}-nm REQUIRED)
 find_program(ZV_GNU_OBJDUMP NAMES ${ZV_MINGW_TRIPLET}-objdump REQUIRED)
 find_program(ZV_LLVM_NM NAMES llvm-nm llvm-nm-14)
@@ -16,9 +13,8 @@ set(ZV_LINK_CHECK -DDECORATED=${ZV_IMPORT_LIB_DIR}/ZVLMN30E.def -DMACHINE=${ZV_D
 set(ZV_LINK_RUN -DCHECK=run -DWINE_RUN=${CMAKE_BINARY_DIR}/wine-run.sh -DOBJDUMP=${ZV_GNU_OBJDUMP}
                 -DSYSTEM_DIR=${CMAKE_BINARY_DIR}/wineprefix/drive_c/windows/system32 -DDLL=$<TARGET_FILE:ZVLMN30E>)
 
-# The program, compiled once by mingw: its object is also what the header
-# makes of the exports' names. Linked with the import library by its path,
-# never the DLL itself.
+# The program compiled by mingw (its object shows what the header makes of the exports' names),
+# linked with the import library by its path, never the DLL itself.
 add_library(zv_link_test_objects OBJECT link/link_test.c)
 target_include_directories(zv_link_test_objects PRIVATE ${CMAKE_SOURCE_DIR}/include)
 add_executable(zv_link_test $<TARGET_OBJECTS:zv_link_test_objects>)
