@@ -1,6 +1,5 @@
-// Deleting forms, groups and overlay entries: list files and group info
-// files compared byte for byte after each deletion, each file that must go
-// or stay checked, and each refusal's code.
+// Deleting forms, groups and overlay entries: list files and group info files compared byte for byte after
+// each deletion, each file that must go or stay checked, and each refusal's code.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,8 +27,8 @@ class DeletionTest : public MaintenanceTest {
 TEST_F(DeletionTest, AFormGoesWithItsGroupAndItsGeneratedFiles) {
   WriteFormList(
       FormListFile({{1, "A", "", 1, 2}, {2, "B", "", 1, 0}, {3, "C", "", 2, 3}}, {{-1, "P", "", 1, 1}}, 1));
-  // Form 1's group is a bare name in the list's directory; form 3's group
-  // info file is gone already; the file entry names a raw file.
+  // Form 1's group is a bare name in the list's directory; form 3's group info file is gone already; the file
+  // entry names a raw file.
   WriteGroupList(GroupNameListFile({Path("_F3002.FGP"), Path("BILL.ZLC"), "_F3001.FGP", Path("_F3003.FGP")}));
   Write("_F3002.FGP", GroupInfoFile({{R('a'), 0}}, {"_F300200.ZLP"}));
   Write("_F3001.FGP", GroupInfoFile({{R('a'), 2}, {R('b'), 3}, {R('c'), 4}, {R('d'), 5}},
@@ -41,8 +40,7 @@ TEST_F(DeletionTest, AFormGoesWithItsGroupAndItsGeneratedFiles) {
   Write("_F3001.ZL3", "EDITED");
   Write("_F300102.ZLP", kRaw);
   Write("BILL.ZLC", kRaw);
-  // Refused with every file as it was: no such form, a damaged group info
-  // file, a group index past the group name list.
+  // Refused, every file as it was: no such form, a damaged group info file, a group index past the list.
   const std::string list = Read(GroupListPath()), group2 = Read(Path("_F3002.FGP"));
   const std::vector<std::string> files = {"_F3002.FGP", "_F300200.ZLP", "_F3001.FGP"};
   for (const auto& [id, group, groups] :
@@ -170,10 +168,9 @@ TEST_F(DeletionTest, TheEditedFileOfAFormsGroup) {
 }
 
 #ifdef _WIN32
-// Another program holds the group info file open, sharing writing (Windows
-// lets a writer in beside it; the POSIX backend's writer excludes every
-// other handle): its overlays go, and the file that cannot be deleted is
-// left as an empty group that names nothing.
+// Another program holds the group info file open, sharing writing (Windows lets a writer in beside it; the
+// POSIX backend's writer excludes every other handle): its overlays go, and the file that cannot be deleted
+// is left as an empty group that names nothing.
 TEST_F(DeletionTest, AGroupThatCannotBeDeletedIsLeftEmpty) {
   Write("_F3001.FGP", GroupInfoFile({{R('a'), 0}}, {"_F300100.ZLP"}));
   Write("_F300100.ZLP", kWithHeader);

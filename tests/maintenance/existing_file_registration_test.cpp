@@ -1,6 +1,5 @@
-// Registering an existing overlay file under a named form: the paper
-// agreement and its refusals, a new entry or, on Yes, the replacement of a
-// matching one, and the group info file operations behind them, with the
+// Registering an existing overlay file under a named form: the paper agreement and its refusals, a new entry
+// or, on Yes, the replacement of a matching one, and the group info file operations behind them, with the
 // catalogue compared byte for byte and message boxes answered as a user.
 #include "maintenance/existing_file_registration.h"
 
@@ -100,9 +99,8 @@ TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
 }
 
 TEST_F(ExistingFileRegistrationTest, TheFirstRegistrationNamesTheGroupInfoFileAndTheSecondAppends) {
-  // A file of no known paper under a form without overlays takes the
-  // dialog's paper and orientation and the form's layer; a group without a
-  // file has no entries, whatever count the caller passed.
+  // A file of no known paper under a form without overlays takes the dialog's paper and orientation and the
+  // form's layer; a group without a file has no entries, whatever count the caller passed.
   WriteCatalogue(Dir());
   PrintSettings header = kCaptured;
   header.paperCode = 0;
@@ -116,8 +114,8 @@ TEST_F(ExistingFileRegistrationTest, TheFirstRegistrationNamesTheGroupInfoFileAn
   EXPECT_EQ(Read(groupInfo), GroupInfoFile({{first, 0}}, {Path("BILL.ZLP")}));
   EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({groupInfo}));
   EXPECT_EQ(Read(FormListPath()), FormListFile({{1, "Invoice", "Bill", 2, 0}}, {}));
-  // A raw file takes the paper of the form's overlays, not the dialog's;
-  // the driver's first group string goes, leaving its length.
+  // A raw file takes the paper of the form's overlays, not the dialog's; the driver's first group string
+  // goes, leaving its length.
   Write(groupInfo, GroupInfoFile({{first, 1}}, {"DRV", Path("BILL.ZLP")}, 0));
   Write(Path("RAW.ZLC"), kRawFile);
   in = Inputs("RAW.ZLC");
@@ -144,8 +142,7 @@ TEST_F(ExistingFileRegistrationTest, AMatchingEntryIsReplacedOnlyWhenTheUserSays
   EXPECT_EQ(boxes_[0].text, Message(410));
   EXPECT_EQ(boxes_[0].buttons, (std::vector<int>{kIdYes, kIdNo}));
   EXPECT_EQ(Snapshot({kGroupInfo}), before);
-  // Yes: the entry keeps its record and takes the new name; the program's
-  // file with a header goes, a raw one stays.
+  // Yes: the entry keeps its record and takes the new name; the program's file goes, a raw one stays.
   EXPECT_EQ(Register(in, kIdYes), zv::RegistrationResult::kEndDialog);
   EXPECT_EQ(Read(GroupPath()), GroupInfoFile(entries, {"DRV", Path("NEW.ZLP"), "_F300101.ZLC"}, 0));
   EXPECT_FALSE(FileExists(Path("_F300100.ZLP")));

@@ -1,5 +1,5 @@
-// The byte mover: gaps opened and closed through the 5120-byte buffer in
-// pieces, offset tables fixed in batches of 1280, counted by reads.
+// The byte mover: gaps opened and closed through the 5120-byte buffer in pieces, offset tables fixed in
+// batches of 1280, counted by reads.
 #include "maintenance/file_moves.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,5 @@
-// Moving and copying overlay files both ways (the system's functions on
-// Windows NT 3 and 4, the buffered copy elsewhere), moving a form's group,
-// group sizes and overlay header rewrites. Also built as a
-// program Wine presents Windows NT 4.0 to (ZV_EXPECT_NT4); natively each
-// test of the moves runs both ways.
+// Moving and copying overlay files (the system's functions on NT 3 and 4, the buffered copy elsewhere),
+// moving a form's group, group sizes and overlay header rewrites.
 #include <gtest/gtest.h>
 
 #include "maintenance/file_transfer.h"
@@ -20,8 +17,7 @@ using namespace zvtest;
 
 constexpr int32_t kFormId = 0x301;
 
-// A group info file whose entries name the files, then the edited and
-// preview files' texts (none when empty).
+// A group info file whose entries name the files, then the edited and preview texts (empty: none).
 std::string GroupOf(std::vector<std::string> texts, const std::string& edited, const std::string& preview) {
   std::vector<GroupInfoEntry> entries;
   for (size_t i = 0; i < texts.size(); ++i) entries.push_back({Bytes().U16(1).Zeros(32).str(), int32_t(i)});
@@ -32,8 +28,7 @@ std::string GroupOf(std::vector<std::string> texts, const std::string& edited, c
   return GroupInfoFile(entries, texts, n ? 0 : -1, e, p);
 }
 
-// Natively both ways run (NT 4.0 reported for the system's); under Wine
-// maintenance_tests runs buffered, maintenance_nt40_tests on NT 4.0.
+// Natively both ways run; under Wine maintenance_tests runs buffered, maintenance_nt40_tests on NT 4.0.
 enum class Way { kProcess, kNt4 };
 
 class FileTransferTest : public MaintenanceTest, public ::testing::WithParamInterface<Way> {
@@ -60,9 +55,8 @@ class FileTransferTest : public MaintenanceTest, public ::testing::WithParamInte
     return zv::CopyWholeFile(from.c_str(), to.c_str());
   }
 
-  // A directory (created) on drive letter, ending in a backslash: natively
-  // E: is mapped onto the scratch directory; under Wine, without spare
-  // drives, a directory of the scratch area stands for the drive.
+  // A directory made on the drive, with a backslash; E: natively maps onto the scratch directory, and under
+  // Wine a directory of the scratch area stands for the drive.
   std::string DriveDir(char letter, const std::string& dir) {
 #ifdef _WIN32
     std::string root = Path(std::string(1, letter)) + "\\";
@@ -100,8 +94,7 @@ TEST_P(FileTransferTest, MovesAndCopiesLeaveTheSourceBytesAtTheTargetOrFailKeepi
   ASSERT_EQ(SystemWay(), GetParam() == Way::kNt4);
 #endif
   const std::string source = Path("_F301A00.ZLP"), target = Path("_F301A01.ZLP");
-  // Empty, exactly one buffer, several with a partial last one; then a
-  // read-only source over a longer read-only target, which is normal after.
+  // Empty, one buffer, several with a partial last; then read-only over a longer read-only target.
   for (size_t size : {size_t{0}, size_t{zv::kTransferBufferSize}, size_t{12345}, size_t{6000}}) {
     ASSERT_TRUE(WriteWholeFile(source, Pattern(size, 7)));
     ASSERT_TRUE(size != 6000 ||
@@ -109,8 +102,7 @@ TEST_P(FileTransferTest, MovesAndCopiesLeaveTheSourceBytesAtTheTargetOrFailKeepi
     EXPECT_TRUE(Move(source, target)) << size;
     EXPECT_EQ(Read(source) + Read(target), kMissing + Pattern(size, 7));
   }
-  // A copy keeps the source; the system copy refuses an existing target,
-  // the buffered one replaces it.
+  // A copy keeps the source; the system copy refuses an existing target, the buffered one replaces it.
   EXPECT_TRUE(plat::DeleteFile(target.c_str()));
   for (const std::string& bytes : {Pattern(11000, 17), std::string("newer")}) {
     ASSERT_TRUE(WriteWholeFile(source, bytes));
@@ -138,11 +130,8 @@ TEST_P(FileTransferTest, MovesAndCopiesLeaveTheSourceBytesAtTheTargetOrFailKeepi
   }
 }
 
-// C:\FORMS holds the group: preview and edited files, two overlay files the
-// catalogue made, and three registered from elsewhere (a bare name, one in
-// D:\MY, one in a subdirectory). Moved into C:\FORMS itself, however spelled,
-// nothing moves and nothing is asked; moved to E:\NEW, the catalogue's files
-// and the group info file go, the others stay.
+// The group in C:\FORMS: preview, edited and two made overlay files, and three registered from elsewhere.
+// Into C:\FORMS itself nothing moves; to E:\NEW the catalogue's own files go.
 TEST_P(FileTransferTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   const std::string forms = DriveDir('C', "FORMS"), logo = DriveDir('D', "MY") + "LOGO.ZLP";
   const std::string target = DriveDir('E', "NEW"), sub = "_OLD\\_F301A09.ZLP";
@@ -209,8 +198,8 @@ TEST_P(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
     expected[287] = char(layer);
     EXPECT_EQ(Read(path), expected);
   }
-  // Raw data, a file too short for a header, a raw file by its name (before
-  // it is opened) and a missing file are refused untouched.
+  // Raw data, a file too short for a header, a raw file by its name (before it is opened) and a missing file
+  // are refused untouched.
   for (const auto& [name, bytes] : {std::pair{"_F301A00.ZLP", "\x1D" + Pattern(400, 23)},
                                     {"_F301A00.ZLP", Pattern(318, 29)},
                                     {"_F301A00.ZLC", original},

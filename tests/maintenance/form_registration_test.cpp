@@ -1,6 +1,5 @@
-// Registering form names: identifiers chosen, form records added and
-// rewritten, the group name list file's two edits, each compared byte for
-// byte with the list files it must leave; refusals leave them as they were.
+// Registering form names: identifiers chosen, form records added and rewritten, the group name list file's
+// two edits, each compared byte for byte with the list files it must leave; refusals leave them as they were.
 #include "maintenance/form_registration.h"
 
 #include <gtest/gtest.h>
@@ -59,8 +58,8 @@ TEST_F(FormRegistrationTest, AddAndUpdateWriteBothListsOrLeaveThem) {
   std::vector<FormSpec> full = Forms(256, -1);
   full[255].id = -1;  // 256 entries, -256 free
   const std::string ring = GroupNameListFile(Numbered(256));
-  // 'A' adds, 'U' updates; after empty: refused, both lists unchanged (Add
-  // with 404, Update without a code); "=": done, lists unchanged.
+  // 'A' adds, 'U' updates; after empty: refused, both lists unchanged (Add with 404, Update without a code);
+  // "=": done, lists unchanged.
   const std::vector<std::tuple<const char*, std::string, std::string, int32_t, std::string, std::string,
                                std::string, std::string>>
       rows = {
@@ -93,6 +92,8 @@ TEST_F(FormRegistrationTest, AddAndUpdateWriteBothListsOrLeaveThem) {
           {"A", one, oneText, 0, "B", "", "C:\\B", ""},
           {"A", one, oneText, 1, "B", "", "C:\\B", ""},  // identifier present
           {"A", one, oneText, 2, "A", "", "C:\\B", ""},  // name present
+          {"A", one, oneText, 2, "a", "", "C:\\B",  // names compare byte for byte
+           Both(FormListFile({{1, "A", "", 1, 0}, {2, "a", "", 2, 1}}, {}), {"C:\\A", "C:\\B"})},
           {"A", FormListFile({{1, n24, "", 1, 0}}, {}), oneText, 2, n24, "", "C:\\B", ""},  // 24 characters
           {"A", two, twoTexts, -2, "P", "", "D:\\X.ZLP", ""},  // file entry present
           {"A", FormListFile({}, full, 256), ring, -256, "P", "", "D:\\X.ZLP", ""},  // a 257th file entry
@@ -121,8 +122,7 @@ TEST_F(FormRegistrationTest, ChooseFormIdGivesTheNextFreeIdentifierOrTheReason) 
   ASSERT_NE(noForm[0], '\0');
   const std::string one = FormListFile({{1, "Invoice", "", 1, 0}}, {{-1, "P", "", 1, 1}}, 1), n25(25, 'x');
   const std::string cut = one.substr(0, one.size() - 1);
-  // The form list, the range, the mode and name; the code (0: chosen), the
-  // identifier and canAdd given out.
+  // The form list, the range, the mode and name; the code (0: chosen), the identifier and canAdd given out.
   const std::vector<std::tuple<std::string, std::string, uint32_t, const char*, uint32_t, int32_t, uint32_t>>
       rows = {
           {kMissing, "", 0, "Invoice", 0, 1, 77},

@@ -1,6 +1,5 @@
-// Overlay entries added to group info files with the texts of the header's
-// slots, compared byte for byte with the files built by hand; refusals leave
-// the file as it was.
+// Overlay entries added to group info files with the texts of the header's slots, compared byte for byte with
+// the files built by hand; refusals leave the file as it was.
 #include "maintenance/group_registration.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +24,7 @@ class GroupRegistrationTest : public MaintenanceTest {
 TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
   const std::string l260(260, 'L'), l261(261, 'L'), drv = GroupInfoFile({{kA4, 1}}, {"DRV001", "A.ZLP"}, 0);
   const zv::PrintSettings* const a4 = &kSettings;
-  // before, file, settings, first group string, edited file; after (empty:
-  // refused with 404, unchanged)
+  // before, file, settings, first group string, edited file; after (empty: refused with 404, unchanged)
   const std::vector<
       std::tuple<std::string, const char*, const zv::PrintSettings*, const char*, const char*, std::string>>
       rows = {

@@ -1,5 +1,4 @@
-// The fixture of the writers' tests: a catalogue in a scratch directory,
-// whole files read and written by path.
+// The writers' fixture: a catalogue in a scratch directory, whole files read and written by path.
 #pragma once
 
 #include <gtest/gtest.h>

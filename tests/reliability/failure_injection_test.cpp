@@ -1,8 +1,6 @@
-// Every catalogue operation and export without a dialog, one row each, on a small catalogue of
-// every kind of record, with the nth call at each failure point failing, for every n it reaches:
-// each run gives its failure value with an allowed code (or succeeds), leaves no heap block, and
-// each file as before, as a clean call leaves it, as its row allows, or (rows that move bytes)
-// reported damaged and left so by every reader.
+// Every operation and export without a dialog, with the nth call at each failure point failing for every n it
+// reaches: an allowed code, no heap block left, and each file as before, as a clean call leaves it, as its
+// row allows, or (rows that move bytes) reported damaged and left so by every reader.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -55,10 +53,8 @@ const auto Settings = [](const DriverSettingsBlock& b, uint8_t layer) {
 const PrintSettings kBlack1 = Settings({}, 1), kBlack2 = Settings({}, 2), k300 = Settings(At300(), 1),
                     kColour2 = Settings(InColour(), 2);
 
-// Named forms with a group and with their save directory as group text; file entries for an
-// overlay file, a stored overlay number, a capture target and a raw file. Form 1's group: the
-// overlay the block matches, one at 300 dpi, one in colour from elsewhere, a first group string,
-// edited and preview file.
+// Named forms, file entries of every kind of text, and form 1's group of overlays the block matches or not, a
+// first group string, edited and preview file.
 Snapshot Catalogue() {
   const std::string black = DriverSettingsBlock().Record(1),
                     config =
@@ -86,8 +82,7 @@ Snapshot Catalogue() {
       {In("RAW.ZLI"), DescriptionCompanionFile("Raw description")}};
 }
 
-// The point and call the run fails at; a row that makes platform calls of its own before the
-// call under test arms the switch again after them.
+// The point and call the run fails at; a row with platform calls of its own re-arms after them.
 fault::Point gPoint = fault::kAlloc;
 uint32_t gNth = 0;
 const auto Arm = [] { fault::FailNth(gPoint, gNth); };
@@ -124,8 +119,7 @@ const auto Opened = [](const std::string& p) {
 const auto ValidGroup = [](const std::string& p, const char* n) {
   return Ends(p, n) && Opened(p) == ListFileState::kValid;
 };
-// Form 1's group after a deletion that failed once the edited file was gone: valid, its edited
-// file slot cleared.
+// Form 1's group after a deletion that failed once the edited file was gone: its edited slot cleared.
 const Check kEditedCleared = [](const std::string& p) {
   return ValidGroup(p, "\\_F3001.FGP") &&
          FileBytes(p).compare(group_info::kEditedFileStringOffset, 4, "\xFF\xFF\xFF\xFF") == 0;
@@ -158,8 +152,7 @@ struct Op {
 #define CHOSEN 401, 404, 405, 406
 #define MATCH 0, 1, 2, 3, 400, 401  // a search's match reasons, or the path query's codes
 
-// The new file's header could not be read: its entry holds the zero record the reader gives
-// then, in a valid group info file.
+// A header that could not be read gives the entry the reader's zero record, in a valid file.
 const auto RegisterNewFile = [] {
   return static_cast<int64_t>(RegisterExistingFile(
       {2, "LETTER", "", 2, In("NEWFILE.ZLP"), {0, 1}, {kNoPaper, 1}, {0, 1}, kPapers, 2, 256, 0, nullptr}));
