@@ -1,8 +1,6 @@
-// The fuzz targets, one per catalogue file format and reader: each executable is this file built
-// with ZV_FUZZ_TARGET naming its entry below, whose input is the file (or files) of its format. Its
-// readers change no byte of them, agree with the counts of a valid header and give texts that fit;
-// each writer, on a fresh copy, leaves a damaged or missing file as it was, a valid one as it was
-// when it fails and valid when it succeeds; no sanitizer report.
+// The fuzz targets, one per file format, each this file built with ZV_FUZZ_TARGET naming its entry:
+// readers change no byte, agree with a valid header's counts and give texts that fit; a writer
+// leaves a damaged or missing file as it was, a valid one as it was on failure, valid on success.
 #include <dlfcn.h>
 
 #include <cstring>
@@ -17,6 +15,7 @@
 #include "dialogs/module_frame.h"
 #include "driverapi/overlay_lookup.h"
 #include "driverlink/driver_entry_points.h"
+#include "fuzz_driver_log.h"
 #include "maintenance/deletion.h"
 #include "maintenance/existing_file_registration.h"
 #include "maintenance/file_transfer.h"
@@ -57,22 +56,26 @@ File Read(const std::string& path) {
   std::ifstream f(Host(path), std::ios::binary);
   return f ? File(std::string(std::istreambuf_iterator<char>(f), {})) : std::nullopt;
 }
-std::vector<File> ReadFiles(const std::vector<std::string>& paths) {
-  std::vector<File> files;
-  for (const std::string& path : paths) files.push_back(Read(path));
-  return files;
+enum Format { kFormList, kGroupList, kGroupInfo, kUnwatched };
+struct Laid {
+  std::string path, bytes;
+  Format format = kUnwatched;  // the files a writer's rules are checked on; the first may go
+};
+std::vector<File> ReadFiles(const std::vector<Laid>& files) {
+  std::vector<File> read;
+  for (const Laid& file : files) read.push_back(Read(file.path));
+  return read;
 }
 // C:\CAT holding only these files.
-void LayOut(const std::vector<std::pair<std::string, std::string>>& files) {
+void LayOut(const std::vector<Laid>& files) {
   for (const auto& e : fs::directory_iterator(Host("C:\\CAT"))) {
     if (!e.is_directory()) fs::remove(e.path());
   }
-  for (const auto& [path, bytes] : files) Write(path, bytes);
+  for (const Laid& file : files) Write(file.path, file.bytes);
 }
 
-// Made once per process in a new directory removed at exit: drive C: with the system directory
-// C:\WINDOWS\SYSTEM, this module at C:\DRIVERS\ZVLMN30E.DLL, and ZVLMN3.DAT naming the list files
-// of C:\CAT.
+// Made once per process, removed at exit: drive C: with C:\WINDOWS\SYSTEM, this module at
+// C:\DRIVERS\ZVLMN30E.DLL, and ZVLMN3.DAT naming the list files of C:\CAT.
 constexpr char kFormListPath[] = "C:\\CAT\\ZVLMN3.FLT", kGroupListPath[] = "C:\\CAT\\ZVLMN3.GLT";
 std::string SetUp(const uint8_t* data, size_t size) {
   static std::string root;
@@ -93,8 +96,7 @@ std::string SetUp(const uint8_t* data, size_t size) {
   return std::string(reinterpret_cast<const char*>(data), size);
 }
 
-// A driver's settings block: black at 600 dpi, printing mode 2, A4 2100 x 2970 portrait, mode
-// level 1, zoom 100; and the settings of layer 1 it gives.
+// A driver's settings block (black, 600 dpi, A4 portrait, zoom 100) and its settings of layer 1.
 const unsigned char* Block() {
   static const ZV_DRIVER_SETTINGS block = [] {
     ZV_DRIVER_SETTINGS s{};
@@ -112,74 +114,63 @@ const uint16_t kCapabilities[] = {1, 3, 0x4001};
 
 // A list file is valid with its magic and a size of exactly what its header's counts imply; the
 // counts go to the outputs.
-enum Format { kFormList, kGroupList, kGroupInfo, kUnwatched };
+struct Layout {
+  const char* magic;
+  size_t header, countAt;
+};
+const Layout kLayouts[] = {{"ZEVROFORM FORMNAMEINFO V1.0", 35, 27},
+                           {"ZEVROFORM GROUPNAMEINFO V1.0", 36, 28},
+                           {"ZEVROFORM GROUPINFO V1.0", 64, 52}};
 bool Valid(Format format, const File& file, uint32_t* count = nullptr, uint32_t* second = nullptr) {
-  const char* magic[] = {"ZEVROFORM FORMNAMEINFO V1.0", "ZEVROFORM GROUPNAMEINFO V1.0",
-                         "ZEVROFORM GROUPINFO V1.0"};
-  if (!file ||
-      file->size() < size_t{format == kFormList    ? 35u
-                            : format == kGroupList ? 36u
-                                                   : 64u} ||
-      file->compare(0, strlen(magic[format]), magic[format]) != 0)
+  const Layout& layout = kLayouts[format];
+  if (!file || file->size() < layout.header || file->compare(0, strlen(layout.magic), layout.magic) != 0)
     return false;
   const auto u32 = [&](size_t at) -> uint64_t { return GetU32(Bytes(*file) + at); };
-  const uint64_t first = u32(format == kFormList    ? 27
-                             : format == kGroupList ? 28
-                                                    : 52),
-                 other = format == kFormList ? u32(31) & 0xFFFF : 0;
+  const uint64_t first = u32(layout.countAt), other = format == kFormList ? u32(31) & 0xFFFF : 0;
   if (count) *count = static_cast<uint32_t>(first);
   if (second) *second = static_cast<uint32_t>(other);
-  return file->size() == (format == kFormList    ? 35 + 290 * (first + other)
-                          : format == kGroupList ? 36 + 4 * first + u32(32)
-                                                 : 64 + 38 * first + 4 * u32(56) + u32(60));
+  return file->size() == layout.header + (format == kFormList    ? 290 * (first + other)
+                                          : format == kGroupList ? 4 * first + u32(32)
+                                                                 : 38 * first + 4 * u32(56) + u32(60));
 }
 
-// A writer, and whether it may change the files on failure (leaving them valid) and delete the
-// first.
+// A writer, whether it may change the files on failure (leaving them valid) and delete the first.
 struct Writer {
   const char* what;
   bool (*run)();
   bool mayChangeOnFailure, mayDelete;
 };
-struct Laid {
-  std::string path, bytes;
-  Format format = kUnwatched;  // the files a writer's rules are checked on, laid first
-};
-// Lays the files out, runs the readers over them and checks that they changed none; then runs a
-// third of the writers, chosen by the input's size (a run stays short, and inputs of every size
-// reach every writer), each on files laid out afresh, and checks the writers' rules.
+// The readers change no file; then a third of the writers, chosen by the input's size (a run stays
+// short, and every writer is reached), each on the files laid out afresh, keep the writers' rules.
 void RunTarget(size_t size, const std::vector<Laid>& laid, void (*readers)(const std::vector<File>&),
                const std::vector<Writer>& writers) {
-  std::vector<std::pair<std::string, std::string>> files;
-  std::vector<std::string> watched;
-  for (const Laid& l : laid) {
-    files.emplace_back(l.path, l.bytes);
-    if (l.format != kUnwatched) watched.push_back(l.path);
+  std::vector<Laid> watched;
+  for (const Laid& file : laid) {
+    if (file.format != kUnwatched) watched.push_back(file);
   }
-  LayOut(files);
+  LayOut(laid);
   const std::vector<File> before = ReadFiles(watched);
   readers(before);
   CHECK(ReadFiles(watched) == before);
   for (size_t w = size % 3; w < writers.size(); w += 3) {
-    LayOut(files);
+    LayOut(laid);
     g_writer = writers[w].what;
     const bool succeeded = writers[w].run();
     plat::posix::ClearRecordedMessageBoxes();
     const std::vector<File> after = ReadFiles(watched);
     for (size_t i = 0; i < watched.size(); ++i) {
-      const bool valid = Valid(laid[i].format, after[i]), kept = before[i] == after[i];
+      const bool valid = Valid(watched[i].format, after[i]), kept = before[i] == after[i];
       const bool allowed = succeeded ? valid || (i == 0 && writers[w].mayDelete && !after[i])
                                      : kept || (writers[w].mayChangeOnFailure && valid);
-      CHECK(Valid(laid[i].format, before[i]) ? allowed : kept);
+      CHECK(Valid(watched[i].format, before[i]) ? allowed : kept);
     }
     if (succeeded) readers(after);
     g_writer = "no writer";
   }
 }
 
-// The catalogue configuration file ZVLMN3.DAT: the paths read from it fit; a stored CURRENTDIR
-// reads back and changes no list path read, a refused one changes nothing; a seed ZVLMN3.INI is
-// copied byte for byte when it is missing.
+// ZVLMN3.DAT: the paths read fit; a stored CURRENTDIR reads back and changes no list path, a refused
+// one changes nothing; a seed ZVLMN3.INI is copied byte for byte when it is missing.
 std::string ListPaths() {
   char form[plat::kPathBuffer], group[plat::kPathBuffer], alone[plat::kPathBuffer];
   const bool both = zv::GetListFilePaths(Smudged(form, sizeof form), Smudged(group, sizeof group));
@@ -208,11 +199,9 @@ void catalogue_config_fuzzer(const std::string& input) {
   fs::remove(Host(seed));
 }
 
-// The driver configuration file, ZVL3.INI in the system directory or, when the first byte is odd,
-// ZVL3DRV.DAT beside the module: the ranges read keep to their clamping (a lowest above the
-// highest allowed makes a range of that one number; none holds more than its limit), the group
-// file prefix stays a short "_" name that group info file names are built on, and nothing is
-// written.
+// ZVL3.INI in the system directory or, first byte odd, ZVL3DRV.DAT beside the module: the ranges
+// keep to their clamping (a lowest above the highest allowed makes a range of one), the group file
+// prefix stays a short "_" name that group info file names are built on, nothing is written.
 void driver_config_fuzzer(const std::string& input) {
   const std::string path =
       !input.empty() && (input[0] & 1) ? "C:\\DRIVERS\\ZVL3DRV.DAT" : "C:\\WINDOWS\\SYSTEM\\ZVL3.INI";
@@ -236,8 +225,8 @@ void driver_config_fuzzer(const std::string& input) {
   CHECK(Read(path) == input);
 }
 
-// The form name list file, beside a group name list of every kind of group text; its readers give
-// names that fit, and the slots of a window past its end cleared.
+// The form name list beside a group name list of every kind of text: names fit, slots past the end
+// are cleared.
 int32_t g_named = 1, g_entry = -1;  // the first identifier of each region as the file holds them
 void ReadFormList(const std::vector<File>& files) {
   uint32_t named = 0, filled = 0, canAdd = 0;
@@ -263,8 +252,7 @@ void ReadFormList(const std::vector<File>& files) {
   zv::GetFormEditedFile(g_named, nullptr, description, &id, nullptr, path[0], path[1], path[2]);
   plat::posix::ClearRecordedMessageBoxes();
 }
-// A new record with the identifier the catalogue chooses (else fallback); an overlay stored in the
-// catalogue (no file) or a file of it.
+// A record with the identifier the catalogue chooses (else fallback); an overlay stored or a file.
 bool Add(int kind, const char* name, int32_t fallback, const char* location, uint8_t layer) {
   int32_t id = 0;
   uint32_t canAdd = 0;
@@ -299,8 +287,7 @@ void form_name_list_fuzzer(const std::string& input) {
        {"ZVSetDevOverlay file", [] { return SetOverlay(2, 1, "C:\\CAT\\FILE.ZLC", 0); }}});
 }
 
-// The group name list file, read through a fixed form name list whose records point at its first
-// six entries (and one beyond any); its texts fit.
+// The group name list through form records pointing at its first six entries and one beyond.
 void ReadGroupList(const std::vector<File>& files) {
   uint32_t count = 0;
   const bool valid = Valid(kGroupList, files[1], &count);
@@ -346,9 +333,8 @@ void group_name_list_fuzzer(const std::string& input) {
        {"DeleteForm file entry", [] { return zv::DeleteForm(-2); }}});
 }
 
-// The group info file of a named form, which the fixed list files name as form 1's group (form 2
-// has none yet), beside an overlay data file with a header (file entry -1) and a raw one; the list
-// files stay valid whatever a writer did, and the lines it lists fit.
+// Form 1's group info file (form 2 has none yet) beside an overlay data file with a header (entry
+// -1) and a raw one; the list files stay valid whatever a writer did, and listed lines fit.
 constexpr char kGroupInfoPath[] = "C:\\CAT\\_F3001.FGP", kOverlayPath[] = "C:\\CAT\\_F300100.ZLP";
 const zv::PaperEntry kPapers[] = {{1, 2100, 2970, 2100, 2970, 9, "A4"},
                                   {1, 2159, 2794, 2159, 2794, 1, "Letter"},
@@ -407,11 +393,10 @@ void group_info_fuzzer(const std::string& input) {
         true}});
 }
 
-// Overlay data files and their companions: the input is the data file, its .ZLI description
-// companion and its .ZLF paper companion (each part but the last a u16 length and that many
-// bytes), read as a .ZLP file, a raw .ZLC file and a name without a dot; the header's record and
-// description read as they stand (a short file reads as zeros). The header rewrite refuses raw
-// data and short files untouched, and else changes the layer and description only.
+// Overlay data files: the input is the data file, its .ZLI and its .ZLF companion (each but the last
+// a u16 length and its bytes), read as .ZLP, raw .ZLC and a name without a dot; the header's record
+// and description read as they stand (short reads as zeros). The header rewrite refuses raw data
+// and short files untouched, and else changes the layer and description only.
 constexpr char kHeaderPath[] = "C:\\CAT\\FORM.ZLP", kRawPath[] = "C:\\CAT\\FORM.ZLC",
                kNoDotPath[] = "C:\\CAT\\NODOT";
 void ReadOverlay(const std::string& data) {
@@ -429,8 +414,7 @@ void ReadOverlay(const std::string& data) {
   zv::BuildOverlayLine(settings, kPapers, 3, true, line);
   CHECK(Fits(line, sizeof line));
   zv::MatchOverlaySettings(settings, Block(), 3, kCapabilities), zv::MatchSettingsExactly(settings, Block());
-  // The description from the header, or from the .ZLI companion, and the paper from the header,
-  // or from the .ZLF companion (raw by its first byte).
+  // The description and paper from the header, or from the .ZLI and .ZLF companions (raw files).
   const int layer = zv::GetOverlayDescription(kHeaderPath, Smudged(text, sizeof text));
   CHECK(layer == uint8_t(header[287]) &&
         text == std::string(header.c_str() + 29, strnlen(header.c_str() + 29, 256)));
@@ -446,19 +430,15 @@ void overlay_files_fuzzer(const std::string& input) {
     rest.erase(0, at + parts[i].size());
   }
   parts[2] = rest;
-  const std::vector<std::string> paths = {
-      kHeaderPath, kRawPath, kNoDotPath, "C:\\CAT\\FORM.ZLI", "C:\\CAT\\FORM.ZLF", "C:\\CAT\\NODOT.ZLF"};
-  LayOut({{paths[0], parts[0]},
-          {paths[1], parts[0]},
-          {paths[2], parts[0]},
-          {paths[3], parts[1]},
-          {paths[4], parts[2]},
-          {paths[5], parts[2]}});
-  const std::vector<File> before = ReadFiles(paths);
+  const std::vector<Laid> laid = {{kHeaderPath, parts[0]},         {kRawPath, parts[0]},
+                                  {kNoDotPath, parts[0]},          {"C:\\CAT\\FORM.ZLI", parts[1]},
+                                  {"C:\\CAT\\FORM.ZLF", parts[2]}, {"C:\\CAT\\NODOT.ZLF", parts[2]}};
+  LayOut(laid);
+  const std::vector<File> before = ReadFiles(laid);
   ReadOverlay(parts[0]);
-  CHECK(ReadFiles(paths) == before);
+  CHECK(ReadFiles(laid) == before);
   constexpr char kNew[] = "Rewritten description";
-  CHECK(!zv::RewriteOverlayHeader(kRawPath, 2, kNew) && ReadFiles(paths) == before);
+  CHECK(!zv::RewriteOverlayHeader(kRawPath, 2, kNew) && ReadFiles(laid) == before);
   const bool rewritten = zv::RewriteOverlayHeader(kHeaderPath, 2, kNew);
   CHECK(rewritten == (parts[0].size() >= 319 && uint8_t(parts[0][0]) != 0x1D));
   std::string expected = parts[0];  // only the layer byte and the description with its terminator change
@@ -467,13 +447,8 @@ void overlay_files_fuzzer(const std::string& input) {
   if (rewritten) ReadOverlay(expected);
 }
 
-// The paper tables a printer driver gives, from the fuzz driver module (its source says how it
-// reads the input): the paper size list holds 1 to 100 well-formed entries of papers offered; the
-// capability and help answers fit.
-struct DriverLog {  // as the module keeps it
-  bool spoiled, selectSecond, offeredCode[65536];
-  uint32_t offered, filledBlocks;
-};
+// A printer driver's paper tables, from the fuzz driver module reading the input: the paper size
+// list holds 1 to 100 well-formed entries of papers offered; capability and help answers fit.
 void paper_size_list_fuzzer(const std::string& input) {
   static void* module = nullptr;  // loaded once and kept: the loads around each question find it
   static const std::string path = [] {
@@ -486,7 +461,7 @@ void paper_size_list_fuzzer(const std::string& input) {
       reinterpret_cast<void (*)(const uint8_t*, size_t)>(dlsym(module, "ZVFuzzDriverSetInput"));
   static auto* logOf = reinterpret_cast<const void* (*)()>(dlsym(module, "ZVFuzzDriverLog"));
   if (!setInput || !logOf) Fail("the fuzz driver module loads, with its entry points", __LINE__);
-  const DriverLog& log = *static_cast<const DriverLog*>(logOf());
+  const FuzzDriverLog& log = *static_cast<const FuzzDriverLog*>(logOf());
   const auto feed = [&] { setInput(Bytes(input), input.size()); };
   uint16_t count = 0xABCD;
   feed();

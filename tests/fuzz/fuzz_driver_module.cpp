@@ -9,11 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
-// What the driver offered in the selected tables of the blocks it filled.
-struct Log {
-  bool spoiled, selectSecond, offeredCode[65536];
-  uint32_t offered, filledBlocks;
-};
+#include "fuzz_driver_log.h"
 #include "zvlmn30e_driver.h"
 
 #define ZVFUZZ_EXPORT extern "C" __attribute__((visibility("default")))
@@ -23,7 +19,7 @@ const unsigned char* g_data = nullptr;
 size_t g_size = 0, g_at = 0;
 int16_t g_sizes[ZVDRV_SPEC_SIZES], g_models = 0, g_capabilities = 0;
 uint8_t g_flags = 0, g_failures = 0;
-Log g_log;
+FuzzDriverLog g_log;
 
 const auto Byte = [] { return g_at < g_size ? g_data[g_at++] : uint8_t{0}; };
 const auto U16 = [] {
