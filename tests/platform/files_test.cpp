@@ -1,5 +1,4 @@
-// Files through the platform layer; the same expectations hold for the Linux
-// emulation and for the real Win32 calls under Wine.
+// Files through the platform layer: the Linux emulation and Win32 under Wine alike.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -29,9 +28,8 @@ class FilesTest : public zvtest::SandboxTest {
   }
 };
 
-// Reading at the end succeeds with nothing read; a write past it extends.
-// Each disposition on a missing file, then on a file of three bytes: whether
-// it opens, and the size the file has then.
+// Reading at the end reads nothing; a write past it extends. Each disposition on a missing file,
+// then on one of three bytes: whether it opens, and the size the file has then.
 TEST_F(FilesTest, WritesReadsSeeksCutsAndDispositions) {
   FileHandle f = Open(Path("data.bin"), w, plat::kCreateNew);
   ASSERT_NE(f, nullptr);
@@ -69,9 +67,8 @@ TEST_F(FilesTest, WritesReadsSeeksCutsAndDispositions) {
   }
 }
 
-// Readers share with readers; a writer shares with nobody, in this process or
-// another, and one that would empty the file fails before emptying it. A file
-// held open is not deleted.
+// Readers share with readers; a writer with nobody, in this process or another, and one that would
+// empty the file fails before emptying it. A file held open is not deleted.
 TEST_F(FilesTest, ReadersShareAndWritersExcludeEveryoneInOneProcessAndAcross) {
   const std::string path = Path("shared.dat");
   ASSERT_TRUE(WriteWholeFile(path, "keep me"));
@@ -105,8 +102,7 @@ TEST_F(FilesTest, ReadersShareAndWritersExcludeEveryoneInOneProcessAndAcross) {
   EXPECT_TRUE(plat::DeleteFile(path.c_str()));
 }
 
-// A read-only file (and its copy) stays until its attributes are reset; move
-// replaces its target, copy keeps its source and may refuse an existing target.
+// A read-only file (and its copy) stays until reset; move replaces its target, copy may refuse one.
 TEST_F(FilesTest, ReadOnlyFilesStayAndMoveAndCopyReplaceAsAsked) {
   const std::string path = Path("locked.zlp"), other = Path("other.zlp"), copy = Path("copy.zlp");
   ASSERT_TRUE(WriteWholeFile(path, "data") && WriteWholeFile(other, "other"));
@@ -132,9 +128,8 @@ TEST_F(FilesTest, ReadOnlyFilesStayAndMoveAndCopyReplaceAsAsked) {
   EXPECT_EQ(FileBytes(path) + FileBytes(copy), "newnew");
 }
 
-// Names and patterns found without regard to case; one file known under every
-// spelling, while a writer shares nothing too; this drive fixed with room,
-// Q: mapped in neither build.
+// Names and patterns found in any case; one file known by every spelling, even while a writer
+// shares nothing; this drive fixed with room, Q: mapped in neither build.
 TEST_F(FilesTest, NamesAreFoundWithoutRegardToCaseAndSameFileKnowsOneFile) {
   ASSERT_TRUE(plat::CreateDirectory(Path("Forms").c_str()));
   const std::string file = Path("Forms\\Invoice.Zlp"), twin = Path("Forms\\Twin.zlp"),

@@ -1,6 +1,5 @@
-// How the Linux backend places Windows paths on the host, keeps registry
-// names and answers message boxes: only this build has a drive map, so these
-// tests run natively only.
+// How the Linux backend places Windows paths on the host, keeps registry names and answers
+// message boxes: native only, as only this build has a drive map.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,10 +40,9 @@ class PathMappingTest : public zvtest::SandboxTest {
   char host_[4096];
 };
 
-// Existing names are found in any case, new ones keep theirs; "." and ".."
-// fold, ".." stopping at the drive's root; Z: is the host root, as in Wine.
-// Relative and rooted paths start from the current directory (here M:\Forms);
-// host paths go back through the deepest drive.
+// Existing names are found in any case, new ones keep theirs; "." and ".." fold, ".." stopping at
+// the root; Z: is the host root, as in Wine; relative and rooted paths start from the current
+// directory (here M:\Forms); host paths go back through the deepest drive.
 TEST_F(PathMappingTest, DrivesMapBothWaysAndUnmappablePathsAreRefused) {
   char saved[4096], cwd[plat::kPathBuffer];
   ASSERT_TRUE(getcwd(saved, sizeof saved) && chdir(H("/Forms").c_str()) == 0);
@@ -71,8 +69,8 @@ TEST_F(PathMappingTest, DrivesMapBothWaysAndUnmappablePathsAreRefused) {
   EXPECT_EQ(Windows("/usr/bin"), "(unmapped)");
 }
 
-// The system directory lives in the data directory (made on first use) until
-// set elsewhere; registry names that are no host file names stay apart.
+// The system directory is in the data directory (made on first use) until set elsewhere; registry
+// names that are no host file names stay apart.
 TEST_F(PathMappingTest, SystemDirectoryAndRegistryNames) {
   plat::posix::SetDataDirectory(host_);
   char dir[plat::kPathBuffer];

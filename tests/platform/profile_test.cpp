@@ -1,7 +1,5 @@
-// Profile (INI) files through plat::GetProfileString and WriteProfileString.
-// The same tables run against the Linux emulation and, under Wine, against
-// GetPrivateProfileStringA and WritePrivateProfileStringA: every expectation
-// here is one Windows meets.
+// Profile files through the platform layer: the Linux emulation and, under Wine,
+// GetPrivateProfileStringA and WritePrivateProfileStringA meet every expectation here.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -20,8 +18,7 @@ class ProfileTest : public zvtest::SandboxTest {
  protected:
   std::string Ini() const { return Path("test.ini"); }
   void Put(const std::string& bytes) const { ASSERT_TRUE(zvtest::WriteWholeFile(Ini(), bytes)); }
-  // The count GetProfileString returns with a buffer of size characters,
-  // and the buffer with 8 more bytes after it, all filled with '#' first.
+  // The count read into a buffer of size characters, and the buffer with 8 '#' bytes after it.
   std::pair<uint32_t, std::string> Get(const char* section, const char* key, const char* defaultValue,
                                        uint32_t size, const std::string& file = "") const {
     std::vector<char> block(size + 8, '#');
@@ -29,8 +26,7 @@ class ProfileTest : public zvtest::SandboxTest {
                                                   (file.empty() ? Ini() : file).c_str());
     return {count, std::string(block.data(), block.size())};
   }
-  // A value (or list) read with room to spare: the bytes up to the count,
-  // the terminator after them checked.
+  // A value (or list) read with room to spare, its terminator checked.
   std::string Value(const char* section, const char* key, const char* defaultValue = kDefault,
                     const std::string& file = "") const {
     const auto got = Get(section, key, defaultValue, 200, file);
@@ -42,8 +38,7 @@ class ProfileTest : public zvtest::SandboxTest {
   }
 };
 
-// In files of each kind of line break; the first of duplicate keys and
-// sections wins; quotes are taken off a value only when they are a pair.
+// In files of each line break; the first of duplicate keys and sections wins; quotes go only in pairs.
 TEST_F(ProfileTest, ValuesAreFoundWithoutRegardToCaseAndTrimmed) {
   const std::string text =
       "top=before any section\n;[hidden]\n[section1]\nname1=val1\nname2=\"val2\"\nname3\nempty=\n"
@@ -84,35 +79,30 @@ TEST_F(ProfileTest, ValuesAreFoundWithoutRegardToCaseAndTrimmed) {
                              Get(section, nullptr, nullptr, 10, Path("absent.ini")).second[0]));
 }
 
-// A value, key list or section list read into a buffer of each size: the
-// count returned and the buffer's bytes, 8 guard bytes after it included
-// ('#' marks bytes left alone, '?' any byte).
+// A value (the default cut alike), key list or section list read into a buffer of each size: the
+// count and the bytes, 8 guard bytes included ('#' left alone, '?' any byte); a list exactly as
+// long as the buffer does not fit.
 TEST_F(ProfileTest, WhatDoesNotFitIsCutToTheBuffer) {
   Put("top=x\r\n;[hidden]\r\n[section1]\r\nname1=val1\r\nname2=\"val2\"\r\nname3\r\nname4=a\r\n[ section2 "
       "]\r\nk=v\r\n\r\n[section3]\r\n");
   struct Row {
-    const char* section;
-    const char* key;
+    const char *section, *key;
     uint32_t size, count;
     std::string bytes;
   };
-  // clang-format off
-  const std::vector<Row> rows = {
-      {"section1", "name1", 0, 0, "########"},
-      {"section1", "name1", 1, 0, "\0#"s},
-      {"section1", "name1", 4, 3, "val\0#"s},
-      {"section1", "name1", 5, 4, "val1\0#"s},
-      {"section1", "missing", 4, 3, "def\0#"s},  // the default is cut alike
-      {"section1", nullptr, 20, 18, "name1\0name2\0name4\0\0"s},
-      {"section1", nullptr, 19, 17, "name1\0name2\0name4\0"s},  // exactly the list's size is too small
-      {"section1", nullptr, 16, 14, "name1\0name2\0na\0?########"s},
-      {nullptr, "ignored", 29, 27, "section1\0section2\0section3\0\0"s},
-      {nullptr, nullptr, 27, 25, "section1\0section2\0section\0"s},
-      {nullptr, nullptr, 16, 14, "section1\0secti\0?########"s},
-      {nullptr, nullptr, 0, 0, "########"},
-      {"missing", nullptr, 10, 0, "\0#"s},
-  };
-  // clang-format on
+  const std::vector<Row> rows = {{"section1", "name1", 0, 0, "########"},
+                                 {"section1", "name1", 1, 0, "\0#"s},
+                                 {"section1", "name1", 4, 3, "val\0#"s},
+                                 {"section1", "name1", 5, 4, "val1\0#"s},
+                                 {"section1", "missing", 4, 3, "def\0#"s},
+                                 {"section1", nullptr, 20, 18, "name1\0name2\0name4\0\0"s},
+                                 {"section1", nullptr, 19, 17, "name1\0name2\0name4\0"s},
+                                 {"section1", nullptr, 16, 14, "name1\0name2\0na\0?########"s},
+                                 {nullptr, "ignored", 29, 27, "section1\0section2\0section3\0\0"s},
+                                 {nullptr, nullptr, 27, 25, "section1\0section2\0section\0"s},
+                                 {nullptr, nullptr, 16, 14, "section1\0secti\0?########"s},
+                                 {nullptr, nullptr, 0, 0, "########"},
+                                 {"missing", nullptr, 10, 0, "\0#"s}};
   for (const Row& row : rows) {
     const auto got = Get(row.section, row.key, row.key ? "default" : nullptr, row.size);
     SCOPED_TRACE(std::string(row.section ? row.section : "-") + " " + (row.key ? row.key : "-") + " " +
@@ -124,8 +114,7 @@ TEST_F(ProfileTest, WhatDoesNotFitIsCutToTheBuffer) {
   }
 }
 
-// A file (or none) and a run of writes, and the bytes of the file after each;
-// a null key deletes the section, a null value the key.
+// Writes on a file (or none), the bytes after each; a null key deletes the section, a null value the key.
 TEST_F(ProfileTest, WritesEditTheFileLineByLine) {
   struct Step {
     const char *section, *key, *value;
@@ -173,9 +162,8 @@ TEST_F(ProfileTest, WritesEditTheFileLineByLine) {
   EXPECT_FALSE(zvtest::FileExists(Path("no_dir\\test.ini")));
 }
 
-// New keys go to the end of their section in files of any line break; quotes
-// keep the blanks of a written value, bare blanks go. Every call reads the
-// file afresh, and concurrent writers lose no update.
+// New keys end their section in files of any line break; quotes keep a written value's blanks.
+// Every call reads the file afresh, and concurrent writers lose no update.
 TEST_F(ProfileTest, NewKeysGoToTheEndOfTheirSectionAndNoUpdateIsLost) {
   Put("[a]\r\nk=1\r\n\r\n[b]\r\nx=2\r\n\r\n");
   ASSERT_TRUE(Write("a", "k2", "v") && Write("b", "y", "3") && Write("a", "k", "9") && Write("c", "z", "4"));

@@ -1,5 +1,5 @@
-// The current user's registry through the platform layer: keys found without
-// regard to case, a key with a subkey kept, values keeping type and bytes.
+// The user's registry through the platform layer: keys in any case, a key with a subkey kept,
+// values keeping type and bytes.
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"

@@ -1,5 +1,4 @@
-// Directories, the version, processes and working memory through the
-// platform layer, natively and under Wine.
+// Directories, the version, processes and working memory through the platform layer.
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -16,9 +15,8 @@
 
 namespace {
 
-// Existing Windows paths; too small a buffer gives the system directory's
-// size with its terminator, and the module's name cut to the buffer's size
-// (whether it is terminated differs between Windows versions).
+// Existing Windows paths; too small a buffer gives the system directory's size with its terminator,
+// the module's name cut to the buffer (terminated or not, by Windows version).
 TEST(SystemTest, DirectoriesVersionAndWorkingMemory) {
   char dir[plat::kPathBuffer] = "", tiny[6];
   const uint32_t length = plat::GetSystemDirectory(dir, sizeof dir);
@@ -45,8 +43,7 @@ TEST(SystemTest, DirectoriesVersionAndWorkingMemory) {
   plat::FreeBlock(block);
 }
 
-// A child process runs until it ends, and counts as ended as soon as it has,
-// though not yet collected (or its handle still open).
+// A child process counts as ended as soon as it has, though not yet collected (or its handle open).
 TEST(SystemTest, ProcessStampTellsARunningProcessFromAnEndedOne) {
   plat::ProcessStamp self{};
   ASSERT_TRUE(plat::GetProcessStamp(&self) && plat::IsProcessRunning(self));
