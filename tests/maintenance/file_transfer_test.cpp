@@ -17,16 +17,7 @@ using namespace zvtest;
 
 constexpr int32_t kFormId = 0x301;
 
-// A group info file whose entries name the files, then the edited and preview texts (empty: none).
-std::string GroupOf(std::vector<std::string> texts, const std::string& edited, const std::string& preview) {
-  std::vector<GroupInfoEntry> entries;
-  for (size_t i = 0; i < texts.size(); ++i) entries.push_back({Bytes().U16(1).Zeros(32).str(), int32_t(i)});
-  const int32_t n = int32_t(texts.size()), e = edited.empty() ? -1 : n,
-                p = preview.empty() ? -1 : n + (e >= 0);
-  if (e >= 0) texts.push_back(edited);
-  if (p >= 0) texts.push_back(preview);
-  return GroupInfoFile(entries, texts, n ? 0 : -1, e, p);
-}
+const std::string kEntry = Bytes().U16(1).Zeros(32).str();  // an entry's settings record
 
 // Natively both ways run; under Wine maintenance_tests runs buffered, maintenance_nt40_tests on NT 4.0.
 enum class Way { kProcess, kNt4 };
@@ -47,12 +38,6 @@ class FileTransferTest : public MaintenanceTest, public ::testing::WithParamInte
   static bool SystemWay() {
     const uint32_t v = zv::GetWindowsVersionClass();
     return v == zv::kVersionNt3 || v == zv::kVersionNt4;
-  }
-  static bool Move(const std::string& from, const std::string& to) {
-    return zv::MoveOverlayFile(from.c_str(), to.c_str());
-  }
-  static bool Copy(const std::string& from, const std::string& to) {
-    return zv::CopyWholeFile(from.c_str(), to.c_str());
   }
 
   // A directory made on the drive, with a backslash; E: natively maps onto the scratch directory, and under
@@ -99,23 +84,23 @@ TEST_P(FileTransferTest, MovesAndCopiesLeaveTheSourceBytesAtTheTargetOrFailKeepi
     ASSERT_TRUE(WriteWholeFile(source, Pattern(size, 7)));
     ASSERT_TRUE(size != 6000 ||
                 (plat::SetAttributesReadOnly(source.c_str()) && plat::SetAttributesReadOnly(target.c_str())));
-    EXPECT_TRUE(Move(source, target)) << size;
+    EXPECT_TRUE(zv::MoveOverlayFile(source.c_str(), target.c_str())) << size;
     EXPECT_EQ(Read(source) + Read(target), kMissing + Pattern(size, 7));
   }
   // A copy keeps the source; the system copy refuses an existing target, the buffered one replaces it.
   EXPECT_TRUE(plat::DeleteFile(target.c_str()));
   for (const std::string& bytes : {Pattern(11000, 17), std::string("newer")}) {
     ASSERT_TRUE(WriteWholeFile(source, bytes));
-    EXPECT_EQ(Copy(source, target), bytes.size() > 5 || !SystemWay());
+    EXPECT_EQ(zv::CopyWholeFile(source.c_str(), target.c_str()), bytes.size() > 5 || !SystemWay());
     EXPECT_EQ(Read(source) + Read(target), bytes + (SystemWay() ? Pattern(11000, 17) : bytes));
   }
-  EXPECT_FALSE(Copy(Path("MISSING.INI"), Path("NEW.ZLP")));
-  EXPECT_FALSE(Move(Path("MISSING.ZLP"), target));
+  EXPECT_FALSE(zv::CopyWholeFile(Path("MISSING.INI").c_str(), Path("NEW.ZLP").c_str()));
+  EXPECT_FALSE(zv::MoveOverlayFile(Path("MISSING.ZLP").c_str(), target.c_str()));
   EXPECT_EQ(Read(Path("NEW.ZLP")) + Read(source), kMissing + "newer");
   // Two buffers' worth passes in two pieces: a failing third write is never reached.
   ASSERT_TRUE(WriteWholeFile(source, Pattern(10240, 5)));
   fault::FailNth(fault::kWrite, 3);
-  EXPECT_TRUE(Move(source, target));
+  EXPECT_TRUE(zv::MoveOverlayFile(source.c_str(), target.c_str()));
   EXPECT_EQ(Read(target), Pattern(10240, 5));
   fault::Reset();
   // The same file, however spelled, is kept.
@@ -124,8 +109,8 @@ TEST_P(FileTransferTest, MovesAndCopiesLeaveTheSourceBytesAtTheTargetOrFailKeepi
   ASSERT_TRUE(WriteWholeFile(file, Pattern(7000, 13)));
   for (const std::string& same :
        {file, Path("FORMS\\_f301a00.zlp"), Path("Forms\\..\\forms\\.\\_F301A00.ZLP")}) {
-    EXPECT_TRUE(Move(file, same)) << same;  // kept in place counts as moved
-    EXPECT_FALSE(Copy(same, file)) << same;
+    EXPECT_TRUE(zv::MoveOverlayFile(file.c_str(), same.c_str())) << same;  // kept in place counts as moved
+    EXPECT_FALSE(zv::CopyWholeFile(same.c_str(), file.c_str())) << same;
     EXPECT_EQ(Read(file), Pattern(7000, 13));
   }
 }
@@ -137,8 +122,9 @@ TEST_P(FileTransferTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   const std::string target = DriveDir('E', "NEW"), sub = "_OLD\\_F301A09.ZLP";
   ASSERT_TRUE(plat::CreateDirectory((forms + "_OLD").c_str()) &&
               plat::CreateDirectory((target + "_OLD").c_str()));
-  const std::string group =
-      GroupOf({"_F301A00.ZLP", "_F301A01.ZLP", logo, "KEEP.ZLP", sub}, "_F301.ZL3", "_F301.PBF");
+  const std::string group = GroupInfoFile(
+      {{kEntry, 0}, {kEntry, 1}, {kEntry, 2}, {kEntry, 3}, {kEntry, 4}},
+      {"_F301A00.ZLP", "_F301A01.ZLP", logo, "KEEP.ZLP", sub, "_F301.ZL3", "_F301.PBF"}, 0, 5, 6);
   WriteCatalogue(forms + "_F301.FGP", group);
   const std::vector<std::string> moving = {"_F301A00.ZLP", "_F301A01.ZLP", "_F301.ZL3", "_F301.PBF"};
   for (const std::string& name : moving) ASSERT_TRUE(WriteWholeFile(forms + name, Pattern(3000, name[7])));
@@ -161,7 +147,7 @@ TEST_P(FileTransferTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   for (const std::string name : {"KEEP.ZLP", "LOGO.ZLP", sub.c_str()})
     EXPECT_FALSE(FileExists(target + name));
   // An edited file that is the group's first text moves too, on Yes over the one moved before.
-  WriteCatalogue(forms + "_F301.FGP", GroupOf({}, "_F301.ZL3", ""));
+  WriteCatalogue(forms + "_F301.FGP", GroupInfoFile({}, {"_F301.ZL3"}, -1, 0));
   ASSERT_TRUE(WriteWholeFile(forms + "_F301.ZL3", "edited"));
   EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_EQ(Read(forms + "_F301.ZL3") + Read(target + "_F301.ZL3"), kMissing + "edited");
@@ -169,7 +155,8 @@ TEST_P(FileTransferTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
 
 TEST_P(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
   // The listed files that exist (not an unlisted one) and the group info file.
-  const std::string group = GroupOf({"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP"}, "", "");
+  const std::string group = GroupInfoFile({{kEntry, 0}, {kEntry, 1}, {kEntry, 2}},
+                                          {"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP"}, 0);
   WriteCatalogue(Path("_F301.FGP"), group);
   ASSERT_TRUE(WriteWholeFile(Path("_F301A00.ZLP"), Pattern(1000, 3)) &&
               WriteWholeFile(Path("_F301A01.ZLP"), Pattern(7001, 5)) &&
