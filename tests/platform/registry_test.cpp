@@ -1,21 +1,23 @@
 // The user's registry through the platform layer: keys in any case, a key with a subkey kept,
-// values keeping type and bytes.
+// values keeping type and bytes, key and value names that are no host file names.
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "platform/platform.h"
 
 namespace {
 
-constexpr char kOuter[] = "Software\\ZVLMN30E Tests\\Outer",
-               kInner[] = "Software\\ZVLMN30E Tests\\Outer\\Inner";
+constexpr char kTop[] = "Software\\ZVLMN30E Tests", kOuter[] = "Software\\ZVLMN30E Tests\\Out/er b%c",
+               kInner[] = "Software\\ZVLMN30E Tests\\Out/er b%c\\Inner";
 
 TEST(RegistryTest, KeysAndValues) {
-  for (const char* key : {kInner, kOuter, "Software\\ZVLMN30E Tests"}) plat::RegDeleteKey(key);
+  for (const char* key : {kInner, kOuter, kTop}) plat::RegDeleteKey(key);
   plat::RegKey key = nullptr;
   EXPECT_EQ(plat::kRegFileNotFound, plat::RegOpenKey(kOuter, &key));
   ASSERT_EQ(plat::kRegSuccess, plat::RegCreateKey(kInner, &key));
   plat::RegCloseKey(key);
-  ASSERT_EQ(plat::kRegSuccess, plat::RegOpenKey("SOFTWARE\\zvlmn30e tests\\OUTER\\inner", &key));
+  ASSERT_EQ(plat::kRegSuccess, plat::RegOpenKey("SOFTWARE\\zvlmn30e tests\\OUT/ER B%C\\inner", &key));
   plat::RegCloseKey(key);
   ASSERT_EQ(plat::kRegSuccess, plat::RegCreateKey(kOuter, &key));  // an existing key opens
   const char text[] = "C:\\FORMS\\LOGO.ZLP";
@@ -23,6 +25,10 @@ TEST(RegistryTest, KeysAndValues) {
   ASSERT_EQ(plat::kRegSuccess, plat::RegSetValue(key, "File", plat::kRegSz, text, sizeof text));
   ASSERT_EQ(plat::kRegSuccess, plat::RegSetValue(key, "Type", plat::kRegDword, &number, 4));
   ASSERT_EQ(plat::kRegSuccess, plat::RegSetValue(key, "Type", plat::kRegDword, "\x07\0\0\0", 4));  // replaced
+  using Pair = std::pair<const char*, std::string>;
+  for (const Pair& v : {Pair{"x/y", "1"}, {"x.y", "2"}, {"", "default"}})
+    ASSERT_EQ(plat::kRegSuccess,
+              plat::RegSetValue(key, v.first, plat::kRegSz, v.second.c_str(), v.second.size() + 1));
   plat::RegCloseKey(key);
   ASSERT_EQ(plat::kRegSuccess, plat::RegOpenKey(kOuter, &key));
   ASSERT_EQ(plat::kRegSuccess, plat::RegQueryValue(key, "file", &type, nullptr, &size));  // the size alone
@@ -32,9 +38,11 @@ TEST(RegistryTest, KeysAndValues) {
   size = 4;
   EXPECT_EQ(plat::kRegMoreData, plat::RegQueryValue(key, "FILE", &type, buffer, &size));
   EXPECT_EQ(sizeof text, size);
-  size = sizeof buffer;
-  ASSERT_EQ(plat::kRegSuccess, plat::RegQueryValue(key, "File", &type, buffer, &size));
-  EXPECT_STREQ(text, buffer);
+  for (const Pair& v : {Pair{"File", text}, {"X/Y", "1"}, {"x.y", "2"}, {nullptr, "default"}}) {
+    size = sizeof buffer;
+    ASSERT_EQ(plat::kRegSuccess, plat::RegQueryValue(key, v.first, nullptr, buffer, &size)) << v.second;
+    EXPECT_EQ(v.second, buffer);
+  }
   size = 4;
   ASSERT_EQ(plat::kRegSuccess, plat::RegQueryValue(key, "Type", &type, &number, &size));
   EXPECT_EQ(plat::kRegDword + 0u, type);
@@ -49,8 +57,7 @@ TEST(RegistryTest, KeysAndValues) {
   ASSERT_EQ(plat::kRegSuccess, plat::RegCreateKey(kOuter, &key));
   EXPECT_EQ(plat::kRegFileNotFound, plat::RegQueryValue(key, "Type", &type, &number, &size));
   plat::RegCloseKey(key);
-  for (const char* k : {kOuter, "Software\\ZVLMN30E Tests"})
-    EXPECT_EQ(plat::kRegSuccess, plat::RegDeleteKey(k));
+  for (const char* k : {kOuter, kTop}) EXPECT_EQ(plat::kRegSuccess, plat::RegDeleteKey(k));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -65,30 +66,25 @@ TEST(SystemTest, ProcessStampTellsARunningProcessFromAnEndedOne) {
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
 #else
-  int toParent[2], toChild[2];
-  ASSERT_TRUE(pipe(toParent) == 0 && pipe(toChild) == 0);
+  int stamps[2];
+  ASSERT_EQ(pipe(stamps), 0);
   const pid_t pid = fork();
   ASSERT_GE(pid, 0);
-  if (pid == 0) {  // sends its stamp, then runs until the parent closes its end
+  if (pid == 0) {  // sends its stamp, then waits to be killed
     plat::ProcessStamp stamp{};
-    char byte;
-    close(toChild[1]);
-    if (!plat::GetProcessStamp(&stamp) || write(toParent[1], &stamp, sizeof stamp) != sizeof stamp) _exit(1);
-    while (read(toChild[0], &byte, 1) > 0) {
-    }
-    _exit(0);
+    if (plat::GetProcessStamp(&stamp) && write(stamps[1], &stamp, sizeof stamp) == sizeof stamp) pause();
+    _exit(1);
   }
-  close(toParent[1]);
-  close(toChild[0]);
   plat::ProcessStamp child{};
-  ASSERT_EQ(read(toParent[0], &child, sizeof child), static_cast<ssize_t>(sizeof child));
+  const ssize_t got = read(stamps[0], &child, sizeof child);
   EXPECT_TRUE(child.id == static_cast<uint32_t>(pid) && plat::IsProcessRunning(child));
-  close(toChild[1]);
+  kill(pid, SIGKILL);
   for (int i = 0; i < 1000 && plat::IsProcessRunning(child); ++i) usleep(1000);
   EXPECT_FALSE(plat::IsProcessRunning(child));
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  close(toParent[0]);
+  ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+  close(stamps[0]);
+  close(stamps[1]);
+  ASSERT_EQ(got, static_cast<ssize_t>(sizeof child));
 #endif
   EXPECT_FALSE(plat::IsProcessRunning(child));
 }
