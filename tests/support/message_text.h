@@ -1,5 +1,5 @@
 // The text of a message as the module shows it, in the resource set this
-// build links in.
+// build links in, its "%ld" replaced by number when one is given.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,6 @@
 
 namespace zvtest {
 
-// The message, its "%ld" replaced by number when one is given.
 std::string Message(uint32_t id, const std::string& number = "");
 
 }  // namespace zvtest

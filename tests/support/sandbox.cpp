@@ -1,55 +1,20 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <ftw.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include "platform/posix/posix_config.h"
 #endif
 
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/platform.h"
 #include "support/sandbox.h"
 
 namespace zvtest {
-namespace {
-
-#ifdef _WIN32
-void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA data;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &data);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = dir + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(path + "\\");
-      } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(h, &data));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
-#else
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-  return remove(path);
-}
-
-void RemoveTree(const std::string& hostDir) {
-  nftw(hostDir.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
-#endif
-
-}  // namespace
 
 std::string HostPath(const std::string& windowsPath) {
 #ifdef _WIN32
@@ -61,35 +26,19 @@ std::string HostPath(const std::string& windowsPath) {
 }
 
 bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes) {
-  const std::string host = HostPath(windowsPath);
-  FILE* f = host.empty() ? nullptr : std::fopen(host.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
-bool ReadWholeFile(const std::string& windowsPath, std::string* bytes) {
-  const std::string host = HostPath(windowsPath);
-  FILE* f = host.empty() ? nullptr : std::fopen(host.c_str(), "rb");
-  if (!f) return false;
-  bytes->clear();
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes->append(buffer, n);
-  std::fclose(f);
-  return true;
+  std::ofstream out(HostPath(windowsPath), std::ios::binary);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
 }
 
 std::string FileBytes(const std::string& windowsPath) {
-  std::string bytes;
-  return ReadWholeFile(windowsPath, &bytes) ? bytes : kMissing;
+  std::ifstream in(HostPath(windowsPath), std::ios::binary);
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : kMissing;
 }
 
 bool FileExists(const std::string& windowsPath) {
-  const std::string host = HostPath(windowsPath);
-  FILE* f = host.empty() ? nullptr : std::fopen(host.c_str(), "rb");
-  if (f) std::fclose(f);
-  return f != nullptr;
+  return std::ifstream(HostPath(windowsPath), std::ios::binary).is_open();
 }
 
 bool RemoveFile(const std::string& windowsPath) {
@@ -100,6 +49,16 @@ bool RemoveFile(const std::string& windowsPath) {
   const std::string host = HostPath(windowsPath);
   return !host.empty() && remove(host.c_str()) == 0;
 #endif
+}
+
+void RemoveTree(const std::string& hostDir) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  // Windows deletes no read-only file: each is made writable first (links are left alone).
+  for (const auto& entry : fs::recursive_directory_iterator(hostDir, error))
+    if (!entry.is_symlink(error))
+      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, error);
+  fs::remove_all(hostDir, error);
 }
 
 bool WriteProtectionIsEnforced(const std::string& dir) {
@@ -113,8 +72,8 @@ bool WriteProtectionIsEnforced(const std::string& dir) {
 }
 
 void SandboxTest::SetUp() {
-  static unsigned counter = 0;
 #ifdef _WIN32
+  static unsigned counter = 0;
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   dir_ = std::string(temp) + "zvt" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter) +
@@ -127,21 +86,17 @@ void SandboxTest::SetUp() {
   char windows[261];
   ASSERT_TRUE(plat::posix::ToWindowsPath(host, windows, sizeof windows)) << host;
   dir_ = std::string(windows) + "\\";
-  ++counter;
 #endif
 }
 
 void SandboxTest::TearDown() {
   // Only ever remove the scratch directory this fixture made: a SetUp that
   // failed half-way leaves nothing (or something else) to remove.
-  if (dir_.empty()) return;
-#ifdef _WIN32
-  if (dir_.find("\\zvt") == std::string::npos) return;
-  RemoveTree(dir_);
-#else
   const std::string host = HostPath(dir_);
-  if (host.rfind("/tmp/zvt-", 0) != 0) return;
-  RemoveTree(host);
+#ifdef _WIN32
+  if (host.find("\\zvt") != std::string::npos) RemoveTree(host);
+#else
+  if (host.rfind("/tmp/zvt-", 0) == 0) RemoveTree(host);
 #endif
   dir_.clear();
 }

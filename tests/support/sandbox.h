@@ -7,15 +7,16 @@
 
 namespace zvtest {
 
-// Reads and writes whole files by Windows path, without the platform layer
-// under test (the C library, through the host path on Linux).
+// Whole files by Windows path, without the platform layer under test (the C++
+// library, through the host path on Linux).
 bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes);
-bool ReadWholeFile(const std::string& windowsPath, std::string* bytes);
 bool FileExists(const std::string& windowsPath);
 // The path the host knows a Windows path by: the path itself under Windows,
 // the mapped Linux path natively (empty when it maps to none).
 std::string HostPath(const std::string& windowsPath);
 bool RemoveFile(const std::string& windowsPath);
+// Removes a directory given by host path and all in it, read-only files too.
+void RemoveTree(const std::string& hostDir);
 // The whole file, or kMissing when it cannot be read.
 inline const std::string kMissing = "<missing>";
 std::string FileBytes(const std::string& windowsPath);
@@ -32,7 +33,6 @@ class SandboxTest : public ::testing::Test {
 
   // The scratch directory as a Windows path, ending in a backslash.
   const std::string& Dir() const { return dir_; }
-  // A Windows path inside the scratch directory.
   std::string Path(const std::string& name) const { return dir_ + name; }
 
  private:

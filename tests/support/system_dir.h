@@ -16,15 +16,14 @@ class SystemDirTest : public SandboxTest {
   void SetUp() override;
   void TearDown() override;
 
-  // A file in the system directory.
-  std::string SystemPath(const std::string& name) const;
-  // A file in the directory of the module's own file.
-  std::string ModuleDirPath(const std::string& name) const;
+  // A file in the system directory, and one beside the module's own file.
+  std::string SystemPath(const std::string& name) const { return systemDir_ + name; }
+  std::string ModuleDirPath(const std::string& name) const { return moduleDir_ + name; }
 
  private:
   void RemoveCatalogueFiles();
 
-  std::string systemDir_;
+  std::string systemDir_;  // both end in a backslash
   std::string moduleDir_;
 };
 

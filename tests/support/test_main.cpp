@@ -4,7 +4,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <ftw.h>
 #include <stdlib.h>
 
 #include "platform/posix/posix_config.h"
@@ -15,18 +14,11 @@
 #include <string>
 
 #include "dialogs/module_frame.h"
-#include "support/other_process.h"
 #include "support/system_dir.h"
 
 #ifndef _WIN32
 namespace zvtest {
-namespace {
-std::string g_dataDirectory;
-int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
-  return remove(path);
-}
-}  // namespace
-
+std::string g_dataDirectory;  // set once, by main
 const std::string& DataDirectory() {
   return g_dataDirectory;
 }
@@ -34,7 +26,6 @@ const std::string& DataDirectory() {
 #endif
 
 int main(int argc, char** argv) {
-  if (zvtest::RunAsFileHolder(argc, argv)) return 0;
   testing::InitGoogleTest(&argc, argv);
 #ifdef _WIN32
   zv::ModuleAttach(GetModuleHandleA(nullptr), zv::kReasonProcessAttach, nullptr);
@@ -46,7 +37,7 @@ int main(int argc, char** argv) {
   plat::posix::SetDataDirectory(dir);
   zv::ModuleAttach(nullptr, zv::kReasonProcessAttach, nullptr);
   const int result = RUN_ALL_TESTS();
-  nftw(dir, zvtest::RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
+  zvtest::RemoveTree(dir);
   return result;
 #endif
 }
