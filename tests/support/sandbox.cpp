@@ -6,9 +6,9 @@
 #include "platform/posix/posix_config.h"
 #endif
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/platform.h"
@@ -33,8 +33,13 @@ bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes) {
 }
 
 std::string FileBytes(const std::string& windowsPath) {
-  std::ifstream in(HostPath(windowsPath), std::ios::binary);
-  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : kMissing;
+  FILE* f = std::fopen(HostPath(windowsPath).c_str(), "rb");
+  if (!f) return kMissing;
+  std::string bytes;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+  std::fclose(f);
+  return bytes;
 }
 
 bool FileExists(const std::string& windowsPath) {
