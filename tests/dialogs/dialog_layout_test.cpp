@@ -1,45 +1,44 @@
-// Every dialog template of both builds of the DLL, in both resource sets: it
-// exists in its language only; holds the controls its procedure works with,
-// of the right kind and style, shown or hidden; the English twin has its
-// caption and no graphic mode note, the local one the note; the column titles
-// over an overlay list fit their columns; and a person can use it: shown
-// controls lie inside the dialog, do not overlap (a group box or frame may
-// hold others), and every text fits its control in its font. Also the tick
-// box bitmaps.
+// Every dialog template of the DLL (both builds link the same resources), in
+// both resource sets: in its language only, holding the controls its procedure
+// works with (kind, style, shown or hidden), the English caption, the local
+// graphic mode note, column titles that fit their columns; shown controls lie
+// inside the dialog, do not overlap (a group box or frame may hold others),
+// and every text fits its control in its font. Also the tick box bitmaps.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dialogs/resource_ids.h"
 
 namespace {
 
-// Push button, check box, radio button, text static, single-line edit that
-// scrolls, read-only multi-line edit, multi-line edit, list box, unsorted list
-// box, combo box; style: bits the control must have besides.
-enum Kind { B, X, R, S, E, RO, ML, L, UL, C };
+// The kinds a control can be of, one bit each: push button, check box, radio
+// button, text static, single-line edit that scrolls, read-only multi-line
+// edit, multi-line edit, list box, unsorted list box, combo box, group box or
+// static frame, the owner-drawn column titles; H marks a control created hidden.
+constexpr unsigned B = 1, X = 2, R = 4, S = 8, E = 16, RO = 32, ML = 64, L = 128, UL = 256, C = 512;
+constexpr unsigned G = 1024, CT = 2048, H = 1u << 16;
 struct Control {
   int id;
-  Kind kind;
-  bool shown = true;
-  LONG style = 0;
+  unsigned kind;
+  LONG style = 0;  // bits it must have besides
 };
 constexpr LONG kNotify = LBS_NOTIFY, kDrawn = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
-constexpr bool kHidden = false;
 struct Template {
   const char* base;  // the local name; the English twin is "W_" + base
   const char* englishCaption;
   std::vector<Control> controls;
-  int overlayList = 0, firstColumn = 0;  // the overlay list under column titles, if any, and its first field
+  int overlayList = 0, firstColumn = 0;       // the list under column titles, if any, and its first field
   std::vector<int> localSteps, englishSteps;  // its column steps, tenths of the widest character
   int graphicNote = 0;                        // the local set's graphic mode note, if any
 };
-Control Ctl(int id, Kind kind, bool shown = true, LONG style = 0) {
-  return {id, kind, shown, style};
+Control Ctl(int id, unsigned kind, LONG style = 0) {
+  return {id, kind, style};
 }
 Template T(const char* base, const char* caption, std::vector<Control> controls, int list = 0, int first = 0,
            std::vector<int> localSteps = {}, std::vector<int> englishSteps = {}, int note = 0) {
@@ -53,49 +52,45 @@ const Control kOk = Ctl(ZV_ID_OK, B), kCancel = Ctl(ZV_ID_CANCEL, B), kHelp = Ct
 const Control kFront = Ctl(ZV_ID_TO_FRONT, R), kBack = Ctl(ZV_ID_TO_BACK, R);
 const std::vector<Template> kTemplates = {
     T("DETAIL", "Form Details",
-      {Ctl(ZV_ID_DETAIL_FORM_LIST, UL, true, kNotify), Ctl(ZV_ID_DETAIL_DESCRIPTION, RO), kOk, kCancel,
-       kHelp}),
+      {Ctl(ZV_ID_DETAIL_FORM_LIST, UL, kNotify), Ctl(ZV_ID_DETAIL_DESCRIPTION, RO), kOk, kCancel, kHelp}),
     T("DETAIL1", "Form Selection",
       {Ctl(ZV_ID_SELECTION_FILE, E), Ctl(ZV_ID_SELECTION_BROWSE, B), Ctl(ZV_ID_SELECTION_DESCRIPTION, RO),
        kOk, kCancel, kHelp}),
     T("DIRECTORY", "Directory Setting",
-      {Ctl(ZV_ID_PICKER_DIR_LABEL, S), Ctl(ZV_ID_PICKER_DIR_LIST, L, true, kNotify | kDrawn),
+      {Ctl(ZV_ID_PICKER_DIR_LABEL, S), Ctl(ZV_ID_PICKER_DIR_LIST, L, kNotify | kDrawn),
        Ctl(ZV_ID_PICKER_DRIVE_LABEL, S), Ctl(ZV_ID_PICKER_DRIVES, C), kOk, kCancel,
-       Ctl(ZV_ID_PICKER_NETWORK, B), Ctl(ZV_ID_PICKER_FILE_NAME, E, kHidden),
-       Ctl(ZV_ID_PICKER_FILE_LIST, L, kHidden), Ctl(ZV_ID_PICKER_FILE_TYPES, C, kHidden),
-       Ctl(ZV_ID_PICKER_READ_ONLY, X, kHidden)}),
+       Ctl(ZV_ID_PICKER_NETWORK, B), Ctl(ZV_ID_PICKER_FILE_NAME, E | H), Ctl(ZV_ID_PICKER_FILE_LIST, L | H),
+       Ctl(ZV_ID_PICKER_FILE_TYPES, C | H), Ctl(ZV_ID_PICKER_READ_ONLY, X | H)}),
     T("EDIT", "Edit Form",
       {Ctl(ZV_ID_EDIT_USE_FORM_NAME, X), Ctl(ZV_ID_EDIT_FORM_LABEL, S),
-       Ctl(ZV_ID_EDIT_FORM_LIST, UL, true, kNotify), Ctl(ZV_ID_EDIT_FILE_LABEL, S, kHidden),
-       Ctl(ZV_ID_EDIT_FILE, E, kHidden), Ctl(ZV_ID_EDIT_BROWSE, B, kHidden), Ctl(ZV_ID_EDIT_DESCRIPTION, RO),
-       Ctl(ZV_ID_EDIT_CHANGE, B), Ctl(ZV_ID_EDIT_DELETE, B), Ctl(ZV_ID_EDIT_REGISTER, B, kHidden), kCancel,
-       kHelp}),
+       Ctl(ZV_ID_EDIT_FORM_LIST, UL, kNotify), Ctl(ZV_ID_EDIT_FILE_LABEL, S | H), Ctl(ZV_ID_EDIT_FILE, E | H),
+       Ctl(ZV_ID_EDIT_BROWSE, B | H), Ctl(ZV_ID_EDIT_DESCRIPTION, RO), Ctl(ZV_ID_EDIT_CHANGE, B),
+       Ctl(ZV_ID_EDIT_DELETE, B), Ctl(ZV_ID_EDIT_REGISTER, B | H), kCancel, kHelp}),
     T("EDIT1", "Delete Form data",
       {Ctl(ZV_ID_DELETE_FORM, R), Ctl(ZV_ID_DELETE_OVERLAYS, R),
-       Ctl(ZV_ID_DELETE_LIST, L, true, kNotify | kDrawn | LBS_WANTKEYBOARDINPUT), kOk, kCancel, kHelp},
+       Ctl(ZV_ID_DELETE_LIST, L, kNotify | kDrawn | LBS_WANTKEYBOARDINPUT), kOk, kCancel, kHelp},
       ZV_ID_DELETE_LIST, 16, {35, 46, 76, 34, 120}, {35, 55, 90, 31, 105}, ZV_ID_DELETE_GRAPHIC_MODE),
     T("EDIT2", "Register Existing Form",
-      std::vector<Control>{Ctl(ZV_ID_REGISTER_FILE, E, true, ES_READONLY),
-                           Ctl(ZV_ID_REGISTER_FILE_DESCRIPTION, RO), Ctl(ZV_ID_REGISTER_FILE_PAPER, S),
-                           Ctl(ZV_ID_REGISTER_FILE_ORIENTATION, S), Ctl(ZV_ID_REGISTER_FORM_NAME, E),
-                           Ctl(ZV_ID_REGISTER_BROWSE, B), Ctl(ZV_ID_REGISTER_FORM_DESCRIPTION, ML),
-                           Ctl(ZV_ID_REGISTER_PAPER_LABEL, S), Ctl(ZV_ID_REGISTER_PAPER, C)} +
-          std::vector<Control>{
-              Ctl(ZV_ID_REGISTER_PAPER_FIXED_LABEL, S, kHidden), Ctl(ZV_ID_REGISTER_FORM_PAPER, S, kHidden),
-              Ctl(ZV_ID_REGISTER_PORTRAIT, R), Ctl(ZV_ID_REGISTER_LANDSCAPE, R),
-              Ctl(ZV_ID_REGISTER_FORM_ORIENTATION, S, kHidden), kFront, kBack,
-              Ctl(ZV_ID_REGISTER_FORM_LAYER, S, kHidden), Ctl(ZV_ID_REGISTER_SAVE_TO_LABEL, S),
-              Ctl(ZV_ID_REGISTER_SAVE_TO, S), Ctl(ZV_ID_REGISTER_CHANGE_DIRECTORY, B), kOk, kCancel, kHelp}),
+      std::vector<Control>{Ctl(ZV_ID_REGISTER_FILE, E, ES_READONLY), Ctl(ZV_ID_REGISTER_FILE_DESCRIPTION, RO),
+                           Ctl(ZV_ID_REGISTER_FILE_PAPER, S), Ctl(ZV_ID_REGISTER_FILE_ORIENTATION, S),
+                           Ctl(ZV_ID_REGISTER_FORM_NAME, E), Ctl(ZV_ID_REGISTER_BROWSE, B),
+                           Ctl(ZV_ID_REGISTER_FORM_DESCRIPTION, ML), Ctl(ZV_ID_REGISTER_PAPER_LABEL, S),
+                           Ctl(ZV_ID_REGISTER_PAPER, C), Ctl(ZV_ID_REGISTER_PAPER_FIXED_LABEL, S | H)} +
+          std::vector<Control>{Ctl(ZV_ID_REGISTER_FORM_PAPER, S | H), Ctl(ZV_ID_REGISTER_PORTRAIT, R),
+                               Ctl(ZV_ID_REGISTER_LANDSCAPE, R), Ctl(ZV_ID_REGISTER_FORM_ORIENTATION, S | H),
+                               kFront, kBack, Ctl(ZV_ID_REGISTER_FORM_LAYER, S | H),
+                               Ctl(ZV_ID_REGISTER_SAVE_TO_LABEL, S), Ctl(ZV_ID_REGISTER_SAVE_TO, S),
+                               Ctl(ZV_ID_REGISTER_CHANGE_DIRECTORY, B), kOk, kCancel, kHelp}),
     // The change form dialog opens on form names: the file label waits hidden.
     T("EDIT3", "Change Form",
-      {Ctl(ZV_ID_CHANGE_FORM_LABEL, S), Ctl(ZV_ID_CHANGE_FILE_LABEL, S, kHidden), Ctl(ZV_ID_CHANGE_NAME, E),
+      {Ctl(ZV_ID_CHANGE_FORM_LABEL, S), Ctl(ZV_ID_CHANGE_FILE_LABEL, S | H), Ctl(ZV_ID_CHANGE_NAME, E),
        Ctl(ZV_ID_CHANGE_DESCRIPTION, ML), kFront, kBack, Ctl(ZV_ID_CHANGE_SAVE_TO_LABEL, S),
        Ctl(ZV_ID_CHANGE_SAVE_TO, S), Ctl(ZV_ID_CHANGE_DIRECTORY, B), kOk, kCancel, kHelp}),
     T("FORMINFO", "Form Settings",
       {Ctl(ZV_ID_SETTINGS_USE_FORM_NAME, X), Ctl(ZV_ID_SETTINGS_LIST_LABEL, S),
-       Ctl(ZV_ID_SETTINGS_FORM_LIST, L, true, kNotify | LBS_SORT), Ctl(ZV_ID_SETTINGS_DESCRIPTION, RO),
+       Ctl(ZV_ID_SETTINGS_FORM_LIST, L, kNotify | LBS_SORT), Ctl(ZV_ID_SETTINGS_DESCRIPTION, RO),
        Ctl(ZV_ID_SETTINGS_ADD, B), Ctl(ZV_ID_SETTINGS_PAPER, S), Ctl(ZV_ID_SETTINGS_ORIENTATION, S),
-       Ctl(ZV_ID_SETTINGS_LAYER, S), Ctl(ZV_ID_SETTINGS_OVERLAY_LIST, L, true, kDrawn), kOk, kCancel, kHelp},
+       Ctl(ZV_ID_SETTINGS_LAYER, S), Ctl(ZV_ID_SETTINGS_OVERLAY_LIST, L, kDrawn), kOk, kCancel, kHelp},
       ZV_ID_SETTINGS_OVERLAY_LIST, 1, {33, 48, 77, 34, 128}, {33, 58, 90, 33, 110},
       ZV_ID_SETTINGS_GRAPHIC_MODE),
     T("NEWFILE", "Form/File Settings",
@@ -104,22 +99,13 @@ const std::vector<Template> kTemplates = {
     T("NEWFORM", "Add Form",
       {Ctl(ZV_ID_NEWFORM_NAME, E), Ctl(ZV_ID_NEWFORM_BROWSE, B), Ctl(ZV_ID_NEWFORM_DESCRIPTION, ML), kFront,
        kBack, Ctl(ZV_ID_NEWFORM_CHANGE_DIRECTORY, B), Ctl(ZV_ID_NEWFORM_SAVE_TO, S), kOk, kCancel, kHelp}),
-    T("PRINTER", "Printer List", {Ctl(ZV_ID_PRINTER_LIST, L, true, kNotify), kOk, kCancel, kHelp}),
+    T("PRINTER", "Printer List", {Ctl(ZV_ID_PRINTER_LIST, L, kNotify), kOk, kCancel, kHelp}),
 };
-const char* const kBuilds[] = {ZV_DLL_PATH, ZV_ENGLISH_DLL_PATH};
 
-struct Case {
-  int build;
-  const Template* t;
-  bool english;  // the "W_" twin
-  std::string Name() const { return (english ? "W_" : "") + std::string(t->base); }
-};
-std::vector<Case> AllCases() {
-  std::vector<Case> cases;
-  for (int build = 0; build < 2; ++build)
-    for (const Template& t : kTemplates)
-      for (const bool english : {false, true}) cases.push_back({build, &t, english});
-  return cases;
+// A template (an index into kTemplates) and whether its English twin "W_" + base.
+using Case = std::tuple<int, bool>;
+std::string NameOf(const Case& c) {
+  return (std::get<1>(c) ? "W_" : "") + std::string(kTemplates[std::get<0>(c)].base);
 }
 
 std::string TextOf(HWND w) {
@@ -127,84 +113,68 @@ std::string TextOf(HWND w) {
   GetWindowTextA(w, text, sizeof text);
   return text;
 }
-const auto StyleOf = [](HWND w) { return GetWindowLongA(w, GWL_STYLE); };
-// Of the class, its type bits (under mask) one of types.
-bool Typed(HWND w, const char* name, LONG mask, std::initializer_list<LONG> types) {
-  char found[64] = "";
-  GetClassNameA(w, found, sizeof found);
-  return lstrcmpiA(found, name) == 0 && (!mask || std::count(types.begin(), types.end(), StyleOf(w) & mask));
+LONG StyleOf(HWND w) {
+  return GetWindowLongA(w, GWL_STYLE);
 }
-const auto IsPush = [](HWND w) { return Typed(w, "Button", BS_TYPEMASK, {BS_PUSHBUTTON, BS_DEFPUSHBUTTON}); };
-bool IsBox(HWND w) {  // a check box or a radio button
-  return Typed(w, "Button", BS_TYPEMASK,
-               {BS_CHECKBOX, BS_AUTOCHECKBOX, BS_3STATE, BS_AUTO3STATE, BS_RADIOBUTTON, BS_AUTORADIOBUTTON});
-}
-const auto IsText = [](HWND w) {
-  return Typed(w, "Static", SS_TYPEMASK, {SS_LEFT, SS_CENTER, SS_RIGHT, SS_SIMPLE, SS_LEFTNOWORDWRAP});
-};
-const auto IsGroup = [](HWND w) { return Typed(w, "Button", BS_TYPEMASK, {BS_GROUPBOX}); };
-bool Holds(HWND w) {  // a group box, or a static frame or rectangle
-  return IsGroup(w) || Typed(w, "Static", SS_TYPEMASK,
-                             {SS_BLACKRECT, SS_GRAYRECT, SS_WHITERECT, SS_BLACKFRAME, SS_GRAYFRAME,
-                              SS_WHITEFRAME, SS_ETCHEDHORZ, SS_ETCHEDVERT, SS_ETCHEDFRAME});
-}
-bool IsKind(HWND w, Kind kind) {
+// By button and static type: check boxes and radio buttons, static texts and frames.
+const unsigned kButtons[16] = {B, B, X, X, R, X, X, G, 0, R},
+               kStatics[32] = {S, S, S, 0, G, G, G, G, G, G, 0, S, S, CT, 0, 0, G, G, G};
+unsigned KindsOf(HWND w) {
+  char name[64] = "";
+  GetClassNameA(w, name, sizeof name);
+  const auto is = [&](const char* c) { return lstrcmpiA(name, c) == 0; };
   const LONG s = StyleOf(w);
-  const bool edit = Typed(w, "Edit", 0, {}), multi = (s & ES_MULTILINE) != 0,
-             list = Typed(w, "ListBox", 0, {});
-  const bool radio = Typed(w, "Button", BS_TYPEMASK, {BS_RADIOBUTTON, BS_AUTORADIOBUTTON});
-  const bool kinds[] = {IsPush(w),
-                        IsBox(w) && !radio,
-                        radio,
-                        IsText(w),
-                        edit && !multi && (s & ES_AUTOHSCROLL),
-                        edit && multi && (s & ES_READONLY),
-                        edit && multi,
-                        list,
-                        list && !(s & LBS_SORT),
-                        Typed(w, "ComboBox", 0, {})};
-  return kinds[kind];
+  const unsigned shown = s & WS_VISIBLE ? 0 : H;
+  if (is("Button")) return shown | kButtons[s & BS_TYPEMASK];
+  if (is("Static")) return shown | kStatics[s & SS_TYPEMASK];
+  if (is("Edit"))
+    return shown | (s & ES_MULTILINE ? ML | (s & ES_READONLY ? RO : 0) : s & ES_AUTOHSCROLL ? E : 0);
+  if (is("ListBox")) return shown | L | (s & LBS_SORT ? 0 : UL);
+  return shown | (is("ComboBox") ? C : 0);
 }
-const auto Shown = [](HWND w) { return (StyleOf(w) & WS_VISIBLE) != 0; };
 RECT RectIn(HWND w, HWND dialog) {
   RECT r;
   GetWindowRect(w, &r);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
-const auto Contains = [](const RECT& o, const RECT& i) {
+bool Contains(const RECT& o, const RECT& i) {
   return i.left >= o.left && i.top >= o.top && i.right <= o.right && i.bottom <= o.bottom;
-};
-const auto Describe = [](HWND w) {
+}
+std::string Describe(HWND w) {
   return "control " + std::to_string(static_cast<short>(GetDlgCtrlID(w))) + " \"" + TextOf(w) + "\"";
-};
+}
+// A device context of w with its font selected.
+HDC FontDc(HWND w) {
+  HDC dc = GetDC(w);
+  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)));
+  return dc;
+}
 
 // The size the control's text needs in its font ({0, 0}: not measured). "&&"
-// shows one '&', a single '&' marks the next letter.
+// shows one '&', a single '&' marks the next letter. Besides the text: a push
+// button's 3D edge and focus rectangle, 3 pixels a side; a box's glyph and a
+// gap; a group box's corners. Text statics wrap unless simple, buttons only
+// when multi-line.
 SIZE Needed(HWND w, int width) {
   const std::string raw = TextOf(w);
   std::string text;
   for (const char* c = raw.c_str(); *c; ++c)
     if (*c != '&' || (c[1] == '&' && *++c)) text += *c;
-  if (text.empty() || !(IsText(w) || IsPush(w) || IsBox(w) || IsGroup(w))) return {0, 0};
-  HDC dc = GetDC(w);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)));
+  const unsigned kind = KindsOf(w) & ~H;
+  if (text.empty() || !(kind & (S | B | X | R | G))) return {0, 0};
+  HDC dc = FontDc(w);
   SIZE zero{};
   GetTextExtentPoint32A(dc, "0", 1, &zero);
-  // Besides the text: a push button's 3D edge and focus rectangle, 3 pixels a
-  // side; a check box's box or circle and a gap; a group box's corners. Simple
-  // statics never wrap, buttons only when multi-line.
-  const int glyph = GetSystemMetrics(SM_CXMENUCHECK) + std::max<int>(4, zero.cx / 2);
-  const SIZE extra = IsText(w)   ? SIZE{0, 0}
-                     : IsPush(w) ? SIZE{6, 2}
-                     : IsBox(w)  ? SIZE{glyph, 0}
-                                 : SIZE{16, 0};
+  const SIZE extra = kind == S   ? SIZE{0, 0}
+                     : kind == B ? SIZE{6, 2}
+                     : kind == G ? SIZE{16, 0}
+                                 : SIZE{GetSystemMetrics(SM_CXMENUCHECK) + std::max<int>(4, zero.cx / 2), 0};
   const LONG type = StyleOf(w) & SS_TYPEMASK;
   const bool wraps =
-      IsText(w) ? type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP : !IsGroup(w) && (StyleOf(w) & BS_MULTILINE);
+      kind == S ? type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP : kind != G && (StyleOf(w) & BS_MULTILINE);
   RECT r = {0, 0, width - extra.cx, 0};
   DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
-  SelectObject(dc, old);
   ReleaseDC(w, dc);
   return {r.right + extra.cx, r.bottom + extra.cy};
 }
@@ -223,42 +193,43 @@ class TemplateTest : public testing::TestWithParam<Case> {
     if (dialog_) DestroyWindow(dialog_);
     if (module_) FreeLibrary(module_);
   }
-  HMODULE module_ = LoadLibraryA(kBuilds[GetParam().build]);
+  HMODULE module_ = LoadLibraryA(ZV_DLL_PATH);
   HWND dialog_ = nullptr;
 };
 
 TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
-  const Case& c = GetParam();
-  const Template& t = *c.t;
+  const Template& t = kTemplates[std::get<0>(GetParam())];
+  const bool english = std::get<1>(GetParam());
+  const std::string name = NameOf(GetParam());
   ASSERT_NE(module_, nullptr);
   std::vector<WORD> languages;
-  EnumResourceLanguagesA(module_, MAKEINTRESOURCEA(5), c.Name().c_str(), CollectLanguage,
+  EnumResourceLanguagesA(module_, MAKEINTRESOURCEA(5), name.c_str(), CollectLanguage,
                          reinterpret_cast<LONG_PTR>(&languages));
-  EXPECT_EQ(languages, std::vector<WORD>{
-                           static_cast<WORD>(c.english ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)
-                                                       : MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN))});
+  EXPECT_EQ(languages,
+            std::vector<WORD>{static_cast<WORD>(english ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)
+                                                        : MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN))});
   // Created hidden with a procedure that does nothing: the controls stand as
   // the template places them.
-  dialog_ = CreateDialogParamA(module_, c.Name().c_str(), nullptr, Plain, 0);
+  dialog_ = CreateDialogParamA(module_, name.c_str(), nullptr, Plain, 0);
   ASSERT_NE(dialog_, nullptr);
   for (const Control& required : t.controls) {
     HWND w = GetDlgItem(dialog_, required.id);
-    EXPECT_TRUE(w && IsKind(w, required.kind) && (StyleOf(w) & required.style) == required.style &&
-                Shown(w) == required.shown)
-        << "control " << required.id << " missing or not of kind " << required.kind << ", style "
-        << required.style << ", shown " << required.shown;
+    const unsigned kinds = w ? KindsOf(w) : 0;
+    EXPECT_TRUE(w && (kinds & required.kind) == required.kind && (kinds & H) == (required.kind & H) &&
+                (StyleOf(w) & required.style) == required.style)
+        << "control " << required.id << " is not of kind " << required.kind << ", style " << required.style;
   }
-  EXPECT_TRUE(!c.english || TextOf(dialog_) == t.englishCaption) << TextOf(dialog_);
+  EXPECT_TRUE(!english || TextOf(dialog_) == t.englishCaption) << TextOf(dialog_);
   if (t.graphicNote) {
     HWND note = GetDlgItem(dialog_, t.graphicNote);
-    EXPECT_EQ(note && IsText(note) && Shown(note) && TextOf(note) == "(Modo Gr\341fico)", !c.english);
-    EXPECT_EQ(note == nullptr, c.english);
+    EXPECT_EQ(note && KindsOf(note) == S && TextOf(note) == "(Modo Gr\341fico)", !english);
+    EXPECT_EQ(note == nullptr, english);
   }
   std::vector<HWND> shown;
   HWND titles = nullptr;
   for (HWND w = GetWindow(dialog_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (Shown(w)) shown.push_back(w);
-    if (Typed(w, "Static", SS_TYPEMASK, {SS_OWNERDRAW})) titles = w;
+    if (!(KindsOf(w) & H)) shown.push_back(w);
+    if (KindsOf(w) & CT) titles = w;
   }
   // Each column title but the last fits its column with a gap; the last ends
   // inside the list.
@@ -267,21 +238,19 @@ TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
     std::vector<std::string> fields(1);
     for (char ch : TextOf(titles)) ch == ',' ? fields.emplace_back() : fields.back() += ch;
     ASSERT_EQ(fields.size(), 6u) << TextOf(titles);
-    HDC dc = GetDC(dialog_);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog_, WM_GETFONT, 0, 0)));
+    HDC dc = FontDc(dialog_);
     TEXTMETRICA m{};
     GetTextMetricsA(dc, &m);
-    const std::vector<int>& steps = c.english ? t.englishSteps : t.localSteps;
     RECT list;
     GetClientRect(GetDlgItem(dialog_, t.overlayList), &list);
     for (size_t i = 0, x = t.firstColumn; i < fields.size(); ++i) {
       SIZE size{};
       GetTextExtentPoint32A(dc, fields[i].c_str(), static_cast<int>(fields[i].size()), &size);
-      const int step = i + 1 < fields.size() ? m.tmMaxCharWidth * steps[i] / 10 : 0;
+      const int step =
+          i + 1 < fields.size() ? m.tmMaxCharWidth * (english ? t.englishSteps : t.localSteps)[i] / 10 : 0;
       EXPECT_TRUE(step ? size.cx + 2 < step : static_cast<LONG>(x) + size.cx <= list.right) << fields[i];
       x += step;
     }
-    SelectObject(dc, old);
     ReleaseDC(dialog_, dc);
   }
   RECT client;
@@ -292,8 +261,8 @@ TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
     EXPECT_TRUE(Contains(client, r)) << Describe(shown[i]) << " leaves the dialog";
     for (size_t j = i + 1; j < shown.size(); ++j) {
       RECT other = RectIn(shown[j], dialog_), common;
-      EXPECT_TRUE(!IntersectRect(&common, &r, &other) || (Holds(shown[i]) && Contains(r, other)) ||
-                  (Holds(shown[j]) && Contains(other, r)))
+      EXPECT_TRUE(!IntersectRect(&common, &r, &other) || (KindsOf(shown[i]) == G && Contains(r, other)) ||
+                  (KindsOf(shown[j]) == G && Contains(other, r)))
           << Describe(shown[i]) << " overlaps " << Describe(shown[j]);
     }
     RECT area;
@@ -307,16 +276,15 @@ TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
   EXPECT_GE(measured, 2) << "hardly any text was measured";
 }
 
-INSTANTIATE_TEST_SUITE_P(BothBuilds, TemplateTest, testing::ValuesIn(AllCases()),
-                         [](const testing::TestParamInfo<Case>& c) {
-                           return std::string(c.param.build ? "english_" : "local_") + c.param.Name();
-                         });
+INSTANTIATE_TEST_SUITE_P(Templates, TemplateTest,
+                         testing::Combine(testing::Range(0, static_cast<int>(kTemplates.size())),
+                                          testing::Bool()),
+                         [](const testing::TestParamInfo<Case>& c) { return NameOf(c.param); });
 
 // Bitmap 100 is an empty 11 by 11 box, 101 the same box with a tick in it: a
 // stroke that goes down from the left and up to the right.
-class TickBitmapTest : public testing::TestWithParam<const char*> {};
-TEST_P(TickBitmapTest, EmptyAndTickedBoxes) {
-  HMODULE module = LoadLibraryA(GetParam());
+TEST(TickBitmapTest, EmptyAndTickedBoxes) {
+  HMODULE module = LoadLibraryA(ZV_DLL_PATH);
   ASSERT_NE(module, nullptr);
   std::vector<int> dark[2];  // per pixel, row by row
   for (int b = 0; b < 2; ++b) {
@@ -334,19 +302,18 @@ TEST_P(TickBitmapTest, EmptyAndTickedBoxes) {
       dark[b].push_back(bits[p + 2] * 30 + bits[p + 1] * 59 + bits[p] * 11 < 12800);
   }
   FreeLibrary(module);
-  int ticked = 0, lowY = -1, lowX = -1, highY = 11, highX = -1;
-  for (int y = 0, x = 0; y < 11; x = (x + 1) % 11, y += x == 0) {
-    const bool frame = x == 0 || y == 0 || x == 10 || y == 10, e = dark[0][y * 11 + x],
-               s = dark[1][y * 11 + x];
-    EXPECT_TRUE(frame ? e && s : !e) << x << "," << y;
-    if (frame || !s) continue;
-    ++ticked;
-    if (y > lowY) lowY = y, lowX = x;
-    if (y < highY) highY = y, highX = x;
+  std::vector<POINT> tick;  // inside the frame, row by row
+  for (int p = 0; p < 121; ++p) {
+    const int x = p % 11, y = p / 11;
+    const bool frame = x == 0 || y == 0 || x == 10 || y == 10;
+    EXPECT_TRUE(frame ? dark[0][p] && dark[1][p] : !dark[0][p]) << x << "," << y;
+    if (!frame && dark[1][p]) tick.push_back({x, y});
   }
-  EXPECT_TRUE(ticked >= 8 && ticked <= 40) << ticked;  // a tick, not a dot and not a filled box
-  EXPECT_TRUE(lowY > 5 && highY < 5 && lowX < highX);
+  ASSERT_TRUE(tick.size() >= 8 && tick.size() <= 40) << tick.size();  // a tick, not a dot, not a filled box
+  // The lowest row's first pixel lies left of the highest row's first.
+  const POINT high = tick.front(),
+              low = *std::find_if(tick.begin(), tick.end(), [&](POINT q) { return q.y == tick.back().y; });
+  EXPECT_TRUE(low.y > 5 && high.y < 5 && low.x < high.x);
 }
-INSTANTIATE_TEST_SUITE_P(BothBuilds, TickBitmapTest, testing::ValuesIn(kBuilds));
 
 }  // namespace

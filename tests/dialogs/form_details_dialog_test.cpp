@@ -1,7 +1,6 @@
-// ZVFormDetailsDlg of the real module in both resource sets, driven by
-// script: which of its two dialogs opens, what they show, what each button
-// returns and leaves in *formId, the catalogue files after (byte for byte),
-// each refusal, and the help calls.
+// ZVFormDetailsDlg of the real module in both resource sets, by script: which
+// of its two dialogs opens, what they show, what each button returns and
+// leaves in *formId, the catalogue after (byte for byte), refusals and help.
 #include "dialogs/form_settings_fixture.h"
 #include "support/other_process.h"
 
@@ -45,8 +44,7 @@ class FormDetailsDialogTest : public BothSets {
 };
 
 TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
-  zv::PrintSettings s{};
-  s.layer = 1, s.paperCode = 9, s.orientation = 1;
+  const zv::PrintSettings s = MatchingRecord();  // layer 1
   const std::string report = Path("REPORT.ZLP"), typed = Path("FORM.TXT");
   for (const std::string& path : {report, typed})
     ASSERT_TRUE(WriteWholeFile(path, OverlayDataFile("", "Quarterly report", SettingsRecordBytes(s))));
@@ -74,9 +72,6 @@ TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
           {Opens(false), Shows(kFileName, ""), Shows(kFileDesc, ""), Click(kHelp), Click(kCancel),
            Returns(0)},
           0, "=", "=", {300002}),
-      Row(
-          "an empty catalogue", [] {}, 12, {Opens(false), Shows(kFileName, ""), Click(kCancel), Returns(0)},
-          12),
       Row("a damaged form list: a box and no dialog",
           Lists(named.substr(0, named.size() - 1), GroupNameListFile(ab)), 3,
           {Refused(Message(403)), Returns(0)}, 3),
