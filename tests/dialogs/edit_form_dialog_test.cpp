@@ -1,7 +1,6 @@
-// ZVEntryFormEditDlg through the real module in both resource sets: the mode
-// it opens in for each kind of identifier and the identifier handed back,
-// the file check before each button, the sub-dialogs' effect on the list,
-// help, Enter and Escape, and the edit guard that keeps a second call out.
+// ZVEntryFormEditDlg through the real module in both resource sets: the mode it opens in for each kind
+// of identifier and the identifier handed back, the file check before each button, the sub-dialogs'
+// effect on the list, help, Enter and Escape, and the edit guard that keeps a second call out.
 #include "dialogs/form_settings_fixture.h"
 #include "dialogs/resource_ids.h"
 
@@ -51,13 +50,16 @@ class EditFormTest : public formsettings::BothSets {
     return [this, id] { return edit_(nullptr, block_.data(), device_.c_str(), ZV_SAMPLE_DRIVER_PATH, id); };
   }
   std::string Title(const char* english, const char* local) const { return English() ? english : local; }
-  // Named forms INVOICE (5), LETTER (7), ALPHA (2), or none; file entries -1
-  // (LOGO.ZLP, present), -2 (a capture file elsewhere), -3 (GONE.ZLP).
+  // Named forms INVOICE (5), LETTER (7), ALPHA (2), or none; file entries -1 (LOGO.ZLP, present), -2
+  // (a capture file elsewhere), -3 (GONE.ZLP).
   void WriteCatalogue(bool named) {
     std::vector<FormSpec> forms = {
         {5, "INVOICE", "", 1, 0}, {7, "LETTER", "Letter head", 2, 1}, {2, "ALPHA", "", 1, 2}};
     std::vector<std::string> texts = {Dir() + "A", Dir() + "L", Dir() + "ALPHA"};
-    if (!named) forms.clear(), texts.clear();
+    if (!named) {
+      forms.clear();
+      texts.clear();
+    }
     const uint32_t n = static_cast<uint32_t>(texts.size());
     WriteFormList(
         FormListFile(forms, {{-1, "P", "", 1, n}, {-2, "C", "", 2, n + 1}, {-3, "P", "", 1, n + 2}}, 3));
@@ -70,8 +72,8 @@ class EditFormTest : public formsettings::BothSets {
   EditFunction edit_ = nullptr;
 };
 
-// Each row opens the dialog on its catalogue and identifier, runs its steps,
-// closes the dialog and checks the identifier handed back.
+// Each row opens the dialog on its catalogue and identifier, runs its steps, closes the dialog and
+// checks the identifier handed back.
 TEST_P(EditFormTest, ScriptsFromEachKindOfIdentifier) {
   const std::string logo = Path("LOGO.ZLP"), edit = Title("Edit Form", "Editar formulario");
   const std::string change = Title("Change Form", "Cambiar formulario");
@@ -80,8 +82,7 @@ TEST_P(EditFormTest, ScriptsFromEachKindOfIdentifier) {
   const Steps back = {Wait(edit), Quiet()},
               remove = {Click(kDelete), Wait(del), Click(IDOK), Asked(Message(502), IDYES),
                         Wait(edit),     Quiet()};
-  // Each button checks the file first; a bare name is missing even in the
-  // current directory.
+  // Each button checks the file first; a bare name is missing even in the current directory.
   Steps refusals;
   const std::vector<std::string> typed = {"",         Path("FORM.TXT"), Path("F*RM.ZLP"),
                                           "LOGO.ZLP", Path("GONE.ZLP"), Path("NONE.ZLP")};
@@ -94,61 +95,57 @@ TEST_P(EditFormTest, ScriptsFromEachKindOfIdentifier) {
     int32_t id;
     Steps steps;
     int32_t out;
-    std::vector<DWORD> help;  // the contexts asked for
-  };
-  const auto row = [](bool named, int32_t id, Steps steps, int32_t out, std::vector<DWORD> help = {}) {
-    return Case{named, id, steps, out, help};
+    std::vector<DWORD> help = {};  // the contexts asked for
   };
   const std::vector<Case> rows = {
-      row(true, 7,
-          Mode(true) +
-              Steps{Rows(kForms, {"INVOICE", "LETTER", "ALPHA"}), Selected(kForms, 1), Select(kForms, 0)},
-          5),
-      row(true, -1, Mode(false) + Steps{Shows(kFile, logo), Shows(kDescription, "LOGO.ZLP")} + refusals, -1),
-      // A capture entry shows no file; a full path typed shows its file's
-      // description, and does not count.
-      row(true, -2,
-          Mode(false) + Steps{Shows(kFile, ""), Type(kFile, Path("OTHER.ZLP")),
-                              Shows(kDescription, "OTHER.ZLP"), Type(kFile, "OTHER.ZLP"),
-                              Shows(kDescription, "")},
-          -2),
-      row(true, -3, {Shows(kFile, Path("GONE.ZLP")), Shows(kDescription, "")}, 0),
-      row(false, 7, Mode(true, false) + Steps{Rows(kForms, {})}, 0),
-      row(false, 0, Mode(false) + Steps{Shows(kFile, "")}, 0),
-      // The mode switch keeps each mode's selection; a file entry is checked
-      // only for its file, whatever the mode the dialog ends in. Help follows
-      // the mode; Enter does nothing, not even as IDOK.
-      row(true, -1,
-          {Click(kUseFormName), Selected(kForms, 0), Select(kForms, 1), Click(kHelp), Click(kUseFormName),
-           Shows(kFile, logo), Click(kHelp), Click(kUseFormName), Selected(kForms, 1),
-           Do([](DialogRun& r, const Dialog& d) {
-             SendMessageA(d.Handle(), WM_COMMAND, IDOK, 0), r.Settle();
-           }),
-           Quiet()},
-          -1, {300007, 300008}),
-      // The sub-dialogs: cancelled, nothing changes; done, the list shows
-      // their work. Deleting the last named form leaves nothing to change or
-      // delete; a deleted file empties the fields, and as its entry names a
-      // file that is gone, its identifier is dropped.
-      row(true, 7,
-          Steps{Click(kChange), Wait(change), Shows(ZV_ID_CHANGE_NAME, "LETTER"), Click(kClose)} + back +
-              Steps{Click(kChange), Wait(change), Type(ZV_ID_CHANGE_NAME, "OMEGA"), Click(IDOK)} + back +
-              Steps{Rows(kForms, {"INVOICE", "OMEGA", "ALPHA"})},
-          7),
-      row(true, 2,
-          Steps{Click(kDelete), Wait(del), Click(kClose)} + back + remove +
-              Steps{Rows(kForms, {"INVOICE", "LETTER"}), Selected(kForms, 0)} + remove + remove +
-              Mode(true, false),
-          0),
-      row(true, -1,
-          remove + Steps{Shows(kFile, ""), Shows(kDescription, ""), Click(kUseFormName), Click(kUseFormName),
-                         Shows(kFile, Path("LOGO.ZLP"))},
-          0),
-      row(true, -1,
-          Steps{Click(kRegister), Wait(reg), Type(ZV_ID_REGISTER_FORM_NAME, "STAMP"), Click(IDOK)} + back +
-              Steps{Click(kUseFormName), Rows(kForms, {"INVOICE", "LETTER", "ALPHA", "STAMP"}),
-                    Selected(kForms, 3)},
-          -1),
+      {true, 7,
+       Mode(true) +
+           Steps{Rows(kForms, {"INVOICE", "LETTER", "ALPHA"}), Selected(kForms, 1), Select(kForms, 0)},
+       5},
+      {true, -1, Mode(false) + Steps{Shows(kFile, logo), Shows(kDescription, "LOGO.ZLP")} + refusals, -1},
+      // A capture entry shows no file; a full path typed shows its file's description, and does not count.
+      {true, -2,
+       Mode(false) + Steps{Shows(kFile, ""), Type(kFile, Path("OTHER.ZLP")), Shows(kDescription, "OTHER.ZLP"),
+                           Type(kFile, "OTHER.ZLP"), Shows(kDescription, "")},
+       -2},
+      {true, -3, {Shows(kFile, Path("GONE.ZLP")), Shows(kDescription, "")}, 0},
+      {false, 7, Mode(true, false) + Steps{Rows(kForms, {})}, 0},
+      {false, 0, Mode(false) + Steps{Shows(kFile, "")}, 0},
+      // The mode switch keeps each mode's selection; a file entry is checked only for its file, whatever
+      // the mode the dialog ends in. Help follows the mode; Enter does nothing, not even as IDOK.
+      {true,
+       -1,
+       {Click(kUseFormName), Selected(kForms, 0), Select(kForms, 1), Click(kHelp), Click(kUseFormName),
+        Shows(kFile, logo), Click(kHelp), Click(kUseFormName), Selected(kForms, 1),
+        Do([](DialogRun& r, const Dialog& d) {
+          SendMessageA(d.Handle(), WM_COMMAND, IDOK, 0);
+          r.Settle();
+        }),
+        Quiet()},
+       -1,
+       {300007, 300008}},
+      // The sub-dialogs: cancelled, nothing changes; done, the list shows their work. Deleting the last
+      // named form leaves nothing to change or delete; a deleted file empties the fields, and as its
+      // entry names a file that is gone, its identifier is dropped.
+      {true, 7,
+       Steps{Click(kChange), Wait(change), Shows(ZV_ID_CHANGE_NAME, "LETTER"), Click(kClose)} + back +
+           Steps{Click(kChange), Wait(change), Type(ZV_ID_CHANGE_NAME, "OMEGA"), Click(IDOK)} + back +
+           Steps{Rows(kForms, {"INVOICE", "OMEGA", "ALPHA"})},
+       7},
+      {true, 2,
+       Steps{Click(kDelete), Wait(del), Click(kClose)} + back + remove +
+           Steps{Rows(kForms, {"INVOICE", "LETTER"}), Selected(kForms, 0)} + remove + remove +
+           Mode(true, false),
+       0},
+      {true, -1,
+       remove + Steps{Shows(kFile, ""), Shows(kDescription, ""), Click(kUseFormName), Click(kUseFormName),
+                      Shows(kFile, Path("LOGO.ZLP"))},
+       0},
+      {true, -1,
+       Steps{Click(kRegister), Wait(reg), Type(ZV_ID_REGISTER_FORM_NAME, "STAMP"), Click(IDOK)} + back +
+           Steps{Click(kUseFormName), Rows(kForms, {"INVOICE", "LETTER", "ALPHA", "STAMP"}),
+                 Selected(kForms, 3)},
+       -1},
   };
   char previous[MAX_PATH] = "";
   GetCurrentDirectoryA(sizeof previous, previous);
@@ -168,9 +165,8 @@ TEST_P(EditFormTest, ScriptsFromEachKindOfIdentifier) {
   SetCurrentDirectoryA(previous);
 }
 
-// While the dialog is open the guard key is held and a second call is
-// refused with the notice; the guard is also held while an error keeps the
-// dialog from opening, and released after.
+// While the dialog is open the guard key is held and a second call refused with the notice; the guard
+// is also held while an error keeps the dialog from opening, and released after.
 TEST_P(EditFormTest, TheEditGuardKeepsASecondCallOut) {
   WriteCatalogue(true);
   int32_t id = 5, second = 7;
