@@ -1,7 +1,6 @@
-// The edit guard in the current user's registry: each state a key can be
-// found in (missing, left by another program, by a running or an ended
-// holder, half written) against what AcquireEditGuard answers and leaves
-// behind, and the release that removes it.
+// The edit guard in the current user's registry: each state a key can be found in (missing, left by
+// another program, by a running or an ended holder, half written) against what AcquireEditGuard
+// answers and leaves behind, and the release that removes it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -41,8 +40,7 @@ std::string Owner(bool ended) {
   return Value(plat::kRegBinary, record, sizeof record);
 }
 
-// Held ones stay as they were; free ones are taken over and then name this
-// process, which finds the guard held until it releases it.
+// Held ones stay as they were; free ones are taken over and name this process, held until released.
 TEST(EditGuardTest, EachStateOfAFoundKey) {
   const std::string none, twoBytes = Value(plat::kRegBinary, "\x02\x00", 2);
   const struct {
