@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "dialogs/resource_ids.h"
@@ -102,12 +101,6 @@ const std::vector<Template> kTemplates = {
     T("PRINTER", "Printer List", {Ctl(ZV_ID_PRINTER_LIST, L, kNotify), kOk, kCancel, kHelp}),
 };
 
-// A template (an index into kTemplates) and whether its English twin "W_" + base.
-using Case = std::tuple<int, bool>;
-std::string NameOf(const Case& c) {
-  return (std::get<1>(c) ? "W_" : "") + std::string(kTemplates[std::get<0>(c)].base);
-}
-
 std::string TextOf(HWND w) {
   char text[512] = "";
   GetWindowTextA(w, text, sizeof text);
@@ -187,47 +180,35 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR f
   return TRUE;
 }
 
-class TemplateTest : public testing::TestWithParam<Case> {
- protected:
-  void TearDown() override {
-    if (dialog_) DestroyWindow(dialog_);
-    if (module_) FreeLibrary(module_);
-  }
-  HMODULE module_ = LoadLibraryA(ZV_DLL_PATH);
-  HWND dialog_ = nullptr;
-};
-
-TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
-  const Template& t = kTemplates[std::get<0>(GetParam())];
-  const bool english = std::get<1>(GetParam());
-  const std::string name = NameOf(GetParam());
-  ASSERT_NE(module_, nullptr);
+// Created hidden with a procedure that does nothing: the controls stand as
+// the template places them.
+void CheckTemplate(HMODULE module, const Template& t, bool english) {
+  const std::string name = (english ? "W_" : "") + std::string(t.base);
+  SCOPED_TRACE(name);
   std::vector<WORD> languages;
-  EnumResourceLanguagesA(module_, MAKEINTRESOURCEA(5), name.c_str(), CollectLanguage,
+  EnumResourceLanguagesA(module, MAKEINTRESOURCEA(5), name.c_str(), CollectLanguage,
                          reinterpret_cast<LONG_PTR>(&languages));
   EXPECT_EQ(languages,
             std::vector<WORD>{static_cast<WORD>(english ? MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)
                                                         : MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN))});
-  // Created hidden with a procedure that does nothing: the controls stand as
-  // the template places them.
-  dialog_ = CreateDialogParamA(module_, name.c_str(), nullptr, Plain, 0);
-  ASSERT_NE(dialog_, nullptr);
+  HWND dialog = CreateDialogParamA(module, name.c_str(), nullptr, Plain, 0);
+  ASSERT_NE(dialog, nullptr);
   for (const Control& required : t.controls) {
-    HWND w = GetDlgItem(dialog_, required.id);
+    HWND w = GetDlgItem(dialog, required.id);
     const unsigned kinds = w ? KindsOf(w) : 0;
     EXPECT_TRUE(w && (kinds & required.kind) == required.kind && (kinds & H) == (required.kind & H) &&
                 (StyleOf(w) & required.style) == required.style)
         << "control " << required.id << " is not of kind " << required.kind << ", style " << required.style;
   }
-  EXPECT_TRUE(!english || TextOf(dialog_) == t.englishCaption) << TextOf(dialog_);
+  EXPECT_TRUE(!english || TextOf(dialog) == t.englishCaption) << TextOf(dialog);
   if (t.graphicNote) {
-    HWND note = GetDlgItem(dialog_, t.graphicNote);
+    HWND note = GetDlgItem(dialog, t.graphicNote);
     EXPECT_EQ(note && KindsOf(note) == S && TextOf(note) == "(Modo Gr\341fico)", !english);
     EXPECT_EQ(note == nullptr, english);
   }
   std::vector<HWND> shown;
   HWND titles = nullptr;
-  for (HWND w = GetWindow(dialog_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+  for (HWND w = GetWindow(dialog, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
     if (!(KindsOf(w) & H)) shown.push_back(w);
     if (KindsOf(w) & CT) titles = w;
   }
@@ -238,11 +219,11 @@ TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
     std::vector<std::string> fields(1);
     for (char ch : TextOf(titles)) ch == ',' ? fields.emplace_back() : fields.back() += ch;
     ASSERT_EQ(fields.size(), 6u) << TextOf(titles);
-    HDC dc = FontDc(dialog_);
+    HDC dc = FontDc(dialog);
     TEXTMETRICA m{};
     GetTextMetricsA(dc, &m);
     RECT list;
-    GetClientRect(GetDlgItem(dialog_, t.overlayList), &list);
+    GetClientRect(GetDlgItem(dialog, t.overlayList), &list);
     for (size_t i = 0, x = t.firstColumn; i < fields.size(); ++i) {
       SIZE size{};
       GetTextExtentPoint32A(dc, fields[i].c_str(), static_cast<int>(fields[i].size()), &size);
@@ -251,16 +232,16 @@ TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
       EXPECT_TRUE(step ? size.cx + 2 < step : static_cast<LONG>(x) + size.cx <= list.right) << fields[i];
       x += step;
     }
-    ReleaseDC(dialog_, dc);
+    ReleaseDC(dialog, dc);
   }
   RECT client;
-  GetClientRect(dialog_, &client);
+  GetClientRect(dialog, &client);
   int measured = 0;
   for (size_t i = 0; i < shown.size(); ++i) {
-    const RECT r = RectIn(shown[i], dialog_);
+    const RECT r = RectIn(shown[i], dialog);
     EXPECT_TRUE(Contains(client, r)) << Describe(shown[i]) << " leaves the dialog";
     for (size_t j = i + 1; j < shown.size(); ++j) {
-      RECT other = RectIn(shown[j], dialog_), common;
+      RECT other = RectIn(shown[j], dialog), common;
       EXPECT_TRUE(!IntersectRect(&common, &r, &other) || (KindsOf(shown[i]) == G && Contains(r, other)) ||
                   (KindsOf(shown[j]) == G && Contains(other, r)))
           << Describe(shown[i]) << " overlaps " << Describe(shown[j]);
@@ -274,12 +255,16 @@ TEST_P(TemplateTest, ExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
         << area.bottom;
   }
   EXPECT_GE(measured, 2) << "hardly any text was measured";
+  DestroyWindow(dialog);
 }
 
-INSTANTIATE_TEST_SUITE_P(Templates, TemplateTest,
-                         testing::Combine(testing::Range(0, static_cast<int>(kTemplates.size())),
-                                          testing::Bool()),
-                         [](const testing::TestParamInfo<Case>& c) { return NameOf(c.param); });
+TEST(TemplateTest, EachExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
+  HMODULE module = LoadLibraryA(ZV_DLL_PATH);
+  ASSERT_NE(module, nullptr);
+  for (const Template& t : kTemplates)
+    for (const bool english : {false, true}) CheckTemplate(module, t, english);
+  FreeLibrary(module);
+}
 
 // Bitmap 100 is an empty 11 by 11 box, 101 the same box with a tick in it: a
 // stroke that goes down from the left and up to the right.

@@ -1,17 +1,19 @@
 // The directory and form file pickers on the system's open-file dialog, on a
 // host (the add form template, never shown) whose text they start from and
 // fill; as Wine's default version (classic) and, with ZV_EXPECT_NT4, as
-// Windows NT 4.0 (Explorer style).
+// Windows NT 4.0 (Explorer style). And help through the printer driver.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "catalogue/catalogue_config.h"
 #include "dialogs/file_pickers.h"
+#include "dialogs/help.h"
 #include "dialogs/module_frame.h"
 #include "dialogs/resource_ids.h"
 #include "platform/platform.h"
 #include "support/catalogue_bytes.h"
+#include "support/dialog_driver.h"
 #include "support/dialog_script.h"
 #include "support/message_text.h"
 #include "support/system_dir.h"
@@ -105,6 +107,35 @@ TEST_F(PickerTest, Scripts) {
     EXPECT_EQ(run.Boxes().size(), boxes);
   }
   RemoveFile(root);
+}
+
+// The file the driver names (the path rules are the dialog rules test's), or
+// the module's directory when the driver gives no answer. Closing a dialog
+// with help open is proven by every dialog script that presses Help.
+TEST_F(PickerTest, HelpIsTheDriversFileOrTheModulesDirectory) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  const std::string at = std::string(self).substr(0, std::string(self).rfind('\\') + 1),
+                    ini = Path("DRIVER.INI");
+  // No lines: no device, and the sample driver answers from ZVSAMPLE.INI beside itself.
+  const struct {
+    std::string lines, driver, file;
+  } rows[] = {{"HelpFile = D:\\HELP\\X.HLP", ZV_SAMPLE_DRIVER_PATH, "D:\\HELP\\X.HLP"},
+              {"HelpFile = X.HLP\r\nFailHelp = 1", ZV_SAMPLE_DRIVER_PATH, at},  // the driver's call fails
+              {"HelpFile = X.HLP", Path("MISSING.DLL"), at},
+              {"HelpFile = X.HLP", "KERNEL32.DLL", at},  // no entry point
+              {"", ZV_SAMPLE_DRIVER_PATH, at + "ZVSAMPLE.HLP"}};
+  for (const auto& row : rows) {
+    HelpWatcher help;
+    ASSERT_TRUE(WriteWholeFile(ini, "[Driver]\r\n" + row.lines + "\r\n"));
+    const char* device = row.lines.empty() ? nullptr : ini.c_str();
+    EXPECT_EQ(zv::ShowHelp(nullptr, HELP_CONTEXT, ZV_HELP_FORM_DETAILS, device, row.driver.c_str()), 1);
+    const std::vector<HelpCall> calls = help.Calls();
+    ASSERT_EQ(calls.size(), 1u) << row.lines;
+    EXPECT_EQ(calls[0].file, row.file) << row.lines;
+    EXPECT_EQ(calls[0].command, static_cast<UINT>(HELP_CONTEXT));
+    EXPECT_EQ(calls[0].data, static_cast<DWORD>(ZV_HELP_FORM_DETAILS));
+  }
 }
 
 }  // namespace
