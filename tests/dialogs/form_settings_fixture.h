@@ -1,9 +1,10 @@
 // What the tests of the real module's dialogs share: the module in one of its
 // two resource sets, the sample driver answering from a settings file of the
-// test, a driver settings block, and ZVCreateFormDlg scripts run from a
-// catalogue built byte by byte to the catalogue files after.
+// test, a driver settings block, and dialog scripts run from a catalogue built
+// byte by byte to the catalogue files after.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 
 #include "support/catalogue_files.h"
@@ -12,13 +13,11 @@
 
 namespace formsettings {
 
-using CreateFormDlgFunction = int32_t(ZVAPI*)(void*, const void*, const char*, const char*, int32_t*,
-                                              uint32_t, uint32_t);
 constexpr int kOk = 1, kCancel = 2, kHelp = 145, kToFront = 1001, kToBack = 1002, kFormName = 2100,
-              kFormDescription = 2101, kChangeDirectory = 2102, kSaveTo = 2103, kFormBrowse = 2104,
-              kFile = 2200, kFileBrowse = 2201, kFileDescription = 2202, kListLabel = 2303,
-              kDescription = 2304, kPaper = 2305, kOrientation = 2306, kOverlays = 2307, kLayer = 2308,
-              kForms = 2312, kAdd = 2313, kUseFormName = 2314;
+              kFormDescription = 2101, kSaveTo = 2103, kFormBrowse = 2104, kFile = 2200,
+              kFileDescription = 2202, kListLabel = 2303, kDescription = 2304, kPaper = 2305,
+              kOrientation = 2306, kOverlays = 2307, kLayer = 2308, kForms = 2312, kAdd = 2313,
+              kUseFormName = 2314;
 constexpr char kA4[] = "A4 210 x 297 mm", kLetter[] = "Letter 8 1/2 x 11 in",
                kDriverPaperName[] = "A4 (driver)";
 // One model whose id carries the colour bit, so that it cannot pass for the
@@ -48,10 +47,10 @@ struct ScriptRow {
   int32_t in;
   std::vector<zvtest::Step> steps;
   int32_t out;
-  std::string forms = "=", groups = "=";
-  std::vector<DWORD> help = {};
-  std::string remembered = "";
-  bool anyCase = false;
+  std::string forms, groups;
+  std::vector<DWORD> help;
+  std::string remembered;
+  bool anyCase;
 };
 
 inline ScriptRow Row(const char* what, std::function<void()> setUp, int32_t in,
@@ -70,9 +69,6 @@ class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterf
     device_ = Path("DRIVER.INI");
     ASSERT_TRUE(zvtest::WriteWholeFile(device_, kDriverSettings));
     module_ = std::make_unique<zvtest::ModuleUnderTest>(English() ? ZV_ENGLISH_DLL_PATH : ZV_DLL_PATH);
-    createForm_ =
-        reinterpret_cast<CreateFormDlgFunction>(reinterpret_cast<void*>(module_->Export("ZVCreateFormDlg")));
-    ASSERT_NE(createForm_, nullptr);
     block_ = DriverBlock(1);
   }
   void TearDown() override {
@@ -88,13 +84,15 @@ class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterf
     s.modelId = 0x4001, s.printingMode = 0x10;
     return std::string(reinterpret_cast<const char*>(&s), sizeof s);
   }
-  std::function<int()> OpenSettings(int32_t* id) {
-    return [this, id] {
-      return createForm_(nullptr, block_.data(), device_.c_str(), ZV_SAMPLE_DRIVER_PATH, id, 0, 0);
+  // The dialog a row's script runs in.
+  virtual std::function<int()> OpenDialog(int32_t* id) {
+    auto create = reinterpret_cast<decltype(&ZVCreateFormDlg)>(
+        reinterpret_cast<void*>(module_->Export("ZVCreateFormDlg")));
+    return [=] {
+      return create(nullptr, block_.data(), device_.c_str(), ZV_SAMPLE_DRIVER_PATH,
+                    reinterpret_cast<ZVLONG*>(id), 0, 0);
     };
   }
-  // The dialog a row's script runs in.
-  virtual std::function<int()> OpenDialog(int32_t* id) { return OpenSettings(id); }
   // A message of the module's set by its local id, its %ld replaced by number.
   std::string Message(uint32_t id, long number = 0) const {
     char text[512] = "";
@@ -104,14 +102,7 @@ class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterf
     return at == std::string::npos ? s : s.replace(at, 3, std::to_string(number));
   }
   std::string Settings() const { return English() ? "Form Settings" : "Configuraci\363n de formulario"; }
-  std::string AddForm() const { return English() ? "Add Form" : "A\361adir formulario"; }
-  std::string FormFile() const {
-    return English() ? "Form/File Settings" : "Configuraci\363n de formulario/fichero";
-  }
   std::string Config() const { return SystemPath("ZVLMN3.DAT"); }
-  void SetRememberedDirectory(const std::string& dir) const {
-    ASSERT_TRUE(WritePrivateProfileStringA("ENVIRONMENT", "CURRENTDIR", dir.c_str(), Config().c_str()));
-  }
 
   // The help contexts asked for, then HELP_QUIT, each naming this set's file.
   void ExpectHelp(const zvtest::HelpWatcher& help, const std::vector<DWORD>& contexts) const {
@@ -138,13 +129,13 @@ class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterf
                       config = ReadOrEmpty(Config());
     auto norm = [&](const std::string& text) { return row.anyCase ? zvtest::Upper(text) : text; };
     int32_t id = row.in;
-    size_t boxes = 0;
-    for (const zvtest::Step& s : row.steps) boxes += s.action == s.kBoxOf;
     zvtest::HelpWatcher help;
     {
       zvtest::DialogRun run(OpenDialog(&id));
       zvtest::RunScript(run, row.steps);
-      EXPECT_EQ(run.Boxes().size(), boxes);
+      const auto box = [](const zvtest::Step& s) { return s.action == s.kBoxOf; };
+      EXPECT_EQ(run.Boxes().size(),
+                static_cast<size_t>(std::count_if(row.steps.begin(), row.steps.end(), box)));
     }
     EXPECT_EQ(id, row.out);
     EXPECT_EQ(norm(ReadOrEmpty(FormListPath())), norm(row.forms == "=" ? forms : row.forms));
@@ -158,7 +149,6 @@ class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterf
   }
 
   std::unique_ptr<zvtest::ModuleUnderTest> module_;
-  CreateFormDlgFunction createForm_ = nullptr;
   std::string device_, block_;
 };
 

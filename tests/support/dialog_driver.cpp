@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 namespace zvtest {
@@ -10,71 +9,36 @@ namespace {
 
 constexpr int kPollMs = 10, kTimeoutMs = 10000;
 constexpr int kSettleMs = 30000;  // a long list filled under load takes its time
-constexpr UINT kMarkerMessage = WM_APP + 0x5A;
-DialogRun* g_run = nullptr;  // the open run, whose thread the dialogs live on
-HelpWatcher* g_help = nullptr;
+constexpr UINT kMarkerMessage = WM_APP + 0x5A, kCopyCalls = WM_APP + 0x5B;
+HelpWatcher* g_help = nullptr;  // the one watcher alive
 
-std::string WindowText(HWND window) {
-  char text[1024] = "";
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                      kTimeoutMs, nullptr);
-  return text;
+// Hooked into every dialog thread: a marker names the event to set once the
+// thread takes it from its queue.
+LRESULT CALLBACK SeeMarker(int code, WPARAM wParam, LPARAM lParam) {
+  const MSG* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kMarkerMessage && !message->hwnd)
+    SetEvent(reinterpret_cast<HANDLE>(message->lParam));
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-bool IsClass(HWND window, const char* name) {
-  char found[64] = "";
-  GetClassNameA(window, found, sizeof found);
-  return _stricmp(found, name) == 0;
-}
-
-// Returns once the window's thread has handled what came before: through the
-// run's marker on the run's thread, else by a sent message, asked in slices so
-// that a window that closes meanwhile ends the wait.
-void Settle(HWND window, DWORD thread) {
-  if (g_run && thread == g_run->ThreadId()) return g_run->Settle();
-  DWORD_PTR ignored;
-  for (int waited = 0; waited < kTimeoutMs && IsWindow(window); waited += 50)
-    if (SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 50, &ignored)) return;
-}
-
-BOOL CALLBACK ReadBoxControl(HWND child, LPARAM param) {
-  Box* box = reinterpret_cast<Box*>(param);
-  const LONG style = GetWindowLongA(child, GWL_STYLE);
-  const HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-  auto is = [icon](LPCSTR id) { return icon && icon == LoadIconA(nullptr, id); };
-  if ((style & WS_VISIBLE) == 0) return TRUE;
-  if (IsClass(child, "Button")) {
-    box->buttons.push_back(GetDlgCtrlID(child));
-  } else if (IsClass(child, "Static") && (style & SS_TYPEMASK) == SS_ICON) {
-    box->stopIcon |= is(IDI_HAND);
-    box->questionIcon |= is(IDI_QUESTION);
-    box->exclamationIcon |= is(IDI_EXCLAMATION);
-  } else if (IsClass(child, "Static") && box->text.empty()) {
-    box->text = WindowText(child);
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK CollectShown(HWND window, LPARAM param) {
-  if (IsWindowVisible(window)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-  return TRUE;
+// A handler that waits for another thread (WinHelp's message to the help
+// window) answers sent messages meanwhile but takes no posted ones, so the
+// posted marker waits for the handler to finish. A marker that comes too late
+// finds its event left open.
+void SettleThread(DWORD threadId) {
+  HANDLE waits[] = {CreateEventA(nullptr, TRUE, FALSE, nullptr), OpenThread(SYNCHRONIZE, FALSE, threadId)};
+  if (PostThreadMessageA(threadId, kMarkerMessage, 0, reinterpret_cast<LPARAM>(waits[0])) &&
+      WaitForMultipleObjects(2, waits, FALSE, kSettleMs) == WAIT_TIMEOUT)
+    return (void)(ADD_FAILURE() << "the dialog thread did not come back to its message loop");
+  for (HANDLE handle : waits) CloseHandle(handle);
 }
 
 }  // namespace
 
-std::string Dialog::Title() const {
-  return window_ ? WindowText(window_) : std::string();
-}
-
 HWND Dialog::Control(int id) const {
   HWND control = window_ ? GetDlgItem(window_, id) : nullptr;
-  if (!control) ADD_FAILURE() << "dialog \"" << Title() << "\" has no control " << id;
+  if (!control) ADD_FAILURE() << "dialog \"" << WindowText(window_) << "\" has no control " << id;
   return control;
-}
-
-std::string Dialog::Text(int id) const {
-  HWND control = Control(id);
-  return control ? WindowText(control) : std::string();
 }
 
 void Dialog::SetText(int id, const std::string& text) const {
@@ -83,7 +47,7 @@ void Dialog::SetText(int id, const std::string& text) const {
   if (edit) SendMessageA(control, EM_SETSEL, 0, -1);
   if (control)
     SendMessageA(control, edit ? EM_REPLACESEL : WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-  Settle(window_, GetWindowThreadProcessId(window_, nullptr));
+  SettleThread(GetWindowThreadProcessId(window_, nullptr));
 }
 
 void Dialog::Notify(int id, int code) const {
@@ -91,13 +55,13 @@ void Dialog::Notify(int id, int code) const {
   const DWORD thread = GetWindowThreadProcessId(window_, nullptr);
   SendNotifyMessageA(window_, WM_COMMAND, MAKEWPARAM(id, code),
                      reinterpret_cast<LPARAM>(GetDlgItem(window_, id)));
-  Settle(window_, thread);
+  SettleThread(thread);
 }
 
 void Dialog::Click(int id) const {
   HWND control = Control(id);
   if (control && !IsWindowEnabled(control))
-    ADD_FAILURE() << "control " << id << " of \"" << Title() << "\" is disabled";
+    ADD_FAILURE() << "control " << id << " of \"" << WindowText(window_) << "\" is disabled";
   if (!control || !IsWindowEnabled(control)) return;
   auto kind = [](HWND w) { return GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK; };
   auto radio = [&](HWND w) { return kind(w) == BS_RADIOBUTTON || kind(w) == BS_AUTORADIOBUTTON; };
@@ -113,14 +77,14 @@ void Dialog::Click(int id) const {
   Notify(id, BN_CLICKED);
 }
 
+// List boxes and combo boxes alike.
 std::vector<std::string> Dialog::ListItems(int id) const {
   HWND list = Control(id);
-  const bool combo = IsClass(list, "ComboBox");
+  const bool combo = list && IsClass(list, "ComboBox");
   std::vector<std::string> items;
   for (LRESULT i = 0, n = list ? SendMessageA(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0) : 0; i < n;
        ++i) {
-    std::string text(
-        std::max<LRESULT>(0, SendMessageA(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0)) + 1, 0);
+    std::string text(SendMessageA(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0) + 1, 0);
     SendMessageA(list, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
     items.push_back(text.c_str());
   }
@@ -147,8 +111,6 @@ void Dialog::DoubleClickRow(int id, int row) const {
 
 DialogRun::DialogRun(std::function<int()> call) : call_(std::move(call)) {
   started_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  marker_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  g_run = this;
   thread_ = CreateThread(nullptr, 0, Main, this, 0, &threadId_);
   WaitForSingleObject(started_, INFINITE);
 }
@@ -164,24 +126,8 @@ DWORD WINAPI DialogRun::Main(LPVOID self) {
   return 0;
 }
 
-LRESULT CALLBACK DialogRun::SeeMarker(int code, WPARAM wParam, LPARAM lParam) {
-  const MSG* message = reinterpret_cast<const MSG*>(lParam);
-  if (code == HC_ACTION && wParam == PM_REMOVE && g_run && message->message == kMarkerMessage &&
-      !message->hwnd && static_cast<LONG>(message->wParam) == g_run->markerSequence_)
-    SetEvent(g_run->marker_);
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// A handler that waits for another thread (WinHelp's message to the help
-// window) answers sent messages meanwhile but takes no posted ones, so the
-// posted marker waits for the handler to finish.
 void DialogRun::Settle() {
-  const LONG sequence = InterlockedIncrement(&markerSequence_);
-  ResetEvent(marker_);
-  HANDLE waits[] = {marker_, thread_};
-  if (PostThreadMessageA(threadId_, kMarkerMessage, static_cast<WPARAM>(sequence), 0) &&
-      WaitForMultipleObjects(2, waits, FALSE, kSettleMs) == WAIT_TIMEOUT)
-    ADD_FAILURE() << "the dialog thread did not come back to its message loop";
+  SettleThread(threadId_);
 }
 
 DialogRun::~DialogRun() {
@@ -196,52 +142,46 @@ DialogRun::~DialogRun() {
     Sleep(50);
   }
   WaitForSingleObject(thread_, 5000);
-  if (g_run == this) g_run = nullptr;
-  for (HANDLE handle : {thread_, started_, marker_}) CloseHandle(handle);
+  CloseHandle(thread_);
+  CloseHandle(started_);
 }
 
+// The enabled dialog of the call's thread: a modal window disables its owner.
 HWND DialogRun::ActiveWindow() {
-  std::vector<HWND> shown;
-  EnumThreadWindows(threadId_, CollectShown, reinterpret_cast<LPARAM>(&shown));
-  for (HWND window : shown)  // the enabled one: a modal window disables its owner
-    if (IsWindowEnabled(window) && IsClass(window, "#32770")) return window;
+  for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
+       w = FindWindowExA(nullptr, w, "#32770", nullptr))
+    if (GetWindowThreadProcessId(w, nullptr) == threadId_ && IsWindowVisible(w) && IsWindowEnabled(w))
+      return w;
   return nullptr;
 }
 
-HWND DialogRun::WaitFor(const std::string* title, const std::string& what, int timeoutMs) {
+HWND DialogRun::WaitFor(const std::string& title, int timeoutMs) {
   std::string last;
   for (int waited = 0; waited <= timeoutMs; waited += kPollMs) {
     HWND window = ActiveWindow();
-    if (window && (last = WindowText(window), !title || last == *title)) {
-      zvtest::Settle(window, GetWindowThreadProcessId(window, nullptr));
+    last = window ? WindowText(window) : "";
+    if (window && last == title) {
+      Settle();
       return window;
     }
-    if (WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(thread_, kPollMs) == WAIT_OBJECT_0) {
       last = "(the call returned)";
       break;
     }
-    Sleep(kPollMs);
   }
-  ADD_FAILURE() << what << " did not appear; active: \"" << last << "\"";
+  ADD_FAILURE() << "\"" << title << "\" did not appear; active: \"" << last << "\"";
   return nullptr;
 }
 
 Dialog DialogRun::WaitForDialog(const std::string& title, int timeoutMs) {
-  return Dialog(WaitFor(&title, "dialog \"" + title + "\"", timeoutMs));
-}
-Dialog DialogRun::WaitForActive(int timeoutMs) {
-  return Dialog(WaitFor(nullptr, "a dialog", timeoutMs));
+  return Dialog(WaitFor(title, timeoutMs));
 }
 
 Box DialogRun::WaitForBox(int timeoutMs) {
-  Box box;
-  box.caption = "Overlay";
-  if ((box.window = currentBox_ = WaitFor(&box.caption, "a message box", timeoutMs)) != nullptr) {
-    EnumChildWindows(box.window, ReadBoxControl, reinterpret_cast<LPARAM>(&box));
-    std::sort(box.buttons.begin(), box.buttons.end());
-    boxes_.push_back(box);
-  }
-  return box;
+  currentBox_ = WaitFor("Overlay", timeoutMs);  // the caption of every box
+  if (!currentBox_) return Box{};
+  boxes_.push_back(ReadBox(currentBox_));
+  return boxes_.back();
 }
 
 void DialogRun::AnswerBox(int buttonId) {
@@ -261,11 +201,8 @@ bool DialogRun::IsActive(const Dialog& dialog) {
 }
 
 int DialogRun::Result(int timeoutMs) {
-  if (WaitForSingleObject(thread_, static_cast<DWORD>(timeoutMs)) == WAIT_TIMEOUT) {
-    HWND window = ActiveWindow();
-    ADD_FAILURE() << "the dialog call did not return; still open: \"" << (window ? WindowText(window) : "")
-                  << "\"";
-  }
+  if (WaitForSingleObject(thread_, static_cast<DWORD>(timeoutMs)) == WAIT_TIMEOUT)
+    ADD_FAILURE() << "the dialog call did not return; still open: \"" << WindowText(ActiveWindow()) << "\"";
   return result_;
 }
 
@@ -279,7 +216,6 @@ struct WinHelpRequest {  // what WinHelpA hands the help viewer in WM_COPYDATA
 
 HelpWatcher::HelpWatcher() {
   g_help = this;
-  InitializeCriticalSection(&lock_);
   ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   thread_ = CreateThread(nullptr, 0, Main, this, 0, nullptr);
   WaitForSingleObject(ready_, INFINITE);
@@ -289,8 +225,8 @@ HelpWatcher::HelpWatcher() {
 HelpWatcher::~HelpWatcher() {
   PostMessageA(window_, WM_CLOSE, 0, 0);
   WaitForSingleObject(thread_, 5000);
-  for (HANDLE handle : {thread_, ready_}) CloseHandle(handle);
-  DeleteCriticalSection(&lock_);
+  CloseHandle(thread_);
+  CloseHandle(ready_);
   g_help = nullptr;
 }
 
@@ -310,27 +246,24 @@ DWORD WINAPI HelpWatcher::Main(LPVOID self) {
 LRESULT CALLBACK HelpWatcher::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   HelpWatcher* watcher = g_help;
   auto data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-  if (message == WM_COPYDATA && watcher && data && data->lpData && data->cbData >= sizeof(WinHelpRequest)) {
+  if (message == WM_COPYDATA && data && data->lpData && data->cbData >= sizeof(WinHelpRequest)) {
     auto request = static_cast<const WinHelpRequest*>(data->lpData);
     const char* file = static_cast<const char*>(data->lpData) + request->fileOffset;
     const bool named = request->fileOffset && request->fileOffset < data->cbData;
-    const HelpCall call{request->command, static_cast<DWORD>(request->data),
-                        named ? std::string(file, strnlen(file, data->cbData - request->fileOffset)) : ""};
-    EnterCriticalSection(&watcher->lock_);
-    watcher->calls_.push_back(call);
-    LeaveCriticalSection(&watcher->lock_);
+    watcher->calls_.push_back(
+        {request->command, static_cast<DWORD>(request->data),
+         named ? std::string(file, strnlen(file, data->cbData - request->fileOffset)) : ""});
     return TRUE;
   }
-  if (message == WM_CLOSE) return DestroyWindow(window), 0;
-  if (message == WM_DESTROY) return PostQuitMessage(0), 0;
+  if (message == kCopyCalls) *reinterpret_cast<std::vector<HelpCall>*>(lParam) = watcher->calls_;
+  if (message == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
 std::vector<HelpCall> HelpWatcher::WaitForCalls(size_t count, int timeoutMs) const {
+  std::vector<HelpCall> calls;
   for (int waited = 0;; waited += kPollMs, Sleep(kPollMs)) {
-    EnterCriticalSection(&lock_);
-    std::vector<HelpCall> calls = calls_;
-    LeaveCriticalSection(&lock_);
+    SendMessageA(window_, kCopyCalls, 0, reinterpret_cast<LPARAM>(&calls));
     if (calls.size() >= count || waited >= timeoutMs) return calls;
   }
 }
@@ -338,6 +271,7 @@ std::vector<HelpCall> HelpWatcher::WaitForCalls(size_t count, int timeoutMs) con
 ModuleUnderTest::ModuleUnderTest(const char* path) : module_(LoadLibraryA(path)) {
   if (!module_) ADD_FAILURE() << "cannot load " << path << " (error " << GetLastError() << ")";
 }
+
 FARPROC ModuleUnderTest::Export(const char* name) const {
   FARPROC entry = module_ ? GetProcAddress(module_, name) : nullptr;
   if (!entry) ADD_FAILURE() << "the module does not export " << name;

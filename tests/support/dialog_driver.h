@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/message_boxes.h"
+
 namespace zvtest {
 
 // One dialog on the screen. Actions return once the dialog has handled them
@@ -24,9 +26,8 @@ class Dialog {
   explicit Dialog(HWND window) : window_(window) {}
   HWND Handle() const { return window_; }
   bool IsOpen() const { return window_ && IsWindow(window_) && IsWindowVisible(window_); }
-  std::string Title() const;
   HWND Control(int id) const;  // fails the test when the control is missing
-  std::string Text(int id) const;
+  std::string Text(int id) const { return WindowText(Control(id)); }
   void SetText(int id, const std::string& text) const;
   LONG Style(int id) const { return GetWindowLongA(Control(id), GWL_STYLE); }
   void Click(int id) const;
@@ -40,13 +41,7 @@ class Dialog {
   HWND window_ = nullptr;
 };
 
-// A message box (caption "Overlay") as it was seen; buttons ascending.
-struct Box {
-  std::string text, caption;
-  std::vector<int> buttons;
-  bool stopIcon = false, questionIcon = false, exclamationIcon = false;
-  HWND window = nullptr;
-};
+using Box = SeenBox;  // a message box as it was seen
 
 class DialogRun {
  public:
@@ -54,29 +49,25 @@ class DialogRun {
   ~DialogRun();
   DialogRun(const DialogRun&) = delete;
   DialogRun& operator=(const DialogRun&) = delete;
-  // The call's active dialog once it has this title, or whatever its title;
-  // a box, recorded, and an answer to it.
+  // The call's active dialog once it has this title; a box, recorded, and an
+  // answer to it.
   Dialog WaitForDialog(const std::string& title, int timeoutMs = 10000);
-  Dialog WaitForActive(int timeoutMs = 10000);
   Box WaitForBox(int timeoutMs = 10000);
   void AnswerBox(int buttonId);
   const std::vector<Box>& Boxes() const { return boxes_; }
   bool IsActive(const Dialog& dialog);  // no box or sub-dialog in front of it
   int Result(int timeoutMs = 10000);    // once the call returned
-  DWORD ThreadId() const { return threadId_; }
   // Returns once the call's thread is back in its message loop with all
   // before handled (it took a posted marker), or has returned.
   void Settle();
 
  private:
   HWND ActiveWindow();
-  HWND WaitFor(const std::string* title, const std::string& what, int timeoutMs);
+  HWND WaitFor(const std::string& title, int timeoutMs);
   static DWORD WINAPI Main(LPVOID self);
-  static LRESULT CALLBACK SeeMarker(int code, WPARAM wParam, LPARAM lParam);
   std::function<int()> call_;
-  HANDLE thread_ = nullptr, started_ = nullptr, marker_ = nullptr;
+  HANDLE thread_ = nullptr, started_ = nullptr;
   DWORD threadId_ = 0;
-  volatile LONG markerSequence_ = 0;
   int result_ = -1;
   std::vector<Box> boxes_;
   HWND currentBox_ = nullptr;
@@ -103,8 +94,7 @@ class HelpWatcher {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   HANDLE thread_ = nullptr, ready_ = nullptr;
   HWND window_ = nullptr;
-  mutable CRITICAL_SECTION lock_;
-  std::vector<HelpCall> calls_;
+  std::vector<HelpCall> calls_;  // touched on the window's thread alone
 };
 
 // The DLL loaded from a path (the local or the English build) and its exports.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/catalogue_bytes.h"
 
 namespace zvtest {
@@ -14,14 +16,11 @@ Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
                  s.text + "\")");
     const auto send = [&](UINT message) { return SendMessageA(d.Control(s.control), message, 0, 0); };
     const auto box = [&] {
-      const Box seen = run.WaitForBox();
-      EXPECT_EQ(seen.text, s.text);
-      EXPECT_EQ(seen.stopIcon, s.control == Step::kStop);
-      EXPECT_EQ(seen.questionIcon, s.control == Step::kAsk);
-      EXPECT_EQ(seen.exclamationIcon, s.control == Step::kWarn);
-      const std::vector<int> offered =
-          s.control == Step::kAsk ? std::vector<int>{IDYES, IDNO} : std::vector<int>{IDOK};
-      EXPECT_EQ(seen.buttons, offered);
+      const Box b = run.WaitForBox();
+      const bool ask = s.control == Step::kAsk;
+      EXPECT_EQ(std::tie(b.text, b.buttons, b.stopIcon, b.questionIcon, b.exclamationIcon),
+                std::make_tuple(s.text, ask ? std::vector<int>{IDYES, IDNO} : std::vector<int>{IDOK},
+                                s.control == Step::kStop, ask, s.control == Step::kWarn));
       run.AnswerBox(s.value);
     };
     const auto clickText = [&] {

@@ -14,7 +14,7 @@ constexpr int kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7;
 struct SeenBox {
   std::string text, caption;
   std::vector<int> buttons;  // ids of the buttons offered, ascending
-  bool stopIcon;             // the box shows the stop (hand) icon
+  bool stopIcon = false, questionIcon = false, exclamationIcon = false;
 };
 
 // While it lives, every message box of this thread is recorded and answered:
@@ -37,5 +37,13 @@ class MessageBoxWatcher {
   std::vector<SeenBox> boxes_;
   void* hook_ = nullptr;
 };
+
+#ifdef _WIN32
+// A window's text (asked with a timeout: its thread may be stuck), whether it
+// is of the class, and what a message box window shows.
+std::string WindowText(void* window);
+bool IsClass(void* window, const char* name);
+SeenBox ReadBox(void* window);
+#endif
 
 }  // namespace zvtest
