@@ -30,7 +30,10 @@ class FormDetailsDialogTest : public BothSets {
     };
   }
   std::function<void()> Lists(const std::string& forms, const std::string& groups) {
-    return [=] { WriteFormList(forms), WriteGroupList(groups); };
+    return [=] {
+      WriteFormList(forms);
+      WriteGroupList(groups);
+    };
   }
   // The dialog of form names or of a file, by its title.
   Step Opens(bool names) const {
@@ -44,10 +47,10 @@ class FormDetailsDialogTest : public BothSets {
 };
 
 TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
-  const zv::PrintSettings s = MatchingRecord();  // layer 1
   const std::string report = Path("REPORT.ZLP"), typed = Path("FORM.TXT");
   for (const std::string& path : {report, typed})
-    ASSERT_TRUE(WriteWholeFile(path, OverlayDataFile("", "Quarterly report", SettingsRecordBytes(s))));
+    ASSERT_TRUE(
+        WriteWholeFile(path, OverlayDataFile("", "Quarterly report", SettingsRecordBytes(MatchingRecord()))));
   const Texts ab = {Dir() + "A", Dir() + "B"};
   const std::string named = FormListFile(kNamed, {}, 0);
   const std::vector<FormSpec> shown = {{-1, "C", "", 2, 2}, {-2, "P", "typed long ago", 2, 3}};
