@@ -141,7 +141,7 @@ class SubDialogTest : public CatalogueTest {
       }
       EXPECT_EQ(Fields(*context_), Fields(expected));
       std::string asked;
-      for (const HelpCall& call : help.WaitForCalls(2, c.help.empty() ? 0 : 2000))
+      for (const HelpCall& call : help.WaitForCalls(2, c.help.empty() ? 0 : 500))
         asked += (call.command == HELP_CONTEXT ? "" : "not a context ") + std::to_string(call.data) + " " +
                  call.file;
       EXPECT_EQ(asked, c.help);
@@ -242,7 +242,7 @@ TEST_F(ChangeFormTest, FileMode) {
           Steps{Wait(kTitle), Shows(kName, Path("LOGO.ZLP")), Shows(kDescription, "Company logo"),
                 Checked(ZV_ID_TO_FRONT), Checked(ZV_ID_TO_BACK, false), Visible(kSaveTo, false),
                 Visible(ZV_ID_CHANGE_DIRECTORY, false), Limit(kName, 24), Limit(kDescription, 255),
-                Type(kName, "NEWFORM"), Type(kDescription, "New"), Help()} +
+                Type(kName, "NEWFORM"), Type(kDescription, "New"), Help(), Wait(kTitle)} +
               kCancel,
           nullptr, SampleHelp(ZV_HELP_CHANGE_FILES)},
          {"OK without changes", nullptr, Steps{Wait(kTitle)} + kOk},
@@ -309,7 +309,8 @@ TEST_F(ChangeFormTest, FormNameMode) {
         {{"shown, help, cancelled", nullptr,
           Steps{Wait(kTitle), Shows(kName, "INVOICE"), Shows(kDescription, "Monthly invoice"),
                 Shows(kSaveTo, Path("FORMS")), Checked(ZV_ID_TO_BACK), Visible(ZV_ID_CHANGE_DIRECTORY),
-                Visible(ZV_ID_CHANGE_FILE_LABEL, false), Limit(kName, 24), Limit(kDescription, 255), Help()} +
+                Visible(ZV_ID_CHANGE_FILE_LABEL, false), Limit(kName, 24), Limit(kDescription, 255), Help(),
+                Wait(kTitle)} +
               kCancel,
           nullptr, SampleHelp(ZV_HELP_CHANGE_FORM_NAMES)},
          // The same directory in other letters is no change.
@@ -460,7 +461,7 @@ TEST_F(DeleteFormDataTest, Scripts) {
           context_->deviceName = device.c_str();
         },
         Steps{kOpen, Checked(kWhole), Enabled(kOverlays, false), Enabled(kList, false), Rows(kList, {}),
-              Help()} +
+              Help(), kOpen} +
             kCancel,
         nullptr, "300011 D:\\HELP\\X.HLP"},
        {"ticks", nullptr,
@@ -620,7 +621,7 @@ TEST_F(RegisterExistingTest, Scripts) {
                 Shows(ZV_ID_REGISTER_FILE_DESCRIPTION, "Scanned"), Shows(ZV_ID_REGISTER_FILE_PAPER, ""),
                 ShowsAnyCase(ZV_ID_REGISTER_SAVE_TO, SaveDir())} +
               Layout() + Paper(3, true, true) + Refuse(" \t ", unusable) + Refuse("A\\B", unusable) +
-              Steps{Help()} + kCancel,
+              Steps{Help(), kOpen} + kCancel,
           nullptr, SampleHelp(ZV_HELP_REGISTER_EXISTING)},
          // Another letter case is a new name again.
          {"the layouts", nullptr,
