@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""The counter behind make test's summary: each row is one test program as
-ctest reported it and the gtest XML it left (or none), with the counts it
-must add to "passed failed skipped", alone and all rows together."""
+"""The counter behind make test's summary: each row is one test program as ctest reported it and the
+gtest XML it left (or none), with the counts it must add to "passed failed skipped", alone and together."""
 import os
+import pathlib
 import subprocess
 import sys
 import tempfile
@@ -39,14 +39,12 @@ def count(rows, write_junit=True):
             skipped = '<skipped message="%s"/>' % message if message else ""
             cases += '<testcase name="wine.p%d" status="%s">%s</testcase>' % (i, status, skipped)
             if report is not None:
-                with open(os.path.join(d, "p%d.xml" % i), "w") as f:
-                    f.write(report)
+                pathlib.Path(d, "p%d.xml" % i).write_text(report)
+        junit = os.path.join(d, "ctest-junit.xml")
         if write_junit:
-            with open(os.path.join(d, "ctest-junit.xml"), "w") as f:
-                f.write("<testsuite>%s</testsuite>" % cases)
-        out = subprocess.run([sys.executable, COUNTER, os.path.join(d, "ctest-junit.xml"), d], check=True,
-                             capture_output=True, text=True).stdout
-        return tuple(int(n) for n in out.splitlines()[0].split())
+            pathlib.Path(junit).write_text("<testsuite>%s</testsuite>" % cases)
+        out = subprocess.run([sys.executable, COUNTER, junit, d], check=True, capture_output=True, text=True)
+        return tuple(int(n) for n in out.stdout.splitlines()[0].split())
 
 
 class CountResultsTest(unittest.TestCase):
