@@ -144,16 +144,13 @@ HDC FontDc(HWND w) {
   return dc;
 }
 
-// The size the control's text needs in its font ({0, 0}: not measured). "&&"
-// shows one '&', a single '&' marks the next letter. Besides the text: a push
+// The size the control's text needs in its font ({0, 0}: not measured), its
+// '&' prefixes read as the control draws them. Besides the text: a push
 // button's 3D edge and focus rectangle, 3 pixels a side; a box's glyph and a
 // gap; a group box's corners. Text statics wrap unless simple, buttons only
 // when multi-line.
 SIZE Needed(HWND w, int width) {
-  const std::string raw = TextOf(w);
-  std::string text;
-  for (const char* c = raw.c_str(); *c; ++c)
-    if (*c != '&' || (c[1] == '&' && *++c)) text += *c;
+  const std::string text = TextOf(w);
   const unsigned kind = KindsOf(w) & ~H;
   if (text.empty() || !(kind & (S | B | X | R | G))) return {0, 0};
   HDC dc = FontDc(w);
@@ -167,7 +164,7 @@ SIZE Needed(HWND w, int width) {
   const bool wraps =
       kind == S ? type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP : kind != G && (StyleOf(w) & BS_MULTILINE);
   RECT r = {0, 0, width - extra.cx, 0};
-  DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+  DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
   ReleaseDC(w, dc);
   return {r.right + extra.cx, r.bottom + extra.cy};
 }
