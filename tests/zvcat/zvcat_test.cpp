@@ -141,9 +141,6 @@ struct DamagedCatalogue {
       WriteFiles(dir, f);                                                                      \
     } \
   }
-// Each row: its name, the first finding's kind, file and offset, how many
-// findings, the form show is asked for, show's exit status and a line of its
-// output, then the damage.
 const std::vector<DamagedCatalogue> kDamaged = {
     // clang-format off
 R(GroupListMissing, kCannotOpen, kG, -1, 1, "1", 1, "GROUPS.GLT  (missing", , f.erase(kG)),
