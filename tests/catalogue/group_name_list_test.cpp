@@ -19,14 +19,6 @@ using zvtest::GroupNameListFile;
 constexpr char kMagic[] = "ZEVROFORM GROUPNAMEINFO V1.0";
 constexpr char kNo[] = "(none)";
 
-// A group name list file with the offset table and pool as given.
-std::string RawGroupList(const std::vector<uint32_t>& offsets, const std::string& pool) {
-  Bytes file;
-  file.Text(kMagic).U32(uint32_t(offsets.size())).U32(uint32_t(pool.size()));
-  for (uint32_t offset : offsets) file.U32(offset);
-  return file.str() + pool;
-}
-
 // What a reader left in its buffer: the text, "?" for a failure that left
 // something behind, kNo for a clean failure.
 std::string Got(bool read, const std::vector<char>& buffer) {
@@ -84,14 +76,15 @@ TEST_F(GroupNameListTest, HeaderBytesAndValidity) {
 }
 
 TEST_F(GroupNameListTest, TextsAndDamagedEntries) {
-  const std::string two = RawGroupList({8, 0}, Bytes().Pooled("ABCDEF").Pooled("XY").str());
+  const std::string two = zvtest::RawGroupNameListFile({8, 0}, Bytes().Pooled("ABCDEF").Pooled("XY").str());
   const std::string aFgp = Bytes().Pooled("A.FGP").str(), longest = std::string(260, 'L');
   const std::string slotInPool =
-      RawGroupList({4}, Bytes().U32(0).Text(aFgp).str());             // the pool read as a slot
-  const std::string halfOutside = RawGroupList({0, 7}, aFgp + '\1');  // the length half outside
-  const std::string outside = RawGroupList({0, 9, 0xFFFFFFFF}, aFgp);
-  const std::string tooLong = RawGroupList({0}, Bytes().Pooled(std::string(261, 'T')).str());
-  const std::string pastPool = RawGroupList({0}, Bytes().U16(6).Text("A.FGP").str());
+      zvtest::RawGroupNameListFile({4}, Bytes().U32(0).Text(aFgp).str());  // the pool read as a slot
+  const std::string halfOutside =
+      zvtest::RawGroupNameListFile({0, 7}, aFgp + '\1');  // the length half outside
+  const std::string outside = zvtest::RawGroupNameListFile({0, 9, 0xFFFFFFFF}, aFgp);
+  const std::string tooLong = zvtest::RawGroupNameListFile({0}, Bytes().Pooled(std::string(261, 'T')).str());
+  const std::string pastPool = zvtest::RawGroupNameListFile({0}, Bytes().U16(6).Text("A.FGP").str());
   const std::string empty = GroupNameListFile({"", longest}), ab = GroupNameListFile({"A", "B"});
   const std::pair<const std::string*, uint32_t> rows[] = {
       {&two, 1},         {&two, 0},        {&empty, 0},      {&empty, 1},       {&ab, 2},

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "catalogue/form_name_list.h"
-#include "catalogue/print_settings.h"
 #include "dialogs/module_frame.h"
 #include "driverapi/overlay_lookup.h"
 #include "platform/fault_injection.h"
@@ -23,8 +22,8 @@
 #include "support/catalogue_files.h"
 #include "support/message_boxes.h"
 #include "support/message_text.h"
+#include "support/other_process.h"
 #include "support/sample_driver.h"
-#include "support/sandbox.h"
 #include "zvlmn30e.h"
 
 namespace {
@@ -260,6 +259,7 @@ TEST_F(ExportsTest, SearchPrefersScreeningAndResolutionThenScreeningThenResoluti
       {{{0x10, 300}, {0x00, 600}, {0x10, 300}, {0x00, 600}}, "2,16,300 65535 @E2"},  // the last one
       {{{0x00, 300}, {0x00, 600}, {0x00, 300}, {0x00, 600}}, "2,0,600 65535 @E3"},
       {{{0x00, 300}, {0x30, 300}}, "2,0,300 65535 @E0"},  // else the first acceptable one
+      {std::vector<std::pair<uint8_t, uint16_t>>(), "0,0,0 65535 #"},
   };
   for (const auto& [modeAndResolution, chosen] : rows) {
     Entries entries;
@@ -270,8 +270,6 @@ TEST_F(ExportsTest, SearchPrefersScreeningAndResolutionThenScreeningThenResoluti
     WriteForm5(entries);
     EXPECT_EQ(Search(5), chosen);
   }
-  WriteForm5({});
-  EXPECT_EQ(Search(5), "0,0,0 65535 #");
   // A matching entry whose own layer differs; a landscape one before it.
   WriteForm5({{landscape_, "WRONG.ZLP"}, {Rec(0x10), "D:\\OVL\\KEEP.ZLP"}});
   const std::string bytes = FileBytes(Path("FORM5.FGP"));
@@ -557,26 +555,17 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
     EXPECT_EQ(FileBytes(Group()) + " " + files + FileBytes(FormListPath()), after + " " + left + formList);
   }
   EXPECT_EQ(ZVErrorForm(-5, Path("LOOSE.ZLP").c_str()), 1);  // already gone
-}
-
 #ifdef _WIN32
-// Another program holds the group info file open, sharing writing, so it
-// cannot be deleted: the entry goes before the file, and the group is left
-// empty rather than listing the file just deleted.
-TEST_F(ExportsTest, ErrorFormOnAHeldGroupLeavesItEmpty) {
-  WriteFormList(FormListFile({{26, "INVOICE", "", 1, 0}}, {}));
-  WriteGroupList(GroupNameListFile({Group()}));
-  ASSERT_TRUE(WriteWholeFile(Group(), GroupInfoFile({{std::string(34, 'a'), 0}}, {"_F301A00.ZLP"})));
+  // A group another program holds open, sharing writing, cannot be deleted: the
+  // entry goes before the file, and the group is left empty.
+  ASSERT_TRUE(WriteWholeFile(Group(), GroupInfoFile({{a, 0}}, {"_F301A00.ZLP"})));
   ASSERT_TRUE(WriteWholeFile(Path("_F301A00.ZLP"), "HEADER AND PAGE"));
-  plat::FileHandle held =
-      plat::OpenFile(Group().c_str(), plat::kAccessRead, plat::kShareReadWrite, plat::kOpenExisting);
-  ASSERT_TRUE(held);
+  FileHolder held(Group(), plat::kAccessRead, plat::kShareReadWrite);
+  ASSERT_TRUE(held.Opened());
   EXPECT_EQ(ZVErrorForm(26, Path("_F301A00.ZLP").c_str()), 1);
-  plat::CloseFile(held);
-  EXPECT_EQ(FileBytes(Group()), GroupInfoFile({}, {}));
-  EXPECT_FALSE(FileExists(Path("_F301A00.ZLP")));
-}
+  EXPECT_EQ(FileBytes(Group()) + FileBytes(Path("_F301A00.ZLP")), GroupInfoFile({}, {}) + kMissing);
 #endif
+}
 
 TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatch) {
   WriteForm5({{matching_, "E.ZLP"}});

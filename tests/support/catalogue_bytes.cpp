@@ -44,6 +44,8 @@ Bytes& Bytes::Pooled(const std::string& text) {
   return U16(static_cast<uint16_t>(text.size())).Text(text);
 }
 
+namespace {
+
 std::string FormRecordBytes(const FormSpec& form) {
   return Bytes()
       .I32(form.id)
@@ -54,32 +56,43 @@ std::string FormRecordBytes(const FormSpec& form) {
       .str();
 }
 
+// The texts in a pool, each one's offset in it appended to offsets.
+std::string PoolOf(const std::vector<std::string>& texts, std::vector<uint32_t>* offsets) {
+  Bytes pool;
+  for (const std::string& text : texts) {
+    offsets->push_back(static_cast<uint32_t>(pool.size()));
+    pool.Pooled(text);
+  }
+  return pool.str();
+}
+
+}  // namespace
+
 std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<FormSpec>& fileEntries,
                          uint16_t lastFileEntry) {
-  Bytes file;
-  file.Text("ZEVROFORM FORMNAMEINFO V1.0")
-      .U32(static_cast<uint32_t>(named.size()))
-      .U16(static_cast<uint16_t>(fileEntries.size()))
-      .U16(lastFileEntry);
-  std::string bytes = file.str();
+  std::string bytes = Bytes()
+                          .Text("ZEVROFORM FORMNAMEINFO V1.0")
+                          .U32(static_cast<uint32_t>(named.size()))
+                          .U16(static_cast<uint16_t>(fileEntries.size()))
+                          .U16(lastFileEntry)
+                          .str();
   for (const FormSpec& form : named) bytes += FormRecordBytes(form);
   for (const FormSpec& form : fileEntries) bytes += FormRecordBytes(form);
   return bytes;
 }
 
+std::string RawGroupNameListFile(const std::vector<uint32_t>& offsets, const std::string& pool) {
+  Bytes file;
+  file.Text("ZEVROFORM GROUPNAMEINFO V1.0").U32(static_cast<uint32_t>(offsets.size()));
+  file.U32(static_cast<uint32_t>(pool.size()));
+  for (uint32_t offset : offsets) file.U32(offset);
+  return file.str() + pool;
+}
+
 std::string GroupNameListFile(const std::vector<std::string>& texts) {
-  Bytes offsets;
-  Bytes pool;
-  for (const std::string& text : texts) {
-    offsets.U32(static_cast<uint32_t>(pool.size()));
-    pool.Pooled(text);
-  }
-  return Bytes()
-             .Text("ZEVROFORM GROUPNAMEINFO V1.0")
-             .U32(static_cast<uint32_t>(texts.size()))
-             .U32(static_cast<uint32_t>(pool.size()))
-             .str() +
-         offsets.str() + pool.str();
+  std::vector<uint32_t> offsets;
+  const std::string pool = PoolOf(texts, &offsets);
+  return RawGroupNameListFile(offsets, pool);
 }
 
 std::string SettingsRecordBytes(const zv::PrintSettings& s) {
@@ -107,22 +120,6 @@ std::string SettingsRecordBytes(const zv::PrintSettings& s) {
       .str();
 }
 
-std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
-                          int32_t first, int32_t edited, int32_t preview) {
-  Bytes offsets;
-  Bytes pool;
-  for (const std::string& text : texts) {
-    offsets.U32(static_cast<uint32_t>(pool.size()));
-    pool.Pooled(text);
-  }
-  Bytes file;
-  file.Text("ZEVROFORM GROUPINFO V1.0").I32(first).I32(edited).Zeros(16).I32(preview);
-  file.U32(static_cast<uint32_t>(entries.size())).U32(static_cast<uint32_t>(texts.size()));
-  file.U32(static_cast<uint32_t>(pool.size()));
-  for (const GroupInfoEntry& entry : entries) file.Text(entry.first).I32(entry.second);
-  return file.str() + offsets.str() + pool.str();
-}
-
 std::string RawGroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<uint32_t>& offsets,
                              const std::string& pool, int32_t first, int32_t edited, int32_t preview) {
   Bytes file;
@@ -132,6 +129,13 @@ std::string RawGroupInfoFile(const std::vector<GroupInfoEntry>& entries, const s
   for (const GroupInfoEntry& entry : entries) file.Text(entry.first).I32(entry.second);
   for (uint32_t offset : offsets) file.U32(offset);
   return file.str() + pool;
+}
+
+std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
+                          int32_t first, int32_t edited, int32_t preview) {
+  std::vector<uint32_t> offsets;
+  const std::string pool = PoolOf(texts, &offsets);
+  return RawGroupInfoFile(entries, offsets, pool, first, edited, preview);
 }
 
 std::string OverlayDataFile(const std::string& name, const std::string& description,
@@ -186,15 +190,11 @@ std::string DriverSettingsBlock::Record(uint8_t layer) const {
 }
 
 DriverSettingsBlock At300() {
-  DriverSettingsBlock b;
-  b.resolution = 300;
-  return b;
+  return {1, 9, 300, 2};
 }
 
 DriverSettingsBlock InColour() {
-  DriverSettingsBlock b;
-  b.colour = 1;
-  return b;
+  return {1, 9, 600, 1};
 }
 
 }  // namespace zvtest

@@ -12,7 +12,6 @@
 
 namespace zvtest {
 
-// File contents assembled field by field, integers little-endian.
 class Bytes {
  public:
   Bytes& U8(uint8_t v);
@@ -46,11 +45,10 @@ struct FormSpec {
 // A form name list file: named forms, then file entries.
 std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<FormSpec>& fileEntries,
                          uint16_t lastFileEntry = 0);
-// One 290-byte form record.
-std::string FormRecordBytes(const FormSpec& form);
-
-// A group name list file holding the texts in this order.
+// A group name list file holding the texts in this order, or with the offset
+// table and pool given outright (for damaged entries).
 std::string GroupNameListFile(const std::vector<std::string>& texts);
+std::string RawGroupNameListFile(const std::vector<uint32_t>& offsets, const std::string& pool);
 
 // The 34-byte print settings record, field by field.
 std::string SettingsRecordBytes(const zv::PrintSettings& settings);
@@ -62,15 +60,13 @@ using GroupInfoEntry = std::pair<std::string, int32_t>;
 std::string GroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<std::string>& texts,
                           int32_t first = -1, int32_t edited = -1, int32_t preview = -1);
 
-// A group info file whose string offset table is given outright (for
-// damaged pools): entries, offsets and the pool bytes as they stand.
+// The same with the string offset table and pool given outright (for damaged pools).
 std::string RawGroupInfoFile(const std::vector<GroupInfoEntry>& entries, const std::vector<uint32_t>& offsets,
                              const std::string& pool, int32_t first = -1, int32_t edited = -1,
                              int32_t preview = -1);
 
-// An overlay data file with its 319-byte header: the length field, the
-// form's name and description, the print settings record, then the page
-// data.
+// An overlay data file: its 319-byte header (length, name, description,
+// print settings record), then the page data.
 std::string OverlayDataFile(const std::string& name, const std::string& description,
                             const std::string& settingsRecord,
                             const std::string& pageData =
