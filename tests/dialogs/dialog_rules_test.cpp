@@ -91,7 +91,8 @@ TEST_F(DialogRulesTest, PickedFileNameUnderAFilter) {
 TEST_F(DialogRulesTest, FileFieldSplit) {
   const std::string dir = "C:\\" + N(200, 'D'), name = N(plat::kMaxPath - dir.size() - 5) + ".ZLP";
   const Rule rule = [](auto t, auto c, auto d, auto f) {
-    return zv::SplitFileField(t, c, d, f), std::string(d) + "|" + f;
+    zv::SplitFileField(t, c, d, f);
+    return std::string(d) + "|" + f;
   };
   Check(rule,
         {R("C:\\DATA\\FORM.ZLP", "D:\\W", "C:\\DATA|FORM.ZLP"), R("C:\\FORM.ZLP", "D:\\W", "C:\\|FORM.ZLP"),
@@ -105,8 +106,9 @@ TEST_F(DialogRulesTest, FileFieldSplit) {
 // The directory remembered for a chosen file, with the root's backslash and without.
 TEST_F(DialogRulesTest, RememberedDirectory) {
   const Rule rule = [](auto t, auto, auto k, auto d) {
-    return zv::DirectoryForSetting(t, true, k), zv::DirectoryForSetting(t, false, d),
-           std::string(k) + "|" + d;
+    zv::DirectoryForSetting(t, true, k);
+    zv::DirectoryForSetting(t, false, d);
+    return std::string(k) + "|" + d;
   };
   Check(rule, {R("C:\\DATA\\SUB\\F.ZLP", "", "C:\\DATA\\SUB|C:\\DATA\\SUB"),
                R("FORM.ZLP", "", "FORM.ZLP|FORM.ZLP"), R("C:FORM.ZLP", "", "C:FORM.ZLP|C:FORM.ZLP"),
@@ -118,7 +120,10 @@ TEST_F(DialogRulesTest, HelpPath) {
   const std::string big = "C:\\" + N(240, 'M') + "\\",
                     help = N(plat::kMaxPath - big.size() - 4, 'H') + ".HLP";
   const std::string drv = "C:\\DRV\\";
-  const Rule rule = [](auto n, auto d, auto p, auto) { return zv::ComposeHelpPath(d, n, p), std::string(p); };
+  const Rule rule = [](auto n, auto d, auto p, auto) {
+    zv::ComposeHelpPath(d, n, p);
+    return std::string(p);
+  };
   Check(rule, {R("D:\\HELP\\X.HLP", drv, "D:\\HELP\\X.HLP"), R("c:\\x.hlp", "", "c:\\x.hlp"),
                R("X.HLP", drv, drv + "X.HLP"), R("\\H\\X.HLP", drv, drv + "\\H\\X.HLP"),
                R("D:X.HLP", drv, drv + "D:X.HLP"), R("", drv, drv), R("X.HLP", "", "X.HLP"),
