@@ -8,11 +8,6 @@ namespace {
 using namespace zvtest;  // NOLINT: the steps read as a table
 using Steps = std::vector<Step>;
 using Texts = std::vector<std::string>;
-template <class T>
-std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 class AddFormTest : public BothSets {
  protected:

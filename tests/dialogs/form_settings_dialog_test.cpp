@@ -8,10 +8,6 @@ namespace {
 using namespace zvtest;  // NOLINT: the steps read as a table
 using Steps = std::vector<Step>;
 using Records = std::vector<zv::PrintSettings>;
-Steps operator+(Steps a, const Steps& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 // Letter landscape, colour, high speed, two pages per sheet, 300 dpi.
 const zv::PrintSettings kOther = {1,   1, 1, 0x4001, 2159, 2794, 0, 0, 1, 2,
                                   300, 1, 1, 2,      2159, 2794, 0, 0, 1, 100};
@@ -35,15 +31,6 @@ class FormSettingsTest : public BothSets {
     texts.insert(texts.end(), more.begin(), more.end());
     WriteFormList(FormListFile(forms, entries, static_cast<uint16_t>(entries.size())));
     WriteGroupList(GroupNameListFile(texts));
-  }
-  // INVOICE (5, front, two overlays), LETTER (7, back, one), ALPHA (2, none);
-  // the file entries -1 "P" and -2 "C".
-  void Catalogue() {
-    Write({{5, "INVOICE", "Monthly invoice", 1, 0},
-           {7, "LETTER", "Letter head", 2, 1},
-           {2, "ALPHA", "First", 1, 2}},
-          {{kOther, kOther}, {kOther}, {}}, {{-1, "P", "Logo", 1, 3}, {-2, "C", "Capture here", 2, 4}},
-          {Path("LOGO.ZLP"), "D:\\CAPTURE\\NEW.ZLP"});
   }
   std::function<void()> Orders(const std::vector<Records>& groups, const std::string& config = "") {
     return [=] {
@@ -70,7 +57,14 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
   const std::vector<std::string> forms = {"INVOICE", "LETTER", "ALPHA"}, none = {Message(200)};
   const std::string other = Line(307, "300dpi", 301, " ", kLetter, " 2" + Message(311)),
                     cap = "D:\\CAPTURE\\NEW.ZLP";
-  auto catalogue = [this] { Catalogue(); };
+  // INVOICE (5, front, two overlays), LETTER (7, back, one), ALPHA (2, none); file entries -1 "P", -2 "C".
+  const auto catalogue = [this] {
+    Write({{5, "INVOICE", "Monthly invoice", 1, 0},
+           {7, "LETTER", "Letter head", 2, 1},
+           {2, "ALPHA", "First", 1, 2}},
+          {{kOther, kOther}, {kOther}, {}}, {{-1, "P", "Logo", 1, 3}, {-2, "C", "Capture here", 2, 4}},
+          {Path("LOGO.ZLP"), "D:\\CAPTURE\\NEW.ZLP"});
+  };
   const std::vector<ScriptRow> rows = {
       Row(
           "no form at all: form names, nothing to choose", [] {}, 0,
@@ -95,7 +89,7 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
       Row("an unknown id chooses the first form", catalogue, 99, open + Steps{Selected(kForms, 0)} + ok, 5),
       // A capture entry shows its file and the driver's paper; the switch
       // keeps each mode's choice and help follows the mode.
-      Row("a capture entry, both modes, help", [this] { Catalogue(), block_ = DriverBlock(2); }, -2,
+      Row("a capture entry, both modes, help", [&] { catalogue(), block_ = DriverBlock(2); }, -2,
           open + Mode(false) +
               Steps{Rows(kForms, {cap}), Shows(kDescription, "Capture here"), Shows(kLayer, Message(310)),
                     Shows(kPaper, kDriverPaperName), Shows(kOrientation, Message(306)), Click(kHelp),

@@ -28,6 +28,12 @@ constexpr char kDriverSettings[] =
     "Paper = 1, 2159, 2794, 2075, 2710, Letter 8 1/2 x 11 in\nPaper2 = 9, 2100, 2970, 2016, 2886, A4 210 x "
     "297 mm\n";
 
+template <class T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {  // one list after the other
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 // The record the fixture's block matches (A4 portrait, black, halftoning).
 inline zv::PrintSettings MatchingRecord(uint16_t resolution = 600) {
   return {1, 1, 1, 0x4001, 2100, 2970, 0, 0, 9, 1, resolution, 2, 0x10, 0, 2100, 2970, 0, 0, 9, 100};

@@ -77,38 +77,6 @@ void Dialog::Click(int id) const {
   Notify(id, BN_CLICKED);
 }
 
-// List boxes and combo boxes alike.
-std::vector<std::string> Dialog::ListItems(int id) const {
-  HWND list = Control(id);
-  const bool combo = list && IsClass(list, "ComboBox");
-  std::vector<std::string> items;
-  for (LRESULT i = 0, n = list ? SendMessageA(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0) : 0; i < n;
-       ++i) {
-    std::string text(SendMessageA(list, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i, 0) + 1, 0);
-    SendMessageA(list, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-    items.push_back(text.c_str());
-  }
-  return items;
-}
-
-int Dialog::ListSelection(int id) const {
-  HWND list = Control(id);
-  return list ? static_cast<int>(
-                    SendMessageA(list, IsClass(list, "ComboBox") ? CB_GETCURSEL : LB_GETCURSEL, 0, 0))
-              : -1;
-}
-
-void Dialog::SelectRow(int id, int row) const {
-  const bool combo = IsClass(Control(id), "ComboBox");
-  SendMessageA(GetDlgItem(window_, id), combo ? CB_SETCURSEL : LB_SETCURSEL, row, 0);
-  Notify(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE);
-}
-
-void Dialog::DoubleClickRow(int id, int row) const {
-  SelectRow(id, row);
-  Notify(id, LBN_DBLCLK);
-}
-
 DialogRun::DialogRun(std::function<int()> call) : call_(std::move(call)) {
   started_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   thread_ = CreateThread(nullptr, 0, Main, this, 0, &threadId_);

@@ -19,25 +19,19 @@ namespace zvtest {
 // One dialog on the screen. Actions return once the dialog has handled them
 // or opened a modal window. Typing replaces an edit's text with EM_REPLACESEL
 // (its limit holds, EN_CHANGE comes); a click toggles a check box and checks a
-// radio button alone; a selected row is followed by the list's SELCHANGE.
+// radio button alone.
 class Dialog {
  public:
   Dialog() = default;
   explicit Dialog(HWND window) : window_(window) {}
   HWND Handle() const { return window_; }
-  bool IsOpen() const { return window_ && IsWindow(window_) && IsWindowVisible(window_); }
   HWND Control(int id) const;  // fails the test when the control is missing
-  std::string Text(int id) const { return WindowText(Control(id)); }
   void SetText(int id, const std::string& text) const;
   LONG Style(int id) const { return GetWindowLongA(Control(id), GWL_STYLE); }
   void Click(int id) const;
-  std::vector<std::string> ListItems(int id) const;
-  int ListSelection(int id) const;  // -1: none
-  void SelectRow(int id, int row) const;
-  void DoubleClickRow(int id, int row) const;
+  void Notify(int id, int code) const;  // a WM_COMMAND from the control
 
  private:
-  void Notify(int id, int code) const;
   HWND window_ = nullptr;
 };
 
