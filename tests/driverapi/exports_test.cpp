@@ -38,8 +38,7 @@ constexpr char kChoiceKey[] = "Software\\ZEVRO\\ZEVRO Lamina3 DLL\\Overlay";
 // The block's bytes with another printing mode word.
 std::string BlockBytes(const Block& b = {}, uint16_t mode = 0x03) {
   std::string s = b.Bytes();
-  s[zv::driver_block::kPrintingModeOffset] = static_cast<char>(mode & 0xFF);
-  s[zv::driver_block::kPrintingModeOffset + 1] = static_cast<char>(mode >> 8);
+  s.replace(zv::driver_block::kPrintingModeOffset, 2, Bytes().U16(mode).str());
   return s;
 }
 // The record captured from the default block with this printing mode, changed.
@@ -83,7 +82,6 @@ class ExportsTest : public CatalogueTest {
   }
   void TearDown() override {
     DeleteChoiceKey();
-    plat::fault::Reset();
     CatalogueTest::TearDown();
   }
   void Configure(const std::string& entries) {
@@ -287,7 +285,7 @@ TEST_F(ExportsTest, SearchOfFileEntriesAndStoredOverlays) {
   // An overlay file's own orientation and papers do not count; its colour does.
   Settings file = Rec(0x11, [](Settings& s) { s.paperWidth = s.outputWidth = 1000; });
   file.layer = file.orientation = 2;
-  ASSERT_TRUE(WriteWholeFile(Path("LOGO.ZLP"), OverlayDataFile("LOGO", "", SettingsRecordBytes(file))));
+  WriteOverlayFile(file);
   ASSERT_TRUE(WriteWholeFile(Path("RAW.ZLC"), "\0350;0.24muE and more"));
   const std::vector<FormSpec> files = {{-1, "P", "", 1, 0}, {-2, "C", "", 1, 0}, {-3, "P", "", 1, 1},
                                        {-4, "P", "", 2, 2}, {-5, "P", "", 1, 3}, {-6, "P", "", 1, 9}};

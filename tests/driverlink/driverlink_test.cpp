@@ -70,10 +70,9 @@ class DriverLinkTest : public zvtest::SandboxTest {
     plat::fault::Reset();
     SandboxTest::TearDown();
   }
-  // A scratch file as the sample driver opens it with the C library.
-  // Writes the settings file with a fresh call log, "P:" and "Q:" standing
-  // for the keys of the first and second paper table; gives the device name
-  // that makes the sample read it.
+  // Writes the settings file with a fresh call log, "P:" and "Q:" standing for
+  // the keys of the first and second paper table; gives its host path, the
+  // device name that makes the sample read it with the C library.
   std::string Settings(std::string text) {
     for (const char* key : {"P:", "Q:"})
       for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at))
