@@ -1,9 +1,7 @@
-// Every dialog template of the DLL (both builds link the same resources), in
-// both resource sets: in its language only, holding the controls its procedure
-// works with (kind, style, shown or hidden), the English caption, the local
-// graphic mode note, column titles that fit their columns; shown controls lie
-// inside the dialog, do not overlap (a group box or frame may hold others),
-// and every text fits its control in its font. Also the tick box bitmaps.
+// Every dialog template of the DLL (both builds link the same resources), local
+// and English: its language, controls, caption and graphic mode note; column
+// titles that fit; shown controls inside the dialog, apart (a group box or
+// frame may hold others), each text fitting. Also the tick box bitmaps.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,10 +14,9 @@
 
 namespace {
 
-// The kinds a control can be of, one bit each: push button, check box, radio
-// button, text static, single-line edit that scrolls, read-only multi-line
-// edit, multi-line edit, list box, unsorted list box, combo box, group box or
-// static frame, the owner-drawn column titles; H marks a control created hidden.
+// Kinds, one bit each: push button, check box, radio button, text, scrolling
+// single-line edit, read-only multi-line edit, multi-line edit, list box,
+// unsorted list box, combo box, group box or frame, column titles; H: hidden.
 constexpr unsigned B = 1, X = 2, R = 4, S = 8, E = 16, RO = 32, ML = 64, L = 128, UL = 256, C = 512;
 constexpr unsigned G = 1024, CT = 2048, H = 1u << 16;
 struct Control {
@@ -144,11 +141,9 @@ HDC FontDc(HWND w) {
   return dc;
 }
 
-// The size the control's text needs in its font ({0, 0}: not measured), its
-// '&' prefixes read as the control draws them. Besides the text: a push
-// button's 3D edge and focus rectangle, 3 pixels a side; a box's glyph and a
-// gap; a group box's corners. Text statics wrap unless simple, buttons only
-// when multi-line.
+// The size the control's text needs in its font ({0, 0}: not measured), with a
+// push button's edge and focus rectangle, a box's glyph and gap or a group
+// box's corners. Text statics wrap unless simple, buttons only when multi-line.
 SIZE Needed(HWND w, int width) {
   const std::string text = TextOf(w);
   const unsigned kind = KindsOf(w) & ~H;

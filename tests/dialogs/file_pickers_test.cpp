@@ -61,10 +61,9 @@ TEST_F(PickerTest, Scripts) {
                     other = Path("OTHER.ZLP"), root = "C:\\ZVPICK.ZLP", sub = Path("OLD.ZLP");
   const DWORD old = zv::kPickExistingFile, fresh = zv::kPickNewFile;
   const Step down = DoubleClickOn(ZV_ID_PICKER_DIR_LIST, "[OLD.ZLP]");
-  // A name refused with the picker open (which names, the dialog rules test
-  // says), then a form file taken and its directory remembered; a bare name
-  // from the remembered directory; a drive root remembered with its
-  // backslash, for a new file as the drive alone.
+  // A name refused (which ones: the dialog rules test), a file taken and its
+  // directory remembered; a bare name from the remembered directory; a drive
+  // root remembered with its backslash, for a new file as the drive alone.
   const Pick picks[] = {
       // clang-format off
       {old, other, "C:\\", {Name("_FORM.ZLP"), Refused(bad), Quiet(), Name("FORM.ZLP")}, 1, Path("FORM.ZLP"),
@@ -109,9 +108,8 @@ TEST_F(PickerTest, Scripts) {
   RemoveFile(root);
 }
 
-// The file the driver names (the path rules are the dialog rules test's), or
-// the module's directory when the driver gives no answer. Closing a dialog
-// with help open is proven by every dialog script that presses Help.
+// The file the driver names (its path rules: the dialog rules test), else the
+// module's directory. Help's end at closing: every dialog script with Help.
 TEST_F(PickerTest, HelpIsTheDriversFileOrTheModulesDirectory) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, sizeof self);
