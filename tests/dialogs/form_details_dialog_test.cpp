@@ -14,12 +14,6 @@ constexpr int kList = 2400, kDesc = 2401, kFileName = 2503, kFileDesc = 2506;
 const std::vector<FormSpec> kNamed = {{3, "INVOICE", "Monthly invoice", 2, 0},
                                       {7, "LETTER", "Letter head", 1, 1}};
 
-template <class T>
-std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 class FormDetailsDialogTest : public BothSets {
  protected:
   std::function<int()> OpenDialog(int32_t* id) override {
