@@ -1,7 +1,5 @@
-// zvcat: the checker on a sound catalogue built byte by byte and on copies of
-// it with each kind of damage, how show finds a form, the JSON writer, and the
-// program run as a user runs it: each command in text and JSON, the three ways
-// of naming the catalogue, each exit status.
+// zvcat: the checker on catalogues built byte by byte, sound and damaged, show's lookup, the JSON
+// writer, and the program run as a user runs it (each command, way of naming the catalogue, exit status).
 #ifndef _WIN32
 #include <sys/wait.h>
 
@@ -54,12 +52,10 @@ Files Snapshot(const std::string& dir) {
   return files;
 }
 
-// The sound catalogue. INVOICE (id 1): group info _F1A.FGP by full path,
-// overlays with a header, a raw one by full path, first text, edited and
-// preview files. Letter (id 2): _F2A.FGP beside the group list. Memo (id 3):
-// a save directory. File entries -1 "P" (an overlay data file) and -2 "C"
-// (overlay number 7). The texts a damaged offset depends on come first in
-// their pools, so the offsets do not depend on the directory.
+// The sound catalogue. INVOICE (1): _F1A.FGP by full path, with overlays, a raw one, first text, edited and
+// preview files; Letter (2): _F2A.FGP; Memo (3): a save directory; file entries -1 "P" (an overlay file),
+// -2 "C" (overlay 7). Texts a damaged offset depends on come first, so offsets do not depend on the
+// directory.
 struct Catalogue {
   std::vector<FormSpec> named{{1, "INVOICE", "Monthly invoice", zv::kLayerFront, 2},
                               {2, "Letter", "Letter head", zv::kLayerBack, 0},
@@ -128,8 +124,7 @@ struct DamagedCatalogue {
   const char* shows;
   void (*write)(const std::string& dir);  // the whole catalogue
 };
-// A row: the damage changes the catalogue c's fields (edit), then the bytes f
-// of its files (the rest; `here` is the row's offset).
+// A row's damage edits the catalogue c, then the bytes f of its files (`here` is the row's offset).
 #define R(name, kind, file, at, n, form, status, shows, edit, ...)                           \
   DamagedCatalogue {                                                                         \
 #name, k::kind, file, at, n, form, status, shows, [](const std::string& dir) {             \
@@ -168,9 +163,8 @@ R(OverlayMissing, kOverlayMissing, kA, -1, 1, "1", 0, "_F1A0A.ZLP (missing", , f
 };
 #undef R
 
-// The example of the help text: INVOICE (group info file _F301A.FGP, two
-// overlays), Letter (a save directory), file entries -1 LOGO.ZLP and -2 SEAL
-// (overlay 7). The settings of its overlays, the first also LOGO.ZLP's.
+// The help's example: INVOICE (_F301A.FGP, two overlays), Letter (a save directory), file entries -1
+// LOGO.ZLP and -2 SEAL (overlay 7); the settings of the overlays, the first also LOGO.ZLP's.
 const zv::PrintSettings kExample0{1,   1, 3, 7, 2100, 2970, 11, 12, 9, 1,
                                   600, 2, 0, 0, 2200, 3000, 21, 22, 9, 100};
 const zv::PrintSettings kExample1{1,   2, 3, 7, 2100, 2970, 11, 12, 9, 2,
@@ -203,9 +197,7 @@ struct ProgramRun {
   int status = -1;
   std::string output;  // standard output and error, lines ended by \n
 };
-// Runs zvcat through the shell (cmd under Windows), in cwd if given. Natively
-// the program gets the drive map and system directory this process was given
-// by its fixtures.
+// Runs zvcat by the shell (cmd under Windows) in cwd, natively with this process's drives and directories.
 ProgramRun RunZvcat(const std::vector<std::string>& args, const std::string& cwd = "") {
   std::string command = ZV_ZVCAT_PROGRAM;
 #ifdef _WIN32
@@ -283,11 +275,8 @@ class CatalogueCheckTest : public SandboxTest {
 class DamagedCatalogueTest : public CatalogueCheckTest,
                              public ::testing::WithParamInterface<DamagedCatalogue> {};
 
-// The fault comes first; only group name entries left unused by it may
-// follow. Listing and showing read what they can; no file changes. The
-// program's show prints what it could read; its check (in text and JSON) is
-// run on a row for each way a file or text can be unreadable (runs are slow
-// under Wine).
+// The fault first, then only group entries it leaves unused; show prints what it could read; no file
+// changes. The program's check runs on one row per way a file or text is unreadable (runs are slow on Wine).
 TEST_P(DamagedCatalogueTest, ReportsTheFaultWhereItIs) {
   const DamagedCatalogue& d = GetParam();
   d.write(Dir());
@@ -313,10 +302,9 @@ TEST_P(DamagedCatalogueTest, ReportsTheFaultWhereItIs) {
 INSTANTIATE_TEST_SUITE_P(Table, DamagedCatalogueTest, ::testing::ValuesIn(kDamaged),
                          [](const auto& param) { return std::string(param.param.name); });
 
-// Changes to the sound catalogue and every finding the check must give for
-// each, in order (text, if given, is in that finding's message). An edit
-// writes bytes at an offset, or with kWhole the whole file, kAppend after
-// it; kRemove removes the file, kHold holds it as a writer does.
+// Changes to the sound catalogue and every finding of each, in order (text in its message). An edit writes
+// bytes at an offset, the whole file (kWhole) or after it (kAppend), or removes (kRemove) or holds it
+// (kHold).
 constexpr long long kWhole = -1, kAppend = -2, kRemove = -3, kHold = -4;
 struct Edit {
   const char* file;
@@ -422,8 +410,7 @@ TEST_F(CatalogueCheckTest, ShowFindsByExactNameThenByIdentifier) {
   EXPECT_EQ(1, zvcat::ShowForm(Lists(), "2").form.id);
 }
 
-// Separators at every level; every byte escaped into ASCII JSON, 0x80 up as
-// the code point of the same number.
+// Separators at every level; every byte escaped into ASCII JSON, 0x80 up as the code point of that number.
 TEST(JsonWriterTest, SeparatesAndEscapes) {
   zvcat::JsonWriter j;
   j.BeginObject().Key("a").Number(-1).Key("b").BeginArray();
@@ -448,9 +435,8 @@ class ZvcatProgramTest : public CatalogueTest {
   }
 };
 
-// Run in the catalogue's directory with relative list names, the output
-// names no directory, so show's text and the JSON list are compared whole.
-// The help's example is the program's own text list, indented by two blanks.
+// Run in the catalogue's directory, the output names no directory: show and the JSON list compare whole.
+// The help's example is the program's own list, indented by two blanks.
 TEST_F(ZvcatProgramTest, HelpShowAndListInTextAndJson) {
   const Files before = Snapshot(Dir());
   const ProgramRun listed = RunZvcat(With("", {"list"}), Dir());
@@ -523,9 +509,8 @@ TEST_F(ZvcatProgramTest, HelpShowAndListInTextAndJson) {
   EXPECT_EQ(before, Snapshot(Dir())) << "zvcat changed a file";
 }
 
-// The catalogue named by a configuration file, the system directory's by
-// default (zvcat changes it not, and without it locates nothing and creates
-// nothing), or the driver's paper list; and each usage error.
+// The catalogue named by a configuration file, by the system directory's (unchanged; without it nothing is
+// located or created), with the driver's paper list; and each usage error.
 TEST_F(ZvcatProgramTest, ConfigDriverAndUsageErrors) {
   WriteFiles(Dir(), {{"ZVLMN3.DAT", "[ENVIRONMENT]\r\nUSER=SUPPORT\r\n[SUPPORT]\r\nFormName=" +
                                         Path("FORMS.FLT") + "\r\nGroupName=" + Path("GROUPS.GLT") + "\r\n"},
