@@ -1,7 +1,5 @@
-// The catalogue configuration file (creation, seed copy, list paths, the
-// user's directory, each failure code), the driver's ranges, on the real
-// profile functions under Wine and on the emulation natively; and the path
-// rules under them, at their edges.
+// The catalogue configuration file, the driver's ranges and the path rules,
+// on the real profile functions under Wine and on the emulation natively.
 #ifndef _WIN32
 #include "platform/posix/posix_config.h"
 #endif
@@ -136,10 +134,8 @@ TEST_F(CatalogueConfigTest, TheSeedIsCopiedByteForByteWithNormalAttributes) {
   EXPECT_EQ(ListPaths(false) + FileBytes(ConfigPath()), "0:0:|" + zvtest::kMissing);
 }
 
-// Each configuration text and what is read from it: for ZVLMN3.DAT the list
-// paths with and without the group list (the file is never repaired); for
-// ZVL3.INI, or ZVL3DRV.DAT beside the module, "form ids lowest,highest prefix
-// overlay numbers lowest,highest".
+// ZVLMN3.DAT: the list paths with and without the group list; ZVL3.INI or
+// ZVL3DRV.DAT: "form ids lowest,highest prefix overlay numbers lowest,highest".
 TEST_F(CatalogueConfigTest, ConfigurationTextsAndWhatIsReadFromThem) {
   const std::string f = "\r\n[DEFAULT]\r\nFormName=C:\\F.FLT\r\n";
   // clang-format off

@@ -1,6 +1,5 @@
 // The form name list file: which files are valid, each reader's result and
-// code on each failure, and names matched byte for byte. (Block reads, the
-// two regions and the record bytes are proved through the driver's exports.)
+// code on each failure, and names matched byte for byte.
 #include <gtest/gtest.h>
 
 #include <cstring>

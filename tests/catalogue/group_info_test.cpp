@@ -1,6 +1,5 @@
-// Group info files: header and validity, their texts, the overlay list lines
-// and the paper lookup of a form. (The entry count, the listing and block
-// reads are proved through the driver's exports.)
+// Group info files: header, validity, texts, the overlay list lines and the
+// paper lookup of a form (the listing is proved through the exports).
 #include <gtest/gtest.h>
 
 #include <cstring>

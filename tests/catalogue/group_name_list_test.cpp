@@ -1,6 +1,5 @@
-// The group name list file: its header bytes and validity, its texts and each
-// kind of damaged entry, and a form record's information and location. (The
-// resolution rules and group paths are proved through the driver's exports.)
+// The group name list file: header, validity, texts, each kind of damaged
+// entry, and a form record's information and location.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,6 +1,5 @@
-// Overlay data files: for each kind of file and companion, the header test,
-// the layer and description, the paper entry and orientation; and the header
-// written into new files, byte for byte.
+// Overlay data files and their companions: header test, layer, description,
+// paper entry and orientation.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,7 +1,5 @@
-// The driver's exports on catalogues built byte by byte: what the list and
-// name calls read, which overlay the search gives, the entries and files the
-// capture calls write (compared byte for byte), and the questions of
-// ZVSetFormConfirm, with the sample driver module giving the capabilities.
+// The driver's exports on catalogues built byte by byte: what they read and
+// write (byte for byte), and the questions of ZVSetFormConfirm.
 #ifndef _WIN32
 #include "platform/posix/posix_config.h"
 #endif
@@ -87,9 +85,8 @@ class ExportsTest : public CatalogueTest {
   void Configure(const std::string& entries) {
     ASSERT_TRUE(WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\n" + entries + "\r\n"));
   }
-  // Named form 5 (layer 2), its group info file FORM5.FGP beside the lists
-  // with entry i naming string i; file entries -1 ("P", LOGO.ZLP) and -2
-  // ("C", NEW\NEW.ZLP).
+  // Named form 5 (layer 2) with FORM5.FGP, entry i naming string i; file
+  // entries -1 ("P", LOGO.ZLP) and -2 ("C", NEW\NEW.ZLP).
   void WriteForm5(const Entries& entries, const std::string& groupText = "FORM5.FGP") {
     WriteFormList(FormListFile({{5, "INVOICE", "", 2, 0}}, {{-1, "P", "", 1, 1}, {-2, "C", "", 1, 2}}, 2));
     WriteGroupList(GroupNameListFile({groupText, "LOGO.ZLP", Path("NEW\\NEW.ZLP")}));
@@ -142,8 +139,7 @@ class ExportsTest : public CatalogueTest {
   std::string Header(const Block& b) const {
     return OverlayDataFile("INVOICE", "Monthly invoice", b.Record(2), "");
   }
-  // ZVSetFormConfirm per row: the form, the mode, the answers given, then
-  // the result followed by the boxes shown.
+  // ZVSetFormConfirm per row: form, mode, answers; the result and the boxes shown.
   struct Confirm {
     int32_t id;
     uint16_t mode;
@@ -565,7 +561,7 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
 #endif
 }
 
-TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatch) {
+TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatchAndOfCaptureAboutAMatch) {
   WriteForm5({{matching_, "E.ZLP"}});
   WriteOverlayFile(matching_);
   Expect({{0, kPrint, {kIdNo}, "1" + noFormUse_},
@@ -575,27 +571,9 @@ TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatch) {
           {5, kPrint, {kIdYes}, "1"},
           {-1, kPrint, {kIdYes}, "1"},
           // "C" is never found by the search, so the second question follows.
-          {-2, kPrint, {kIdNo, kIdNo}, "1" + noFormUse_ + noMatch_}});
-  WriteForm5({{landscape_, "E.ZLP"}});
-  Expect({{5, kPrint, {kIdYes}, "0" + noMatch_}, {5, kPrint, {kIdNo}, "1" + noMatch_}});
-  // No form name list: nothing is found, and the file entry has no name.
-  RemoveFile(FormListPath());
-  Expect({{5, kPrint, {kIdNo}, "1" + noMatch_}, {-1, kPrint, {kIdNo}, "1" + noFormUse_ + noMatch_}});
-  plat::fault::FailNth(plat::fault::kAlloc, 1);
-  Expect({{0, kPrint, {kIdOk}, "0 !" + Message(zv::kMsgNoWorkArea)}});
-  plat::fault::Reset();
-  // Without the capability list only the file entry is questioned.
-  WriteForm5({{matching_, Path("GONE\\E.ZLP")}});
-  ASSERT_TRUE(
-      WriteWholeFile(Path("DRIVER.INI"), "[Driver]\nModels = 1\nCapabilities = 3\nFailCapabilities = 1\n"));
-  Expect({{5, kCreate, {kIdYes}, "1"}, {-2, kPrint, {kIdYes}, "0" + noFormUse_}});
-  driver_ = Path("MISSING.DLL");
-  Expect({{5, kPrint, {kIdYes}, "1"}});
-}
-
-TEST_F(ExportsTest, ConfirmOfCaptureOverAMatchAsksOnlyForTheSameResolutionAndMode) {
-  WriteForm5({{matching_, "E.ZLP"}});
-  Expect({{5, kCreate, {kIdYes}, "1" + overwrite_},
+          {-2, kPrint, {kIdNo, kIdNo}, "1" + noFormUse_ + noMatch_},
+          // A capture over a match asks only for the same resolution and mode.
+          {5, kCreate, {kIdYes}, "1" + overwrite_},
           {5, kCreate, {kIdNo}, "0" + overwrite_},
           {5, kCreate, {kIdNo}, "1", 0x0110}});  // the whole mode word must equal the mode byte
   const Settings at300 = Rec(0x10, [](Settings& s) { s.resolution = 300; });
@@ -612,6 +590,21 @@ TEST_F(ExportsTest, ConfirmOfCaptureOverAMatchAsksOnlyForTheSameResolutionAndMod
           {-2, kCreate, {kIdOk}, "0" + noDir_}});  // a capture entry's new file needs its place
   ASSERT_TRUE(plat::CreateDirectory(Path("NEW").c_str()));
   Expect({{-2, kCreate, {kIdYes}, "1"}});
+  WriteForm5({{landscape_, "E.ZLP"}});
+  Expect({{5, kPrint, {kIdYes}, "0" + noMatch_}, {5, kPrint, {kIdNo}, "1" + noMatch_}});
+  // No form name list: nothing is found, and the file entry has no name.
+  RemoveFile(FormListPath());
+  Expect({{5, kPrint, {kIdNo}, "1" + noMatch_}, {-1, kPrint, {kIdNo}, "1" + noFormUse_ + noMatch_}});
+  plat::fault::FailNth(plat::fault::kAlloc, 1);
+  Expect({{0, kPrint, {kIdOk}, "0 !" + Message(zv::kMsgNoWorkArea)}});
+  plat::fault::Reset();
+  // Without the capability list only the file entry is questioned.
+  WriteForm5({{matching_, Path("GONE\\E.ZLP")}});
+  ASSERT_TRUE(
+      WriteWholeFile(Path("DRIVER.INI"), "[Driver]\nModels = 1\nCapabilities = 3\nFailCapabilities = 1\n"));
+  Expect({{5, kCreate, {kIdYes}, "1"}, {-2, kPrint, {kIdYes}, "0" + noFormUse_}});
+  driver_ = Path("MISSING.DLL");
+  Expect({{5, kPrint, {kIdYes}, "1"}});
 }
 
 TEST_F(ExportsTest, ConfirmOfCaptureWithoutAMatchChecksCapacityPaperAndDirectory) {

@@ -1,6 +1,5 @@
-// The questions put to the printer driver's module and the paper size list
-// merged from them, asked of the sample driver ZVSAMPLE, which answers from
-// a settings file each test writes and logs every call it gets.
+// The questions put to the driver's module and the paper size list merged
+// from them, asked of ZVSAMPLE, which answers from a settings file and logs.
 #ifndef _WIN32
 #include "platform/posix/posix_config.h"
 #endif
