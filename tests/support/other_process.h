@@ -1,9 +1,6 @@
-// Another holder of a file, opened with given access and share mode and held
-// until released, so that tests see how share modes act across processes.
-// Natively it is a child process; under Windows, where share modes act on
-// handles whichever process holds them, a handle of this process opened
-// without the platform layer (so its counters and injected faults do not
-// count it).
+// Another holder of a file, with given access and share mode, until released: natively a child process;
+// under Windows, where share modes act on handles whichever process holds them, a handle of this process
+// opened without the platform layer (its counters and injected faults do not see it).
 #pragma once
 
 #include <cstdint>

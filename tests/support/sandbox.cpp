@@ -95,8 +95,7 @@ void SandboxTest::SetUp() {
 }
 
 void SandboxTest::TearDown() {
-  // Only ever remove the scratch directory this fixture made: a SetUp that
-  // failed half-way leaves nothing (or something else) to remove.
+  // Only the scratch directory this fixture made (a failed SetUp made none), whatever the drive map says.
   const std::string host = HostPath(dir_);
 #ifdef _WIN32
   if (host.find("\\zvt") != std::string::npos) RemoveTree(host);

@@ -7,12 +7,10 @@
 
 namespace zvtest {
 
-// Whole files by Windows path, without the platform layer under test (the C++
-// library, through the host path on Linux).
+// Whole files by Windows path, by the standard library and not the platform layer under test.
 bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes);
 bool FileExists(const std::string& windowsPath);
-// The path the host knows a Windows path by: the path itself under Windows,
-// the mapped Linux path natively (empty when it maps to none).
+// The host's name of a Windows path: itself under Windows, natively the mapped path (or empty).
 std::string HostPath(const std::string& windowsPath);
 bool RemoveFile(const std::string& windowsPath);
 // Removes a directory given by host path and all in it, read-only files too.
@@ -21,8 +19,7 @@ void RemoveTree(const std::string& hostDir);
 inline const std::string kMissing = "<missing>";
 std::string FileBytes(const std::string& windowsPath);
 
-// Whether opening a read-only file for writing fails here, as it does on
-// Windows. Wine run by root lets root write (and replace) read-only files.
+// Whether opening a read-only file for writing fails here, as on Windows (Wine run by root lets root).
 bool WriteProtectionIsEnforced(const std::string& dir);
 
 // A fixture whose every test gets a new, empty scratch directory.

@@ -1,8 +1,6 @@
-// A fixture for tests of files that live in the Windows system directory and
-// beside the module. Natively each test gets its own drives C: and D:, with
-// the system directory C:\WINDOWS\SYSTEM and the module at
-// C:\DRIVERS\ZVLMN30E.DLL. Under Wine the prefix's real system directory is
-// used, and the catalogue's files are removed before and after each test.
+// A fixture for files in the system directory and beside the module: natively drives C: and D: of the
+// test's own (C:\WINDOWS\SYSTEM, C:\DRIVERS\ZVLMN30E.DLL); under Wine the prefix's, the catalogue's
+// files removed before and after each test.
 #pragma once
 
 #include <string>

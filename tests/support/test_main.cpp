@@ -1,6 +1,5 @@
-// Entry point of every test program: attaches the module frame as the DLL's
-// entry function would, and, natively, keeps all files in a data directory
-// of the run's own.
+// Every test program's entry: attaches the module frame as the DLL's entry function would and, natively,
+// keeps all files in a data directory of the run's own.
 #ifdef _WIN32
 #include <windows.h>
 #else
