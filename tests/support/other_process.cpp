@@ -35,8 +35,7 @@ FileHolder::~FileHolder() {
 // holds the file until the other pipe is closed.
 FileHolder::FileHolder(const std::string& path, plat::Access access, plat::Share share) {
   int report[2], release[2];  // read and write ends
-  if (pipe(report) != 0) return;
-  if (pipe(release) != 0) return;
+  if (pipe(report) != 0 || pipe(release) != 0) return;
   const pid_t pid = fork();
   if (pid == 0) {
     plat::FileHandle file = plat::OpenFile(path.c_str(), access, share, plat::kOpenExisting);

@@ -48,12 +48,9 @@ bool FileExists(const std::string& windowsPath) {
 
 bool RemoveFile(const std::string& windowsPath) {
 #ifdef _WIN32
-  SetFileAttributesA(windowsPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return DeleteFileA(windowsPath.c_str()) != FALSE;
-#else
-  const std::string host = HostPath(windowsPath);
-  return !host.empty() && remove(host.c_str()) == 0;
+  SetFileAttributesA(windowsPath.c_str(), FILE_ATTRIBUTE_NORMAL);  // Windows deletes no read-only file
 #endif
+  return std::remove(HostPath(windowsPath).c_str()) == 0;
 }
 
 void RemoveTree(const std::string& hostDir) {
