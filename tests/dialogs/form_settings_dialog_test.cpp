@@ -22,13 +22,12 @@ class FormSettingsTest : public BothSets {
     ASSERT_TRUE(CreateDirectoryA(data_.c_str(), nullptr));
     ASSERT_TRUE(WriteWholeFile(data_ + "\\OLD.TXT.ZLP", "old data"));
   }
-  // The lists, with the remembered directory start (the data directory unless told).
+  // Write's lists of no records, the data directory remembered.
   std::function<void()> Lists(const std::vector<FormSpec>& forms, const std::vector<FormSpec>& entries,
-                              const Texts& texts, uint16_t last = 0) {
+                              const Texts& texts) {
     return [=] {
       ASSERT_TRUE(WritePrivateProfileStringA("ENVIRONMENT", "CURRENTDIR", data_.c_str(), Config().c_str()));
-      WriteFormList(FormListFile(forms, entries, last));
-      WriteGroupList(GroupNameListFile(texts));
+      Write(forms, {}, entries, texts);
     };
   }
   Steps OpenAdd() const {
@@ -101,8 +100,8 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
   const std::vector<FormSpec> named = {{2, "ALPHA", "First", 1, 0}, {3, "BETA", "Second", 2, 1}};
   const FormSpec alpha = {2, "ALPHA", "", 1, 0};
   const Texts ab = {Dir() + "A", Dir() + "B"};
-  const auto fileEntry = [&](const std::vector<FormSpec>& entries, uint16_t last) {
-    return FormListFile({alpha}, entries, last);
+  const auto fileEntry = [&](const std::vector<FormSpec>& entries) {
+    return FormListFile({alpha}, entries, static_cast<uint16_t>(entries.size()));
   };
   const auto alone = Lists({alpha}, {}, {Dir() + "ALPHA"});
   const std::vector<ScriptRow> rows = {
@@ -195,25 +194,24 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
                     Wait(Settings()), Rows(kForms, {form}), Enabled(kOk), Shows(kDescription, "Capture"),
                     Shows(kLayer, Message(310))} +
               Back(kOk),
-          -1, fileEntry({{-1, "C", "Capture", 2, 1}}, 1), GroupNameListFile({Dir() + "ALPHA", form}), {},
-          data_),
+          -1, fileEntry({{-1, "C", "Capture", 2, 1}}), GroupNameListFile({Dir() + "ALPHA", form}), {}, data_),
       Row("an existing file is named once the user agrees, and left as it is", alone, 0,
           OpenFile() +
               Steps{Type(kFile, "OLD.TXT"), Click(kOk), Asked(Message(606), IDNO), Quiet(), Click(kOk),
                     Asked(Message(606), IDYES)} +
               Back(),
-          0, fileEntry({{-1, "C", "", 1, 1}}, 1),
-          GroupNameListFile({Dir() + "ALPHA", data_ + "\\OLD.TXT.ZLP"}), {}, data_),
+          0, fileEntry({{-1, "C", "", 1, 1}}), GroupNameListFile({Dir() + "ALPHA", data_ + "\\OLD.TXT.ZLP"}),
+          {}, data_),
       Row("a capture entry shown is rewritten",
           Lists({alpha}, {{-1, "P", "Logo", 1, 1}, {-2, "C", "Old text", 2, 2}},
-                {Dir() + "ALPHA", "LOGO.ZLP", old}, 2),
+                {Dir() + "ALPHA", "LOGO.ZLP", old}),
           -2,
           OpenFile() +
               Steps{Shows(kFile, old), Shows(kFileDescription, "Old text"), Checked(kToBack),
                     Type(kFile, "RENAMED"), Type(kFileDescription, "New text"), Click(kToFront), Click(kOk),
                     Wait(Settings()), Rows(kForms, {data_ + "\\RENAMED.ZLP"})} +
               Back(kOk),
-          -2, fileEntry({{-1, "P", "Logo", 1, 1}, {-2, "C", "New text", 1, 2}}, 2),
+          -2, fileEntry({{-1, "P", "Logo", 1, 1}, {-2, "C", "New text", 1, 2}}),
           GroupNameListFile({Dir() + "ALPHA", "LOGO.ZLP", data_ + "\\RENAMED.ZLP"}), {}, data_)};
   for (const ScriptRow& row : rows) {
     Run(row);

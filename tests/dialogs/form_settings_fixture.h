@@ -1,7 +1,5 @@
-// What the tests of the real module's dialogs share: the module in one of its
-// two resource sets, the sample driver answering from a settings file of the
-// test, a driver settings block, and dialog scripts run from a catalogue built
-// byte by byte to the catalogue files after.
+// What the tests of the real module's dialogs share: the module in either resource set, the sample driver's
+// settings file, a driver block, and scripts run from a catalogue built byte by byte to the files after.
 #pragma once
 
 #include <algorithm>

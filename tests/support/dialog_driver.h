@@ -1,9 +1,5 @@
-// Driving the module's real dialogs as a person at the screen would: the call
-// that opens a modal dialog runs on a thread of its own while the test waits
-// for each dialog or message box, reads and sets its controls and presses its
-// buttons. Every wait fails the test after a timeout, and a run still open at
-// its end is cancelled window by window, so a broken dialog never hangs the
-// program. Also: WinHelp calls caught, and the module loaded by path.
+// The module's real dialogs driven as a person would: the call runs on a thread of its own while the test
+// waits for each dialog or box; every wait times out and a run left open is cancelled, so nothing hangs.
 #pragma once
 
 #include <windows.h>
@@ -16,10 +12,8 @@
 
 namespace zvtest {
 
-// One dialog on the screen. Actions return once the dialog has handled them
-// or opened a modal window. Typing replaces an edit's text with EM_REPLACESEL
-// (its limit holds, EN_CHANGE comes); a click toggles a check box and checks a
-// radio button alone.
+// A dialog on the screen; actions return once it handled them. Typing goes through EM_REPLACESEL (the
+// limit holds, EN_CHANGE comes); a click toggles a check box and checks a radio button alone.
 class Dialog {
  public:
   Dialog() = default;
@@ -43,16 +37,14 @@ class DialogRun {
   ~DialogRun();
   DialogRun(const DialogRun&) = delete;
   DialogRun& operator=(const DialogRun&) = delete;
-  // The call's active dialog once it has this title; a box, recorded, and an
-  // answer to it.
+  // The call's active dialog once it has this title; a box, recorded, and an answer to it.
   Dialog WaitForDialog(const std::string& title, int timeoutMs = 10000);
   Box WaitForBox(int timeoutMs = 10000);
   void AnswerBox(int buttonId);
   const std::vector<Box>& Boxes() const { return boxes_; }
   bool IsActive(const Dialog& dialog);  // no box or sub-dialog in front of it
   int Result(int timeoutMs = 10000);    // once the call returned
-  // Returns once the call's thread is back in its message loop with all
-  // before handled (it took a posted marker), or has returned.
+  // Returns once the call's thread took a marker posted after all before, or has returned.
   void Settle();
 
  private:
@@ -67,10 +59,8 @@ class DialogRun {
   HWND currentBox_ = nullptr;
 };
 
-// While it lives, this process's WinHelp calls reach a window of the class
-// WinHelpA looks for and are recorded instead of starting a viewer. A Help
-// button reaches it by a message between threads: a test waits for at least
-// count calls, or the timeout.
+// While it lives, WinHelp calls reach a window of the class WinHelpA looks for and are recorded; a
+// test waits for at least count calls (they come from another thread), or the timeout.
 struct HelpCall {
   UINT command;
   DWORD data;

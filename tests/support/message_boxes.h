@@ -1,7 +1,5 @@
-// Watching the message boxes that the code under test shows, as a person at
-// the screen would see them, and answering them. Under Wine the real box is
-// read and its button pressed through a CBT hook; natively the platform's
-// recorder reports the same things.
+// The message boxes the code under test shows, seen and answered: under Wine the real box through a CBT
+// hook, natively through the platform's recorder.
 #pragma once
 
 #include <string>
@@ -17,9 +15,7 @@ struct SeenBox {
   bool stopIcon = false, questionIcon = false, exclamationIcon = false;
 };
 
-// While it lives, every message box of this thread is recorded and answered:
-// the first by the first answer, the second by the second, and every box
-// after the list's end by its last answer.
+// While it lives, this thread's boxes are recorded and answered in turn, the last answer for every box after.
 class MessageBoxWatcher {
  public:
   explicit MessageBoxWatcher(int answer) : MessageBoxWatcher(std::vector<int>{answer}) {}
@@ -39,8 +35,7 @@ class MessageBoxWatcher {
 };
 
 #ifdef _WIN32
-// A window's text (asked with a timeout: its thread may be stuck), whether it
-// is of the class, and what a message box window shows.
+// A window's text (asked with a timeout), whether it is of the class, and what a box window shows.
 std::string WindowText(void* window);
 bool IsClass(void* window, const char* name);
 SeenBox ReadBox(void* window);
