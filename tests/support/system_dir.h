@@ -25,9 +25,7 @@ class SystemDirTest : public SandboxTest {
   std::string moduleDir_;
 };
 
-#ifndef _WIN32
-// The process-wide data directory the native tests run in.
+// The process-wide data directory the native tests run in (none under Windows).
 const std::string& DataDirectory();
-#endif
 
 }  // namespace zvtest

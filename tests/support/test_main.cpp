@@ -15,14 +15,12 @@
 #include "dialogs/module_frame.h"
 #include "support/system_dir.h"
 
-#ifndef _WIN32
 namespace zvtest {
 std::string g_dataDirectory;  // set once, by main
 const std::string& DataDirectory() {
   return g_dataDirectory;
 }
 }  // namespace zvtest
-#endif
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
