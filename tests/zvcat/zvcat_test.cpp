@@ -245,9 +245,7 @@ struct Case {
 void ExpectRuns(const std::vector<Case>& cases, const std::string& cwd = "") {
   for (const Case& c : cases) {
     const ProgramRun run = RunZvcat(c.args, cwd);
-    std::string command;
-    for (const auto& a : c.args) command += a + " ";
-    EXPECT_EQ(c.status, run.status) << command << "\n" << run.output;
+    EXPECT_EQ(c.status, run.status) << ::testing::PrintToString(c.args) << "\n" << run.output;
     for (const std::string& text : c.output)
       EXPECT_TRUE(c.whole ? run.output == text : run.output.find(text) != std::string::npos)
           << text << run.output;
