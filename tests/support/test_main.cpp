@@ -26,15 +26,14 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
 #ifdef _WIN32
   zv::ModuleAttach(GetModuleHandleA(nullptr), zv::kReasonProcessAttach, nullptr);
-  return RUN_ALL_TESTS();
 #else
   char dir[] = "/tmp/zvdata-XXXXXX";
   if (!mkdtemp(dir)) return 2;
   zvtest::g_dataDirectory = dir;
   plat::posix::SetDataDirectory(dir);
   zv::ModuleAttach(nullptr, zv::kReasonProcessAttach, nullptr);
-  const int result = RUN_ALL_TESTS();
-  zvtest::RemoveTree(dir);
-  return result;
 #endif
+  const int result = RUN_ALL_TESTS();
+  if (!zvtest::g_dataDirectory.empty()) zvtest::RemoveTree(zvtest::g_dataDirectory);
+  return result;
 }
