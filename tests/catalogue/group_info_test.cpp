@@ -53,6 +53,10 @@ std::string Line(const S& s, const std::vector<zv::PaperEntry>& papers, bool mat
   return std::string(line.data(), strnlen(line.data(), line.size()));
 }
 
+void Collect(void* context, const char* line) {
+  static_cast<std::string*>(context)->append(line).append("|");
+}
+
 class GroupInfoTest : public zvtest::CatalogueTest {
  protected:
   std::string InfoPath() const { return Path("_F3001.FGP"); }
@@ -101,6 +105,11 @@ TEST_F(GroupInfoTest, HeaderBytesValidityAndTexts) {
   zv::DecodeOverlayEntry(reinterpret_cast<const unsigned char*>(file.data()) + 102, &decoded, &fileString);
   EXPECT_EQ(zvtest::SettingsRecordBytes(decoded) + std::to_string(fileString),
             zvtest::SettingsRecordBytes(second) + "2");
+  // Every entry's line in file order; a file entry has none; a damaged file gives none.
+  std::string lines;
+  const zv::LineSink sink{Collect, &lines};
+  EXPECT_TRUE(zv::ListOverlayLines(1, kPapers.data(), 5, sink) &&
+              zv::ListOverlayLines(-1, kPapers.data(), 5, sink));
   // Damaged: one short, one over, the header cut, the magic's first and last bytes; then missing.
   std::vector<std::string> damaged = {file.substr(0, file.size() - 1), file + '\0', file.substr(0, 63), file,
                                       file};
@@ -109,11 +118,12 @@ TEST_F(GroupInfoTest, HeaderBytesValidityAndTexts) {
   for (const std::string& bytes : damaged) {
     WriteInfo(bytes);
     out += std::to_string(int(zv::OpenGroupInfo(InfoPath().c_str(), plat::kAccessRead, &f, &h)));
-    out += std::to_string(!f);
+    out += std::to_string(!f) + std::to_string(zv::ListOverlayLines(1, kPapers.data(), 5, sink));
   }
   ASSERT_TRUE(zvtest::RemoveFile(InfoPath()));
   out += std::to_string(int(zv::OpenGroupInfo(InfoPath().c_str(), plat::kAccessRead, &f, &h)));
-  EXPECT_EQ(out, "21212121211");
+  EXPECT_EQ(out, "2102102102102101");
+  EXPECT_EQ(lines, Line(A4(), kPapers, true) + "|" + Line(second, kPapers, true) + "|");
 }
 
 TEST(OverlayLineTest, FieldsOfTheLine) {
