@@ -403,8 +403,7 @@ TEST_F(CatalogueCheckTest, ShowFindsByExactNameThenByIdentifier) {
     const zvcat::FormView view = zvcat::ShowForm(Lists(), row.first);
     EXPECT_EQ(row.second, view.found ? view.form.id : 0) << row.first;
   }
-  ASSERT_TRUE(
-      WriteWholeFile(Path("FORMS.FLT"), FormListFile({{1, "2", "", 1, 1}, {2, "TWO", "", 1, 1}}, {})));
+  WriteFiles(Dir(), {{"FORMS.FLT", FormListFile({{1, "2", "", 1, 1}, {2, "TWO", "", 1, 1}}, {})}});
   EXPECT_EQ(1, zvcat::ShowForm(Lists(), "2").form.id);
 }
 
