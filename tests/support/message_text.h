@@ -5,8 +5,16 @@
 #include <cstdint>
 #include <string>
 
+#include "dialogs/module_frame.h"
+
 namespace zvtest {
 
-std::string Message(uint32_t id, const std::string& number = "");
+inline std::string Message(uint32_t id, const std::string& number = "") {
+  char text[zv::kMessageBufferSize] = {};
+  zv::LoadMessage(id, text, sizeof text);
+  std::string s = text;
+  const size_t at = s.find("%ld");
+  return number.empty() || at == std::string::npos ? s : s.replace(at, 3, number);
+}
 
 }  // namespace zvtest
