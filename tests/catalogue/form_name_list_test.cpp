@@ -15,8 +15,8 @@ using std::to_string;
 using zvtest::FormListFile;
 using FormNameListTest = zvtest::CatalogueTest;
 
-std::vector<zvtest::FormSpec> Named(int count) {
-  std::vector<zvtest::FormSpec> forms;
+std::vector<zvtest::FormRow> Named(int count) {
+  std::vector<zvtest::FormRow> forms;
   for (int i = 0; i < count; ++i) forms.push_back({i + 1, "Form" + to_string(i), "D", 1, uint32_t(i)});
   return forms;
 }

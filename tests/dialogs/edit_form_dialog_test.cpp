@@ -53,7 +53,7 @@ class EditFormTest : public formsettings::BothSets {
   // Named forms INVOICE (5), LETTER (7), ALPHA (2), or none; file entries -1 (LOGO.ZLP, present), -2
   // (a capture file elsewhere), -3 (GONE.ZLP).
   void WriteCatalogue(bool named) {
-    std::vector<FormSpec> forms = {
+    std::vector<FormRow> forms = {
         {5, "INVOICE", "", 1, 0}, {7, "LETTER", "Letter head", 2, 1}, {2, "ALPHA", "", 1, 2}};
     std::vector<std::string> texts = {Dir() + "A", Dir() + "L", Dir() + "ALPHA"};
     if (!named) {

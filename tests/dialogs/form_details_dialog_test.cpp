@@ -11,8 +11,8 @@ using namespace zvtest;  // NOLINT: the steps read as a table
 using Steps = std::vector<Step>;
 using Texts = std::vector<std::string>;
 constexpr int kList = 2400, kDesc = 2401, kFileName = 2503, kFileDesc = 2506;
-const std::vector<FormSpec> kNamed = {{3, "INVOICE", "Monthly invoice", 2, 0},
-                                      {7, "LETTER", "Letter head", 1, 1}};
+const std::vector<FormRow> kNamed = {{3, "INVOICE", "Monthly invoice", 2, 0},
+                                     {7, "LETTER", "Letter head", 1, 1}};
 
 class FormDetailsDialogTest : public BothSets {
  protected:
@@ -47,7 +47,7 @@ TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
         WriteWholeFile(path, OverlayDataFile("", "Quarterly report", SettingsRecordBytes(MatchingRecord()))));
   const Texts ab = {Dir() + "A", Dir() + "B"};
   const std::string named = FormListFile(kNamed, {}, 0);
-  const std::vector<FormSpec> shown = {{-1, "C", "", 2, 2}, {-2, "P", "typed long ago", 2, 3}};
+  const std::vector<FormRow> shown = {{-1, "C", "", 2, 2}, {-2, "P", "typed long ago", 2, 3}};
   const auto oneP = Lists(FormListFile(kNamed, {{-1, "P", "", 2, 2}}, 1), GroupNameListFile(ab + Texts{"5"}));
   const auto capture = FormListFile(kNamed, {shown[0], {-2, "P", "", 1, 3}}, 2);
   std::unique_ptr<FileHolder> holder;

@@ -23,7 +23,7 @@ class FormSettingsTest : public BothSets {
     ASSERT_TRUE(WriteWholeFile(data_ + "\\OLD.TXT.ZLP", "old data"));
   }
   // Write's lists of no records, the data directory remembered.
-  std::function<void()> Lists(const std::vector<FormSpec>& forms, const std::vector<FormSpec>& entries,
+  std::function<void()> Lists(const std::vector<FormRow>& forms, const std::vector<FormRow>& entries,
                               const Texts& texts) {
     return [=] {
       ASSERT_TRUE(WritePrivateProfileStringA("ENVIRONMENT", "CURRENTDIR", data_.c_str(), Config().c_str()));
@@ -43,8 +43,8 @@ class FormSettingsTest : public BothSets {
   }
 
   // The forms with the records in their group files, and the file entries.
-  void Write(const std::vector<FormSpec>& forms, const std::vector<Records>& groups,
-             const std::vector<FormSpec>& entries = {}, const std::vector<std::string>& more = {}) {
+  void Write(const std::vector<FormRow>& forms, const std::vector<Records>& groups,
+             const std::vector<FormRow>& entries = {}, const std::vector<std::string>& more = {}) {
     std::vector<std::string> texts;
     for (size_t g = 0; g < groups.size(); ++g) {  // no records: only its directory yet
       std::vector<GroupInfoEntry> records;
@@ -63,7 +63,7 @@ class FormSettingsTest : public BothSets {
   std::function<void()> Orders(const std::vector<Records>& groups, const std::string& config = "") {
     return [=] {
       ASSERT_TRUE(config.empty() || WriteWholeFile(SystemPath("ZVL3.INI"), "[ENVIRONMENT]\r\n" + config));
-      std::vector<FormSpec> forms = {{1, "ORDER", "", 1, 0}, {2, "ROOM", "", 1, 1}};
+      std::vector<FormRow> forms = {{1, "ORDER", "", 1, 0}, {2, "ROOM", "", 1, 1}};
       forms.resize(groups.size());
       Write(forms, groups);
     };
@@ -97,10 +97,10 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
   };
   const std::string form = data_ + "\\FORM.ZLP", old = data_ + "\\OLD.ZLP";
   // The named forms ALPHA (2) and BETA (3); file entries after ALPHA alone.
-  const std::vector<FormSpec> named = {{2, "ALPHA", "First", 1, 0}, {3, "BETA", "Second", 2, 1}};
-  const FormSpec alpha = {2, "ALPHA", "", 1, 0};
+  const std::vector<FormRow> named = {{2, "ALPHA", "First", 1, 0}, {3, "BETA", "Second", 2, 1}};
+  const FormRow alpha = {2, "ALPHA", "", 1, 0};
   const Texts ab = {Dir() + "A", Dir() + "B"};
-  const auto fileEntry = [&](const std::vector<FormSpec>& entries) {
+  const auto fileEntry = [&](const std::vector<FormRow>& entries) {
     return FormListFile({alpha}, entries, static_cast<uint16_t>(entries.size()));
   };
   const auto alone = Lists({alpha}, {}, {Dir() + "ALPHA"});

@@ -283,8 +283,8 @@ TEST_F(ExportsTest, SearchOfFileEntriesAndStoredOverlays) {
   file.layer = file.orientation = 2;
   WriteOverlayFile(file);
   ASSERT_TRUE(WriteWholeFile(Path("RAW.ZLC"), "\0350;0.24muE and more"));
-  const std::vector<FormSpec> files = {{-1, "P", "", 1, 0}, {-2, "C", "", 1, 0}, {-3, "P", "", 1, 1},
-                                       {-4, "P", "", 2, 2}, {-5, "P", "", 1, 3}, {-6, "P", "", 1, 9}};
+  const std::vector<FormRow> files = {{-1, "P", "", 1, 0}, {-2, "C", "", 1, 0}, {-3, "P", "", 1, 1},
+                                      {-4, "P", "", 2, 2}, {-5, "P", "", 1, 3}, {-6, "P", "", 1, 9}};
   WriteFormList(FormListFile({{5, "INVOICE", "", 1, 5}}, files, 6));
   WriteGroupList(GroupNameListFile({Path("LOGO.ZLP"), "RAW.ZLC", "12", "70000", "", Path("SAVED")}));
   ASSERT_TRUE(plat::CreateDirectory(Path("SAVED").c_str()));
@@ -335,7 +335,7 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
   put("File", longest);
   EXPECT_EQ(Set(kCreate, kFile, longest), "1 -7");
   plat::RegCloseKey(key);
-  const std::vector<FormSpec> made = {
+  const std::vector<FormRow> made = {
       {-1, "P", "logo", 2, 0}, {-2, "P", "", 1, 1},     {-3, "P", "", 1, 2},    {-4, "P", "", 2, 3},
       {-5, "C", driver, 1, 4}, {-6, "C", "mine", 2, 5}, {-7, "C", driver, 1, 6}};
   EXPECT_EQ(FileBytes(FormListPath()), FormListFile({}, made, 7));
@@ -343,7 +343,7 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
             GroupNameListFile({Path("LOGO.ZLP"), Path("_F301A00.ZLC"), Path("LOGO"), "7", target,
                                Path("OTHER.ZLP"), longest}));
   // A full ring overwrites the entry with the next number.
-  std::vector<FormSpec> entries;
+  std::vector<FormRow> entries;
   std::vector<std::string> texts{"INVOICE.FGP"};
   for (int32_t n = 1; n <= 256; ++n) {
     entries.push_back({-n, "P", "old", 1, static_cast<uint32_t>(n)});

@@ -13,8 +13,8 @@ using namespace zvtest;
 using Texts = std::vector<std::string>;
 
 // count numbered forms (sign 1) or file entries (-1), group index = position.
-std::vector<FormSpec> Forms(int count, int sign) {
-  std::vector<FormSpec> forms;
+std::vector<FormRow> Forms(int count, int sign) {
+  std::vector<FormRow> forms;
   for (int i = 1; i <= count; ++i)
     forms.push_back({sign * i, "C" + std::to_string(i), "", 1, uint32_t(i - 1)});
   return forms;
@@ -50,12 +50,12 @@ class FormRegistrationTest : public MaintenanceTest {
 
 TEST_F(FormRegistrationTest, AddAndUpdateWriteBothListsOrLeaveThem) {
   const std::string n24(24, 'N'), d255(255, 'D'), t260 = "C:\\" + std::string(257, 'T');
-  const std::vector<FormSpec> named = {{1, "Invoice", "first", 1, 0}, {3, "Letter", "", 2, 2}};
-  const std::vector<FormSpec> entries = {{-1, "P", "one", 1, 1}, {-2, "C", "two", 2, 3}};
+  const std::vector<FormRow> named = {{1, "Invoice", "first", 1, 0}, {3, "Letter", "", 2, 2}};
+  const std::vector<FormRow> entries = {{-1, "P", "one", 1, 1}, {-2, "C", "two", 2, 3}};
   const Texts texts = {"C:\\A", "D:\\P.ZLP", "C:\\B", "D:\\C.ZLP"};
   const std::string two = FormListFile(named, entries, 2), twoTexts = GroupNameListFile(texts);
   const std::string one = FormListFile({{1, "A", "", 1, 0}}, {}), oneText = GroupNameListFile({"C:\\A"});
-  std::vector<FormSpec> full = Forms(256, -1);
+  std::vector<FormRow> full = Forms(256, -1);
   full[255].id = -1;  // 256 entries, -256 free
   const std::string ring = GroupNameListFile(Numbered(256));
   // 'A' adds, 'U' updates; after empty: refused, both lists unchanged (Add with 404, Update without a code);

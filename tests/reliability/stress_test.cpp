@@ -266,7 +266,7 @@ TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
        at += 2 + texts.back().size())
     texts.push_back(glt.substr(at + 2, U32(glt, at) & 0xFFFF));
   EXPECT_EQ(glt, GroupNameListFile(texts));
-  std::vector<FormSpec> specs[2];  // named forms, file entries
+  std::vector<FormRow> specs[2];  // named forms, file entries
   const uint32_t named = U32(flt, 27);
   for (size_t at = 35; at + 290 <= flt.size(); at += 290) {
     ASSERT_TRUE(flt.find('\0', at + 4) < at + 29 && flt.find('\0', at + 29) < at + 285)
@@ -279,8 +279,8 @@ TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
   // Exactly what the successful calls left: each record with a group name entry of its own, each group sound,
   // with sizes and string indexes in bounds and each listed overlay on disk.
   std::set<uint32_t> groups, ids;
-  for (const std::vector<FormSpec>& list : specs) {
-    for (const FormSpec& s : list) {
+  for (const std::vector<FormRow>& list : specs) {
+    for (const FormRow& s : list) {
       ASSERT_TRUE(s.groupIndex < texts.size() && groups.insert(s.groupIndex).second)
           << s.id << ": " << s.groupIndex;
       EXPECT_TRUE(ids.insert(s.id).second) << s.id << " twice";

@@ -46,7 +46,7 @@ Bytes& Bytes::Pooled(const std::string& text) {
 
 namespace {
 
-std::string FormRecordBytes(const FormSpec& form) {
+std::string FormRecordBytes(const FormRow& form) {
   return Bytes()
       .I32(form.id)
       .Fixed(form.name, 25)
@@ -68,7 +68,7 @@ std::string PoolOf(const std::vector<std::string>& texts, std::vector<uint32_t>*
 
 }  // namespace
 
-std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<FormSpec>& fileEntries,
+std::string FormListFile(const std::vector<FormRow>& named, const std::vector<FormRow>& fileEntries,
                          uint16_t lastFileEntry) {
   std::string bytes = Bytes()
                           .Text("ZEVROFORM FORMNAMEINFO V1.0")
@@ -76,8 +76,8 @@ std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<F
                           .U16(static_cast<uint16_t>(fileEntries.size()))
                           .U16(lastFileEntry)
                           .str();
-  for (const FormSpec& form : named) bytes += FormRecordBytes(form);
-  for (const FormSpec& form : fileEntries) bytes += FormRecordBytes(form);
+  for (const FormRow& form : named) bytes += FormRecordBytes(form);
+  for (const FormRow& form : fileEntries) bytes += FormRecordBytes(form);
   return bytes;
 }
 

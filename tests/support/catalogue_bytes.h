@@ -34,7 +34,7 @@ class Bytes {
   std::string bytes_;
 };
 
-struct FormSpec {
+struct FormRow {
   int32_t id;
   std::string name;
   std::string description;
@@ -43,7 +43,7 @@ struct FormSpec {
 };
 
 // A form name list file: named forms, then file entries.
-std::string FormListFile(const std::vector<FormSpec>& named, const std::vector<FormSpec>& fileEntries,
+std::string FormListFile(const std::vector<FormRow>& named, const std::vector<FormRow>& fileEntries,
                          uint16_t lastFileEntry = 0);
 // A group name list file holding the texts in this order, or with the offset
 // table and pool given outright (for damaged entries).

@@ -57,10 +57,10 @@ Files Snapshot(const std::string& dir) {
 // -2 "C" (overlay 7). Texts a damaged offset depends on come first, so offsets do not depend on the
 // directory.
 struct Catalogue {
-  std::vector<FormSpec> named{{1, "INVOICE", "Monthly invoice", zv::kLayerFront, 2},
-                              {2, "Letter", "Letter head", zv::kLayerBack, 0},
-                              {3, "Memo", "", zv::kLayerFront, 3}};
-  std::vector<FormSpec> files{{-1, "P", "", zv::kLayerFront, 4}, {-2, "C", "", zv::kLayerFront, 1}};
+  std::vector<FormRow> named{{1, "INVOICE", "Monthly invoice", zv::kLayerFront, 2},
+                             {2, "Letter", "Letter head", zv::kLayerBack, 0},
+                             {3, "Memo", "", zv::kLayerFront, 3}};
+  std::vector<FormRow> files{{-1, "P", "", zv::kLayerFront, 4}, {-2, "C", "", zv::kLayerFront, 1}};
   std::vector<std::string> texts;
   std::vector<GroupInfoEntry> entries{{DriverSettingsBlock().Record(zv::kLayerFront), 1},
                                       {At300().Record(zv::kLayerFront), 5},

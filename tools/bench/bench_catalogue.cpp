@@ -59,7 +59,7 @@ Catalogue BuildCatalogue(uint32_t forms, const std::string& systemDir, const std
 
   // Named forms 1..forms, each with a group text of its own; the last one's
   // is its group info file, the others' the save directory.
-  std::vector<zvtest::FormSpec> named, fileEntries;
+  std::vector<zvtest::FormRow> named, fileEntries;
   std::vector<std::string> texts;
   for (uint32_t id = 1; id <= forms; ++id) {
     named.push_back({static_cast<int32_t>(id), FormName(id), FormDescription(id), 1, id - 1});
