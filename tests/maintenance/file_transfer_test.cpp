@@ -2,6 +2,8 @@
 // moving a form's group, group sizes and overlay header rewrites.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "maintenance/file_transfer.h"
 #include "maintenance/maintenance_fixture.h"
 #include "platform/platform.h"
@@ -164,6 +166,19 @@ TEST_P(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
   EXPECT_EQ(zv::GetGroupSize(kFormId), 1000u + 7001u + group.size());
   EXPECT_EQ(zv::GetGroupSize(kFormId + 1), 0u);  // no such form
   const std::string target = DriveDir('E', "NEW");
+  // The free space the group is weighed against is the target drive root's; the path is given back as it was.
+  char path[261];
+  std::snprintf(path, sizeof path, "%sSUB\\DEEPER", target.c_str());
+  const std::string asGiven = path;
+  plat::DiskFreeSpace space{};
+  ASSERT_TRUE(plat::GetDiskFreeSpace(asGiven.substr(0, 3).c_str(), &space));
+  const uint64_t free = zv::GetFreeDiskBytes(path);
+  EXPECT_GT(free, 0u);
+  EXPECT_NEAR(double(free), double(space.freeClusters) * space.sectorsPerCluster * space.bytesPerSector,
+              256.0 * 1024 * 1024);  // other programs may write meanwhile
+  EXPECT_EQ(path, asGiven);
+  char unmapped[] = "Q:\\FORMS";
+  EXPECT_EQ(zv::GetFreeDiskBytes(unmapped), 0u);
   ASSERT_TRUE(WriteWholeFile(Path("_F301.FGP"), group + "x"));  // one byte too many
   EXPECT_EQ(zv::GetGroupSize(kFormId), 0u);
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));

@@ -199,6 +199,13 @@ const std::vector<Op> kOps = {
     OP("ChooseNamedFormId", Is(0), ChooseFormId(kChooseNamedForm, "NEW", &gI, nullptr), CHOSEN),
     OP("ChooseFileEntryId", Is(0), ChooseFormId(kChooseFileEntry, nullptr, &gI, &gW), CHOSEN),
     MOVES("AddNamedFormRecord", Is(0), AddFormRecord(3, "NEWFORM", "A new form", gDir.c_str(), 1), 401, 404),
+    // Into a directory without lists: a list file whose header could not be written is deleted again.
+    OP("AddNamedFormRecordNewLists", Is(0), AddFormRecord(3, "NEWFORM", "A new form", gDir.c_str(), 1), 401,
+       404)
+        .After([] {
+          RemoveFile(gFlt);
+          RemoveFile(gGlt);
+        }),
     MOVES("AddFileEntryRecord", Is(0), AddFormRecord(-5, "P", "", In("NEWFILE.ZLP"), 1), 401, 404),
     MOVES("UpdateFormRecord", Is(0), UpdateFormRecord(1, "INVOICE 2", "Changed", gF, 2), 0, 401),
     MOVES("AppendGroupNameEntry", Is(-1), AppendGroupNameEntry(gG, "NEWTEXT.ZLP"), 0),
