@@ -49,6 +49,14 @@ TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
            RawGroupInfoFile({{kA4, 2}, {kA4, 3}}, {0, 14, 16, 23},
                             Bytes().Pooled("_F3001BB.ZL3").U16(3).Pooled("A.ZLP").Pooled("B.ZLP").str(), -1,
                             0)},
+          // An empty first text where none is set, and over an empty remnant: the slot stays or becomes
+          // unset.
+          {GroupInfoFile({{kA4, 0}}, {"A.ZLP"}), "B.ZLP", a4, "", nullptr,
+           GroupInfoFile({{kA4, 0}, {kA4, 1}}, {"A.ZLP", "B.ZLP"})},
+          {RawGroupInfoFile({{kA4, 1}}, {0, 2}, Bytes().U16(0).Pooled("A.ZLP").str(), 0), "B.ZLP", a4, "",
+           nullptr,
+           RawGroupInfoFile({{kA4, 1}, {kA4, 2}}, {0, 2, 9},
+                            Bytes().U16(0).Pooled("A.ZLP").Pooled("B.ZLP").str())},
           // The first text appended, then the edited name behind the preview's replaced.
           {GroupInfoFile({}, {"PREVIEW.BMP", "_F3001.ZL3"}, -1, 1, 0), nullptr, nullptr, "GROUP",
            "_F3001X.ZL3", GroupInfoFile({}, {"PREVIEW.BMP", "_F3001X.ZL3", "GROUP"}, 2, 1, 0)},
