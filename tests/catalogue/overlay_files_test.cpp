@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
+#include <vector>
 
 #include "catalogue/overlay_files.h"
+#include "catalogue/print_settings.h"
 #include "dialogs/module_frame.h"
 #include "platform/fault_injection.h"
 #include "platform/io_counters.h"
@@ -17,6 +20,7 @@ namespace {
 using zvtest::Bytes;
 using zvtest::DescriptionCompanionFile;
 using zvtest::PaperCompanionFile;
+using zvtest::WriteWholeFile;
 
 std::string Header(const std::string& description, uint8_t layer, uint16_t paperCode = 9,
                    int16_t orientation = 1) {
@@ -118,3 +122,40 @@ TEST_F(OverlayFilesTest, EachKindOfFileAndCompanion) {
 }
 
 }  // namespace
+
+TEST_F(OverlayFilesTest, SettingsRecordOfEachKindOfFile) {
+  const std::string record = zvtest::DriverSettingsBlock().Record(1);
+  // A raw file's record: mark, layer, mode level 1, any model, the resolution, black, zoom 100.
+  const auto raw = [](uint8_t layer, uint16_t resolution) {
+    return Bytes().U16(1).U8(layer).U8(1).U16(0xFFFF).str() + std::string(11, '\0') +
+           Bytes().U16(resolution).U8(2).str() + std::string(12, '\0') + Bytes().U16(100).str();
+  };
+  const std::string data600 = std::string("\x1D") + "0;0.24muE" + std::string(40, '\0');
+  ASSERT_TRUE(WriteWholeFile(Path("HEAD.ZLP"), zvtest::OverlayDataFile("F", "", record)) &&
+              WriteWholeFile(Path("RAW.ZLP"), data600) &&
+              WriteWholeFile(Path("RAW.ZLC"),
+                             "\x1D"
+                             "0;0.30xxxE") &&
+              WriteWholeFile(Path("SHORT.ZLC"),
+                             "\x1D"
+                             "0;0"));
+  std::string layered = record;
+  layered[2] = 3;
+  // The file, the layer asked for (0 keeps a header's), the record read.
+  const std::vector<std::tuple<const char*, uint16_t, std::string>> rows = {
+      {"HEAD.ZLP", 0, record},
+      {"HEAD.ZLP", 3, layered},
+      {"RAW.ZLP", 2, raw(2, 600)},
+      {"RAW.ZLC", 4, raw(4, 300)},
+      {"SHORT.ZLC", 1, raw(1, 300)},
+      {"GONE.ZLC", 1, raw(1, 0)},
+      {"GONE.ZLP", 1, std::string(34, '\0')}};
+  for (const auto& [name, layer, expected] : rows) {
+    zv::PrintSettings settings;
+    std::memset(&settings, 0xA5, sizeof settings);
+    zv::ReadOverlaySettings(Path(name).c_str(), layer, &settings);
+    unsigned char bytes[34];
+    zv::EncodePrintSettings(settings, bytes);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), sizeof bytes), expected) << name << " " << layer;
+  }
+}
