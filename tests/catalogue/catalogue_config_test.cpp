@@ -34,7 +34,9 @@ TEST(PathRulesTest, DirectoryFormDriveRootDirectoryOfFileAndTheLongestPath) {
   // clang-format on
   for (const auto& row : rows) {
     zv::PathBuffer form, root, dir;
-    std::strcpy(form, row[0]), std::strcpy(root, row[0]), std::strcpy(dir, row[0]);
+    std::strcpy(form, row[0]);
+    std::strcpy(root, row[0]);
+    std::strcpy(dir, row[0]);
     EXPECT_TRUE(zv::ToDirectoryForm(form));
     zv::CutToDriveRoot(root);
     zv::DirectoryOfFile(dir, dir);

@@ -41,7 +41,9 @@ std::string List(uint32_t first, uint32_t last) {
 TEST_F(FormNameListTest, ValidOnlyWhenTheMagicMatchesAndTheSizeFitsTheCounts) {
   const std::string one = FormListFile(Named(1), {});
   std::string wrongCount = one, magic0 = one, magic26 = one;
-  wrongCount[31] = 1, magic0[0] ^= 0x20, magic26[26] ^= 0x20;
+  wrongCount[31] = 1;
+  magic0[0] ^= 0x20;
+  magic26[26] ^= 0x20;
   std::string out;
   for (const std::string& bytes : {one, FormListFile({}, {}), one.substr(0, 324), one + '\0', wrongCount,
                                    one.substr(0, 34), magic0, magic26}) {

@@ -36,7 +36,10 @@ zvtest::GroupInfoEntry Entry(const S& s, int32_t file = -1) {
 
 zv::PaperEntry Paper(uint16_t code, uint16_t width, uint16_t length, const char* name) {
   zv::PaperEntry p{};
-  p.flag = 1, p.width = width, p.length = length, p.code = code;
+  p.flag = 1;
+  p.width = width;
+  p.length = length;
+  p.code = code;
   std::strncpy(p.name, name, sizeof p.name - 1);
   return p;
 }
@@ -113,7 +116,8 @@ TEST_F(GroupInfoTest, HeaderBytesValidityAndTexts) {
   // Damaged: one short, one over, the header cut, the magic's first and last bytes; then missing.
   std::vector<std::string> damaged = {file.substr(0, file.size() - 1), file + '\0', file.substr(0, 63), file,
                                       file};
-  damaged[3][0] ^= 1, damaged[4][23] ^= 1;
+  damaged[3][0] ^= 1;
+  damaged[4][23] ^= 1;
   out.clear();
   for (const std::string& bytes : damaged) {
     WriteInfo(bytes);
@@ -135,7 +139,11 @@ TEST(OverlayLineTest, FieldsOfTheLine) {
   const std::vector<zv::PaperEntry> noUser = {kPapers[0], kPapers[2], kPapers[4]};
   const auto Mode = [](uint8_t mode) { return [mode](S& s) { s.printingMode = mode; }; };
   const std::string a4 = ",100%,A4, -";
-  const auto a5 = [](S& s) { s.outputCode = 99, s.outputWidth = 1480, s.outputHeight = 2100; };
+  const auto a5 = [](S& s) {
+    s.outputCode = 99;
+    s.outputWidth = 1480;
+    s.outputHeight = 2100;
+  };
   // The change to A4(), the paper list, whether a size may stand for the code, the line.
   const struct {
     std::function<void(S&)> change;
@@ -143,9 +151,9 @@ TEST(OverlayLineTest, FieldsOfTheLine) {
     bool matchSize;
     std::string line;
   } rows[] = {// clang-format off
-      {[](S& s) { s.colour = 2, s.resolution = 65535, s.zoom = 71; }, &kPapers, true,
+      {[](S& s) { s.colour = 2; s.resolution = 65535; s.zoom = 71; }, &kPapers, true,
        Message(zv::kMsgBlack) + ",65535dpi," + hq + ",71%,A4, -"},
-      {[](S& s) { s.pagesPerSheet = 4, s.printingMode = 0x20; }, &kPapers, true,
+      {[](S& s) { s.pagesPerSheet = 4; s.printingMode = 0x20; }, &kPapers, true,
        colour + "Enh.MG, ,A4, 4" + Message(zv::kMsgPages)},
       {a5, &kPapers, true, colour + hq + ",100%,A5, -"},
       {a5, &kPapers, false, colour + hq + ",100%,User 2, -"},
@@ -168,9 +176,15 @@ TEST(OverlayLineTest, FieldsOfTheLine) {
 
 TEST_F(GroupInfoTest, PaperOfTheFirstEntryThatNamesOne) {
   S unknown = A4(), letter = A4(), bySize = A4(), both = A4(), firstByCode = A4();
-  unknown.paperCode = 99, unknown.paperWidth = 1, unknown.paperHeight = 1;
-  letter.paperCode = 1, letter.orientation = 2;
-  bySize.paperCode = 99, bySize.paperWidth = 1480, bySize.paperHeight = 2100, bySize.orientation = 3;
+  unknown.paperCode = 99;
+  unknown.paperWidth = 1;
+  unknown.paperHeight = 1;
+  letter.paperCode = 1;
+  letter.orientation = 2;
+  bySize.paperCode = 99;
+  bySize.paperWidth = 1480;
+  bySize.paperHeight = 2100;
+  bySize.orientation = 3;
   both.paperCode = 1;                                       // the size would be A4: the code comes first
   firstByCode.paperWidth = firstByCode.paperHeight = 1000;  // the size of the second paper
   const std::pair<std::vector<S>, const char*> rows[] = {{{unknown, letter, A4()}, "2:2"},

@@ -52,7 +52,8 @@ TEST_F(GroupNameListTest, HeaderBytesAndValidity) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(encoded), 36),
             Bytes().Text(kMagic).U32(0x01020304).U32(0xA0B0C0D0).str());
   std::string magic0 = one, magic27 = one;
-  magic0[0] ^= 0x20, magic27[27] ^= 0x20;
+  magic0[0] ^= 0x20;
+  magic27[27] ^= 0x20;
   // Valid, empty, one short, one over, header cut, a size that wraps in 32 bits, the magic's ends.
   std::string out;
   for (const std::string& bytes :

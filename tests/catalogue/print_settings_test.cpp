@@ -74,13 +74,19 @@ std::function<void(S&)> Paper(int16_t w, int16_t h) {
   return [=](S& s) { s.paperWidth = w, s.paperHeight = h; };
 }
 std::function<void(S&)> Mode(uint8_t mode) {
-  return [=](S& s) { s.modeLevel = 1, s.printingMode = mode; };
+  return [=](S& s) {
+    s.modeLevel = 1;
+    s.printingMode = mode;
+  };
 }
 const auto kColourRecord = [](S& s) { s.colour = 1; };
 
 TEST(PrintSettingsMatchTest, TolerantMatchAndItsCodes) {
   const Patch user = {{12, 256}}, colour = {{48, 1}}, enhanced = {{54, 0x20}};
-  const auto output = [](S& s) { s.outputWidth = 2203, s.outputHeight = 2998; };
+  const auto output = [](S& s) {
+    s.outputWidth = 2203;
+    s.outputHeight = 2998;
+  };
   // The record's change, the block's words, the capability words, the match, the code it leaves.
   const struct {
     std::function<void(S&)> change;
@@ -91,7 +97,7 @@ TEST(PrintSettingsMatchTest, TolerantMatchAndItsCodes) {
   } rows[] = {
       // clang-format off
       {nullptr, {}, {1, 3}, true, kNone},
-      {[](S& s) { s.orientation = 2, s.paperWidth = 1; }, {}, {1, 3}, false, 1},  // orientation first
+      {[](S& s) { s.orientation = 2; s.paperWidth = 1; }, {}, {1, 3}, false, 1},  // orientation first
       {Paper(2102, 2968), user, {1, 3}, true, kNone}, {Paper(2103, 2970), user, {3}, false, 2},
       {Paper(2101, 2970), {}, {3}, false, 2}, {output, {{36, 256}}, {3}, false, 3},
       {kColourRecord, {}, {3}, false, kNone}, {[](S& s) { s.printingMode = 4; }, {}, {3}, false, kNone},

@@ -445,8 +445,10 @@ TEST_F(ExportsTest, ANewFileTakesTheLowestFreeNumberAndTheSameSettingsReuseTheir
   // The entry of the settings lies past the first block of 134 entries.
   std::vector<GroupInfoEntry> many;
   std::vector<std::string> names;
-  for (int i = 0; i < 140; ++i)
-    many.push_back({(i == 139 ? Block() : At300()).Record(2), i}), names.push_back("X" + std::to_string(i));
+  for (int i = 0; i < 140; ++i) {
+    many.push_back({(i == 139 ? Block() : At300()).Record(2), i});
+    names.push_back("X" + std::to_string(i));
+  }
   ASSERT_TRUE(WriteWholeFile(Group(), GroupInfoFile(many, names)));
   EXPECT_EQ(GetOverlay(Block()), "1 " + Path("X139"));
 }

@@ -21,9 +21,13 @@ const std::string kRawFile =
     "0;0.24muE-raw";  // raw 600-dpi printer data
 
 PrintSettings WithPaper(PrintSettings s, const zv::PaperEntry& paper, uint8_t orientation, uint8_t layer) {
-  s.paperWidth = int16_t(paper.width), s.paperHeight = int16_t(paper.length);
-  s.paperValue3 = paper.value3, s.paperValue4 = paper.value4, s.paperCode = paper.code;
-  s.orientation = orientation, s.layer = layer;
+  s.paperWidth = int16_t(paper.width);
+  s.paperHeight = int16_t(paper.length);
+  s.paperValue3 = paper.value3;
+  s.paperValue4 = paper.value4;
+  s.paperCode = paper.code;
+  s.orientation = orientation;
+  s.layer = layer;
   return s;
 }
 // A capture's record (A4 portrait, 600 dpi colour, layer 1), and the raw file's.
@@ -84,8 +88,12 @@ TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
   };
   for (const Case& c : cases) {
     zv::ExistingFileRegistration in = Inputs("LOW.ZLP");
-    in.filePaper = c.file, in.formPaper = c.form, in.userPaper = c.user;
-    in.paperCount = c.paperCount, in.overlayCapacity = c.capacity, in.entryCount = 300;
+    in.filePaper = c.file;
+    in.formPaper = c.form;
+    in.userPaper = c.user;
+    in.paperCount = c.paperCount;
+    in.overlayCapacity = c.capacity;
+    in.entryCount = 300;
     if (c.message == 401) fault::FailNth(fault::kAlloc, 1);
     EXPECT_EQ(Register(in), zv::RegistrationResult::kStayOpen) << c.message;
     ASSERT_EQ(boxes_.size(), 1u);
@@ -106,7 +114,8 @@ TEST_F(ExistingFileRegistrationTest, TheFirstRegistrationNamesTheGroupInfoFileAn
   header.paperCode = 0;
   Write(Path("BILL.ZLP"), OverlayFile(header));
   zv::ExistingFileRegistration in = Inputs("BILL.ZLP");
-  in.userPaper = {1, 2}, in.entryCount = 300;
+  in.userPaper = {1, 2};
+  in.entryCount = 300;
   ASSERT_EQ(Register(in), zv::RegistrationResult::kEndDialog);
   EXPECT_TRUE(boxes_.empty());
   const std::string groupInfo = Upper(Dir() + "_F3001.FGP");
@@ -119,7 +128,9 @@ TEST_F(ExistingFileRegistrationTest, TheFirstRegistrationNamesTheGroupInfoFileAn
   Write(groupInfo, GroupInfoFile({{first, 1}}, {"DRV", Path("BILL.ZLP")}, 0));
   Write(Path("RAW.ZLC"), kRawFile);
   in = Inputs("RAW.ZLC");
-  in.formPaper = {0, 1}, in.userPaper = {2, 2}, in.entryCount = 1;
+  in.formPaper = {0, 1};
+  in.userPaper = {2, 2};
+  in.entryCount = 1;
   ASSERT_EQ(Register(in), zv::RegistrationResult::kEndDialog);
   const std::string pool = Bytes().U16(3).Pooled(Path("BILL.ZLP")).Pooled(Path("RAW.ZLC")).str();
   EXPECT_EQ(Read(groupInfo), RawGroupInfoFile({{first, 1}, {Rec(RawRecord(2)), 2}},
@@ -135,7 +146,8 @@ TEST_F(ExistingFileRegistrationTest, AMatchingEntryIsReplacedOnlyWhenTheUserSays
   other.paperCode = 77;
   Write(Path("NEW.ZLP"), OverlayFile(other));
   zv::ExistingFileRegistration in = Inputs("NEW.ZLP");
-  in.filePaper = in.formPaper = {0, 1}, in.entryCount = 2;
+  in.filePaper = in.formPaper = {0, 1};
+  in.entryCount = 2;
   const std::string before = Snapshot({kGroupInfo});
   EXPECT_EQ(Register(in, kIdNo), zv::RegistrationResult::kStayOpen);
   ASSERT_EQ(boxes_.size(), 1u);

@@ -48,7 +48,8 @@ std::string gDir, gFlt, gGlt, gFgp, gSys, gDriver, gBlock = DriverSettingsBlock(
 const auto In = [](const char* name) { return (gPaths[gNext++ % 4] = gDir + name).c_str(); };
 const auto Settings = [](const DriverSettingsBlock& b, uint8_t layer) {
   PrintSettings s;
-  return DecodePrintSettings(reinterpret_cast<const unsigned char*>(b.Record(layer).data()), &s), s;
+  DecodePrintSettings(reinterpret_cast<const unsigned char*>(b.Record(layer).data()), &s);
+  return s;
 };
 const PrintSettings kBlack1 = Settings({}, 1), kBlack2 = Settings({}, 2), k300 = Settings(At300(), 1),
                     kColour2 = Settings(InColour(), 2);
@@ -125,7 +126,10 @@ const Check kEditedCleared = [](const std::string& p) {
          FileBytes(p).compare(group_info::kEditedFileStringOffset, 4, "\xFF\xFF\xFF\xFF") == 0;
 };
 // A block handed back by a driver query, freed: whether there was one.
-const auto Freed = [](plat::MemoryHandle block) { return plat::FreeMemory(block), block != nullptr; };
+const auto Freed = [](plat::MemoryHandle block) {
+  plat::FreeMemory(block);
+  return block != nullptr;
+};
 
 struct Op {
   const char* id;
@@ -136,10 +140,22 @@ struct Op {
   Check leave = nullptr;     // a file it may leave in a third state
   std::function<void()> prepare = nullptr;
   int answer = kIdNo;  // how message boxes are answered
-  Op Moves() { return damage = true, *this; }
-  Op Leaves(Check c) { return leave = c, *this; }
-  Op After(std::function<void()> p) { return prepare = p, *this; }
-  Op Answer(int a) { return answer = a, *this; }
+  Op Moves() {
+    damage = true;
+    return *this;
+  }
+  Op Leaves(Check c) {
+    leave = c;
+    return *this;
+  }
+  Op After(std::function<void()> p) {
+    prepare = p;
+    return *this;
+  }
+  Op Answer(int a) {
+    answer = a;
+    return *this;
+  }
   friend void PrintTo(const Op& op, std::ostream* os) { *os << op.id; }
 };
 // A row: the call, then the codes a failure may leave.
@@ -164,7 +180,8 @@ const auto RemoveFirstEntry = [] {
       plat::OpenFile(gFgp.c_str(), plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
   Arm();
   const bool done = RemoveOverlayEntry(f, gFgp.c_str(), 0);
-  return plat::CloseFile(f), done;
+  plat::CloseFile(f);
+  return done;
 };
 const uint32_t kEntryFlags[] = {0, 1, 0};
 const auto kStayOpen = static_cast<int64_t>(RegistrationResult::kStayOpen);
@@ -269,14 +286,25 @@ const std::vector<Op> kOps = {
 
 // Every reader and reading export on the catalogue as it stands.
 void ReadEverything() {
-  CountNamedForms(), ListNamedForms(0, 7, gIds, gNames), FindNamedFormByName("LETTER", &gI);
-  CheckFormName("OTHER", &gI), ZVGetFormListNum(), ZVGetFormID("INVOICE");
+  CountNamedForms();
+  ListNamedForms(0, 7, gIds, gNames);
+  FindNamedFormByName("LETTER", &gI);
+  CheckFormName("OTHER", &gI);
+  ZVGetFormListNum();
+  ZVGetFormID("INVOICE");
   ZVGetFormList(nullptr, 0, 0, 0, &gCount, gListed, gSlots);
   for (int32_t id : {1, 2, -1, -2, -3, -4}) {
-    GetFileEntryName(id, &gI, gN), GetFormGroupPath(id, gP), GetFormRecordInfo(id, gN, gD, gP);
-    CountOverlayEntries(id), FindFormPaperEntry(id, 2, kPapers, &gU), GetGroupSize(id);
-    ListOverlayLines(id, kPapers, 2, kNoLines), GetFormEditedFile(id, nullptr, gD, &gI, &gU, gP, gQ, gR);
-    ZVSearchForm(kB, 4, kCaps, id, &gU, gP), ZVGetDevFormName(id, gN), ZVPreviewForm(0, id, gP);
+    GetFileEntryName(id, &gI, gN);
+    GetFormGroupPath(id, gP);
+    GetFormRecordInfo(id, gN, gD, gP);
+    CountOverlayEntries(id);
+    FindFormPaperEntry(id, 2, kPapers, &gU);
+    GetGroupSize(id);
+    ListOverlayLines(id, kPapers, 2, kNoLines);
+    GetFormEditedFile(id, nullptr, gD, &gI, &gU, gP, gQ, gR);
+    ZVSearchForm(kB, 4, kCaps, id, &gU, gP);
+    ZVGetDevFormName(id, gN);
+    ZVPreviewForm(0, id, gP);
   }
   FindOverlayEntry(gF, k300, gP, nullptr);
 }
@@ -285,13 +313,24 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
  protected:
   void SetUp() override {
     SystemDirTest::SetUp();
-    gDir = Path("CAT\\"), gFlt = gDir + "ZVLMN3.FLT", gGlt = gDir + "ZVLMN3.GLT", gFgp = gDir + "_F3001.FGP";
-    gSys = SystemPath(""), gDriver = SampleDriver(), gF = gFgp.c_str(), gG = gGlt.c_str(),
+    gDir = Path("CAT\\");
+    gFlt = gDir + "ZVLMN3.FLT";
+    gGlt = gDir + "ZVLMN3.GLT";
+    gFgp = gDir + "_F3001.FGP";
+    gSys = SystemPath("");
+    gDriver = SampleDriver();
+    gF = gFgp.c_str();
+    gG = gGlt.c_str();
     gDrv = gDriver.c_str();
-    plat::CreateDirectory(Path("CAT").c_str()), plat::CreateDirectory(In("MOVED"));
+    plat::CreateDirectory(Path("CAT").c_str());
+    plat::CreateDirectory(In("MOVED"));
     RestoreTo(Catalogue(), Take());
   }
-  void TearDown() override { fault::Reset(), RestoreTo({}, Take()), SystemDirTest::TearDown(); }
+  void TearDown() override {
+    fault::Reset();
+    RestoreTo({}, Take());
+    SystemDirTest::TearDown();
+  }
   // Every plain file of the catalogue directories, and the configuration file.
   Snapshot Take() const {
     Snapshot s;
@@ -307,7 +346,10 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
   // Brings the files back from current to target, touching those that differ.
   void RestoreTo(const Snapshot& target, const Snapshot& current) {
     for (const auto& entry : current) {
-      if (!target.count(entry.first)) plat::SetAttributesNormal(entry.first.c_str()), RemoveFile(entry.first);
+      if (!target.count(entry.first)) {
+        plat::SetAttributesNormal(entry.first.c_str());
+        RemoveFile(entry.first);
+      }
     }
     for (const auto& [path, bytes] : target) {
       ASSERT_TRUE((current.count(path) && current.at(path) == bytes) || WriteWholeFile(path, bytes)) << path;
@@ -315,10 +357,16 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
   }
   // One run with the nth call at the point failing: whether it failed, and came to that call.
   bool Run(uint32_t point, uint32_t n, bool* reached) {
-    gPoint = static_cast<fault::Point>(point), gNth = n;
-    fault::Reset(), Arm(), SetLastErrorCode(0);
-    result_ = GetParam().run(), code_ = GetLastErrorCode(), *reached = fault::CallCount(gPoint) >= n;
-    return fault::Reset(), GetParam().failed(result_, code_);
+    gPoint = static_cast<fault::Point>(point);
+    gNth = n;
+    fault::Reset();
+    Arm();
+    SetLastErrorCode(0);
+    result_ = GetParam().run();
+    code_ = GetLastErrorCode();
+    *reached = fault::CallCount(gPoint) >= n;
+    fault::Reset();
+    return GetParam().failed(result_, code_);
   }
   int64_t result_ = 0;
   uint32_t code_ = 0;
@@ -358,7 +406,8 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
       tolerated += !failed;
       EXPECT_TRUE(!failed || op.codes.count(code_)) << where << ": " << result_ << ", code " << code_;
       Snapshot all = before;
-      all.insert(after.begin(), after.end()), all.insert(now.begin(), now.end());
+      all.insert(after.begin(), after.end());
+      all.insert(now.begin(), now.end());
       bool damaged = false;
       for (const auto& [path, bytes] : all) {
         const auto at = [&path](const Snapshot& s) { return s.count(path) ? s.at(path) : kMissing; };

@@ -32,7 +32,9 @@ const uint16_t kCaps[] = {1};
 // A4 portrait: variant bit 0 gives 300 instead of 600 dpi, bit 1 colour.
 const auto Block = [](int variant) {
   DriverSettingsBlock b;
-  return b.resolution = (variant & 1) ? 300 : 600, b.colour = (variant & 2) ? 1 : 2, b.Bytes();
+  b.resolution = (variant & 1) ? 300 : 600;
+  b.colour = (variant & 2) ? 1 : 2;
+  return b.Bytes();
 };
 // The fields, tab-separated.
 template <typename... T>
@@ -103,7 +105,8 @@ class Worker {
     return from.empty() ? nullptr : from[Below(from.size())];
   }
   bool Bad(const std::string& call, int32_t id, const std::string& what) {
-    return bad_.push_back(call + " of " + std::to_string(id) + ": " + what), true;
+    bad_.push_back(call + " of " + std::to_string(id) + ": " + what);
+    return true;
   }
   // Counts the outcome of the call just made; a failure must carry a code of kHeldCodes.
   bool Note(const std::string& call, bool ok, int32_t id) {
@@ -138,7 +141,9 @@ class Worker {
                       : zv::AddFormRecord(id, name.c_str(), d.c_str(), text.c_str(), layer);
     if (!Note(f ? "UpdateFormRecord" : "AddFormRecord", ok, id)) return;
     if (!f) f = &forms_.emplace_back(Form{id, name, text});
-    f->name = name, f->description = d, f->layer = layer;
+    f->name = name;
+    f->description = d;
+    f->layer = layer;
   }
   bool Delete(Form* f) {
     if (f && Note("DeleteForm", zv::DeleteForm(f->id), f->id))
@@ -156,7 +161,8 @@ class Worker {
       if ((v == variant) != (file == Upper(path)))
         Bad("ZVGetOverlayForm", f->id, file + " for " + std::to_string(v));
     }
-    return f->overlays[Upper(path)] = variant, true;
+    f->overlays[Upper(path)] = variant;
+    return true;
   }
   bool Undo(Form* f) {
     if (!f) return false;
@@ -180,7 +186,8 @@ class Worker {
     char path[ZV_PATH_BUFFER] = "";
     uint16_t device = 0;
     const auto id = static_cast<int32_t>(Below(2) ? 1 + Below(64) : 0u - 1 - Below(64));
-    return Note("ZVSearchForm", ZVSearchForm(Block(0).data(), 1, kCaps, id, &device, path), id), true;
+    Note("ZVSearchForm", ZVSearchForm(Block(0).data(), 1, kCaps, id, &device, path), id);
+    return true;
   }
 
   int w_, names_ = 0;
