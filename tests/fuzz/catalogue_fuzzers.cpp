@@ -100,15 +100,23 @@ std::string SetUp(const uint8_t* data, size_t size) {
 const unsigned char* Block() {
   static const ZV_DRIVER_SETTINGS block = [] {
     ZV_DRIVER_SETTINGS s{};
-    s.orientation = 1, s.paperWidth = s.outputWidth = 2100, s.paperHeight = s.outputHeight = 2970;
-    s.paperCode = s.outputCode = 9, s.zoom = 100, s.resolution = 600, s.colour = 2, s.modeLevel = 1;
-    return s.printingMode = 2, s;
+    s.orientation = 1;
+    s.paperWidth = s.outputWidth = 2100;
+    s.paperHeight = s.outputHeight = 2970;
+    s.paperCode = s.outputCode = 9;
+    s.zoom = 100;
+    s.resolution = 600;
+    s.colour = 2;
+    s.modeLevel = 1;
+    s.printingMode = 2;
+    return s;
   }();
   return reinterpret_cast<const unsigned char*>(&block);
 }
 const zv::PrintSettings kSettings = [] {
   zv::PrintSettings settings;
-  return zv::CaptureSettings(Block(), 1, &settings), settings;
+  zv::CaptureSettings(Block(), 1, &settings);
+  return settings;
 }();
 const uint16_t kCapabilities[] = {1, 3, 0x4001};
 
@@ -187,14 +195,17 @@ void catalogue_config_fuzzer(const std::string& input) {
   const std::string paths = ListPaths();
   zv::GetCurrentDirSetting(Smudged(directory, sizeof directory));
   CHECK(Fits(directory, sizeof directory) && zv::EnsureCatalogueConfiguration());
-  zv::CountNamedForms(), ZVGetFormListNum(), zv::GetFormGroupPath(1, path);  // the lists it names
+  zv::CountNamedForms();
+  ZVGetFormListNum();
+  zv::GetFormGroupPath(1, path);  // the lists it names
   CHECK(Read(config) == input);
   if (zv::SetCurrentDirSetting("C:\\CAT\\STORED") == 0)
     CHECK(Read(config) == input);
   else
     CHECK(zv::GetCurrentDirSetting(directory) && !strcmp(directory, "C:\\CAT\\STORED") &&
           ListPaths() == paths);
-  fs::remove(Host(config)), Write(seed, input);
+  fs::remove(Host(config));
+  Write(seed, input);
   CHECK(zv::EnsureCatalogueConfiguration() && Read(config) == input);
   fs::remove(Host(seed));
 }
@@ -205,7 +216,8 @@ void catalogue_config_fuzzer(const std::string& input) {
 void driver_config_fuzzer(const std::string& input) {
   const std::string path =
       !input.empty() && (input[0] & 1) ? "C:\\DRIVERS\\ZVL3DRV.DAT" : "C:\\WINDOWS\\SYSTEM\\ZVL3.INI";
-  fs::remove(Host("C:\\DRIVERS\\ZVL3DRV.DAT")), fs::remove(Host("C:\\WINDOWS\\SYSTEM\\ZVL3.INI"));
+  fs::remove(Host("C:\\DRIVERS\\ZVL3DRV.DAT"));
+  fs::remove(Host("C:\\WINDOWS\\SYSTEM\\ZVL3.INI"));
   Write(path, input);
   uint32_t low = 0, high = 0;
   char prefix[zv::kGroupFilePrefixSize], name[261];
@@ -236,14 +248,18 @@ void ReadFormList(const std::vector<File>& files) {
   CHECK(ZVGetFormListNum() == int32_t(valid ? named + 1 : 1));
   int32_t ids[64], id = 0;
   char names[64][zv::kFormNameSize], description[256], path[3][plat::kPathBuffer];
-  Smudged(names[0], sizeof names), Smudged(reinterpret_cast<char*>(ids), sizeof ids);
+  Smudged(names[0], sizeof names);
+  Smudged(reinterpret_cast<char*>(ids), sizeof ids);
   CHECK(zv::ListNamedForms(1, 64, ids, names) == valid);
   for (uint32_t k = 0; k < 64; ++k)
     CHECK(valid && k + 1 < named ? Fits(names[k], sizeof names[k]) : !ids[k] && !*names[k]);
   ZVGetFormList(nullptr, 0, 63, -1, &filled, ids, names[0]);
-  zv::FindNamedFormByName("Invoice", &id), zv::CheckFormName("Invoice", &id), ZVGetFormID("Invoice");
+  zv::FindNamedFormByName("Invoice", &id);
+  zv::CheckFormName("Invoice", &id);
+  ZVGetFormID("Invoice");
   for (int32_t formId : {g_named, g_entry, 1, -1, -256}) {
-    zv::GetFileEntryName(formId, &id, names[0]), zv::GetFormGroupPath(formId, path[0]);
+    zv::GetFileEntryName(formId, &id, names[0]);
+    zv::GetFormGroupPath(formId, path[0]);
     zv::GetFormRecordInfo(formId, names[0], description, path[0]);
   }
   zv::GetFormRecordInfo(0, std::strcpy(names[0], "P"), description, nullptr);
@@ -266,7 +282,8 @@ bool SetOverlay(int32_t kind, int32_t layer, const char* file, int32_t number) {
 }
 void form_name_list_fuzzer(const std::string& input) {
   uint32_t named = 0, entries = 0;
-  g_named = 1, g_entry = -1;  // the catalogue trusts them: only those of the region's sign are taken
+  g_named = 1;
+  g_entry = -1;  // the catalogue trusts them: only those of the region's sign are taken
   for (uint32_t i = Valid(kFormList, input, &named, &entries) ? named + entries : 0; i-- > 0;) {
     const int32_t id = zv::GetI32(Bytes(input) + 35 + 290 * i);
     if (i < named ? id > 0 : id < 0) (i < named ? g_named : g_entry) = id;
@@ -305,8 +322,10 @@ void ReadGroupList(const std::vector<File>& files) {
   }
   if (open) plat::CloseFile(file);
   for (int32_t id : {1, 2, 3, 4, 5, -1, -2}) {
-    zv::GetFormGroupPath(id, text[0]), zv::GetFormRecordInfo(id, name, description, text[0]);
-    zv::CountOverlayEntries(id), ZVGetDevFormName(id, text[0]);
+    zv::GetFormGroupPath(id, text[0]);
+    zv::GetFormRecordInfo(id, name, description, text[0]);
+    zv::CountOverlayEntries(id);
+    ZVGetDevFormName(id, text[0]);
   }
   zv::FindFormPaperEntry(1, 0, nullptr, &orientation);
   zv::GetFormEditedFile(2, nullptr, description, &found, nullptr, text[0], text[1], text[2]);
@@ -355,7 +374,8 @@ void ReadGroupInfo(const std::vector<File>& files) {
   int32_t found = 0;
   zv::GetFormEditedFile(1, nullptr, description, &found, nullptr, path[0], path[1], path[2]);
   if (zv::FindOverlayEntry(kGroupInfoPath, kSettings, path[0], &index)) CHECK(valid && index < entries);
-  zv::GetGroupSize(1), ZVSearchForm(Block(), 3, kCapabilities, 1, &orientation, path[0]);
+  zv::GetGroupSize(1);
+  ZVSearchForm(Block(), 3, kCapabilities, 1, &orientation, path[0]);
 }
 bool AddEntry(const char* file, bool settings, const char* group, const char* edited) {
   return zv::AddOverlayEntry(kGroupInfoPath, file, settings ? &kSettings : nullptr, group, edited);
@@ -409,16 +429,19 @@ void ReadOverlay(const std::string& data) {
   uint16_t orientation = 9;
   CHECK(zv::HasOverlayHeader(kHeaderPath) == !raw && !zv::HasOverlayHeader(kRawPath));
   zv::ReadOverlaySettings(kRawPath, 1, &settings);
-  zv::ReadOverlaySettings(kHeaderPath, 0, &settings), zv::EncodePrintSettings(settings, record);
+  zv::ReadOverlaySettings(kHeaderPath, 0, &settings);
+  zv::EncodePrintSettings(settings, record);
   CHECK(raw || std::memcmp(record, header.data() + 285, 34) == 0);
   zv::BuildOverlayLine(settings, kPapers, 3, true, line);
   CHECK(Fits(line, sizeof line));
-  zv::MatchOverlaySettings(settings, Block(), 3, kCapabilities), zv::MatchSettingsExactly(settings, Block());
+  zv::MatchOverlaySettings(settings, Block(), 3, kCapabilities);
+  zv::MatchSettingsExactly(settings, Block());
   // The description and paper from the header, or from the .ZLI and .ZLF companions (raw files).
   const int layer = zv::GetOverlayDescription(kHeaderPath, Smudged(text, sizeof text));
   CHECK(layer == uint8_t(header[287]) &&
         text == std::string(header.c_str() + 29, strnlen(header.c_str() + 29, 256)));
-  zv::GetOverlayDescription(kRawPath, text), zv::GetOverlayDescription(kNoDotPath, text);
+  zv::GetOverlayDescription(kRawPath, text);
+  zv::GetOverlayDescription(kNoDotPath, text);
   for (const char* path : {kHeaderPath, kRawPath, kNoDotPath})
     zv::FindPaperEntryIndex(path, 3, kPapers, &orientation);
 }
@@ -442,7 +465,10 @@ void overlay_files_fuzzer(const std::string& input) {
   const bool rewritten = zv::RewriteOverlayHeader(kHeaderPath, 2, kNew);
   CHECK(rewritten == (parts[0].size() >= 319 && uint8_t(parts[0][0]) != 0x1D));
   std::string expected = parts[0];  // only the layer byte and the description with its terminator change
-  if (rewritten) expected[287] = 2, expected.replace(29, sizeof kNew, kNew, sizeof kNew);
+  if (rewritten) {
+    expected[287] = 2;
+    expected.replace(29, sizeof kNew, kNew, sizeof kNew);
+  }
   CHECK(Read(kHeaderPath) == expected);
   if (rewritten) ReadOverlay(expected);
 }
@@ -474,7 +500,10 @@ void paper_size_list_fuzzer(const std::string& input) {
     CHECK(papers[i].flag == 1 && Fits(papers[i].name, zv::kPaperNameSize));
     CHECK(!log.offered || log.spoiled || (count <= log.offered && log.offeredCode[papers[i].code]));
   }
-  if (list) plat::UnlockMemory(list), plat::FreeMemory(list);
+  if (list) {
+    plat::UnlockMemory(list);
+    plat::FreeMemory(list);
+  }
   int16_t models = -5, capabilities = -5;
   feed();
   plat::MemoryHandle block = zv::QueryDriverCapabilities("FUZZ", path.c_str(), &models, &capabilities);

@@ -33,7 +33,8 @@ const auto Fill = [](void* words, int16_t count) {
 // byte; a spoilt one the fuzzed 32 bits, in the low half.
 const auto Pointer = [](const unsigned char* slot) {
   unsigned char* p = nullptr;
-  return std::memcpy(&p, slot, sizeof p), p;
+  std::memcpy(&p, slot, sizeof p);
+  return p;
 };
 const auto Spoil = [](unsigned char* slot) {
   const uint32_t low = U16();
@@ -49,15 +50,21 @@ void FillTable(unsigned char* block, int pointer, int16_t entries, int16_t nameS
     for (uint8_t k = 0, length = Byte(), c; k < length; ++k) {
       if ((c = Byte()), name && k < nameSize) name[k] = c;
     }
-    if (selected) ++g_log.offered, g_log.offeredCode[entry[8] | entry[9] << 8] = true;
+    if (selected) {
+      ++g_log.offered;
+      g_log.offeredCode[entry[8] | entry[9] << 8] = true;
+    }
   }
 }
 }  // namespace
 
 ZVFUZZ_EXPORT void ZVFuzzDriverSetInput(const unsigned char* data, size_t size) {
-  g_data = data, g_size = size, g_at = 0;
+  g_data = data;
+  g_size = size;
+  g_at = 0;
   std::memset(&g_log, 0, sizeof g_log);
-  g_flags = Byte(), g_log.selectSecond = (g_flags & 8) != 0;
+  g_flags = Byte();
+  g_log.selectSecond = (g_flags & 8) != 0;
 }
 ZVFUZZ_EXPORT const void* ZVFuzzDriverLog() {
   return &g_log;
@@ -67,9 +74,11 @@ ZVFUZZ_EXPORT int32_t ZVDRVAPI ZVFormDrvSupportCapabilities(const char*, int32_t
                                                             void* second) {
   if (mode != ZVDRV_MODE_SIZES)
     return (g_flags & 2) ? 0 : (Fill(first, g_models), Fill(second, g_capabilities), 1);
-  g_models = static_cast<int8_t>(Byte()), g_capabilities = static_cast<int8_t>(Byte());
+  g_models = static_cast<int8_t>(Byte());
+  g_capabilities = static_cast<int8_t>(Byte());
   if (g_flags & 1) return 0;
-  *static_cast<int16_t*>(first) = g_models, *static_cast<int16_t*>(second) = g_capabilities;
+  *static_cast<int16_t*>(first) = g_models;
+  *static_cast<int16_t*>(second) = g_capabilities;
   return 1;
 }
 
@@ -84,7 +93,8 @@ ZVFUZZ_EXPORT int32_t ZVDRVAPI ZVFormPrinterSpec(const char*, int32_t mode, uint
                                                              2 * (c[0] + c[5] + c[6] + c[7] + c[9]) +
                                                              c[1] * (entry + c[2]) + c[3] * (entry + c[4]);
     if ((g_failures & 1) || (total > 65536 && total <= 16 * 1024 * 1024 && g_log.filledBlocks > 0)) return 0;
-    return std::memcpy(target, g_sizes, sizeof g_sizes), 1;
+    std::memcpy(target, g_sizes, sizeof g_sizes);
+    return 1;
   }
   if (g_failures & 2) return 0;
   auto* block = static_cast<unsigned char*>(target);
@@ -100,7 +110,8 @@ ZVFUZZ_EXPORT int32_t ZVDRVAPI ZVFormPrinterSpec(const char*, int32_t mode, uint
           offsetof(ZVDRV_PAPER_ENTRY, name));
   }
   g_log.spoiled = g_log.spoiled || spoil != 0;
-  return ++g_log.filledBlocks, 1;
+  ++g_log.filledBlocks;
+  return 1;
 }
 
 ZVFUZZ_EXPORT int32_t ZVDRVAPI ZVFormHelpFile(const char*, int32_t, char* buffer) {
