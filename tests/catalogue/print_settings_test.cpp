@@ -71,7 +71,10 @@ S Record(const std::function<void(S&)>& change = nullptr) {
   return s;
 }
 std::function<void(S&)> Paper(int16_t w, int16_t h) {
-  return [=](S& s) { s.paperWidth = w, s.paperHeight = h; };
+  return [=](S& s) {
+    s.paperWidth = w;
+    s.paperHeight = h;
+  };
 }
 std::function<void(S&)> Mode(uint8_t mode) {
   return [=](S& s) {
