@@ -128,7 +128,12 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
       Row("an unknown id chooses the first form", catalogue, 99, open + Steps{Selected(kForms, 0)} + ok, 5),
       // A capture entry shows its file and the driver's paper; the switch
       // keeps each mode's choice and help follows the mode.
-      Row("a capture entry, both modes, help", [&] { catalogue(), block_ = DriverBlock(2); }, -2,
+      Row("a capture entry, both modes, help",
+          [&] {
+            catalogue();
+            block_ = DriverBlock(2);
+          },
+          -2,
           open + Mode(false) +
               Steps{Rows(kForms, {cap}), Shows(kDescription, "Capture here"), Shows(kLayer, Message(310)),
                     Shows(kPaper, kDriverPaperName), Shows(kOrientation, Message(306)), Click(kHelp),
