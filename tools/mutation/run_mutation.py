@@ -3,6 +3,7 @@
 mutants.py) and counts the changes the native tests notice.
 
   run_mutation.py --out build/mutation [--jobs N] [--seed S] [--count N]
+  run_mutation.py --out build/matrix --matrix REPORT.json [--jobs N]
 
 1. Copies the sources once per worker and builds each copy natively (Ninja,
    warnings not fatal, since a mutant may leave a variable unused).
@@ -336,11 +337,116 @@ def recheck(args, out):
     return 1 if survivors else 0
 
 
+def failing_cases(test, timeout, report):
+    """Every GoogleTest case of one executable that fails, run to its end:
+    "Suite.Case" names, or the executable's own name with why when it timed
+    out or ended before writing its results."""
+    if os.path.exists(report):
+        os.remove(report)
+    command = test["command"] + ["--gtest_brief=1", f"--gtest_output=json:{report}"]
+    try:
+        subprocess.run(command, cwd=test["cwd"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=timeout, start_new_session=True)
+    except subprocess.TimeoutExpired:
+        return [f"{test['name']} (timed out)"]
+    try:
+        with open(report) as f:
+            results = json.load(f)
+    except (OSError, ValueError):
+        return [f"{test['name']} (ended without results)"]
+    return [f"{suite['name']}.{case['name']}" for suite in results.get("testsuites", [])
+            for case in suite.get("testsuite", []) if case.get("failures")]
+
+
+def matrix(args, out):
+    """Which test cases notice which mutant: every mutant noticed in an
+    earlier report, run against every native executable to its end. A case
+    that notices no mutant alone can go without losing a kill."""
+    with open(args.matrix) as f:
+        earlier = json.load(f)
+    key = lambda r: (r["file"], r["line"], r["kind"], r["original"], r["mutated"])
+    wanted = {key(r) for r in earlier["mutants"] if r["status"] != "survived"}
+    files = mutated_files()
+    texts = [(p, open(os.path.join(ROOT, p)).read()) for p in files]
+    chosen = []
+    for _, order, _ in mutants.choose(texts, earlier["summary"]["asked"], earlier["summary"]["seed"]):
+        chosen += [m for m in order if (m.file, m.line, m.kind, m.original_text, m.mutated_text) in wanted]
+    log(f"{len(chosen)} mutants noticed in {args.matrix}, each run against every executable")
+    workers = [Worker(i, out) for i in range(args.jobs)]
+    with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
+        for s in [pool.submit(w.setup) for w in workers]:
+            s.result()
+    timing = timed(gtest_executables(workers[0].build))
+    queue = list(chosen)
+    lock = threading.Lock()
+    rows = []
+
+    def work(index, w):
+        tests = gtest_executables(w.build)
+        report = os.path.join(out, f"worker{index}", "cases.json")
+        while True:
+            with lock:
+                if not queue:
+                    return
+                m = queue.pop(0)
+            path = os.path.join(w.source, m.file)
+            with open(path) as f:
+                original = f.read()
+            with open(path, "w") as f:
+                f.write(m.apply(original))
+            try:
+                built = run(["ninja", "-C", w.build] + [t["target"] for t in tests]).returncode == 0
+                cases = []
+                for t in tests if built else []:
+                    cases += failing_cases(t, 3 * timing[t["name"]] + 5, report)
+            finally:
+                with open(path, "w") as f:
+                    f.write(original)
+            with lock:
+                rows.append(dict(mutant_fields(m), cases=cases, built=built))
+                if len(rows) % 25 == 0:
+                    log(f"{len(rows)} of {len(chosen)} mutants")
+
+    with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
+        for f in [pool.submit(work, i, w) for i, w in enumerate(workers)]:
+            f.result()
+    with open(os.path.join(out, "matrix.json"), "w") as f:
+        json.dump(rows, f, indent=1)
+    every = sorted({c for t in gtest_executables(workers[0].build) for c in listed_cases(t)})
+    notices = {c: [r for r in rows if c in r["cases"]] for c in every}
+    lines = ["# Which case notices which mutant", "",
+             f"{len(rows)} mutants noticed in {args.matrix}, each run against every native executable to its end.",
+             "", f"Noticed by no case now: {sum(not r['cases'] for r in rows)}.", "",
+             "| case | mutants it notices | of them no other case notices |", "|---|---:|---:|"]
+    for c in sorted(every, key=lambda c: (sum(len(r['cases']) == 1 for r in notices[c]), c)):
+        alone = sum(len(r["cases"]) == 1 for r in notices[c])
+        lines.append(f"| {c} | {len(notices[c])} | {alone} |")
+    with open(os.path.join(out, "matrix.md"), "w") as f:
+        f.write("\n".join(lines) + "\n")
+    log(f"matrix: {os.path.join(out, 'matrix.md')}")
+    return 0
+
+
+def listed_cases(test):
+    """The "Suite.Case" names an executable holds."""
+    r = run(test["command"] + ["--gtest_list_tests"], cwd=test["cwd"])
+    cases, suite = [], ""
+    for line in r.stdout.splitlines():
+        if not line.strip() or line.startswith("Running main"):
+            continue
+        if not line.startswith(" "):
+            suite = line.split("#")[0].strip()
+        else:
+            cases.append(suite + line.split("#")[0].strip())
+    return cases
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--out", required=True)
     parser.add_argument("--recheck", help="an earlier report.json: run again what --only killed in it")
     parser.add_argument("--only", help="comma-separated test executables, with --recheck")
+    parser.add_argument("--matrix", help="an earlier report.json: which test case notices which of its mutants")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--count", type=int, default=440)
@@ -349,6 +455,8 @@ def main():
     os.makedirs(out, exist_ok=True)
     if args.recheck:
         sys.exit(recheck(args, out))
+    if args.matrix:
+        sys.exit(matrix(args, out))
     started = time.monotonic()
     # The sources are copied below: the report names the commit they came from.
     commit = git_commit()
