@@ -27,6 +27,7 @@ import datetime
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import threading
@@ -112,13 +113,28 @@ def gtest_executables(build):
 def run_test(test, timeout, fail_fast=True):
     command = test["command"] + (["--gtest_fail_fast"] if fail_fast else []) + ["--gtest_brief=1"]
     start = time.monotonic()
-    try:
-        r = subprocess.run(command, cwd=test["cwd"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           timeout=timeout, start_new_session=True)
-        status = "passed" if r.returncode == 0 else "failed"
-    except subprocess.TimeoutExpired:
-        status = "timeout"
+    code = run_alone(command, test["cwd"], timeout)
+    status = "timeout" if code is None else "passed" if code == 0 else "failed"
     return status, time.monotonic() - start
+
+
+def run_alone(command, cwd, timeout):
+    """Runs a test program in a session of its own: its exit status, or None
+    when it ran out of time. Whatever the program left running (the worker
+    processes of the stress test, say) is killed with it, so that a mutant
+    that makes them spin does not take the processors from the runs after."""
+    p = subprocess.Popen(command, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                         start_new_session=True)
+    try:
+        code = p.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        code = None
+    try:
+        os.killpg(p.pid, signal.SIGKILL)
+    except (ProcessLookupError, PermissionError):
+        pass
+    p.wait()
+    return code
 
 
 def line_coverage(build, tests, files):
@@ -344,10 +360,7 @@ def failing_cases(test, timeout, report):
     if os.path.exists(report):
         os.remove(report)
     command = test["command"] + ["--gtest_brief=1", f"--gtest_output=json:{report}"]
-    try:
-        subprocess.run(command, cwd=test["cwd"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                       timeout=timeout, start_new_session=True)
-    except subprocess.TimeoutExpired:
+    if run_alone(command, test["cwd"], timeout) is None:
         return [f"{test['name']} (timed out)"]
     try:
         with open(report) as f:
