@@ -323,20 +323,26 @@ def write_report(out, results, invalid, seed, count, elapsed, jobs, commit):
     return summary
 
 
+def earlier_mutants(report, wanted):
+    """The mutants of an earlier report that it noticed and that wanted(row)
+    accepts, chosen again from the sources with that report's count and seed."""
+    with open(report) as f:
+        earlier = json.load(f)
+    key = lambda r: (r["file"], r["line"], r["kind"], r["original"], r["mutated"])
+    keys = {key(r) for r in earlier["mutants"] if r["status"] != "survived" and wanted(r)}
+    texts = [(p, open(os.path.join(ROOT, p)).read()) for p in mutated_files()]
+    chosen = []
+    for _, order, _ in mutants.choose(texts, earlier["summary"]["asked"], earlier["summary"]["seed"]):
+        chosen += [m for m in order if (m.file, m.line, m.kind, m.original_text, m.mutated_text) in keys]
+    return chosen
+
+
 def recheck(args, out):
     """Runs again, in a tree of its own, the mutants that the given test
     executables killed in an earlier report, against those executables
     alone: which of them now survive. For a suite being rewritten."""
-    with open(args.recheck) as f:
-        earlier = json.load(f)
     executables = set(args.only.split(","))
-    wanted = {(r["file"], r["line"], r["kind"], r["original"], r["mutated"]) for r in earlier["mutants"]
-              if r["status"] != "survived" and r.get("by") in executables}
-    files = mutated_files()
-    texts = [(p, open(os.path.join(ROOT, p)).read()) for p in files]
-    chosen = []
-    for _, order, _ in mutants.choose(texts, earlier["summary"]["asked"], earlier["summary"]["seed"]):
-        chosen += [m for m in order if (m.file, m.line, m.kind, m.original_text, m.mutated_text) in wanted]
+    chosen = earlier_mutants(args.recheck, lambda r: r.get("by") in executables)
     log(f"{len(chosen)} mutants killed by {', '.join(sorted(executables))} in {args.recheck}")
     worker = Worker(0, out)
     worker.setup(sorted(executables))
@@ -375,15 +381,7 @@ def matrix(args, out):
     """Which test cases notice which mutant: every mutant noticed in an
     earlier report, run against every native executable to its end. A case
     that notices no mutant alone can go without losing a kill."""
-    with open(args.matrix) as f:
-        earlier = json.load(f)
-    key = lambda r: (r["file"], r["line"], r["kind"], r["original"], r["mutated"])
-    wanted = {key(r) for r in earlier["mutants"] if r["status"] != "survived"}
-    files = mutated_files()
-    texts = [(p, open(os.path.join(ROOT, p)).read()) for p in files]
-    chosen = []
-    for _, order, _ in mutants.choose(texts, earlier["summary"]["asked"], earlier["summary"]["seed"]):
-        chosen += [m for m in order if (m.file, m.line, m.kind, m.original_text, m.mutated_text) in wanted]
+    chosen = earlier_mutants(args.matrix, lambda r: True)
     log(f"{len(chosen)} mutants noticed in {args.matrix}, each run against every executable")
     workers = [Worker(i, out) for i in range(args.jobs)]
     with concurrent.futures.ThreadPoolExecutor(args.jobs) as pool:
