@@ -81,16 +81,9 @@ class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterf
   }
   // A4 in the orientation, black, 600 dpi, halftoning, and the driver's name of it.
   std::string DriverBlock(uint16_t orientation) const {
-    ZV_DRIVER_SETTINGS s = {};
+    ZV_DRIVER_SETTINGS s = zvtest::PlainA4Settings();
     s.orientation = static_cast<int16_t>(orientation);
     s.paperName = kDriverPaperName;
-    s.paperWidth = s.outputWidth = 2100;
-    s.paperHeight = s.outputHeight = 2970;
-    s.paperCode = s.outputCode = 9;
-    s.zoom = 100;
-    s.resolution = 600;
-    s.colour = 2;
-    s.modeLevel = 1;
     s.modelId = 0x4001;
     s.printingMode = 0x10;
     return std::string(reinterpret_cast<const char*>(&s), sizeof s);

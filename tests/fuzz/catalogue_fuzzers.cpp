@@ -99,15 +99,7 @@ std::string SetUp(const uint8_t* data, size_t size) {
 // A driver's settings block (black, 600 dpi, A4 portrait, zoom 100) and its settings of layer 1.
 const unsigned char* Block() {
   static const ZV_DRIVER_SETTINGS block = [] {
-    ZV_DRIVER_SETTINGS s{};
-    s.orientation = 1;
-    s.paperWidth = s.outputWidth = 2100;
-    s.paperHeight = s.outputHeight = 2970;
-    s.paperCode = s.outputCode = 9;
-    s.zoom = 100;
-    s.resolution = 600;
-    s.colour = 2;
-    s.modeLevel = 1;
+    ZV_DRIVER_SETTINGS s = zvtest::PlainA4Settings();
     s.printingMode = 2;
     return s;
   }();

@@ -189,6 +189,19 @@ std::string DriverSettingsBlock::Record(uint8_t layer) const {
   return r.str();
 }
 
+ZV_DRIVER_SETTINGS PlainA4Settings() {
+  ZV_DRIVER_SETTINGS s = {};
+  s.orientation = 1;
+  s.paperWidth = s.outputWidth = 2100;
+  s.paperHeight = s.outputHeight = 2970;
+  s.paperCode = s.outputCode = 9;
+  s.zoom = 100;
+  s.resolution = 600;
+  s.colour = 2;
+  s.modeLevel = 1;
+  return s;
+}
+
 DriverSettingsBlock At300() {
   return {1, 9, 300, 2};
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/print_settings.h"
+#include "zvlmn30e.h"
 
 namespace zvtest {
 
@@ -94,6 +95,9 @@ struct DriverSettingsBlock {
   // The 34-byte print settings record captured from it with the layer.
   std::string Record(uint8_t layer) const;
 };
+// A driver's settings block as a plain A4 page sets it: portrait, paper and output 2100x2970 of code 9,
+// zoom 100, 600 dpi, black, mode level 1; every other field zero.
+ZV_DRIVER_SETTINGS PlainA4Settings();
 DriverSettingsBlock At300();
 DriverSettingsBlock InColour();
 
