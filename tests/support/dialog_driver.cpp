@@ -28,8 +28,12 @@ LRESULT CALLBACK SeeMarker(int code, WPARAM wParam, LPARAM lParam) {
 void SettleThread(DWORD threadId) {
   HANDLE waits[] = {CreateEventA(nullptr, TRUE, FALSE, nullptr), OpenThread(SYNCHRONIZE, FALSE, threadId)};
   if (PostThreadMessageA(threadId, kMarkerMessage, 0, reinterpret_cast<LPARAM>(waits[0])) &&
-      WaitForMultipleObjects(2, waits, FALSE, kSettleMs) == WAIT_TIMEOUT)
-    return (void)(ADD_FAILURE() << "the dialog thread did not come back to its message loop");
+      WaitForMultipleObjects(2, waits, FALSE, kSettleMs) == WAIT_TIMEOUT) {
+    // The event stays open: the marker still names it.
+    ADD_FAILURE() << "the dialog thread did not come back to its message loop";
+    CloseHandle(waits[1]);
+    return;
+  }
   for (HANDLE handle : waits) CloseHandle(handle);
 }
 
@@ -60,9 +64,11 @@ void Dialog::Notify(int id, int code) const {
 
 void Dialog::Click(int id) const {
   HWND control = Control(id);
-  if (control && !IsWindowEnabled(control))
+  if (!control) return;
+  if (!IsWindowEnabled(control)) {
     ADD_FAILURE() << "control " << id << " of \"" << WindowText(window_) << "\" is disabled";
-  if (!control || !IsWindowEnabled(control)) return;
+    return;
+  }
   auto kind = [](HWND w) { return GetWindowLongA(w, GWL_STYLE) & BS_TYPEMASK; };
   auto radio = [&](HWND w) { return kind(w) == BS_RADIOBUTTON || kind(w) == BS_AUTORADIOBUTTON; };
   if (kind(control) == BS_CHECKBOX || kind(control) == BS_AUTOCHECKBOX) {
@@ -145,9 +151,9 @@ Dialog DialogRun::WaitForDialog(const std::string& title, int timeoutMs) {
   return Dialog(WaitFor(title, timeoutMs));
 }
 
-Box DialogRun::WaitForBox(int timeoutMs) {
+SeenBox DialogRun::WaitForBox(int timeoutMs) {
   currentBox_ = WaitFor("Overlay", timeoutMs);  // the caption of every box
-  if (!currentBox_) return Box{};
+  if (!currentBox_) return SeenBox{};
   boxes_.push_back(ReadBox(currentBox_));
   return boxes_.back();
 }
@@ -155,11 +161,17 @@ Box DialogRun::WaitForBox(int timeoutMs) {
 void DialogRun::AnswerBox(int buttonId) {
   HWND box = currentBox_;
   currentBox_ = nullptr;
-  if (!box) return (void)(ADD_FAILURE() << "no message box to answer");
+  if (!box) {
+    ADD_FAILURE() << "no message box to answer";
+    return;
+  }
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
   for (int waited = 0; waited <= kTimeoutMs; waited += kPollMs, Sleep(kPollMs))
-    if (!IsWindow(box) || !IsWindowVisible(box)) return Settle();  // the owner goes on
+    if (!IsWindow(box) || !IsWindowVisible(box)) {
+      Settle();  // the owner goes on
+      return;
+    }
   ADD_FAILURE() << "the message box did not close on button " << buttonId;
 }
 

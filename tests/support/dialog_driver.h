@@ -29,8 +29,6 @@ class Dialog {
   HWND window_ = nullptr;
 };
 
-using Box = SeenBox;  // a message box as it was seen
-
 class DialogRun {
  public:
   explicit DialogRun(std::function<int()> call);
@@ -39,9 +37,9 @@ class DialogRun {
   DialogRun& operator=(const DialogRun&) = delete;
   // The call's active dialog once it has this title; a box, recorded, and an answer to it.
   Dialog WaitForDialog(const std::string& title, int timeoutMs = 10000);
-  Box WaitForBox(int timeoutMs = 10000);
+  SeenBox WaitForBox(int timeoutMs = 10000);
   void AnswerBox(int buttonId);
-  const std::vector<Box>& Boxes() const { return boxes_; }
+  const std::vector<SeenBox>& Boxes() const { return boxes_; }
   bool IsActive(const Dialog& dialog);  // no box or sub-dialog in front of it
   int Result(int timeoutMs = 10000);    // once the call returned
   // Returns once the call's thread took a marker posted after all before, or has returned.
@@ -55,7 +53,7 @@ class DialogRun {
   HANDLE thread_ = nullptr, started_ = nullptr;
   DWORD threadId_ = 0;
   int result_ = -1;
-  std::vector<Box> boxes_;
+  std::vector<SeenBox> boxes_;
   HWND currentBox_ = nullptr;
 };
 

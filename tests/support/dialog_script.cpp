@@ -33,7 +33,7 @@ Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
       d.Notify(s.control, combo() ? CBN_SELCHANGE : LBN_SELCHANGE);
     };
     const auto box = [&] {
-      const Box b = run.WaitForBox();
+      const SeenBox b = run.WaitForBox();
       const bool ask = s.control == Step::kAsk;
       EXPECT_EQ(std::tie(b.text, b.buttons, b.stopIcon, b.questionIcon, b.exclamationIcon),
                 std::make_tuple(s.text, ask ? std::vector<int>{IDYES, IDNO} : std::vector<int>{IDOK},
@@ -44,8 +44,10 @@ Dialog RunScript(DialogRun& run, const std::vector<Step>& steps) {
       const std::vector<std::string> rows = items();
       const auto same = [&](const std::string& row) { return Upper(row) == Upper(s.text); };
       const auto at = std::find_if(rows.begin(), rows.end(), same);
-      if (at == rows.end())
-        return (void)(ADD_FAILURE() << "no row " << s.text << " in " << ::testing::PrintToString(rows));
+      if (at == rows.end()) {
+        ADD_FAILURE() << "no row " << s.text << " in " << ::testing::PrintToString(rows);
+        return;
+      }
       select(static_cast<int>(at - rows.begin()));
       d.Notify(s.control, LBN_DBLCLK);
     };
