@@ -425,13 +425,13 @@ def matrix(args, out):
         json.dump(rows, f, indent=1)
     every = sorted({c for t in gtest_executables(workers[0].build) for c in listed_cases(t)})
     notices = {c: [r for r in rows if c in r["cases"]] for c in every}
+    alone = {c: sum(len(r["cases"]) == 1 for r in notices[c]) for c in every}
     lines = ["# Which case notices which mutant", "",
              f"{len(rows)} mutants noticed in {args.matrix}, each run against every native executable to its end.",
              "", f"Noticed by no case now: {sum(not r['cases'] for r in rows)}.", "",
              "| case | mutants it notices | of them no other case notices |", "|---|---:|---:|"]
-    for c in sorted(every, key=lambda c: (sum(len(r['cases']) == 1 for r in notices[c]), c)):
-        alone = sum(len(r["cases"]) == 1 for r in notices[c])
-        lines.append(f"| {c} | {len(notices[c])} | {alone} |")
+    for c in sorted(every, key=lambda c: (alone[c], c)):
+        lines.append(f"| {c} | {len(notices[c])} | {alone[c]} |")
     with open(os.path.join(out, "matrix.md"), "w") as f:
         f.write("\n".join(lines) + "\n")
     log(f"matrix: {os.path.join(out, 'matrix.md')}")
