@@ -21,17 +21,39 @@ bool MoveBytesDown(plat::FileHandle file, uint32_t from, uint32_t end, uint32_t 
                    MoveBuffer& buffer) {
   // Neither a reversed range nor a target before the start of the file.
   if (end < from || distance > from) return false;
-  // While the bytes move the file is one byte longer than its header says:
-  // a read, write or cut that fails on the way leaves a file that every
-  // reader takes for damaged, never one whose old header fits shifted bytes.
-  if (from < end && !(SeekTo(file, uint64_t{end} + 1) && plat::SetEndOfFile(file))) return false;
-  for (uint32_t at = from; at < end;) {
-    const uint32_t piece = end - at < kMoveBufferSize ? end - at : kMoveBufferSize;
-    if (!ReadAt(file, at, buffer.bytes, piece) || !WriteAt(file, at - distance, buffer.bytes, piece))
-      return false;
+  if (distance == 0) return true;
+  if (from == end) return SeekTo(file, end - distance) && plat::SetEndOfFile(file);
+  // Everything that can fail without changing the file comes first: the
+  // first piece, and the last byte when the range takes more than one
+  // piece. Then the file is cut by that last byte, which it keeps in
+  // memory: from here on its size matches neither its old header nor its
+  // new one, so a read, write or cut that fails on the way leaves a file
+  // every reader takes for damaged, never shifted bytes under a header that
+  // fits them. Cutting never needs disk space.
+  const bool onePiece = end - from <= kMoveBufferSize;
+  uint32_t piece = onePiece ? end - from : kMoveBufferSize;
+  if (!ReadAt(file, from, buffer.bytes, piece)) return false;
+  if (!onePiece && !ReadAt(file, end - 1, &buffer.lastByte, 1)) return false;
+  if (!(SeekTo(file, end - 1) && plat::SetEndOfFile(file))) return false;
+  // The bytes still to read end before the byte held in memory.
+  const uint32_t readEnd = onePiece ? end : end - 1;
+  for (uint32_t at = from;;) {
+    if (!WriteAt(file, at - distance, buffer.bytes, piece)) return false;
     at += piece;
+    if (at == readEnd) break;
+    piece = readEnd - at < kMoveBufferSize ? readEnd - at : kMoveBufferSize;
+    if (!ReadAt(file, at, buffer.bytes, piece)) return false;
   }
+  if (!onePiece && !WriteAt(file, end - 1 - distance, &buffer.lastByte, 1)) return false;
   return SeekTo(file, end - distance) && plat::SetEndOfFile(file);
+}
+
+bool ReserveFileEnd(plat::FileHandle file, uint32_t end, uint32_t finalEnd) {
+  if (finalEnd <= end) return true;
+  if (SeekTo(file, finalEnd) && plat::SetEndOfFile(file)) return true;
+  // A set-end that gave up half way may have grown the file: put it back.
+  if (SeekTo(file, end)) plat::SetEndOfFile(file);
+  return false;
 }
 
 bool AdjustOffsets(plat::FileHandle file, uint32_t tableOffset, uint32_t count, uint32_t threshold,

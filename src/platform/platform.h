@@ -85,7 +85,8 @@ bool WriteFile(FileHandle file, const void* buffer, uint32_t size, uint32_t* don
 uint32_t SeekFile(FileHandle file, int32_t offset, SeekOrigin origin);
 // Returns the size, or kInvalidSize.
 uint32_t GetFileSize(FileHandle file);
-// Cuts or extends the file at the current position.
+// Cuts or extends the file at the current position. A file that grows gets
+// its disk space (zeros), or the call fails and the file keeps its size.
 bool SetEndOfFile(FileHandle file);
 bool CloseFile(FileHandle file);
 

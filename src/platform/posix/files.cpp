@@ -253,8 +253,15 @@ uint32_t GetFileSize(FileHandle file) {
 bool SetEndOfFile(FileHandle file) {
   io::CountFileCall();
   if (!file || fault::ShouldFail(fault::kSetEnd)) return false;
-  const off_t position = lseek(ToDescriptor(file), 0, SEEK_CUR);
-  return position >= 0 && ftruncate(ToDescriptor(file), position) == 0;
+  const int fd = ToDescriptor(file);
+  const off_t position = lseek(fd, 0, SEEK_CUR);
+  struct stat st;
+  if (position < 0 || fstat(fd, &st) != 0) return false;
+  // Windows allocates the space of a file that grows, and refuses when the
+  // disk cannot hold it; ftruncate alone would make a sparse file whose
+  // later writes fail instead.
+  if (position > st.st_size) return posix_fallocate(fd, st.st_size, position - st.st_size) == 0;
+  return ftruncate(fd, position) == 0;
 }
 
 bool CloseFile(FileHandle file) {
