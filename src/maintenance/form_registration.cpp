@@ -190,10 +190,12 @@ int32_t AppendGroupText(const char* path, const char* text, GroupEditWork& w) {
   const uint32_t end = slot + header.poolSize;
   unsigned char offset[group_list::kTableSlotSize];
   PutU32(offset, header.poolSize);
-  bool ok = header.entryCount < 0x7FFFFFFFu &&
-            MoveBytesUp(file, slot, end, group_list::kTableSlotSize, w.buffer) &&
-            WriteAt(file, slot, offset, sizeof offset) &&
-            WritePooledText(file, end + group_list::kTableSlotSize, text, length, w.replace.pooled);
+  bool ok =
+      header.entryCount < 0x7FFFFFFFu &&
+      ReserveFileEnd(file, end, end + group_list::kTableSlotSize + group_list::kTextLengthSize + length) &&
+      MoveBytesUp(file, slot, end, group_list::kTableSlotSize, w.buffer) &&
+      WriteAt(file, slot, offset, sizeof offset) &&
+      WritePooledText(file, end + group_list::kTableSlotSize, text, length, w.replace.pooled);
   if (ok) {
     header.entryCount += 1;
     header.poolSize += group_list::kTextLengthSize + length;
@@ -270,7 +272,7 @@ bool ReplaceGroupText(const char* path, uint32_t index, const char* text, GroupE
     int32_t delta;
     if (newLength > oldLength) {
       const uint32_t d = newLength - oldLength;
-      ok = MoveBytesUp(file, rest, end, d, w.buffer);
+      ok = ReserveFileEnd(file, end, end + d) && MoveBytesUp(file, rest, end, d, w.buffer);
       header.poolSize += d;
       delta = static_cast<int32_t>(d);
     } else {
@@ -488,16 +490,19 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
   EncodeFormRecord(record, w->record);
 
   const uint32_t end = kHeaderSize + kRecordSize * (header.namedCount + header.fileEntryCount);
-  bool ok;
+  // The space of the new record first: a full disk fails here, with the
+  // file as it was.
+  bool ok = ReserveFileEnd(file, end, end + kRecordSize);
   if (id < 0) {
-    ok = WriteAt(file, end, w->record, kRecordSize);
+    ok = ok && WriteAt(file, end, w->record, kRecordSize);
     header.lastFileEntry = static_cast<uint16_t>(-id);
     header.fileEntryCount += 1;
   } else {
     // The file entries move up by one record to make room behind the last
     // named form.
     const uint32_t at = FileEntryRegionOffset(header);
-    ok = MoveBytesUp(file, at, end, kRecordSize, w->edit.buffer) && WriteAt(file, at, w->record, kRecordSize);
+    ok = ok && MoveBytesUp(file, at, end, kRecordSize, w->edit.buffer) &&
+         WriteAt(file, at, w->record, kRecordSize);
     header.namedCount += 1;
   }
   ok = ok && WriteFormListHeader(file, header, w->header);  // the header last

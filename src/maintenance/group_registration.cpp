@@ -172,6 +172,15 @@ bool SetSlotText(plat::FileHandle file, GroupInfoHeader* header, int32_t* index,
   return ReplaceText(file, header, place, index, text, length, w, delta);
 }
 
+// How much the file grows when the text of a slot that names index (found
+// at place) becomes text: an appended text brings its offset, its length
+// and its bytes, a replaced one the difference (negative when it shrinks).
+int64_t SlotGrowth(int32_t index, const PooledTextPlace& place, const char* text) {
+  const uint32_t length = TextLength(TextOrEmpty(text));
+  if (index < 0) return length == 0 ? 0 : int64_t{kTableSlotSize} + kTextLengthSize + length;
+  return int64_t{length} - place.length;
+}
+
 // SetGroupString with the caller's memory.
 bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text,
                StringWork& w) {
@@ -180,6 +189,9 @@ bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot s
   // A slot that names a text: it must lie in the table and the pool.
   PooledTextPlace place{};
   if (*index >= 0 && !LocateString(file, *header, *index, &place)) return false;
+  const int64_t growth = SlotGrowth(*index, place, text);
+  const uint32_t end = FileEnd(*header);
+  if (growth > 0 && !ReserveFileEnd(file, end, end + static_cast<uint32_t>(growth))) return false;
   int32_t delta = 0;
   return SetSlotText(file, header, index, place, text, w, &delta);
 }
@@ -280,6 +292,25 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
       created || ((!firstGroupString || firstIndex < 0 || LocateString(file, header, firstIndex, &first)) &&
                   (!editedFileName || header.editedFileString < 0 ||
                    LocateString(file, header, header.editedFileString, &edited)));
+  // The largest size the edits below reach is reserved before the first of
+  // them: a full disk fails the call here, with the file as it was. (A
+  // text that shrinks cuts the file at once; what follows grows it again.)
+  if (ok) {
+    int64_t size = FileEnd(header);
+    int64_t largest = size;
+    if (!created && firstGroupString) size += SlotGrowth(header.firstString, first, firstGroupString);
+    largest = size > largest ? size : largest;
+    if (!created && editedFileName) {
+      PooledTextPlace editedNow = edited;
+      if (firstGroupString && sameText) editedNow.length = TextLength(firstGroupString);
+      size += SlotGrowth(header.editedFileString, editedNow, editedFileName);
+    }
+    largest = size > largest ? size : largest;
+    if (settings)
+      size += kEntrySize + (fileName ? int64_t{kTableSlotSize} + kTextLengthSize + TextLength(fileName) : 0);
+    largest = size > largest ? size : largest;
+    ok = largest <= UINT32_MAX && ReserveFileEnd(file, FileEnd(header), static_cast<uint32_t>(largest));
+  }
   if (ok && !created) {
     int32_t delta = 0;
     if (firstGroupString)
@@ -355,6 +386,8 @@ bool ReplaceGroupString(plat::FileHandle file, GroupInfoHeader* header, int32_t 
     return false;
   }
   oldText[place.length] = '\0';
+  const uint32_t end = FileEnd(*header);
+  if (length > place.length && !ReserveFileEnd(file, end, end + length - place.length)) return false;
   int32_t slot = index;
   int32_t delta = 0;
   return ReplaceText(file, header, place, &slot, text, length, *w, &delta);
