@@ -22,14 +22,6 @@ constexpr char kGroupInfoExtension[] = ".FGP";
 constexpr char kEditedFileExtension[] = ".ZL3";
 constexpr char kGeneratedNameMark = '_';
 
-struct DeleteFormWork {
-  MoveBuffer move;  // also holds a block of form records
-  unsigned char header[form_list::kHeaderSize];
-  PathBuffer formListPath;
-  PathBuffer groupListPath;
-};
-static_assert(sizeof(MoveBuffer) >= sizeof(FormRecordBlock), "a block of records fits the move buffer");
-
 struct GroupNameWork {
   MoveBuffer move;  // first holds the group text
   unsigned char header[group_list::kHeaderSize];
@@ -44,6 +36,27 @@ struct GroupInfoWork {
   PathBuffer name;
   PathBuffer path;
 };
+
+// A group on its way out: its group name list and its group info file, both
+// open, while the entry is removed from the one and before the other goes.
+struct GroupRemoval {
+  GroupNameWork names;
+  GroupInfoWork info;
+  plat::FileHandle listFile;
+  GroupListHeader listHeader;
+  plat::FileHandle infoFile;  // null when the group has no group info file
+  GroupInfoHeader infoHeader;
+  uint32_t index;
+};
+
+struct DeleteFormWork {
+  MoveBuffer move;  // also holds a block of form records
+  unsigned char header[form_list::kHeaderSize];
+  PathBuffer formListPath;
+  PathBuffer groupListPath;
+  GroupRemoval group;
+};
+static_assert(sizeof(MoveBuffer) >= sizeof(FormRecordBlock), "a block of records fits the move buffer");
 
 struct OverlayEntriesWork {
   unsigned char entry[group_info::kEntrySize];
@@ -115,37 +128,39 @@ void PatchGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) {
   PutU32(bytes + group_info::kPoolSizeOffset, header.poolSize);
 }
 
-// Finds the record of formId in its region, removes its group through
-// DeleteGroupNameEntry, closes the record's gap and lowers the group indexes
-// above its own. The header goes last.
-bool RemoveFormRecord(plat::FileHandle file, DeleteFormWork& w, FormListHeader& h, int32_t formId) {
+// Finds the record of formId in its region: where it lies and the group
+// index it holds. False when it is not there or a read fails.
+bool FindFormRecord(plat::FileHandle file, DeleteFormWork& w, const FormListHeader& h, int32_t formId,
+                    uint32_t* recordAt, int32_t* groupIndex) {
   using namespace form_list;
   const bool fileEntry = formId < 0;
   const uint32_t regionAt = fileEntry ? FileEntryRegionOffset(h) : kHeaderSize;
   const uint32_t regionCount = fileEntry ? h.fileEntryCount : h.namedCount;
-
-  bool found = false;
-  uint32_t recordAt = 0;
-  int32_t groupIndex = 0;
-  for (uint32_t first = 0; first < regionCount && !found;) {
+  for (uint32_t first = 0; first < regionCount;) {
     const uint32_t n = regionCount - first < kBlockRecords ? regionCount - first : kBlockRecords;
     if (!ReadAt(file, regionAt + kRecordSize * first, w.move.bytes, kRecordSize * n)) return false;
-    for (uint32_t i = 0; i < n && !found; ++i) {
+    for (uint32_t i = 0; i < n; ++i) {
       const unsigned char* record = w.move.bytes + kRecordSize * i;
       if (FormRecordId(record) != formId) continue;
-      found = true;
-      recordAt = regionAt + kRecordSize * (first + i);
-      groupIndex = GetI32(record + kGroupIndexOffset);
+      *recordAt = regionAt + kRecordSize * (first + i);
+      *groupIndex = GetI32(record + kGroupIndexOffset);
+      return true;
     }
     first += n;
   }
-  if (!found || !DeleteGroupNameEntry(w.groupListPath, static_cast<uint32_t>(groupIndex))) return false;
+  return false;
+}
 
+// Closes the gap of the record at recordAt and lowers the group indexes
+// above groupIndex, whose group name entry is gone. The header goes last.
+bool RemoveFormRecordAt(plat::FileHandle file, DeleteFormWork& w, FormListHeader& h, uint32_t recordAt,
+                        int32_t groupIndex) {
+  using namespace form_list;
   const uint32_t total = h.namedCount + h.fileEntryCount;
   if (!MoveBytesDown(file, recordAt + kRecordSize, kHeaderSize + kRecordSize * total, kRecordSize, w.move)) {
     return false;
   }
-  if (fileEntry) {
+  if (recordAt >= FileEntryRegionOffset(h)) {
     --h.fileEntryCount;
   } else {
     --h.namedCount;
@@ -175,24 +190,27 @@ bool RemoveFormRecord(plat::FileHandle file, DeleteFormWork& w, FormListHeader& 
   return WriteAt(file, 0, w.header, kHeaderSize);
 }
 
-// Removes entry index of an open, valid group name list file once its group
-// is deleted: its offset, then its text, then the offsets behind the text.
-bool RemoveGroupNameEntry(plat::FileHandle file, GroupNameWork& w, GroupListHeader& h,
-                          const char* groupListPath, uint32_t index) {
-  using namespace group_list;
-  char* text = reinterpret_cast<char*>(w.move.bytes);
-  // ReadGroupText refuses an index, offset or length outside the file, so
-  // the place it gives lies inside the pool.
-  PooledTextPlace place{};
-  if (!ReadGroupText(file, h, index, text, &place) ||
-      !ResolveGroupTextPath(text, groupListPath, w.groupInfoPath)) {
-    return false;
+// Makes sure that a form name list whose edit failed half way does not read
+// as valid: its group name list has already lost an entry, so the old
+// records would name the wrong groups. A failure before the record's gap
+// began to close left the file as it was; one byte more makes it damaged
+// without losing any of its bytes.
+void MarkFormListDamaged(plat::FileHandle file, const FormListHeader& before) {
+  const uint32_t size = plat::GetFileSize(file);
+  if (size == form_list::kHeaderSize + form_list::kRecordSize * (before.namedCount + before.fileEntryCount) &&
+      SeekTo(file, uint64_t{size} + 1)) {
+    plat::SetEndOfFile(file);
   }
+}
+
+// Removes entry index, whose text lies at place, from an open, valid group
+// name list file: its offset, then its text, then the offsets behind the
+// text. The header goes last.
+bool RemoveGroupNameEntry(plat::FileHandle file, GroupNameWork& w, GroupListHeader& h, uint32_t index,
+                          const PooledTextPlace& place) {
+  using namespace group_list;
   const uint32_t offset = place.offset;
   const uint32_t textSize = kTextLengthSize + place.length;
-
-  if (!DeleteGroupInfoFile(w.groupInfoPath)) return false;
-
   uint32_t size = GroupListPoolOffset(h) + h.poolSize;
   if (!MoveBytesDown(file, kOffsetTableOffset + kTableSlotSize * (index + 1), size, kTableSlotSize, w.move)) {
     return false;
@@ -318,57 +336,33 @@ int32_t ReadEditedFile(EditedFileWork& w, char* groupDirectory, char* editedFile
   return kEditedFileFound;
 }
 
-}  // namespace
-
-bool DeleteForm(int32_t formId) {
-  WorkMemory<DeleteFormWork> w;
-  if (!w) return Fail(kMsgNoWorkArea);
-  if (!GetListFilePaths(w->formListPath, w->groupListPath)) return Fail(kMsgDeleteFormFailed);
-  plat::FileHandle file = nullptr;
-  FormListHeader header;
-  if (OpenFormNameList(w->formListPath, plat::kAccessReadWrite, &file, &header, w->header) !=
-      ListFileState::kValid) {
-    return Fail(kMsgDeleteFormFailed);
-  }
-  const bool removed = RemoveFormRecord(file, *w, header, formId);
-  plat::CloseFile(file);
-  if (!removed) return Fail(kMsgDeleteFormFailed);
-  return true;
-}
-
-bool DeleteGroupNameEntry(const char* groupListPath, uint32_t index) {
-  WorkMemory<GroupNameWork> w;
-  if (!w) return false;
-  plat::FileHandle file = nullptr;
-  GroupListHeader header;
-  if (OpenGroupNameList(groupListPath, plat::kAccessReadWrite, &file, &header, w->header) !=
-      ListFileState::kValid) {
-    return false;
-  }
-  const bool removed = RemoveGroupNameEntry(file, *w, header, groupListPath, index);
-  plat::CloseFile(file);
-  return removed;
-}
-
-bool DeleteGroupInfoFile(const char* path) {
-  // A save directory, or a file entry's overlay data file: no group to go.
+// Opens the group info file at path for its deletion: *file stays null
+// for a path that names no group info file (a save directory, a file
+// entry's overlay data file) and for one that is gone already (an emptied
+// group is deleted when a capture is undone). False when it is there but
+// cannot be opened (another writer holds it) or is damaged: it must stay.
+bool OpenGroupForDeletion(const char* path, GroupInfoWork& w, plat::FileHandle* file,
+                          GroupInfoHeader* header) {
+  *file = nullptr;
   if (!ExtensionEquals(path, kGroupInfoExtension)) return true;
-  WorkMemory<GroupInfoWork> w;
-  if (!w) return false;
-  plat::FileHandle file = nullptr;
-  GroupInfoHeader header;
-  switch (OpenGroupInfo(path, plat::kAccessReadWrite, &file, &header, w->header)) {
+  switch (OpenGroupInfo(path, plat::kAccessReadWrite, file, header, w.header)) {
     case ListFileState::kCannotOpen:
-      // Gone already (an emptied group is deleted when a capture is undone);
-      // one that is there but held by another writer must stay.
+      *file = nullptr;
       return !PathExists(path);
     case ListFileState::kDamaged:
+      *file = nullptr;
       return false;
     case ListFileState::kValid:
       break;
   }
-  DirectoryOfFile(path, w->directory);
-  const bool deleted = DeleteGroupFiles(file, *w, header);
+  DirectoryOfFile(path, w.directory);
+  return true;
+}
+
+// Deletes the files of a group info file opened by OpenGroupForDeletion,
+// then the file itself, and closes it.
+bool DeleteOpenGroup(plat::FileHandle file, GroupInfoWork& w, GroupInfoHeader& header, const char* path) {
+  const bool deleted = DeleteGroupFiles(file, w, header);
   if (deleted) {
     // Emptied before it is closed: a file that cannot be deleted (another
     // program holds it open) must not hand the files just deleted to the
@@ -384,6 +378,106 @@ bool DeleteGroupInfoFile(const char* path) {
   if (!deleted) return false;
   DeleteFileIfWritable(path);
   return true;
+}
+
+// Everything that can refuse a group's removal, before anything changes:
+// the group name list opened and valid, entry index read, its group info
+// file opened and valid. Both files stay open, so that no other writer
+// changes them until the removal is done or given up.
+bool PrepareGroupRemoval(GroupRemoval& g, const char* groupListPath, uint32_t index, PooledTextPlace* place) {
+  g.index = index;
+  g.infoFile = nullptr;
+  if (OpenGroupNameList(groupListPath, plat::kAccessReadWrite, &g.listFile, &g.listHeader, g.names.header) !=
+      ListFileState::kValid) {
+    g.listFile = nullptr;
+    return false;
+  }
+  // ReadGroupText refuses an index, offset or length outside the file, so
+  // the place it gives lies inside the pool.
+  char* text = reinterpret_cast<char*>(g.names.move.bytes);
+  if (ReadGroupText(g.listFile, g.listHeader, index, text, place) &&
+      ResolveGroupTextPath(text, groupListPath, g.names.groupInfoPath) &&
+      OpenGroupForDeletion(g.names.groupInfoPath, g.info, &g.infoFile, &g.infoHeader)) {
+    return true;
+  }
+  plat::CloseFile(g.listFile);
+  return false;
+}
+
+// The end of a prepared removal: when the group name entry is gone and
+// whatever refers to it agrees, the group's files go; else they stay.
+void FinishGroupRemoval(GroupRemoval& g, bool removed) {
+  plat::CloseFile(g.listFile);
+  if (!g.infoFile) return;
+  if (removed) {
+    // Named by nothing any more: files that cannot be deleted now stay on
+    // disk, unreachable, and the form is gone all the same.
+    DeleteOpenGroup(g.infoFile, g.info, g.infoHeader, g.names.groupInfoPath);
+  } else {
+    plat::CloseFile(g.infoFile);
+  }
+}
+
+}  // namespace
+
+bool DeleteForm(int32_t formId) {
+  WorkMemory<DeleteFormWork> w;
+  if (!w) return Fail(kMsgNoWorkArea);
+  if (!GetListFilePaths(w->formListPath, w->groupListPath)) return Fail(kMsgDeleteFormFailed);
+  plat::FileHandle file = nullptr;
+  FormListHeader header;
+  if (OpenFormNameList(w->formListPath, plat::kAccessReadWrite, &file, &header, w->header) !=
+      ListFileState::kValid) {
+    return Fail(kMsgDeleteFormFailed);
+  }
+  // The group goes from the group name list first, then the record from
+  // the form name list, whose indexes follow, then the group's files. A
+  // failure in the group name list leaves the form name list as it was; one
+  // in the form name list leaves that file damaged, never old records
+  // under a group name list that has moved on; the files go only when both
+  // lists agree that nothing names them.
+  uint32_t recordAt = 0;
+  int32_t groupIndex = 0;
+  PooledTextPlace place{};
+  GroupRemoval& g = w->group;
+  if (!FindFormRecord(file, *w, header, formId, &recordAt, &groupIndex) ||
+      !PrepareGroupRemoval(g, w->groupListPath, static_cast<uint32_t>(groupIndex), &place)) {
+    plat::CloseFile(file);
+    return Fail(kMsgDeleteFormFailed);
+  }
+  if (!RemoveGroupNameEntry(g.listFile, g.names, g.listHeader, g.index, place)) {
+    FinishGroupRemoval(g, false);
+    plat::CloseFile(file);
+    return Fail(kMsgDeleteFormFailed);
+  }
+  const FormListHeader before = header;
+  const bool removed = RemoveFormRecordAt(file, *w, header, recordAt, groupIndex);
+  if (!removed) MarkFormListDamaged(file, before);
+  FinishGroupRemoval(g, removed);
+  plat::CloseFile(file);
+  if (!removed) return Fail(kMsgDeleteFormFailed);
+  return true;
+}
+
+bool DeleteGroupNameEntry(const char* groupListPath, uint32_t index) {
+  WorkMemory<GroupRemoval> g;
+  if (!g) return false;
+  PooledTextPlace place{};
+  if (!PrepareGroupRemoval(*g, groupListPath, index, &place)) return false;
+  const bool removed = RemoveGroupNameEntry(g->listFile, g->names, g->listHeader, index, place);
+  FinishGroupRemoval(*g, removed);
+  return removed;
+}
+
+bool DeleteGroupInfoFile(const char* path) {
+  // A save directory, or a file entry's overlay data file: no group to go.
+  if (!ExtensionEquals(path, kGroupInfoExtension)) return true;
+  WorkMemory<GroupInfoWork> w;
+  if (!w) return false;
+  plat::FileHandle file = nullptr;
+  GroupInfoHeader header;
+  if (!OpenGroupForDeletion(path, *w, &file, &header)) return false;
+  return !file || DeleteOpenGroup(file, *w, header, path);
 }
 
 bool DeleteOverlayEntries(int32_t formId, const uint32_t* flags) {

@@ -9,6 +9,13 @@
 //   written, the header included, so the file keeps what the shift had done.
 //   Every file is opened and validated before anything is written to it or
 //   deleted, so a held, missing or damaged file fails with nothing changed.
+// - A form goes in this order: its group name entry, then its record (the
+//   group indexes above it lowered), then its group's files. A failure in
+//   the group name list leaves the form name list as it was; a failure in
+//   the form name list leaves it damaged (one byte longer when nothing of
+//   it had changed yet), so that no record reads as naming a group it did
+//   not name; the group's files go only once neither list names them, and
+//   those that cannot be deleted then stay on disk, named by nothing.
 // - A group text naming a .FGP file that no longer exists (the capture undo
 //   deletes an emptied group info file) counts as a group already deleted:
 //   the form is still removed. One that exists but cannot be opened (another
@@ -37,10 +44,11 @@ namespace zv {
 bool DeleteForm(int32_t formId);
 
 // Removes entry index of the group name list file, its text and its offset,
-// after the group info file that the text names (path rule) is deleted by
-// DeleteGroupInfoFile. False, without a code of its own, when memory is
+// then deletes the group info file that the text names (path rule) as
+// DeleteGroupInfoFile does. False, without a code of its own, when memory is
 // short, the file cannot be opened or is damaged, the entry does not exist,
-// or the group info file could not be deleted.
+// the group info file exists but cannot be opened or is damaged (nothing is
+// changed then), or the entry's removal fails.
 bool DeleteGroupNameEntry(const char* groupListPath, uint32_t index);
 
 // Deletes a group info file with the files it names that begin with an

@@ -125,6 +125,17 @@ const Check kEditedCleared = [](const std::string& p) {
   return ValidGroup(p, "\\_F3001.FGP") &&
          FileBytes(p).compare(group_info::kEditedFileStringOffset, 4, "\xFF\xFF\xFF\xFF") == 0;
 };
+// What each form's record names, as the readers resolve its group index: the relation between the two list
+// files that a failure must not break (the identifiers of the catalogue and of the forms a row adds).
+using Groups = std::map<int32_t, std::string>;
+const auto FormGroups = [] {
+  Groups groups;
+  for (int32_t id = -6; id <= 4; ++id) {
+    char path[plat::kPathBuffer];
+    if (id != 0) groups[id] = GetFormGroupPath(id, path) ? path : "(none)";
+  }
+  return groups;
+};
 // A block handed back by a driver query, freed: whether there was one.
 const auto Freed = [](plat::MemoryHandle block) {
   plat::FreeMemory(block);
@@ -388,7 +399,9 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
   ASSERT_FALSE(Run(fault::kAlloc, 0, &reached)) << "the clean run fails: " << result_ << ", code " << code_;
   ASSERT_EQ(fault::LiveBlocks(), live) << "a clean run leaves a block";
   const Snapshot after = Take();
+  const Groups groupsAfter = FormGroups();
   RestoreTo(before, after);
+  const Groups groupsBefore = FormGroups();
   std::string figures;
   for (uint32_t p = 0; p < fault::kPointCount; ++p) {
     uint32_t n = 1;
@@ -417,6 +430,13 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
         damaged |= reported;
         EXPECT_TRUE(reported) << where << ": " << path << " is " << Size(is) << ", was " << Size(was)
                               << ", a clean call leaves " << Size(done);
+      }
+      // Files that are each as before or after must also agree with each other: every record names the
+      // group it named before the call, or the one a clean call gives it.
+      if (!damaged) {
+        const Groups groups = FormGroups();
+        EXPECT_TRUE(groups == groupsBefore || groups == groupsAfter)
+            << where << ": a form names a group it named neither before nor after the call";
       }
       if (damaged) {  // every reader reads the damaged catalogue, none changes it
         ++damagedRuns;
