@@ -3,7 +3,9 @@
 #include "dialogs/delete_form_data_dialog.h"
 
 #include <cstdint>
+#include <cstring>
 
+#include "catalogue/group_info.h"
 #include "catalogue/print_settings.h"
 #include "dialogs/dialog_contexts.h"
 #include "dialogs/dialog_frame.h"
@@ -80,6 +82,26 @@ void SelectAgain(HWND dialog, LRESULT row) {
       LB_ERR) {
     InvalidateRect(list, &rect, FALSE);
   }
+}
+
+// Reads the group's overlays again into the list, with fresh tick flags,
+// none ticked. Without memory for the flags the dialog keeps no list.
+void ReloadOverlayList(HWND dialog, EditFormContext* context) {
+  ReleaseFlags(context);
+  const uint32_t count = CountOverlayEntries(context->selectedForm);
+  context->flagsHandle = count > 0 ? plat::AllocMovable(count * sizeof(uint32_t)) : nullptr;
+  context->flags =
+      context->flagsHandle ? static_cast<uint32_t*>(plat::LockMemory(context->flagsHandle)) : nullptr;
+  if (context->flags) {
+    std::memset(context->flags, 0, count * sizeof(uint32_t));
+    context->flagCount = count;
+  } else {
+    ReleaseFlags(context);
+  }
+  HWND list = List(dialog);
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  if (context->flagCount != 0)
+    FillOverlayList(list, context->selectedForm, context->papers, context->paperCount);
 }
 
 void OnInitDialog(HWND dialog, EditFormContext* context) {
@@ -173,8 +195,12 @@ void OnOk(HWND dialog, EditFormContext* context) {
     return;
   }
   if (!Confirmed(dialog, context)) return;
-  if (!DeleteOverlayEntries(context->selectedForm, context->flags)) {
+  if (!DeleteOverlayEntries(context->selectedForm, context->flags, context->flagCount)) {
     ShowErrorBox(dialog, GetLastErrorCode());
+    // Another process captured or removed an overlay while the list was
+    // open: the ticks no longer say which entries were meant. The list is
+    // read again, with nothing ticked, for the user to choose anew.
+    if (CountOverlayEntries(context->selectedForm) != context->flagCount) ReloadOverlayList(dialog, context);
     return;
   }
   EndDeleteDialog(dialog, context, kEndFormKept);

@@ -480,13 +480,17 @@ bool DeleteGroupInfoFile(const char* path) {
   return !file || DeleteOpenGroup(file, *w, header, path);
 }
 
-bool DeleteOverlayEntries(int32_t formId, const uint32_t* flags) {
+bool DeleteOverlayEntries(int32_t formId, const uint32_t* flags, uint32_t flagCount) {
   WorkMemory<OverlayEntriesWork> w;
   if (!w) return Fail(kMsgNoWorkArea);
   if (!flags || !GetFormGroupPath(formId, w->groupPath)) return Fail(kMsgDeleteOverlayFailed);
   plat::FileHandle file = nullptr;
   if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->groupHeader, w->header) !=
       ListFileState::kValid) {
+    return Fail(kMsgDeleteOverlayFailed);
+  }
+  if (w->groupHeader.entryCount != flagCount) {
+    plat::CloseFile(file);
     return Fail(kMsgDeleteOverlayFailed);
   }
   DirectoryOfFile(w->groupPath, w->directory);

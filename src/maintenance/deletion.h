@@ -61,9 +61,12 @@ bool DeleteGroupInfoFile(const char* path);
 
 // Removes the overlay entries of the form's group info file whose flag is
 // not 0 (one flag per entry, in file order before the call), with their
-// file name texts, and deletes their files that have a header. False with
-// 401 or 408.
-bool DeleteOverlayEntries(int32_t formId, const uint32_t* flags);
+// file name texts, and deletes their files that have a header. flagCount is
+// the number of flags: a group that holds another number of entries now
+// (another process captured or removed one since the flags were set) is
+// refused with nothing changed, since the flags no longer say which
+// entries were meant. False with 401 or 408.
+bool DeleteOverlayEntries(int32_t formId, const uint32_t* flags, uint32_t flagCount);
 
 // Results of GetFormEditedFile.
 constexpr int32_t kEditedFileFound = 0;

@@ -155,7 +155,8 @@ bool FindOverlayEntry(const char* groupInfoPath, const PrintSettings& settings, 
   return true;
 }
 
-bool ReplaceOverlayFile(const char* groupInfoPath, uint32_t entryIndex, const char* newFileName) {
+bool ReplaceOverlayFile(const char* groupInfoPath, uint32_t entryIndex, const char* newFileName,
+                        const PrintSettings* expected) {
   WorkMemory<ReplaceWork> w;
   if (!w) return Fail(kMsgNoWorkArea);
   // A name the pool could not give back whole, or none, is refused before
@@ -174,7 +175,12 @@ bool ReplaceOverlayFile(const char* groupInfoPath, uint32_t entryIndex, const ch
   bool ok = entryIndex < header.entryCount &&
             ReadAt(file, group_info::kEntriesOffset + group_info::kEntrySize * entryIndex, w->entry,
                    group_info::kEntrySize);
-  const int32_t nameString = ok ? GetI32(w->entry + group_info::kEntryFileNameOffset) : kNoString;
+  int32_t nameString = ok ? GetI32(w->entry + group_info::kEntryFileNameOffset) : kNoString;
+  if (ok && expected) {
+    PrintSettings settings{};
+    DecodeOverlayEntry(w->entry, &settings, &nameString);
+    ok = SameOverlaySettings(settings, *expected);
+  }
   // An entry without a name has no text to replace.
   ok =
       ok && nameString != kNoString && ReplaceGroupString(file, &header, nameString, newFileName, w->oldName);
@@ -231,7 +237,12 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
   uint32_t index = 0;
   SetLastErrorCode(0);
   const bool found = hasGroupInfo && FindOverlayEntry(w->groupPath, w->settings, nullptr, &index);
-  if (!found && GetLastErrorCode() == kMsgNoWorkArea) return RefuseFailedStep(in.owner);
+  // A group info file that is there but cannot be read now (another writer
+  // holds it, or it is damaged) is no proof that no entry matches: adding
+  // one could give the group two entries for the same settings. Only one
+  // that does not exist has no entries.
+  if (!found && GetLastErrorCode() != 0 && (GetLastErrorCode() == kMsgNoWorkArea || PathExists(w->groupPath)))
+    return RefuseFailedStep(in.owner);
 
   if (!found) {
     const uint32_t entries = hasGroupInfo ? in.entryCount : 0;
@@ -260,7 +271,14 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
   if (plat::MessageBox(in.owner, w->text, kBoxCaption, kStyleQuestion) != kAnswerYes) {
     return RegistrationResult::kStayOpen;
   }
-  if (!ReplaceOverlayFile(w->groupPath, index, in.filePath)) return RefuseFailedStep(in.owner);
+  // While the question was open another writer may have removed or added
+  // entries: the entry to replace is looked for again, and the replacement
+  // checks under its own lock that the entry it takes still matches. One
+  // that is gone is said so, and the dialog stays for another try.
+  SetLastErrorCode(0);
+  if (!FindOverlayEntry(w->groupPath, w->settings, nullptr, &index) ||
+      !ReplaceOverlayFile(w->groupPath, index, in.filePath, &w->settings))
+    return RefuseFailedStep(in.owner);
   return RegistrationResult::kEndDialog;
 }
 

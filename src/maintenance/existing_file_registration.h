@@ -49,8 +49,12 @@ bool FindOverlayEntry(const char* groupInfoPath, const PrintSettings& settings, 
 // Gives entry entryIndex of the group info file the file name newFileName;
 // its print settings stay. When the old name begins with an underscore, the
 // old file (in the group info file's directory) is deleted if it has an
-// overlay header; a raw file stays. False with 401 (memory) or 409.
-bool ReplaceOverlayFile(const char* groupInfoPath, uint32_t entryIndex, const char* newFileName);
+// overlay header; a raw file stays. With expected, the entry must still
+// match those settings as FindOverlayEntry compares them (it is checked
+// with the file open, so no other writer can move the entries between).
+// False with 401 (memory) or 409.
+bool ReplaceOverlayFile(const char* groupInfoPath, uint32_t entryIndex, const char* newFileName,
+                        const PrintSettings* expected = nullptr);
 
 // A paper and orientation: an index into the paper list (kNoPaper when none
 // is known) and 1 (portrait) or 2 (landscape).

@@ -105,6 +105,15 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
       // A name index past the table; a group that is still a directory.
       {26, GroupInfoFile({{R('a'), 1}}, {"_F301A00.ZLP"}), {"_F301A00.ZLP"}, {1}, "", {}},
       {27, GroupInfoFile({{R('a'), 0}}, {"_F301A00.ZLP"}), {"_F301A00.ZLP"}, {1}, "", {}},
+      // The group gained an entry, or lost one, since the flags were set: which were meant is not known.
+      {26,
+       GroupInfoFile({{R('a'), 0}, {R('b'), 1}, {R('c'), 2}},
+                     {"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP"}),
+       {"_F301A00.ZLP", "_F301A01.ZLP", "_F301A02.ZLP"},
+       {0, 1},
+       "",
+       {}},
+      {26, GroupInfoFile({{R('a'), 0}}, {"_F301A00.ZLP"}), {"_F301A00.ZLP"}, {0, 1}, "", {}},
   };
   const std::string lists = Snapshot({});
   for (const Row& r : rows) {
@@ -112,7 +121,9 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
     for (const std::string& name : r.files)
       Write(name, name.find("RAW") == std::string::npos ? kWithHeader : kRaw);
     zv::SetLastErrorCode(kUntouched);
-    EXPECT_EQ(zv::DeleteOverlayEntries(r.id, r.flags.data()), !r.after.empty()) << r.id;
+    EXPECT_EQ(zv::DeleteOverlayEntries(r.id, r.flags.data(), static_cast<uint32_t>(r.flags.size())),
+              !r.after.empty())
+        << r.id;
     EXPECT_TRUE(!r.after.empty() || zv::GetLastErrorCode() == 408u) << r.id;
     EXPECT_EQ(Snapshot({"_F301A.FGP"}), lists + "|" + (r.after.empty() ? r.before : r.after));
     for (const std::string& name : r.files)

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/group_name_list.h"
+#include "catalogue/overlay_files.h"
+#include "maintenance/deletion.h"
 #include "maintenance/maintenance_fixture.h"
 #include "support/message_boxes.h"
 
@@ -56,8 +59,10 @@ class ExistingFileRegistrationTest : public MaintenanceTest {
     filePath_ = Path(file);
     return {1, "Invoice", "Bill", 2, filePath_.c_str(), kNone, kNone, {0, 1}, kPapers, 3, 256, 0, nullptr};
   }
-  zv::RegistrationResult Register(const zv::ExistingFileRegistration& in, int answer = kIdOk) {
+  zv::RegistrationResult Register(const zv::ExistingFileRegistration& in, int answer = kIdOk,
+                                  std::function<void()> whileOpen = nullptr) {
     MessageBoxWatcher watcher(answer);
+    watcher.WhileOpen(whileOpen);
     const zv::RegistrationResult result = zv::RegisterExistingFile(in);
     boxes_ = watcher.Boxes();
     return result;
@@ -164,6 +169,85 @@ TEST_F(ExistingFileRegistrationTest, AMatchingEntryIsReplacedOnlyWhenTheUserSays
   ASSERT_EQ(Register(in, kIdYes), zv::RegistrationResult::kEndDialog);
   EXPECT_EQ(Read(GroupPath()), GroupInfoFile(entries, {"DRV", Path("NEW.ZLP"), Path("R.ZLC")}, 0));
   EXPECT_EQ(Read(Path("_F300101.ZLC")), kRawFile);
+}
+
+TEST_F(ExistingFileRegistrationTest, TheEntryToReplaceIsFoundAgainAfterTheQuestion) {
+  // Entries 0 and 2 are other captures; entry 1 matches the file. While the question is open, another
+  // writer removes entry 0, or the matching entry itself.
+  PrintSettings low = kCaptured, high = kCaptured;
+  low.resolution = 300;
+  high.resolution = 1200;
+  const std::string a = Rec(low), b = Rec(kCaptured), c = Rec(high);
+  const std::vector<std::string> files = {"_F300100.ZLP", "_F300101.ZLP", "_F300102.ZLP"};
+  struct Row {
+    uint32_t removed;
+    zv::RegistrationResult result;
+    std::string after;
+    std::vector<std::string> gone;
+  };
+  const Row rows[] = {
+      {0,
+       zv::RegistrationResult::kEndDialog,
+       GroupInfoFile({{b, 0}, {c, 1}}, {Path("NEW.ZLP"), files[2]}),
+       {files[0], files[1]}},
+      {1,
+       zv::RegistrationResult::kStayOpen,
+       GroupInfoFile({{a, 0}, {c, 1}}, {files[0], files[2]}),
+       {files[1]}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.removed);
+    WriteCatalogue(GroupPath(), GroupInfoFile({{a, 0}, {b, 1}, {c, 2}}, files));
+    for (const std::string& name : files) Write(Path(name), OverlayFile(kCaptured));
+    Write(Path("NEW.ZLP"), OverlayFile(kCaptured));
+    zv::ExistingFileRegistration in = Inputs("NEW.ZLP");
+    in.filePaper = in.formPaper = {0, 1};
+    in.entryCount = 3;
+    uint32_t flags[3] = {};
+    flags[r.removed] = 1;
+    bool asked = false;  // the other writer removes the entry while the question is open, once
+    EXPECT_EQ(Register(in, kIdYes,
+                       [&] {
+                         EXPECT_TRUE(asked || zv::DeleteOverlayEntries(1, flags, 3));
+                         asked = true;
+                       }),
+              r.result);
+    EXPECT_EQ(Read(GroupPath()), r.after);
+    for (const std::string& name : files)
+      EXPECT_EQ(FileExists(Path(name)), std::find(r.gone.begin(), r.gone.end(), name) == r.gone.end())
+          << name;
+    // The question, and the refusal when the entry is gone.
+    const size_t shown = r.result == zv::RegistrationResult::kEndDialog ? 1 : 2;
+    ASSERT_EQ(boxes_.size(), shown);
+    EXPECT_EQ(boxes_[shown - 1].text, Message(shown == 1 ? 410 : 409));
+  }
+}
+
+TEST_F(ExistingFileRegistrationTest, AGroupInfoFileThatCannotBeOpenedIsNoProofThatNoEntryMatches) {
+  // Another writer holds the group info file while the registration looks for a matching entry, and has
+  // let it go when an entry would be added: the group must not get a second entry for the same settings.
+  const std::string group = GroupInfoFile({{Rec(kCaptured), 0}}, {"_F300100.ZLP"});
+  WriteCatalogue(GroupPath(), group);
+  Write(Path("_F300100.ZLP"), OverlayFile(kCaptured));
+  Write(Path("NEW.ZLP"), OverlayFile(kCaptured));
+  zv::ExistingFileRegistration in = Inputs("NEW.ZLP");
+  in.filePaper = in.formPaper = {0, 1};
+  in.entryCount = 1;
+  // The open that follows those that read the file's settings and find the form's group.
+  fault::Reset();
+  PrintSettings settings;
+  char path[plat::kPathBuffer];
+  zv::ReadOverlaySettings(filePath_.c_str(), in.layer, &settings);
+  zv::GetFormGroupPath(1, path);
+  const uint32_t groupOpen = fault::CallCount(fault::kOpen) + 1;
+  fault::Reset();
+  fault::FailNth(fault::kOpen, groupOpen);
+  EXPECT_EQ(Register(in, kIdYes), zv::RegistrationResult::kStayOpen);
+  fault::Reset();
+  EXPECT_EQ(zv::GetLastErrorCode(), 409u);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, Message(409));
+  EXPECT_EQ(Read(GroupPath()), group);
 }
 
 TEST_F(ExistingFileRegistrationTest, ReplaceOverlayFileRenamesTheEntryOrRefusesWhatItCannotName) {

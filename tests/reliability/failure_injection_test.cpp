@@ -255,7 +255,7 @@ const std::vector<Op> kOps = {
     MOVES("DeleteFileEntry", Is(0), DeleteForm(-2), 401, 407),
     MOVES("DeleteGroupNameEntry", Is(0), DeleteGroupNameEntry(gG, 3), 0),
     MOVES("DeleteGroupInfoFile", Is(0), DeleteGroupInfoFile(gF), 0).Leaves(kEditedCleared),
-    MOVES("DeleteOverlayEntries", Is(0), DeleteOverlayEntries(1, kEntryFlags), 401, 408),
+    MOVES("DeleteOverlayEntries", Is(0), DeleteOverlayEntries(1, kEntryFlags, 3), 401, 408),
     OP("GetFormEditedFile", Not(kEditedFileFound), GetFormEditedFile(0, "INVOICE", gD, &gI, &gU, gP, gQ, gR),
        0, 401, 402, 403),
     OP("MakeGroupInfoFileName", Is(0), MakeGroupInfoFileName(2, gDir.c_str(), gP), 401),

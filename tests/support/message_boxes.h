@@ -2,6 +2,7 @@
 // hook, natively through the platform's recorder.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,17 @@ class MessageBoxWatcher {
 
   const std::vector<SeenBox>& Boxes() const { return boxes_; }
   int Answer() const;  // the answer for the box recorded last
-  void Record(SeenBox box) { boxes_.push_back(std::move(box)); }
+  // What another process does while each box is open, before it is answered.
+  void WhileOpen(std::function<void()> action) { whileOpen_ = std::move(action); }
+  void Record(SeenBox box) {
+    boxes_.push_back(std::move(box));
+    if (whileOpen_) whileOpen_();
+  }
 
  private:
   std::vector<int> answers_;
   std::vector<SeenBox> boxes_;
+  std::function<void()> whileOpen_;
   void* hook_ = nullptr;
 };
 

@@ -489,7 +489,7 @@ std::vector<Operation> MakeOperations() {
       [](const Catalogue& c) {
         std::vector<uint32_t> flags(kOverlays, 0);
         flags[0] = 1;
-        zv::DeleteOverlayEntries(Last(c), flags.data());
+        zv::DeleteOverlayEntries(Last(c), flags.data(), kOverlays);
       },
       [](const Catalogue& c) {
         // Only the flagged entry is read, with its name's offset, length and
