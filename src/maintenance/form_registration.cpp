@@ -461,13 +461,6 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
     }
   }
 
-  const int32_t groupIndex = AppendGroupText(w->groupListPath, groupText, w->edit);
-  if (groupIndex < 0) {
-    if (file) plat::CloseFile(file);
-    SetLastErrorCode(kMsgRegisterFormFailed);
-    return false;
-  }
-
   if (!exists) {
     file = plat::OpenFile(w->formListPath, plat::kAccessReadWrite, plat::kShareRead, plat::kCreateNew);
     if (!file) {
@@ -481,6 +474,22 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
     }
   }
 
+  // The new record's space is reserved before the group text is appended:
+  // a disk too full for either fails with both files as they were.
+  const uint32_t end = kHeaderSize + kRecordSize * (header.namedCount + header.fileEntryCount);
+  const bool reserved = ReserveFileEnd(file, end, end + kRecordSize);
+  const int32_t groupIndex = reserved ? AppendGroupText(w->groupListPath, groupText, w->edit) : -1;
+  if (groupIndex < 0) {
+    if (!exists) {
+      DeleteCreatedFile(file, w->formListPath);
+    } else {
+      if (reserved && SeekTo(file, end)) plat::SetEndOfFile(file);
+      plat::CloseFile(file);
+    }
+    SetLastErrorCode(kMsgRegisterFormFailed);
+    return false;
+  }
+
   FormRecord record{};
   record.id = id;
   std::memcpy(record.name, name, std::strlen(name) + 1);
@@ -489,10 +498,7 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
   record.groupIndex = static_cast<uint32_t>(groupIndex);
   EncodeFormRecord(record, w->record);
 
-  const uint32_t end = kHeaderSize + kRecordSize * (header.namedCount + header.fileEntryCount);
-  // The space of the new record first: a full disk fails here, with the
-  // file as it was.
-  bool ok = ReserveFileEnd(file, end, end + kRecordSize);
+  bool ok = true;
   if (id < 0) {
     ok = ok && WriteAt(file, end, w->record, kRecordSize);
     header.lastFileEntry = static_cast<uint16_t>(-id);
