@@ -24,6 +24,38 @@ OwnerState ReadOwner(plat::RegKey key) {
   return plat::IsProcessRunning(owner) ? OwnerState::kRunning : OwnerState::kEnded;
 }
 
+// A key without values is young while its creator may still be about to
+// write them; one whose time cannot be read is taken as young.
+bool IsYoung(plat::RegKey key) {
+  uint64_t written = 0;
+  if (plat::RegQueryKeyTime(key, &written) != plat::kRegSuccess) return true;
+  const uint64_t now = plat::CurrentTime();
+  return now <= written || now - written <= kEditGuardBareKeyLife * plat::kTimeUnitsPerSecond;
+}
+
+// Whether a key that this call did not create still guards another dialog.
+bool StillHeld(plat::RegKey key) {
+  uint32_t value = 0;
+  uint32_t type = 0;
+  uint32_t size = sizeof value;
+  const bool readable =
+      plat::RegQueryValue(key, kEditGuardValue, &type, &value, &size) == plat::kRegSuccess &&
+      size == sizeof value;
+  // A value other than 2 guards nothing.
+  if (readable && (value & 0xFFFF) != static_cast<uint32_t>(kGuardHeld)) return false;
+  switch (ReadOwner(key)) {
+    case OwnerState::kRunning:
+      return true;
+    case OwnerState::kEnded:
+      return false;
+    case OwnerState::kMissing:
+      break;
+  }
+  // 2 without an owner record is another program's guard; neither value nor
+  // owner holds only while the key is young.
+  return readable || IsYoung(key);
+}
+
 // Records this process as the holder, then the value that refuses others.
 bool WriteGuard(plat::RegKey key) {
   plat::ProcessStamp self{};
@@ -41,25 +73,17 @@ bool WriteGuard(plat::RegKey key) {
 
 int32_t AcquireEditGuard() {
   plat::RegKey key = nullptr;
-  if (plat::RegOpenKey(kEditGuardKey, &key) == plat::kRegSuccess) {
-    uint32_t value = 0;
-    uint32_t type = 0;
-    uint32_t size = sizeof value;
-    const bool readable =
-        plat::RegQueryValue(key, kEditGuardValue, &type, &value, &size) == plat::kRegSuccess &&
-        size == sizeof value;
-    // A value other than 2 guards nothing; 2, or a value not yet written,
-    // holds unless the recorded owner has ended.
-    const bool claimed = !readable || (value & 0xFFFF) == static_cast<uint32_t>(kGuardHeld);
-    const bool held = claimed && ReadOwner(key) != OwnerState::kEnded;
-    if (!held) WriteGuard(key);
-    plat::RegCloseKey(key);
-    return held ? kGuardHeld : kGuardTaken;
+  bool createdNew = false;
+  // A key that the create finds already there was made by someone else
+  // between the open and the create, and is judged as one found on open.
+  if (plat::RegOpenKey(kEditGuardKey, &key) != plat::kRegSuccess &&
+      plat::RegCreateKeyEx(kEditGuardKey, &key, &createdNew) != plat::kRegSuccess) {
+    return kGuardUnavailable;
   }
-  if (plat::RegCreateKey(kEditGuardKey, &key) != plat::kRegSuccess) return kGuardUnavailable;
-  WriteGuard(key);
+  const bool held = !createdNew && StillHeld(key);
+  if (!held) WriteGuard(key);
   plat::RegCloseKey(key);
-  return kGuardTaken;
+  return held ? kGuardHeld : kGuardTaken;
 }
 
 int32_t ReleaseEditGuard() {

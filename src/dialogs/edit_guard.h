@@ -12,9 +12,11 @@
 // - "EntryEdit" = 2 without an owner record (written by another program):
 //   held.
 // - "EntryEdit" missing or unreadable: held while the owner record names a
-//   running process or is missing too (a caller that is creating the key
-//   writes its owner record first, then "EntryEdit"), free when the owner
-//   record names a process that ended.
+//   running process (a caller that is creating the key writes its owner
+//   record first, then "EntryEdit"), free when the owner record names a
+//   process that ended. Without an owner record either, held while the key's
+//   last write is at most a minute old (its creator is about to write it),
+//   free after that (its creator ended before writing anything).
 // - "EntryEdit" readable with any other value: nobody holds the guard; this
 //   call takes it over.
 #pragma once
@@ -34,8 +36,13 @@ constexpr const char* kEditGuardValue = "EntryEdit";
 constexpr const char* kEditGuardOwnerValue = "EntryEditOwner";
 constexpr uint32_t kEditGuardOwnerSize = 12;  // u32 process id, u64 start time
 
+// Seconds that a key without values or owner record holds the guard.
+constexpr uint64_t kEditGuardBareKeyLife = 60;
+
 // Takes the guard by test-and-create: opens the key and reads it (see above),
-// else creates it and writes the owner record and "EntryEdit" = 2.
+// else creates it and writes the owner record and "EntryEdit" = 2. A key
+// that the create finds made meanwhile by another caller is read as one that
+// opened.
 int32_t AcquireEditGuard();
 
 // Deletes the guard key. 1 on success.

@@ -9,6 +9,7 @@ struct Switch {
 };
 Switch g_switches[kPointCount];
 uint32_t g_liveBlocks;
+int64_t g_clockShift;
 
 }  // namespace
 
@@ -23,12 +24,21 @@ uint32_t CallCount(Point point) {
 
 void Reset() {
   for (Switch& s : g_switches) s = Switch{0, 0};
+  g_clockShift = 0;
 }
 
 bool ShouldFail(Point point) {
   Switch& s = g_switches[point];
   ++s.calls;
   return s.failAt != 0 && s.calls == s.failAt;
+}
+
+void ShiftClock(int64_t units) {
+  g_clockShift = units;
+}
+
+int64_t ClockShift() {
+  return g_clockShift;
 }
 
 uint32_t LiveBlocks() {

@@ -14,6 +14,7 @@ enum Point : uint32_t {
   kWrite,         // WriteFile fails
   kSetEnd,        // SetEndOfFile fails
   kProfileWrite,  // WriteProfileString fails
+  kRegOpen,       // RegOpenKey answers that the key does not exist
   kPointCount
 };
 
@@ -28,6 +29,12 @@ void Reset();
 // Called by the backends at the start of each operation of the point: counts
 // the call and tells whether it must fail.
 bool ShouldFail(Point point);
+
+// Moves the clock that CurrentTime reads by a number of its units (negative:
+// back), so that tests see what happens later without waiting; 0 or Reset
+// restores it.
+void ShiftClock(int64_t units);
+int64_t ClockShift();
 
 // Blocks of the platform heap that are live: zero-filled and movable blocks
 // taken and not yet freed, counted by both backends, so that a test can see

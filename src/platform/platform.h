@@ -25,6 +25,7 @@
 #undef LoadString
 #undef MessageBox
 #undef RegCreateKey
+#undef RegCreateKeyEx
 #undef RegDeleteKey
 #undef RegOpenKey
 #undef RegQueryValue
@@ -163,6 +164,11 @@ enum RegType : uint32_t {
 };
 
 int32_t RegCreateKey(const char* path, RegKey* key);
+// RegCreateKeyExA (no class, non-volatile, all access): *createdNew is true
+// when this call made the key (REG_CREATED_NEW_KEY), false when it opened one
+// that already existed. Of callers racing to create one key, also across
+// processes, exactly one is told it created it.
+int32_t RegCreateKeyEx(const char* path, RegKey* key, bool* createdNew);
 int32_t RegOpenKey(const char* path, RegKey* key);
 // data may be null to ask for the size only; *size is the buffer size in and
 // the value's size out.
@@ -171,6 +177,9 @@ int32_t RegSetValue(RegKey key, const char* name, uint32_t type, const void* dat
 int32_t RegCloseKey(RegKey key);
 // Deletes a key that has no subkeys.
 int32_t RegDeleteKey(const char* path);
+// The key's last write time (RegQueryInfoKeyA): when it was created or a
+// value or subkey of it last changed, in the units of CurrentTime.
+int32_t RegQueryKeyTime(RegKey key, uint64_t* lastWrite);
 
 // ---------------------------------------------------------------------------
 // Dynamic loading.
@@ -206,6 +215,11 @@ bool GetProcessStamp(ProcessStamp* stamp);
 // started at another time (the id was reused). True when it runs, and also
 // when the process exists but cannot be examined (it is not known to be gone).
 bool IsProcessRunning(const ProcessStamp& stamp);
+
+// The current time as a FILETIME counts it (GetSystemTimeAsFileTime): 100 ns
+// steps since 1601-01-01 UTC.
+constexpr uint64_t kTimeUnitsPerSecond = 10000000;
+uint64_t CurrentTime();
 
 // The module instance handle given at attach; on Windows an HINSTANCE.
 void SetModuleInstance(void* instance);

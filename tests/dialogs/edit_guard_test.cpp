@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dialogs/edit_guard.h"
+#include "platform/fault_injection.h"
 #include "platform/platform.h"
 
 namespace {
@@ -41,12 +42,18 @@ std::string Owner(bool ended) {
 }
 
 // Held ones stay as they were; free ones are taken over and name this process, held until released.
+// A key is found by the open, or (raced) made by another caller between the open that missed it and the
+// create; its age is how far the clock has moved on since it was written.
 TEST(EditGuardTest, EachStateOfAFoundKey) {
   const std::string none, twoBytes = Value(plat::kRegBinary, "\x02\x00", 2);
+  constexpr bool kRaced = true;
+  constexpr int64_t kMinuteAndMore = 61 * plat::kTimeUnitsPerSecond;
   const struct {
     const char* what;
     std::string value, owner;
     int32_t result;
+    bool raced;
+    int64_t age;
   } rows[] = {
       {"no key", "no key", "no key", zv::kGuardTaken},
       {"2 from another program", Dword(2), none, zv::kGuardHeld},
@@ -62,6 +69,9 @@ TEST(EditGuardTest, EachStateOfAFoundKey) {
       {"owner running, no value yet", none, Owner(false), zv::kGuardHeld},
       {"owner ended, no value", none, Owner(true), zv::kGuardTaken},
       {"an owner record of the wrong size", Dword(2), Dword(7), zv::kGuardHeld},
+      {"no values for over a minute: its creator ended", none, none, zv::kGuardTaken, false, kMinuteAndMore},
+      {"made meanwhile by a running holder", Dword(2), Owner(false), zv::kGuardHeld, kRaced},
+      {"made meanwhile, no values yet", none, none, zv::kGuardHeld, kRaced},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -76,7 +86,11 @@ TEST(EditGuardTest, EachStateOfAFoundKey) {
                                     static_cast<uint32_t>(v.second.size() - colon - 1)) == plat::kRegSuccess);
     }
     if (key) plat::RegCloseKey(key);
+    plat::fault::FailNth(plat::fault::kRegOpen, row.raced ? 1 : 0);
+    plat::fault::ShiftClock(row.age);
     EXPECT_EQ(zv::AcquireEditGuard(), row.result);
+    EXPECT_EQ(plat::fault::CallCount(plat::fault::kRegOpen), 1u);
+    plat::fault::Reset();
     const bool taken = row.result == zv::kGuardTaken;
     EXPECT_EQ(Read(zv::kEditGuardValue), taken ? Dword(2) : row.value);
     EXPECT_EQ(Read(zv::kEditGuardOwnerValue), taken ? Owner(false) : row.owner);

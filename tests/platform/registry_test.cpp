@@ -1,9 +1,12 @@
 // The user's registry through the platform layer: keys in any case, a key with a subkey kept,
-// values keeping type and bytes, key and value names that are no host file names.
+// values keeping type and bytes, key and value names that are no host file names; a create that tells
+// a key it made from one it found, and a key's last write time on the clock.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 
+#include "platform/fault_injection.h"
 #include "platform/platform.h"
 
 namespace {
@@ -58,6 +61,63 @@ TEST(RegistryTest, KeysAndValues) {
   EXPECT_EQ(plat::kRegFileNotFound, plat::RegQueryValue(key, "Type", &type, &number, &size));
   plat::RegCloseKey(key);
   for (const char* k : {kOuter, kTop}) EXPECT_EQ(plat::kRegSuccess, plat::RegDeleteKey(k));
+}
+
+// Only the first create of a key makes it; the parents that a create made count as found after it.
+TEST(RegistryTest, CreateTellsAMadeKeyFromAFoundOne) {
+  for (const char* key : {kInner, kOuter, kTop}) plat::RegDeleteKey(key);
+  const struct {
+    const char* path;
+    bool createdNew;
+  } rows[] = {{kInner, true},
+              {kInner, false},
+              {"software\\zvlmn30e tests\\OUT/ER B%C\\INNER", false},
+              {kOuter, false},
+              {kTop, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.path);
+    plat::RegKey key = nullptr;
+    bool createdNew = !row.createdNew;
+    ASSERT_EQ(plat::kRegSuccess, plat::RegCreateKeyEx(row.path, &key, &createdNew));
+    EXPECT_EQ(row.createdNew, createdNew);
+    EXPECT_EQ(plat::kRegSuccess, plat::RegSetValue(key, "Seen", plat::kRegDword, "\x01\0\0\0", 4));
+    plat::RegCloseKey(key);
+  }
+  for (const char* key : {kInner, kOuter, kTop}) EXPECT_EQ(plat::kRegSuccess, plat::RegDeleteKey(key));
+}
+
+// The clock counts FILETIME units since 1601 and moves by the test shift; a key's last write time
+// is read on it when the key is made and again when a value is written.
+TEST(RegistryTest, KeyTimesOnTheClock) {
+  constexpr uint64_t kUnits = plat::kTimeUnitsPerSecond, kFrom1601To1970 = 11644473600u * kUnits;
+  const uint64_t unix = static_cast<uint64_t>(std::time(nullptr)) * kUnits + kFrom1601To1970;
+  const uint64_t now = plat::CurrentTime();
+  EXPECT_LE(now, unix + 2 * kUnits);
+  EXPECT_GE(now + 2 * kUnits, unix);
+  plat::fault::ShiftClock(3600 * kUnits);
+  const uint64_t later = plat::CurrentTime();
+  plat::fault::ShiftClock(0);
+  EXPECT_GE(later, now + 3600 * kUnits);
+  EXPECT_LE(later, plat::CurrentTime() + 3600 * kUnits);
+
+  plat::RegDeleteKey(kTop);
+  plat::RegKey key = nullptr;
+  uint64_t made = 0, written = 0;
+  const uint64_t before = plat::CurrentTime();
+  ASSERT_EQ(plat::kRegSuccess, plat::RegCreateKey(kTop, &key));
+  ASSERT_EQ(plat::kRegSuccess, plat::RegQueryKeyTime(key, &made));
+  // The host stamps files by a coarser clock, up to a tick behind.
+  EXPECT_GE(made + kUnits / 10, before);
+  EXPECT_LE(made, plat::CurrentTime());
+  const uint64_t beforeWrite = made + kUnits / 2;
+  while (plat::CurrentTime() < beforeWrite) {
+  }
+  ASSERT_EQ(plat::kRegSuccess, plat::RegSetValue(key, "Written", plat::kRegDword, "\x01\0\0\0", 4));
+  ASSERT_EQ(plat::kRegSuccess, plat::RegQueryKeyTime(key, &written));
+  EXPECT_GE(written + kUnits / 10, beforeWrite);
+  EXPECT_LE(written, plat::CurrentTime());
+  plat::RegCloseKey(key);
+  EXPECT_EQ(plat::kRegSuccess, plat::RegDeleteKey(kTop));
 }
 
 }  // namespace

@@ -383,7 +383,9 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
   uint32_t code_ = 0;
 };
 
-const char* const kPointNames[] = {"alloc", "open", "read", "write", "set end", "profile write"};
+const char* const kPointNames[] = {"alloc",   "open",          "read",         "write",
+                                   "set end", "profile write", "registry open"};
+static_assert(sizeof kPointNames / sizeof *kPointNames == fault::kPointCount, "a name for each point");
 const auto Size = [](const std::string& b) {
   return b == kMissing ? b : std::to_string(b.size()) + " bytes";
 };

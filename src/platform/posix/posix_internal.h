@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 
 namespace plat::posix {
 
@@ -29,5 +30,8 @@ bool DriveIsMapped(char letter);
 
 // Creates a host directory and its missing parents.
 bool MakeHostDirectories(const char* hostPath);
+
+// A host time (seconds and nanoseconds since 1970) in FILETIME units.
+uint64_t ToFileTime(const timespec& time);
 
 }  // namespace plat::posix

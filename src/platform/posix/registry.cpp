@@ -2,7 +2,9 @@
 // file holding its 32-bit type followed by its data. Names compare without
 // regard to case, so they are stored in lower case and escaped; key
 // directories carry the prefix "k_", value files "v_". A key handle is an
-// open descriptor of the key's directory.
+// open descriptor of the key's directory; the directory's modification time,
+// which every value written or subkey made changes, is the key's last write
+// time.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/fault_injection.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
 
@@ -81,9 +84,33 @@ int32_t RegCreateKey(const char* path, RegKey* key) {
   return OpenDirectory(dir, key);
 }
 
+int32_t RegCreateKeyEx(const char* path, RegKey* key, bool* createdNew) {
+  std::string dir;
+  if (!path || !key || !createdNew || !KeyDirectory(path, &dir)) return kRegInvalidParameter;
+  *createdNew = false;
+  if (!*path) return RegCreateKey(path, key);  // the root itself, which always exists
+  if (!posix::MakeHostDirectories(dir.substr(0, dir.rfind('/')).c_str())) return kRegAccessDenied;
+  // mkdir makes the directory for exactly one of any number of racing
+  // creators; the others find it there. One deleted between its making and
+  // its opening is made again.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (mkdir(dir.c_str(), 0777) == 0) {
+      *createdNew = true;
+    } else if (errno == EEXIST) {
+      *createdNew = false;
+    } else {
+      return kRegAccessDenied;
+    }
+    if (OpenDirectory(dir, key) == kRegSuccess) return kRegSuccess;
+  }
+  *createdNew = false;
+  return kRegFileNotFound;
+}
+
 int32_t RegOpenKey(const char* path, RegKey* key) {
   std::string dir;
   if (!path || !key || !KeyDirectory(path, &dir)) return kRegInvalidParameter;
+  if (fault::ShouldFail(fault::kRegOpen)) return kRegFileNotFound;
   return OpenDirectory(dir, key);
 }
 
@@ -138,6 +165,14 @@ int32_t RegSetValue(RegKey key, const char* name, uint32_t type, const void* dat
 int32_t RegCloseKey(RegKey key) {
   if (!key) return kRegInvalidParameter;
   close(ToDescriptor(key));
+  return kRegSuccess;
+}
+
+int32_t RegQueryKeyTime(RegKey key, uint64_t* lastWrite) {
+  struct stat st;
+  if (!key || !lastWrite) return kRegInvalidParameter;
+  if (fstat(ToDescriptor(key), &st) != 0) return kRegReadFault;
+  *lastWrite = posix::ToFileTime(st.st_mtim);
   return kRegSuccess;
 }
 

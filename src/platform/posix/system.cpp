@@ -162,6 +162,22 @@ bool IsProcessRunning(const ProcessStamp& stamp) {
   return state != 'Z' && state != 'X' && startTime == stamp.startTime;
 }
 
+namespace posix {
+
+uint64_t ToFileTime(const timespec& time) {
+  constexpr uint64_t kSecondsFrom1601To1970 = 11644473600u;
+  return (static_cast<uint64_t>(time.tv_sec) + kSecondsFrom1601To1970) * kTimeUnitsPerSecond +
+         static_cast<uint64_t>(time.tv_nsec) / 100;
+}
+
+}  // namespace posix
+
+uint64_t CurrentTime() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return posix::ToFileTime(now) + static_cast<uint64_t>(fault::ClockShift());
+}
+
 void SetModuleInstance(void* instance) {
   g_moduleInstance = instance;
 }

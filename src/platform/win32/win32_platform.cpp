@@ -18,6 +18,10 @@ HKEY ToWin(RegKey key) {
   return reinterpret_cast<HKEY>(key);
 }
 
+uint64_t ToStamp(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
 void* g_moduleInstance = nullptr;
 
 }  // namespace
@@ -171,7 +175,21 @@ int32_t RegCreateKey(const char* path, RegKey* key) {
   return result;
 }
 
+int32_t RegCreateKeyEx(const char* path, RegKey* key, bool* createdNew) {
+  HKEY h = nullptr;
+  DWORD disposition = 0;
+  const LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      KEY_ALL_ACCESS, nullptr, &h, &disposition);
+  *key = reinterpret_cast<RegKey>(h);
+  *createdNew = result == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
+  return result;
+}
+
 int32_t RegOpenKey(const char* path, RegKey* key) {
+  if (fault::ShouldFail(fault::kRegOpen)) {
+    *key = nullptr;
+    return ERROR_FILE_NOT_FOUND;
+  }
   HKEY h = nullptr;
   const LONG result = RegOpenKeyA(HKEY_CURRENT_USER, path, &h);
   *key = reinterpret_cast<RegKey>(h);
@@ -198,6 +216,14 @@ int32_t RegCloseKey(RegKey key) {
 
 int32_t RegDeleteKey(const char* path) {
   return RegDeleteKeyA(HKEY_CURRENT_USER, path);
+}
+
+int32_t RegQueryKeyTime(RegKey key, uint64_t* lastWrite) {
+  FILETIME written;
+  const LONG result = RegQueryInfoKeyA(ToWin(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, nullptr, nullptr, nullptr, &written);
+  if (result == ERROR_SUCCESS) *lastWrite = ToStamp(written);
+  return result;
 }
 
 ModuleHandle LoadModule(const char* path) {
@@ -234,12 +260,6 @@ bool GetVersion(uint32_t* platformId, uint32_t* majorVersion) {
   return true;
 }
 
-namespace {
-uint64_t ToStamp(const FILETIME& time) {
-  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-}  // namespace
-
 bool GetProcessStamp(ProcessStamp* stamp) {
   FILETIME created, exited, kernel, user;
   if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return false;
@@ -261,6 +281,12 @@ bool IsProcessRunning(const ProcessStamp& stamp) {
   }
   CloseHandle(process);
   return running;
+}
+
+uint64_t CurrentTime() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return ToStamp(now) + static_cast<uint64_t>(fault::ClockShift());
 }
 
 void SetModuleInstance(void* instance) {
