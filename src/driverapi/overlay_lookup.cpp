@@ -237,6 +237,35 @@ bool GroupAcceptsPaper(OverlayFormWork& w, const unsigned char* block) {
   return accepted;
 }
 
+// Writes the capture's overlay data file into the group of w.groupPath and,
+// for a new number, its entry (the group info file made when there is none).
+// False, with nothing left behind, when the group refuses the paper, no
+// name can be proposed, or a write fails.
+bool CaptureIntoGroup(OverlayFormWork& w, const void* settings, const char* groupString, bool newGroup) {
+  const unsigned char* block = static_cast<const unsigned char*>(settings);
+  if (!newGroup && PathExists(w.groupPath) && !GroupAcceptsPaper(w, block)) return false;
+
+  const int16_t proposed = ProposeOverlayFileName(settings, w.groupPath, w.overlayPath);
+  if (proposed == kOverlayFileNone) return false;
+  if (!WriteNewOverlayFile(w.overlayPath, settings, w.header, false)) return false;
+  if (proposed != kOverlayFileNew) return true;
+
+  // The driver's text is kept in a pool of texts of at most 260 characters.
+  const char* firstGroupString = nullptr;
+  if (groupString) {
+    const size_t length = strnlen(groupString, plat::kMaxPath);
+    std::memcpy(w.groupString, groupString, length);
+    w.groupString[length] = '\0';
+    firstGroupString = w.groupString;
+  }
+  DecodePrintSettings(w.header + overlay_header::kSettingsOffset, &w.settings);
+  if (!AddOverlayEntry(w.groupPath, FileNamePart(w.overlayPath), &w.settings, firstGroupString, nullptr)) {
+    if (plat::SetAttributesNormal(w.overlayPath)) plat::DeleteFile(w.overlayPath);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool MakeGroupInfoFileName(int32_t formId, const char* saveDirectory, char* path) {
@@ -477,7 +506,6 @@ extern "C" ZVLONG ZVAPI ZVGetOverlayForm(const void* settings, ZVLPCSTR groupStr
     return 0;
   }
   if (formId == 0 || !GetListFilePaths(w->formListPath, w->groupListPath)) return 0;
-  const unsigned char* block = static_cast<const unsigned char*>(settings);
 
   // The form name list file stays open, shared for reading, until the
   // form's group text has been read and, for a new group, replaced: no writer
@@ -490,12 +518,12 @@ extern "C" ZVLONG ZVAPI ZVGetOverlayForm(const void* settings, ZVLPCSTR groupStr
   const bool newGroup = ok && formId > 0 && !EndsWithIgnoringCase(w->groupPath, kGroupInfoExtension);
   if (newGroup) {
     // The group text is still the form's save directory: the group info
-    // file is named now, and becomes the form's group text.
-    ok = MakeGroupInfoFileName(formId, w->groupPath, w->text) &&
-         ReplaceGroupNameEntry(w->groupListPath, groupIndex, w->text);
+    // file is named now, and becomes the form's group text once it holds
+    // the capture's entry.
+    ok = MakeGroupInfoFileName(formId, w->groupPath, w->text);
     if (ok) CopyPath(w->groupPath, w->text);
   }
-  plat::CloseFile(formList);
+  if (!ok || formId < 0) plat::CloseFile(formList);
   if (!ok) return 0;
 
   // A file entry "C" names its overlay data file itself; a raw file is never
@@ -506,28 +534,18 @@ extern "C" ZVLONG ZVAPI ZVGetOverlayForm(const void* settings, ZVLPCSTR groupStr
     return WriteNewOverlayFile(w->groupPath, settings, w->header, true) ? 1 : 0;
   }
 
-  if (!newGroup && PathExists(w->groupPath) && !GroupAcceptsPaper(*w, block)) return 0;
-
-  const int16_t proposed = ProposeOverlayFileName(settings, w->groupPath, w->overlayPath);
-  if (proposed == kOverlayFileNone) return 0;
-  if (!WriteNewOverlayFile(w->overlayPath, settings, w->header, false)) return 0;
-
-  if (proposed == kOverlayFileNew) {
-    // The driver's text is kept in a pool of texts of at most 260 characters.
-    const char* firstGroupString = nullptr;
-    if (groupString) {
-      const size_t length = strnlen(groupString, plat::kMaxPath);
-      std::memcpy(w->groupString, groupString, length);
-      w->groupString[length] = '\0';
-      firstGroupString = w->groupString;
-    }
-    DecodePrintSettings(w->header + overlay_header::kSettingsOffset, &w->settings);
-    if (!AddOverlayEntry(w->groupPath, FileNamePart(w->overlayPath), &w->settings, firstGroupString,
-                         nullptr)) {
-      if (plat::SetAttributesNormal(w->overlayPath)) plat::DeleteFile(w->overlayPath);
-      return 0;
-    }
+  const bool madeGroup = newGroup && !PathExists(w->groupPath);
+  const bool captured = CaptureIntoGroup(*w, settings, groupString, newGroup);
+  // The new group's text names its group info file only when the file
+  // holds the capture: a capture that fails leaves the form as it was, and
+  // one whose group text cannot be replaced takes its files back.
+  ok = captured && (!newGroup || ReplaceGroupNameEntry(w->groupListPath, groupIndex, w->text));
+  plat::CloseFile(formList);
+  if (captured && !ok) {
+    if (plat::SetAttributesNormal(w->overlayPath)) plat::DeleteFile(w->overlayPath);
+    if (madeGroup && plat::SetAttributesNormal(w->groupPath)) plat::DeleteFile(w->groupPath);
   }
+  if (!ok) return 0;
   CopyPath(path, w->overlayPath);
   return 1;
 }

@@ -149,20 +149,22 @@ extern "C" ZVLONG ZVAPI ZVErrorForm(ZVLONG formId, ZVLPCSTR path) {
     plat::CloseFile(file);
     return 1;
   }
-  DeleteFileIfWritable(w->candidate);
 
   // A group left with nothing in it goes with its last overlay; the form's
   // group text keeps the name, and the next capture starts the group anew.
   // The entry is removed first all the same: a group info file that another
   // program holds open cannot be deleted, and is then left empty rather than
-  // listing the file just deleted.
+  // listing the file about to be deleted. The file goes only once no entry
+  // names it: a removal that fails leaves the entry and its file.
   const bool last =
       w->header.entryCount == 1 && w->header.editedFileString < 0 && w->header.previewString < 0;
   const bool removed = RemoveOverlayEntry(file, w->groupPath, record);
   plat::CloseFile(file);
   if (last) {
     DeleteFileIfWritable(w->groupPath);
+    if (removed || !PathExists(w->groupPath)) DeleteFileIfWritable(w->candidate);
     return 1;
   }
+  if (removed) DeleteFileIfWritable(w->candidate);
   return removed ? 1 : 0;
 }

@@ -256,14 +256,24 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
     if (!hasGroupInfo) {
       if (!MakeGroupInfoFileName(in.formId, w->groupPath, w->groupInfoPath))
         return RefuseFailedStep(in.owner);
-      // Not looked at: the entry is added to the new file either way.
-      UpdateFormRecord(in.formId, in.formName, in.formDescription, w->groupInfoPath, in.layer);
       CopyPath(w->groupPath, w->groupInfoPath);
     }
     // The entry names the file where it is; an empty first group string
     // removes one that the driver left.
+    const bool created = !hasGroupInfo && !PathExists(w->groupPath);
     if (!AddOverlayEntry(w->groupPath, in.filePath, &w->settings, "", nullptr))
       return RefuseFailedStep(in.owner);
+    // The form is pointed at its new group info file once the file is
+    // there. When that fails, the new file goes unless the form names it
+    // all the same (the group text was replaced, the record's other fields
+    // could not be): no form names a group info file that is not there.
+    if (!hasGroupInfo &&
+        !UpdateFormRecord(in.formId, in.formName, in.formDescription, w->groupInfoPath, in.layer)) {
+      const bool named = GetFormGroupPath(in.formId, w->groupInfoPath) &&
+                         SamePathIgnoringCase(w->groupInfoPath, w->groupPath);
+      if (created && !named && plat::SetAttributesNormal(w->groupPath)) plat::DeleteFile(w->groupPath);
+      return RefuseFailedStep(in.owner);
+    }
     return RegistrationResult::kEndDialog;
   }
 

@@ -478,6 +478,7 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
   // a disk too full for either fails with both files as they were.
   const uint32_t end = kHeaderSize + kRecordSize * (header.namedCount + header.fileEntryCount);
   const bool reserved = ReserveFileEnd(file, end, end + kRecordSize);
+  const bool groupListExisted = PathExists(w->groupListPath);
   const int32_t groupIndex = reserved ? AppendGroupText(w->groupListPath, groupText, w->edit) : -1;
   if (groupIndex < 0) {
     if (!exists) {
@@ -518,6 +519,9 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
     } else {
       DeleteCreatedFile(file, w->formListPath);
     }
+    // A group name list made for this form goes with the form name list
+    // made for it: neither list is left without the other.
+    if (!groupListExisted && plat::SetAttributesNormal(w->groupListPath)) plat::DeleteFile(w->groupListPath);
     SetLastErrorCode(kMsgRegisterFormFailed);
     return false;
   }

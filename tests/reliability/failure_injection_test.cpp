@@ -7,6 +7,7 @@
 
 #include "catalogue/catalogue_config.h"
 #include "catalogue/overlay_files.h"
+#include "catalogue_check.h"
 #include "dialogs/module_frame.h"
 #include "driverapi/overlay_lookup.h"
 #include "driverlink/driver_entry_points.h"
@@ -135,6 +136,14 @@ const auto FormGroups = [] {
     if (id != 0) groups[id] = GetFormGroupPath(id, path) ? path : "(none)";
   }
   return groups;
+};
+// What the catalogue checker finds in the whole catalogue: group indexes, group texts, group info files
+// and the overlay data files their entries name, all against each other.
+const auto Findings = [] {
+  std::vector<std::string> found;
+  for (const zvcat::Finding& f : zvcat::CheckCatalogue({gFlt, gGlt}))
+    found.push_back(f.kind + " " + f.file + " " + std::to_string(f.offset));
+  return found;
 };
 // A block handed back by a driver query, freed: whether there was one.
 const auto Freed = [](plat::MemoryHandle block) {
@@ -402,8 +411,10 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
   ASSERT_EQ(fault::LiveBlocks(), live) << "a clean run leaves a block";
   const Snapshot after = Take();
   const Groups groupsAfter = FormGroups();
+  const std::vector<std::string> findingsAfter = Findings();
   RestoreTo(before, after);
   const Groups groupsBefore = FormGroups();
+  const std::vector<std::string> findingsBefore = Findings();
   std::string figures;
   for (uint32_t p = 0; p < fault::kPointCount; ++p) {
     uint32_t n = 1;
@@ -439,6 +450,11 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
         const Groups groups = FormGroups();
         EXPECT_TRUE(groups == groupsBefore || groups == groupsAfter)
             << where << ": a form names a group it named neither before nor after the call";
+        const std::vector<std::string> findings = Findings();
+        EXPECT_TRUE(findings == findingsBefore || findings == findingsAfter)
+            << where << ": the checker finds " << (findings.empty() ? "nothing" : findings[0]) << " and "
+            << findings.size() << " in all, before the call " << findingsBefore.size() << ", after "
+            << findingsAfter.size();
       }
       if (damaged) {  // every reader reads the damaged catalogue, none changes it
         ++damagedRuns;
