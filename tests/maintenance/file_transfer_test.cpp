@@ -180,35 +180,38 @@ TEST_P(FileTransferTest, MoveGroupFilesIsAllOrNothing) {
                                           "_F301A01.ZLP", "_F301A02.ZLP", "_F301.FGP"};
   const std::string group = GroupInfoFile({{kEntry, 0}, {kEntry, 1}, {kEntry, 2}},
                                           {names[2], names[3], names[4], names[1], names[0]}, -1, 3, 4);
-  std::unique_ptr<FileHolder> held;
   struct Row {
     const char* what;
-    std::function<void()> arrange;  // what stands in the way, once the group is in place
+    std::string theirs;  // a file of the target directory named as the second overlay
+    std::string held;    // a file another program holds, with access and sharing
+    plat::Access access;
+    plat::Share share;
     std::string into;
     bool repoint;
     size_t questions;  // boxes of 606, each answered No
   };
+  const plat::Access kRead = plat::kAccessRead;
   const std::vector<Row> rows = {
-      {"a file of the same name in the target, answered No",
-       [&] { ASSERT_TRUE(WriteWholeFile(target + names[3], "theirs")); }, target, false, 1},
-      {"an overlay file that another program holds",
-       [&] { held.reset(new FileHolder(forms + names[3], plat::kAccessReadWrite, plat::kShareNone)); },
-       target, false, 0},
-      {"a target directory that does not exist", nullptr, target + "MISSING", false, 0},
-      {"a record that cannot be rewritten, its list held by a reader",
-       [&] { held.reset(new FileHolder(FormListPath(), plat::kAccessRead, plat::kShareRead)); }, target, true,
-       0},
+      {"a file of the same name in the target, answered No", "theirs", "", kRead, plat::kShareRead, target,
+       false, 1},
+      {"an overlay file that another program holds", kMissing, forms + names[3], plat::kAccessReadWrite,
+       plat::kShareNone, target, false, 0},
+      {"a target directory that does not exist", kMissing, "", kRead, plat::kShareRead, target + "MISSING",
+       false, 0},
+      {"a record that cannot be rewritten, its list held by a reader", kMissing, FormListPath(), kRead,
+       plat::kShareRead, target, true, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     WriteCatalogue(forms + names.back(), group);
     for (const std::string& name : names) {
       if (name != names.back()) Write(forms + name, Pattern(40, name[7] + name.size()));
-      Write(target + name, kMissing);
+      Write(target + name, name == names[3] ? row.theirs : kMissing);
     }
-    if (row.arrange) row.arrange();
-    ASSERT_TRUE(!held || held->Opened());
     const std::vector<std::string> before = Where(forms, target, names);
+    std::unique_ptr<FileHolder> held(row.held.empty() ? nullptr
+                                                      : new FileHolder(row.held, row.access, row.share));
+    ASSERT_TRUE(!held || held->Opened());
     MessageBoxWatcher watcher(kIdNo);
     EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, row.into.c_str(), row.repoint ? Repoint : nullptr,
                                     const_cast<char*>(row.into.c_str())));
