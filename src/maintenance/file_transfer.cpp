@@ -183,25 +183,32 @@ bool IsGeneratedName(const char* name) {
 // a group move takes along (all but the group info file itself), as
 // visit(step, name), name read into the working memory: the preview file,
 // the edited .ZL3 file the catalogue made, and every overlay data file the
-// catalogue made, in file order. A visit that answers false ends the walk.
-// false when a visit did, or when the entries cannot be read.
+// catalogue made, in file order. A name that cannot be read (a failed read,
+// a damaged text) is visited as null: the file it stands for is not known.
+// A visit that answers false ends the walk. false when a visit did, or when
+// the entries cannot be read.
 template <typename Visit>
 bool VisitGroupMembers(plat::FileHandle file, GroupMoveWork& w, Visit visit) {
-  if (w.header.previewString >= 0 && ReadGroupInfoString(file, w.header, w.header.previewString, w.name) &&
-      !visit(kPreviewStep, w.name)) {
+  const auto named = [&](int32_t index) {
+    return ReadGroupInfoString(file, w.header, index, w.name) ? w.name : nullptr;
+  };
+  if (w.header.previewString >= 0 && !visit(kPreviewStep, named(w.header.previewString))) {
     return false;
   }
-  if (w.header.editedFileString >= 0 &&
-      ReadGroupInfoString(file, w.header, w.header.editedFileString, w.name) && IsGeneratedName(w.name) &&
-      ExtensionEquals(w.name, kEditedFileExtension) && !visit(kEditedStep, w.name)) {
-    return false;
+  if (w.header.editedFileString >= 0) {
+    const char* name = named(w.header.editedFileString);
+    if ((!name || (IsGeneratedName(name) && ExtensionEquals(name, kEditedFileExtension))) &&
+        !visit(kEditedStep, name)) {
+      return false;
+    }
   }
   bool completed = true;
   const bool scanned =
       ScanOverlayEntries(file, w.header, w.block, [&](uint32_t number, const unsigned char* entry) {
         const int32_t nameString = GetI32(entry + group_info::kEntryFileNameOffset);
-        if (ReadGroupInfoString(file, w.header, nameString, w.name) && IsGeneratedName(w.name) &&
-            !visit(kFirstEntryStep + number, w.name)) {
+        if (nameString < 0) return ScanStep::kNext;  // an entry without a file
+        const char* name = named(nameString);
+        if ((!name || IsGeneratedName(name)) && !visit(kFirstEntryStep + number, name)) {
           completed = false;
           return ScanStep::kStop;
         }
@@ -216,7 +223,7 @@ bool VisitGroupMembers(plat::FileHandle file, GroupMoveWork& w, Visit visit) {
 bool ReturnGroupMembers(plat::FileHandle file, GroupMoveWork& w) {
   bool returned = true;
   const bool walked = VisitGroupMembers(file, w, [&](uint32_t step, const char* name) {
-    if (StepMoved(w, step) && !ReturnGroupMember(w, name)) returned = false;
+    if (StepMoved(w, step) && (!name || !ReturnGroupMember(w, name))) returned = false;
     return true;
   });
   return walked && returned;
@@ -331,7 +338,9 @@ bool MoveGroupFiles(void* owner, int32_t formId, const char* targetDirectory, Gr
     return false;
   }
 
+  // A file whose name cannot be read cannot be taken along: the move fails.
   const bool allMoved = VisitGroupMembers(file, *w, [&](uint32_t step, const char* name) {
+    if (!name) return false;
     const MemberMove result = MoveGroupMember(owner, *w, name, true);
     if (result == MemberMove::kMoved) MarkStepMoved(*w, step);
     return result != MemberMove::kRefused;

@@ -77,10 +77,12 @@ using GroupMoveCommit = bool (*)(void* data);
 // directory does not fit a path or does not exist, or when the group has
 // more than 65534 overlay entries. false, with every file that had moved
 // moved back to where it was, when the user answers No to 606, when one file
-// cannot be moved or its target path does not fit, when the entries cannot
-// be read, or when the commit fails. A file that replaced an existing
-// target on Yes goes back, the replaced file is not restored. Moving back is
-// best effort: a file that cannot be moved back stays in the target.
+// cannot be moved or its target path does not fit, when the entries or one
+// of the preview, edited or overlay file names cannot be read (the file it
+// names could not be taken along), or when the commit fails. A file that
+// replaced an existing target on Yes goes back; the replaced file is not
+// restored. Moving back is best effort: a file that cannot be moved back
+// stays in the target.
 bool MoveGroupFiles(void* owner, int32_t formId, const char* targetDirectory,
                     GroupMoveCommit commit = nullptr, void* commitData = nullptr);
 

@@ -188,7 +188,8 @@ TEST_P(FileTransferTest, MoveGroupFilesIsAllOrNothing) {
     plat::Share share;
     std::string into;
     bool repoint;
-    size_t questions;  // boxes of 606, each answered No
+    size_t questions;         // boxes of 606, each answered No
+    std::string groupInfo{};  // in place of the group's own
   };
   const plat::Access kRead = plat::kAccessRead;
   const std::vector<Row> rows = {
@@ -200,10 +201,14 @@ TEST_P(FileTransferTest, MoveGroupFilesIsAllOrNothing) {
        false, 0},
       {"a record that cannot be rewritten, its list held by a reader", kMissing, FormListPath(), kRead,
        plat::kShareRead, target, true, 0},
+      // The last overlay's name lies outside the table: its file cannot be known, nor taken along.
+      {"an overlay name that cannot be read", kMissing, "", kRead, plat::kShareRead, target, false, 0,
+       GroupInfoFile({{kEntry, 0}, {kEntry, 1}, {kEntry, 9}},
+                     {names[2], names[3], names[4], names[1], names[0]}, -1, 3, 4)},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    WriteCatalogue(forms + names.back(), group);
+    WriteCatalogue(forms + names.back(), row.groupInfo.empty() ? group : row.groupInfo);
     for (const std::string& name : names) {
       if (name != names.back()) Write(forms + name, Pattern(40, name[7] + name.size()));
       Write(target + name, name == names[3] ? row.theirs : kMissing);
@@ -219,6 +224,7 @@ TEST_P(FileTransferTest, MoveGroupFilesIsAllOrNothing) {
     EXPECT_EQ(watcher.Boxes().size(), row.questions);
     EXPECT_EQ(Where(forms, target, names), before);
   }
+  WriteCatalogue(forms + names.back(), group);
   const std::string into = target.substr(0, target.size() - 1);
   EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, into.c_str(), Repoint, const_cast<char*>(into.c_str())));
   EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({target + names.back()}));
