@@ -110,6 +110,21 @@ void ChangeFile(HWND dialog, EditFormContext* context, uint8_t layer) {
   EndDialog(dialog, ZV_ID_OK);
 }
 
+// The values a changed form's record takes, for the step of the group move
+// that repoints it.
+struct FormUpdate {
+  int32_t id;
+  const char* name;
+  const char* description;
+  const char* directory;
+  uint8_t layer;
+};
+
+bool RepointForm(void* data) {
+  const FormUpdate* update = static_cast<const FormUpdate*>(data);
+  return UpdateFormRecord(update->id, update->name, update->description, update->directory, update->layer);
+}
+
 // OK in form-name mode: the form's record takes the new name, description,
 // layer and directory, and a new directory takes the group's files along.
 // Any refusal keeps the dialog open.
@@ -140,6 +155,7 @@ void ChangeForm(HWND dialog, EditFormContext* context, uint8_t layer) {
       return;
     }
   }
+  bool repointed = false;
   if (directoryChanged) {
     const uint64_t groupSize = GetGroupSize(context->selectedForm);
     // The free space is asked of the directory's drive; the text is cut
@@ -148,13 +164,26 @@ void ChangeForm(HWND dialog, EditFormContext* context, uint8_t layer) {
       ShowErrorBox(dialog, kMsgNoDiskSpace);
       return;
     }
-    if (groupSize != 0 && !MoveGroupFiles(dialog, context->selectedForm, directory)) {
-      ShowErrorBox(dialog, kMsgMoveFailed);
-      return;
+    // A group info file that exists but reads as size 0 (it cannot be
+    // opened, or is damaged) is asked to move all the same, and refuses.
+    if (groupSize != 0 || HasGroupToMove(context->selectedForm)) {
+      if (!PathExists(directory)) {
+        ShowErrorBox(dialog, kMsgDirectoryMissing);
+        return;
+      }
+      // The record is repointed while the group can still go back: a record
+      // that cannot be rewritten undoes the whole move.
+      FormUpdate update{context->selectedForm, name, description, directory, layer};
+      if (!MoveGroupFiles(dialog, context->selectedForm, directory, RepointForm, &update)) {
+        ShowErrorBox(dialog, kMsgMoveFailed);
+        return;
+      }
+      repointed = true;
     }
   }
   // The record keeps naming the group info file in its new directory.
-  UpdateFormRecord(context->selectedForm, name, description, directory, layer);
+  // Without a group to move, its result is not examined.
+  if (!repointed) UpdateFormRecord(context->selectedForm, name, description, directory, layer);
   CopyText(context->formName, name, sizeof context->formName);
   CopyText(context->formDescription, description, sizeof context->formDescription);
   CopyText(context->saveDirectory, directory, sizeof context->saveDirectory);

@@ -45,6 +45,20 @@ uint64_t GetFreeDiskBytes(char* path);
 // path cannot be had, or when its group info file is missing or damaged.
 uint64_t GetGroupSize(int32_t formId);
 
+// Whether a change of the form's directory has a group to move: true when
+// the form's group path names a group info file (a .FGP name) that exists,
+// whether or not it can be opened, and also when that cannot be found out
+// (without working memory, 401, or without the form's group path), so that
+// the caller asks MoveGroupFiles, which then refuses. false for a form whose
+// group text is its save directory, or names a group info file that does
+// not exist: such a form has nothing to move.
+bool HasGroupToMove(int32_t formId);
+
+// A step that MoveGroupFiles lets its caller take once the whole group has
+// moved, while the move can still be undone (the Change form dialog repoints
+// the form's record to the new directory here). false undoes the move.
+using GroupMoveCommit = bool (*)(void* data);
+
 // Moves the files of a form's group from the group info file's directory to
 // targetDirectory: the preview file, the edited .ZL3 file when the catalogue
 // made it (an underscore name without a directory), every overlay data file
@@ -52,12 +66,25 @@ uint64_t GetGroupSize(int32_t formId);
 // registered from elsewhere stay. A target that exists is replaced only when
 // the user answers Yes to message 606 in a question box on owner (the group
 // info file is moved without asking); a target that is the source itself,
-// however spelled, is left alone without a question. Single moves that fail
-// or are declined are not reported. true when the group has been handled;
-// false, having moved nothing, without working memory, when the group info
-// file cannot be found, opened or is damaged, or when the target directory
-// does not fit a path.
-bool MoveGroupFiles(void* owner, int32_t formId, const char* targetDirectory);
+// however spelled, is left alone without a question, and so is a listed
+// file that is not in the source directory (after its question, when the
+// target exists). Then commit(commitData) is called, when given.
+//
+// All or nothing: true when every file has moved and the commit, if any,
+// succeeded. false, having moved nothing, without working memory (401), when
+// the group info file cannot be found, opened for reading and writing
+// (read-only, held by another program) or is damaged, when the target
+// directory does not fit a path or does not exist, or when the group has
+// more than 65534 overlay entries. false, with every file that had moved
+// moved back to where it was, when the user answers No to 606, when one file
+// cannot be moved or its target path does not fit, when the entries or one
+// of the preview, edited or overlay file names cannot be read (the file it
+// names could not be taken along), or when the commit fails. A file that
+// replaced an existing target on Yes goes back; the replaced file is not
+// restored. Moving back is best effort: a file that cannot be moved back
+// stays in the target.
+bool MoveGroupFiles(void* owner, int32_t formId, const char* targetDirectory,
+                    GroupMoveCommit commit = nullptr, void* commitData = nullptr);
 
 // Sets the layer byte and the description (at most 255 characters, written
 // with its terminator; bytes after the terminator stay) in the 319-byte

@@ -187,6 +187,11 @@ Steps Refuse(const std::string& name, uint32_t message) {
   return {Put(kName, name), Click(ZV_ID_OK), Refused(Message(message)), Quiet(), Shows(kName, name)};
 }
 
+// OK clicked and refused with the message, the dialog left open.
+Steps Refusal(uint32_t message) {
+  return {Click(ZV_ID_OK), Refused(Message(message)), Quiet()};
+}
+
 class ChangeFormTest : public SubDialogTest {
  protected:
   // File mode: LOGO.ZLP at the front, and TAKEN.ZLP beside it.
@@ -305,6 +310,14 @@ TEST_F(ChangeFormTest, FormNameMode) {
     }
     Write("FORMS\\_F301.FGP", GroupInfoFile(entries, names));
   };
+  // Another program reads the file, so that nobody can open it for writing.
+  const auto hold = [&](const std::string& name) {
+    return Do([&, name](DialogRun&, const Dialog&) {
+      holder_.reset(new FileHolder(Path(name), plat::kAccessRead, plat::kShareRead));
+      ASSERT_TRUE(holder_->Opened());
+    });
+  };
+  const Step release = Do([&](DialogRun&, const Dialog&) { holder_.reset(); });
   Check("EDIT3", zv::ChangeFormProc, [&] { Named(); },
         {{"shown, help, cancelled", nullptr,
           Steps{Wait(kTitle), Shows(kName, "INVOICE"), Shows(kDescription, "Monthly invoice"),
@@ -342,7 +355,22 @@ TEST_F(ChangeFormTest, FormNameMode) {
          {"no disk space", big,
           Steps{Wait(kTitle), Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK),
                 Refused(Message(zv::kMsgNoDiskSpace)), Quiet()} +
-              kCancel}});
+              kCancel},
+         // A move that cannot be completed leaves every file where it was and the form where it was.
+         {"a missing directory", nullptr,
+          Steps{Wait(kTitle), Type(kSaveTo, Path("GONE"))} + Refusal(zv::kMsgDirectoryMissing) + kCancel},
+         {"a group info file another program reads", nullptr,
+          Steps{Wait(kTitle), Type(kSaveTo, Path("NEW")), hold("FORMS\\_F301.FGP")} +
+              Refusal(zv::kMsgMoveFailed) + Steps{release} + kCancel},
+         {"a file of the same name in the new directory, answered No",
+          [&] { Write("NEW\\_F301A01.ZLP", "theirs"); },
+          Steps{Wait(kTitle), Type(kSaveTo, Path("NEW")), Click(ZV_ID_OK),
+                Asked(Message(zv::kMsgOverwriteExistingFile), IDNO), Refused(Message(zv::kMsgMoveFailed)),
+                Quiet()} +
+              kCancel},
+         {"a record that cannot be rewritten", nullptr,
+          Steps{Wait(kTitle), Type(kSaveTo, Path("NEW")), hold("ZVLMN3.FLT")} + Refusal(zv::kMsgMoveFailed) +
+              Steps{release} + kCancel}});
 }
 
 }  // namespace change

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 
 #include "maintenance/file_transfer.h"
+#include "maintenance/form_registration.h"
 #include "maintenance/maintenance_fixture.h"
 #include "platform/platform.h"
 #include "support/message_boxes.h"
+#include "support/other_process.h"
 
 #ifndef _WIN32
 #include "platform/posix/posix_config.h"
@@ -58,6 +62,14 @@ class FileTransferTest : public MaintenanceTest, public ::testing::WithParamInte
     plat::CreateDirectory(root.c_str());
     EXPECT_TRUE(plat::CreateDirectory((root + dir).c_str())) << root + dir;
     return root + dir + "\\";
+  }
+
+  // Both list files, then each named file in each of two directories.
+  std::vector<std::string> Where(const std::string& one, const std::string& other,
+                                 const std::vector<std::string>& names) const {
+    std::vector<std::string> files = {Read(FormListPath()), Read(GroupListPath())};
+    for (const std::string& name : names) files.insert(files.end(), {Read(one + name), Read(other + name)});
+    return files;
   }
 
   // Form 0x301 whose group text names the group info file.
@@ -153,6 +165,103 @@ TEST_P(FileTransferTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   ASSERT_TRUE(WriteWholeFile(forms + "_F301.ZL3", "edited"));
   EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_EQ(Read(forms + "_F301.ZL3") + Read(target + "_F301.ZL3"), kMissing + "edited");
+}
+
+// The record step of a group move: form 0x301 repointed to the target directory.
+bool Repoint(void* directory) {
+  return zv::UpdateFormRecord(kFormId, "INVOICE", "Monthly invoice", static_cast<const char*>(directory), 1);
+}
+
+// A group move that cannot be completed leaves every file of both directories where it was, byte for byte,
+// and the form's record as it was; one that can, with its record step, moves the group and repoints the form.
+TEST_P(FileTransferTest, MoveGroupFilesIsAllOrNothing) {
+  const std::string forms = DriveDir('C', "FORMS"), target = DriveDir('E', "NEW");
+  const std::vector<std::string> names = {"_F301.PBF",    "_F301.ZL3",    "_F301A00.ZLP",
+                                          "_F301A01.ZLP", "_F301A02.ZLP", "_F301.FGP"};
+  const std::string group = GroupInfoFile({{kEntry, 0}, {kEntry, 1}, {kEntry, 2}},
+                                          {names[2], names[3], names[4], names[1], names[0]}, -1, 3, 4);
+  struct Row {
+    const char* what;
+    std::string theirs;  // a file of the target directory named as the second overlay
+    std::string held;    // a file another program holds, with access and sharing
+    plat::Access access;
+    plat::Share share;
+    std::string into;
+    bool repoint;
+    size_t questions;         // boxes of 606, each answered No
+    std::string groupInfo{};  // in place of the group's own
+  };
+  const plat::Access kRead = plat::kAccessRead;
+  const std::vector<Row> rows = {
+      {"a file of the same name in the target, answered No", "theirs", "", kRead, plat::kShareRead, target,
+       false, 1},
+      {"an overlay file that another program holds", kMissing, forms + names[3], plat::kAccessReadWrite,
+       plat::kShareNone, target, false, 0},
+      {"a target directory that does not exist", kMissing, "", kRead, plat::kShareRead, target + "MISSING",
+       false, 0},
+      {"a record that cannot be rewritten, its list held by a reader", kMissing, FormListPath(), kRead,
+       plat::kShareRead, target, true, 0},
+      // The last overlay's name lies outside the table: its file cannot be known, nor taken along.
+      {"an overlay name that cannot be read", kMissing, "", kRead, plat::kShareRead, target, false, 0,
+       GroupInfoFile({{kEntry, 0}, {kEntry, 1}, {kEntry, 9}},
+                     {names[2], names[3], names[4], names[1], names[0]}, -1, 3, 4)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteCatalogue(forms + names.back(), row.groupInfo.empty() ? group : row.groupInfo);
+    for (const std::string& name : names) {
+      if (name != names.back()) Write(forms + name, Pattern(40, name[7] + name.size()));
+      Write(target + name, name == names[3] ? row.theirs : kMissing);
+    }
+    const std::vector<std::string> before = Where(forms, target, names);
+    std::unique_ptr<FileHolder> held(row.held.empty() ? nullptr
+                                                      : new FileHolder(row.held, row.access, row.share));
+    ASSERT_TRUE(!held || held->Opened());
+    MessageBoxWatcher watcher(kIdNo);
+    EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, row.into.c_str(), row.repoint ? Repoint : nullptr,
+                                    const_cast<char*>(row.into.c_str())));
+    held.reset();
+    EXPECT_EQ(watcher.Boxes().size(), row.questions);
+    EXPECT_EQ(Where(forms, target, names), before);
+  }
+  WriteCatalogue(forms + names.back(), group);
+  const std::string into = target.substr(0, target.size() - 1);
+  EXPECT_TRUE(zv::MoveGroupFiles(nullptr, kFormId, into.c_str(), Repoint, const_cast<char*>(into.c_str())));
+  EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({target + names.back()}));
+  for (const std::string& name : names) EXPECT_FALSE(FileExists(forms + name)) << name;
+  EXPECT_EQ(Read(target + names.back()), group);
+}
+
+// A change of directory has a group to move when a group info file exists, even one no reader can use.
+TEST_P(FileTransferTest, HasGroupToMoveWhenTheGroupInfoFileExists) {
+  const std::string group = GroupInfoFile({{kEntry, 0}}, {"_F301A00.ZLP"});
+  std::unique_ptr<FileHolder> held;
+  const struct {
+    const char* what;
+    std::string text, bytes;
+    std::function<void()> arrange;
+    bool moves;
+  } rows[] = {
+      {"readable", "_F301.FGP", group, nullptr, true},
+      {"damaged", "_F301.FGP", group + "x", nullptr, true},
+      {"read-only", "_F301.FGP", group,
+       [&] { ASSERT_TRUE(plat::SetAttributesReadOnly(Path("_F301.FGP").c_str())); }, true},
+      {"held by a reader", "_F301.FGP", group,
+       [&] { held.reset(new FileHolder(Path("_F301.FGP"), plat::kAccessRead, plat::kShareRead)); }, true},
+      {"named but missing", "_F301.FGP", kMissing, nullptr, false},
+      {"only a save directory", Dir(), kMissing, nullptr, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteFormList(FormListFile({{kFormId, "INVOICE", "Monthly invoice", 1, 0}}, {}));
+    WriteGroupList(GroupNameListFile({row.text}));
+    plat::SetAttributesNormal(Path("_F301.FGP").c_str());
+    Write(Path("_F301.FGP"), row.bytes);
+    if (row.arrange) row.arrange();
+    EXPECT_EQ(zv::HasGroupToMove(kFormId), row.moves);
+    held.reset();
+  }
+  plat::SetAttributesNormal(Path("_F301.FGP").c_str());
 }
 
 TEST_P(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
