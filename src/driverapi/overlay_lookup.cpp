@@ -197,9 +197,13 @@ bool FindCaptureForm(OverlayFormWork& w, int32_t formId, uint32_t* groupIndex, p
 }
 
 // Creates the file anew and writes the completed header. A file whose header
-// cannot be written is closed and, when asked, deleted again.
+// cannot be written is closed and, when asked or when this call made it,
+// deleted again.
 bool WriteNewOverlayFile(const char* path, const void* driverBlock, unsigned char* header,
                          bool deleteOnFailure) {
+  // A file this call makes and cannot fill (a full disk) does not stay as
+  // an empty file beside the group.
+  const bool existed = PathExists(path);
   plat::FileHandle file = plat::OpenFile(path, plat::kAccessReadWrite, plat::kShareRead, plat::kCreateAlways);
   if (!file) return false;
   CompleteOverlayHeader(driverBlock, header);
@@ -207,7 +211,7 @@ bool WriteNewOverlayFile(const char* path, const void* driverBlock, unsigned cha
   const bool ok =
       plat::WriteFile(file, header, overlay_header::kSize, &written) && written == overlay_header::kSize;
   plat::CloseFile(file);
-  if (!ok && deleteOnFailure && plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+  if (!ok && (deleteOnFailure || !existed) && plat::SetAttributesNormal(path)) plat::DeleteFile(path);
   return ok;
 }
 

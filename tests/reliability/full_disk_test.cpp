@@ -1,4 +1,5 @@
-// The writers on a small filesystem that fills up: forms, group texts and overlay entries are added until
+// The writers on a small filesystem that fills up: forms, group texts, overlay entries and the driver's
+// captures are added until
 // the disk refuses them, the free space one page more in each run, so that every writer meets every fill
 // level from "fits exactly" to "no free byte" on files of every size. A call the disk refuses leaves every
 // file of the catalogue byte for byte as it was; one it takes leaves every file valid.
@@ -18,9 +19,12 @@
 #include "catalogue/form_name_list.h"
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
+#include "catalogue/overlay_files.h"
 #include "maintenance/form_registration.h"
 #include "maintenance/group_registration.h"
+#include "support/catalogue_bytes.h"
 #include "support/catalogue_files.h"
+#include "zvlmn30e.h"
 
 namespace zvtest {
 namespace {
@@ -65,7 +69,7 @@ class FullDiskTest : public CatalogueTest {
     }
     return files;
   }
-  // Each list and group info file opens as valid.
+  // Each list and group info file opens as valid; each overlay data file a capture wrote has its header.
   void ExpectValid(const std::map<std::string, std::string>& files, const std::string& call) const {
     for (const auto& entry : files) {
       const std::string path = In(entry.first);
@@ -75,12 +79,34 @@ class FullDiskTest : public CatalogueTest {
       zv::GroupInfoHeader i;
       const auto r = plat::kAccessRead;
       const std::string& n = entry.first;
+      const std::string extension = n.size() < 4 ? n : n.substr(n.size() - 4);
+      if (extension == ".ZLP") {
+        EXPECT_TRUE(zv::HasOverlayHeader(path.c_str())) << call << ": " << n << " has no overlay header";
+        continue;
+      }
+      if (extension != ".FLT" && extension != ".GLT" && extension != ".FGP") continue;
       const zv::ListFileState state = n == "ZVLMN3.FLT"   ? zv::OpenFormNameList(path.c_str(), r, &file, &f)
                                       : n == "ZVLMN3.GLT" ? zv::OpenGroupNameList(path.c_str(), r, &file, &g)
                                                           : zv::OpenGroupInfo(path.c_str(), r, &file, &i);
       if (file) plat::CloseFile(file);
       EXPECT_EQ(state, zv::ListFileState::kValid) << call << ": " << n << " is not valid ";
     }
+  }
+  // The files that differ, with their sizes.
+  static std::string Changed(const std::map<std::string, std::string>& was,
+                             const std::map<std::string, std::string>& is) {
+    std::string changed;
+    std::map<std::string, std::string> all = was;
+    all.insert(is.begin(), is.end());
+    for (const auto& entry : all) {
+      const auto size = [&entry](const std::map<std::string, std::string>& m) {
+        return m.count(entry.first) ? std::to_string(m.at(entry.first).size()) : std::string("none");
+      };
+      if (size(was) != size(is) ||
+          (was.count(entry.first) && is.count(entry.first) && was.at(entry.first) != is.at(entry.first)))
+        changed += ", " + entry.first + " " + size(was) + " -> " + size(is) + " bytes";
+    }
+    return changed;
   }
   void Clear() const {
     for (const auto& e : std::filesystem::directory_iterator(host_)) std::filesystem::remove(e.path());
@@ -108,6 +134,8 @@ class FullDiskTest : public CatalogueTest {
 TEST_F(FullDiskTest, ACallTheDiskRefusesLeavesEveryFileAsItWas) {
   zv::PrintSettings settings{};
   settings.resolution = 600;
+  settings.orientation = 1;  // the paper and orientation the driver's captures below have
+  settings.paperCode = 9;
   settings.zoom = 100;
   const std::string description(60, 'd'), groupString(90, 'g');
   uint32_t runs = 0, calls = 0, refused = 0;
@@ -116,18 +144,18 @@ TEST_F(FullDiskTest, ACallTheDiskRefusesLeavesEveryFileAsItWas) {
     const uint32_t filler = kDiskPages - free;
     if (!Fill(filler)) break;
     ++runs;
-    int32_t named = 0, entries = 0, overlays = 0;
+    int32_t named = 0, entries = 0, overlays = 0, captures = 0;
     uint32_t stalled = 0;
     for (uint32_t i = 0; stalled < kStalledToStop && i < 4000; ++i) {
       const std::map<std::string, std::string> before = Take();
       // Two groups take most overlays and grow across many pages; every fifth form gets a group of its own.
       const std::string newest = In("G" + std::to_string(named) + ".FGP");
       const std::string busy = In("G" + std::to_string(1 + overlays % 2) + ".FGP");
-      const std::string& group = i % 5 == 4 && named % 5 == 0 ? newest : busy;
+      const std::string& group = i % 6 == 4 && named % 5 == 0 ? newest : busy;
       const std::string overlay = "_O" + std::to_string(overlays) + ".ZLP";
       std::string call;
       bool done = false;
-      switch (i % 5) {
+      switch (i % 6) {
         case 0:  // a named form, its group text its save directory
           call = "AddFormRecord " + std::to_string(named + 1);
           done = zv::AddFormRecord(named + 1, ("FORM" + std::to_string(named + 1)).c_str(),
@@ -145,6 +173,16 @@ TEST_F(FullDiskTest, ACallTheDiskRefusesLeavesEveryFileAsItWas) {
                                    In("FILE" + std::to_string(entries) + ".ZLP").c_str(), 1);
           entries += done;
           break;
+        case 5: {  // the driver captures an overlay of other print settings into form 1's or 2's group
+          DriverSettingsBlock block;
+          block.resolution = static_cast<uint16_t>(100 + captures);
+          const std::string bytes = block.Bytes();
+          char path[plat::kPathBuffer];
+          call = "ZVGetOverlayForm " + std::to_string(1 + captures % 2);
+          done = named > 1 && ZVGetOverlayForm(bytes.data(), "GROUP", 1 + captures % 2, path) == 1;
+          captures += done;
+          break;
+        }
         default:  // an overlay, in a group info file that grows or a new one
           call = "AddOverlayEntry " + group;
           done = named > 1 &&
@@ -164,7 +202,8 @@ TEST_F(FullDiskTest, ACallTheDiskRefusesLeavesEveryFileAsItWas) {
         ExpectValid(after, call);
       } else {
         ++refused;
-        EXPECT_TRUE(after == before) << free << " pages free at first, " << call << ": refused, but a file changed";
+        EXPECT_TRUE(after == before) << free << " pages free at first, " << call
+                                     << ": refused, but a file changed" << Changed(before, after);
       }
       if (HasFailure()) return;
     }
