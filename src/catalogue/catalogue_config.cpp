@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "catalogue/file_access.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
 #include "dialogs/module_frame.h"
@@ -105,7 +106,7 @@ bool WriteDefaultConfiguration(EnsureWork& w) {
   if (!listsWritten) {
     // A half-made file would be taken for a complete one by the next call.
     SetLastErrorCode(kMsgNoDiskSpace);
-    if (plat::SetAttributesNormal(w.configPath)) plat::DeleteFile(w.configPath);
+    DeleteFileIfWritable(w.configPath);
     return false;
   }
   return true;

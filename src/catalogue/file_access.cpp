@@ -23,4 +23,8 @@ bool WriteAt(plat::FileHandle file, uint64_t offset, const void* data, uint32_t 
   return SeekTo(file, offset) && plat::WriteFile(file, data, size, &done) && done == size;
 }
 
+void DeleteFileIfWritable(const char* path) {
+  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+}
+
 }  // namespace zv

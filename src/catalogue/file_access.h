@@ -19,4 +19,8 @@ bool ReadExactly(plat::FileHandle file, void* buffer, uint32_t size);
 bool ReadAt(plat::FileHandle file, uint64_t offset, void* data, uint32_t size);
 bool WriteAt(plat::FileHandle file, uint64_t offset, const void* data, uint32_t size);
 
+// Deletes a file the catalogue's way: only when its attributes could be made
+// normal first. Best effort: a file that stays is not reported.
+void DeleteFileIfWritable(const char* path);
+
 }  // namespace zv

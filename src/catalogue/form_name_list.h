@@ -70,6 +70,11 @@ inline uint32_t FileEntryRegionOffset(const FormListHeader& header) {
   return form_list::kHeaderSize + form_list::kRecordSize * header.namedCount;
 }
 
+// The size of a valid file with this header: the end of its last record.
+inline uint32_t FormListEnd(const FormListHeader& header) {
+  return FileEntryRegionOffset(header) + form_list::kRecordSize * header.fileEntryCount;
+}
+
 void DecodeFormRecord(const unsigned char* bytes, FormRecord* record);
 void EncodeFormRecord(const FormRecord& record, unsigned char* bytes);
 // The record's identifier straight from its bytes.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "catalogue/file_access.h"
 #include "catalogue/group_info.h"
 #include "catalogue/print_settings.h"
 #include "dialogs/dialog_contexts.h"
@@ -169,7 +170,7 @@ void OnOk(HWND dialog, EditFormContext* context) {
   LoadMessage(kMsgConfirmDeleteForm, context->workText1, sizeof context->workText1);
   if (IsFileMode(context)) {
     if (!Confirmed(dialog, context)) return;
-    if (plat::SetAttributesNormal(context->filePath)) plat::DeleteFile(context->filePath);
+    DeleteFileIfWritable(context->filePath);
     EndDeleteDialog(dialog, context, kEndFormGone);
     return;
   }

@@ -7,6 +7,7 @@
 
 #include "catalogue/byte_order.h"
 #include "catalogue/catalogue_config.h"
+#include "catalogue/file_access.h"
 #include "catalogue/form_name_list.h"
 #include "catalogue/group_name_list.h"
 #include "catalogue/overlay_files.h"
@@ -211,7 +212,7 @@ bool WriteNewOverlayFile(const char* path, const void* driverBlock, unsigned cha
   const bool ok =
       plat::WriteFile(file, header, overlay_header::kSize, &written) && written == overlay_header::kSize;
   plat::CloseFile(file);
-  if (!ok && (deleteOnFailure || !existed) && plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+  if (!ok && (deleteOnFailure || !existed)) DeleteFileIfWritable(path);
   return ok;
 }
 
@@ -264,7 +265,7 @@ bool CaptureIntoGroup(OverlayFormWork& w, const void* settings, const char* grou
   }
   DecodePrintSettings(w.header + overlay_header::kSettingsOffset, &w.settings);
   if (!AddOverlayEntry(w.groupPath, FileNamePart(w.overlayPath), &w.settings, firstGroupString, nullptr)) {
-    if (plat::SetAttributesNormal(w.overlayPath)) plat::DeleteFile(w.overlayPath);
+    DeleteFileIfWritable(w.overlayPath);
     return false;
   }
   return true;
@@ -546,8 +547,8 @@ extern "C" ZVLONG ZVAPI ZVGetOverlayForm(const void* settings, ZVLPCSTR groupStr
   ok = captured && (!newGroup || ReplaceGroupNameEntry(w->groupListPath, groupIndex, w->text));
   plat::CloseFile(formList);
   if (captured && !ok) {
-    if (plat::SetAttributesNormal(w->overlayPath)) plat::DeleteFile(w->overlayPath);
-    if (madeGroup && plat::SetAttributesNormal(w->groupPath)) plat::DeleteFile(w->groupPath);
+    DeleteFileIfWritable(w->overlayPath);
+    if (madeGroup) DeleteFileIfWritable(w->groupPath);
   }
   if (!ok) return 0;
   CopyPath(path, w->overlayPath);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "catalogue/byte_order.h"
+#include "catalogue/file_access.h"
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
 #include "catalogue/paths.h"
@@ -50,11 +51,6 @@ bool EqualIgnoringCase(const char* a, const char* b) {
 const char* FileNamePart(const char* path) {
   const char* backslash = std::strrchr(path, '\\');
   return backslash ? backslash + 1 : path;
-}
-
-// Best-effort deletion: a file whose attributes cannot be made normal stays.
-void DeleteFileIfWritable(const char* path) {
-  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
 }
 
 // Names the group's preview file for the first time: the group info path

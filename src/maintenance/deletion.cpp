@@ -4,6 +4,7 @@
 
 #include "catalogue/byte_order.h"
 #include "catalogue/catalogue_config.h"
+#include "catalogue/file_access.h"
 #include "catalogue/form_name_list.h"
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
@@ -46,7 +47,8 @@ struct GroupRemoval {
   GroupListHeader listHeader;
   plat::FileHandle infoFile;  // null when the group has no group info file
   GroupInfoHeader infoHeader;
-  uint32_t index;
+  uint32_t index;         // the entry that goes
+  PooledTextPlace place;  // where its text lies
 };
 
 struct DeleteFormWork {
@@ -86,11 +88,6 @@ struct EditedFileWork {
 bool Fail(uint32_t code) {
   SetLastErrorCode(code);
   return false;
-}
-
-// Best-effort deletion: a file whose attributes cannot be made normal stays.
-void DeleteFileIfWritable(const char* path) {
-  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
 }
 
 // The file a group info file names, when it lies in the group's directory:
@@ -157,7 +154,7 @@ bool RemoveFormRecordAt(plat::FileHandle file, DeleteFormWork& w, FormListHeader
                         int32_t groupIndex) {
   using namespace form_list;
   const uint32_t total = h.namedCount + h.fileEntryCount;
-  if (!MoveBytesDown(file, recordAt + kRecordSize, kHeaderSize + kRecordSize * total, kRecordSize, w.move)) {
+  if (!MoveBytesDown(file, recordAt + kRecordSize, FormListEnd(h), kRecordSize, w.move)) {
     return false;
   }
   if (recordAt >= FileEntryRegionOffset(h)) {
@@ -197,20 +194,22 @@ bool RemoveFormRecordAt(plat::FileHandle file, DeleteFormWork& w, FormListHeader
 // without losing any of its bytes.
 void MarkFormListDamaged(plat::FileHandle file, const FormListHeader& before) {
   const uint32_t size = plat::GetFileSize(file);
-  if (size == form_list::kHeaderSize + form_list::kRecordSize * (before.namedCount + before.fileEntryCount) &&
-      SeekTo(file, uint64_t{size} + 1)) {
+  if (size == FormListEnd(before) && SeekTo(file, uint64_t{size} + 1)) {
     plat::SetEndOfFile(file);
   }
 }
 
-// Removes entry index, whose text lies at place, from an open, valid group
-// name list file: its offset, then its text, then the offsets behind the
-// text. The header goes last.
-bool RemoveGroupNameEntry(plat::FileHandle file, GroupNameWork& w, GroupListHeader& h, uint32_t index,
-                          const PooledTextPlace& place) {
+// Removes the entry of a prepared removal from its group name list file: its
+// offset, then its text, then the offsets behind the text. The header goes
+// last.
+bool RemoveGroupNameEntry(GroupRemoval& g) {
   using namespace group_list;
-  const uint32_t offset = place.offset;
-  const uint32_t textSize = kTextLengthSize + place.length;
+  plat::FileHandle file = g.listFile;
+  GroupNameWork& w = g.names;
+  GroupListHeader& h = g.listHeader;
+  const uint32_t index = g.index;
+  const uint32_t offset = g.place.offset;
+  const uint32_t textSize = kTextLengthSize + g.place.length;
   uint32_t size = GroupListPoolOffset(h) + h.poolSize;
   if (!MoveBytesDown(file, kOffsetTableOffset + kTableSlotSize * (index + 1), size, kTableSlotSize, w.move)) {
     return false;
@@ -347,10 +346,8 @@ bool OpenGroupForDeletion(const char* path, GroupInfoWork& w, plat::FileHandle* 
   if (!ExtensionEquals(path, kGroupInfoExtension)) return true;
   switch (OpenGroupInfo(path, plat::kAccessReadWrite, file, header, w.header)) {
     case ListFileState::kCannotOpen:
-      *file = nullptr;
       return !PathExists(path);
     case ListFileState::kDamaged:
-      *file = nullptr;
       return false;
     case ListFileState::kValid:
       break;
@@ -384,18 +381,17 @@ bool DeleteOpenGroup(plat::FileHandle file, GroupInfoWork& w, GroupInfoHeader& h
 // the group name list opened and valid, entry index read, its group info
 // file opened and valid. Both files stay open, so that no other writer
 // changes them until the removal is done or given up.
-bool PrepareGroupRemoval(GroupRemoval& g, const char* groupListPath, uint32_t index, PooledTextPlace* place) {
+bool PrepareGroupRemoval(GroupRemoval& g, const char* groupListPath, uint32_t index) {
   g.index = index;
   g.infoFile = nullptr;
   if (OpenGroupNameList(groupListPath, plat::kAccessReadWrite, &g.listFile, &g.listHeader, g.names.header) !=
       ListFileState::kValid) {
-    g.listFile = nullptr;
     return false;
   }
   // ReadGroupText refuses an index, offset or length outside the file, so
   // the place it gives lies inside the pool.
   char* text = reinterpret_cast<char*>(g.names.move.bytes);
-  if (ReadGroupText(g.listFile, g.listHeader, index, text, place) &&
+  if (ReadGroupText(g.listFile, g.listHeader, index, text, &g.place) &&
       ResolveGroupTextPath(text, groupListPath, g.names.groupInfoPath) &&
       OpenGroupForDeletion(g.names.groupInfoPath, g.info, &g.infoFile, &g.infoHeader)) {
     return true;
@@ -438,14 +434,13 @@ bool DeleteForm(int32_t formId) {
   // lists agree that nothing names them.
   uint32_t recordAt = 0;
   int32_t groupIndex = 0;
-  PooledTextPlace place{};
   GroupRemoval& g = w->group;
   if (!FindFormRecord(file, *w, header, formId, &recordAt, &groupIndex) ||
-      !PrepareGroupRemoval(g, w->groupListPath, static_cast<uint32_t>(groupIndex), &place)) {
+      !PrepareGroupRemoval(g, w->groupListPath, static_cast<uint32_t>(groupIndex))) {
     plat::CloseFile(file);
     return Fail(kMsgDeleteFormFailed);
   }
-  if (!RemoveGroupNameEntry(g.listFile, g.names, g.listHeader, g.index, place)) {
+  if (!RemoveGroupNameEntry(g)) {
     FinishGroupRemoval(g, false);
     plat::CloseFile(file);
     return Fail(kMsgDeleteFormFailed);
@@ -462,9 +457,8 @@ bool DeleteForm(int32_t formId) {
 bool DeleteGroupNameEntry(const char* groupListPath, uint32_t index) {
   WorkMemory<GroupRemoval> g;
   if (!g) return false;
-  PooledTextPlace place{};
-  if (!PrepareGroupRemoval(*g, groupListPath, index, &place)) return false;
-  const bool removed = RemoveGroupNameEntry(g->listFile, g->names, g->listHeader, index, place);
+  if (!PrepareGroupRemoval(*g, groupListPath, index)) return false;
+  const bool removed = RemoveGroupNameEntry(*g);
   FinishGroupRemoval(*g, removed);
   return removed;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "catalogue/byte_order.h"
+#include "catalogue/file_access.h"
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
 #include "catalogue/overlay_files.h"
@@ -241,7 +242,8 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
   // holds it, or it is damaged) is no proof that no entry matches: adding
   // one could give the group two entries for the same settings. Only one
   // that does not exist has no entries.
-  if (!found && GetLastErrorCode() != 0 && (GetLastErrorCode() == kMsgNoWorkArea || PathExists(w->groupPath)))
+  const uint32_t findCode = GetLastErrorCode();
+  if (!found && (findCode == kMsgNoWorkArea || (findCode != 0 && PathExists(w->groupPath))))
     return RefuseFailedStep(in.owner);
 
   if (!found) {
@@ -271,7 +273,7 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
         !UpdateFormRecord(in.formId, in.formName, in.formDescription, w->groupInfoPath, in.layer)) {
       const bool named = GetFormGroupPath(in.formId, w->groupInfoPath) &&
                          SamePathIgnoringCase(w->groupInfoPath, w->groupPath);
-      if (created && !named && plat::SetAttributesNormal(w->groupPath)) plat::DeleteFile(w->groupPath);
+      if (created && !named) DeleteFileIfWritable(w->groupPath);
       return RefuseFailedStep(in.owner);
     }
     return RegistrationResult::kEndDialog;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "catalogue/byte_order.h"
+#include "catalogue/file_access.h"
 #include "catalogue/group_info.h"
 #include "catalogue/group_name_list.h"
 #include "catalogue/overlay_files.h"
@@ -74,12 +75,6 @@ bool UsesSystemTransfer() {
   return versionClass == kVersionNt3 || versionClass == kVersionNt4;
 }
 
-// Deletes a file the catalogue's way: only when its attributes could be
-// reset to normal first.
-void DeleteIfWritable(const char* path) {
-  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
-}
-
 // The buffered copy of both operations: the source is opened, an existing
 // target deleted and created anew with normal attributes, and the bytes
 // pass through one buffer until the source ends. Unlike the system copy, a
@@ -91,7 +86,7 @@ bool CopyThroughBuffer(const char* source, const char* target) {
   if (!buffer) return false;
   plat::FileHandle in = plat::OpenFile(source, plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
   if (!in) return false;
-  if (PathExists(target)) DeleteIfWritable(target);
+  if (PathExists(target)) DeleteFileIfWritable(target);
   plat::FileHandle out =
       plat::OpenFile(target, plat::kAccessReadWrite, plat::kShareRead, plat::kCreateAlways);
   if (!out) {
@@ -114,7 +109,7 @@ bool CopyThroughBuffer(const char* source, const char* target) {
   }
   plat::CloseFile(in);
   plat::CloseFile(out);
-  if (!ok) DeleteIfWritable(target);
+  if (!ok) DeleteFileIfWritable(target);
   return ok;
 }
 
@@ -248,7 +243,7 @@ bool MoveOverlayFile(const char* source, const char* target) {
     return plat::MoveFileReplace(source, target);
   }
   if (!CopyThroughBuffer(source, target)) return false;
-  DeleteIfWritable(source);
+  DeleteFileIfWritable(source);
   return true;
 }
 

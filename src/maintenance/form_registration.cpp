@@ -4,6 +4,7 @@
 
 #include "catalogue/byte_order.h"
 #include "catalogue/catalogue_config.h"
+#include "catalogue/file_access.h"
 #include "catalogue/form_name_list.h"
 #include "catalogue/group_name_list.h"
 #include "catalogue/paths.h"
@@ -115,7 +116,7 @@ void SetCodeUnlessNoMemory(uint32_t code) {
 // attributes are made normal first, and it is deleted only when that worked.
 void DeleteCreatedFile(plat::FileHandle file, const char* path) {
   plat::CloseFile(file);
-  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+  DeleteFileIfWritable(path);
 }
 
 void EncodeFormListHeader(const FormListHeader& header, unsigned char* bytes) {
@@ -476,7 +477,7 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
 
   // The new record's space is reserved before the group text is appended:
   // a disk too full for either fails with both files as they were.
-  const uint32_t end = kHeaderSize + kRecordSize * (header.namedCount + header.fileEntryCount);
+  const uint32_t end = FormListEnd(header);
   const bool reserved = ReserveFileEnd(file, end, end + kRecordSize);
   const bool groupListExisted = PathExists(w->groupListPath);
   const int32_t groupIndex = reserved ? AppendGroupText(w->groupListPath, groupText, w->edit) : -1;
@@ -521,7 +522,7 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
     }
     // A group name list made for this form goes with the form name list
     // made for it: neither list is left without the other.
-    if (!groupListExisted && plat::SetAttributesNormal(w->groupListPath)) plat::DeleteFile(w->groupListPath);
+    if (!groupListExisted) DeleteFileIfWritable(w->groupListPath);
     SetLastErrorCode(kMsgRegisterFormFailed);
     return false;
   }

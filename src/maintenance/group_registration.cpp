@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "catalogue/byte_order.h"
+#include "catalogue/file_access.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
 #include "dialogs/module_frame.h"
@@ -181,6 +182,13 @@ int64_t SlotGrowth(int32_t index, const PooledTextPlace& place, const char* text
   return int64_t{length} - place.length;
 }
 
+// Reserves the space of an edit that grows the file by growth bytes (nothing
+// to do for one that does not grow it).
+bool ReserveGrowth(plat::FileHandle file, const GroupInfoHeader& header, int64_t growth) {
+  const uint32_t end = FileEnd(header);
+  return growth <= 0 || ReserveFileEnd(file, end, end + static_cast<uint32_t>(growth));
+}
+
 // SetGroupString with the caller's memory.
 bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot slot, const char* text,
                StringWork& w) {
@@ -189,9 +197,7 @@ bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot s
   // A slot that names a text: it must lie in the table and the pool.
   PooledTextPlace place{};
   if (*index >= 0 && !LocateString(file, *header, *index, &place)) return false;
-  const int64_t growth = SlotGrowth(*index, place, text);
-  const uint32_t end = FileEnd(*header);
-  if (growth > 0 && !ReserveFileEnd(file, end, end + static_cast<uint32_t>(growth))) return false;
+  if (!ReserveGrowth(file, *header, SlotGrowth(*index, place, text))) return false;
   int32_t delta = 0;
   return SetSlotText(file, header, index, place, text, w, &delta);
 }
@@ -199,7 +205,7 @@ bool SetString(plat::FileHandle file, GroupInfoHeader* header, GroupStringSlot s
 // Deletes a group info file that this call created and could not complete.
 void DeleteCreatedFile(plat::FileHandle file, const char* path) {
   plat::CloseFile(file);
-  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+  DeleteFileIfWritable(path);
 }
 
 // Creates the file with its header and the texts given (not empty), in this
@@ -296,20 +302,21 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
   // them: a full disk fails the call here, with the file as it was. (A
   // text that shrinks cuts the file at once; what follows grows it again.)
   if (ok) {
-    int64_t size = FileEnd(header);
-    int64_t largest = size;
-    if (!created && firstGroupString) size += SlotGrowth(header.firstString, first, firstGroupString);
-    largest = size > largest ? size : largest;
+    int64_t growth = 0;
+    int64_t largest = 0;
+    const auto grow = [&](int64_t delta) {
+      growth += delta;
+      if (growth > largest) largest = growth;
+    };
+    if (!created && firstGroupString) grow(SlotGrowth(header.firstString, first, firstGroupString));
     if (!created && editedFileName) {
       PooledTextPlace editedNow = edited;
       if (firstGroupString && sameText) editedNow.length = TextLength(firstGroupString);
-      size += SlotGrowth(header.editedFileString, editedNow, editedFileName);
+      grow(SlotGrowth(header.editedFileString, editedNow, editedFileName));
     }
-    largest = size > largest ? size : largest;
     if (settings)
-      size += kEntrySize + (fileName ? int64_t{kTableSlotSize} + kTextLengthSize + TextLength(fileName) : 0);
-    largest = size > largest ? size : largest;
-    ok = largest <= UINT32_MAX && ReserveFileEnd(file, FileEnd(header), static_cast<uint32_t>(largest));
+      grow(kEntrySize + (fileName ? int64_t{kTableSlotSize} + kTextLengthSize + TextLength(fileName) : 0));
+    ok = FileEnd(header) + largest <= UINT32_MAX && ReserveGrowth(file, header, largest);
   }
   if (ok && !created) {
     int32_t delta = 0;
@@ -386,8 +393,7 @@ bool ReplaceGroupString(plat::FileHandle file, GroupInfoHeader* header, int32_t 
     return false;
   }
   oldText[place.length] = '\0';
-  const uint32_t end = FileEnd(*header);
-  if (length > place.length && !ReserveFileEnd(file, end, end + length - place.length)) return false;
+  if (!ReserveGrowth(file, *header, SlotGrowth(index, place, text))) return false;
   int32_t slot = index;
   int32_t delta = 0;
   return ReplaceText(file, header, place, &slot, text, length, *w, &delta);
