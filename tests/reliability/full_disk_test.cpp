@@ -2,17 +2,18 @@
 // captures are added until
 // the disk refuses them, the free space one page more in each run, so that every writer meets every fill
 // level from "fits exactly" to "no free byte" on files of every size. A call the disk refuses leaves every
-// file of the catalogue byte for byte as it was; one it takes leaves every file valid.
+// file of the catalogue byte for byte as it was; one it takes leaves every file valid. Natively the test
+// mounts a tmpfs of its own; under Wine it is drive ZV_SMALL_DISK, a tmpfs mounted around the test.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <sys/mount.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #endif
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -37,16 +38,27 @@ class FullDiskTest : public CatalogueTest {
   void SetUp() override {
     CatalogueTest::SetUp();
 #ifdef _WIN32
-    GTEST_SKIP() << "a disk that fills up is tried natively, on a tmpfs";
+    const char* drive = std::getenv("ZV_SMALL_DISK");
+    if (!drive || !*drive || !std::filesystem::is_directory(drive)) {
+      GTEST_SKIP() << "no small disk (ZV_SMALL_DISK names none): make test, as root, mounts one as drive S:";
+    }
+    // A directory on the drive: an empty root lists no entry at all, not even "." and "..", and the
+    // runtime's directory listing takes that for a missing directory.
+    disk_ = std::string(drive) + "DISK\\";
+    host_ = disk_;
+    std::filesystem::create_directory(host_);
+    Clear();
 #else
     // The catalogue directory is a directory of its own, the mount point.
     disk_ = Path("DISK\\");
     host_ = HostPath(disk_);
     ASSERT_TRUE(std::filesystem::create_directory(host_));
+#endif
     ASSERT_TRUE(
         WriteWholeFile(SystemPath("ZVLMN3.DAT"), "[ENVIRONMENT]\r\nCURRENTDIR=" + disk_ +
                                                      "\r\nUSER=DEFAULT\r\n[DEFAULT]\r\nFormName=" + disk_ +
                                                      "ZVLMN3.FLT\r\nGroupName=" + disk_ + "ZVLMN3.GLT\r\n"));
+#ifndef _WIN32
     if (mount("tmpfs", host_.c_str(), "tmpfs", 0, "size=64k") != 0) {
       GTEST_SKIP() << "cannot mount a 64 KiB tmpfs on " << host_ << ": " << std::strerror(errno)
                    << " (mounting needs root)";
@@ -55,7 +67,9 @@ class FullDiskTest : public CatalogueTest {
 #endif
   }
   void TearDown() override {
-#ifndef _WIN32
+#ifdef _WIN32
+    if (!disk_.empty()) Clear();
+#else
     if (mounted_) umount2(host_.c_str(), MNT_DETACH);
 #endif
     CatalogueTest::TearDown();
@@ -111,17 +125,16 @@ class FullDiskTest : public CatalogueTest {
   void Clear() const {
     for (const auto& e : std::filesystem::directory_iterator(host_)) std::filesystem::remove(e.path());
   }
-  // Takes pages of the disk, or false when the disk cannot give them.
+  // Takes pages of the disk (all it has left: more than kDiskPages), or false when the disk cannot give them.
+  // The pages are written, not only reserved: a file grown by setting its end alone may be sparse.
   bool Fill(uint32_t pages) const {
-#ifdef _WIN32
-    (void)pages;
-    return false;
-#else
-    const int fd = open((host_ + "/" + kFiller).c_str(), O_CREAT | O_WRONLY, 0644);
-    const bool filled = fd >= 0 && (pages == 0 || posix_fallocate(fd, 0, off_t{pages} * kPage) == 0);
-    if (fd >= 0) close(fd);
-    return filled;
-#endif
+    std::FILE* f = std::fopen(HostPath(In(kFiller)).c_str(), "wb");
+    if (!f) return false;
+    const std::string page(kPage, '\0');
+    bool filled = true;
+    for (uint32_t i = 0; filled && i < pages; ++i)
+      filled = std::fwrite(page.data(), 1, kPage, f) == kPage && std::fflush(f) == 0;
+    return std::fclose(f) == 0 && filled;
   }
   static constexpr char kFiller[] = "FILLER.BIN";
   std::string In(const std::string& name) const {
@@ -130,6 +143,28 @@ class FullDiskTest : public CatalogueTest {
   std::string disk_, host_;
   bool mounted_ = false;
 };
+
+// The writers reserve a file's final size with one set end before they move a byte: what it adds must be
+// there to write into when the disk has filled up since, and a set end the disk cannot hold must fail.
+TEST_F(FullDiskTest, WhatASetEndAddsIsTheDisksToWrite) {
+  const std::string path = In("GROWN.BIN");
+  plat::FileHandle file =
+      plat::OpenFile(path.c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kCreateNew);
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(plat::SeekFile(file, 2 * kPage, plat::kSeekBegin), 2 * kPage);
+  ASSERT_TRUE(plat::SetEndOfFile(file));
+  EXPECT_FALSE(Fill(kDiskPages + 1)) << "the disk did not fill up";
+  ASSERT_EQ(plat::SeekFile(file, 0, plat::kSeekBegin), 0u);
+  const std::string data(2 * kPage, 'x');
+  uint32_t done = 0;
+  EXPECT_TRUE(plat::WriteFile(file, data.data(), 2 * kPage, &done));
+  EXPECT_EQ(done, 2 * kPage) << "the space the set end added was not the file's";
+  ASSERT_EQ(plat::SeekFile(file, 3 * kPage, plat::kSeekBegin), 3 * kPage);
+  EXPECT_FALSE(plat::SetEndOfFile(file)) << "a full disk took a page more";
+  EXPECT_EQ(plat::GetFileSize(file), 2 * kPage);
+  plat::CloseFile(file);
+  EXPECT_EQ(FileBytes(path), data);
+}
 
 TEST_F(FullDiskTest, ACallTheDiskRefusesLeavesEveryFileAsItWas) {
   zv::PrintSettings settings{};

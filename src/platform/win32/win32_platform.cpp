@@ -76,7 +76,32 @@ uint32_t GetFileSize(FileHandle file) {
 bool SetEndOfFile(FileHandle file) {
   io::CountFileCall();
   if (!file || fault::ShouldFail(fault::kSetEnd)) return false;
-  return ::SetEndOfFile(ToWin(file)) != FALSE;
+  const HANDLE h = ToWin(file);
+  const DWORD end = SetFilePointer(h, 0, nullptr, FILE_CURRENT);
+  const DWORD size = ::GetFileSize(h, nullptr);
+  if (end == INVALID_SET_FILE_POINTER || size == INVALID_FILE_SIZE) return false;
+  if (end > size) {
+    // NTFS and FAT allocate what a set end adds, but a file system that keeps
+    // files sparse (Wine on Linux, a Samba share) only records the size, and
+    // a later write into the added part fails on a full disk. The added part
+    // is written as zeros, so that its space is taken now or the call fails
+    // with the file cut back to its size.
+    static const char kZeros[4096] = {};
+    bool written = SetFilePointer(h, static_cast<LONG>(size), nullptr, FILE_BEGIN) == size;
+    for (DWORD at = size; written && at < end;) {
+      const DWORD chunk = end - at < sizeof kZeros ? end - at : static_cast<DWORD>(sizeof kZeros);
+      DWORD n = 0;
+      written = ::WriteFile(h, kZeros, chunk, &n, nullptr) && n == chunk;
+      at += n;
+    }
+    if (!written) {
+      SetFilePointer(h, static_cast<LONG>(size), nullptr, FILE_BEGIN);
+      ::SetEndOfFile(h);
+      SetFilePointer(h, static_cast<LONG>(end), nullptr, FILE_BEGIN);
+      return false;
+    }
+  }
+  return ::SetEndOfFile(h) != FALSE;
 }
 
 bool CloseFile(FileHandle file) {
