@@ -540,7 +540,24 @@ TEST_F(DeleteFormDataTest, Scripts) {
               Do([&](DialogRun&, const Dialog&) { ASSERT_TRUE(RemoveFile(Path("_F3001.FGP"))); }),
               Click(ZV_ID_OK), Asked(Message(502), IDYES), Refused(Message(408)), Quiet()} +
             kCancel,
-        gone({"_F3001.FGP"})}});
+        gone({"_F3001.FGP"})},
+       // The driver captured into the group while the list was open: nothing goes, and the list is read
+       // again with nothing ticked.
+       {"the group grew meanwhile", nullptr,
+        Steps{kOpen, Click(kOverlays), Tick(1, {0, 1, 0}), Do([&](DialogRun&, const Dialog&) {
+                Write("_F3001.FGP", InvoiceGroup({0, 1, 2, 1}));
+              }),
+              Click(ZV_ID_OK), Asked(Message(502), IDYES), Refused(Message(408)),
+              Rows(kList, {lines[0], lines[1], lines[2], Line(kRecords[1], true)}),
+              Do([&](DialogRun&, const Dialog& d) {
+                EXPECT_EQ(Flags(context_->flags, context_->flags + context_->flagCount), Flags({0, 0, 0, 0}));
+                EXPECT_EQ(TicksDrawn(d.Control(kList)), "0000");
+              }),
+              Quiet()} +
+            kCancel,
+        [&](Files& f, zv::EditFormContext&) {
+          f["_F3001.FGP"] = InvoiceGroup({0, 1, 2, 1});
+        }}});
 }
 
 }  // namespace del
