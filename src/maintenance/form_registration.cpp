@@ -73,6 +73,7 @@ struct UpdateWork {
   PathBuffer formListPath;
   PathBuffer groupListPath;
   unsigned char record[kRecordSize];
+  unsigned char previous[kRecordSize];  // the record as it was, to put back
   unsigned char header[kHeaderSize];
 };
 
@@ -553,6 +554,7 @@ bool UpdateFormRecord(int32_t id, const char* name, const char* description, con
   if (OpenFormNameList(w->formListPath, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) {
     return false;
   }
+  const FormListHeader original = header;
   uint32_t regionOffset = kHeaderSize;
   uint32_t count = header.namedCount;
   if (id < 0) {
@@ -568,26 +570,39 @@ bool UpdateFormRecord(int32_t id, const char* name, const char* description, con
         if (FormRecordId(record) != id) return true;
         matchIndex = index;
         groupIndex = GetU32(record + form_list::kGroupIndexOffset);
+        std::memcpy(w->previous, record, kRecordSize);
         return false;
       });
-
-  bool ok = walk != WalkResult::kReadFailed;
-  if (ok && walk == WalkResult::kStopped) {
-    ok = ReplaceGroupText(w->groupListPath, groupIndex, groupText, w->edit);
-    if (ok) {
-      FormRecord record{};
-      record.id = id;
-      std::memcpy(record.name, name, std::strlen(name) + 1);
-      std::memcpy(record.description, description, std::strlen(description) + 1);
-      record.layer = layer;
-      record.groupIndex = groupIndex;
-      EncodeFormRecord(record, w->record);
-      ok = WriteAt(file, regionOffset + kRecordSize * matchIndex, w->record, kRecordSize);
-    }
+  if (walk == WalkResult::kReadFailed) {
+    plat::CloseFile(file);
+    return false;
   }
-  // A file entry's number is recorded, found or not; the header goes last,
-  // and only when everything before it was written.
-  if (ok && id < 0) ok = WriteFormListHeader(file, header, w->header);
+  // A file entry's number is recorded, found or not.
+  if (walk != WalkResult::kStopped) {
+    const bool ok = id >= 0 || WriteFormListHeader(file, header, w->header);
+    plat::CloseFile(file);
+    return ok;
+  }
+  // The form name list is written first, in place (the record, then a file
+  // entry's number), and the group text last: its edit may move bytes and
+  // need space, and a failure there, or in the form name list, puts the
+  // record and the header back, so that neither file is left agreeing with
+  // an edit the other did not take.
+  FormRecord record{};
+  record.id = id;
+  std::memcpy(record.name, name, std::strlen(name) + 1);
+  std::memcpy(record.description, description, std::strlen(description) + 1);
+  record.layer = layer;
+  record.groupIndex = groupIndex;
+  EncodeFormRecord(record, w->record);
+  const uint32_t recordAt = regionOffset + kRecordSize * matchIndex;
+  const bool ok = WriteAt(file, recordAt, w->record, kRecordSize) &&
+                  (id >= 0 || WriteFormListHeader(file, header, w->header)) &&
+                  ReplaceGroupText(w->groupListPath, groupIndex, groupText, w->edit);
+  if (!ok) {
+    WriteAt(file, recordAt, w->previous, kRecordSize);
+    if (id < 0) WriteFormListHeader(file, original, w->header);
+  }
   plat::CloseFile(file);
   return ok;
 }
