@@ -357,24 +357,23 @@ bool OpenGroupForDeletion(const char* path, GroupInfoWork& w, plat::FileHandle* 
 }
 
 // Deletes the files of a group info file opened by OpenGroupForDeletion,
-// then the file itself, and closes it.
+// then the file itself, and closes it. False when not every file it names
+// could be deleted; the group info file goes all the same, since its group
+// is no longer named: left with its entries, it would hand them to the next
+// form that takes this identifier in this directory, and files already
+// deleted or not with them. What could not be deleted stays, unreachable.
 bool DeleteOpenGroup(plat::FileHandle file, GroupInfoWork& w, GroupInfoHeader& header, const char* path) {
   const bool deleted = DeleteGroupFiles(file, w, header);
-  if (deleted) {
-    // Emptied before it is closed: a file that cannot be deleted (another
-    // program holds it open) must not hand the files just deleted to the
-    // next form that takes this identifier in this directory. Best effort,
-    // like the deletion itself.
-    unsigned char empty[group_info::kHeaderSize];
-    EncodeGroupInfoHeader({kNoString, kNoString, kNoString, 0, 0, 0}, empty);
-    if (WriteAt(file, 0, empty, sizeof empty)) {
-      if (SeekTo(file, sizeof empty)) plat::SetEndOfFile(file);
-    }
+  // Emptied before it is closed, for when it cannot be deleted (another
+  // program holds it open). Best effort, like the deletion itself.
+  unsigned char empty[group_info::kHeaderSize];
+  EncodeGroupInfoHeader({kNoString, kNoString, kNoString, 0, 0, 0}, empty);
+  if (WriteAt(file, 0, empty, sizeof empty)) {
+    if (SeekTo(file, sizeof empty)) plat::SetEndOfFile(file);
   }
   plat::CloseFile(file);
-  if (!deleted) return false;
   DeleteFileIfWritable(path);
-  return true;
+  return deleted;
 }
 
 // Everything that can refuse a group's removal, before anything changes:
