@@ -444,9 +444,20 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
         EXPECT_TRUE(reported) << where << ": " << path << " is " << Size(is) << ", was " << Size(was)
                               << ", a clean call leaves " << Size(done);
       }
-      // Files that are each as before or after must also agree with each other: every record names the
-      // group it named before the call, or the one a clean call gives it.
+      // Files that are each as before or after must also agree with each other: the lists and group info
+      // files are all as before or all as after (but those the row leaves in a third state), and every
+      // record names the group it named before the call, or the one a clean call gives it.
       if (!damaged) {
+        const auto structure = [&op](const Snapshot& s) {
+          Snapshot lists;
+          for (const auto& [path, bytes] : s)
+            if ((Ends(path, ".FLT") || Ends(path, ".GLT") || Ends(path, ".FGP")) &&
+                !(op.leave && op.leave(path)))
+              lists[path] = bytes;
+          return lists;
+        };
+        EXPECT_TRUE(structure(now) == structure(before) || structure(now) == structure(after))
+            << where << ": the list and group info files are partly as before the call, partly as after";
         const Groups groups = FormGroups();
         EXPECT_TRUE(groups == groupsBefore || groups == groupsAfter)
             << where << ": a form names a group it named neither before nor after the call";
