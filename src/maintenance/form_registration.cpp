@@ -127,6 +127,18 @@ void EncodeFormListHeader(const FormListHeader& header, unsigned char* bytes) {
   PutU16(bytes + form_list::kLastFileEntryOffset, header.lastFileEntry);
 }
 
+// The record of a form with these texts (checked for length) into bytes.
+void EncodeRecord(int32_t id, const char* name, const char* description, uint8_t layer, uint32_t groupIndex,
+                  unsigned char* bytes) {
+  FormRecord record{};
+  record.id = id;
+  std::memcpy(record.name, name, std::strlen(name) + 1);
+  std::memcpy(record.description, description, std::strlen(description) + 1);
+  record.layer = layer;
+  record.groupIndex = groupIndex;
+  EncodeFormRecord(record, bytes);
+}
+
 bool WriteFormListHeader(plat::FileHandle file, const FormListHeader& header, unsigned char* bytes) {
   EncodeFormListHeader(header, bytes);
   return WriteAt(file, 0, bytes, kHeaderSize);
@@ -493,13 +505,7 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
     return false;
   }
 
-  FormRecord record{};
-  record.id = id;
-  std::memcpy(record.name, name, std::strlen(name) + 1);
-  std::memcpy(record.description, description, std::strlen(description) + 1);
-  record.layer = layer;
-  record.groupIndex = static_cast<uint32_t>(groupIndex);
-  EncodeFormRecord(record, w->record);
+  EncodeRecord(id, name, description, layer, static_cast<uint32_t>(groupIndex), w->record);
 
   bool ok = true;
   if (id < 0) {
@@ -588,13 +594,7 @@ bool UpdateFormRecord(int32_t id, const char* name, const char* description, con
   // need space, and a failure there, or in the form name list, puts the
   // record and the header back, so that neither file is left agreeing with
   // an edit the other did not take.
-  FormRecord record{};
-  record.id = id;
-  std::memcpy(record.name, name, std::strlen(name) + 1);
-  std::memcpy(record.description, description, std::strlen(description) + 1);
-  record.layer = layer;
-  record.groupIndex = groupIndex;
-  EncodeFormRecord(record, w->record);
+  EncodeRecord(id, name, description, layer, groupIndex, w->record);
   const uint32_t recordAt = regionOffset + kRecordSize * matchIndex;
   const bool ok = WriteAt(file, recordAt, w->record, kRecordSize) &&
                   (id >= 0 || WriteFormListHeader(file, header, w->header)) &&
