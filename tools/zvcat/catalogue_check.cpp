@@ -16,6 +16,7 @@
 #include "catalogue/group_name_list.h"
 #include "catalogue/overlay_files.h"
 #include "catalogue/paths.h"
+#include "file_image.h"
 #include "platform/platform.h"
 
 namespace zvcat {
@@ -65,44 +66,6 @@ class Report {
  private:
   std::vector<Finding>* out_;
 };
-
-// A file read whole, or why it could not be.
-struct FileImage {
-  enum State { kRead, kMissing, kCannotOpen, kTooLarge, kReadFailed } state = kMissing;
-  std::vector<unsigned char> bytes;
-  uint32_t size = 0;  // the size the file reported (also for kTooLarge)
-
-  const unsigned char* At(uint64_t offset) const { return bytes.data() + offset; }
-  // Whether count bytes from offset lie within what was read.
-  bool Holds(uint64_t offset, uint64_t count) const { return offset + count <= bytes.size(); }
-};
-
-FileImage ReadWholeFile(const std::string& path) {
-  FileImage image;
-  plat::FileHandle file =
-      plat::OpenFile(path.c_str(), plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
-  if (!file) {
-    image.state = zv::PathExists(path.c_str()) ? FileImage::kCannotOpen : FileImage::kMissing;
-    return image;
-  }
-  image.size = plat::GetFileSize(file);
-  if (image.size == plat::kInvalidSize) {
-    image.state = FileImage::kReadFailed;
-  } else if (image.size > kLargestFile) {
-    image.state = FileImage::kTooLarge;
-  } else {
-    image.bytes.resize(image.size);
-    uint32_t total = 0;
-    while (total < image.size) {
-      uint32_t done = 0;
-      if (!plat::ReadFile(file, image.bytes.data() + total, image.size - total, &done) || done == 0) break;
-      total += done;
-    }
-    image.state = total == image.size ? FileImage::kRead : FileImage::kReadFailed;
-  }
-  plat::CloseFile(file);
-  return image;
-}
 
 // Reports why a file of the catalogue gave no bytes, with kind for a missing
 // file. True when the file was read.
@@ -314,9 +277,10 @@ FormList ScanFormList(Report& report, const std::string& path, const GroupList& 
     if (info.named && info.id < 1) {
       report.Add(kind::kBadRecord, path, at + fl::kIdOffset,
                  Format("%s: a named form's identifier must be above 0", who.c_str()));
-    } else if (!info.named && (info.id > -1 || info.id < -256)) {
+    } else if (!info.named && (info.id > -1 || info.id < kLowestFileEntryId)) {
       report.Add(kind::kBadRecord, path, at + fl::kIdOffset,
-                 Format("%s: a file entry's identifier must lie from -256 to -1", who.c_str()));
+                 Format("%s: a file entry's identifier must lie from %ld to -1", who.c_str(),
+                        static_cast<long>(kLowestFileEntryId)));
     }
     const auto id = recordOfId.emplace(info.id, i);
     if (!id.second) {

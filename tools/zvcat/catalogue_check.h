@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "file_image.h"
+
 namespace zvcat {
 
 // The two list files of a catalogue.
@@ -14,6 +16,10 @@ struct CataloguePaths {
   std::string formList;   // the form name list file (.FLT)
   std::string groupList;  // the group name list file (.GLT)
 };
+
+// The lowest identifier of a file entry: the writers number file entries in a
+// ring of 256.
+constexpr int32_t kLowestFileEntryId = -256;
 
 // One fault. kind is one of the names below and never changes between
 // releases, so that scripts can test for it; message says the same for a
@@ -72,9 +78,6 @@ constexpr char kGroupInfoMissing[] = "group-info-missing";
 // An overlay data file named by an overlay entry does not exist.
 constexpr char kOverlayMissing[] = "overlay-missing";
 }  // namespace kind
-
-// The largest file the checker reads into memory: 64 MiB.
-constexpr uint32_t kLargestFile = 64u * 1024u * 1024u;
 
 // Checks the catalogue. The findings come in the order the files are read:
 // the form name list, the group name list, then each named form's group info

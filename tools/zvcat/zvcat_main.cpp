@@ -2,17 +2,19 @@
 // info files they name and the overlay data files those name). It only reads.
 //
 //   zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json]
-//         [--driver MODULE [--device NAME]] COMMAND
+//         [--driver MODULE [--device NAME]] [--to DIR] COMMAND
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "catalogue/paths.h"
 #include "catalogue_check.h"
+#include "catalogue_recovery.h"
 #include "catalogue_source.h"
 #include "catalogue_view.h"
 #include "json_writer.h"
@@ -37,11 +39,12 @@ constexpr int kExitUsage = 2;
 // The help text; the example follows it.
 constexpr char kHelp[] =
     R"(Usage: zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json]
-             [--driver MODULE [--device NAME]] COMMAND
+             [--driver MODULE [--device NAME]] [--to DIR] COMMAND
 
-Shows and checks a catalogue of forms: the form name list file (.FLT), the
-group name list file (.GLT), the group info files (.FGP) they name and the
-overlay data files those name. zvcat only reads; it never changes a file.
+Shows, checks and recovers a catalogue of forms: the form name list file
+(.FLT), the group name list file (.GLT), the group info files (.FGP) they
+name and the overlay data files those name. zvcat only reads the catalogue;
+it never changes a file of it.
 
 Where the catalogue is:
   --config FILE      the list files named by this catalogue configuration
@@ -61,6 +64,15 @@ Commands:
   check              checks every file of the catalogue and prints one line
                      per fault: FILE:OFFSET: KIND: MESSAGE (no offset when the
                      fault concerns the whole file), then a summary line
+  recover --to DIR   writes into DIR (new, or empty) a new, sound catalogue
+                     of every form, file entry and overlay entry the
+                     catalogue still holds: whole records and texts of
+                     damaged files, and where a file is lost, the group info
+                     and overlay data files its naming rule finds; with
+                     ZVLMN3.DAT naming the new lists. Prints what was
+                     recovered, from which file and offset, and what was
+                     lost and why. The overlay data files stay where they
+                     are; the new group info files name them by full path
 
 Options:
   --json             the same in JSON; texts are the catalogue's bytes, each
@@ -70,6 +82,7 @@ Options:
                      the dialogs name it; without it that field is blank
   --device NAME      the device name handed to the driver module (default:
                      none)
+  --to DIR           for recover: the directory of the new catalogue
   -h, --help         this text
 
 A damaged list or group info file is refused as a whole by the readers zvcat
@@ -77,11 +90,13 @@ shares with the module; list and show then say so, and check tells what is
 wrong and where.
 
 Exit status:
-  0  done; for check: the catalogue is sound
+  0  done; for check: the catalogue is sound; for recover: nothing was lost
   1  check found faults; list or show could not read a list file or the
-     form's group info file, or show found no such form
+     form's group info file, or show found no such form; recover lost
+     something (the new catalogue is written all the same)
   2  usage error, or the catalogue cannot be located (no configuration file,
-     or it names no list files), or the driver module gives no paper list
+     or it names no list files), or the driver module gives no paper list,
+     or DIR holds files or cannot be written
 
 Example:
 @EXAMPLE@)";
@@ -432,6 +447,107 @@ int JsonCheck(JsonWriter& j, const CataloguePaths& paths, const std::vector<zvca
 }
 
 // ---------------------------------------------------------------------------
+// recover
+
+std::string SourceText(const zvcat::Source& from) {
+  if (from.file.empty()) return "(nothing read)";
+  return from.offset < 0 ? from.file : from.file + ":" + std::to_string(from.offset);
+}
+
+size_t CountOverlays(const zvcat::Recovery& r) {
+  size_t n = 0;
+  for (const zvcat::RecoveredForm& form : r.forms) n += form.overlays.size();
+  return n;
+}
+
+int PrintRecovery(const zvcat::Recovery& r, const std::string& dir) {
+  PrintField("Recovered catalogue", dir);
+  for (const std::string& file : r.written) PrintField("Written", file);
+  std::printf("%zu forms and file entries, %zu overlay entries recovered; %zu items lost\n", r.forms.size(),
+              CountOverlays(r), r.lost.size());
+  if (!r.forms.empty()) std::printf("\nRecovered:\n");
+  for (const zvcat::RecoveredForm& form : r.forms) {
+    std::printf("  %s %d \"%s\" from %s; group %s from %s\n", form.fileEntry ? "file entry" : "named form",
+                form.id, form.name.c_str(), SourceText(form.from).c_str(),
+                ("\"" + (form.hasGroupInfo ? form.groupInfoName : form.groupText) + "\"").c_str(),
+                SourceText(form.groupFrom).c_str());
+    for (const zvcat::RecoveredOverlay& overlay : form.overlays)
+      std::printf("    overlay %s from %s\n", overlay.named ? overlay.path.c_str() : "(no file name)",
+                  SourceText(overlay.from).c_str());
+  }
+  if (!r.lost.empty()) std::printf("\nLost:\n");
+  for (const zvcat::LostItem& item : r.lost)
+    std::printf("  %s: %s: %s\n", SourceText(item.from).c_str(), item.what.c_str(), item.reason.c_str());
+  return r.lost.empty() ? kExitSuccess : kExitFaults;
+}
+
+void JsonSource(JsonWriter& j, const char* key, const zvcat::Source& from) {
+  j.Key(key).BeginObject().Key("file");
+  if (from.file.empty()) {
+    j.Null();
+  } else {
+    j.String(from.file);
+  }
+  j.Key("offset").Number(from.offset).EndObject();
+}
+
+int JsonRecovery(JsonWriter& j, const zvcat::Recovery& r, const std::string& dir) {
+  j.BeginObject().Key("to").String(dir).Key("complete").Bool(r.lost.empty()).Key("written").BeginArray();
+  for (const std::string& file : r.written) j.String(file);
+  j.EndArray().Key("recovered").BeginArray();
+  for (const zvcat::RecoveredForm& form : r.forms) {
+    j.BeginObject()
+        .Key("kind")
+        .String(form.fileEntry ? "file-entry" : "named-form")
+        .Key("id")
+        .Number(form.id);
+    j.Key("name")
+        .String(form.name)
+        .Key("description")
+        .String(form.description)
+        .Key("layer")
+        .Number(form.layer);
+    JsonSource(j, "from", form.from);
+    j.Key("groupText").String(form.hasGroupInfo ? form.groupInfoName : form.groupText);
+    JsonSource(j, "groupFrom", form.groupFrom);
+    j.Key("overlays").BeginArray();
+    for (const zvcat::RecoveredOverlay& overlay : form.overlays) {
+      j.BeginObject().Key("path");
+      if (overlay.named) {
+        j.String(overlay.path);
+      } else {
+        j.Null();
+      }
+      JsonSource(j, "from", overlay.from);
+      j.EndObject();
+    }
+    j.EndArray().EndObject();
+  }
+  j.EndArray().Key("lost").BeginArray();
+  for (const zvcat::LostItem& item : r.lost) {
+    j.BeginObject().Key("what").String(item.what);
+    JsonSource(j, "from", item.from);
+    j.Key("reason").String(item.reason).EndObject();
+  }
+  j.EndArray().EndObject();
+  return r.lost.empty() ? kExitSuccess : kExitFaults;
+}
+
+// Whether dir is missing or an empty directory.
+bool IsNewOrEmpty(const std::string& dir) {
+#ifdef _WIN32
+  const std::string host = dir;
+#else
+  char buffer[4096];
+  if (!plat::posix::ToHostPath(dir.c_str(), buffer, sizeof buffer)) return false;
+  const std::string host = buffer;
+#endif
+  std::error_code error;
+  if (!std::filesystem::exists(host, error)) return !error;
+  return std::filesystem::is_directory(host, error) && std::filesystem::is_empty(host, error) && !error;
+}
+
+// ---------------------------------------------------------------------------
 
 // A path as the user typed it. Natively a host path (starting with "/") is
 // taken through the drive map; Windows-style paths are used as they stand.
@@ -454,7 +570,7 @@ std::string HelpText() {
 int Usage(const std::string& problem) {
   std::fprintf(stderr,
                "zvcat: %s\nUsage: zvcat [--config FILE | --lists FORMLIST GROUPLIST] [--json]\n"
-               "             [--driver MODULE [--device NAME]] COMMAND\n"
+               "             [--driver MODULE [--device NAME]] [--to DIR] COMMAND\n"
                "Try 'zvcat --help' for more.\n",
                problem.c_str());
   return kExitUsage;
@@ -469,6 +585,7 @@ int Run(int argc, char** argv) {
   std::string driver;
   std::string device;
   bool haveDevice = false;
+  std::string to;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -490,6 +607,9 @@ int Run(int argc, char** argv) {
         device = argv[++i];
         haveDevice = true;
       }
+    } else if (arg == "--to") {
+      if (i + 1 >= argc) return Usage("--to needs a directory");
+      to = UserPath(argv[++i]);
     } else if (arg == "--lists") {
       if (haveConfig || haveLists) return Usage("give the catalogue once: --config or --lists");
       if (i + 2 >= argc) return Usage("--lists needs the form name list file and the group name list file");
@@ -504,7 +624,7 @@ int Run(int argc, char** argv) {
   }
   if (words.empty()) return Usage("no command");
   const std::string& command = words[0];
-  if (command == "list" || command == "check") {
+  if (command == "list" || command == "check" || command == "recover") {
     if (words.size() != 1) return Usage(command + " takes no arguments");
   } else if (command == "show") {
     if (words.size() != 2) return Usage("show takes one form: a name or an identifier");
@@ -513,6 +633,7 @@ int Run(int argc, char** argv) {
   }
   if (haveDevice && driver.empty()) return Usage("--device goes with --driver");
   if (!driver.empty() && command != "show") return Usage("--driver goes with show");
+  if (to.empty() != (command != "recover")) return Usage("--to goes with recover, which needs it");
 
   if (!haveLists) {
     if (!haveConfig) config = zvcat::DefaultConfigurationPath();
@@ -536,6 +657,26 @@ int Run(int argc, char** argv) {
     }
     const FormView view = zvcat::ShowForm(lists, words[1], papers);
     status = json ? JsonShow(j, view) : PrintShow(view, words[1]);
+  } else if (command == "recover") {
+    if (!IsNewOrEmpty(to)) {
+      std::fprintf(stderr, "zvcat: %s is not a new or empty directory\n", to.c_str());
+      return kExitUsage;
+    }
+    // The configuration's last directory is one more place to look for
+    // group info files, and its user the section of the new one.
+    char current[plat::kPathBuffer] = "";
+    char user[plat::kPathBuffer] = "";
+    if (!haveLists) {
+      plat::GetProfileString("ENVIRONMENT", "CURRENTDIR", "", current, sizeof current, config.c_str());
+      plat::GetProfileString("ENVIRONMENT", "USER", "", user, sizeof user, config.c_str());
+    }
+    zvcat::Recovery recovery = zvcat::PlanRecovery(lists, current);
+    std::string error;
+    if (!zvcat::WriteRecovery(&recovery, to, user, &error)) {
+      std::fprintf(stderr, "zvcat: %s\n", error.c_str());
+      return kExitUsage;
+    }
+    status = json ? JsonRecovery(j, recovery, to) : PrintRecovery(recovery, to);
   } else {
     const std::vector<zvcat::Finding> findings = zvcat::CheckCatalogue(lists);
     status = json ? JsonCheck(j, lists, findings) : PrintCheck(lists, findings);
