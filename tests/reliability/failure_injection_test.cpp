@@ -8,6 +8,7 @@
 #include "catalogue/catalogue_config.h"
 #include "catalogue/overlay_files.h"
 #include "catalogue_check.h"
+#include "catalogue_recovery.h"
 #include "dialogs/module_frame.h"
 #include "driverapi/overlay_lookup.h"
 #include "driverlink/driver_entry_points.h"
@@ -144,6 +145,14 @@ const auto Findings = [] {
   for (const zvcat::Finding& f : zvcat::CheckCatalogue({gFlt, gGlt}))
     found.push_back(f.kind + " " + f.file + " " + std::to_string(f.offset));
   return found;
+};
+// The forms zvcat recover takes from the catalogue as it stands, each with its number of overlay entries,
+// and whether it reports anything lost.
+const auto Recoverable = [] {
+  const zvcat::Recovery r = zvcat::PlanRecovery({gFlt, gGlt}, "");
+  std::map<int32_t, size_t> forms;
+  for (const zvcat::RecoveredForm& f : r.forms) forms[f.id] = f.overlays.size();
+  return std::make_pair(forms, !r.lost.empty());
 };
 // A block handed back by a driver query, freed: whether there was one.
 const auto Freed = [](plat::MemoryHandle block) {
@@ -405,7 +414,7 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
   const Snapshot before = Take();
   const uint32_t live = fault::LiveBlocks();
   MessageBoxWatcher boxes(op.answer);
-  uint32_t tolerated = 0, damagedRuns = 0;
+  uint32_t tolerated = 0, damagedRuns = 0, recoveredRuns = 0;
   bool reached = false;
   ASSERT_FALSE(Run(fault::kAlloc, 0, &reached)) << "the clean run fails: " << result_ << ", code " << code_;
   ASSERT_EQ(fault::LiveBlocks(), live) << "a clean run leaves a block";
@@ -415,6 +424,10 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
   RestoreTo(before, after);
   const Groups groupsBefore = FormGroups();
   const std::vector<std::string> findingsBefore = Findings();
+  const auto recoverableBefore = Recoverable().first;
+  RestoreTo(after, Take());
+  const auto recoverableAfter = Recoverable().first;
+  RestoreTo(before, Take());
   std::string figures;
   for (uint32_t p = 0; p < fault::kPointCount; ++p) {
     uint32_t n = 1;
@@ -472,12 +485,34 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
         ReadEverything();
         EXPECT_TRUE(Take() == now) << where << ": a reader changed a damaged file";
         EXPECT_EQ(fault::LiveBlocks(), live) << where << ": a reader left a block";
+        // zvcat recover takes back what the damaged catalogue still holds of the states before and after
+        // the call, or says what it lost, into a sound catalogue, and changes nothing of the damaged one.
+        const auto [recovered, lost] = Recoverable();
+        for (const auto& [id, overlays] : recovered) {
+          const auto most = [id = id](const std::map<int32_t, size_t>& m) {
+            return m.count(id) ? static_cast<int64_t>(m.at(id)) : -1;
+          };
+          EXPECT_LE(static_cast<int64_t>(overlays), std::max(most(recoverableBefore), most(recoverableAfter)))
+              << where << ": recover gives form " << id << " with overlays that neither state holds";
+        }
+        EXPECT_TRUE(lost || recovered == recoverableBefore || recovered == recoverableAfter)
+            << where << ": recover lost forms or overlays without a word";
+        zvcat::Recovery r = zvcat::PlanRecovery({gFlt, gGlt}, "");
+        std::string error;
+        const std::string to = Path("RECOVERED\\");
+        EXPECT_TRUE(zvcat::WriteRecovery(&r, to, "", &error)) << where << ": " << error;
+        EXPECT_TRUE(zvcat::CheckCatalogue({to + "ZVLMN3.FLT", to + "ZVLMN3.GLT"}).empty())
+            << where << ": the recovered catalogue is not sound";
+        RemoveTree(HostPath(to));
+        EXPECT_TRUE(Take() == now) << where << ": recover changed the damaged catalogue";
+        ++recoveredRuns;
       }
       RestoreTo(before, Take());
     }
     figures += std::string(kPointNames[p]) + " " + std::to_string(n - 1) + ", ";
   }
-  figures += "tolerated " + std::to_string(tolerated) + ", damaged " + std::to_string(damagedRuns);
+  figures += "tolerated " + std::to_string(tolerated) + ", damaged " + std::to_string(damagedRuns) +
+             ", recovered " + std::to_string(recoveredRuns);
   std::printf("%s: %s\n", op.id, figures.c_str());
   RecordProperty("figures", figures);
 }
