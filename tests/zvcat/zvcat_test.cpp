@@ -613,9 +613,12 @@ TEST_P(DamagedCatalogueTest, RecoversWhatItStillHolds) {
        {With(Dir(), {"recover", "--to", HostPath(Path("TEXT"))}), 2, {"is not a new or empty directory"}},
        {With(Dir(), {"recover"}), 2, {"Usage: zvcat"}},
        {With(Dir(), {"--to", HostPath(Path("X")), "check"}), 2, {"Usage: zvcat"}}});
+  // Relative names, in the catalogue's directory: the new catalogue names the old files from anywhere.
+  ExpectRuns({{{"--lists", "FORMS.FLT", "GROUPS.GLT", "recover", "--to", "REL"}, 1, {"Written:"}}}, Dir());
   ExpectRuns({{{"--lists", HostPath(Path("TEXT\\ZVLMN3.FLT")), HostPath(Path("TEXT\\ZVLMN3.GLT")), "check"},
                0,
-               {"sound"}}});
+               {"sound"}},
+              {{"--config", HostPath(Path("REL\\ZVLMN3.DAT")), "check"}, 0, {"sound"}}});
   EXPECT_EQ(before, Snapshot(Dir())) << "the program changed a file of the catalogue";
 }
 

@@ -354,13 +354,13 @@ class Planner {
       const int32_t index = GetI32(image.At(slot.first));
       std::string name;
       if (index == zv::kNoString) continue;
-      if (text(index, &name, &at) && !name.empty() && Exists(Beside(name, path))) {
-        *slot.second = Beside(name, path);
+      if (text(index, &name, &at)) {
+        *slot.second = name.empty() ? name : Beside(name, path);
       } else {
         Lose((slot.first == gi::kEditedFileStringOffset ? "the edited file name of "
                                                         : "the preview file name of ") +
                  path,
-             Source{path, slot.first}, "it cannot be read, or names no file that exists");
+             Source{path, slot.first}, "it cannot be read");
       }
     }
     std::set<std::string> taken;

@@ -533,6 +533,20 @@ int JsonRecovery(JsonWriter& j, const zvcat::Recovery& r, const std::string& dir
   return r.lost.empty() ? kExitSuccess : kExitFaults;
 }
 
+// A path from the command line made absolute with the current directory: the
+// new catalogue names the files of the old one, and its configuration its
+// own lists, from wherever it is used.
+std::string Absolute(const std::string& path) {
+  if (path.size() >= 2 && (path[1] == ':' || (path[0] == '\\' && path[1] == '\\'))) return path;
+  char current[plat::kPathBuffer] = "";
+  const uint32_t length = plat::GetCurrentDirectory(current, sizeof current);
+  if (length == 0 || length >= sizeof current) return path;
+  std::string dir = current;
+  if (!path.empty() && path[0] == '\\') return dir.substr(0, 2) + path;
+  if (dir.back() != '\\') dir += '\\';
+  return dir + path;
+}
+
 // Whether dir is missing or an empty directory.
 bool IsNewOrEmpty(const std::string& dir) {
 #ifdef _WIN32
@@ -670,6 +684,8 @@ int Run(int argc, char** argv) {
       plat::GetProfileString("ENVIRONMENT", "CURRENTDIR", "", current, sizeof current, config.c_str());
       plat::GetProfileString("ENVIRONMENT", "USER", "", user, sizeof user, config.c_str());
     }
+    to = Absolute(to);
+    lists = {Absolute(lists.formList), Absolute(lists.groupList)};
     zvcat::Recovery recovery = zvcat::PlanRecovery(lists, current);
     std::string error;
     if (!zvcat::WriteRecovery(&recovery, to, user, &error)) {
