@@ -1,6 +1,8 @@
 // The fuzz targets, one per file format, each this file built with ZV_FUZZ_TARGET naming its entry:
-// readers change no byte, agree with a valid header's counts and give texts that fit; a writer
-// leaves a damaged or missing file as it was, a valid one as it was on failure, valid on success.
+// readers change no byte, agree with a valid header's counts and give texts that fit; zvcat's
+// recovery makes a sound catalogue of any list and group info files and changes none of them; a
+// writer leaves a damaged or missing file as it was, a valid one as it was on failure, valid on
+// success.
 #include <dlfcn.h>
 
 #include <cstring>
@@ -12,6 +14,8 @@
 #include "catalogue/byte_order.h"
 #include "catalogue/catalogue_config.h"
 #include "catalogue/overlay_files.h"
+#include "catalogue_check.h"
+#include "catalogue_recovery.h"
 #include "dialogs/module_frame.h"
 #include "driverapi/overlay_lookup.h"
 #include "driverlink/driver_entry_points.h"
@@ -151,6 +155,12 @@ void RunTarget(size_t size, const std::vector<Laid>& laid, void (*readers)(const
   LayOut(laid);
   const std::vector<File> before = ReadFiles(watched);
   readers(before);
+  CHECK(ReadFiles(watched) == before);
+  fs::remove_all(Host("C:\\RECOVERED"));
+  zvcat::Recovery recovery = zvcat::PlanRecovery({kFormListPath, kGroupListPath}, "");
+  std::string error;
+  CHECK(zvcat::WriteRecovery(&recovery, "C:\\RECOVERED", "", &error));
+  CHECK(zvcat::CheckCatalogue({"C:\\RECOVERED\\ZVLMN3.FLT", "C:\\RECOVERED\\ZVLMN3.GLT"}).empty());
   CHECK(ReadFiles(watched) == before);
   for (size_t w = size % 3; w < writers.size(); w += 3) {
     LayOut(laid);
