@@ -647,6 +647,7 @@ TEST_F(CatalogueCheckTest, RecoverFindsWhatTheNamingRuleNames) {
     std::vector<std::string> deleted;
     Files recovered;  // the new lists and group info files
     size_t lost;
+    Files changed = {};
   } rows[] = {
       {{},
        {{"ZVLMN3.FLT", sound.at("FORMS.FLT")},
@@ -681,12 +682,23 @@ TEST_F(CatalogueCheckTest, RecoverFindsWhatTheNamingRuleNames) {
         {"_F3001.FGP", invoice},
         {"_F3002.FGP", letter}},
        2},
+      // Texts whose full paths would not fit 260 characters: Letter takes the group of its identifier, the
+      // file entry is lost.
+      {{},
+       {{"ZVLMN3.FLT", FormListFile({{1, "INVOICE", "Monthly", 1, 0}, {2, "Letter", "", 2, 1}}, {}, 1)},
+        {"ZVLMN3.GLT", GroupNameListFile({"_F3001.FGP", "_F3002.FGP"})},
+        {"_F3001.FGP", invoice},
+        {"_F3002.FGP", letter}},
+       1,
+       {{"GROUPS.GLT",
+         GroupNameListFile({"_F3001.FGP", std::string(255, 'S'), std::string(251, 'L') + ".ZLP"})}}},
   };
   for (const Row& row : rows) {
     RemoveTree(HostPath(Path("NEW")));
     for (const auto& f : Snapshot(Dir())) RemoveFile(Path(f.first));
     Files files = sound;
     for (const std::string& name : row.deleted) files.erase(name);
+    for (const auto& [name, bytes] : row.changed) files[name] = bytes;
     WriteFiles(Dir(), files);
     zvcat::Recovery r = zvcat::PlanRecovery(Lists(), "");
     std::string error;

@@ -258,17 +258,18 @@ class Planner {
     Source from;
     const bool read = groups_.Text(index, &text, &from);
     const std::string path = read ? Beside(text, paths_.groupList) : std::string();
-    if (read && !EndsWith(text, ".FGP")) {
+    const bool groupInfo = read && EndsWith(text, ".FGP");
+    if (read && !groupInfo && path.size() <= kLongestText) {
       form->groupText = path;  // a save directory
       form->groupFrom = from;
       return;
     }
-    if (read && Exists(path)) {
+    if (groupInfo && Exists(path)) {
       form->groupFrom = from;
       TakeGroupInfo(path, form);
       return;
     }
-    if (read) {
+    if (groupInfo) {
       TakeOverlaysByName(path, form);
       if (!form->overlays.empty()) {
         form->hasGroupInfo = true;
@@ -289,8 +290,10 @@ class Planner {
     form->groupFrom = Source{};
     Lose("the group of named form " + std::to_string(form->id) + " " + Quoted(form->name),
          read ? from : Source{paths_.groupList, -1},
-         (read ? "its group info file " + path + " does not exist"
-               : std::string("its group text cannot be read")) +
+         (groupInfo ? "its group info file " + path + " does not exist"
+          : read    ? "its save directory " + path + " is longer than " + std::to_string(kLongestText) +
+                       " characters"
+                 : std::string("its group text cannot be read")) +
              ", and no group info file " + GroupInfoFileName(prefix_, form->id) +
              " was found; its save directory is the lists' directory");
   }
@@ -309,7 +312,10 @@ class Planner {
     const bool number = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
     form->groupText = text.empty() || number ? text : Beside(text, paths_.groupList);
     form->groupFrom = from;
-    return true;
+    if (form->groupText.size() <= kLongestText) return true;
+    Lose("file entry " + std::to_string(form->id) + " " + Quoted(form->name), form->from,
+         "the full path of the file it names is longer than " + std::to_string(kLongestText) + " characters");
+    return false;
   }
 
   std::string FindGroupInfoByName(int32_t id) const {
@@ -354,13 +360,13 @@ class Planner {
       const int32_t index = GetI32(image.At(slot.first));
       std::string name;
       if (index == zv::kNoString) continue;
-      if (text(index, &name, &at)) {
+      if (text(index, &name, &at) && Beside(name, path).size() <= kLongestText) {
         *slot.second = name.empty() ? name : Beside(name, path);
       } else {
         Lose((slot.first == gi::kEditedFileStringOffset ? "the edited file name of "
                                                         : "the preview file name of ") +
                  path,
-             Source{path, slot.first}, "it cannot be read");
+             Source{path, slot.first}, "it cannot be read, or its full path is too long");
       }
     }
     std::set<std::string> taken;
