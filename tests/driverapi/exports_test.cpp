@@ -388,6 +388,14 @@ TEST_F(ExportsTest, NamedFormsAreCreatedOnlyForCaptureAndNeedAnOverlayOrRoom) {
   EXPECT_EQ(
       Seq({Set(kCreate, kNamed, "INVOICE", 0, 1, nullptr, InColour()), Set(kCreate, kNamed, "INVOICE")}),
       "0 -|1 5");
+  // A range of one identifier above 4096 (5000,6000 is clamped to 5000): its form is created and captured
+  // into a group info file whose digits are 000.
+  WriteFormList(FormListFile({}, {}));
+  saveDir_ = nullptr;
+  Configure("F3GRP=5000,6000");
+  EXPECT_EQ(Seq({Set(kCreate, kNamed, "LARGE"), GetOverlay(Block(), nullptr, 5000)}),
+            "1 5000|1 " + Generated("_F300000.ZLP"));
+  EXPECT_EQ(FileBytes(Generated("_F3000.FGP")), GroupInfoFile({{Block().Record(1), 0}}, {"_F300000.ZLP"}));
 }
 
 TEST_F(ExportsTest, FirstOverlayOfANewFormOrAFileEntryNamedCGetsAFreshHeader) {
@@ -484,8 +492,9 @@ TEST_F(ExportsTest, GroupInfoNamesKeepThePrefixAndThreeDigitsPerForm) {
       {"", 26, "c:\\forms", "C:\\FORMS\\_F301A.FGP"},
       {"", 26, "C:\\", "C:\\_F301A.FGP"},
       {"", 0xABC, "D:\\F\\", "D:\\F\\_F3ABC.FGP"},
-      {"", 4096, "D:\\F", "D:\\F\\_F3000.FGP"},  // the only identifier written 000
-      {"", 4097, "D:\\F", "refused 404"},
+      {"", 4096, "D:\\F", "D:\\F\\_F3000.FGP"},  // 4096 and above are written 000
+      {"", 4097, "D:\\F", "D:\\F\\_F3000.FGP"},
+      {"F3GRP=5000,6000", 5000, "D:\\F", "D:\\F\\_F3000.FGP"},
       {"", 0, "D:\\F", "refused 404"},
       {"", 26, "D:\\" + std::string(250, 'L'), "refused 404"},
       {"GRP=1,4096", 27, "D:\\F", "D:\\F\\_01B.FGP"},  // shorter prefixes are kept as they are
