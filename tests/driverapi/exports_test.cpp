@@ -388,9 +388,16 @@ TEST_F(ExportsTest, NamedFormsAreCreatedOnlyForCaptureAndNeedAnOverlayOrRoom) {
   EXPECT_EQ(
       Seq({Set(kCreate, kNamed, "INVOICE", 0, 1, nullptr, InColour()), Set(kCreate, kNamed, "INVOICE")}),
       "0 -|1 5");
-  // A range of one identifier above 4096 (5000,6000 is clamped to 5000): its form is created and captured
-  // into a group info file whose digits are 000.
+  // Ranges that wrap to identifiers below 1 give no form, and nothing is written. A range of one
+  // identifier above 4096 (5000,6000 is clamped to 5000): its form is created and captured into a group
+  // info file whose digits are 000.
   WriteFormList(FormListFile({}, {}));
+  const std::string lists = FileBytes(FormListPath()) + FileBytes(GroupListPath());
+  for (const char* range : {"F3GRP=-1", "F3GRP=-5,10"}) {
+    Configure(range);
+    EXPECT_EQ(Set(kCreate, kNamed, "NEGATIVE"), "0 -") << range;
+    EXPECT_EQ(FileBytes(FormListPath()) + FileBytes(GroupListPath()), lists) << range;
+  }
   saveDir_ = nullptr;
   Configure("F3GRP=5000,6000");
   EXPECT_EQ(Seq({Set(kCreate, kNamed, "LARGE"), GetOverlay(Block(), nullptr, 5000)}),

@@ -142,6 +142,8 @@ TEST_F(FormRegistrationTest, ChooseFormIdGivesTheNextFreeIdentifierOrTheReason) 
       {one, "", 0, "INVOICE", 0, 2, 77},
       {one, "", 0, "P", 0, 2, 77},
       {FormListFile(Forms(4096, 1), {}), "", 0, "New", 404, 0, 0},
+      {kMissing, "-1", 0, "New", 404, 0, 0},  // ranges that wrap to identifiers below 1 give none
+      {one, "-5,10", 0, "New", 404, 0, 0},
       {one, "", 2, "A", 404, 0, 0},
       {cut, "", 0, "New", 404, 0, 0},
       {cut, "", 1, nullptr, 404, 0, 0},
