@@ -149,6 +149,15 @@ void EncodeGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) 
   PutU32(bytes + group_info::kPoolSizeOffset, header.poolSize);
 }
 
+void PatchGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) {
+  PutI32(bytes + group_info::kFirstStringOffset, header.firstString);
+  PutI32(bytes + group_info::kEditedFileStringOffset, header.editedFileString);
+  PutI32(bytes + group_info::kPreviewStringOffset, header.previewString);
+  PutU32(bytes + group_info::kEntryCountOffset, header.entryCount);
+  PutU32(bytes + group_info::kStringCountOffset, header.stringCount);
+  PutU32(bytes + group_info::kPoolSizeOffset, header.poolSize);
+}
+
 void DecodeOverlayEntry(const unsigned char* bytes, PrintSettings* settings, int32_t* fileNameString) {
   DecodePrintSettings(bytes + group_info::kEntrySettingsOffset, settings);
   *fileNameString = GetI32(bytes + group_info::kEntryFileNameOffset);

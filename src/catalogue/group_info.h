@@ -71,6 +71,10 @@ void DecodeGroupInfoHeader(const unsigned char* bytes, GroupInfoHeader* header);
 // Writes the magic, the string indexes, zero reserved bytes and the counts
 // into 64 bytes.
 void EncodeGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes);
+// Puts the string indexes and the counts into the 64 bytes of a header as
+// they were read, the magic and the reserved bytes untouched: how a writer
+// gives an existing file its header back.
+void PatchGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes);
 
 // An overlay entry's settings and file name string index.
 void DecodeOverlayEntry(const unsigned char* bytes, PrintSettings* settings, int32_t* fileNameString);

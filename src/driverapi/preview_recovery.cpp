@@ -67,12 +67,7 @@ bool RecordPreviewName(plat::FileHandle file, PreviewWork& w) {
   w.header.previewString = kNoString;
   if (!SetGroupString(file, &w.header, GroupStringSlot::kPreviewFile, FileNamePart(w.previewPath)))
     return false;
-  PutI32(w.headerBytes + group_info::kFirstStringOffset, w.header.firstString);
-  PutI32(w.headerBytes + group_info::kEditedFileStringOffset, w.header.editedFileString);
-  PutI32(w.headerBytes + group_info::kPreviewStringOffset, w.header.previewString);
-  PutU32(w.headerBytes + group_info::kEntryCountOffset, w.header.entryCount);
-  PutU32(w.headerBytes + group_info::kStringCountOffset, w.header.stringCount);
-  PutU32(w.headerBytes + group_info::kPoolSizeOffset, w.header.poolSize);
+  PatchGroupInfoHeader(w.header, w.headerBytes);
   return WriteAt(file, 0, w.headerBytes, sizeof w.headerBytes);
 }
 
