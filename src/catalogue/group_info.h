@@ -88,6 +88,15 @@ void DecodeOverlayEntry(const unsigned char* bytes, PrintSettings* settings, int
 ListFileState OpenGroupInfo(const char* path, plat::Access access, plat::FileHandle* file,
                             GroupInfoHeader* header, unsigned char* headerBytes = nullptr);
 
+// Opens a group info file as OpenGroupInfo does but checks only the magic,
+// for the callers that make what they can of a file whose size disagrees
+// with its counts. *entriesInFile gets how many of the counted overlay
+// entries lie wholly inside the file, and *sizeAgrees whether the size is
+// exactly what the counts make (the file is then valid). kDamaged, with
+// nothing left open, only for a header that cannot be read or another magic.
+ListFileState OpenGroupInfoByMagic(const char* path, plat::Access access, plat::FileHandle* file,
+                                   GroupInfoHeader* header, uint32_t* entriesInFile, bool* sizeAgrees);
+
 // Text number index of an open, valid group info file into a 261-byte
 // buffer. False for kNoString and for a damaged text: an index outside the
 // table, an offset or length reaching outside the pool, or more than 260
