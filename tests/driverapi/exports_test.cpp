@@ -536,10 +536,15 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
   const std::string a(34, 'a'), b(34, 'b'), c(34, 'c');
   const std::string two = GroupInfoFile({{a, 0}, {b, 1}}, {"_F301A00.ZLP", "_F301A01.ZLP"});
   const std::tuple<std::string, int32_t, std::string, int32_t, std::string, std::string> rows[] = {
-      // Paths the group does not list, a damaged group: nothing changes.
+      // Paths the group does not list: nothing changes.
       {two, 26, "_F301A02.ZLP", 1, two, "1111"},
       {two, 26, "SUB\\_F301A00.ZLP", 1, two, "1111"},
-      {two + "X", 26, "_F301A00.ZLP", 0, two + "X", "1111"},
+      // A group whose size disagrees with its counts loses the listed file and stays as it is, also when
+      // it names nothing else; one that does not list the path changes nothing.
+      {two + "X", 26, "_F301A00.ZLP", 0, two + "X", "0111"},
+      {GroupInfoFile({{a, 0}}, {"_F301A00.ZLP"}) + "X", 26, "_F301A00.ZLP", 0,
+       GroupInfoFile({{a, 0}}, {"_F301A00.ZLP"}) + "X", "0111"},
+      {two + "X", 26, "_F301A02.ZLP", 1, two + "X", "1111"},
       // The only overlay takes an otherwise empty group with it.
       {GroupInfoFile({{a, 0}}, {"_F301A00.ZLP"}), 26, "_F301A00.ZLP", 1, kMissing, "0111"},
       {GroupInfoFile({{a, 1}}, {"_F301A.PBF", "_F301A00.ZLP"}, -1, -1, 0), 26, "_F301A00.ZLP", 1,
@@ -567,6 +572,11 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
     EXPECT_EQ(FileBytes(Group()) + " " + files + FileBytes(FormListPath()), after + " " + left + formList);
   }
   EXPECT_EQ(ZVErrorForm(-5, Path("LOOSE.ZLP").c_str()), 1);  // already gone
+  // The entry a damaged group still lists could not be taken out.
+  ASSERT_TRUE(WriteWholeFile(Group(), two + "X"));
+  zv::SetLastErrorCode(0);
+  EXPECT_EQ(ZVErrorForm(26, Path("_F301A01.ZLP").c_str()), 0);
+  EXPECT_EQ(zv::GetLastErrorCode(), 408u);
 #ifdef _WIN32
   // A group another program holds open, sharing writing, cannot be deleted: the
   // entry goes before the file, and the group is left empty.
