@@ -444,8 +444,10 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
     SetLastErrorCode(kMsgRegisterFormFailed);
     return false;
   }
+  // A lookup that failed for want of memory is reported as the failed
+  // registration it causes, like every other lookup failure.
   if (!GetListFilePaths(w->formListPath, w->groupListPath)) {
-    SetCodeUnlessNoMemory(kMsgRegisterFormFailed);
+    SetLastErrorCode(kMsgRegisterFormFailed);
     return false;
   }
 

@@ -114,6 +114,13 @@ TEST_F(FormRegistrationTest, AddAndUpdateWriteBothListsOrLeaveThem) {
       EXPECT_EQ(Lists(), after.empty() || after == "=" ? forms + "|" + groups : after) << "row " << i << *op;
     }
   }
+  // The list paths not found, the lookup short of memory: a failed registration all the same.
+  Set(one, oneText);
+  fault::FailNth(fault::kAlloc, 2);
+  EXPECT_FALSE(zv::AddFormRecord(2, "B", nullptr, "C:\\B", 1));
+  fault::Reset();
+  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
+  EXPECT_EQ(Lists(), one + "|" + oneText);
 }
 
 TEST_F(FormRegistrationTest, ChooseFormIdGivesTheNextFreeIdentifierOrTheReason) {
