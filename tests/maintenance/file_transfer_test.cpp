@@ -293,6 +293,16 @@ TEST_P(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId + 1, target.c_str()));
   EXPECT_EQ(Read(Path("_F301A00.ZLP")) + Read(target + "_F301A00.ZLP"), Pattern(1000, 3) + kMissing);
+  // Without working memory neither has anything to give, and neither sets a code of its own.
+  ASSERT_TRUE(WriteWholeFile(Path("_F301.FGP"), group));
+  zv::SetLastErrorCode(kUntouched);
+  fault::FailNth(fault::kAlloc, 1);
+  EXPECT_EQ(zv::GetGroupSize(kFormId), 0u);
+  fault::FailNth(fault::kAlloc, 1);
+  EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
+  fault::Reset();
+  EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
+  EXPECT_EQ(Read(Path("_F301A00.ZLP")) + Read(target + "_F301A00.ZLP"), Pattern(1000, 3) + kMissing);
 }
 
 TEST_P(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
@@ -309,16 +319,22 @@ TEST_P(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
     expected[287] = char(layer);
     EXPECT_EQ(Read(path), expected);
   }
-  // Raw data, a file too short for a header, a raw file by its name (before it is opened) and a missing file
-  // are refused untouched.
+  // Raw data, a file too short for a header and a raw file by its name are left untouched, with 1 since they
+  // open; a missing file gives 0.
   for (const auto& [name, bytes] : {std::pair{"_F301A00.ZLP", "\x1D" + Pattern(400, 23)},
                                     {"_F301A00.ZLP", Pattern(318, 29)},
                                     {"_F301A00.ZLC", original},
                                     {"M.ZLP", kMissing}}) {
     Write(Path(name), bytes);
-    EXPECT_FALSE(zv::RewriteOverlayHeader(Path(name).c_str(), 2, "x"));
+    EXPECT_EQ(zv::RewriteOverlayHeader(Path(name).c_str(), 2, "x"), bytes != kMissing) << name;
     EXPECT_EQ(Read(Path(name)), bytes);
   }
+  // A header whose write fails: the file opened, so 1, and it stays as it was.
+  Write(path, original);
+  fault::FailNth(fault::kWrite, 1);
+  EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 2, "x"));
+  fault::Reset();
+  EXPECT_EQ(Read(path), original);
 }
 
 }  // namespace
