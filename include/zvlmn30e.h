@@ -14,8 +14,6 @@
  *    describes the failure as the module's last error code;
  *  - nothing is cached between calls: every call reads the catalogue files
  *    afresh, and two callers are kept apart by the files' share modes only.
- *
- * The exports are declared below as they become available.
  */
 #ifndef ZVLMN30E_H
 #define ZVLMN30E_H
