@@ -147,7 +147,7 @@ MemberMove MoveGroupMember(void* owner, GroupMoveWork& w, const char* name, bool
   if (!MemberPaths(w, name)) return MemberMove::kRefused;
   if (plat::SameFile(w.source, w.target)) return MemberMove::kLeft;
   if (ask && PathExists(w.target) &&
-      plat::MessageBox(owner, w.question, kBoxCaption, kStyleQuestion) != kAnswerYes) {
+      plat::ShowMessageBox(owner, w.question, kBoxCaption, kStyleQuestion) != kAnswerYes) {
     return MemberMove::kRefused;
   }
   // A listed file that is missing has nothing to lose and nothing to move.
@@ -252,7 +252,7 @@ bool CopyWholeFile(const char* source, const char* target) {
   if (plat::SameFile(source, target)) return false;
   if (UsesSystemTransfer()) {
     plat::SetAttributesNormal(source);
-    if (!plat::CopyFile(source, target, true)) return false;
+    if (!plat::CopyFileTo(source, target, true)) return false;
     plat::SetAttributesNormal(target);
     return true;
   }
@@ -270,7 +270,7 @@ uint64_t GetFreeDiskBytes(char* path) {
     *cut = '\0';
   }
   plat::DiskFreeSpace space{};
-  const bool known = plat::GetDiskFreeSpace(path, &space);
+  const bool known = plat::QueryDiskFreeSpace(path, &space);
   if (cut) *cut = saved;
   if (!known) return 0;
   return uint64_t{space.freeClusters} * space.sectorsPerCluster * space.bytesPerSector;

@@ -65,7 +65,7 @@ std::string Seq(std::initializer_list<std::string> results) {
 }
 void DeleteChoiceKey() {
   for (const char* key : {kChoiceKey, "Software\\ZEVRO\\ZEVRO Lamina3 DLL", "Software\\ZEVRO"})
-    plat::RegDeleteKey(key);
+    plat::DeleteRegKey(key);
 }
 
 class ExportsTest : public CatalogueTest {
@@ -287,7 +287,7 @@ TEST_F(ExportsTest, SearchOfFileEntriesAndStoredOverlays) {
                                       {-4, "P", "", 2, 2}, {-5, "P", "", 1, 3}, {-6, "P", "", 1, 9}};
   WriteFormList(FormListFile({{5, "INVOICE", "", 1, 5}}, files, 6));
   WriteGroupList(GroupNameListFile({Path("LOGO.ZLP"), "RAW.ZLC", "12", "70000", "", Path("SAVED")}));
-  ASSERT_TRUE(plat::CreateDirectory(Path("SAVED").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("SAVED").c_str()));
   const std::tuple<int32_t, std::string, std::string> rows[] = {
       {-1, BlockBytes({}, 0x01), "2,17,600 65535 @LOGO.ZLP"},
       {-2, BlockBytes({}, 0x01), "0,0,0 - #"},               // made for capture: never found
@@ -319,12 +319,12 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
   // A capture entry takes the driver's explanation for its own file only.
   const std::string target = Path("NEW.ZLP"), driver = "From the driver";
   plat::RegKey key = nullptr;
-  ASSERT_EQ(plat::RegCreateKey(kChoiceKey, &key), plat::kRegSuccess);
+  ASSERT_EQ(plat::CreateRegKey(kChoiceKey, &key), plat::kRegSuccess);
   const uint32_t type = 3, position = 1;
-  plat::RegSetValue(key, "Type", plat::kRegDword, &type, 4);
-  plat::RegSetValue(key, "Position", plat::kRegDword, &position, 4);
+  plat::SetRegValue(key, "Type", plat::kRegDword, &type, 4);
+  plat::SetRegValue(key, "Position", plat::kRegDword, &position, 4);
   auto put = [&](const char* name, const std::string& v) {
-    plat::RegSetValue(key, name, plat::kRegSz, v.c_str(), static_cast<uint32_t>(v.size() + 1));
+    plat::SetRegValue(key, name, plat::kRegSz, v.c_str(), static_cast<uint32_t>(v.size() + 1));
   };
   put("File", Lower(target));
   put("Explanation", driver);
@@ -334,7 +334,7 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
   const std::string longest = "D:\\" + std::string(253, 'X') + ".ZLP";
   put("File", longest);
   EXPECT_EQ(Set(kCreate, kFile, longest), "1 -7");
-  plat::RegCloseKey(key);
+  plat::CloseRegKey(key);
   const std::vector<FormRow> made = {
       {-1, "P", "logo", 2, 0}, {-2, "P", "", 1, 1},     {-3, "P", "", 1, 2},    {-4, "P", "", 2, 3},
       {-5, "C", driver, 1, 4}, {-6, "C", "mine", 2, 5}, {-7, "C", driver, 1, 6}};
@@ -406,7 +406,7 @@ TEST_F(ExportsTest, NamedFormsAreCreatedOnlyForCaptureAndNeedAnOverlayOrRoom) {
 }
 
 TEST_F(ExportsTest, FirstOverlayOfANewFormOrAFileEntryNamedCGetsAFreshHeader) {
-  ASSERT_TRUE(plat::CreateDirectory(Path("forms").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("forms").c_str()));
   WriteForm26(Path("forms"));
   const std::string longText(300, 'G');  // kept cut to 260 characters
   EXPECT_EQ(GetOverlay(Block(), longText.c_str()), "1 " + Generated("FORMS\\_F301A00.ZLP"));
@@ -616,7 +616,7 @@ TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatchAndOfCaptureAboutAMatch
   WriteOverlayFile(matching_);
   Expect({{-1, kCreate, {kIdNo, kIdNo}, "0" + noFormCreate_ + overwrite_},
           {-2, kCreate, {kIdOk}, "0" + noDir_}});  // a capture entry's new file needs its place
-  ASSERT_TRUE(plat::CreateDirectory(Path("NEW").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("NEW").c_str()));
   Expect({{-2, kCreate, {kIdYes}, "1"}});
   WriteForm5({{landscape_, "E.ZLP"}});
   Expect({{5, kPrint, {kIdYes}, "0" + noMatch_}, {5, kPrint, {kIdNo}, "1" + noMatch_}});
@@ -655,7 +655,7 @@ TEST_F(ExportsTest, ConfirmOfCaptureWithoutAMatchChecksCapacityPaperAndDirectory
     WriteForm5(Entries(count, {settings, "E.ZLP"}), groupText);
     Expect({{5, kCreate, {answer, kIdYes}, expected}});
   }
-  ASSERT_TRUE(plat::CreateDirectory(Path("SAVED").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("SAVED").c_str()));
   Expect({{5, kCreate, {kIdNo}, "1"}});
 }
 
