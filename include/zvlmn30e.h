@@ -14,8 +14,6 @@
  *    describes the failure as the module's last error code;
  *  - nothing is cached between calls: every call reads the catalogue files
  *    afresh, and two callers are kept apart by the files' share modes only.
- *
- * The exports are declared below as they become available.
  */
 #ifndef ZVLMN30E_H
 #define ZVLMN30E_H
@@ -190,7 +188,8 @@ ZVLONG ZVAPI ZVPreviewForm(ZVDWORD unused, ZVLONG formId, ZVLPSTR path);
 /* Undoes a failed capture: deletes the overlay data file that
  * ZVGetOverlayForm gave for formId and its entry in the group (and the group
  * info file when nothing is left in it). Returns 1 when done or when there
- * was nothing to undo. */
+ * was nothing to undo. A group info file whose size disagrees with its
+ * counts still loses the file, but keeps its entry: the result is then 0. */
 ZVLONG ZVAPI ZVErrorForm(ZVLONG formId, ZVLPCSTR path);
 
 /* 1 when the driver's configuration names a form editor ("EDITOR" in section

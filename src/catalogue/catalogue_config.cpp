@@ -36,7 +36,7 @@ constexpr uint32_t kProfileListSize = 5120;
 
 // Puts the system directory, in directory form, into dir.
 bool GetSystemDirectoryForm(char* dir) {
-  const uint32_t length = plat::GetSystemDirectory(dir, plat::kPathBuffer);
+  const uint32_t length = plat::GetSystemDirectoryPath(dir, plat::kPathBuffer);
   if (length == 0 || length > plat::kMaxPath) {
     dir[0] = '\0';
     return false;
@@ -50,7 +50,7 @@ bool SystemFilePath(const char* name, char* path) {
 }
 
 uint32_t ReadValue(const char* section, const char* key, char* value, const char* file) {
-  return plat::GetProfileString(section, key, "", value, plat::kPathBuffer, file);
+  return plat::ReadProfileValue(section, key, "", value, plat::kPathBuffer, file);
 }
 
 struct EnsureWork {
@@ -85,7 +85,7 @@ struct RangeWork {
 // The drive root of the process's current directory ("D:\"), or a network
 // directory whole; empty when the current directory cannot be had.
 void CurrentDriveRoot(char* dir) {
-  const uint32_t length = plat::GetCurrentDirectory(dir, plat::kPathBuffer);
+  const uint32_t length = plat::GetWorkingDirectory(dir, plat::kPathBuffer);
   if (length == 0 || length > plat::kMaxPath) dir[0] = '\0';
   CutToDriveRoot(dir);
 }
@@ -93,16 +93,16 @@ void CurrentDriveRoot(char* dir) {
 // Writes the default configuration; the file is created by the first write.
 bool WriteDefaultConfiguration(EnsureWork& w) {
   CurrentDriveRoot(w.value);
-  if (!plat::WriteProfileString(kEnvironmentSection, kCurrentDirKey, w.value, w.configPath) ||
-      !plat::WriteProfileString(kEnvironmentSection, kUserKey, kDefaultUserSection, w.configPath)) {
+  if (!plat::WriteProfileValue(kEnvironmentSection, kCurrentDirKey, w.value, w.configPath) ||
+      !plat::WriteProfileValue(kEnvironmentSection, kUserKey, kDefaultUserSection, w.configPath)) {
     SetLastErrorCode(kMsgNoDiskSpace);
     return false;
   }
   const bool listsWritten =
       CopyPath(w.listPath, w.systemDir) && AppendPath(w.listPath, kDefaultFormListName) &&
-      plat::WriteProfileString(kDefaultUserSection, kFormNameKey, w.listPath, w.configPath) &&
+      plat::WriteProfileValue(kDefaultUserSection, kFormNameKey, w.listPath, w.configPath) &&
       CopyPath(w.listPath, w.systemDir) && AppendPath(w.listPath, kDefaultGroupListName) &&
-      plat::WriteProfileString(kDefaultUserSection, kGroupNameKey, w.listPath, w.configPath);
+      plat::WriteProfileValue(kDefaultUserSection, kGroupNameKey, w.listPath, w.configPath);
   if (!listsWritten) {
     // A half-made file would be taken for a complete one by the next call.
     SetLastErrorCode(kMsgNoDiskSpace);
@@ -116,7 +116,7 @@ bool WriteDefaultConfiguration(EnsureWork& w) {
 
 bool LocateDriverConfiguration(char* path) {
   if (SystemFilePath(kDriverConfigFileName, path) && PathExists(path)) return true;
-  const uint32_t length = plat::GetModuleFileName(path, plat::kPathBuffer);
+  const uint32_t length = plat::GetModulePath(path, plat::kPathBuffer);
   if (length == 0 || length >= plat::kPathBuffer) return false;
   DirectoryOfFile(path, path);
   return AppendPath(path, kDriverConfigBesideModule) && PathExists(path);
@@ -148,13 +148,13 @@ int32_t ParseDecimal(const char* text) {
 bool ReadRangeKey(const char* mark, uint32_t* lowest, uint32_t* highest, char* prefix) {
   WorkMemory<RangeWork> w;
   if (!w || !LocateDriverConfiguration(w->path)) return false;
-  plat::GetProfileString(kEnvironmentSection, nullptr, "", w->keyNames, kProfileListSize, w->path);
+  plat::ReadProfileValue(kEnvironmentSection, nullptr, "", w->keyNames, kProfileListSize, w->path);
   const char* const end = w->keyNames + kProfileListSize;
   for (const char* name = w->keyNames; name < end && *name;
        name += strnlen(name, static_cast<size_t>(end - name)) + 1) {
     const char* found = std::strstr(name, mark);
     if (!found ||
-        plat::GetProfileString(kEnvironmentSection, name, "", w->value, kProfileListSize, w->path) == 0) {
+        plat::ReadProfileValue(kEnvironmentSection, name, "", w->value, kProfileListSize, w->path) == 0) {
       continue;
     }
     if (prefix) {
@@ -251,7 +251,7 @@ int32_t SetCurrentDirSetting(const char* directory) {
     return 0;
   }
   if (!SystemFilePath(kConfigFileName, w->configPath)) return 0;
-  return plat::WriteProfileString(kEnvironmentSection, kCurrentDirKey, directory, w->configPath) ? 1 : 0;
+  return plat::WriteProfileValue(kEnvironmentSection, kCurrentDirKey, directory, w->configPath) ? 1 : 0;
 }
 
 void GetFormIdRange(uint32_t* lowest, uint32_t* highest, char* prefix) {

@@ -24,7 +24,7 @@ bool WriteAt(plat::FileHandle file, uint64_t offset, const void* data, uint32_t 
 }
 
 void DeleteFileIfWritable(const char* path) {
-  if (plat::SetAttributesNormal(path)) plat::DeleteFile(path);
+  if (plat::SetAttributesNormal(path)) plat::EraseFile(path);
 }
 
 }  // namespace zv

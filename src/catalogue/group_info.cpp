@@ -127,6 +127,37 @@ struct SingleLineWork {
   char line[kOverlayLineSize];
 };
 
+// Opens the file (sharing reading only, existing files only), reads its
+// header and checks the magic; tells whether its size is the one its counts
+// make, and how many of the counted entries the file holds whole. headerBytes,
+// when given, gets the 64 bytes as read.
+ListFileState OpenGroupInfoFile(const char* path, plat::Access access, plat::FileHandle* file,
+                                GroupInfoHeader* header, unsigned char* headerBytes, uint32_t* entriesInFile,
+                                bool* sizeAgrees) {
+  *file = nullptr;
+  plat::FileHandle opened = plat::OpenFile(path, access, plat::kShareRead, plat::kOpenExisting);
+  if (!opened) return ListFileState::kCannotOpen;
+  unsigned char bytes[group_info::kHeaderSize];
+  const uint32_t size = plat::GetFileSize(opened);
+  if (size == plat::kInvalidSize || !SeekTo(opened, 0) || !ReadExactly(opened, bytes, sizeof bytes) ||
+      std::memcmp(bytes, group_info::kMagic, group_info::kMagicSize) != 0) {
+    plat::CloseFile(opened);
+    return ListFileState::kDamaged;
+  }
+  DecodeGroupInfoHeader(bytes, header);
+  // Counted in 64 bits: a damaged header must not wrap around to the size.
+  const uint64_t expected = uint64_t{group_info::kEntriesOffset} +
+                            uint64_t{group_info::kEntrySize} * header->entryCount +
+                            uint64_t{group_info::kTableSlotSize} * header->stringCount + header->poolSize;
+  *sizeAgrees = expected == size;
+  const uint32_t inFile =
+      size >= group_info::kHeaderSize ? (size - group_info::kHeaderSize) / group_info::kEntrySize : 0;
+  *entriesInFile = header->entryCount < inFile ? header->entryCount : inFile;
+  if (headerBytes) std::memcpy(headerBytes, bytes, sizeof bytes);
+  *file = opened;
+  return ListFileState::kValid;
+}
+
 }  // namespace
 
 void DecodeGroupInfoHeader(const unsigned char* bytes, GroupInfoHeader* header) {
@@ -149,35 +180,35 @@ void EncodeGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) 
   PutU32(bytes + group_info::kPoolSizeOffset, header.poolSize);
 }
 
+void PatchGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) {
+  PutI32(bytes + group_info::kFirstStringOffset, header.firstString);
+  PutI32(bytes + group_info::kEditedFileStringOffset, header.editedFileString);
+  PutI32(bytes + group_info::kPreviewStringOffset, header.previewString);
+  PutU32(bytes + group_info::kEntryCountOffset, header.entryCount);
+  PutU32(bytes + group_info::kStringCountOffset, header.stringCount);
+  PutU32(bytes + group_info::kPoolSizeOffset, header.poolSize);
+}
+
 void DecodeOverlayEntry(const unsigned char* bytes, PrintSettings* settings, int32_t* fileNameString) {
   DecodePrintSettings(bytes + group_info::kEntrySettingsOffset, settings);
   *fileNameString = GetI32(bytes + group_info::kEntryFileNameOffset);
 }
 
+ListFileState OpenGroupInfoByMagic(const char* path, plat::Access access, plat::FileHandle* file,
+                                   GroupInfoHeader* header, uint32_t* entriesInFile, bool* sizeAgrees) {
+  return OpenGroupInfoFile(path, access, file, header, nullptr, entriesInFile, sizeAgrees);
+}
+
 ListFileState OpenGroupInfo(const char* path, plat::Access access, plat::FileHandle* file,
                             GroupInfoHeader* header, unsigned char* headerBytes) {
+  uint32_t entriesInFile = 0;
+  bool sizeAgrees = false;
+  const ListFileState state =
+      OpenGroupInfoFile(path, access, file, header, headerBytes, &entriesInFile, &sizeAgrees);
+  if (state != ListFileState::kValid || sizeAgrees) return state;
+  plat::CloseFile(*file);
   *file = nullptr;
-  plat::FileHandle opened = plat::OpenFile(path, access, plat::kShareRead, plat::kOpenExisting);
-  if (!opened) return ListFileState::kCannotOpen;
-  unsigned char bytes[group_info::kHeaderSize];
-  const uint32_t size = plat::GetFileSize(opened);
-  bool valid = size != plat::kInvalidSize && SeekTo(opened, 0) && ReadExactly(opened, bytes, sizeof bytes) &&
-               std::memcmp(bytes, group_info::kMagic, group_info::kMagicSize) == 0;
-  if (valid) {
-    DecodeGroupInfoHeader(bytes, header);
-    // Counted in 64 bits: a damaged header must not wrap around to the size.
-    const uint64_t expected = uint64_t{group_info::kEntriesOffset} +
-                              uint64_t{group_info::kEntrySize} * header->entryCount +
-                              uint64_t{group_info::kTableSlotSize} * header->stringCount + header->poolSize;
-    valid = expected == size;
-  }
-  if (!valid) {
-    plat::CloseFile(opened);
-    return ListFileState::kDamaged;
-  }
-  if (headerBytes) std::memcpy(headerBytes, bytes, sizeof bytes);
-  *file = opened;
-  return ListFileState::kValid;
+  return ListFileState::kDamaged;
 }
 
 bool ReadGroupInfoString(plat::FileHandle file, const GroupInfoHeader& header, int32_t index, char* text,

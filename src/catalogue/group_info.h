@@ -71,6 +71,10 @@ void DecodeGroupInfoHeader(const unsigned char* bytes, GroupInfoHeader* header);
 // Writes the magic, the string indexes, zero reserved bytes and the counts
 // into 64 bytes.
 void EncodeGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes);
+// Puts the string indexes and the counts into the 64 bytes of a header as
+// they were read, the magic and the reserved bytes untouched: how a writer
+// gives an existing file its header back.
+void PatchGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes);
 
 // An overlay entry's settings and file name string index.
 void DecodeOverlayEntry(const unsigned char* bytes, PrintSettings* settings, int32_t* fileNameString);
@@ -83,6 +87,15 @@ void DecodeOverlayEntry(const unsigned char* bytes, PrintSettings* settings, int
 // caller that writes the header back with the bytes it does not decode.
 ListFileState OpenGroupInfo(const char* path, plat::Access access, plat::FileHandle* file,
                             GroupInfoHeader* header, unsigned char* headerBytes = nullptr);
+
+// Opens a group info file as OpenGroupInfo does but checks only the magic,
+// for the callers that make what they can of a file whose size disagrees
+// with its counts. *entriesInFile gets how many of the counted overlay
+// entries lie wholly inside the file, and *sizeAgrees whether the size is
+// exactly what the counts make (the file is then valid). kDamaged, with
+// nothing left open, only for a header that cannot be read or another magic.
+ListFileState OpenGroupInfoByMagic(const char* path, plat::Access access, plat::FileHandle* file,
+                                   GroupInfoHeader* header, uint32_t* entriesInFile, bool* sizeAgrees);
 
 // Text number index of an open, valid group info file into a 261-byte
 // buffer. False for kNoString and for a damaged text: an index outside the

@@ -23,7 +23,7 @@ void DirectoryOfFile(const char* path, char* dir) {
 }
 
 bool PathExists(const char* path) {
-  if (std::strlen(path) == 3) return plat::GetDriveType(path) >= plat::kDriveRemovable;
+  if (std::strlen(path) == 3) return plat::QueryDriveType(path) >= plat::kDriveRemovable;
   return plat::FindFirstEntry(path);
 }
 

@@ -14,7 +14,7 @@ OwnerState ReadOwner(plat::RegKey key) {
   unsigned char record[kEditGuardOwnerSize] = {};
   uint32_t type = 0;
   uint32_t size = sizeof record;
-  if (plat::RegQueryValue(key, kEditGuardOwnerValue, &type, record, &size) != plat::kRegSuccess ||
+  if (plat::QueryRegValue(key, kEditGuardOwnerValue, &type, record, &size) != plat::kRegSuccess ||
       type != plat::kRegBinary || size != sizeof record) {
     return OwnerState::kMissing;
   }
@@ -28,7 +28,7 @@ OwnerState ReadOwner(plat::RegKey key) {
 // write them; one whose time cannot be read is taken as young.
 bool IsYoung(plat::RegKey key) {
   uint64_t written = 0;
-  if (plat::RegQueryKeyTime(key, &written) != plat::kRegSuccess) return true;
+  if (plat::QueryRegKeyTime(key, &written) != plat::kRegSuccess) return true;
   const uint64_t now = plat::CurrentTime();
   return now <= written || now - written <= kEditGuardBareKeyLife * plat::kTimeUnitsPerSecond;
 }
@@ -39,7 +39,7 @@ bool StillHeld(plat::RegKey key) {
   uint32_t type = 0;
   uint32_t size = sizeof value;
   const bool readable =
-      plat::RegQueryValue(key, kEditGuardValue, &type, &value, &size) == plat::kRegSuccess &&
+      plat::QueryRegValue(key, kEditGuardValue, &type, &value, &size) == plat::kRegSuccess &&
       size == sizeof value;
   // A value other than 2 guards nothing.
   if (readable && (value & 0xFFFF) != static_cast<uint32_t>(kGuardHeld)) return false;
@@ -63,10 +63,10 @@ bool WriteGuard(plat::RegKey key) {
     unsigned char record[kEditGuardOwnerSize];
     std::memcpy(record, &self.id, 4);
     std::memcpy(record + 4, &self.startTime, 8);
-    plat::RegSetValue(key, kEditGuardOwnerValue, plat::kRegBinary, record, sizeof record);
+    plat::SetRegValue(key, kEditGuardOwnerValue, plat::kRegBinary, record, sizeof record);
   }
   const uint32_t value = kGuardHeld;
-  return plat::RegSetValue(key, kEditGuardValue, plat::kRegDword, &value, sizeof value) == plat::kRegSuccess;
+  return plat::SetRegValue(key, kEditGuardValue, plat::kRegDword, &value, sizeof value) == plat::kRegSuccess;
 }
 
 }  // namespace
@@ -76,18 +76,18 @@ int32_t AcquireEditGuard() {
   bool createdNew = false;
   // A key that the create finds already there was made by someone else
   // between the open and the create, and is judged as one found on open.
-  if (plat::RegOpenKey(kEditGuardKey, &key) != plat::kRegSuccess &&
-      plat::RegCreateKeyEx(kEditGuardKey, &key, &createdNew) != plat::kRegSuccess) {
+  if (plat::OpenRegKey(kEditGuardKey, &key) != plat::kRegSuccess &&
+      plat::CreateRegKeyEx(kEditGuardKey, &key, &createdNew) != plat::kRegSuccess) {
     return kGuardUnavailable;
   }
   const bool held = !createdNew && StillHeld(key);
   if (!held) WriteGuard(key);
-  plat::RegCloseKey(key);
+  plat::CloseRegKey(key);
   return held ? kGuardHeld : kGuardTaken;
 }
 
 int32_t ReleaseEditGuard() {
-  return plat::RegDeleteKey(kEditGuardKey) == plat::kRegSuccess ? 1 : 0;
+  return plat::DeleteRegKey(kEditGuardKey) == plat::kRegSuccess ? 1 : 0;
 }
 
 }  // namespace zv

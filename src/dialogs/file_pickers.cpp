@@ -91,7 +91,7 @@ BOOL RunOpenFileDialog(OPENFILENAMEA* record) {
     // picker changes nothing.
     GetLastError();
   }
-  plat::FreeModule(library);
+  plat::UnloadModule(library);
   return result;
 }
 

@@ -24,7 +24,7 @@ int32_t ShowHelp(HWND owner, uint32_t command, uint32_t data, const char* device
   WorkMemory<HelpWork> work;
   if (!work) return 0;
   // The module's directory, with its trailing backslash.
-  if (plat::GetModuleFileName(work->work, plat::kPathBuffer) != 0) {
+  if (plat::GetModulePath(work->work, plat::kPathBuffer) != 0) {
     char* slash = std::strrchr(work->work, '\\');
     if (slash) slash[1] = '\0';
   } else {

@@ -52,12 +52,12 @@ bool UseLocalResources() {
 }
 
 int32_t LoadMessage(uint32_t id, char* buffer, int32_t size) {
-  return plat::LoadString(UseLocalResources() ? id : id + kEnglishMessageOffset, buffer, size);
+  return plat::LoadStringResource(UseLocalResources() ? id : id + kEnglishMessageOffset, buffer, size);
 }
 
 void ShowErrorBox(void* owner, uint32_t id) {
   LoadMessage(id, g_messageBuffer, sizeof g_messageBuffer);
-  plat::MessageBox(owner, g_messageBuffer, kBoxCaption, kStyleIconHand);
+  plat::ShowMessageBox(owner, g_messageBuffer, kBoxCaption, kStyleIconHand);
 }
 
 uint32_t GetLastErrorCode() {
@@ -80,7 +80,7 @@ uint32_t RegisterWindowMessageLate(const char* name) {
   if (auto fn = reinterpret_cast<RegisterFn>(plat::GetEntryPoint(user32, "RegisterWindowMessageA"))) {
     id = fn(name);
   }
-  plat::FreeModule(user32);
+  plat::UnloadModule(user32);
   return id;
 }
 

@@ -22,6 +22,12 @@ void AppendToList(void* context, const char* line) {
                reinterpret_cast<LPARAM>(line));
 }
 
+// Empties the list when it holds any item, so that it never shows lines of
+// an earlier fill, also when the fill that follows fails.
+void EmptyList(HWND list) {
+  if (SendMessageA(list, LB_GETCOUNT, 0, 0) > 0) SendMessageA(list, LB_RESETCONTENT, 0, 0);
+}
+
 LineSink ListSink(HWND list) {
   LineSink sink;
   sink.append = AppendToList;
@@ -110,11 +116,13 @@ int OverlayColumnStep(const OverlayColumns& columns, int column) {
 }
 
 bool FillOverlayList(HWND list, int32_t formId, const PaperEntry* papers, uint16_t paperCount) {
+  EmptyList(list);
   return ListOverlayLines(formId, papers, paperCount, ListSink(list));
 }
 
 bool FillOverlayLine(HWND list, const PrintSettings& settings, const PaperEntry* papers,
                      uint16_t paperCount) {
+  EmptyList(list);
   return ListSingleOverlayLine(settings, papers, paperCount, ListSink(list));
 }
 

@@ -10,11 +10,13 @@
 
 namespace zv {
 
-// Puts the overlay list line of every overlay entry of the form into the
-// list box. The catalogue's result.
+// Empties the list box, then puts the overlay list line of every overlay
+// entry of the form into it. The catalogue's result; the list stays empty
+// when that is 0.
 bool FillOverlayList(HWND list, int32_t formId, const PaperEntry* papers, uint16_t paperCount);
 
-// Puts the line of one print settings record into the list box.
+// Empties the list box, then puts the line of one print settings record into
+// it.
 bool FillOverlayLine(HWND list, const PrintSettings& settings, const PaperEntry* papers, uint16_t paperCount);
 
 // How many column steps a line has: one before each field after the first.

@@ -57,7 +57,7 @@ void CopyCut(char* buffer, const char* text, size_t size) {
 void QueryText(plat::RegKey key, const char* name, char* buffer) {
   uint32_t type = plat::kRegNone;
   uint32_t size = kRegistryTextSize;
-  if (plat::RegQueryValue(key, name, &type, buffer, &size) != plat::kRegSuccess || type != plat::kRegSz) {
+  if (plat::QueryRegValue(key, name, &type, buffer, &size) != plat::kRegSuccess || type != plat::kRegSz) {
     std::memset(buffer, 0, kRegistryTextSize + 1);
   }
 }
@@ -66,7 +66,7 @@ void QueryNumber(plat::RegKey key, const char* name, uint32_t* value) {
   uint32_t type = plat::kRegNone;
   uint32_t size = sizeof *value;
   uint32_t read = 0;
-  if (plat::RegQueryValue(key, name, &type, &read, &size) == plat::kRegSuccess && type == plat::kRegDword &&
+  if (plat::QueryRegValue(key, name, &type, &read, &size) == plat::kRegSuccess && type == plat::kRegDword &&
       size == sizeof read) {
     *value = read;
   }
@@ -77,12 +77,12 @@ void QueryNumber(plat::RegKey key, const char* name, uint32_t* value) {
 // "Position" describe the choice for the driver and are not used here.
 bool ReadOverlayChoice(DevOverlayWork& w) {
   plat::RegKey key = nullptr;
-  if (plat::RegOpenKey(kOverlayChoiceKey, &key) != plat::kRegSuccess) return false;
+  if (plat::OpenRegKey(kOverlayChoiceKey, &key) != plat::kRegSuccess) return false;
   QueryNumber(key, "Type", &w.choiceType);
   QueryNumber(key, "Position", &w.choicePosition);
   QueryText(key, "File", w.choiceFile);
   QueryText(key, "Explanation", w.choiceExplanation);
-  plat::RegCloseKey(key);
+  plat::CloseRegKey(key);
   return true;
 }
 

@@ -25,7 +25,7 @@ extern "C" ZVLONG ZVAPI ZVDriverFormService(void) {
   WorkMemory<ServiceWork> w;
   if (!w || !LocateDriverConfiguration(w->path)) return 0;
   // Only the first configuration file that exists is read.
-  return plat::GetProfileString(kEnvironmentSection, kEditorKey, "", w->value, plat::kPathBuffer, w->path) > 0
+  return plat::ReadProfileValue(kEnvironmentSection, kEditorKey, "", w->value, plat::kPathBuffer, w->path) > 0
              ? 1
              : 0;
 }

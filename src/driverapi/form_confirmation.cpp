@@ -40,7 +40,7 @@ struct ConfirmCall {
 
 int32_t Ask(const ConfirmCall& call, uint32_t id, ConfirmWork& w) {
   LoadMessage(id, w.text, sizeof w.text);
-  return plat::MessageBox(call.owner, w.text, kBoxCaption, kStyleQuestion);
+  return plat::ShowMessageBox(call.owner, w.text, kBoxCaption, kStyleQuestion);
 }
 
 // A file entry is meant for printing when named "P", for capture when "C".
@@ -63,7 +63,7 @@ void ShowTooManyOverlays(const ConfirmCall& call, uint32_t capacity, ConfirmWork
   // The found path is no longer needed: it holds the message's pattern.
   LoadMessage(kMsgTooManyOverlays, w.path, sizeof w.path);
   std::snprintf(w.text, sizeof w.text, w.path, static_cast<long>(capacity));
-  plat::MessageBox(call.owner, w.text, kBoxCaption, kStyleIconHand);
+  plat::ShowMessageBox(call.owner, w.text, kBoxCaption, kStyleIconHand);
 }
 
 // Create mode, a match: the found file's directory must exist, and an

@@ -32,7 +32,6 @@ struct SearchWork {
   PathBuffer target;
   PathBuffer fileName;
   PathBuffer overlayPath;
-  unsigned char groupInfoHeader[group_info::kHeaderSize];
   GroupInfoHeader header;
   PrintSettings settings;
   PrintSettings captured;
@@ -124,22 +123,9 @@ uint32_t SearchFileEntry(SearchWork& w, const void* settings, int16_t capability
 // whose size disagrees with its counts is still searched, but only over the
 // overlay entries that lie wholly inside it. entryCount gets that number.
 bool OpenGroupForSearch(SearchWork& w, plat::FileHandle* file, uint32_t* entryCount) {
-  *file = plat::OpenFile(w.target, plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
-  if (!*file) return false;
-  uint32_t done = 0;
-  const uint32_t size = plat::GetFileSize(*file);
-  if (size == plat::kInvalidSize || size < group_info::kHeaderSize ||
-      !plat::ReadFile(*file, w.groupInfoHeader, group_info::kHeaderSize, &done) ||
-      done != group_info::kHeaderSize ||
-      std::memcmp(w.groupInfoHeader, group_info::kMagic, group_info::kMagicSize) != 0) {
-    plat::CloseFile(*file);
-    *file = nullptr;
-    return false;
-  }
-  DecodeGroupInfoHeader(w.groupInfoHeader, &w.header);
-  const uint32_t inFile = (size - group_info::kHeaderSize) / group_info::kEntrySize;
-  *entryCount = w.header.entryCount < inFile ? w.header.entryCount : inFile;
-  return true;
+  bool sizeAgrees = false;
+  return OpenGroupInfoByMagic(w.target, plat::kAccessRead, file, &w.header, entryCount, &sizeAgrees) ==
+         ListFileState::kValid;
 }
 
 // A named form: the overlay entry of its group info file that fits the

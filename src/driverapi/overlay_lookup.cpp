@@ -24,10 +24,10 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr char kGroupInfoExtension[] = ".FGP";
-// Named forms take identifiers up to 4096 under every configured range; 4096
-// itself is written "000", which no other identifier gives since 0 is never
-// a form.
-constexpr int32_t kLastNamedFormId = static_cast<int32_t>(kDefaultHighestFormId);
+// Three hexadecimal digits name the identifiers below 4096; 4096 and every
+// identifier above it are written "000". A range that holds such an
+// identifier holds only that one (the configuration clamps it so), and no
+// identifier below 4096 is written "000", since 0 is never a form.
 constexpr uint32_t kFormIdDigits = 3;
 constexpr uint32_t kFormIdModulus = 0x1000;
 // Two hexadecimal digits name the overlay numbers 0 to 255.
@@ -279,7 +279,7 @@ bool MakeGroupInfoFileName(int32_t formId, const char* saveDirectory, char* path
     SetLastErrorCode(kMsgNoWorkArea);
     return false;
   }
-  if (formId < 1 || formId > kLastNamedFormId) {
+  if (formId < 1) {
     SetLastErrorCode(kMsgRegisterFormFailed);
     return false;
   }
@@ -289,7 +289,7 @@ bool MakeGroupInfoFileName(int32_t formId, const char* saveDirectory, char* path
   w->prefix[kGroupFilePrefixSize - 1] = '\0';
   // The prefix is used as it stands, whatever its length, and the three
   // digits always follow it, so the digits tell the forms apart.
-  const uint32_t value = static_cast<uint32_t>(formId) % kFormIdModulus;
+  const uint32_t value = static_cast<uint32_t>(formId) < kFormIdModulus ? static_cast<uint32_t>(formId) : 0;
   for (uint32_t i = 0; i < kFormIdDigits; ++i) {
     w->digits[i] = kHexDigits[(value >> (4 * (kFormIdDigits - 1 - i))) & 0xF];
   }

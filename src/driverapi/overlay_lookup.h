@@ -15,11 +15,13 @@ namespace zv {
 // Builds the path of a named form's group info file in its save directory:
 // the directory in directory form, the group file prefix of the driver
 // configuration as it stands (one to three characters), the identifier as
-// three upper-case hexadecimal digits (4096 gives "000") and ".FGP", all in
-// upper case. Every identifier from 1 to 4096 thus gets its own name under
-// one prefix. False with last error 401 when no working memory can be had,
-// or 404 for an identifier outside 1..4096 (it would share "000" or another
-// form's digits) or a path that does not fit 260 characters.
+// three upper-case hexadecimal digits (4096 and above give "000") and
+// ".FGP", all in upper case. Every identifier from 1 to 4096 thus gets its
+// own name under one prefix, and a range of one identifier above 4096 (the
+// only kind the configuration allows there) names its form too. False with
+// last error 401 when no working memory can be had, or 404 for an
+// identifier below 1 (never a named form) or a path that does not fit 260
+// characters.
 bool MakeGroupInfoFileName(int32_t formId, const char* saveDirectory, char* path);
 
 // Results of ProposeOverlayFileName.

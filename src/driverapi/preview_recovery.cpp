@@ -67,12 +67,7 @@ bool RecordPreviewName(plat::FileHandle file, PreviewWork& w) {
   w.header.previewString = kNoString;
   if (!SetGroupString(file, &w.header, GroupStringSlot::kPreviewFile, FileNamePart(w.previewPath)))
     return false;
-  PutI32(w.headerBytes + group_info::kFirstStringOffset, w.header.firstString);
-  PutI32(w.headerBytes + group_info::kEditedFileStringOffset, w.header.editedFileString);
-  PutI32(w.headerBytes + group_info::kPreviewStringOffset, w.header.previewString);
-  PutU32(w.headerBytes + group_info::kEntryCountOffset, w.header.entryCount);
-  PutU32(w.headerBytes + group_info::kStringCountOffset, w.header.stringCount);
-  PutU32(w.headerBytes + group_info::kPoolSizeOffset, w.header.poolSize);
+  PatchGroupInfoHeader(w.header, w.headerBytes);
   return WriteAt(file, 0, w.headerBytes, sizeof w.headerBytes);
 }
 
@@ -122,8 +117,14 @@ extern "C" ZVLONG ZVAPI ZVErrorForm(ZVLONG formId, ZVLPCSTR path) {
     return 0;
   }
   if (!GetFormGroupPath(formId, w->groupPath)) return 0;
+  // A group info file whose size no longer agrees with its counts is still
+  // searched for the capture (over the entries it holds whole), so that the
+  // header-only file does not stay where the search could print it.
   plat::FileHandle file = nullptr;
-  if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->header) != ListFileState::kValid) {
+  uint32_t entriesInFile = 0;
+  bool sound = false;
+  if (OpenGroupInfoByMagic(w->groupPath, plat::kAccessReadWrite, &file, &w->header, &entriesInFile, &sound) !=
+      ListFileState::kValid) {
     return 0;
   }
   DirectoryOfFile(w->groupPath, w->directory);
@@ -131,7 +132,9 @@ extern "C" ZVLONG ZVAPI ZVErrorForm(ZVLONG formId, ZVLPCSTR path) {
   // The entry whose file, in the group's directory, is the given path.
   bool found = false;
   uint32_t record = 0;
-  ScanOverlayEntries(file, w->header, w->block, [&](uint32_t number, const unsigned char* entry) {
+  GroupInfoHeader scanned = w->header;
+  scanned.entryCount = entriesInFile;
+  ScanOverlayEntries(file, scanned, w->block, [&](uint32_t number, const unsigned char* entry) {
     const int32_t nameString = GetI32(entry + group_info::kEntryFileNameOffset);
     if (!ReadGroupInfoString(file, w->header, nameString, w->name) || !CopyPath(w->candidate, w->directory) ||
         !AppendPath(w->candidate, w->name) || !EqualIgnoringCase(w->candidate, path)) {
@@ -144,6 +147,13 @@ extern "C" ZVLONG ZVAPI ZVErrorForm(ZVLONG formId, ZVLPCSTR path) {
   if (!found) {
     plat::CloseFile(file);
     return 1;
+  }
+  // A damaged group is not edited: its entry stays, and only the file goes.
+  if (!sound) {
+    plat::CloseFile(file);
+    DeleteFileIfWritable(w->candidate);
+    SetLastErrorCode(kMsgDeleteOverlayFailed);
+    return 0;
   }
 
   // A group left with nothing in it goes with its last overlay; the form's

@@ -23,7 +23,7 @@ void* LoadEntryPoint(const char* driverPath, const char* name, plat::ModuleHandl
   if (!*module) return nullptr;
   void* entry = plat::GetEntryPoint(*module, name);
   if (!entry) {
-    plat::FreeModule(*module);
+    plat::UnloadModule(*module);
     *module = nullptr;
   }
   return entry;
@@ -112,13 +112,13 @@ plat::MemoryHandle QueryDriverCapabilities(const char* deviceName, const char* d
       if (filled) {
         *modelCount = models;
         *capabilityCount = capabilities;
-        plat::FreeModule(module);
+        plat::UnloadModule(module);
         return block;
       }
     }
     if (block) plat::FreeMemory(block);
   }
-  plat::FreeModule(module);
+  plat::UnloadModule(module);
   return nullptr;
 }
 
@@ -150,13 +150,13 @@ plat::MemoryHandle QueryPrinterSpec(const char* deviceName, const char* driverPa
       const bool filled = entry(deviceName, ZVDRV_MODE_FILL, modelId, base) != 0;
       plat::UnlockMemory(block);
       if (filled) {
-        plat::FreeModule(module);
+        plat::UnloadModule(module);
         return block;
       }
     }
     if (block) plat::FreeMemory(block);
   }
-  plat::FreeModule(module);
+  plat::UnloadModule(module);
   return nullptr;
 }
 
@@ -168,7 +168,7 @@ bool QueryHelpFile(const char* deviceName, const char* driverPath, uint32_t lang
   if (!entry) return false;
   entry(deviceName, static_cast<int32_t>(languageFlag), buffer);
   buffer[plat::kPathBuffer - 1] = '\0';
-  plat::FreeModule(module);
+  plat::UnloadModule(module);
   return true;
 }
 

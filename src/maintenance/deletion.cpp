@@ -114,17 +114,6 @@ bool RecordNameEquals(const unsigned char* record, const char* name) {
   return false;
 }
 
-// Puts the counts and string indexes of the header into its 64 bytes as they
-// were read, reserved bytes untouched.
-void PatchGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) {
-  PutI32(bytes + group_info::kFirstStringOffset, header.firstString);
-  PutI32(bytes + group_info::kEditedFileStringOffset, header.editedFileString);
-  PutI32(bytes + group_info::kPreviewStringOffset, header.previewString);
-  PutU32(bytes + group_info::kEntryCountOffset, header.entryCount);
-  PutU32(bytes + group_info::kStringCountOffset, header.stringCount);
-  PutU32(bytes + group_info::kPoolSizeOffset, header.poolSize);
-}
-
 // Finds the record of formId in its region: where it lies and the group
 // index it holds. False when it is not there or a read fails.
 bool FindFormRecord(plat::FileHandle file, DeleteFormWork& w, const FormListHeader& h, int32_t formId,

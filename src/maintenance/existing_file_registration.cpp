@@ -199,7 +199,7 @@ bool ReplaceOverlayFile(const char* groupInfoPath, uint32_t entryIndex, const ch
       ResolveEntryName(groupInfoPath, newFileName, w->newPath) &&
       !SamePathIgnoringCase(w->oldPath, w->newPath) && HasOverlayHeader(w->oldPath) &&
       plat::SetAttributesNormal(w->oldPath)) {
-    plat::DeleteFile(w->oldPath);
+    plat::EraseFile(w->oldPath);
   }
   return true;
 }
@@ -252,7 +252,7 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
       SetLastErrorCode(kMsgTooManyOverlays);
       LoadMessage(kMsgTooManyOverlays, w->text, sizeof w->text);
       FormatNumberMessage(w->text, in.overlayCapacity, w->message, sizeof w->message);
-      plat::MessageBox(in.owner, w->message, kBoxCaption, kStyleIconHand);
+      plat::ShowMessageBox(in.owner, w->message, kBoxCaption, kStyleIconHand);
       return RegistrationResult::kStayOpen;
     }
     if (!hasGroupInfo) {
@@ -280,7 +280,7 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
   }
 
   LoadMessage(kMsgReplaceMatchingOverlay, w->text, sizeof w->text);
-  if (plat::MessageBox(in.owner, w->text, kBoxCaption, kStyleQuestion) != kAnswerYes) {
+  if (plat::ShowMessageBox(in.owner, w->text, kBoxCaption, kStyleQuestion) != kAnswerYes) {
     return RegistrationResult::kStayOpen;
   }
   // While the question was open another writer may have removed or added

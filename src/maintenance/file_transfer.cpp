@@ -147,7 +147,7 @@ MemberMove MoveGroupMember(void* owner, GroupMoveWork& w, const char* name, bool
   if (!MemberPaths(w, name)) return MemberMove::kRefused;
   if (plat::SameFile(w.source, w.target)) return MemberMove::kLeft;
   if (ask && PathExists(w.target) &&
-      plat::MessageBox(owner, w.question, kBoxCaption, kStyleQuestion) != kAnswerYes) {
+      plat::ShowMessageBox(owner, w.question, kBoxCaption, kStyleQuestion) != kAnswerYes) {
     return MemberMove::kRefused;
   }
   // A listed file that is missing has nothing to lose and nothing to move.
@@ -252,7 +252,7 @@ bool CopyWholeFile(const char* source, const char* target) {
   if (plat::SameFile(source, target)) return false;
   if (UsesSystemTransfer()) {
     plat::SetAttributesNormal(source);
-    if (!plat::CopyFile(source, target, true)) return false;
+    if (!plat::CopyFileTo(source, target, true)) return false;
     plat::SetAttributesNormal(target);
     return true;
   }
@@ -270,7 +270,7 @@ uint64_t GetFreeDiskBytes(char* path) {
     *cut = '\0';
   }
   plat::DiskFreeSpace space{};
-  const bool known = plat::GetDiskFreeSpace(path, &space);
+  const bool known = plat::QueryDiskFreeSpace(path, &space);
   if (cut) *cut = saved;
   if (!known) return 0;
   return uint64_t{space.freeClusters} * space.sectorsPerCluster * space.bytesPerSector;
@@ -278,10 +278,7 @@ uint64_t GetFreeDiskBytes(char* path) {
 
 uint64_t GetGroupSize(int32_t formId) {
   WorkMemory<GroupSizeWork> w;
-  if (!w) {
-    NoWorkingMemory();
-    return 0;
-  }
+  if (!w) return 0;
   if (!GetFormGroupPath(formId, w->groupPath)) return 0;
   plat::FileHandle file = nullptr;
   if (OpenGroupInfo(w->groupPath, plat::kAccessReadWrite, &file, &w->header) != ListFileState::kValid) {
@@ -316,7 +313,7 @@ bool HasGroupToMove(int32_t formId) {
 bool MoveGroupFiles(void* owner, int32_t formId, const char* targetDirectory, GroupMoveCommit commit,
                     void* commitData) {
   WorkMemory<GroupMoveWork> w;
-  if (!w) return NoWorkingMemory();
+  if (!w) return false;
   LoadMessage(kMsgOverwriteExistingFile, w->question, sizeof w->question);
   if (!GetFormGroupPath(formId, w->groupPath)) return false;
   plat::FileHandle file = nullptr;
@@ -365,15 +362,13 @@ bool MoveGroupFiles(void* owner, int32_t formId, const char* targetDirectory, Gr
 bool RewriteOverlayHeader(const char* path, uint8_t layer, const char* description) {
   WorkMemory<HeaderWork> w;
   if (!w) return NoWorkingMemory();
-  // Raw printer data has no header to rewrite; writing one would damage it.
-  // The name is tested before the file is opened, the first byte on the
-  // header once it is read.
-  if (HasRawFileName(path)) return false;
   plat::FileHandle file = plat::OpenFile(path, plat::kAccessReadWrite, plat::kShareRead, plat::kOpenExisting);
   if (!file) return false;
-  // A file too short to hold a header is left as it is.
-  bool ok = ReadAt(file, 0, w->bytes, overlay_header::kSize) && !StartsAsRawData(w->bytes);
-  if (ok) {
+  // Raw printer data has no header to rewrite; writing one would damage it.
+  // A raw file by its name is not read, one by its first byte is left once
+  // its header is read; so is a file too short to hold a header.
+  if (!HasRawFileName(path) && ReadAt(file, 0, w->bytes, overlay_header::kSize) &&
+      !StartsAsRawData(w->bytes)) {
     w->bytes[overlay_header::kLayerOffset] = layer;
     unsigned char* field = w->bytes + overlay_header::kDescriptionOffset;
     uint32_t length = 0;
@@ -381,10 +376,10 @@ bool RewriteOverlayHeader(const char* path, uint8_t layer, const char* descripti
       field[length] = static_cast<unsigned char>(description[length]);
     }
     field[length] = '\0';
-    ok = WriteAt(file, 0, w->bytes, overlay_header::kSize);
+    WriteAt(file, 0, w->bytes, overlay_header::kSize);
   }
   plat::CloseFile(file);
-  return ok;
+  return true;
 }
 
 }  // namespace zv

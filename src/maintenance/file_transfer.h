@@ -5,9 +5,10 @@
 // Copies and moves work in one of two ways, by the Windows version class:
 // on Windows NT 3 and 4 through the system's move and copy functions, on
 // every other class through a buffer of kTransferBufferSize bytes, the
-// source deleted after a move. A copy or move sets no last error code; the
-// group and header operations fail with code 401 when they cannot have their
-// working memory.
+// source deleted after a move. A copy or move sets no last error code, nor
+// do the group's size and move; the header rewrite and the question whether
+// a form has a group to move set 401 when they cannot have their working
+// memory.
 #pragma once
 
 #include <cstdint>
@@ -71,7 +72,7 @@ using GroupMoveCommit = bool (*)(void* data);
 // target exists). Then commit(commitData) is called, when given.
 //
 // All or nothing: true when every file has moved and the commit, if any,
-// succeeded. false, having moved nothing, without working memory (401), when
+// succeeded. false, having moved nothing, without working memory, when
 // the group info file cannot be found, opened for reading and writing
 // (read-only, held by another program) or is damaged, when the target
 // directory does not fit a path or does not exist, or when the group has
@@ -88,10 +89,11 @@ bool MoveGroupFiles(void* owner, int32_t formId, const char* targetDirectory,
 
 // Sets the layer byte and the description (at most 255 characters, written
 // with its terminator; bytes after the terminator stay) in the 319-byte
-// header of the overlay data file at path. false, with the file untouched,
-// without working memory, when the file cannot be opened for reading and
-// writing, has no header (a raw file, or fewer than 319 bytes), or when the
-// write fails.
+// header of the overlay data file at path. A file without a header (a raw
+// file by its name or its first byte, or one of fewer than 319 bytes) is
+// left untouched. true whenever the file could be opened for reading and
+// writing, whatever the header then allowed; false, with the file untouched,
+// without working memory (401) or when it cannot be opened.
 bool RewriteOverlayHeader(const char* path, uint8_t layer, const char* description);
 
 }  // namespace zv

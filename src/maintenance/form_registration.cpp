@@ -24,6 +24,8 @@ constexpr uint32_t kMaxRangeSize = kDefaultHighestFormId;
 // The file entry ring: -1 to -256.
 constexpr uint32_t kFileEntryRing = 256;
 constexpr int32_t kLowestFileEntryId = -static_cast<int32_t>(kFileEntryRing);
+// The largest identifier a named form can carry in the record's signed field.
+constexpr uint32_t kHighestNamedFormId = 0x7FFFFFFF;
 
 // The longest group text: texts are read back into 261-byte buffers.
 constexpr uint32_t kMaxGroupText = plat::kMaxPath;
@@ -344,6 +346,10 @@ bool ChooseFormId(uint32_t mode, const char* name, int32_t* id, uint32_t* canAdd
         return false;
       }
       if (mode == kChooseNamedForm) {
+        if (lowest > kHighestNamedFormId) {
+          SetLastErrorCode(kMsgRegisterFormFailed);
+          return false;
+        }
         *id = static_cast<int32_t>(lowest);
       } else {
         *id = -1;
@@ -407,7 +413,10 @@ bool ChooseFormId(uint32_t mode, const char* name, int32_t* id, uint32_t* canAdd
     SetLastErrorCode(kMsgFormNameExists);
     return false;
   }
-  for (uint32_t candidate = lowest; candidate <= highest; ++candidate) {
+  // A named form's identifier is positive: a range that the unsigned
+  // clamping took past 0x7FFFFFFF would give negative ones, the file entries'
+  // kind, and holds none.
+  for (uint32_t candidate = lowest; candidate <= highest && candidate <= kHighestNamedFormId; ++candidate) {
     if (!w->used[candidate - lowest]) {
       *id = static_cast<int32_t>(candidate);
       return true;
@@ -435,8 +444,10 @@ bool AddFormRecord(int32_t id, const char* name, const char* description, const 
     SetLastErrorCode(kMsgRegisterFormFailed);
     return false;
   }
+  // A lookup that failed for want of memory is reported as the failed
+  // registration it causes, like every other lookup failure.
   if (!GetListFilePaths(w->formListPath, w->groupListPath)) {
-    SetCodeUnlessNoMemory(kMsgRegisterFormFailed);
+    SetLastErrorCode(kMsgRegisterFormFailed);
     return false;
   }
 

@@ -43,7 +43,9 @@ enum ChooseMode : uint32_t {
 
 // Picks the identifier of a new record. For a file entry, *canAdd is 1 when
 // a record may be added and 0 when the ring is full (the caller then
-// overwrites the record with this identifier); canAdd may be null. False
+// overwrites the record with this identifier); canAdd may be null. A named
+// form always gets a positive identifier: a configured range that holds
+// none (one the unsigned clamping took above 0x7FFFFFFF) is full. False
 // with 401, 404, 405 or 406 as the last error code.
 bool ChooseFormId(uint32_t mode, const char* name, int32_t* id, uint32_t* canAdd);
 

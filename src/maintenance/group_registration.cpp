@@ -68,8 +68,10 @@ bool WritePooledText(plat::FileHandle file, uint32_t at, const char* text, uint3
   return WriteAt(file, at, pooled.bytes, kTextLengthSize + length);
 }
 
+// Writes the header back into bytes, the 64 bytes of the file's header as
+// they stand (a new file's as made): the reserved bytes stay as they are.
 bool WriteHeader(plat::FileHandle file, const GroupInfoHeader& header, unsigned char* bytes) {
-  EncodeGroupInfoHeader(header, bytes);
+  PatchGroupInfoHeader(header, bytes);
   return WriteAt(file, 0, bytes, group_info::kHeaderSize);
 }
 
@@ -215,6 +217,7 @@ plat::FileHandle CreateGroupInfo(const char* path, const char* firstGroupString,
   plat::FileHandle file = plat::OpenFile(path, plat::kAccessReadWrite, plat::kShareRead, plat::kCreateNew);
   if (!file) return nullptr;
   *header = GroupInfoHeader{kNoString, kNoString, kNoString, 0, 0, 0};
+  EncodeGroupInfoHeader(*header, w.header);
   const char* texts[2] = {TextOrEmpty(firstGroupString), TextOrEmpty(editedFileName)};
   int32_t* slots[2] = {&header->firstString, &header->editedFileString};
   for (int i = 0; i < 2; ++i) {
@@ -281,7 +284,8 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
       return false;
     }
   } else {
-    if (OpenGroupInfo(groupInfoPath, plat::kAccessReadWrite, &file, &header) != ListFileState::kValid) {
+    if (OpenGroupInfo(groupInfoPath, plat::kAccessReadWrite, &file, &header, w->header) !=
+        ListFileState::kValid) {
       SetLastErrorCode(kMsgRegisterFormFailed);
       return false;
     }

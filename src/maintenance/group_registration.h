@@ -29,7 +29,8 @@ enum class GroupStringSlot { kFirstGroupString, kEditedFile, kPreviewFile };
 // Appends an overlay entry (settings, and fileName as given) to the group
 // info file, creating the file when it is missing. With null settings it only
 // creates the file or sets the strings. fileName, firstGroupString and
-// editedFileName may be null. False with 401 or 404.
+// editedFileName may be null. The 16 reserved bytes of an existing file's
+// header stay as they are (a new file gets zeros). False with 401 or 404.
 bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const PrintSettings* settings,
                      const char* firstGroupString, const char* editedFileName);
 

@@ -13,8 +13,8 @@ enum Point : uint32_t {
   kRead,          // ReadFile fails
   kWrite,         // WriteFile fails
   kSetEnd,        // SetEndOfFile fails
-  kProfileWrite,  // WriteProfileString fails
-  kRegOpen,       // RegOpenKey answers that the key does not exist
+  kProfileWrite,  // WriteProfileValue fails
+  kRegOpen,       // OpenRegKey answers that the key does not exist
   kPointCount
 };
 

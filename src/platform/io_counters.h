@@ -14,7 +14,7 @@ struct Counters {
   uint64_t bytesRead;
   uint64_t bytesWritten;
   uint32_t fileCalls;     // OpenFile ... CloseFile, and the calls on paths
-  uint32_t profileCalls;  // GetProfileString and WriteProfileString
+  uint32_t profileCalls;  // ReadProfileValue and WriteProfileValue
   uint64_t memoryTaken;   // bytes of the blocks taken, resizes included
   uint32_t blocksTaken;
 };

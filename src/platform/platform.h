@@ -4,33 +4,13 @@
 //
 // Conventions follow the Win32 calls they stand for: paths are single-byte ANSI
 // strings of at most 260 characters, results are true/false or a count, and no
-// function throws.
+// function throws. No name here is one that <windows.h> defines as a macro for
+// its A/W variants, so this header and that one may be included together in
+// any order.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-
-// <windows.h> defines several of the names below as macros for their A/W
-// variants; a source that includes it must include it before this header.
-#undef CopyFile
-#undef CreateDirectory
-#undef DeleteFile
-#undef FreeModule
-#undef GetCurrentDirectory
-#undef GetDiskFreeSpace
-#undef GetDriveType
-#undef GetModuleFileName
-#undef GetProfileString
-#undef GetSystemDirectory
-#undef LoadString
-#undef MessageBox
-#undef RegCreateKey
-#undef RegCreateKeyEx
-#undef RegDeleteKey
-#undef RegOpenKey
-#undef RegQueryValue
-#undef RegSetValue
-#undef WriteProfileString
 
 namespace plat {
 
@@ -95,16 +75,17 @@ bool CloseFile(FileHandle file);
 bool SetAttributesNormal(const char* path);
 // SetFileAttributesA(path, FILE_ATTRIBUTE_READONLY); for tests and tools.
 bool SetAttributesReadOnly(const char* path);
-// Fails while the file is open anywhere or is read-only.
-bool DeleteFile(const char* path);
+// DeleteFileA: fails while the file is open anywhere or is read-only.
+bool EraseFile(const char* path);
 // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED.
 bool MoveFileReplace(const char* from, const char* to);
 // CopyFileA.
-bool CopyFile(const char* from, const char* to, bool failIfExists);
+bool CopyFileTo(const char* from, const char* to, bool failIfExists);
 // FindFirstFileA on the path, search handle closed at once: true when it
 // names an existing file or directory.
 bool FindFirstEntry(const char* path);
-bool CreateDirectory(const char* path);
+// CreateDirectoryA, without security attributes.
+bool MakeDirectory(const char* path);
 // True when both paths name one existing file or directory, however each is
 // spelled: the same volume serial number and file index, as
 // GetFileInformationByHandle reports them. False when either cannot be found
@@ -121,7 +102,8 @@ enum DriveType : uint32_t {
   kDriveCdrom = 5,
   kDriveRamdisk = 6,
 };
-uint32_t GetDriveType(const char* root);
+// GetDriveTypeA.
+uint32_t QueryDriveType(const char* root);
 
 struct DiskFreeSpace {
   uint32_t sectorsPerCluster;
@@ -129,7 +111,8 @@ struct DiskFreeSpace {
   uint32_t freeClusters;
   uint32_t totalClusters;
 };
-bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space);
+// GetDiskFreeSpaceA.
+bool QueryDiskFreeSpace(const char* root, DiskFreeSpace* space);
 
 // ---------------------------------------------------------------------------
 // INI profile files, with the semantics of GetPrivateProfileStringA and
@@ -139,11 +122,11 @@ bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space);
 // key null: the section's key names, each zero-terminated, ended by an empty
 // name. section null: the section names the same way. Returns the number of
 // characters copied, without the final terminator.
-uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+uint32_t ReadProfileValue(const char* section, const char* key, const char* defaultValue, char* buffer,
                           uint32_t size, const char* file);
 // value null deletes the key; key null deletes the section. Creates the file
 // and the section when needed.
-bool WriteProfileString(const char* section, const char* key, const char* value, const char* file);
+bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file);
 
 // ---------------------------------------------------------------------------
 // The current user's registry (HKEY_CURRENT_USER). Key paths are relative to
@@ -163,23 +146,27 @@ enum RegType : uint32_t {
   kRegDword = 4,
 };
 
-int32_t RegCreateKey(const char* path, RegKey* key);
+// RegCreateKeyA.
+int32_t CreateRegKey(const char* path, RegKey* key);
 // RegCreateKeyExA (no class, non-volatile, all access): *createdNew is true
 // when this call made the key (REG_CREATED_NEW_KEY), false when it opened one
 // that already existed. Of callers racing to create one key, also across
 // processes, exactly one is told it created it.
-int32_t RegCreateKeyEx(const char* path, RegKey* key, bool* createdNew);
-int32_t RegOpenKey(const char* path, RegKey* key);
-// data may be null to ask for the size only; *size is the buffer size in and
-// the value's size out.
-int32_t RegQueryValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size);
-int32_t RegSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size);
-int32_t RegCloseKey(RegKey key);
-// Deletes a key that has no subkeys.
-int32_t RegDeleteKey(const char* path);
+int32_t CreateRegKeyEx(const char* path, RegKey* key, bool* createdNew);
+// RegOpenKeyA.
+int32_t OpenRegKey(const char* path, RegKey* key);
+// RegQueryValueExA: data may be null to ask for the size only; *size is the
+// buffer size in and the value's size out.
+int32_t QueryRegValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size);
+// RegSetValueExA.
+int32_t SetRegValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size);
+// RegCloseKey.
+int32_t CloseRegKey(RegKey key);
+// RegDeleteKeyA: deletes a key that has no subkeys.
+int32_t DeleteRegKey(const char* path);
 // The key's last write time (RegQueryInfoKeyA): when it was created or a
 // value or subkey of it last changed, in the units of CurrentTime.
-int32_t RegQueryKeyTime(RegKey key, uint64_t* lastWrite);
+int32_t QueryRegKeyTime(RegKey key, uint64_t* lastWrite);
 
 // ---------------------------------------------------------------------------
 // Dynamic loading.
@@ -187,18 +174,22 @@ int32_t RegQueryKeyTime(RegKey key, uint64_t* lastWrite);
 struct ModuleTag;
 using ModuleHandle = ModuleTag*;
 
+// LoadLibraryA, GetProcAddress and FreeLibrary.
 ModuleHandle LoadModule(const char* path);
 void* GetEntryPoint(ModuleHandle module, const char* name);
-void FreeModule(ModuleHandle module);
+void UnloadModule(ModuleHandle module);
 
 // ---------------------------------------------------------------------------
 // Directories and the system. Each returns the length written, without the
 // terminator, or 0 on failure (GetSystemDirectoryA and its kin).
 
-uint32_t GetSystemDirectory(char* buffer, uint32_t size);
-// The full file name of this module (the DLL, or the program it is linked into).
-uint32_t GetModuleFileName(char* buffer, uint32_t size);
-uint32_t GetCurrentDirectory(char* buffer, uint32_t size);
+// GetSystemDirectoryA.
+uint32_t GetSystemDirectoryPath(char* buffer, uint32_t size);
+// GetModuleFileNameA: the full file name of this module (the DLL, or the
+// program it is linked into).
+uint32_t GetModulePath(char* buffer, uint32_t size);
+// GetCurrentDirectoryA.
+uint32_t GetWorkingDirectory(char* buffer, uint32_t size);
 
 // GetVersionExA's platform id and major version; false when the call fails.
 bool GetVersion(uint32_t* platformId, uint32_t* majorVersion);
@@ -229,9 +220,9 @@ void* GetModuleInstance();
 // User interface reached from the core.
 
 // MessageBoxA: owner is an HWND, style the MB_ flags; returns the button id.
-int32_t MessageBox(void* owner, const char* text, const char* caption, uint32_t style);
+int32_t ShowMessageBox(void* owner, const char* text, const char* caption, uint32_t style);
 // LoadStringA on this module's string resources.
-int32_t LoadString(uint32_t id, char* buffer, int32_t size);
+int32_t LoadStringResource(uint32_t id, char* buffer, int32_t size);
 
 // ---------------------------------------------------------------------------
 // Working memory: zero-filled blocks from the global heap.

@@ -73,7 +73,7 @@ class CatalogueConfigTest : public zvtest::SystemDirTest {
   }
   std::string Value(const char* section, const char* key) const {
     char buffer[plat::kPathBuffer] = "";
-    plat::GetProfileString(section, key, "(missing)", buffer, sizeof buffer, ConfigPath().c_str());
+    plat::ReadProfileValue(section, key, "(missing)", buffer, sizeof buffer, ConfigPath().c_str());
     return buffer;
   }
   // "result:code:form list|group list" of GetListFilePaths, the code starting untouched.
@@ -88,7 +88,7 @@ class CatalogueConfigTest : public zvtest::SystemDirTest {
 
 TEST_F(CatalogueConfigTest, FirstUseWritesTheDefaultsOnceAndKeepsTheUsersDirectory) {
   char dir[plat::kPathBuffer] = "", cwd[plat::kPathBuffer] = "";
-  plat::GetCurrentDirectory(cwd, sizeof cwd);
+  plat::GetWorkingDirectory(cwd, sizeof cwd);
   const std::string root = std::string(cwd).substr(0, 3);
   EXPECT_FALSE(zv::GetCurrentDirSetting(dir));
   EXPECT_EQ(dir + FileBytes(ConfigPath()), root + zvtest::kMissing);                           // only read

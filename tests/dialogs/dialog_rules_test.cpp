@@ -41,7 +41,7 @@ class DialogRulesTest : public zvtest::SystemDirTest {
     }
   }
   std::string Made(const std::string& name) {
-    EXPECT_TRUE(plat::CreateDirectory(Path(name).c_str())) << name;
+    EXPECT_TRUE(plat::MakeDirectory(Path(name).c_str())) << name;
     return Path(name);
   }
 };

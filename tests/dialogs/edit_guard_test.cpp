@@ -17,11 +17,11 @@ using zv::kEditGuardKey;
 // A value as "type:bytes": "" when absent, "no key" without the key.
 std::string Read(const char* name) {
   plat::RegKey key = nullptr;
-  if (plat::RegOpenKey(kEditGuardKey, &key) != plat::kRegSuccess) return "no key";
+  if (plat::OpenRegKey(kEditGuardKey, &key) != plat::kRegSuccess) return "no key";
   char data[32] = {};
   uint32_t type = 0, size = sizeof data;
-  const bool present = plat::RegQueryValue(key, name, &type, data, &size) == plat::kRegSuccess;
-  plat::RegCloseKey(key);
+  const bool present = plat::QueryRegValue(key, name, &type, data, &size) == plat::kRegSuccess;
+  plat::CloseRegKey(key);
   return present ? std::to_string(type) + ":" + std::string(data, size) : "";
 }
 std::string Value(uint32_t type, const void* bytes, size_t size) {
@@ -75,17 +75,17 @@ TEST(EditGuardTest, EachStateOfAFoundKey) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    plat::RegDeleteKey(kEditGuardKey);
+    plat::DeleteRegKey(kEditGuardKey);
     plat::RegKey key = nullptr;
-    ASSERT_TRUE(row.value == "no key" || plat::RegCreateKey(kEditGuardKey, &key) == plat::kRegSuccess);
+    ASSERT_TRUE(row.value == "no key" || plat::CreateRegKey(kEditGuardKey, &key) == plat::kRegSuccess);
     for (const auto& v : {std::make_pair(zv::kEditGuardValue, row.value),
                           std::make_pair(zv::kEditGuardOwnerValue, row.owner)}) {
       const size_t colon = v.second.find(':');
       ASSERT_TRUE(!key || colon == std::string::npos ||
-                  plat::RegSetValue(key, v.first, std::stoul(v.second), v.second.data() + colon + 1,
+                  plat::SetRegValue(key, v.first, std::stoul(v.second), v.second.data() + colon + 1,
                                     static_cast<uint32_t>(v.second.size() - colon - 1)) == plat::kRegSuccess);
     }
-    if (key) plat::RegCloseKey(key);
+    if (key) plat::CloseRegKey(key);
     plat::fault::FailNth(plat::fault::kRegOpen, row.raced ? 1 : 0);
     plat::fault::ShiftClock(row.age);
     EXPECT_EQ(zv::AcquireEditGuard(), row.result);
@@ -100,7 +100,7 @@ TEST(EditGuardTest, EachStateOfAFoundKey) {
     EXPECT_EQ(Read(zv::kEditGuardValue), "no key");
     EXPECT_EQ(zv::ReleaseEditGuard(), 0);
   }
-  plat::RegDeleteKey(kEditGuardKey);
+  plat::DeleteRegKey(kEditGuardKey);
 }
 
 }  // namespace

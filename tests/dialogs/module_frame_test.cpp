@@ -23,7 +23,7 @@ constexpr bool kLocal = true;
 
 std::string Raw(uint32_t id) {  // straight from the string table, either set
   char buffer[512] = "";
-  plat::LoadString(id, buffer, sizeof buffer);
+  plat::LoadStringResource(id, buffer, sizeof buffer);
   return buffer;
 }
 

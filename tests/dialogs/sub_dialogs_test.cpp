@@ -19,6 +19,7 @@
 #include "dialogs/dialog_contexts.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/module_frame.h"
+#include "dialogs/overlay_list.h"
 #include "dialogs/register_existing_dialog.h"
 #include "dialogs/resource_ids.h"
 #include "platform/platform.h"
@@ -558,6 +559,31 @@ TEST_F(DeleteFormDataTest, Scripts) {
         [&](Files& f, zv::EditFormContext&) {
           f["_F3001.FGP"] = InvoiceGroup({0, 1, 2, 1});
         }}});
+}
+
+// The overlay lists are emptied before they are filled: a form's lines, none when its group cannot be
+// read, one record's line.
+TEST_F(DeleteFormDataTest, OverlayListsAreEmptiedFirst) {
+  Open(1, 3);
+  HWND list = CreateWindowA("LISTBOX", "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(list, nullptr);
+  const std::function<bool()> fills[] = {
+      [&] { return zv::FillOverlayList(list, 1, nullptr, 0); },
+      [&] { return zv::FillOverlayList(list, 2, nullptr, 0); },  // its group text is a directory
+      [&] { return zv::FillOverlayLine(list, kRecords[1], nullptr, 0); }};
+  const std::string expected[] = {
+      "1|" + Line(kRecords[0], true) + "|" + Line(kRecords[1], true) + "|" + Line(kRecords[0], true), "0",
+      "1|" + Line(kRecords[1], false)};
+  for (size_t i = 0; i < 3; ++i) {
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("left from before"));
+    std::string shown = fills[i]() ? "1" : "0";
+    char line[zv::kOverlayLineSize];
+    for (LRESULT row = 0; SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(line)) != LB_ERR;
+         ++row)
+      shown += "|" + std::string(line);
+    EXPECT_EQ(shown, expected[i]) << i;
+  }
+  DestroyWindow(list);
 }
 
 }  // namespace del

@@ -65,7 +65,7 @@ std::string Seq(std::initializer_list<std::string> results) {
 }
 void DeleteChoiceKey() {
   for (const char* key : {kChoiceKey, "Software\\ZEVRO\\ZEVRO Lamina3 DLL", "Software\\ZEVRO"})
-    plat::RegDeleteKey(key);
+    plat::DeleteRegKey(key);
 }
 
 class ExportsTest : public CatalogueTest {
@@ -287,7 +287,7 @@ TEST_F(ExportsTest, SearchOfFileEntriesAndStoredOverlays) {
                                       {-4, "P", "", 2, 2}, {-5, "P", "", 1, 3}, {-6, "P", "", 1, 9}};
   WriteFormList(FormListFile({{5, "INVOICE", "", 1, 5}}, files, 6));
   WriteGroupList(GroupNameListFile({Path("LOGO.ZLP"), "RAW.ZLC", "12", "70000", "", Path("SAVED")}));
-  ASSERT_TRUE(plat::CreateDirectory(Path("SAVED").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("SAVED").c_str()));
   const std::tuple<int32_t, std::string, std::string> rows[] = {
       {-1, BlockBytes({}, 0x01), "2,17,600 65535 @LOGO.ZLP"},
       {-2, BlockBytes({}, 0x01), "0,0,0 - #"},               // made for capture: never found
@@ -319,12 +319,12 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
   // A capture entry takes the driver's explanation for its own file only.
   const std::string target = Path("NEW.ZLP"), driver = "From the driver";
   plat::RegKey key = nullptr;
-  ASSERT_EQ(plat::RegCreateKey(kChoiceKey, &key), plat::kRegSuccess);
+  ASSERT_EQ(plat::CreateRegKey(kChoiceKey, &key), plat::kRegSuccess);
   const uint32_t type = 3, position = 1;
-  plat::RegSetValue(key, "Type", plat::kRegDword, &type, 4);
-  plat::RegSetValue(key, "Position", plat::kRegDword, &position, 4);
+  plat::SetRegValue(key, "Type", plat::kRegDword, &type, 4);
+  plat::SetRegValue(key, "Position", plat::kRegDword, &position, 4);
   auto put = [&](const char* name, const std::string& v) {
-    plat::RegSetValue(key, name, plat::kRegSz, v.c_str(), static_cast<uint32_t>(v.size() + 1));
+    plat::SetRegValue(key, name, plat::kRegSz, v.c_str(), static_cast<uint32_t>(v.size() + 1));
   };
   put("File", Lower(target));
   put("Explanation", driver);
@@ -334,7 +334,7 @@ TEST_F(ExportsTest, OverlayFilesAndStoredOverlaysBecomeFileEntries) {
   const std::string longest = "D:\\" + std::string(253, 'X') + ".ZLP";
   put("File", longest);
   EXPECT_EQ(Set(kCreate, kFile, longest), "1 -7");
-  plat::RegCloseKey(key);
+  plat::CloseRegKey(key);
   const std::vector<FormRow> made = {
       {-1, "P", "logo", 2, 0}, {-2, "P", "", 1, 1},     {-3, "P", "", 1, 2},    {-4, "P", "", 2, 3},
       {-5, "C", driver, 1, 4}, {-6, "C", "mine", 2, 5}, {-7, "C", driver, 1, 6}};
@@ -388,10 +388,25 @@ TEST_F(ExportsTest, NamedFormsAreCreatedOnlyForCaptureAndNeedAnOverlayOrRoom) {
   EXPECT_EQ(
       Seq({Set(kCreate, kNamed, "INVOICE", 0, 1, nullptr, InColour()), Set(kCreate, kNamed, "INVOICE")}),
       "0 -|1 5");
+  // Ranges that wrap to identifiers below 1 give no form, and nothing is written. A range of one
+  // identifier above 4096 (5000,6000 is clamped to 5000): its form is created and captured into a group
+  // info file whose digits are 000.
+  WriteFormList(FormListFile({}, {}));
+  const std::string lists = FileBytes(FormListPath()) + FileBytes(GroupListPath());
+  for (const char* range : {"F3GRP=-1", "F3GRP=-5,10"}) {
+    Configure(range);
+    EXPECT_EQ(Set(kCreate, kNamed, "NEGATIVE"), "0 -") << range;
+    EXPECT_EQ(FileBytes(FormListPath()) + FileBytes(GroupListPath()), lists) << range;
+  }
+  saveDir_ = nullptr;
+  Configure("F3GRP=5000,6000");
+  EXPECT_EQ(Seq({Set(kCreate, kNamed, "LARGE"), GetOverlay(Block(), nullptr, 5000)}),
+            "1 5000|1 " + Generated("_F300000.ZLP"));
+  EXPECT_EQ(FileBytes(Generated("_F3000.FGP")), GroupInfoFile({{Block().Record(1), 0}}, {"_F300000.ZLP"}));
 }
 
 TEST_F(ExportsTest, FirstOverlayOfANewFormOrAFileEntryNamedCGetsAFreshHeader) {
-  ASSERT_TRUE(plat::CreateDirectory(Path("forms").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("forms").c_str()));
   WriteForm26(Path("forms"));
   const std::string longText(300, 'G');  // kept cut to 260 characters
   EXPECT_EQ(GetOverlay(Block(), longText.c_str()), "1 " + Generated("FORMS\\_F301A00.ZLP"));
@@ -484,8 +499,9 @@ TEST_F(ExportsTest, GroupInfoNamesKeepThePrefixAndThreeDigitsPerForm) {
       {"", 26, "c:\\forms", "C:\\FORMS\\_F301A.FGP"},
       {"", 26, "C:\\", "C:\\_F301A.FGP"},
       {"", 0xABC, "D:\\F\\", "D:\\F\\_F3ABC.FGP"},
-      {"", 4096, "D:\\F", "D:\\F\\_F3000.FGP"},  // the only identifier written 000
-      {"", 4097, "D:\\F", "refused 404"},
+      {"", 4096, "D:\\F", "D:\\F\\_F3000.FGP"},  // 4096 and above are written 000
+      {"", 4097, "D:\\F", "D:\\F\\_F3000.FGP"},
+      {"F3GRP=5000,6000", 5000, "D:\\F", "D:\\F\\_F3000.FGP"},
       {"", 0, "D:\\F", "refused 404"},
       {"", 26, "D:\\" + std::string(250, 'L'), "refused 404"},
       {"GRP=1,4096", 27, "D:\\F", "D:\\F\\_01B.FGP"},  // shorter prefixes are kept as they are
@@ -520,10 +536,15 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
   const std::string a(34, 'a'), b(34, 'b'), c(34, 'c');
   const std::string two = GroupInfoFile({{a, 0}, {b, 1}}, {"_F301A00.ZLP", "_F301A01.ZLP"});
   const std::tuple<std::string, int32_t, std::string, int32_t, std::string, std::string> rows[] = {
-      // Paths the group does not list, a damaged group: nothing changes.
+      // Paths the group does not list: nothing changes.
       {two, 26, "_F301A02.ZLP", 1, two, "1111"},
       {two, 26, "SUB\\_F301A00.ZLP", 1, two, "1111"},
-      {two + "X", 26, "_F301A00.ZLP", 0, two + "X", "1111"},
+      // A group whose size disagrees with its counts loses the listed file and stays as it is, also when
+      // it names nothing else; one that does not list the path changes nothing.
+      {two + "X", 26, "_F301A00.ZLP", 0, two + "X", "0111"},
+      {GroupInfoFile({{a, 0}}, {"_F301A00.ZLP"}) + "X", 26, "_F301A00.ZLP", 0,
+       GroupInfoFile({{a, 0}}, {"_F301A00.ZLP"}) + "X", "0111"},
+      {two + "X", 26, "_F301A02.ZLP", 1, two + "X", "1111"},
       // The only overlay takes an otherwise empty group with it.
       {GroupInfoFile({{a, 0}}, {"_F301A00.ZLP"}), 26, "_F301A00.ZLP", 1, kMissing, "0111"},
       {GroupInfoFile({{a, 1}}, {"_F301A.PBF", "_F301A00.ZLP"}, -1, -1, 0), 26, "_F301A00.ZLP", 1,
@@ -551,6 +572,11 @@ TEST_F(ExportsTest, ErrorFormTakesTheOverlayAndItsEntryOut) {
     EXPECT_EQ(FileBytes(Group()) + " " + files + FileBytes(FormListPath()), after + " " + left + formList);
   }
   EXPECT_EQ(ZVErrorForm(-5, Path("LOOSE.ZLP").c_str()), 1);  // already gone
+  // The entry a damaged group still lists could not be taken out.
+  ASSERT_TRUE(WriteWholeFile(Group(), two + "X"));
+  zv::SetLastErrorCode(0);
+  EXPECT_EQ(ZVErrorForm(26, Path("_F301A01.ZLP").c_str()), 0);
+  EXPECT_EQ(zv::GetLastErrorCode(), 408u);
 #ifdef _WIN32
   // A group another program holds open, sharing writing, cannot be deleted: the
   // entry goes before the file, and the group is left empty.
@@ -590,7 +616,7 @@ TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatchAndOfCaptureAboutAMatch
   WriteOverlayFile(matching_);
   Expect({{-1, kCreate, {kIdNo, kIdNo}, "0" + noFormCreate_ + overwrite_},
           {-2, kCreate, {kIdOk}, "0" + noDir_}});  // a capture entry's new file needs its place
-  ASSERT_TRUE(plat::CreateDirectory(Path("NEW").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("NEW").c_str()));
   Expect({{-2, kCreate, {kIdYes}, "1"}});
   WriteForm5({{landscape_, "E.ZLP"}});
   Expect({{5, kPrint, {kIdYes}, "0" + noMatch_}, {5, kPrint, {kIdNo}, "1" + noMatch_}});
@@ -629,7 +655,7 @@ TEST_F(ExportsTest, ConfirmOfCaptureWithoutAMatchChecksCapacityPaperAndDirectory
     WriteForm5(Entries(count, {settings, "E.ZLP"}), groupText);
     Expect({{5, kCreate, {answer, kIdYes}, expected}});
   }
-  ASSERT_TRUE(plat::CreateDirectory(Path("SAVED").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("SAVED").c_str()));
   Expect({{5, kCreate, {kIdNo}, "1"}});
 }
 

@@ -150,7 +150,7 @@ TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
   unsigned char buffer[8] = {};
   EXPECT_EQ(entry(device.c_str(), ZVDRV_MODE_SIZES, buffer, nullptr), 0);
   EXPECT_EQ(entry(device.c_str(), ZVDRV_MODE_SIZES, nullptr, buffer), 0);
-  plat::FreeModule(module);
+  plat::UnloadModule(module);
 }
 
 TEST_F(DriverLinkTest, LayoutPlacesTheAreasInOrderUpTo16MiB) {

@@ -59,8 +59,8 @@ class FileTransferTest : public MaintenanceTest, public ::testing::WithParamInte
       plat::posix::MapDrive('E', host.c_str());
     }
 #endif
-    plat::CreateDirectory(root.c_str());
-    EXPECT_TRUE(plat::CreateDirectory((root + dir).c_str())) << root + dir;
+    plat::MakeDirectory(root.c_str());
+    EXPECT_TRUE(plat::MakeDirectory((root + dir).c_str())) << root + dir;
     return root + dir + "\\";
   }
 
@@ -102,7 +102,7 @@ TEST_P(FileTransferTest, MovesAndCopiesLeaveTheSourceBytesAtTheTargetOrFailKeepi
     EXPECT_EQ(Read(source) + Read(target), kMissing + Pattern(size, 7));
   }
   // A copy keeps the source; the system copy refuses an existing target, the buffered one replaces it.
-  EXPECT_TRUE(plat::DeleteFile(target.c_str()));
+  EXPECT_TRUE(plat::EraseFile(target.c_str()));
   for (const std::string& bytes : {Pattern(11000, 17), std::string("newer")}) {
     ASSERT_TRUE(WriteWholeFile(source, bytes));
     EXPECT_EQ(zv::CopyWholeFile(source.c_str(), target.c_str()), bytes.size() > 5 || !SystemWay());
@@ -118,7 +118,7 @@ TEST_P(FileTransferTest, MovesAndCopiesLeaveTheSourceBytesAtTheTargetOrFailKeepi
   EXPECT_EQ(Read(target), Pattern(10240, 5));
   fault::Reset();
   // The same file, however spelled, is kept.
-  ASSERT_TRUE(plat::CreateDirectory(Path("Forms").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("Forms").c_str()));
   const std::string file = Path("Forms\\_F301A00.ZLP");
   ASSERT_TRUE(WriteWholeFile(file, Pattern(7000, 13)));
   for (const std::string& same :
@@ -134,8 +134,8 @@ TEST_P(FileTransferTest, MovesAndCopiesLeaveTheSourceBytesAtTheTargetOrFailKeepi
 TEST_P(FileTransferTest, MoveGroupFilesMovesTheCataloguesFilesOnly) {
   const std::string forms = DriveDir('C', "FORMS"), logo = DriveDir('D', "MY") + "LOGO.ZLP";
   const std::string target = DriveDir('E', "NEW"), sub = "_OLD\\_F301A09.ZLP";
-  ASSERT_TRUE(plat::CreateDirectory((forms + "_OLD").c_str()) &&
-              plat::CreateDirectory((target + "_OLD").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory((forms + "_OLD").c_str()) &&
+              plat::MakeDirectory((target + "_OLD").c_str()));
   const std::string group = GroupInfoFile(
       {{kEntry, 0}, {kEntry, 1}, {kEntry, 2}, {kEntry, 3}, {kEntry, 4}},
       {"_F301A00.ZLP", "_F301A01.ZLP", logo, "KEEP.ZLP", sub, "_F301.ZL3", "_F301.PBF"}, 0, 5, 6);
@@ -280,7 +280,7 @@ TEST_P(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
   std::snprintf(path, sizeof path, "%sSUB\\DEEPER", target.c_str());
   const std::string asGiven = path;
   plat::DiskFreeSpace space{};
-  ASSERT_TRUE(plat::GetDiskFreeSpace(asGiven.substr(0, 3).c_str(), &space));
+  ASSERT_TRUE(plat::QueryDiskFreeSpace(asGiven.substr(0, 3).c_str(), &space));
   const uint64_t free = zv::GetFreeDiskBytes(path);
   EXPECT_GT(free, 0u);
   EXPECT_NEAR(double(free), double(space.freeClusters) * space.sectorsPerCluster * space.bytesPerSector,
@@ -292,6 +292,16 @@ TEST_P(FileTransferTest, GroupSizeAndMovesNeedAValidGroup) {
   EXPECT_EQ(zv::GetGroupSize(kFormId), 0u);
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
   EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId + 1, target.c_str()));
+  EXPECT_EQ(Read(Path("_F301A00.ZLP")) + Read(target + "_F301A00.ZLP"), Pattern(1000, 3) + kMissing);
+  // Without working memory neither has anything to give, and neither sets a code of its own.
+  ASSERT_TRUE(WriteWholeFile(Path("_F301.FGP"), group));
+  zv::SetLastErrorCode(kUntouched);
+  fault::FailNth(fault::kAlloc, 1);
+  EXPECT_EQ(zv::GetGroupSize(kFormId), 0u);
+  fault::FailNth(fault::kAlloc, 1);
+  EXPECT_FALSE(zv::MoveGroupFiles(nullptr, kFormId, target.c_str()));
+  fault::Reset();
+  EXPECT_EQ(zv::GetLastErrorCode(), kUntouched);
   EXPECT_EQ(Read(Path("_F301A00.ZLP")) + Read(target + "_F301A00.ZLP"), Pattern(1000, 3) + kMissing);
 }
 
@@ -309,16 +319,22 @@ TEST_P(FileTransferTest, RewriteOverlayHeaderSetsLayerAndDescriptionOnly) {
     expected[287] = char(layer);
     EXPECT_EQ(Read(path), expected);
   }
-  // Raw data, a file too short for a header, a raw file by its name (before it is opened) and a missing file
-  // are refused untouched.
+  // Raw data, a file too short for a header and a raw file by its name are left untouched, with 1 since they
+  // open; a missing file gives 0.
   for (const auto& [name, bytes] : {std::pair{"_F301A00.ZLP", "\x1D" + Pattern(400, 23)},
                                     {"_F301A00.ZLP", Pattern(318, 29)},
                                     {"_F301A00.ZLC", original},
                                     {"M.ZLP", kMissing}}) {
     Write(Path(name), bytes);
-    EXPECT_FALSE(zv::RewriteOverlayHeader(Path(name).c_str(), 2, "x"));
+    EXPECT_EQ(zv::RewriteOverlayHeader(Path(name).c_str(), 2, "x"), bytes != kMissing) << name;
     EXPECT_EQ(Read(Path(name)), bytes);
   }
+  // A header whose write fails: the file opened, so 1, and it stays as it was.
+  Write(path, original);
+  fault::FailNth(fault::kWrite, 1);
+  EXPECT_TRUE(zv::RewriteOverlayHeader(path.c_str(), 2, "x"));
+  fault::Reset();
+  EXPECT_EQ(Read(path), original);
 }
 
 }  // namespace

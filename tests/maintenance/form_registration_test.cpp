@@ -114,6 +114,13 @@ TEST_F(FormRegistrationTest, AddAndUpdateWriteBothListsOrLeaveThem) {
       EXPECT_EQ(Lists(), after.empty() || after == "=" ? forms + "|" + groups : after) << "row " << i << *op;
     }
   }
+  // The list paths not found, the lookup short of memory: a failed registration all the same.
+  Set(one, oneText);
+  fault::FailNth(fault::kAlloc, 2);
+  EXPECT_FALSE(zv::AddFormRecord(2, "B", nullptr, "C:\\B", 1));
+  fault::Reset();
+  EXPECT_EQ(zv::GetLastErrorCode(), 404u);
+  EXPECT_EQ(Lists(), one + "|" + oneText);
 }
 
 TEST_F(FormRegistrationTest, ChooseFormIdGivesTheNextFreeIdentifierOrTheReason) {
@@ -142,6 +149,8 @@ TEST_F(FormRegistrationTest, ChooseFormIdGivesTheNextFreeIdentifierOrTheReason) 
       {one, "", 0, "INVOICE", 0, 2, 77},
       {one, "", 0, "P", 0, 2, 77},
       {FormListFile(Forms(4096, 1), {}), "", 0, "New", 404, 0, 0},
+      {kMissing, "-1", 0, "New", 404, 0, 0},  // ranges that wrap to identifiers below 1 give none
+      {one, "-5,10", 0, "New", 404, 0, 0},
       {one, "", 2, "A", 404, 0, 0},
       {cut, "", 0, "New", 404, 0, 0},
       {cut, "", 1, nullptr, 404, 0, 0},

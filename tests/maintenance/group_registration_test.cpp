@@ -24,6 +24,7 @@ class GroupRegistrationTest : public MaintenanceTest {
 TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
   const std::string l260(260, 'L'), l261(261, 'L'), drv = GroupInfoFile({{kA4, 1}}, {"DRV001", "A.ZLP"}, 0);
   const zv::PrintSettings* const a4 = &kSettings;
+  const auto reserved = [](std::string file) { return file.replace(32, 16, "RESERVED  BYTES."); };
   // before, file, settings, first group string, edited file; after (empty: refused with 404, unchanged)
   const std::vector<
       std::tuple<std::string, const char*, const zv::PrintSettings*, const char*, const char*, std::string>>
@@ -64,6 +65,11 @@ TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
            GroupInfoFile({{kA4, 1}}, {"X", l260}, 0)},
           {GroupInfoFile({}, {"X"}, 0), nullptr, nullptr, l260.c_str(), nullptr,
            GroupInfoFile({}, {l260}, 0)},
+          // The header's reserved bytes stay as they are.
+          {reserved(GroupInfoFile({}, {"FIRST"}, 0)), "A.ZLP", a4, "SECOND", nullptr,
+           reserved(GroupInfoFile({{kA4, 1}}, {"SECOND", "A.ZLP"}, 0))},
+          {reserved(GroupInfoFile({{kA4, 0}}, {"A.ZLP"})), "B.ZLP", a4, nullptr, nullptr,
+           reserved(GroupInfoFile({{kA4, 0}, {kA4, 1}}, {"A.ZLP", "B.ZLP"}))},
           // clang-format off
           {GroupInfoFile({}, {"X"}, 0), "A.ZLP", a4, l261.c_str(), nullptr, ""},
           {kMissing, l261.c_str(), a4, "", nullptr, ""},

@@ -94,12 +94,12 @@ TEST_F(FilesTest, ReadersShareAndWritersExcludeEveryoneInOneProcessAndAcross) {
     ASSERT_TRUE(mine != nullptr || other->Opened());
     EXPECT_EQ(row.opens, row.askedByOther ? zvtest::FileHolder(path, row.asked, plat::kShareRead).Opened()
                                           : Opens(path, row.asked, row.disposition));
-    EXPECT_FALSE(mine && plat::DeleteFile(path.c_str()));
+    EXPECT_FALSE(mine && plat::EraseFile(path.c_str()));
     if (mine) plat::CloseFile(mine);
     other.reset();
     EXPECT_EQ(FileBytes(path), "keep me");
   }
-  EXPECT_TRUE(plat::DeleteFile(path.c_str()));
+  EXPECT_TRUE(plat::EraseFile(path.c_str()));
 }
 
 // A read-only file (and its copy) stays until reset; move replaces its target, copy may refuse one.
@@ -107,31 +107,31 @@ TEST_F(FilesTest, ReadOnlyFilesStayAndMoveAndCopyReplaceAsAsked) {
   const std::string path = Path("locked.zlp"), other = Path("other.zlp"), copy = Path("copy.zlp");
   ASSERT_TRUE(WriteWholeFile(path, "data") && WriteWholeFile(other, "other"));
   ASSERT_TRUE(plat::SetAttributesReadOnly(path.c_str()) && Opens(path, r));
-  ASSERT_TRUE(plat::CopyFile(path.c_str(), copy.c_str(), true));
-  EXPECT_FALSE(plat::DeleteFile(path.c_str()) || plat::DeleteFile(copy.c_str()));
+  ASSERT_TRUE(plat::CopyFileTo(path.c_str(), copy.c_str(), true));
+  EXPECT_FALSE(plat::EraseFile(path.c_str()) || plat::EraseFile(copy.c_str()));
   if (zvtest::WriteProtectionIsEnforced(Dir())) {  // not so for Wine run by root
     EXPECT_FALSE(Opens(path, w) || Opens(path, w, plat::kCreateAlways));
     EXPECT_FALSE(plat::MoveFileReplace(other.c_str(), path.c_str()) ||
-                 plat::CopyFile(other.c_str(), path.c_str(), false));
+                 plat::CopyFileTo(other.c_str(), path.c_str(), false));
   }
   EXPECT_EQ(FileBytes(path) + FileBytes(copy) + FileBytes(other), "datadataother");
   ASSERT_TRUE(plat::SetAttributesNormal(path.c_str()) && plat::SetAttributesNormal(copy.c_str()));
-  EXPECT_TRUE(Opens(path, w) && plat::DeleteFile(path.c_str()));
-  EXPECT_FALSE(plat::DeleteFile(path.c_str()) || plat::SetAttributesNormal(path.c_str()));
+  EXPECT_TRUE(Opens(path, w) && plat::EraseFile(path.c_str()));
+  EXPECT_FALSE(plat::EraseFile(path.c_str()) || plat::SetAttributesNormal(path.c_str()));
   ASSERT_TRUE(plat::MoveFileReplace(other.c_str(), copy.c_str()));
   EXPECT_EQ(FileBytes(copy) + FileBytes(other), "other" + zvtest::kMissing);
   EXPECT_FALSE(plat::MoveFileReplace(other.c_str(), path.c_str()));
-  ASSERT_TRUE(plat::CopyFile(copy.c_str(), path.c_str(), true) && WriteWholeFile(copy, "new"));
-  EXPECT_FALSE(plat::CopyFile(copy.c_str(), path.c_str(), true));
+  ASSERT_TRUE(plat::CopyFileTo(copy.c_str(), path.c_str(), true) && WriteWholeFile(copy, "new"));
+  EXPECT_FALSE(plat::CopyFileTo(copy.c_str(), path.c_str(), true));
   EXPECT_EQ(FileBytes(path), "other");
-  ASSERT_TRUE(plat::CopyFile(copy.c_str(), path.c_str(), false));
+  ASSERT_TRUE(plat::CopyFileTo(copy.c_str(), path.c_str(), false));
   EXPECT_EQ(FileBytes(path) + FileBytes(copy), "newnew");
 }
 
 // Names and patterns found in any case; one file known by every spelling, even while a writer
 // shares nothing; this drive fixed with room, Q: mapped in neither build.
 TEST_F(FilesTest, NamesAreFoundWithoutRegardToCaseAndSameFileKnowsOneFile) {
-  ASSERT_TRUE(plat::CreateDirectory(Path("Forms").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("Forms").c_str()));
   const std::string file = Path("Forms\\Invoice.Zlp"), twin = Path("Forms\\Twin.zlp"),
                     none = Path("Forms\\No.zlp");
   ASSERT_TRUE(WriteWholeFile(file, "inv") && WriteWholeFile(twin, "inv"));
@@ -158,12 +158,12 @@ TEST_F(FilesTest, NamesAreFoundWithoutRegardToCaseAndSameFileKnowsOneFile) {
   EXPECT_FALSE(plat::SameFile(none.c_str(), none.c_str()));
   const std::string drive = Dir().substr(0, 3);
   plat::DiskFreeSpace space{};
-  EXPECT_EQ(plat::GetDriveType(drive.c_str()), plat::kDriveFixed);
-  ASSERT_TRUE(plat::GetDiskFreeSpace(drive.c_str(), &space));
+  EXPECT_EQ(plat::QueryDriveType(drive.c_str()), plat::kDriveFixed);
+  ASSERT_TRUE(plat::QueryDiskFreeSpace(drive.c_str(), &space));
   EXPECT_GT(space.bytesPerSector * space.sectorsPerCluster * space.freeClusters, 0u);
   EXPECT_GE(space.totalClusters, space.freeClusters);
-  EXPECT_EQ(plat::GetDriveType("Q:\\"), plat::kDriveNoRootDir);
-  EXPECT_FALSE(plat::GetDiskFreeSpace("Q:\\", &space));
+  EXPECT_EQ(plat::QueryDriveType("Q:\\"), plat::kDriveNoRootDir);
+  EXPECT_FALSE(plat::QueryDiskFreeSpace("Q:\\", &space));
 }
 
 }  // namespace

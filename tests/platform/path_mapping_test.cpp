@@ -55,7 +55,7 @@ TEST_F(PathMappingTest, DrivesMapBothWaysAndUnmappablePathsAreRefused) {
       {"\\\\SERVER\\SHARE\\FORMS", ""},
       {"M:\\" + std::string(plat::kMaxPath, 'A'), ""}};
   for (const auto& row : rows) EXPECT_EQ(row.second, zvtest::HostPath(row.first)) << row.first;
-  ASSERT_GT(plat::GetCurrentDirectory(cwd, sizeof cwd), 0u);
+  ASSERT_GT(plat::GetWorkingDirectory(cwd, sizeof cwd), 0u);
   EXPECT_STREQ(cwd, "M:\\Forms");
   ASSERT_EQ(chdir(saved), 0);
   EXPECT_EQ(plat::OpenFile("Q:\\X.DAT", plat::kAccessRead, plat::kShareRead, plat::kOpenAlways), nullptr);
@@ -69,24 +69,24 @@ TEST_F(PathMappingTest, DrivesMapBothWaysAndUnmappablePathsAreRefused) {
 TEST_F(PathMappingTest, SystemDirectoryIsInTheDataDirectoryUntilSetElsewhere) {
   plat::posix::SetDataDirectory(host_.c_str());
   char dir[plat::kPathBuffer];
-  ASSERT_GT(plat::GetSystemDirectory(dir, sizeof dir), 0u);
+  ASSERT_GT(plat::GetSystemDirectoryPath(dir, sizeof dir), 0u);
   EXPECT_STREQ(dir, "C:\\WINDOWS\\SYSTEM32");
   struct stat st;
   EXPECT_EQ(stat(H("/drive_c/WINDOWS/SYSTEM32").c_str(), &st), 0);
   plat::posix::SetSystemDirectory("M:\\FORMS");
-  ASSERT_GT(plat::GetSystemDirectory(dir, sizeof dir), 0u);
+  ASSERT_GT(plat::GetSystemDirectoryPath(dir, sizeof dir), 0u);
   EXPECT_STREQ(dir, "M:\\FORMS");
   plat::RegKey key = nullptr;  // an empty key name is refused here (Wine takes it)
-  EXPECT_EQ(plat::RegCreateKey("Software\\\\Empty", &key), 87);
+  EXPECT_EQ(plat::CreateRegKey("Software\\\\Empty", &key), 87);
 }
 
 // Message boxes are recorded and answered with their default button.
 TEST_F(PathMappingTest, MessageBoxesAreRecordedAndAnswered) {
   plat::posix::ClearRecordedMessageBoxes();
   int owner = 0;
-  EXPECT_EQ(plat::MessageBox(&owner, "Delete?", "Overlay", 36), 6);    // MB_YESNO: Yes
-  EXPECT_EQ(plat::MessageBox(nullptr, "Delete?", "Overlay", 292), 7);  // MB_DEFBUTTON2: No
-  EXPECT_EQ(plat::MessageBox(nullptr, "Stop", "Overlay", 16), 1);
+  EXPECT_EQ(plat::ShowMessageBox(&owner, "Delete?", "Overlay", 36), 6);    // MB_YESNO: Yes
+  EXPECT_EQ(plat::ShowMessageBox(nullptr, "Delete?", "Overlay", 292), 7);  // MB_DEFBUTTON2: No
+  EXPECT_EQ(plat::ShowMessageBox(nullptr, "Stop", "Overlay", 16), 1);
   const auto& boxes = plat::posix::RecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_TRUE(boxes[0].owner == &owner && boxes[0].text == "Delete?" && boxes[0].caption == "Overlay" &&

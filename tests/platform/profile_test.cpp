@@ -22,7 +22,7 @@ class ProfileTest : public zvtest::SandboxTest {
   std::pair<uint32_t, std::string> Get(const char* section, const char* key, const char* defaultValue,
                                        uint32_t size, const std::string& file = "") const {
     std::vector<char> block(size + 8, '#');
-    const uint32_t count = plat::GetProfileString(section, key, defaultValue, block.data(), size,
+    const uint32_t count = plat::ReadProfileValue(section, key, defaultValue, block.data(), size,
                                                   (file.empty() ? Ini() : file).c_str());
     return {count, std::string(block.data(), block.size())};
   }
@@ -34,7 +34,7 @@ class ProfileTest : public zvtest::SandboxTest {
     return got.second.substr(0, got.first);
   }
   bool Write(const char* section, const char* key, const char* value) const {
-    return plat::WriteProfileString(section, key, value, Ini().c_str());
+    return plat::WriteProfileValue(section, key, value, Ini().c_str());
   }
 };
 
@@ -158,7 +158,7 @@ TEST_F(ProfileTest, WritesEditTheFileLineByLine) {
   EXPECT_TRUE(Write("a", "k", nullptr) && Write("a", nullptr, nullptr));
   const std::string absent = zvtest::FileBytes(Ini());
   EXPECT_TRUE(absent == zvtest::kMissing || absent.empty()) << absent;
-  EXPECT_FALSE(plat::WriteProfileString("a", "k", "v", Path("no_dir\\test.ini").c_str()));
+  EXPECT_FALSE(plat::WriteProfileValue("a", "k", "v", Path("no_dir\\test.ini").c_str()));
   EXPECT_FALSE(zvtest::FileExists(Path("no_dir\\test.ini")));
 }
 

@@ -20,19 +20,19 @@ namespace {
 // the module's name cut to the buffer (terminated or not, by Windows version).
 TEST(SystemTest, DirectoriesVersionAndWorkingMemory) {
   char dir[plat::kPathBuffer] = "", tiny[6];
-  const uint32_t length = plat::GetSystemDirectory(dir, sizeof dir);
+  const uint32_t length = plat::GetSystemDirectoryPath(dir, sizeof dir);
   ASSERT_GT(length, 3u);
   EXPECT_TRUE(length == std::strlen(dir) && dir[1] == ':' && dir[length - 1] != '\\' &&
               plat::FindFirstEntry(dir));
-  EXPECT_EQ(plat::GetSystemDirectory(tiny, 4), length + 1);
-  const uint32_t cwd = plat::GetCurrentDirectory(dir, sizeof dir);
+  EXPECT_EQ(plat::GetSystemDirectoryPath(tiny, 4), length + 1);
+  const uint32_t cwd = plat::GetWorkingDirectory(dir, sizeof dir);
   ASSERT_GT(cwd, 2u);
   EXPECT_EQ(dir[1], ':');
-  EXPECT_TRUE(cwd == 3 ? plat::GetDriveType(dir) == plat::kDriveFixed
+  EXPECT_TRUE(cwd == 3 ? plat::QueryDriveType(dir) == plat::kDriveFixed
                        : dir[cwd - 1] != '\\' && plat::FindFirstEntry(dir));
-  ASSERT_GT(plat::GetModuleFileName(dir, sizeof dir), 3u);
+  ASSERT_GT(plat::GetModulePath(dir, sizeof dir), 3u);
   EXPECT_TRUE(plat::FindFirstEntry(dir)) << dir;
-  EXPECT_EQ(plat::GetModuleFileName(tiny, sizeof tiny), sizeof tiny);
+  EXPECT_EQ(plat::GetModulePath(tiny, sizeof tiny), sizeof tiny);
   EXPECT_EQ(std::string(tiny, 5), std::string(dir, 5));
   uint32_t platformId = 99, major = 0;
   ASSERT_TRUE(plat::GetVersion(&platformId, &major));

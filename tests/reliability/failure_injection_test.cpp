@@ -351,8 +351,8 @@ class FailureInjectionTest : public SystemDirTest, public ::testing::WithParamIn
     gF = gFgp.c_str();
     gG = gGlt.c_str();
     gDrv = gDriver.c_str();
-    plat::CreateDirectory(Path("CAT").c_str());
-    plat::CreateDirectory(In("MOVED"));
+    plat::MakeDirectory(Path("CAT").c_str());
+    plat::MakeDirectory(In("MOVED"));
     RestoreTo(Catalogue(), Take());
   }
   void TearDown() override {

@@ -249,7 +249,7 @@ const auto U32 = [](const std::string& b, size_t at) {
 using StressTest = CatalogueTest;
 
 TEST_F(StressTest, ProcessesWritingOneCatalogueKeepItWhole) {
-  ASSERT_TRUE(plat::CreateDirectory(Path("FORMS").c_str()));
+  ASSERT_TRUE(plat::MakeDirectory(Path("FORMS").c_str()));
   std::vector<intptr_t> processes;
   for (int w = 0; w < kWorkers; ++w) {
     processes.push_back(StartWorker(w, Dir()));

@@ -209,7 +209,7 @@ ProgramRun RunZvcat(const std::vector<std::string>& args, const std::string& cwd
 #else
   command = Quote(command);
   char systemDir[plat::kPathBuffer];
-  if (plat::GetSystemDirectory(systemDir, sizeof systemDir) != 0)
+  if (plat::GetSystemDirectoryPath(systemDir, sizeof systemDir) != 0)
     command = "ZV_SYSTEM_DIR=" + Quote(systemDir) + " " + command;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     const std::string host = HostPath(std::string(1, letter) + ":\\");

@@ -118,8 +118,8 @@ Catalogue BuildCatalogue(uint32_t forms, const std::string& systemDir, const std
   cat.groupInfoStrings = static_cast<uint32_t>(groupTexts.size());
   for (const std::string& text : groupTexts) cat.groupInfoPool += 2 + static_cast<uint32_t>(text.size());
 
-  plat::CreateDirectory(dir.c_str());
-  plat::CreateDirectory((dir + "MOVED\\").c_str());
+  plat::MakeDirectory(dir.c_str());
+  plat::MakeDirectory((dir + "MOVED\\").c_str());
   cat.files.emplace_back(cat.formList, formList);
   cat.files.emplace_back(cat.groupList, groupList);
   cat.files.emplace_back(cat.groupInfo, group);
@@ -142,8 +142,8 @@ void RestoreFiles(const Catalogue& catalogue, const std::vector<std::string>& pa
 }
 
 void RemoveCatalogue(const Catalogue& catalogue) {
-  for (const auto& file : catalogue.files) plat::DeleteFile(file.first.c_str());
-  plat::DeleteFile(catalogue.config.c_str());
+  for (const auto& file : catalogue.files) plat::EraseFile(file.first.c_str());
+  plat::EraseFile(catalogue.config.c_str());
 }
 
 }  // namespace zvbench

@@ -637,7 +637,7 @@ std::vector<Operation> MakeOperations() {
       },
       AllFiles, Always,
       [](const Catalogue& c) {
-        for (const auto& file : c.files) plat::DeleteFile((OtherDirectory(c) + FileName(file.first)).c_str());
+        for (const auto& file : c.files) plat::EraseFile((OtherDirectory(c) + FileName(file.first)).c_str());
       });
   add(
       "BuildPaperSizeList (sample driver)",
@@ -662,7 +662,7 @@ std::vector<Operation> MakeOperations() {
       [](const Catalogue& c) {
         return std::vector<FileRead>{{c.firstOverlay, kOverlayFile}};
       },
-      None, Always, [](const Catalogue& c) { plat::DeleteFile((OtherDirectory(c) + "COPY.ZLP").c_str()); });
+      None, Always, [](const Catalogue& c) { plat::EraseFile((OtherDirectory(c) + "COPY.ZLP").c_str()); });
   return ops;
 }
 

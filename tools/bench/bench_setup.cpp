@@ -16,12 +16,12 @@ std::vector<std::unique_ptr<Catalogue>> BuildCatalogues(const std::string& hostD
   (void)hostDir;
 #endif
   char system[plat::kPathBuffer] = "";
-  plat::GetSystemDirectory(system, sizeof system);
+  plat::GetSystemDirectoryPath(system, sizeof system);
   std::string systemDir = system;
   if (systemDir.empty()) return {};
   if (systemDir.back() != '\\') systemDir += '\\';
   const std::string root = "C:\\ZVBENCH\\";
-  plat::CreateDirectory(root.c_str());
+  plat::MakeDirectory(root.c_str());
   std::vector<std::unique_ptr<Catalogue>> catalogues;
   for (uint32_t forms : CatalogueSizes()) {
     const std::string dir = root + "F" + std::to_string(forms) + "\\";

@@ -605,7 +605,7 @@ Recovery PlanRecovery(const CataloguePaths& paths, const std::string& currentDir
 bool WriteRecovery(Recovery* recovery, const std::string& directory, const std::string& user,
                    std::string* error) {
   const std::string dir = directory.empty() || directory.back() == '\\' ? directory : directory + "\\";
-  if (!Exists(dir) && !plat::CreateDirectory(directory.c_str())) {
+  if (!Exists(dir) && !plat::MakeDirectory(directory.c_str())) {
     *error = "cannot create the directory " + directory;
     return false;
   }
@@ -633,10 +633,10 @@ bool WriteRecovery(Recovery* recovery, const std::string& directory, const std::
   const std::string config = dir + "ZVLMN3.DAT";
   const std::string section = user.empty() ? "DEFAULT" : user;
   const bool configured =
-      plat::WriteProfileString("ENVIRONMENT", "CURRENTDIR", directory.c_str(), config.c_str()) &&
-      plat::WriteProfileString("ENVIRONMENT", "USER", section.c_str(), config.c_str()) &&
-      plat::WriteProfileString(section.c_str(), "FormName", (dir + "ZVLMN3.FLT").c_str(), config.c_str()) &&
-      plat::WriteProfileString(section.c_str(), "GroupName", (dir + "ZVLMN3.GLT").c_str(), config.c_str());
+      plat::WriteProfileValue("ENVIRONMENT", "CURRENTDIR", directory.c_str(), config.c_str()) &&
+      plat::WriteProfileValue("ENVIRONMENT", "USER", section.c_str(), config.c_str()) &&
+      plat::WriteProfileValue(section.c_str(), "FormName", (dir + "ZVLMN3.FLT").c_str(), config.c_str()) &&
+      plat::WriteProfileValue(section.c_str(), "GroupName", (dir + "ZVLMN3.GLT").c_str(), config.c_str());
   if (!configured) {
     *error = "cannot write " + config;
     return false;

@@ -25,7 +25,7 @@ bool ListFilesFromConfiguration(const std::string& configPath, CataloguePaths* p
 
 std::string DefaultConfigurationPath() {
   zv::PathBuffer path = "";
-  const uint32_t length = plat::GetSystemDirectory(path, plat::kPathBuffer);
+  const uint32_t length = plat::GetSystemDirectoryPath(path, plat::kPathBuffer);
   if (length == 0 || length > plat::kMaxPath) return std::string();
   if (!zv::ToDirectoryForm(path) || !zv::AppendPath(path, "ZVLMN3.DAT")) return std::string();
   return path;

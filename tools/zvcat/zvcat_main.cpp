@@ -539,7 +539,7 @@ int JsonRecovery(JsonWriter& j, const zvcat::Recovery& r, const std::string& dir
 std::string Absolute(const std::string& path) {
   if (path.size() >= 2 && (path[1] == ':' || (path[0] == '\\' && path[1] == '\\'))) return path;
   char current[plat::kPathBuffer] = "";
-  const uint32_t length = plat::GetCurrentDirectory(current, sizeof current);
+  const uint32_t length = plat::GetWorkingDirectory(current, sizeof current);
   if (length == 0 || length >= sizeof current) return path;
   std::string dir = current;
   if (!path.empty() && path[0] == '\\') return dir.substr(0, 2) + path;
@@ -681,8 +681,8 @@ int Run(int argc, char** argv) {
     char current[plat::kPathBuffer] = "";
     char user[plat::kPathBuffer] = "";
     if (!haveLists) {
-      plat::GetProfileString("ENVIRONMENT", "CURRENTDIR", "", current, sizeof current, config.c_str());
-      plat::GetProfileString("ENVIRONMENT", "USER", "", user, sizeof user, config.c_str());
+      plat::ReadProfileValue("ENVIRONMENT", "CURRENTDIR", "", current, sizeof current, config.c_str());
+      plat::ReadProfileValue("ENVIRONMENT", "USER", "", user, sizeof user, config.c_str());
     }
     to = Absolute(to);
     lists = {Absolute(lists.formList), Absolute(lists.groupList)};

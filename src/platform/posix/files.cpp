@@ -284,7 +284,7 @@ bool SetAttributesReadOnly(const char* path) {
   return chmod(host, st.st_mode & 07777 & ~(S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-bool DeleteFile(const char* path) {
+bool EraseFile(const char* path) {
   io::CountFileCall();
   char host[kHostPathSize];
   struct stat st;
@@ -313,7 +313,7 @@ bool MoveFileReplace(const char* from, const char* to) {
   return unlink(hostFrom) == 0;
 }
 
-bool CopyFile(const char* from, const char* to, bool failIfExists) {
+bool CopyFileTo(const char* from, const char* to, bool failIfExists) {
   io::CountFileCall();
   char hostFrom[kHostPathSize];
   char hostTo[kHostPathSize];
@@ -358,7 +358,7 @@ bool FindFirstEntry(const char* path) {
   return found;
 }
 
-bool CreateDirectory(const char* path) {
+bool MakeDirectory(const char* path) {
   io::CountFileCall();
   char host[kHostPathSize];
   return HostPath(path, host) && mkdir(host, 0777) == 0;
@@ -376,11 +376,11 @@ bool SameFile(const char* path1, const char* path2) {
   return st1.st_dev == st2.st_dev && st1.st_ino == st2.st_ino;
 }
 
-uint32_t GetDriveType(const char* root) {
+uint32_t QueryDriveType(const char* root) {
   char drive;
   if (!root) {
     char cwd[plat::kPathBuffer];
-    if (GetCurrentDirectory(cwd, sizeof cwd) == 0) return kDriveUnknown;
+    if (GetWorkingDirectory(cwd, sizeof cwd) == 0) return kDriveUnknown;
     drive = cwd[0];
   } else {
     // Only a drive root names a drive: "C:\", "C:/" or "C:".
@@ -397,8 +397,8 @@ uint32_t GetDriveType(const char* root) {
   return kDriveFixed;
 }
 
-bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space) {
-  if (!root || GetDriveType(root) != kDriveFixed) return false;
+bool QueryDiskFreeSpace(const char* root, DiskFreeSpace* space) {
+  if (!root || QueryDriveType(root) != kDriveFixed) return false;
   char host[kHostPathSize];
   struct statvfs vfs;
   if (!HostPath(root, host) || statvfs(host, &vfs) != 0) return false;

@@ -378,7 +378,7 @@ std::string EditProfile(const std::string& text, std::string_view section, const
 
 }  // namespace
 
-uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+uint32_t ReadProfileValue(const char* section, const char* key, const char* defaultValue, char* buffer,
                           uint32_t size, const char* file) {
   io::CountProfileCall();
   if (buffer == nullptr || size == 0) return 0;
@@ -407,7 +407,7 @@ uint32_t GetProfileString(const char* section, const char* key, const char* defa
   return CopyString(DefaultText(defaultValue), buffer, size);
 }
 
-bool WriteProfileString(const char* section, const char* key, const char* value, const char* file) {
+bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
   io::CountProfileCall();
   if (fault::ShouldFail(fault::kProfileWrite)) return false;
   if (section == nullptr) {

@@ -77,18 +77,18 @@ int32_t OpenDirectory(const std::string& dir, RegKey* key) {
 
 }  // namespace
 
-int32_t RegCreateKey(const char* path, RegKey* key) {
+int32_t CreateRegKey(const char* path, RegKey* key) {
   std::string dir;
   if (!path || !key || !KeyDirectory(path, &dir)) return kRegInvalidParameter;
   if (!posix::MakeHostDirectories(dir.c_str())) return kRegAccessDenied;
   return OpenDirectory(dir, key);
 }
 
-int32_t RegCreateKeyEx(const char* path, RegKey* key, bool* createdNew) {
+int32_t CreateRegKeyEx(const char* path, RegKey* key, bool* createdNew) {
   std::string dir;
   if (!path || !key || !createdNew || !KeyDirectory(path, &dir)) return kRegInvalidParameter;
   *createdNew = false;
-  if (!*path) return RegCreateKey(path, key);  // the root itself, which always exists
+  if (!*path) return CreateRegKey(path, key);  // the root itself, which always exists
   if (!posix::MakeHostDirectories(dir.substr(0, dir.rfind('/')).c_str())) return kRegAccessDenied;
   // mkdir makes the directory for exactly one of any number of racing
   // creators; the others find it there. One deleted between its making and
@@ -107,14 +107,14 @@ int32_t RegCreateKeyEx(const char* path, RegKey* key, bool* createdNew) {
   return kRegFileNotFound;
 }
 
-int32_t RegOpenKey(const char* path, RegKey* key) {
+int32_t OpenRegKey(const char* path, RegKey* key) {
   std::string dir;
   if (!path || !key || !KeyDirectory(path, &dir)) return kRegInvalidParameter;
   if (fault::ShouldFail(fault::kRegOpen)) return kRegFileNotFound;
   return OpenDirectory(dir, key);
 }
 
-int32_t RegQueryValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size) {
+int32_t QueryRegValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size) {
   if (!key) return kRegInvalidParameter;
   const std::string file = EncodeName("v_", name ? name : "");
   const int fd = openat(ToDescriptor(key), file.c_str(), O_RDONLY | O_CLOEXEC);
@@ -143,7 +143,7 @@ int32_t RegQueryValue(RegKey key, const char* name, uint32_t* type, void* data, 
   return result;
 }
 
-int32_t RegSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size) {
+int32_t SetRegValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size) {
   if (!key || (size && !data)) return kRegInvalidParameter;
   const std::string file = EncodeName("v_", name ? name : "");
   const std::string temporary = file + ".new";
@@ -162,13 +162,13 @@ int32_t RegSetValue(RegKey key, const char* name, uint32_t type, const void* dat
   return ok ? kRegSuccess : kRegWriteFault;
 }
 
-int32_t RegCloseKey(RegKey key) {
+int32_t CloseRegKey(RegKey key) {
   if (!key) return kRegInvalidParameter;
   close(ToDescriptor(key));
   return kRegSuccess;
 }
 
-int32_t RegQueryKeyTime(RegKey key, uint64_t* lastWrite) {
+int32_t QueryRegKeyTime(RegKey key, uint64_t* lastWrite) {
   struct stat st;
   if (!key || !lastWrite) return kRegInvalidParameter;
   if (fstat(ToDescriptor(key), &st) != 0) return kRegReadFault;
@@ -176,7 +176,7 @@ int32_t RegQueryKeyTime(RegKey key, uint64_t* lastWrite) {
   return kRegSuccess;
 }
 
-int32_t RegDeleteKey(const char* path) {
+int32_t DeleteRegKey(const char* path) {
   std::string dir;
   if (!path || !*path || !KeyDirectory(path, &dir)) return kRegInvalidParameter;
   DIR* d = opendir(dir.c_str());

@@ -76,7 +76,7 @@ void ClearRecordedMessageBoxes() {
 
 }  // namespace posix
 
-uint32_t GetSystemDirectory(char* buffer, uint32_t size) {
+uint32_t GetSystemDirectoryPath(char* buffer, uint32_t size) {
   const char* dir = posix::SystemDirectoryPath();
   char host[posix::kHostPathSize];
   // The directory exists on Windows; here it is made on first use.
@@ -84,7 +84,7 @@ uint32_t GetSystemDirectory(char* buffer, uint32_t size) {
   return CopyOut(dir, buffer, size);
 }
 
-uint32_t GetModuleFileName(char* buffer, uint32_t size) {
+uint32_t GetModulePath(char* buffer, uint32_t size) {
   const char* overridden = posix::ModuleFileNameOverride();
   char windows[kPathBuffer];
   if (*overridden) {
@@ -93,7 +93,7 @@ uint32_t GetModuleFileName(char* buffer, uint32_t size) {
   } else {
     Dl_info info;
     char resolved[PATH_MAX];
-    if (!dladdr(reinterpret_cast<void*>(&GetModuleFileName), &info) || !info.dli_fname ||
+    if (!dladdr(reinterpret_cast<void*>(&GetModulePath), &info) || !info.dli_fname ||
         !realpath(info.dli_fname, resolved) || !posix::ToWindowsPath(resolved, windows, sizeof windows)) {
       return 0;
     }
@@ -107,7 +107,7 @@ uint32_t GetModuleFileName(char* buffer, uint32_t size) {
   return length < size ? length : size;
 }
 
-uint32_t GetCurrentDirectory(char* buffer, uint32_t size) {
+uint32_t GetWorkingDirectory(char* buffer, uint32_t size) {
   char cwd[posix::kHostPathSize];
   char windows[kPathBuffer];
   if (!getcwd(cwd, sizeof cwd) || !posix::ToWindowsPath(cwd, windows, sizeof windows)) return 0;
@@ -196,17 +196,17 @@ void* GetEntryPoint(ModuleHandle module, const char* name) {
   return module && name ? dlsym(module, name) : nullptr;
 }
 
-void FreeModule(ModuleHandle module) {
+void UnloadModule(ModuleHandle module) {
   if (module) dlclose(module);
 }
 
-int32_t MessageBox(void* owner, const char* text, const char* caption, uint32_t style) {
+int32_t ShowMessageBox(void* owner, const char* text, const char* caption, uint32_t style) {
   posix::MessageBoxRecord record{owner, text ? text : "", caption ? caption : "Error", style};
   Records().push_back(record);
   return Answerer() ? Answerer()(record) : DefaultButton(style);
 }
 
-int32_t LoadString(uint32_t id, char* buffer, int32_t size) {
+int32_t LoadStringResource(uint32_t id, char* buffer, int32_t size) {
   if (!buffer || size <= 0) return 0;
   const char* text = posix::FindStringResource(id);
   if (!text) {

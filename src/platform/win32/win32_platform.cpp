@@ -1,4 +1,5 @@
-// The OS layer on Windows: each operation is the Win32 call it is named after.
+// The OS layer on Windows: each operation is the Win32 call its declaration
+// names.
 #include <windows.h>
 
 #include <cstring>
@@ -118,7 +119,7 @@ bool SetAttributesReadOnly(const char* path) {
   return SetFileAttributesA(path, FILE_ATTRIBUTE_READONLY) != FALSE;
 }
 
-bool DeleteFile(const char* path) {
+bool EraseFile(const char* path) {
   io::CountFileCall();
   return DeleteFileA(path) != FALSE;
 }
@@ -128,7 +129,7 @@ bool MoveFileReplace(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != FALSE;
 }
 
-bool CopyFile(const char* from, const char* to, bool failIfExists) {
+bool CopyFileTo(const char* from, const char* to, bool failIfExists) {
   io::CountFileCall();
   return CopyFileA(from, to, failIfExists ? TRUE : FALSE) != FALSE;
 }
@@ -142,7 +143,7 @@ bool FindFirstEntry(const char* path) {
   return true;
 }
 
-bool CreateDirectory(const char* path) {
+bool MakeDirectory(const char* path) {
   io::CountFileCall();
   return CreateDirectoryA(path, nullptr) != FALSE;
 }
@@ -170,37 +171,37 @@ bool SameFile(const char* path1, const char* path2) {
          a.nFileIndexLow == b.nFileIndexLow;
 }
 
-uint32_t GetDriveType(const char* root) {
+uint32_t QueryDriveType(const char* root) {
   return GetDriveTypeA(root);
 }
 
-bool GetDiskFreeSpace(const char* root, DiskFreeSpace* space) {
+bool QueryDiskFreeSpace(const char* root, DiskFreeSpace* space) {
   DWORD sectors = 0, bytes = 0, freeClusters = 0, totalClusters = 0;
   if (!GetDiskFreeSpaceA(root, &sectors, &bytes, &freeClusters, &totalClusters)) return false;
   *space = DiskFreeSpace{sectors, bytes, freeClusters, totalClusters};
   return true;
 }
 
-uint32_t GetProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+uint32_t ReadProfileValue(const char* section, const char* key, const char* defaultValue, char* buffer,
                           uint32_t size, const char* file) {
   io::CountProfileCall();
   return GetPrivateProfileStringA(section, key, defaultValue, buffer, size, file);
 }
 
-bool WriteProfileString(const char* section, const char* key, const char* value, const char* file) {
+bool WriteProfileValue(const char* section, const char* key, const char* value, const char* file) {
   io::CountProfileCall();
   if (fault::ShouldFail(fault::kProfileWrite)) return false;
   return WritePrivateProfileStringA(section, key, value, file) != FALSE;
 }
 
-int32_t RegCreateKey(const char* path, RegKey* key) {
+int32_t CreateRegKey(const char* path, RegKey* key) {
   HKEY h = nullptr;
   const LONG result = RegCreateKeyA(HKEY_CURRENT_USER, path, &h);
   *key = reinterpret_cast<RegKey>(h);
   return result;
 }
 
-int32_t RegCreateKeyEx(const char* path, RegKey* key, bool* createdNew) {
+int32_t CreateRegKeyEx(const char* path, RegKey* key, bool* createdNew) {
   HKEY h = nullptr;
   DWORD disposition = 0;
   const LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -210,7 +211,7 @@ int32_t RegCreateKeyEx(const char* path, RegKey* key, bool* createdNew) {
   return result;
 }
 
-int32_t RegOpenKey(const char* path, RegKey* key) {
+int32_t OpenRegKey(const char* path, RegKey* key) {
   if (fault::ShouldFail(fault::kRegOpen)) {
     *key = nullptr;
     return ERROR_FILE_NOT_FOUND;
@@ -221,7 +222,7 @@ int32_t RegOpenKey(const char* path, RegKey* key) {
   return result;
 }
 
-int32_t RegQueryValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size) {
+int32_t QueryRegValue(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size) {
   DWORD t = 0;
   DWORD n = size ? *size : 0;
   const LONG result =
@@ -231,19 +232,19 @@ int32_t RegQueryValue(RegKey key, const char* name, uint32_t* type, void* data, 
   return result;
 }
 
-int32_t RegSetValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size) {
+int32_t SetRegValue(RegKey key, const char* name, uint32_t type, const void* data, uint32_t size) {
   return RegSetValueExA(ToWin(key), name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
-int32_t RegCloseKey(RegKey key) {
+int32_t CloseRegKey(RegKey key) {
   return ::RegCloseKey(ToWin(key));
 }
 
-int32_t RegDeleteKey(const char* path) {
+int32_t DeleteRegKey(const char* path) {
   return RegDeleteKeyA(HKEY_CURRENT_USER, path);
 }
 
-int32_t RegQueryKeyTime(RegKey key, uint64_t* lastWrite) {
+int32_t QueryRegKeyTime(RegKey key, uint64_t* lastWrite) {
   FILETIME written;
   const LONG result = RegQueryInfoKeyA(ToWin(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                        nullptr, nullptr, nullptr, nullptr, &written);
@@ -259,19 +260,19 @@ void* GetEntryPoint(ModuleHandle module, const char* name) {
   return module ? reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(module), name)) : nullptr;
 }
 
-void FreeModule(ModuleHandle module) {
+void UnloadModule(ModuleHandle module) {
   if (module) FreeLibrary(reinterpret_cast<HMODULE>(module));
 }
 
-uint32_t GetSystemDirectory(char* buffer, uint32_t size) {
+uint32_t GetSystemDirectoryPath(char* buffer, uint32_t size) {
   return GetSystemDirectoryA(buffer, size);
 }
 
-uint32_t GetModuleFileName(char* buffer, uint32_t size) {
+uint32_t GetModulePath(char* buffer, uint32_t size) {
   return GetModuleFileNameA(static_cast<HMODULE>(g_moduleInstance), buffer, size);
 }
 
-uint32_t GetCurrentDirectory(char* buffer, uint32_t size) {
+uint32_t GetWorkingDirectory(char* buffer, uint32_t size) {
   return GetCurrentDirectoryA(size, buffer);
 }
 
@@ -322,11 +323,11 @@ void* GetModuleInstance() {
   return g_moduleInstance;
 }
 
-int32_t MessageBox(void* owner, const char* text, const char* caption, uint32_t style) {
+int32_t ShowMessageBox(void* owner, const char* text, const char* caption, uint32_t style) {
   return MessageBoxA(static_cast<HWND>(owner), text, caption, style);
 }
 
-int32_t LoadString(uint32_t id, char* buffer, int32_t size) {
+int32_t LoadStringResource(uint32_t id, char* buffer, int32_t size) {
   return LoadStringA(static_cast<HINSTANCE>(g_moduleInstance), id, buffer, size);
 }
 
