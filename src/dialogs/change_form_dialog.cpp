@@ -19,8 +19,11 @@
 namespace zv {
 namespace {
 
-// Typing limits of the name (or path) and the description fields.
+// Typing limits of the name field (a form's name, or in file mode a whole
+// path, so that a file can be moved to any place typed in full) and of the
+// description field.
 constexpr uint32_t kNameLimit = kFormNameSize - 1;
+constexpr uint32_t kPathLimit = plat::kMaxPath;
 constexpr uint32_t kDescriptionLimit = kFormDescriptionSize - 1;
 
 bool IsFileMode(const EditFormContext* context) {
@@ -50,7 +53,8 @@ void CopyText(char* to, const char* from, size_t size) {
 }
 
 void InitChangeForm(HWND dialog, EditFormContext* context) {
-  SendDlgItemMessageA(dialog, ZV_ID_CHANGE_NAME, EM_LIMITTEXT, kNameLimit, 0);
+  SendDlgItemMessageA(dialog, ZV_ID_CHANGE_NAME, EM_LIMITTEXT, IsFileMode(context) ? kPathLimit : kNameLimit,
+                      0);
   SendDlgItemMessageA(dialog, ZV_ID_CHANGE_DESCRIPTION, EM_LIMITTEXT, kDescriptionLimit, 0);
   if (IsFileMode(context)) {
     for (const int id : {ZV_ID_CHANGE_FORM_LABEL, ZV_ID_CHANGE_SAVE_TO_LABEL, ZV_ID_CHANGE_SAVE_TO,

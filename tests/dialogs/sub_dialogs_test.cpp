@@ -246,7 +246,7 @@ TEST_F(ChangeFormTest, FileMode) {
         {{"shown, typed, help, cancelled; an unknown layer is the front", [&] { context_->fileLayer = 7; },
           Steps{Wait(kTitle), Shows(kName, Path("LOGO.ZLP")), Shows(kDescription, "Company logo"),
                 Checked(ZV_ID_TO_FRONT), Checked(ZV_ID_TO_BACK, false), Visible(kSaveTo, false),
-                Visible(ZV_ID_CHANGE_DIRECTORY, false), Limit(kName, 24), Limit(kDescription, 255),
+                Visible(ZV_ID_CHANGE_DIRECTORY, false), Limit(kName, 260), Limit(kDescription, 255),
                 Type(kName, "NEWFORM"), Type(kDescription, "New"), Help(), Wait(kTitle)} +
               kCancel,
           nullptr, SampleHelp(ZV_HELP_CHANGE_FILES)},
