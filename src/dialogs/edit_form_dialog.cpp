@@ -30,6 +30,9 @@ namespace {
 // is shown as no file at all and keeps the driver's identifier.
 constexpr char kCaptureEntryName[] = "C";
 
+// The extension of a group info file's name.
+constexpr char kGroupInfoExtension[] = ".FGP";
+
 // Bytes of one named form in the arrays: its identifier and its name.
 constexpr uint32_t kNamedFormBytes = sizeof(int32_t) + kFormNameSize;
 
@@ -197,11 +200,12 @@ void OnSelectionChange(HWND dialog, EditFormContext* context) {
 }
 
 // The save directory of a named form: its group info file's directory, or
-// the group text itself when it names no file.
+// the group text itself while it names no group info file yet. Only a name
+// ending in .FGP is cut off: a directory may have a dot in its name.
 void TakeSaveDirectory(EditFormContext* context) {
   context->saveDirectory[0] = '\0';
   if (!GetFormGroupPath(context->selectedForm, context->saveDirectory)) context->saveDirectory[0] = '\0';
-  if (std::strchr(context->saveDirectory, '.') == nullptr) return;
+  if (!ExtensionEquals(context->saveDirectory, kGroupInfoExtension)) return;
   char* cut = std::strrchr(context->saveDirectory, '\\');
   if (cut == nullptr) return;
   if (cut > context->saveDirectory && cut[-1] == ':') ++cut;
@@ -565,7 +569,8 @@ extern "C" ZVLONG ZVAPI ZVEntryFormEditDlg(ZVHWND owner, const void* settings, Z
   // The dialog works on a copy of the caller's choice; the copy goes back
   // as it was unless the dialog changed it.
   int32_t choice = formId ? static_cast<int32_t>(*formId) : 0;
-  const int32_t result = RunEditForm(ownerWindow, settings, deviceName, driverPath, formId ? &choice : nullptr);
+  const int32_t result =
+      RunEditForm(ownerWindow, settings, deviceName, driverPath, formId ? &choice : nullptr);
   if (formId) *formId = choice;
   ReleaseEditGuard();
   return result;
