@@ -5,7 +5,7 @@
 //   front/back radios and the save directory are editable;
 // - existing form: its front/back, description and, when its overlays give
 //   one, its paper and orientation are fixed texts.
-// Every change of the form name switches between them.
+// A change of the form name switches between them.
 //
 // Choices made where the behaviour is open:
 // - The fixed texts of the existing-form layout (1301, 1019, 1306, 1305) are
@@ -187,8 +187,17 @@ void ShowExistingFormLayout(HWND dialog, EditFormContext* context, int32_t id) {
   }
 }
 
+// Whether the right half shows an existing form: its layer text is shown
+// only then.
+bool ShowsExistingForm(HWND dialog) {
+  return (GetWindowLongA(GetDlgItem(dialog, ZV_ID_REGISTER_FORM_LAYER), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 // The right half after the form name changed: an exact name of a named form
-// (letter case counts) shows that form, any other name a new one.
+// (letter case counts) shows that form, any other name a new one. The
+// new-form layout is laid out afresh only when the name stops naming an
+// existing form: while a new name is typed or corrected, the description,
+// layer and paper set for it stay.
 void FormNameChanged(HWND dialog, EditFormContext* context) {
   char* name = context->workText1;
   name[0] = '\0';
@@ -197,7 +206,7 @@ void FormNameChanged(HWND dialog, EditFormContext* context) {
   if (context->namedCount > 0 && FindNamedFormByName(name, &id)) {
     context->selectedForm = id;
     ShowExistingFormLayout(dialog, context, id);
-  } else {
+  } else if (ShowsExistingForm(dialog)) {
     ShowNewFormLayout(dialog, context);
   }
 }

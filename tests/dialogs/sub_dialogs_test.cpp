@@ -677,10 +677,11 @@ TEST_F(RegisterExistingTest, Scripts) {
               Layout() + Steps{Checked(ZV_ID_TO_BACK)} + Paper(0, true, true) + Steps{Type(kName, "Memo")} +
               Layout(Message(zv::kMsgFront), "Note") + kCancel,
           selected(2)},
+         // A typo corrected in the new name keeps what was set for the form.
          {"a new form with the paper chosen", nullptr,
-          Steps{kOpen, Type(kName, "Letterhead"), Type(kDescription, "Top"), Click(ZV_ID_TO_FRONT),
-                Select(kPaper, 1), Click(ZV_ID_REGISTER_LANDSCAPE)} +
-              kOk,
+          Steps{kOpen, Type(kName, "Letterhaed"), Type(kDescription, "Top"), Click(ZV_ID_TO_FRONT),
+                Select(kPaper, 1), Click(ZV_ID_REGISTER_LANDSCAPE), Type(kName, "Letterhead")} +
+              Layout("", "Top") + Paper(1, false, true) + Steps{Checked(ZV_ID_TO_FRONT)} + kOk,
           [&](Files& f, zv::EditFormContext& c) {
             f["ZVLMN3.FLT"] = FormListFile(
                 {{1, "Invoice", "Bill", 2, 0}, {2, "Memo", "Note", 1, 1}, {3, "Letterhead", "Top", 1, 2}},
