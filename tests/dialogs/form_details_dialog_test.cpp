@@ -50,6 +50,8 @@ TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
   const std::vector<FormRow> shown = {{-1, "C", "", 2, 2}, {-2, "P", "typed long ago", 2, 3}};
   const auto oneP = Lists(FormListFile(kNamed, {{-1, "P", "", 2, 2}}, 1), GroupNameListFile(ab + Texts{"5"}));
   const auto capture = FormListFile(kNamed, {shown[0], {-2, "P", "", 1, 3}}, 2);
+  const auto onlyP = Lists(FormListFile({}, {{-1, "P", "", 2, 0}}, 1), GroupNameListFile({report}));
+  const auto twoP = FormListFile({}, {{-1, "P", "", 2, 0}, {-2, "P", "", 1, 1}}, 2);
   std::unique_ptr<FileHolder> holder;
   const auto hold = [&](bool on) {
     return Do([&, on](DialogRun&, const Dialog&) {
@@ -82,6 +84,17 @@ TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
           {Opens(false), Shows(kFileName, ""), Type(kFileName, report), Shows(kFileDesc, "Quarterly report"),
            Click(kOk), Returns(1)},
           -2, capture, GroupNameListFile(ab + Texts{"D:\\C.ZLP", report})),
+      // An identifier that no file entry bears (a named form's, a deleted entry's, or any before the
+      // catalogue exists) gets a new print entry.
+      Row("a named form's identifier without named forms", onlyP, 4,
+          {Opens(false), Shows(kFileName, ""), Type(kFileName, report), Click(kOk), Returns(1)}, -2, twoP,
+          GroupNameListFile({report, report})),
+      Row("a deleted entry's identifier", onlyP, -5,
+          {Opens(false), Type(kFileName, report), Click(kOk), Returns(1)}, -2, twoP,
+          GroupNameListFile({report, report})),
+      Row(
+          "no catalogue yet", [] {}, -5, {Opens(false), Type(kFileName, report), Click(kOk), Returns(1)}, -1,
+          FormListFile({}, {{-1, "P", "", 1, 0}}, 1), GroupNameListFile({report})),
       // Help stays open through the refusals; a catalogue that cannot be
       // written keeps the dialog open.
       Row("refusals", oneP, -1,
