@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "catalogue/form_name_list.h"
+#include "catalogue/group_name_list.h"
 #include "catalogue/paths.h"
 #include "dialogs/dialog_contexts.h"
 #include "dialogs/dialog_frame.h"
@@ -76,6 +77,21 @@ void InitChangeForm(HWND dialog, EditFormContext* context) {
   }
 }
 
+// The file entry shown named the file at its old place: it follows the file
+// to the new one, keeping its name, description and layer. Best effort: an
+// entry that cannot be rewritten names a file that is gone, and the driver
+// is told so when the edit form dialog closes.
+void FollowMovedFile(const EditFormContext* context, const char* from, const char* to) {
+  if (context->fileEntryId >= 0) return;
+  char named[plat::kPathBuffer];
+  if (!GetFormGroupPath(context->fileEntryId, named) || !EqualsIgnoringCase(named, from)) return;
+  char name[kFormNameSize] = "";
+  char description[kFormDescriptionSize] = "";
+  const int16_t layer = GetFormRecordInfo(context->fileEntryId, name, description, nullptr);
+  if (layer < 0) return;
+  UpdateFormRecord(context->fileEntryId, name, description, to, static_cast<uint8_t>(layer));
+}
+
 // OK in file mode: the file gets its new name or place, then its header the
 // new description and layer. Any refusal keeps the dialog open.
 void ChangeFile(HWND dialog, EditFormContext* context, uint8_t layer) {
@@ -100,6 +116,7 @@ void ChangeFile(HWND dialog, EditFormContext* context, uint8_t layer) {
       ShowErrorBox(dialog, kMsgMoveFailed);
       return;
     }
+    FollowMovedFile(context, context->filePath, path);
     CopyText(context->filePath, path, sizeof context->filePath);
     moved = true;
   }

@@ -142,6 +142,19 @@ TEST_P(EditFormTest, ScriptsFromEachKindOfIdentifier) {
        remove + Steps{Shows(kFile, ""), Shows(kDescription, ""), Click(kUseFormName), Click(kUseFormName),
                       Shows(kFile, Path("LOGO.ZLP"))},
        0},
+      // The driver's form or file deleted, others left: nothing to hand back. Its file moved: the file
+      // entry follows it and stays.
+      {true, 7, remove + Steps{Rows(kForms, {"INVOICE", "ALPHA"}), Selected(kForms, 0)}, 0},
+      {true, -1, remove, 0},
+      {true, -1,
+       Steps{Click(kChange), Wait(change), Put(ZV_ID_CHANGE_NAME, Path("MOVED.ZLP")), Click(IDOK)} + back +
+           Steps{Shows(kFile, Path("MOVED.ZLP")), Do([this](DialogRun&, const Dialog&) {
+                   EXPECT_EQ(
+                       FileBytes(GroupListPath()),
+                       GroupNameListFile({Dir() + "A", Dir() + "L.FORMS", Dir() + "ALPHA", Path("MOVED.ZLP"),
+                                          "D:\\CAPTURE\\NEW.ZLP", Path("GONE.ZLP")}));
+                 })},
+       -1},
       {true, -1,
        Steps{Click(kRegister), Wait(reg), Type(ZV_ID_REGISTER_FORM_NAME, "STAMP"), Click(IDOK)} + back +
            Steps{Click(kUseFormName), Rows(kForms, {"INVOICE", "LETTER", "ALPHA", "STAMP"}),
