@@ -130,13 +130,10 @@ bool AcceptSelectedFile(HWND dialog, FormSelectionContext* context) {
   std::memset(context->workText1, 0, sizeof context->workText1);
   uint16_t layer = GetOverlayDescription(context->filePath, context->workText1);
   if (layer == 0) layer = kLayerBack;
-  const uint32_t refusal = CheckSelectedFileName(context->filePath);
+  uint32_t refusal = CheckSelectedFileName(context->filePath);
+  if (refusal == 0) refusal = CheckExistingFile(context->filePath);
   if (refusal != 0) {
     ShowErrorBox(dialog, refusal);
-    return false;
-  }
-  if (!PathExists(context->filePath)) {
-    ShowErrorBox(dialog, kMsgFileMissing);
     return false;
   }
   if (!RegisterPrintEntry(context, static_cast<uint8_t>(layer))) {

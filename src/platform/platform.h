@@ -104,6 +104,8 @@ bool CopyFile(const char* from, const char* to, bool failIfExists);
 // FindFirstFileA on the path, search handle closed at once: true when it
 // names an existing file or directory.
 bool FindFirstEntry(const char* path);
+// GetFileAttributesA on the path: true when it names an existing directory.
+bool IsDirectory(const char* path);
 bool CreateDirectory(const char* path);
 // True when both paths name one existing file or directory, however each is
 // spelled: the same volume serial number and file index, as

@@ -45,6 +45,7 @@ TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
   for (const std::string& path : {report, typed})
     ASSERT_TRUE(
         WriteWholeFile(path, OverlayDataFile("", "Quarterly report", SettingsRecordBytes(MatchingRecord()))));
+  ASSERT_TRUE(CreateDirectoryA(Path("SUB").c_str(), nullptr));  // a directory is no overlay data file
   const Texts ab = {Dir() + "A", Dir() + "B"};
   const std::string named = FormListFile(kNamed, {}, 0);
   const std::vector<FormRow> shown = {{-1, "C", "", 2, 2}, {-2, "P", "typed long ago", 2, 3}};
@@ -99,6 +100,7 @@ TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
       // written keeps the dialog open.
       Row("refusals", oneP, -1,
           Steps{Opens(false), Click(kHelp)} + Refuse(typed, 411) + Refuse(Path("GONE.ZLP"), 615) +
+              Refuse(Path("SUB"), 411) +
               Steps{Type(kFileName, report), hold(true), Click(kOk), Refused(Message(609)), Quiet(),
                     hold(false), Click(kHelp), Click(kCancel), Returns(0)},
           -1, "=", "=", {300002, 300002}),

@@ -479,6 +479,7 @@ TEST_F(DeleteFormDataTest, Scripts) {
     };
   };
   const std::string device = Path("DRIVER.INI");
+  std::unique_ptr<FileHolder> holder;
   const Strings lines = {Line(kRecords[0], true), Line(kRecords[1], true), Line(kRecords[0], true)};
   Check(
       "EDIT1", zv::DeleteFormDataProc, [&] { Open(1, 3); },
@@ -512,6 +513,27 @@ TEST_F(DeleteFormDataTest, Scripts) {
               Click(ZV_ID_OK), Asked(Message(502), IDNO), Quiet(), Click(ZV_ID_OK),
               Asked(Message(502), IDYES), Returns(1)},
         gone({"LOGO.ZLP"})},
+       // A file that cannot go is said so and the dialog stays: a directory, untouched, or a file
+       // another program holds.
+       {"a directory",
+        [&] {
+          Open(0, 1, Path("DIR.ZLP"));
+          ASSERT_TRUE(CreateDirectoryA(Path("DIR.ZLP").c_str(), nullptr));
+          Write("DIR.ZLP\\INSIDE.ZLP", "PAGE");
+        },
+        Steps{kOpen, Click(ZV_ID_OK), Asked(Message(502), IDYES), Refused(Message(408)), Quiet()} + kCancel},
+       {"a file held open",
+        [&] {
+          Open(0, 1, Path("LOGO.ZLP"));
+          Write("LOGO.ZLP", OverlayDataFile("LOGO", "", SettingsRecordBytes(kRecords[1]), "PAGE"));
+        },
+        Steps{kOpen, Do([&](DialogRun&, const Dialog&) {
+                holder.reset(new FileHolder(Path("LOGO.ZLP"), plat::kAccessRead, plat::kShareRead));
+                ASSERT_TRUE(holder->Opened());
+              }),
+              Click(ZV_ID_OK), Asked(Message(502), IDYES), Refused(Message(408)), Quiet(),
+              Do([&](DialogRun&, const Dialog&) { holder.reset(); })} +
+            kCancel},
        {"nothing ticked", nullptr,
         Steps{kOpen, Click(kOverlays), Click(ZV_ID_OK), Warned(Message(619)), Quiet()} + kCancel},
        {"overlays, No then Yes", nullptr,
