@@ -716,6 +716,30 @@ TEST_F(RegisterExistingTest, Scripts) {
             std::strcpy(c.formDescription, "Top");
             std::strcpy(c.saveDirectory, SaveDir().c_str());
           }},
+         // A driver that gives no paper list: the header's own paper, or a refusal before the form is
+         // made when the header names none.
+         {"no paper list", [&] { context_->paperCount = 0; },
+          Steps{kOpen, Rows(kPaper, {}), Type(kName, "Letterhead")} + kOk,
+          [&](Files& f, zv::EditFormContext& c) {
+            f["ZVLMN3.FLT"] = FormListFile(
+                {{1, "Invoice", "Bill", 2, 0}, {2, "Memo", "Note", 1, 1}, {3, "Letterhead", "", 2, 2}}, {});
+            f["ZVLMN3.GLT"] = GroupNameListFile({Path("_F3001.FGP"), Dir(), Upper(Path("_F3003.FGP"))});
+            PrintSettings header = kCaptured;
+            header.layer = 2;
+            f["_F3003.FGP"] = GroupInfoFile({{SettingsRecordBytes(header), 0}}, {Path("NEW.ZLP")});
+            c.selectedForm = 3;
+            c.formLayer = 2;
+            std::strcpy(c.formName, "Letterhead");
+            std::strcpy(c.saveDirectory, SaveDir().c_str());
+          }},
+         {"no paper list nor one in the header",
+          [&] {
+            context_->paperCount = 0;
+            PrintSettings none = kCaptured;
+            none.paperWidth = 0;
+            File("NEW.ZLP", none);
+          },
+          Steps{kOpen} + Refuse("Letterhead", Message(409)) + kCancel},
          // Appended with the form's paper (A4 landscape) and layer (back).
          {"an existing form takes the file under its own paper", [&] { File("LOW.ZLP", kLow); },
           Steps{kOpen, Type(kName, "Invoice")} + kOk,
