@@ -18,8 +18,8 @@
 //   and nothing is written, so no entry without a paper size gets into a
 //   group.
 // - A new form is made by the registration itself, once the paper is agreed
-//   and the group has room: a refusal leaves no empty form behind. It stays
-//   when a later write fails.
+//   (its group is empty, so it has room): a refusal leaves no empty form
+//   behind. It stays when a later write fails.
 // - ReplaceOverlayFile refuses (409, nothing written) an entry index beyond
 //   the entries, an entry without a name (string index -1), an empty new
 //   name and one over 260 characters. The pool edit is SetGroupString's,
