@@ -60,7 +60,9 @@ void InitAddForm(HWND dialog, FormSettingsContext* context) {
   SetDlgItemTextA(dialog, ZV_ID_NEWFORM_SAVE_TO, context->workText1);
 }
 
-// Browse: the name and description of an existing form, to start from. The
+// Browse: the name and description of an existing form, to start from. A
+// typed name that no form bears comes back unpicked (identifier 0) unless
+// the user picks a row: the name and the typed description then stay. The
 // picker keeps a help flag of its own and ends its own help session.
 void BrowseNamedForms(HWND dialog, FormSettingsContext* context) {
   FormNamePickerContext& picker = context->picker;
@@ -74,7 +76,7 @@ void BrowseNamedForms(HWND dialog, FormSettingsContext* context) {
   GetDlgItemTextA(dialog, ZV_ID_NEWFORM_NAME, picker.pickedName, kFormNameSize);
   if (RunDialog("DETAIL", dialog, PickFormNameProc, &picker) != ZV_ID_OK) return;
   SetDlgItemTextA(dialog, ZV_ID_NEWFORM_NAME, picker.pickedName);
-  SetDlgItemTextA(dialog, ZV_ID_NEWFORM_DESCRIPTION, picker.pickedDescription);
+  if (picker.pickedForm != 0) SetDlgItemTextA(dialog, ZV_ID_NEWFORM_DESCRIPTION, picker.pickedDescription);
 }
 
 // Register: the form is added to the catalogue, its save directory

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "catalogue/form_name_list.h"
+#include "catalogue/group_name_list.h"
 #include "catalogue/paths.h"
 #include "dialogs/dialog_contexts.h"
 #include "dialogs/dialog_frame.h"
@@ -19,8 +20,11 @@
 namespace zv {
 namespace {
 
-// Typing limits of the name (or path) and the description fields.
+// Typing limits of the name field (a form's name, or in file mode a whole
+// path, so that a file can be moved to any place typed in full) and of the
+// description field.
 constexpr uint32_t kNameLimit = kFormNameSize - 1;
+constexpr uint32_t kPathLimit = plat::kMaxPath;
 constexpr uint32_t kDescriptionLimit = kFormDescriptionSize - 1;
 
 bool IsFileMode(const EditFormContext* context) {
@@ -50,7 +54,8 @@ void CopyText(char* to, const char* from, size_t size) {
 }
 
 void InitChangeForm(HWND dialog, EditFormContext* context) {
-  SendDlgItemMessageA(dialog, ZV_ID_CHANGE_NAME, EM_LIMITTEXT, kNameLimit, 0);
+  SendDlgItemMessageA(dialog, ZV_ID_CHANGE_NAME, EM_LIMITTEXT, IsFileMode(context) ? kPathLimit : kNameLimit,
+                      0);
   SendDlgItemMessageA(dialog, ZV_ID_CHANGE_DESCRIPTION, EM_LIMITTEXT, kDescriptionLimit, 0);
   if (IsFileMode(context)) {
     for (const int id : {ZV_ID_CHANGE_FORM_LABEL, ZV_ID_CHANGE_SAVE_TO_LABEL, ZV_ID_CHANGE_SAVE_TO,
@@ -70,6 +75,21 @@ void InitChangeForm(HWND dialog, EditFormContext* context) {
     SetDlgItemTextA(dialog, ZV_ID_CHANGE_DESCRIPTION, context->formDescription);
     SetDlgItemTextA(dialog, ZV_ID_CHANGE_SAVE_TO, context->saveDirectory);
   }
+}
+
+// The file entry shown named the file at its old place: it follows the file
+// to the new one, keeping its name, description and layer. Best effort: an
+// entry that cannot be rewritten names a file that is gone, and the driver
+// is told so when the edit form dialog closes.
+void FollowMovedFile(const EditFormContext* context, const char* from, const char* to) {
+  if (context->fileEntryId >= 0) return;
+  char named[plat::kPathBuffer];
+  if (!GetFormGroupPath(context->fileEntryId, named) || !EqualsIgnoringCase(named, from)) return;
+  char name[kFormNameSize] = "";
+  char description[kFormDescriptionSize] = "";
+  const int16_t layer = GetFormRecordInfo(context->fileEntryId, name, description, nullptr);
+  if (layer < 0) return;
+  UpdateFormRecord(context->fileEntryId, name, description, to, static_cast<uint8_t>(layer));
 }
 
 // OK in file mode: the file gets its new name or place, then its header the
@@ -96,6 +116,7 @@ void ChangeFile(HWND dialog, EditFormContext* context, uint8_t layer) {
       ShowErrorBox(dialog, kMsgMoveFailed);
       return;
     }
+    FollowMovedFile(context, context->filePath, path);
     CopyText(context->filePath, path, sizeof context->filePath);
     moved = true;
   }

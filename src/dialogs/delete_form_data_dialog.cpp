@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "catalogue/file_access.h"
 #include "catalogue/group_info.h"
 #include "catalogue/print_settings.h"
 #include "dialogs/dialog_contexts.h"
@@ -170,7 +169,14 @@ void OnOk(HWND dialog, EditFormContext* context) {
   LoadMessage(kMsgConfirmDeleteForm, context->workText1, sizeof context->workText1);
   if (IsFileMode(context)) {
     if (!Confirmed(dialog, context)) return;
-    DeleteFileIfWritable(context->filePath);
+    // A directory is no overlay data file and keeps its attributes; a file
+    // that cannot go (another program holds it, or it stays read-only) is
+    // said so, and the dialog stays for the user to cancel.
+    const char* path = context->filePath;
+    if (plat::IsDirectory(path) || !plat::SetAttributesNormal(path) || !plat::EraseFile(path)) {
+      ShowErrorBox(dialog, kMsgDeleteOverlayFailed);
+      return;
+    }
     EndDeleteDialog(dialog, context, kEndFormGone);
     return;
   }

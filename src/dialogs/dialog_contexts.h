@@ -155,6 +155,7 @@ struct EditFormContext {
   char workText2[plat::kPathBuffer];
   char workText3[plat::kPathBuffer];
   char entryName[kFormNameSize];
+  int32_t driverForm;  // the named form the driver's identifier names; 0 once the edit deleted it
 };
 
 }  // namespace zv

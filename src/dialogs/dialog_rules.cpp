@@ -67,7 +67,12 @@ uint32_t CheckEditedFile(const char* text) {
   if (std::strchr(text, '.') && !EndsInFormFileExtension(text)) return kMsgFileNameUnusable;
   if (!std::strchr(text, '\\')) return kMsgFileMissing;
   if (file[0] == '_') return kMsgFileNameUnusable;
-  if (!PathExists(text)) return kMsgFileMissing;
+  return CheckExistingFile(text);
+}
+
+uint32_t CheckExistingFile(const char* path) {
+  if (!PathExists(path)) return kMsgFileMissing;
+  if (plat::IsDirectory(path)) return kMsgFileNameUnusable;
   return 0;
 }
 

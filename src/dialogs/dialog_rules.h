@@ -22,9 +22,14 @@ bool IsUsableFormName(const char* name);
 // The edit form dialog's file check on the typed text before Change,
 // Delete and Register Form: 0 when the text names an existing overlay data
 // file by a full path, else 411 (blank; a forbidden character in the file
-// part; a last extension other than .ZLP; a file part that begins with '_')
-// or 615 (no backslash, so no full path; or no such file).
+// part; a last extension other than .ZLP; a file part that begins with '_';
+// a directory) or 615 (no backslash, so no full path; or no such file).
 uint32_t CheckEditedFile(const char* text);
+
+// The existence test of the file checks: 0 when the path names an existing
+// file, 615 when nothing is there, 411 for a directory, which is no overlay
+// data file.
+uint32_t CheckExistingFile(const char* path);
 
 // The form selection dialog's name tests on the typed file text: 0 when it
 // passes, else 411 (blank; a forbidden character in the file part; a last

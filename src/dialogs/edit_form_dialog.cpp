@@ -30,6 +30,9 @@ namespace {
 // is shown as no file at all and keeps the driver's identifier.
 constexpr char kCaptureEntryName[] = "C";
 
+// The extension of a group info file's name.
+constexpr char kGroupInfoExtension[] = ".FGP";
+
 // Bytes of one named form in the arrays: its identifier and its name.
 constexpr uint32_t kNamedFormBytes = sizeof(int32_t) + kFormNameSize;
 
@@ -197,11 +200,12 @@ void OnSelectionChange(HWND dialog, EditFormContext* context) {
 }
 
 // The save directory of a named form: its group info file's directory, or
-// the group text itself when it names no file.
+// the group text itself while it names no group info file yet. Only a name
+// ending in .FGP is cut off: a directory may have a dot in its name.
 void TakeSaveDirectory(EditFormContext* context) {
   context->saveDirectory[0] = '\0';
   if (!GetFormGroupPath(context->selectedForm, context->saveDirectory)) context->saveDirectory[0] = '\0';
-  if (std::strchr(context->saveDirectory, '.') == nullptr) return;
+  if (!ExtensionEquals(context->saveDirectory, kGroupInfoExtension)) return;
   char* cut = std::strrchr(context->saveDirectory, '\\');
   if (cut == nullptr) return;
   if (cut > context->saveDirectory && cut[-1] == ':') ++cut;
@@ -300,6 +304,9 @@ void OnDelete(HWND dialog, EditFormContext* context) {
     SetDlgItemTextA(dialog, ZV_ID_EDIT_FILE, "");
     return;
   }
+  // The form that went is the selected one; the driver is told when it was
+  // its own.
+  if (context->selectedForm == context->driverForm) context->driverForm = 0;
   SendDlgItemMessageA(dialog, ZV_ID_EDIT_FORM_LIST, LB_RESETCONTENT, 0, 0);
   if (!ReloadNamedForms(dialog, context)) ShowErrorBox(dialog, GetLastErrorCode());
   RefillFormList(dialog, context);
@@ -441,6 +448,7 @@ void ChooseMode(EditFormContext* context, int32_t id) {
   if (id > 0) {
     context->mode = kEditModeFormNames;
     context->selectedForm = id;
+    context->driverForm = id;
     context->fileEntryId = 0;
     return;
   }
@@ -455,14 +463,20 @@ void ChooseMode(EditFormContext* context, int32_t id) {
 }
 
 // The driver's identifier after the dialog: 0 when the edit removed what it
-// named, the last selected form when the dialog ended in form-name mode.
+// named, the last selected form when the dialog ended in form-name mode. A
+// file entry is judged by the file it names now, whatever the dialog's
+// fields were left showing: an entry whose file is gone (deleted here, or
+// missing already) gives 0; one kept by overlay number, or a capture's, is
+// not looked at.
 int32_t CorrectedIdentifier(EditFormContext* context, int32_t id) {
   if (id < 0) {
     if (std::strcmp(context->entryName, kCaptureEntryName) == 0) return id;
-    if (context->filePath[0] == '\0' || IsDigitsOnly(context->filePath)) return id;
-    if (!GetFormGroupPath(id, context->filePath)) context->filePath[0] = '\0';
-    return PathExists(context->filePath) ? id : 0;
+    char* path = context->workText1;
+    if (!GetFormGroupPath(id, path)) path[0] = '\0';
+    if (path[0] == '\0' || IsDigitsOnly(path)) return id;
+    return PathExists(path) ? id : 0;
   }
+  if (id > 0 && context->driverForm == 0) return 0;
   if (context->namedCount <= 0) return id >= 1 ? 0 : id;
   if (context->mode == kEditModeFormNames) return context->selectedForm;
   return id;
@@ -565,7 +579,8 @@ extern "C" ZVLONG ZVAPI ZVEntryFormEditDlg(ZVHWND owner, const void* settings, Z
   // The dialog works on a copy of the caller's choice; the copy goes back
   // as it was unless the dialog changed it.
   int32_t choice = formId ? static_cast<int32_t>(*formId) : 0;
-  const int32_t result = RunEditForm(ownerWindow, settings, deviceName, driverPath, formId ? &choice : nullptr);
+  const int32_t result =
+      RunEditForm(ownerWindow, settings, deviceName, driverPath, formId ? &choice : nullptr);
   if (formId) *formId = choice;
   ReleaseEditGuard();
   return result;

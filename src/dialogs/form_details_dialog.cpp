@@ -130,13 +130,10 @@ bool AcceptSelectedFile(HWND dialog, FormSelectionContext* context) {
   std::memset(context->workText1, 0, sizeof context->workText1);
   uint16_t layer = GetOverlayDescription(context->filePath, context->workText1);
   if (layer == 0) layer = kLayerBack;
-  const uint32_t refusal = CheckSelectedFileName(context->filePath);
+  uint32_t refusal = CheckSelectedFileName(context->filePath);
+  if (refusal == 0) refusal = CheckExistingFile(context->filePath);
   if (refusal != 0) {
     ShowErrorBox(dialog, refusal);
-    return false;
-  }
-  if (!PathExists(context->filePath)) {
-    ShowErrorBox(dialog, kMsgFileMissing);
     return false;
   }
   if (!RegisterPrintEntry(context, static_cast<uint8_t>(layer))) {
@@ -206,8 +203,10 @@ int32_t ChooseFileEntry(HWND owner, const char* deviceName, const char* driverPa
     plat::FreeBlock(context);
     return 0;
   }
-  context->fileEntryId = *formId;
-  // A capture's entry is never changed: a new "P" entry is made instead.
+  // The entry to rewrite is the one found: an identifier that no file entry
+  // bears (a named form's, one deleted, or any before the catalogue exists)
+  // gets a new entry, as a capture's entry does, which is never changed.
+  context->fileEntryId = context->foundId;
   if (context->fileEntryId != 0 && std::strcmp(context->entryName, kCaptureEntryName) == 0) {
     context->fileEntryId = 0;
   }
@@ -362,8 +361,9 @@ extern "C" ZVLONG ZVAPI ZVFormDetailsDlg(ZVHWND owner, const void* /*settings*/,
   // as it was unless a dialog changed it.
   int32_t choice = static_cast<int32_t>(*formId);
   const uint32_t count = CountNamedForms();
-  const int32_t result = count < 1 || choice < 1 ? ChooseFileEntry(window, deviceName, driverPath, &choice)
-                                                 : ChooseNamedForm(window, count, deviceName, driverPath, &choice);
+  const int32_t result = count < 1 || choice < 1
+                             ? ChooseFileEntry(window, deviceName, driverPath, &choice)
+                             : ChooseNamedForm(window, count, deviceName, driverPath, &choice);
   *formId = choice;
   return result;
 }

@@ -5,7 +5,7 @@
 //   front/back radios and the save directory are editable;
 // - existing form: its front/back, description and, when its overlays give
 //   one, its paper and orientation are fixed texts.
-// Every change of the form name switches between them.
+// A change of the form name switches between them.
 //
 // Choices made where the behaviour is open:
 // - The fixed texts of the existing-form layout (1301, 1019, 1306, 1305) are
@@ -14,7 +14,10 @@
 //   empty texts; stale texts of a form shown before are never left.
 // - A paper index counts as known only when it names an entry of the list.
 // - Without a paper selection (an empty list) the user's choice is no paper;
-//   the registration then refuses with its own message.
+//   the registration then takes the paper of the file's own header.
+// - A new form is made by the registration, only once nothing stands in its
+//   way: a refused OK leaves the catalogue as it was, and the dialog's
+//   record of the form takes the new one only when it is registered.
 #include "dialogs/register_existing_dialog.h"
 
 #include <cstring>
@@ -34,7 +37,6 @@
 #include "dialogs/module_frame.h"
 #include "dialogs/resource_ids.h"
 #include "maintenance/existing_file_registration.h"
-#include "maintenance/form_registration.h"
 #include "platform/platform.h"
 
 namespace zv {
@@ -187,8 +189,17 @@ void ShowExistingFormLayout(HWND dialog, EditFormContext* context, int32_t id) {
   }
 }
 
+// Whether the right half shows an existing form: its layer text is shown
+// only then.
+bool ShowsExistingForm(HWND dialog) {
+  return (GetWindowLongA(GetDlgItem(dialog, ZV_ID_REGISTER_FORM_LAYER), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 // The right half after the form name changed: an exact name of a named form
-// (letter case counts) shows that form, any other name a new one.
+// (letter case counts) shows that form, any other name a new one. The
+// new-form layout is laid out afresh only when the name stops naming an
+// existing form: while a new name is typed or corrected, the description,
+// layer and paper set for it stay.
 void FormNameChanged(HWND dialog, EditFormContext* context) {
   char* name = context->workText1;
   name[0] = '\0';
@@ -197,7 +208,7 @@ void FormNameChanged(HWND dialog, EditFormContext* context) {
   if (context->namedCount > 0 && FindNamedFormByName(name, &id)) {
     context->selectedForm = id;
     ShowExistingFormLayout(dialog, context, id);
-  } else {
+  } else if (ShowsExistingForm(dialog)) {
     ShowNewFormLayout(dialog, context);
   }
 }
@@ -276,8 +287,9 @@ void BrowseNamedForms(HWND dialog, EditFormContext* context) {
   context->selectedForm = picker.pickedForm;
 }
 
-// OK: the form (found, or made here), then the registration. Every refusal
-// has shown its message and keeps the dialog open.
+// OK: the form (found, or a new one that the registration makes once the
+// file's paper is settled), then the registration. Every refusal has shown
+// its message and keeps the dialog open.
 void Register(HWND dialog, EditFormContext* context) {
   char name[kFormNameSize];
   name[0] = '\0';
@@ -291,6 +303,8 @@ void Register(HWND dialog, EditFormContext* context) {
   uint32_t entryCount = 0;
   uint8_t layer = kLayerFront;
   PaperChoice formPaper = {kNoPaper, 0};
+  const char* description = context->formDescription;
+  const char* saveDirectory = nullptr;
   if (FindNamedFormByName(name, &id)) {
     entryCount = CountOverlayEntries(id);
     context->formDescription[0] = '\0';
@@ -307,28 +321,21 @@ void Register(HWND dialog, EditFormContext* context) {
       return;
     }
     layer = IsDlgButtonChecked(dialog, ZV_ID_TO_BACK) == BST_CHECKED ? kLayerBack : kLayerFront;
-    char* description = context->workText2;
+    char* typedDescription = context->workText2;
     char* directory = context->workText3;
-    description[0] = '\0';
+    typedDescription[0] = '\0';
     directory[0] = '\0';
-    GetDlgItemTextA(dialog, ZV_ID_REGISTER_FORM_DESCRIPTION, description, kFormDescriptionSize);
+    GetDlgItemTextA(dialog, ZV_ID_REGISTER_FORM_DESCRIPTION, typedDescription, kFormDescriptionSize);
     GetDlgItemTextA(dialog, ZV_ID_REGISTER_SAVE_TO, directory, plat::kPathBuffer);
-    if (!ChooseFormId(kChooseNamedForm, name, &id, nullptr) ||
-        !AddFormRecord(id, name, description, directory, layer)) {
-      ShowErrorBox(dialog, GetLastErrorCode());
-      return;
-    }
-    // The form is in the catalogue from here on, whatever the registration
-    // does: a second OK finds it as an existing form.
-    entryCount = static_cast<uint32_t>(context->namedCount > 0 ? context->namedCount : 0);
-    CopyText(context->formName, name, sizeof context->formName);
-    CopyText(context->formDescription, description, sizeof context->formDescription);
-    CopyText(context->saveDirectory, directory, sizeof context->saveDirectory);
+    description = typedDescription;
+    saveDirectory = directory;
   }
-  context->selectedForm = id;
-  context->formLayer = layer;
-  context->formPaperIndex = formPaper.paperIndex;
-  context->formOrientation = formPaper.orientation;
+  if (id != 0) {
+    context->selectedForm = id;
+    context->formLayer = layer;
+    context->formPaperIndex = formPaper.paperIndex;
+    context->formOrientation = formPaper.orientation;
+  }
 
   const LRESULT selection = SendDlgItemMessageA(dialog, ZV_ID_REGISTER_PAPER, CB_GETCURSEL, 0, 0);
   PaperChoice userPaper;
@@ -339,8 +346,8 @@ void Register(HWND dialog, EditFormContext* context) {
 
   ExistingFileRegistration in = {};
   in.formId = id;
-  in.formName = context->formName;
-  in.formDescription = context->formDescription;
+  in.formName = name;
+  in.formDescription = description;
   in.layer = layer;
   in.filePath = context->filePath;
   in.filePaper = {IsKnownPaper(context, context->filePaperIndex) ? context->filePaperIndex : kNoPaper,
@@ -352,7 +359,17 @@ void Register(HWND dialog, EditFormContext* context) {
   in.overlayCapacity = context->overlayCapacity;
   in.entryCount = entryCount;
   in.owner = dialog;
-  if (RegisterExistingFile(in) != RegistrationResult::kEndDialog) return;
+  in.saveDirectory = saveDirectory;
+  if (RegisterExistingFile(in, &id) != RegistrationResult::kEndDialog) return;
+  if (saveDirectory != nullptr) {
+    // The new form the registration made.
+    context->formLayer = layer;
+    context->formPaperIndex = kNoPaper;
+    context->formOrientation = 0;
+    CopyText(context->formName, name, sizeof context->formName);
+    CopyText(context->formDescription, description, sizeof context->formDescription);
+    CopyText(context->saveDirectory, saveDirectory, sizeof context->saveDirectory);
+  }
   context->selectedForm = id;
   EndDialog(dialog, ZV_ID_OK);
 }

@@ -204,7 +204,7 @@ bool ReplaceOverlayFile(const char* groupInfoPath, uint32_t entryIndex, const ch
   return true;
 }
 
-RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
+RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in, int32_t* formId) {
   WorkMemory<RegisterWork> w;
   if (!w) return Refuse(in.owner, kMsgNoWorkArea);
   if (!in.filePath || !in.filePath[0]) return Refuse(in.owner, kMsgRegisterExistingFailed);
@@ -222,17 +222,31 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
   } else if (!fileKnown) {
     paper = formKnown ? in.formPaper : in.userPaper;
   }
-  // Without a paper entry the overlay would have no paper size.
-  if (!PaperKnown(paper, in.paperCount)) return Refuse(in.owner, kMsgRegisterExistingFailed);
-  const PaperEntry& entry = in.papers[paper.paperIndex];
-  w->settings.orientation = static_cast<uint8_t>(paper.orientation);
-  w->settings.paperWidth = static_cast<int16_t>(entry.width);
-  w->settings.paperHeight = static_cast<int16_t>(entry.length);
-  w->settings.paperValue3 = entry.value3;
-  w->settings.paperValue4 = entry.value4;
-  w->settings.paperCode = entry.code;
+  if (PaperKnown(paper, in.paperCount)) {
+    const PaperEntry& entry = in.papers[paper.paperIndex];
+    w->settings.orientation = static_cast<uint8_t>(paper.orientation);
+    w->settings.paperWidth = static_cast<int16_t>(entry.width);
+    w->settings.paperHeight = static_cast<int16_t>(entry.length);
+    w->settings.paperValue3 = entry.value3;
+    w->settings.paperValue4 = entry.value4;
+    w->settings.paperCode = entry.code;
+  } else if (w->settings.paperWidth <= 0 || w->settings.paperHeight <= 0) {
+    // Without a paper entry the record keeps the paper of the file's own
+    // header; without one there either, the overlay would have no paper
+    // size.
+    return Refuse(in.owner, kMsgRegisterExistingFailed);
+  }
 
-  if (!GetFormGroupPath(in.formId, w->groupPath)) return RefuseFailedStep(in.owner);
+  // A new form is made only now that its file's paper is settled, so that a
+  // refusal above leaves no empty form behind.
+  int32_t id = in.formId;
+  if (id == 0 && (!ChooseFormId(kChooseNamedForm, in.formName, &id, nullptr) ||
+                  !AddFormRecord(id, in.formName, in.formDescription, in.saveDirectory, in.layer))) {
+    return Refuse(in.owner, GetLastErrorCode());
+  }
+  if (formId) *formId = id;
+
+  if (!GetFormGroupPath(id, w->groupPath)) return RefuseFailedStep(in.owner);
   // Until its first overlay a form's group text is its save directory.
   const bool hasGroupInfo = ExtensionEquals(w->groupPath, kGroupInfoExtension);
   uint32_t index = 0;
@@ -256,8 +270,7 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
       return RegistrationResult::kStayOpen;
     }
     if (!hasGroupInfo) {
-      if (!MakeGroupInfoFileName(in.formId, w->groupPath, w->groupInfoPath))
-        return RefuseFailedStep(in.owner);
+      if (!MakeGroupInfoFileName(id, w->groupPath, w->groupInfoPath)) return RefuseFailedStep(in.owner);
       CopyPath(w->groupPath, w->groupInfoPath);
     }
     // The entry names the file where it is; an empty first group string
@@ -269,10 +282,9 @@ RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in) {
     // there. When that fails, the new file goes unless the form names it
     // all the same (the group text was replaced, the record's other fields
     // could not be): no form names a group info file that is not there.
-    if (!hasGroupInfo &&
-        !UpdateFormRecord(in.formId, in.formName, in.formDescription, w->groupInfoPath, in.layer)) {
-      const bool named = GetFormGroupPath(in.formId, w->groupInfoPath) &&
-                         SamePathIgnoringCase(w->groupInfoPath, w->groupPath);
+    if (!hasGroupInfo && !UpdateFormRecord(id, in.formName, in.formDescription, w->groupInfoPath, in.layer)) {
+      const bool named =
+          GetFormGroupPath(id, w->groupInfoPath) && SamePathIgnoringCase(w->groupInfoPath, w->groupPath);
       if (created && !named) DeleteFileIfWritable(w->groupPath);
       return RefuseFailedStep(in.owner);
     }

@@ -11,9 +11,15 @@
 // - A paper index is known only when it names an entry of the paper list;
 //   65535 and any index at or beyond the list's count are unknown, so the
 //   list is never read past its end. When the paper that the registration
-//   settles on is unknown (an empty list, or no paper selected in the
-//   dialog), nothing is written: message 409 is shown and the dialog stays
-//   open, so no entry without a paper size gets into a group.
+//   settles on is unknown (an empty list, as from a driver module that gives
+//   none, or no paper selected in the dialog), the record keeps the paper of
+//   the file's own header. A file whose header names no paper size (no
+//   header, or a width or height of 0) is refused then: message 409 is shown
+//   and nothing is written, so no entry without a paper size gets into a
+//   group.
+// - A new form is made by the registration itself, once the paper is agreed
+//   (its group is empty, so it has room): a refusal leaves no empty form
+//   behind. It stays when a later write fails.
 // - ReplaceOverlayFile refuses (409, nothing written) an entry index beyond
 //   the entries, an entry without a name (string index -1), an empty new
 //   name and one over 260 characters. The pool edit is SetGroupString's,
@@ -65,7 +71,7 @@ struct PaperChoice {
 
 // What the register existing form dialog hands to the registration.
 struct ExistingFileRegistration {
-  int32_t formId;               // a named form
+  int32_t formId;               // a named form, or 0 for a new one made here
   const char* formName;         // its name, description and layer, as
   const char* formDescription;  // UpdateFormRecord records them when the
   uint8_t layer;                // group info file is named
@@ -75,9 +81,10 @@ struct ExistingFileRegistration {
   PaperChoice userPaper;        // the dialog's paper selection and orientation
   const PaperEntry* papers;     // the paper size list
   uint16_t paperCount;
-  uint32_t overlayCapacity;  // entries one group may hold
-  uint32_t entryCount;       // entries in the form's group
-  void* owner;               // window that owns the message boxes
+  uint32_t overlayCapacity;   // entries one group may hold
+  uint32_t entryCount;        // entries in the form's group
+  void* owner;                // window that owns the message boxes
+  const char* saveDirectory;  // a new form's save directory, its first group text
 };
 
 enum class RegistrationResult {
@@ -88,7 +95,9 @@ enum class RegistrationResult {
 // Registers the file in the form's group: a new entry, or, when an entry has
 // the same print settings and the user answers Yes to 410, that entry with
 // the new file name. Shows 412, 414, 409 or 401 itself and leaves that code
-// as the last error code; 410 answered No changes nothing.
-RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in);
+// as the last error code; 410 answered No changes nothing. With formId 0 the
+// form is made first (ChooseFormId and AddFormRecord; their code is shown
+// when either fails). formId, when given, gets the form registered under.
+RegistrationResult RegisterExistingFile(const ExistingFileRegistration& in, int32_t* formId = nullptr);
 
 }  // namespace zv

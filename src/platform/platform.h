@@ -84,6 +84,8 @@ bool CopyFileTo(const char* from, const char* to, bool failIfExists);
 // FindFirstFileA on the path, search handle closed at once: true when it
 // names an existing file or directory.
 bool FindFirstEntry(const char* path);
+// GetFileAttributesA on the path: true when it names an existing directory.
+bool IsDirectory(const char* path);
 // CreateDirectoryA, without security attributes.
 bool MakeDirectory(const char* path);
 // True when both paths name one existing file or directory, however each is

@@ -1,12 +1,14 @@
 // Every dialog template of the DLL (both builds link the same resources), local
 // and English: its language, controls, caption and graphic mode note; column
 // titles that fit; shown controls inside the dialog, apart (a group box or
-// frame may hold others), each text fitting. Also the tick box bitmaps.
+// frame may hold others), each text fitting; the letters their texts underline.
+// Also the tick box bitmaps.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -164,6 +166,27 @@ SIZE Needed(HWND w, int width) {
   return {r.right + extra.cx, r.bottom + extra.cy};
 }
 
+// The letter a button's or a text's label underlines (the one after a single
+// '&'), in capitals; 0 when it underlines none.
+char Mnemonic(HWND w) {
+  char name[16] = "";
+  GetClassNameA(w, name, sizeof name);
+  const bool labelled =
+      lstrcmpiA(name, "Button") == 0 || (lstrcmpiA(name, "Static") == 0 && !(StyleOf(w) & SS_NOPREFIX));
+  const std::string text = TextOf(w);
+  for (size_t i = 0; labelled && i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    char letter[2] = {text[i + 1], '\0'};
+    CharUpperA(letter);
+    return letter[0];
+  }
+  return 0;
+}
+
 INT_PTR CALLBACK Plain(HWND, UINT message, WPARAM, LPARAM) {
   return message == WM_INITDIALOG;
 }
@@ -255,6 +278,38 @@ TEST(TemplateTest, EachExistsHoldsItsControlsAndLetsEveryOneBeSeen) {
   ASSERT_NE(module, nullptr);
   for (const Template& t : kTemplates)
     for (const bool english : {false, true}) CheckTemplate(module, t, english);
+  FreeLibrary(module);
+}
+
+// No two controls of a dialog underline one letter, unless they take turns in
+// one place (one of them hidden); Help underlines the same letter in every
+// dialog of a set.
+TEST(TemplateTest, EachLetterLeadsToOneControlAndHelpToHelpEverywhere) {
+  HMODULE module = LoadLibraryA(ZV_DLL_PATH);
+  ASSERT_NE(module, nullptr);
+  for (const bool english : {false, true}) {
+    std::set<char> help;
+    for (const Template& t : kTemplates) {
+      const std::string name = (english ? "W_" : "") + std::string(t.base);
+      SCOPED_TRACE(name);
+      HWND dialog = CreateDialogParamA(module, name.c_str(), nullptr, Plain, 0);
+      ASSERT_NE(dialog, nullptr);
+      std::vector<HWND> marked;
+      for (HWND w = GetWindow(dialog, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (!Mnemonic(w)) continue;
+        for (HWND other : marked) {
+          const RECT a = RectIn(w, dialog), b = RectIn(other, dialog);
+          const bool turns = ((KindsOf(w) | KindsOf(other)) & H) && EqualRect(&a, &b);
+          EXPECT_TRUE(Mnemonic(w) != Mnemonic(other) || turns) << Describe(w) << " and " << Describe(other);
+        }
+        marked.push_back(w);
+      }
+      if (HWND button = GetDlgItem(dialog, ZV_ID_HELP)) help.insert(Mnemonic(button));
+      DestroyWindow(dialog);
+    }
+    EXPECT_EQ(help.size(), 1u) << (english ? "English: " : "local: ") << ::testing::PrintToString(help);
+    EXPECT_EQ(help.count('\0'), 0u);
+  }
   FreeLibrary(module);
 }
 

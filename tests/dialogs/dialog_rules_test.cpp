@@ -70,6 +70,19 @@ TEST_F(DialogRulesTest, SelectedFileName) {
          R("C:FORM.ZLP", "", "411"), R("C:\\DATA.OLD\\FORM", "", "411")});
 }
 
+// The edit form dialog's check of a typed file: a full path to an existing file, no directory.
+TEST_F(DialogRulesTest, EditedFile) {
+  for (const char* name : {"FORM.ZLP", "FORM", "_F.ZLP"})
+    ASSERT_TRUE(zvtest::WriteWholeFile(Path(name), "F"));
+  const std::string sub = Made("SUB"), dotted = Made("DIR.ZLP");
+  const Rule rule = [](auto t, auto, auto, auto) { return std::to_string(zv::CheckEditedFile(t)); };
+  Check(rule,
+        {R(Path("FORM.ZLP"), "", "0"), R(Path("form.zlp"), "", "0"), R(Path("FORM"), "", "0"),
+         R("", "", "411"), R(" \t", "", "411"), R(Path("FO*RM.ZLP"), "", "411"),
+         R(Path("FORM.TXT"), "", "411"), R("FORM.ZLP", "", "615"), R(Path("_F.ZLP"), "", "411"),
+         R(Path("GONE.ZLP"), "", "615"), R(sub, "", "411"), R(dotted, "", "411"), R(sub + "\\", "", "615")});
+}
+
 // The pickers' acceptance: a '_' file part only when the filter names .ZLC files.
 TEST_F(DialogRulesTest, PickedFileNameUnderAFilter) {
   const std::string zlp = zvtest::Message(zv::kMsgFilterZlpName),

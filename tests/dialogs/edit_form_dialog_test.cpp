@@ -50,12 +50,12 @@ class EditFormTest : public formsettings::BothSets {
     return [this, id] { return edit_(nullptr, block_.data(), device_.c_str(), ZV_SAMPLE_DRIVER_PATH, id); };
   }
   std::string Title(const char* english, const char* local) const { return English() ? english : local; }
-  // Named forms INVOICE (5), LETTER (7), ALPHA (2), or none; file entries -1 (LOGO.ZLP, present), -2
-  // (a capture file elsewhere), -3 (GONE.ZLP).
+  // Named forms INVOICE (5), LETTER (7, saved to a directory with a dot), ALPHA (2), or none; file
+  // entries -1 (LOGO.ZLP, present), -2 (a capture file elsewhere), -3 (GONE.ZLP).
   void WriteCatalogue(bool named) {
     std::vector<FormRow> forms = {
         {5, "INVOICE", "", 1, 0}, {7, "LETTER", "Letter head", 2, 1}, {2, "ALPHA", "", 1, 2}};
-    std::vector<std::string> texts = {Dir() + "A", Dir() + "L", Dir() + "ALPHA"};
+    std::vector<std::string> texts = {Dir() + "A", Dir() + "L.FORMS", Dir() + "ALPHA"};
     if (!named) {
       forms.clear();
       texts.clear();
@@ -65,7 +65,7 @@ class EditFormTest : public formsettings::BothSets {
         FormListFile(forms, {{-1, "P", "", 1, n}, {-2, "C", "", 2, n + 1}, {-3, "P", "", 1, n + 2}}, 3));
     texts.insert(texts.end(), {Path("LOGO.ZLP"), "D:\\CAPTURE\\NEW.ZLP", Path("GONE.ZLP")});
     WriteGroupList(GroupNameListFile(texts));
-    for (const char* name : {"ALPHA", "A", "L"}) CreateDirectoryA((Dir() + name).c_str(), nullptr);
+    for (const char* name : {"ALPHA", "A", "L.FORMS"}) CreateDirectoryA((Dir() + name).c_str(), nullptr);
     for (const char* name : {"LOGO.ZLP", "OTHER.ZLP"})
       ASSERT_TRUE(WriteWholeFile(Path(name), OverlayDataFile("", name, SettingsRecordBytes({0, 1}))));
   }
@@ -128,8 +128,9 @@ TEST_P(EditFormTest, ScriptsFromEachKindOfIdentifier) {
       // named form leaves nothing to change or delete; a deleted file empties the fields, and as its
       // entry names a file that is gone, its identifier is dropped.
       {true, 7,
-       Steps{Click(kChange), Wait(change), Shows(ZV_ID_CHANGE_NAME, "LETTER"), Click(kClose)} + back +
-           Steps{Click(kChange), Wait(change), Type(ZV_ID_CHANGE_NAME, "OMEGA"), Click(IDOK)} + back +
+       Steps{Click(kChange), Wait(change), Shows(ZV_ID_CHANGE_NAME, "LETTER"),
+             Shows(ZV_ID_CHANGE_SAVE_TO, Dir() + "L.FORMS"), Click(kClose)} +
+           back + Steps{Click(kChange), Wait(change), Type(ZV_ID_CHANGE_NAME, "OMEGA"), Click(IDOK)} + back +
            Steps{Rows(kForms, {"INVOICE", "OMEGA", "ALPHA"})},
        7},
       {true, 2,
@@ -141,6 +142,19 @@ TEST_P(EditFormTest, ScriptsFromEachKindOfIdentifier) {
        remove + Steps{Shows(kFile, ""), Shows(kDescription, ""), Click(kUseFormName), Click(kUseFormName),
                       Shows(kFile, Path("LOGO.ZLP"))},
        0},
+      // The driver's form or file deleted, others left: nothing to hand back. Its file moved: the file
+      // entry follows it and stays.
+      {true, 7, remove + Steps{Rows(kForms, {"INVOICE", "ALPHA"}), Selected(kForms, 0)}, 0},
+      {true, -1, remove, 0},
+      {true, -1,
+       Steps{Click(kChange), Wait(change), Put(ZV_ID_CHANGE_NAME, Path("MOVED.ZLP")), Click(IDOK)} + back +
+           Steps{Shows(kFile, Path("MOVED.ZLP")), Do([this](DialogRun&, const Dialog&) {
+                   EXPECT_EQ(
+                       FileBytes(GroupListPath()),
+                       GroupNameListFile({Dir() + "A", Dir() + "L.FORMS", Dir() + "ALPHA", Path("MOVED.ZLP"),
+                                          "D:\\CAPTURE\\NEW.ZLP", Path("GONE.ZLP")}));
+                 })},
+       -1},
       {true, -1,
        Steps{Click(kRegister), Wait(reg), Type(ZV_ID_REGISTER_FORM_NAME, "STAMP"), Click(IDOK)} + back +
            Steps{Click(kUseFormName), Rows(kForms, {"INVOICE", "LETTER", "ALPHA", "STAMP"}),

@@ -45,11 +45,14 @@ TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
   for (const std::string& path : {report, typed})
     ASSERT_TRUE(
         WriteWholeFile(path, OverlayDataFile("", "Quarterly report", SettingsRecordBytes(MatchingRecord()))));
+  ASSERT_TRUE(CreateDirectoryA(Path("SUB").c_str(), nullptr));  // a directory is no overlay data file
   const Texts ab = {Dir() + "A", Dir() + "B"};
   const std::string named = FormListFile(kNamed, {}, 0);
   const std::vector<FormRow> shown = {{-1, "C", "", 2, 2}, {-2, "P", "typed long ago", 2, 3}};
   const auto oneP = Lists(FormListFile(kNamed, {{-1, "P", "", 2, 2}}, 1), GroupNameListFile(ab + Texts{"5"}));
   const auto capture = FormListFile(kNamed, {shown[0], {-2, "P", "", 1, 3}}, 2);
+  const auto onlyP = Lists(FormListFile({}, {{-1, "P", "", 2, 0}}, 1), GroupNameListFile({report}));
+  const auto twoP = FormListFile({}, {{-1, "P", "", 2, 0}, {-2, "P", "", 1, 1}}, 2);
   std::unique_ptr<FileHolder> holder;
   const auto hold = [&](bool on) {
     return Do([&, on](DialogRun&, const Dialog&) {
@@ -82,10 +85,22 @@ TEST_P(FormDetailsDialogTest, ScriptsFromCatalogueToCatalogue) {
           {Opens(false), Shows(kFileName, ""), Type(kFileName, report), Shows(kFileDesc, "Quarterly report"),
            Click(kOk), Returns(1)},
           -2, capture, GroupNameListFile(ab + Texts{"D:\\C.ZLP", report})),
+      // An identifier that no file entry bears (a named form's, a deleted entry's, or any before the
+      // catalogue exists) gets a new print entry.
+      Row("a named form's identifier without named forms", onlyP, 4,
+          {Opens(false), Shows(kFileName, ""), Type(kFileName, report), Click(kOk), Returns(1)}, -2, twoP,
+          GroupNameListFile({report, report})),
+      Row("a deleted entry's identifier", onlyP, -5,
+          {Opens(false), Type(kFileName, report), Click(kOk), Returns(1)}, -2, twoP,
+          GroupNameListFile({report, report})),
+      Row(
+          "no catalogue yet", [] {}, -5, {Opens(false), Type(kFileName, report), Click(kOk), Returns(1)}, -1,
+          FormListFile({}, {{-1, "P", "", 1, 0}}, 1), GroupNameListFile({report})),
       // Help stays open through the refusals; a catalogue that cannot be
       // written keeps the dialog open.
       Row("refusals", oneP, -1,
           Steps{Opens(false), Click(kHelp)} + Refuse(typed, 411) + Refuse(Path("GONE.ZLP"), 615) +
+              Refuse(Path("SUB"), 411) +
               Steps{Type(kFileName, report), hold(true), Click(kOk), Refused(Message(609)), Quiet(),
                     hold(false), Click(kHelp), Click(kCancel), Returns(0)},
           -1, "=", "=", {300002, 300002}),

@@ -30,9 +30,9 @@ class FormSettingsTest : public BothSets {
       Write(forms, {}, entries, texts);
     };
   }
-  Steps OpenAdd() const {
-    return {Wait(Settings()), Click(kAdd), Wait(English() ? "Add Form" : "A\361adir formulario")};
-  }
+  Steps OpenAdd() const { return {Wait(Settings()), Click(kAdd), AddForm()}; }
+  Step AddForm() const { return Wait(English() ? "Add Form" : "A\361adir formulario"); }
+  Step Details() const { return Wait(English() ? "Form Details" : "Detalles del formulario"); }
   Steps OpenFile() const {
     return {Wait(Settings()), Click(kAdd),
             Wait(English() ? "Form/File Settings" : "Configuraci\363n de formulario/fichero")};
@@ -175,6 +175,15 @@ TEST_P(FormSettingsTest, ScriptsOverCatalogues) {
                     Rows(kForms, {"ALPHA", "BETA"})} +
               Back(),
           2, "=", "=", {300005}),
+      // A name no form bears stays with its typed description; a form picked brings its own.
+      Row("Browse", Lists(named, {}, ab), 2,
+          OpenAdd() +
+              Steps{Type(kFormName, "GAMMA"), Type(kFormDescription, "Typed"), Click(kFormBrowse), Details(),
+                    Click(kOk), AddForm(), Shows(kFormName, "GAMMA"), Shows(kFormDescription, "Typed"),
+                    Click(kFormBrowse), Details(), Select(2400, 1), Click(kOk), AddForm(),
+                    Shows(kFormName, "BETA"), Shows(kFormDescription, "Second"), Click(kCancel)} +
+              Back(),
+          2),
       Row("registers the form with the lowest free id and selects it", Lists(named, {}, ab), 3,
           OpenAdd() +
               Steps{Type(kFormName, "NEW FORM"), Type(kFormDescription, "Fresh one"), Click(kToBack),

@@ -247,7 +247,7 @@ TEST_F(ChangeFormTest, FileMode) {
         {{"shown, typed, help, cancelled; an unknown layer is the front", [&] { context_->fileLayer = 7; },
           Steps{Wait(kTitle), Shows(kName, Path("LOGO.ZLP")), Shows(kDescription, "Company logo"),
                 Checked(ZV_ID_TO_FRONT), Checked(ZV_ID_TO_BACK, false), Visible(kSaveTo, false),
-                Visible(ZV_ID_CHANGE_DIRECTORY, false), Limit(kName, 24), Limit(kDescription, 255),
+                Visible(ZV_ID_CHANGE_DIRECTORY, false), Limit(kName, 260), Limit(kDescription, 255),
                 Type(kName, "NEWFORM"), Type(kDescription, "New"), Help(), Wait(kTitle)} +
               kCancel,
           nullptr, SampleHelp(ZV_HELP_CHANGE_FILES)},
@@ -480,6 +480,7 @@ TEST_F(DeleteFormDataTest, Scripts) {
     };
   };
   const std::string device = Path("DRIVER.INI");
+  std::unique_ptr<FileHolder> holder;
   const Strings lines = {Line(kRecords[0], true), Line(kRecords[1], true), Line(kRecords[0], true)};
   Check(
       "EDIT1", zv::DeleteFormDataProc, [&] { Open(1, 3); },
@@ -513,6 +514,27 @@ TEST_F(DeleteFormDataTest, Scripts) {
               Click(ZV_ID_OK), Asked(Message(502), IDNO), Quiet(), Click(ZV_ID_OK),
               Asked(Message(502), IDYES), Returns(1)},
         gone({"LOGO.ZLP"})},
+       // A file that cannot go is said so and the dialog stays: a directory, untouched, or a file
+       // another program holds.
+       {"a directory",
+        [&] {
+          Open(0, 1, Path("DIR.ZLP"));
+          ASSERT_TRUE(CreateDirectoryA(Path("DIR.ZLP").c_str(), nullptr));
+          Write("DIR.ZLP\\INSIDE.ZLP", "PAGE");
+        },
+        Steps{kOpen, Click(ZV_ID_OK), Asked(Message(502), IDYES), Refused(Message(408)), Quiet()} + kCancel},
+       {"a file held open",
+        [&] {
+          Open(0, 1, Path("LOGO.ZLP"));
+          Write("LOGO.ZLP", OverlayDataFile("LOGO", "", SettingsRecordBytes(kRecords[1]), "PAGE"));
+        },
+        Steps{kOpen, Do([&](DialogRun&, const Dialog&) {
+                holder.reset(new FileHolder(Path("LOGO.ZLP"), plat::kAccessRead, plat::kShareRead));
+                ASSERT_TRUE(holder->Opened());
+              }),
+              Click(ZV_ID_OK), Asked(Message(502), IDYES), Refused(Message(408)), Quiet(),
+              Do([&](DialogRun&, const Dialog&) { holder.reset(); })} +
+            kCancel},
        {"nothing ticked", nullptr,
         Steps{kOpen, Click(kOverlays), Click(ZV_ID_OK), Warned(Message(619)), Quiet()} + kCancel},
        {"overlays, No then Yes", nullptr,
@@ -703,10 +725,11 @@ TEST_F(RegisterExistingTest, Scripts) {
               Layout() + Steps{Checked(ZV_ID_TO_BACK)} + Paper(0, true, true) + Steps{Type(kName, "Memo")} +
               Layout(Message(zv::kMsgFront), "Note") + kCancel,
           selected(2)},
+         // A typo corrected in the new name keeps what was set for the form.
          {"a new form with the paper chosen", nullptr,
-          Steps{kOpen, Type(kName, "Letterhead"), Type(kDescription, "Top"), Click(ZV_ID_TO_FRONT),
-                Select(kPaper, 1), Click(ZV_ID_REGISTER_LANDSCAPE)} +
-              kOk,
+          Steps{kOpen, Type(kName, "Letterhaed"), Type(kDescription, "Top"), Click(ZV_ID_TO_FRONT),
+                Select(kPaper, 1), Click(ZV_ID_REGISTER_LANDSCAPE), Type(kName, "Letterhead")} +
+              Layout("", "Top") + Paper(1, false, true) + Steps{Checked(ZV_ID_TO_FRONT)} + kOk,
           [&](Files& f, zv::EditFormContext& c) {
             f["ZVLMN3.FLT"] = FormListFile(
                 {{1, "Invoice", "Bill", 2, 0}, {2, "Memo", "Note", 1, 1}, {3, "Letterhead", "Top", 1, 2}},
@@ -719,6 +742,30 @@ TEST_F(RegisterExistingTest, Scripts) {
             std::strcpy(c.formDescription, "Top");
             std::strcpy(c.saveDirectory, SaveDir().c_str());
           }},
+         // A driver that gives no paper list: the header's own paper, or a refusal before the form is
+         // made when the header names none.
+         {"no paper list", [&] { context_->paperCount = 0; },
+          Steps{kOpen, Rows(kPaper, {}), Type(kName, "Letterhead")} + kOk,
+          [&](Files& f, zv::EditFormContext& c) {
+            f["ZVLMN3.FLT"] = FormListFile(
+                {{1, "Invoice", "Bill", 2, 0}, {2, "Memo", "Note", 1, 1}, {3, "Letterhead", "", 2, 2}}, {});
+            f["ZVLMN3.GLT"] = GroupNameListFile({Path("_F3001.FGP"), Dir(), Upper(Path("_F3003.FGP"))});
+            PrintSettings header = kCaptured;
+            header.layer = 2;
+            f["_F3003.FGP"] = GroupInfoFile({{SettingsRecordBytes(header), 0}}, {Path("NEW.ZLP")});
+            c.selectedForm = 3;
+            c.formLayer = 2;
+            std::strcpy(c.formName, "Letterhead");
+            std::strcpy(c.saveDirectory, SaveDir().c_str());
+          }},
+         {"no paper list nor one in the header",
+          [&] {
+            context_->paperCount = 0;
+            PrintSettings none = kCaptured;
+            none.paperWidth = 0;
+            File("NEW.ZLP", none);
+          },
+          Steps{kOpen} + Refuse("Letterhead", Message(409)) + kCancel},
          // Appended with the form's paper (A4 landscape) and layer (back).
          {"an existing form takes the file under its own paper", [&] { File("LOW.ZLP", kLow); },
           Steps{kOpen, Type(kName, "Invoice")} + kOk,

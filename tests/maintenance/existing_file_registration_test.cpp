@@ -60,10 +60,10 @@ class ExistingFileRegistrationTest : public MaintenanceTest {
     return {1, "Invoice", "Bill", 2, filePath_.c_str(), kNone, kNone, {0, 1}, kPapers, 3, 256, 0, nullptr};
   }
   zv::RegistrationResult Register(const zv::ExistingFileRegistration& in, int answer = kIdOk,
-                                  std::function<void()> whileOpen = nullptr) {
+                                  std::function<void()> whileOpen = nullptr, int32_t* formId = nullptr) {
     MessageBoxWatcher watcher(answer);
     watcher.WhileOpen(whileOpen);
-    const zv::RegistrationResult result = zv::RegisterExistingFile(in);
+    const zv::RegistrationResult result = zv::RegisterExistingFile(in, formId);
     boxes_ = watcher.Boxes();
     return result;
   }
@@ -74,8 +74,9 @@ class ExistingFileRegistrationTest : public MaintenanceTest {
 TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
   WriteCatalogue(GroupPath(),
                  GroupInfoFile({{Rec(WithPaper(kCaptured, kPapers[0], 2, 2)), 0}}, {"_F300100.ZLP"}));
-  PrintSettings low = kCaptured;
+  PrintSettings low = kCaptured;  // a header that names no paper size
   low.resolution = 300;
+  low.paperWidth = low.paperHeight = 0;
   Write(Path("LOW.ZLP"), OverlayFile(low));
   const std::string before = Snapshot({kGroupInfo});
   struct Case {
@@ -87,8 +88,8 @@ TEST_F(ExistingFileRegistrationTest, RefusalsShowTheirMessageAndWriteNothing) {
       {{0, 1}, {0, 2}, {0, 1}, 3, 256, 412},  // another orientation
       {{1, 2}, {0, 2}, {0, 1}, 3, 256, 412},  // another paper
       {kNone, {0, 2}, {0, 1}, 3, 300, 414},   // the group is full
-      {kNone, kNone, kNone, 3, 256, 409},     // no paper selected
-      {kNone, kNone, {0, 1}, 0, 256, 409},    // no paper list
+      {kNone, kNone, kNone, 3, 256, 409},     // no paper selected, none in the header
+      {kNone, kNone, {0, 1}, 0, 256, 409},    // no paper list, none in the header
       {kNone, kNone, {0, 1}, 3, 256, 401},    // no memory
   };
   for (const Case& c : cases) {
@@ -140,6 +141,34 @@ TEST_F(ExistingFileRegistrationTest, TheFirstRegistrationNamesTheGroupInfoFileAn
   const std::string pool = Bytes().U16(3).Pooled(Path("BILL.ZLP")).Pooled(Path("RAW.ZLC")).str();
   EXPECT_EQ(Read(groupInfo), RawGroupInfoFile({{first, 1}, {Rec(RawRecord(2)), 2}},
                                               {0, 2, uint32_t(4 + Path("BILL.ZLP").size())}, pool));
+}
+
+TEST_F(ExistingFileRegistrationTest, WithoutAPaperListTheHeaderGivesThePaperAndANewFormIsMadeLast) {
+  // A new form under a driver that gives no paper list: refused when the header names no paper, and then
+  // not made; made and registered with the header's own paper when it names one.
+  WriteCatalogue(Dir());
+  PrintSettings none = kCaptured;
+  none.paperHeight = 0;
+  Write(Path("NONE.ZLP"), OverlayFile(none));
+  Write(Path("BILL.ZLP"), OverlayFile(kCaptured));
+  const std::string dir = Dir(), before = Snapshot({});
+  filePath_ = Path("NONE.ZLP");
+  zv::ExistingFileRegistration in = {0,       "Memo", "Note", 1, filePath_.c_str(), kNone,      kNone, kNone,
+                                     nullptr, 0,      256,    0, nullptr,           dir.c_str()};
+  int32_t made = 0;
+  EXPECT_EQ(Register(in, kIdOk, nullptr, &made), zv::RegistrationResult::kStayOpen);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].text, Message(409));
+  EXPECT_EQ(Snapshot({}), before);
+  filePath_ = Path("BILL.ZLP");
+  in.filePath = filePath_.c_str();
+  ASSERT_EQ(Register(in, kIdOk, nullptr, &made), zv::RegistrationResult::kEndDialog);
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(made, 2);
+  EXPECT_EQ(Read(FormListPath()),
+            FormListFile({{1, "Invoice", "Bill", 2, 0}, {2, "Memo", "Note", 1, 1}}, {}));
+  EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({Dir(), Upper(Dir() + "_F3002.FGP")}));
+  EXPECT_EQ(Read(Dir() + "_F3002.FGP"), GroupInfoFile({{Rec(kCaptured), 0}}, {filePath_}));
 }
 
 TEST_F(ExistingFileRegistrationTest, AMatchingEntryIsReplacedOnlyWhenTheUserSaysYes) {

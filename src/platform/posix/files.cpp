@@ -358,6 +358,13 @@ bool FindFirstEntry(const char* path) {
   return found;
 }
 
+bool IsDirectory(const char* path) {
+  io::CountFileCall();
+  char host[kHostPathSize];
+  struct stat st;
+  return path && *path && HostPath(path, host) && stat(host, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool MakeDirectory(const char* path) {
   io::CountFileCall();
   char host[kHostPathSize];

@@ -143,6 +143,12 @@ bool FindFirstEntry(const char* path) {
   return true;
 }
 
+bool IsDirectory(const char* path) {
+  io::CountFileCall();
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool MakeDirectory(const char* path) {
   io::CountFileCall();
   return CreateDirectoryA(path, nullptr) != FALSE;
