@@ -692,6 +692,15 @@ TEST_F(CatalogueCheckTest, RecoverFindsWhatTheNamingRuleNames) {
        1,
        {{"GROUPS.GLT",
          GroupNameListFile({"_F3001.FGP", std::string(255, 'S'), std::string(251, 'L') + ".ZLP"})}}},
+      // Identifiers of 4096 and above share "000": form 5000's group is found without its group text.
+      {{"GROUPS.GLT"},
+       {{"ZVLMN3.FLT", FormListFile({{5000, "BIG", "", 1, 0}}, {}, 0)},
+        {"ZVLMN3.GLT", GroupNameListFile({"_F3000.FGP"})},
+        {"_F3000.FGP", GroupInfoFile({{front, 0}}, {Path("_F300000.ZLP")})}},
+       1,
+       {{"FORMS.FLT", FormListFile({{5000, "BIG", "", 1, 0}}, {}, 0)},
+        {"_F3000.FGP", GroupInfoFile({{front, 0}}, {"_F300000.ZLP"})},
+        {"_F300000.ZLP", OverlayDataFile("BIG", "", front)}}},
   };
   for (const Row& row : rows) {
     RemoveTree(HostPath(Path("NEW")));

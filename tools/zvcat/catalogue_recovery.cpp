@@ -26,7 +26,7 @@ using zv::GetU32;
 
 constexpr uint32_t kLongestText = plat::kMaxPath;
 constexpr uint32_t kTextLengthSize = gl::kTextLengthSize;
-constexpr int32_t kHighestNamedId = 4096;  // the naming rule's identifiers
+constexpr int32_t kHighestNamedId = 4096;  // "000": the one name of 4096 and above
 constexpr uint32_t kOverlayNumbers = 256;  // two hexadecimal digits
 
 std::string Upper(std::string text) {
@@ -65,9 +65,10 @@ std::string Hex(uint32_t value, int digits) {
   return text;
 }
 
-// The name the naming rule gives form id's group info file.
+// The name the naming rule gives form id's group info file: identifiers of
+// 4096 and above take "000" as their digits.
 std::string GroupInfoFileName(const std::string& prefix, int32_t id) {
-  return prefix + Hex(static_cast<uint32_t>(id) & 0xFFFu, 3) + ".FGP";
+  return prefix + Hex(id > 0 && id < kHighestNamedId ? static_cast<uint32_t>(id) : 0, 3) + ".FGP";
 }
 
 std::string Quoted(const std::string& text) {
@@ -319,7 +320,7 @@ class Planner {
   }
 
   std::string FindGroupInfoByName(int32_t id) const {
-    if (id < 1 || id > kHighestNamedId) return std::string();
+    if (id < 1) return std::string();
     for (const std::string& dir : directories_) {
       const std::string path = dir + GroupInfoFileName(prefix_, id);
       if (Exists(path)) return path;
