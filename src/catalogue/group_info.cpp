@@ -171,13 +171,8 @@ void DecodeGroupInfoHeader(const unsigned char* bytes, GroupInfoHeader* header) 
 
 void EncodeGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) {
   std::memcpy(bytes, group_info::kMagic, group_info::kMagicSize);
-  PutI32(bytes + group_info::kFirstStringOffset, header.firstString);
-  PutI32(bytes + group_info::kEditedFileStringOffset, header.editedFileString);
   std::memset(bytes + group_info::kReservedOffset, 0, group_info::kReservedSize);
-  PutI32(bytes + group_info::kPreviewStringOffset, header.previewString);
-  PutU32(bytes + group_info::kEntryCountOffset, header.entryCount);
-  PutU32(bytes + group_info::kStringCountOffset, header.stringCount);
-  PutU32(bytes + group_info::kPoolSizeOffset, header.poolSize);
+  PatchGroupInfoHeader(header, bytes);
 }
 
 void PatchGroupInfoHeader(const GroupInfoHeader& header, unsigned char* bytes) {

@@ -146,14 +146,14 @@ const auto Findings = [] {
     found.push_back(f.kind + " " + f.file + " " + std::to_string(f.offset));
   return found;
 };
-// The forms zvcat recover takes from the catalogue as it stands, each with its number of overlay entries,
-// and whether it reports anything lost.
-const auto Recoverable = [] {
-  const zvcat::Recovery r = zvcat::PlanRecovery({gFlt, gGlt}, "");
-  std::map<int32_t, size_t> forms;
+// The forms a recovery takes, each with its number of overlay entries; that of the catalogue as it stands.
+using Recovered = std::map<int32_t, size_t>;
+const auto RecoveredForms = [](const zvcat::Recovery& r) {
+  Recovered forms;
   for (const zvcat::RecoveredForm& f : r.forms) forms[f.id] = f.overlays.size();
-  return std::make_pair(forms, !r.lost.empty());
+  return forms;
 };
+const auto Recoverable = [] { return RecoveredForms(zvcat::PlanRecovery({gFlt, gGlt}, "")); };
 // A block handed back by a driver query, freed: whether there was one.
 const auto Freed = [](plat::MemoryHandle block) {
   plat::FreeMemory(block);
@@ -424,9 +424,9 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
   RestoreTo(before, after);
   const Groups groupsBefore = FormGroups();
   const std::vector<std::string> findingsBefore = Findings();
-  const auto recoverableBefore = Recoverable().first;
+  const Recovered recoverableBefore = Recoverable();
   RestoreTo(after, Take());
-  const auto recoverableAfter = Recoverable().first;
+  const Recovered recoverableAfter = Recoverable();
   RestoreTo(before, Take());
   std::string figures;
   for (uint32_t p = 0; p < fault::kPointCount; ++p) {
@@ -487,7 +487,9 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
         EXPECT_EQ(fault::LiveBlocks(), live) << where << ": a reader left a block";
         // zvcat recover takes back what the damaged catalogue still holds of the states before and after
         // the call, or says what it lost, into a sound catalogue, and changes nothing of the damaged one.
-        const auto [recovered, lost] = Recoverable();
+        zvcat::Recovery r = zvcat::PlanRecovery({gFlt, gGlt}, "");
+        const Recovered recovered = RecoveredForms(r);
+        const bool lost = !r.lost.empty();
         for (const auto& [id, overlays] : recovered) {
           const auto most = [id = id](const std::map<int32_t, size_t>& m) {
             return m.count(id) ? static_cast<int64_t>(m.at(id)) : -1;
@@ -497,7 +499,6 @@ TEST_P(FailureInjectionTest, EveryFailureLeavesASoundCatalogue) {
         }
         EXPECT_TRUE(lost || recovered == recoverableBefore || recovered == recoverableAfter)
             << where << ": recover lost forms or overlays without a word";
-        zvcat::Recovery r = zvcat::PlanRecovery({gFlt, gGlt}, "");
         std::string error;
         const std::string to = Path("RECOVERED\\");
         EXPECT_TRUE(zvcat::WriteRecovery(&r, to, "", &error)) << where << ": " << error;

@@ -98,6 +98,19 @@ bool PooledText(const FileImage& image, uint64_t poolAt, uint64_t poolSize, uint
   return true;
 }
 
+// The 319-byte header of an overlay data file, read alone: false when the
+// file is shorter, or holds raw printer data (by its name or first bytes).
+bool ReadOverlayHeader(const std::string& path, unsigned char* header) {
+  if (zv::HasRawFileName(path.c_str())) return false;
+  plat::FileHandle file =
+      plat::OpenFile(path.c_str(), plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
+  uint32_t done = 0;
+  const bool read = file && plat::ReadFile(file, header, zv::overlay_header::kSize, &done) &&
+                    done == zv::overlay_header::kSize;
+  if (file) plat::CloseFile(file);
+  return read && !zv::StartsAsRawData(header);
+}
+
 const char* UnreadReason(const FileImage& image) {
   switch (image.state) {
     case FileImage::kRead:
@@ -162,6 +175,7 @@ class Planner {
     uint32_t lowest = 0, highest = 0;
     zv::GetFormIdRange(&lowest, &highest, prefix);
     prefix_ = prefix;
+    recovery_.groupFilePrefix = prefix_;
     for (const std::string& dir :
          {DirectoryOf(paths.groupList), DirectoryOf(paths.formList),
           currentDirectory.empty() || currentDirectory.back() == '\\' ? currentDirectory
@@ -414,14 +428,14 @@ class Planner {
     for (uint32_t number = 0; number < kOverlayNumbers; ++number) {
       const std::string path = base + Hex(number, 2) + zv::kHeaderFileExtension;
       if (!Exists(path)) continue;
-      const FileImage image = ReadWholeFile(path);
-      if (!image.Holds(0, zv::overlay_header::kSize) || !zv::HasOverlayHeader(path.c_str())) {
+      unsigned char header[zv::overlay_header::kSize];
+      if (!ReadOverlayHeader(path, header)) {
         Lose("the overlay data file " + path, Source{path, -1},
              "it has no overlay header to take its settings from");
         continue;
       }
       RecoveredOverlay overlay;
-      overlay.settings.assign(reinterpret_cast<const char*>(image.At(zv::overlay_header::kSettingsOffset)),
+      overlay.settings.assign(reinterpret_cast<const char*>(header + zv::overlay_header::kSettingsOffset),
                               zv::settings_record::kSize);
       overlay.named = true;
       overlay.path = path;
@@ -480,9 +494,8 @@ class Planner {
   static void NameAfterOverlay(RecoveredForm* form) {
     for (const RecoveredOverlay& overlay : form->overlays) {
       if (!overlay.named) continue;
-      const FileImage image = ReadWholeFile(overlay.path);
-      if (!image.Holds(0, zv::overlay_header::kSize) || !zv::HasOverlayHeader(overlay.path.c_str())) continue;
-      const unsigned char* header = image.At(0);
+      unsigned char header[zv::overlay_header::kSize];
+      if (!ReadOverlayHeader(overlay.path, header)) continue;
       if (!Terminated(header + zv::overlay_header::kNameOffset, zv::overlay_header::kNameSize, &form->name) ||
           !Terminated(header + zv::overlay_header::kDescriptionOffset, zv::overlay_header::kDescriptionSize,
                       &form->description) ||
@@ -613,13 +626,10 @@ bool WriteRecovery(Recovery* recovery, const std::string& directory, const std::
   // Each group info file takes the name it had; two of one name take the
   // naming rule's instead.
   std::set<std::string> names;
-  char prefix[zv::kGroupFilePrefixSize] = "";
-  uint32_t lowest = 0, highest = 0;
-  zv::GetFormIdRange(&lowest, &highest, prefix);
   for (RecoveredForm& form : recovery->forms) {
     if (!form.hasGroupInfo) continue;
     if (!names.insert(Upper(form.groupInfoName)).second) {
-      form.groupInfoName = GroupInfoFileName(prefix, form.id);
+      form.groupInfoName = GroupInfoFileName(recovery->groupFilePrefix, form.id);
       names.insert(Upper(form.groupInfoName));
     }
   }

@@ -79,6 +79,7 @@ struct LostItem {
 struct Recovery {
   std::vector<RecoveredForm> forms;  // named forms, then file entries
   uint16_t lastFileEntry = 0;
+  std::string groupFilePrefix;  // of the naming rule, as the driver configuration gives it
   std::vector<LostItem> lost;
   std::vector<std::string> written;  // the files written, in the new directory
 };
