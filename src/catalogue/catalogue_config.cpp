@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "catalogue/file_access.h"
+#include "catalogue/file_copies.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
-#include "maintenance/file_transfer.h"
+#include "module/module_state.h"
 #include "platform/platform.h"
 
 namespace zv {

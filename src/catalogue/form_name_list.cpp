@@ -6,7 +6,7 @@
 #include "catalogue/catalogue_config.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 
 namespace zv {
 

@@ -9,7 +9,7 @@
 #include "catalogue/group_name_list.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 
 namespace zv {
 namespace {

@@ -58,4 +58,15 @@ bool AppendPath(char* path, const char* text) {
   return true;
 }
 
+bool EndsWithIgnoringCase(const char* path, const char* ending) {
+  const size_t length = std::strlen(path);
+  const size_t endingLength = std::strlen(ending);
+  return length >= endingLength && EqualsIgnoringCase(path + length - endingLength, ending);
+}
+
+const char* FileNamePart(const char* path) {
+  const char* backslash = std::strrchr(path, '\\');
+  return backslash ? backslash + 1 : path;
+}
+
 }  // namespace zv

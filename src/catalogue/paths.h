@@ -36,6 +36,12 @@ bool IsDigitsOnly(const char* text);
 // Compares two names without regard to the case of ASCII letters, as Windows
 // compares file names and extensions.
 bool EqualsIgnoringCase(const char* a, const char* b);
+// The last characters of path equal ending, without regard to case.
+bool EndsWithIgnoringCase(const char* path, const char* ending);
+
+// The file name of a path: what follows its last backslash, or the whole
+// path when it holds none.
+const char* FileNamePart(const char* path);
 
 // Copies text into a path buffer; false (and an empty buffer) when it does
 // not fit.

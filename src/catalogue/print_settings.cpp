@@ -5,7 +5,7 @@
 #include "catalogue/byte_order.h"
 #include "catalogue/overlay_files.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 
 namespace zv {
 namespace {

@@ -10,7 +10,7 @@
 #include "dialogs/dialog_contexts.h"
 #include "dialogs/dialog_frame.h"
 #include "dialogs/help.h"
-#include "dialogs/message_ids.h"
+#include "module/message_ids.h"
 #include "dialogs/module_frame.h"
 #include "dialogs/overlay_list.h"
 #include "dialogs/resource_ids.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "catalogue/paths.h"
-#include "dialogs/message_ids.h"
+#include "module/message_ids.h"
 #include "platform/platform.h"
 
 namespace zv {

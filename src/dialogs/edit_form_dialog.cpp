@@ -15,7 +15,7 @@
 #include "dialogs/edit_guard.h"
 #include "dialogs/file_pickers.h"
 #include "dialogs/help.h"
-#include "dialogs/message_ids.h"
+#include "module/message_ids.h"
 #include "dialogs/module_frame.h"
 #include "dialogs/register_existing_dialog.h"
 #include "dialogs/resource_ids.h"

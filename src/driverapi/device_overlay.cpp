@@ -10,9 +10,9 @@
 #include "catalogue/overlay_files.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
 #include "driverapi/form_search.h"
 #include "maintenance/form_registration.h"
+#include "module/module_state.h"
 #include "platform/platform.h"
 #include "zvlmn30e.h"
 

@@ -13,9 +13,9 @@
 #include "catalogue/paths.h"
 #include "catalogue/print_settings.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
 #include "driverapi/form_search.h"
 #include "driverlink/driver_entry_points.h"
+#include "module/module_state.h"
 #include "zvlmn30e.h"
 
 namespace zv {

@@ -9,10 +9,10 @@
 #include "catalogue/group_name_list.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
-#include "driverapi/overlay_lookup.h"
 #include "maintenance/file_moves.h"
 #include "maintenance/group_registration.h"
+#include "maintenance/overlay_entries.h"
+#include "module/module_state.h"
 #include "zvlmn30e.h"
 
 namespace zv {
@@ -36,22 +36,6 @@ struct ErrorWork {
   PathBuffer candidate;
   GroupInfoHeader header;
 };
-
-char UpperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EqualIgnoringCase(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    if (UpperAscii(*a) != UpperAscii(*b)) return false;
-  }
-  return *a == *b;
-}
-
-const char* FileNamePart(const char* path) {
-  const char* backslash = std::strrchr(path, '\\');
-  return backslash ? backslash + 1 : path;
-}
 
 // Names the group's preview file for the first time: the group info path
 // with the extension of its file name replaced by ".PBF" is recorded, as a
@@ -137,7 +121,7 @@ extern "C" ZVLONG ZVAPI ZVErrorForm(ZVLONG formId, ZVLPCSTR path) {
   ScanOverlayEntries(file, scanned, w->block, [&](uint32_t number, const unsigned char* entry) {
     const int32_t nameString = GetI32(entry + group_info::kEntryFileNameOffset);
     if (!ReadGroupInfoString(file, w->header, nameString, w->name) || !CopyPath(w->candidate, w->directory) ||
-        !AppendPath(w->candidate, w->name) || !EqualIgnoringCase(w->candidate, path)) {
+        !AppendPath(w->candidate, w->name) || !EqualsIgnoringCase(w->candidate, path)) {
       return ScanStep::kNext;
     }
     found = true;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "catalogue/byte_order.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 #include "zvlmn30e_driver.h"
 
 namespace zv {

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "catalogue/byte_order.h"
-#include "dialogs/module_frame.h"
 #include "driverlink/driver_entry_points.h"
+#include "module/module_state.h"
 
 namespace zv {
 namespace {

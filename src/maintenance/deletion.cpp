@@ -11,10 +11,10 @@
 #include "catalogue/overlay_files.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
-#include "driverapi/overlay_lookup.h"
 #include "maintenance/file_moves.h"
 #include "maintenance/group_registration.h"
+#include "maintenance/overlay_entries.h"
+#include "module/module_state.h"
 
 namespace zv {
 namespace {

@@ -9,9 +9,9 @@
 #include "catalogue/overlay_files.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
-#include "driverapi/overlay_lookup.h"
 #include "maintenance/file_moves.h"
+#include "maintenance/overlay_entries.h"
+#include "module/module_state.h"
 #include "platform/platform.h"
 
 namespace zv {
@@ -20,10 +20,6 @@ namespace {
 constexpr uint32_t kLongestDescription = overlay_header::kDescriptionSize - 1;
 constexpr char kEditedFileExtension[] = ".ZL3";
 constexpr char kGroupInfoExtension[] = ".FGP";
-
-struct TransferBuffer {
-  char bytes[kTransferBufferSize];
-};
 
 struct GroupPathWork {
   PathBuffer groupPath;
@@ -68,49 +64,6 @@ struct HeaderWork {
 bool NoWorkingMemory() {
   SetLastErrorCode(kMsgNoWorkArea);
   return false;
-}
-
-bool UsesSystemTransfer() {
-  const uint32_t versionClass = GetWindowsVersionClass();
-  return versionClass == kVersionNt3 || versionClass == kVersionNt4;
-}
-
-// The buffered copy of both operations: the source is opened, an existing
-// target deleted and created anew with normal attributes, and the bytes
-// pass through one buffer until the source ends. Unlike the system copy, a
-// failed read or a short write (a full disk) is reported, and the partial
-// target removed, so that no truncated copy passes for a good one.
-bool CopyThroughBuffer(const char* source, const char* target) {
-  // A missing buffer is a failed copy like any other: it sets no code.
-  WorkMemory<TransferBuffer> buffer;
-  if (!buffer) return false;
-  plat::FileHandle in = plat::OpenFile(source, plat::kAccessRead, plat::kShareRead, plat::kOpenExisting);
-  if (!in) return false;
-  if (PathExists(target)) DeleteFileIfWritable(target);
-  plat::FileHandle out =
-      plat::OpenFile(target, plat::kAccessReadWrite, plat::kShareRead, plat::kCreateAlways);
-  if (!out) {
-    plat::CloseFile(in);
-    return false;
-  }
-  bool ok = true;
-  for (;;) {
-    uint32_t got = 0;
-    if (!plat::ReadFile(in, buffer->bytes, kTransferBufferSize, &got)) {
-      ok = false;
-      break;
-    }
-    if (got == 0) break;
-    uint32_t written = 0;
-    if (!plat::WriteFile(out, buffer->bytes, got, &written) || written != got) {
-      ok = false;
-      break;
-    }
-  }
-  plat::CloseFile(in);
-  plat::CloseFile(out);
-  if (!ok) DeleteFileIfWritable(target);
-  return ok;
 }
 
 // The size of a file opened for reading and writing, existing only; 0 when
@@ -234,30 +187,6 @@ bool DirectoryExists(const char* directory, char* scratch) {
 }
 
 }  // namespace
-
-bool MoveOverlayFile(const char* source, const char* target) {
-  if (plat::SameFile(source, target)) return true;
-  if (UsesSystemTransfer()) {
-    plat::SetAttributesNormal(source);
-    plat::SetAttributesNormal(target);
-    return plat::MoveFileReplace(source, target);
-  }
-  if (!CopyThroughBuffer(source, target)) return false;
-  DeleteFileIfWritable(source);
-  return true;
-}
-
-bool CopyWholeFile(const char* source, const char* target) {
-  // Replacing the target would destroy the source first.
-  if (plat::SameFile(source, target)) return false;
-  if (UsesSystemTransfer()) {
-    plat::SetAttributesNormal(source);
-    if (!plat::CopyFileTo(source, target, true)) return false;
-    plat::SetAttributesNormal(target);
-    return true;
-  }
-  return CopyThroughBuffer(source, target);
-}
 
 uint64_t GetFreeDiskBytes(char* path) {
   if (!path) return 0;

@@ -1,37 +1,18 @@
-// Copying and moving overlay data and configuration files, moving a form's
-// whole group to another directory, and rewriting an overlay data file's
-// header.
+// Moving a form's whole group to another directory, the free space and the
+// group's size that such a move is weighed by, and rewriting an overlay data
+// file's header. The files of a group move through MoveOverlayFile
+// (catalogue/file_copies.h).
 //
-// Copies and moves work in one of two ways, by the Windows version class:
-// on Windows NT 3 and 4 through the system's move and copy functions, on
-// every other class through a buffer of kTransferBufferSize bytes, the
-// source deleted after a move. A copy or move sets no last error code, nor
-// do the group's size and move; the header rewrite and the question whether
-// a form has a group to move set 401 when they cannot have their working
-// memory.
+// The group's size and move set no last error code of their own; the header
+// rewrite and the question whether a form has a group to move set 401 when
+// they cannot have their working memory.
 #pragma once
 
 #include <cstdint>
 
+#include "catalogue/file_copies.h"
+
 namespace zv {
-
-// Size of the buffer that file contents pass through.
-constexpr unsigned kTransferBufferSize = 5120;
-
-// Moves source to target, replacing an existing target (its attributes reset
-// first), in either way. A source and target that name the same file, however
-// each is spelled, leave the file where it is and count as moved. A buffered
-// move whose copy cannot be completed (a failed read, a short write) removes
-// the partial target and keeps the source. true on success: the target holds
-// the source's bytes and the source is gone (its deletion is best effort).
-bool MoveOverlayFile(const char* source, const char* target);
-
-// Copies source to target, leaving the source. On Windows NT 3 and 4 through
-// the system's copy (which refuses an existing target), elsewhere through a
-// buffer, replacing an existing target. The target ends with normal
-// attributes. A copy onto the source itself (any spelling) is refused and
-// leaves the file untouched. 1 on success, 0 on failure.
-bool CopyWholeFile(const char* source, const char* target);
 
 // The number of free bytes on the drive that holds path: the free space of
 // the path cut after its first backslash ("E:\NEW\SUB" asks for "E:\"), or of

@@ -9,8 +9,8 @@
 #include "catalogue/group_name_list.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
 #include "maintenance/file_moves.h"
+#include "module/module_state.h"
 
 namespace zv {
 namespace {
@@ -87,18 +87,6 @@ const char* TextOrEmpty(const char* text) {
 bool IsBlankName(const char* name) {
   for (; *name; ++name) {
     if (*name != ' ' && *name != '\t') return false;
-  }
-  return true;
-}
-
-bool EndsWithGroupInfoExtension(const char* path) {
-  static constexpr char kExtension[] = ".FGP";
-  const size_t length = std::strlen(path);
-  if (length < 4) return false;
-  for (size_t i = 0; i < 4; ++i) {
-    char c = path[length - 4 + i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != kExtension[i]) return false;
   }
   return true;
 }
@@ -236,7 +224,7 @@ bool FormReplacementText(const char* text, ReplaceScratch& s) {
   const size_t length = strnlen(text, kMaxGroupText + 1);
   if (length > kMaxGroupText) return false;
   std::memcpy(s.newText, text, length + 1);
-  if (IsDigitsOnly(text) || !EndsWithGroupInfoExtension(s.resolved)) return true;
+  if (IsDigitsOnly(text) || !EndsWithIgnoringCase(s.resolved, ".FGP")) return true;
   // The new text in directory form, then the old file name.
   size_t at = length;
   if (std::strchr(s.newText, '\\') && s.newText[at - 1] != '\\') s.newText[at++] = '\\';

@@ -6,8 +6,8 @@
 #include "catalogue/file_access.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
-#include "dialogs/module_frame.h"
 #include "maintenance/file_moves.h"
+#include "module/module_state.h"
 
 namespace zv {
 namespace {

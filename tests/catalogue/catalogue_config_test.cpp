@@ -12,7 +12,7 @@
 
 #include "catalogue/catalogue_config.h"
 #include "catalogue/paths.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
 #include "support/other_process.h"

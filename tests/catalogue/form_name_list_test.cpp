@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "catalogue/form_name_list.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 #include "platform/fault_injection.h"
 #include "support/catalogue_files.h"
 

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "catalogue/group_info.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"

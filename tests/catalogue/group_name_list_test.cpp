@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "catalogue/group_name_list.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"

@@ -8,7 +8,7 @@
 
 #include "catalogue/overlay_files.h"
 #include "catalogue/print_settings.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 #include "platform/fault_injection.h"
 #include "platform/io_counters.h"
 #include "platform/platform.h"

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "catalogue/print_settings.h"
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 #include "support/catalogue_bytes.h"
 
 namespace {

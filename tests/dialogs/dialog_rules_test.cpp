@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dialogs/dialog_rules.h"
-#include "dialogs/message_ids.h"
+#include "module/message_ids.h"
 #include "platform/platform.h"
 #include "support/message_text.h"
 #include "support/system_dir.h"

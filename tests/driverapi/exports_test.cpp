@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "catalogue/form_name_list.h"
-#include "dialogs/module_frame.h"
-#include "driverapi/overlay_lookup.h"
+#include "maintenance/overlay_entries.h"
+#include "module/module_state.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"

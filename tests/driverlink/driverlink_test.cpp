@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "catalogue/byte_order.h"
-#include "dialogs/module_frame.h"
 #include "driverlink/driver_entry_points.h"
 #include "driverlink/paper_size_list.h"
+#include "module/module_state.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
 #include "support/catalogue_files.h"

@@ -16,8 +16,6 @@
 #include "catalogue/overlay_files.h"
 #include "catalogue_check.h"
 #include "catalogue_recovery.h"
-#include "dialogs/module_frame.h"
-#include "driverapi/overlay_lookup.h"
 #include "driverlink/driver_entry_points.h"
 #include "fuzz_driver_log.h"
 #include "maintenance/deletion.h"
@@ -25,6 +23,8 @@
 #include "maintenance/file_transfer.h"
 #include "maintenance/form_registration.h"
 #include "maintenance/group_registration.h"
+#include "maintenance/overlay_entries.h"
+#include "module/module_state.h"
 #include "platform/posix/posix_config.h"
 #include "support/catalogue_bytes.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 #include "platform/fault_injection.h"
 #include "platform/io_counters.h"
 #include "support/catalogue_files.h"

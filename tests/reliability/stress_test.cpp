@@ -18,9 +18,9 @@
 #include <thread>
 
 #include "catalogue/group_info.h"
-#include "dialogs/module_frame.h"
 #include "maintenance/deletion.h"
 #include "maintenance/form_registration.h"
+#include "module/module_state.h"
 #include "support/catalogue_files.h"
 #include "support/message_boxes.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "dialogs/module_frame.h"
+#include "module/module_state.h"
 
 namespace zvtest {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "driverapi/overlay_lookup.h"
+#include "maintenance/overlay_entries.h"
 #include "platform/platform.h"
 #include "support/catalogue_bytes.h"
 

@@ -1,12 +1,22 @@
-// The module's string table on Linux, built from the same message source as
-// the Windows resource scripts.
+// The string resources of the module on Linux. On Windows the resource
+// compiler links the module's string tables into the DLL and LoadString finds
+// them there; here the module links in one table of the same ids and texts
+// (module/string_table.cpp) and the platform's LoadStringResource looks it up.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace plat::posix {
 
-// The text of a string resource id (local ids and English ids alike), or null.
-const char* FindStringResource(uint32_t id);
+struct StringResource {
+  uint32_t id;
+  const char* text;
+};
+
+// Defined by the module, not by the platform layer: its string table (local
+// ids and English ids alike) and the number of its entries.
+extern const StringResource kModuleStrings[];
+extern const size_t kModuleStringCount;
 
 }  // namespace plat::posix

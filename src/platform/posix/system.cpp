@@ -208,7 +208,10 @@ int32_t ShowMessageBox(void* owner, const char* text, const char* caption, uint3
 
 int32_t LoadStringResource(uint32_t id, char* buffer, int32_t size) {
   if (!buffer || size <= 0) return 0;
-  const char* text = posix::FindStringResource(id);
+  const char* text = nullptr;
+  for (size_t i = 0; i < posix::kModuleStringCount && !text; ++i) {
+    if (posix::kModuleStrings[i].id == id) text = posix::kModuleStrings[i].text;
+  }
   if (!text) {
     buffer[0] = '\0';
     return 0;

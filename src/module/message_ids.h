@@ -10,7 +10,7 @@ enum MessageId : uint32_t {
 #define ZV_MESSAGE(id, name, english, local) kMsg##name = id,
 #define ZV_MESSAGE_ENGLISH_ONLY(id, name, english) kMsg##name = id,
 #define ZV_MESSAGE_LOCAL_ONLY(id, name, local) kMsg##name = id,
-#include "dialogs/messages.inc"
+#include "module/messages.inc"
 #undef ZV_MESSAGE
 #undef ZV_MESSAGE_ENGLISH_ONLY
 #undef ZV_MESSAGE_LOCAL_ONLY

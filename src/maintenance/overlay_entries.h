@@ -1,7 +1,7 @@
-// Finding and naming the overlay data file of a form for the driver's
-// current settings: the name of a form's group info file, a proposed overlay
-// data file name in the group, and the removal of one overlay entry from a
-// group info file. ZVGetOverlayForm (the export) is built on them.
+// The overlay entries of a form's group: the name of its group info file,
+// the overlay data file proposed in the group for the driver's current
+// settings, the removal of one overlay entry, and a scan over all of them.
+// ZVGetOverlayForm (the export) and the writers are built on them.
 #pragma once
 
 #include <cstdint>
