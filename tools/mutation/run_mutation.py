@@ -40,7 +40,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 # The files mutated: the portable core's readers, writers, driver exports and
 # driver link, and the rules behind the dialogs.
 MUTATED_DIRS = ("src/catalogue", "src/maintenance", "src/driverapi", "src/driverlink")
-MUTATED_FILES = ("src/dialogs/dialog_rules.cpp",)
+MUTATED_FILES = ("src/dialogs/dialog_rules.cpp", "src/module/module_state.cpp")
 COPIED = ("CMakeLists.txt", "cmake", "include", "src", "tests", "tools")
 CONFIGURE = ["-G", "Ninja", "-DZV_WARNINGS_FATAL=OFF", "-DCMAKE_BUILD_TYPE=Release",
              "-DCMAKE_CXX_FLAGS_RELEASE=-O1", "-DCMAKE_C_FLAGS_RELEASE=-O1"]
