@@ -165,6 +165,86 @@ TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
   plat::UnloadModule(module);
 }
 
+// Called directly, as ZVLMN30E calls it: the fill call answers from the file
+// as its size call read it, so that a file changed in between cannot make it
+// write past the block the sizes announced (a guard after the block stays
+// zero); a fill call without a size call of its own, of its device and model,
+// is refused and writes nothing.
+TEST_F(DriverLinkTest, FillCallKeepsToWhatItsSizeCallAnnounced) {
+  const std::string before = "Models = 1\nCapabilities = 3\n[Model 1]\nP:9,1,2,3,4,A4\n",
+                    after =
+                        "Models = 1, 2, 3, 4\nCapabilities = 5, 6, 7, 8\n[Model 1]\nP:9,5,6,7,8,A4 long\n"
+                        "P:8,1,1,1,1,A3\nP:1,1,1,1,1,Letter\nQ:8,1,1,1,1,A3\n[Model 2]\nP:5,1,1,1,1,Legal\n";
+  const char* device = zvtest::kSampleDevice.c_str();
+  // The printer specification or the capabilities; the device of the size
+  // call between the two files, if one is made; the fill call's device and
+  // model; whether it fills.
+  const struct {
+    bool spec, sizeCall;
+    const char *sizeDevice, *fillDevice;
+    uint16_t fillModel;
+    bool filled;
+  } rows[] = {{false, true, device, device, 0, true},
+              {true, true, device, device, 1, true},
+              {true, true, nullptr, nullptr, 1, true},
+              {false, false, nullptr, device, 0, false},  // the last fill answered the last size call
+              {true, false, nullptr, device, 1, false},
+              {false, true, "ZEVRO Lamina 3", device, 0, false},
+              {true, true, device, "ZEVRO Lamina 30 ", 1, false},
+              {true, true, device, device, 2, false}};
+  std::vector<unsigned char> block(4096);
+  int16_t c[zv::kSpecSizeCount];
+  uint32_t announced = 0, second = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(&row - rows));
+    plat::ModuleHandle module = plat::LoadModule(driver_.c_str());
+    ASSERT_TRUE(module);
+    auto capabilities = reinterpret_cast<ZVFormDrvSupportCapabilitiesProc>(
+        plat::GetEntryPoint(module, "ZVFormDrvSupportCapabilities"));
+    auto spec = reinterpret_cast<ZVFormPrinterSpecProc>(plat::GetEntryPoint(module, "ZVFormPrinterSpec"));
+    auto ask = [&](const char* name) {
+      std::fill(c, c + zv::kSpecSizeCount, 0);
+      return row.spec ? spec(name, ZVDRV_MODE_SIZES, 1, c)
+                      : capabilities(name, ZVDRV_MODE_SIZES, &c[0], &c[1]);
+    };
+    // The block of the sizes c as ZVLMN30E lays it out, zero-filled to the end.
+    auto layOut = [&] {
+      std::fill(block.begin(), block.end(), 0);
+      second = 2u * c[0];
+      announced = second + 2u * c[1];
+      zv::SpecLayout l;
+      if (!row.spec || !zv::ComputeSpecLayout(c, &l)) return;
+      unsigned char* base = block.data();
+      auto put = [](unsigned char* field, const void* p) { std::memcpy(field, &p, sizeof p); };
+      for (uint32_t i = 0; i < zv::kSpecPointerCount; ++i) put(base + i * sizeof(void*), base + l.offset[i]);
+      for (int i = 0; i < c[zv::kSizeP1Entries]; ++i)
+        put(base + l.offset[1] + i * zv::kPaperTableEntrySize + zv::kPaperTableNameOffset,
+            base + l.paperNames1 + i * c[zv::kSizeP1Name]);
+      announced = l.size;
+    };
+    auto fill = [&](const char* name, uint16_t model) {
+      return row.spec ? spec(name, ZVDRV_MODE_FILL, model, block.data())
+                      : capabilities(name, ZVDRV_MODE_FILL, block.data(), block.data() + second);
+    };
+    // What the fill writes from the file as it was.
+    Settings(before);
+    ASSERT_EQ(ask(row.fillDevice), 1);
+    layOut();
+    ASSERT_EQ(fill(row.fillDevice, row.spec), 1);
+    const std::string answer(block.begin(), block.begin() + announced);
+    // The same again, the file changed after the size call.
+    ASSERT_TRUE(!row.sizeCall || ask(row.sizeDevice) == 1);
+    layOut();
+    const std::string laidOut(block.begin(), block.begin() + announced);
+    Settings(after);
+    EXPECT_EQ(fill(row.fillDevice, row.fillModel), row.filled ? 1 : 0);
+    EXPECT_EQ(std::string(block.begin(), block.begin() + announced), row.filled ? answer : laidOut);
+    EXPECT_EQ(std::count(block.begin() + announced, block.end(), 0), block.end() - block.begin() - announced)
+        << "bytes written past the " << announced << " announced";
+    plat::UnloadModule(module);
+  }
+}
+
 TEST_F(DriverLinkTest, LayoutPlacesTheAreasInOrderUpTo16MiB) {
   zv::SpecLayout l;
   for (uint32_t i = 0; i < zv::kSpecSizeCount; ++i) {

@@ -7,7 +7,13 @@
 // has one, else the default set). ZVSAMPLE.INI in this directory describes
 // the sections and keys.
 //
-// The file is read afresh at every call.
+// ZVLMN30E loads the module for each question and frees it afterwards; the
+// two calls of a question (the sizes, then the fill of what it allocated from
+// them) come while the module stays loaded. The module reads its file at the
+// size call and answers the fill call from what it read then, so that a file
+// changed in between cannot make it write more than it announced; a fill call
+// without the size call of the same entry point, device and model before it
+// is refused.
 //
 // Besides describing a plausible driver, the file can make the module
 // misbehave on purpose (failing calls, odd sizes, spoilt pointers), so that
@@ -42,6 +48,7 @@ constexpr int kMaxPapers = 160;
 constexpr int kMaxNameChars = 255;
 constexpr int kLineSize = 512;
 constexpr int kPathSize = 1024;
+constexpr size_t kDeviceKept = 1024;  // bytes of a device name kept for the fill call
 constexpr int kDefaultNameSize = 66;
 constexpr char kIniName[] = "ZVSAMPLE.INI";
 
@@ -83,7 +90,19 @@ struct Settings {
   PaperTable tables[2];
 };
 
-Settings g_settings;
+// What a size call read, kept for the fill call that follows it: one for each
+// entry point with two calls.
+struct Question {
+  bool open;  // the size call was answered and no fill call came yet
+  size_t deviceLength;
+  char deviceName[kDeviceKept];  // its first bytes
+  uint16_t modelId;
+  Settings settings;
+};
+
+Question g_capabilities;
+Question g_printerSpec;
+Settings g_helpSettings;
 
 #ifdef _WIN32
 HINSTANCE g_instance = nullptr;
@@ -390,6 +409,35 @@ bool LoadSettings(const char* deviceName, bool wantModel, uint16_t modelId, Sett
   return valid;
 }
 
+// The device name as a question keeps it: its length and its first bytes.
+void KeepDeviceName(const char* deviceName, Question* q) {
+  const char* name = deviceName ? deviceName : "";
+  q->deviceLength = std::strlen(name);
+  std::memcpy(q->deviceName, name, q->deviceLength < kDeviceKept ? q->deviceLength : kDeviceKept);
+}
+
+// A size call: reads the file for the question and keeps what it read.
+bool OpenQuestion(Question* q, const char* deviceName, bool wantModel, uint16_t modelId) {
+  q->open = false;
+  KeepDeviceName(deviceName, q);
+  q->modelId = modelId;
+  if (!LoadSettings(deviceName, wantModel, modelId, &q->settings)) return false;
+  q->open = true;
+  return true;
+}
+
+// A fill call: whether it follows the size call of the same device name and
+// model. Either way the question is over; the next fill needs a size call of
+// its own.
+bool CloseQuestion(Question* q, const char* deviceName, uint16_t modelId) {
+  const char* name = deviceName ? deviceName : "";
+  const size_t length = std::strlen(name);
+  const bool same = q->open && q->modelId == modelId && length == q->deviceLength &&
+                    std::memcmp(name, q->deviceName, length < kDeviceKept ? length : kDeviceKept) == 0;
+  q->open = false;
+  return same;
+}
+
 // Appends one line, "<entry point> <first number> [<second number>]", to the
 // call log when the file names one.
 void Log(const Settings& s, const char* entryPoint, int first, int second, bool withSecond) {
@@ -518,10 +566,18 @@ extern "C" {
 
 ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormDrvSupportCapabilities(ZVLPCSTR deviceName, ZVLONG mode, void* first,
                                                              void* second) {
-  const Settings& s = g_settings;
-  if (!LoadSettings(deviceName, false, 0, &g_settings)) return 0;
+  Question* q = &g_capabilities;
+  if (mode == ZVDRV_MODE_SIZES) {
+    if (!OpenQuestion(q, deviceName, false, 0)) return 0;
+  } else if (mode != ZVDRV_MODE_FILL || !CloseQuestion(q, deviceName, 0)) {
+    return 0;
+  }
+  const Settings& s = q->settings;
   Log(s, "ZVFormDrvSupportCapabilities", mode, 0, false);
-  if (mode == s.failCapabilitiesMode || !first || !second) return 0;
+  if (mode == s.failCapabilitiesMode || !first || !second) {
+    q->open = false;
+    return 0;
+  }
   unsigned char* models = static_cast<unsigned char*>(first);
   unsigned char* capabilities = static_cast<unsigned char*>(second);
   if (mode == ZVDRV_MODE_SIZES) {
@@ -529,7 +585,6 @@ ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormDrvSupportCapabilities(ZVLPCSTR deviceName
     PutU16(capabilities, static_cast<uint16_t>(s.capabilityCount));
     return 1;
   }
-  if (mode != ZVDRV_MODE_FILL) return 0;
   for (int i = 0; i < s.modelCount; ++i) PutU16(models + 2 * i, s.models[i]);
   for (int i = 0; i < s.capabilityCount; ++i)
     PutU16(capabilities + 2 * i, static_cast<uint16_t>(s.capabilities[i]));
@@ -538,10 +593,18 @@ ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormDrvSupportCapabilities(ZVLPCSTR deviceName
 
 ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormPrinterSpec(ZVLPCSTR deviceName, ZVLONG mode, ZVWORD modelId,
                                                   void* target) {
-  const Settings& s = g_settings;
-  if (!LoadSettings(deviceName, true, modelId, &g_settings)) return 0;
+  Question* q = &g_printerSpec;
+  if (mode == ZVDRV_MODE_SIZES) {
+    if (!OpenQuestion(q, deviceName, true, modelId)) return 0;
+  } else if (mode != ZVDRV_MODE_FILL || !CloseQuestion(q, deviceName, modelId)) {
+    return 0;
+  }
+  const Settings& s = q->settings;
   Log(s, "ZVFormPrinterSpec", mode, modelId, true);
-  if (!s.modelFound || mode == s.failSpecMode || !target) return 0;
+  if (!s.modelFound || mode == s.failSpecMode || !target) {
+    q->open = false;
+    return 0;
+  }
   if (mode == ZVDRV_MODE_SIZES) {
     int16_t sizes[ZVDRV_SPEC_SIZES];
     ReportedSizes(s, sizes);
@@ -549,14 +612,13 @@ ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormPrinterSpec(ZVLPCSTR deviceName, ZVLONG mo
     for (int i = 0; i < ZVDRV_SPEC_SIZES; ++i) PutU16(out + 2 * i, static_cast<uint16_t>(sizes[i]));
     return 1;
   }
-  if (mode != ZVDRV_MODE_FILL) return 0;
   FillSpecification(s, static_cast<unsigned char*>(target));
   return 1;
 }
 
 ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormHelpFile(ZVLPCSTR deviceName, ZVLONG languageFlag, ZVLPSTR buffer) {
-  const Settings& s = g_settings;
-  if (!LoadSettings(deviceName, false, 0, &g_settings)) return 0;
+  const Settings& s = g_helpSettings;
+  if (!LoadSettings(deviceName, false, 0, &g_helpSettings)) return 0;
   Log(s, "ZVFormHelpFile", languageFlag, 0, false);
   if (s.failHelp || !buffer) return 0;
   const char* name = s.helpFile;
