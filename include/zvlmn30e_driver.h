@@ -8,7 +8,8 @@
  * module answers through the three entry points declared here. ZVLMN30E
  * loads the module, looks the entry point up by its undecorated name, calls
  * it and frees the module again for every question, so an entry point may
- * keep no state between calls.
+ * keep no state from one question to the next; the two calls of a question
+ * come while the module stays loaded.
  *
  * Every entry point uses the standard Windows calling convention, is
  * exported under its undecorated name (list the names in the module's .def

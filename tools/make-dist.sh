@@ -3,10 +3,10 @@
 # Windows module, one per bitness: builds what it ships, takes the pictures
 # of the dialogs, and writes <out>/ZVLMN30E-<version>/ and
 # <out>/ZVLMN30E-<version>.zip, with x86/ and x64/ each holding the module,
-# its import libraries, the sample driver module and zvcat. The version is
-# the one the build trees were configured with (their version.txt). The
-# pictures come from the 32-bit module where this machine executes 32-bit
-# code (EXEC32=yes), else from the 64-bit one.
+# its import libraries, the sample driver module with its ZVSAMPLE.INI and
+# zvcat. The version is the one the build trees were configured with (their
+# version.txt). The pictures come from the 32-bit module where this machine
+# executes 32-bit code (EXEC32=yes), else from the 64-bit one.
 #
 # Usage: tools/make-dist.sh <release i686 tree> <release x86-64 tree> <output directory> [jobs]
 set -euo pipefail
@@ -58,6 +58,8 @@ stage_bitness() {
   mkdir -p "$stage/$dir/lib"
   cp "$build/ZVLMN30E.dll" "$stage/$dir/ZVLMN30E.DLL"
   cp "$build/ZVSAMPLE.dll" "$stage/$dir/ZVSAMPLE.DLL"
+  # The sample module reads its answers from the file beside it.
+  cp "$root/src/driverlink/sample_driver/ZVSAMPLE.INI" "$stage/$dir/ZVSAMPLE.INI"
   cp "$build/zvcat.exe" "$stage/$dir/zvcat.exe"
   "$triplet-strip" "$stage/$dir/ZVLMN30E.DLL" "$stage/$dir/ZVSAMPLE.DLL" "$stage/$dir/zvcat.exe"
   local file
@@ -119,6 +121,8 @@ x86/, x64/          one directory per bitness, each with:
   lib/ZVLMN30E.def    the exports the import libraries were made of: with
                       their stdcall decoration (Name@N) for x86, plain for x64
   ZVSAMPLE.DLL        a sample printer driver module, source in sample/
+  ZVSAMPLE.INI        what the sample module answers, for any device name;
+                      it reads the file beside itself
   zvcat.exe           the catalogue inspector
 include/            zvlmn30e.h, the exports and the driver settings block;
                     zvlmn30e_driver.h, the entry points the module looks up

@@ -47,7 +47,7 @@ class EditFormTest : public formsettings::BothSets {
     BothSets::TearDown();
   }
   std::function<int()> Open(int32_t* id) {
-    return [this, id] { return edit_(nullptr, block_.data(), device_.c_str(), ZV_SAMPLE_DRIVER_PATH, id); };
+    return [this, id] { return edit_(nullptr, block_.data(), device_.c_str(), driver_.c_str(), id); };
   }
   std::string Title(const char* english, const char* local) const { return English() ? english : local; }
   // Named forms INVOICE (5), LETTER (7, saved to a directory with a dot), ALPHA (2), or none; file

@@ -16,6 +16,7 @@
 #include "support/dialog_driver.h"
 #include "support/dialog_script.h"
 #include "support/message_text.h"
+#include "support/sample_driver.h"
 #include "support/system_dir.h"
 
 namespace {
@@ -113,21 +114,23 @@ TEST_F(PickerTest, Scripts) {
 TEST_F(PickerTest, HelpIsTheDriversFileOrTheModulesDirectory) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, sizeof self);
-  const std::string at = std::string(self).substr(0, std::string(self).rfind('\\') + 1),
-                    ini = Path("DRIVER.INI");
-  // No lines: no device, and the sample driver answers from ZVSAMPLE.INI beside itself.
+  const std::string at = std::string(self).substr(0, std::string(self).rfind('\\') + 1);
+  // The lines of the [Driver] section of a sample driver of the test's own (driver empty), asked for a
+  // device; no lines: no device, and the built sample driver answers from its ZVSAMPLE.INI.
   const struct {
     std::string lines, driver, file;
-  } rows[] = {{"HelpFile = D:\\HELP\\X.HLP", ZV_SAMPLE_DRIVER_PATH, "D:\\HELP\\X.HLP"},
-              {"HelpFile = X.HLP\r\nFailHelp = 1", ZV_SAMPLE_DRIVER_PATH, at},  // the driver's call fails
+  } rows[] = {{"HelpFile = D:\\HELP\\X.HLP", "", "D:\\HELP\\X.HLP"},
+              {"HelpFile = X.HLP\r\nFailHelp = 1", "", at},  // the driver's call fails
               {"HelpFile = X.HLP", Path("MISSING.DLL"), at},
               {"HelpFile = X.HLP", "KERNEL32.DLL", at},  // no entry point
               {"", ZV_SAMPLE_DRIVER_PATH, at + "ZVSAMPLE.HLP"}};
   for (const auto& row : rows) {
     HelpWatcher help;
-    ASSERT_TRUE(WriteWholeFile(ini, "[Driver]\r\n" + row.lines + "\r\n"));
-    const char* device = row.lines.empty() ? nullptr : ini.c_str();
-    EXPECT_EQ(zv::ShowHelp(nullptr, HELP_CONTEXT, ZV_HELP_FORM_DETAILS, device, row.driver.c_str()), 1);
+    const std::string own = SampleDriverIn(Dir(), "[Driver]\r\n" + row.lines + "\r\n");
+    ASSERT_FALSE(own.empty());
+    const char* device = row.lines.empty() ? nullptr : kSampleDevice.c_str();
+    const std::string driver = row.driver.empty() ? own : row.driver;
+    EXPECT_EQ(zv::ShowHelp(nullptr, HELP_CONTEXT, ZV_HELP_FORM_DETAILS, device, driver.c_str()), 1);
     const std::vector<HelpCall> calls = help.Calls();
     ASSERT_EQ(calls.size(), 1u) << row.lines;
     EXPECT_EQ(calls[0].file, row.file) << row.lines;

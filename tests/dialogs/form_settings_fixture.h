@@ -1,5 +1,6 @@
-// What the tests of the real module's dialogs share: the module in either resource set, the sample driver's
-// settings file, a driver block, and scripts run from a catalogue built byte by byte to the files after.
+// What the tests of the real module's dialogs share: the module in either resource set, a sample driver of
+// the test's own and its settings file, a driver block, and scripts run from a catalogue built byte by byte
+// to the files after.
 #pragma once
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 
 #include "support/catalogue_files.h"
 #include "support/dialog_script.h"
+#include "support/sample_driver.h"
 #include "zvlmn30e.h"
 
 namespace formsettings {
@@ -70,8 +72,8 @@ class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterf
   bool English() const { return GetParam(); }
   void SetUp() override {
     CatalogueTest::SetUp();
-    device_ = Path("DRIVER.INI");
-    ASSERT_TRUE(zvtest::WriteWholeFile(device_, kDriverSettings));
+    driver_ = zvtest::SampleDriverIn(Dir(), kDriverSettings);
+    ASSERT_FALSE(driver_.empty());
     module_ = std::make_unique<zvtest::ModuleUnderTest>(English() ? ZV_ENGLISH_DLL_PATH : ZV_DLL_PATH);
     block_ = DriverBlock(1);
   }
@@ -93,8 +95,8 @@ class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterf
     auto create = reinterpret_cast<decltype(&ZVCreateFormDlg)>(
         reinterpret_cast<void*>(module_->Export("ZVCreateFormDlg")));
     return [=] {
-      return create(nullptr, block_.data(), device_.c_str(), ZV_SAMPLE_DRIVER_PATH,
-                    reinterpret_cast<ZVLONG*>(id), 0, 0);
+      return create(nullptr, block_.data(), device_.c_str(), driver_.c_str(), reinterpret_cast<ZVLONG*>(id),
+                    0, 0);
     };
   }
   // A message of the module's set by its local id, its %ld replaced by number.
@@ -153,7 +155,7 @@ class BothSets : public zvtest::CatalogueTest, public ::testing::WithParamInterf
   }
 
   std::unique_ptr<zvtest::ModuleUnderTest> module_;
-  std::string device_, block_;
+  std::string driver_, device_ = zvtest::kSampleDevice, block_;
 };
 
 inline std::string SetName(const ::testing::TestParamInfo<bool>& info) {

@@ -27,6 +27,7 @@
 #include "support/dialog_script.h"
 #include "support/message_text.h"
 #include "support/other_process.h"
+#include "support/sample_driver.h"
 
 namespace {
 
@@ -479,7 +480,7 @@ TEST_F(DeleteFormDataTest, Scripts) {
       for (const std::string& name : names) f.erase(name);
     };
   };
-  const std::string device = Path("DRIVER.INI");
+  std::string driver;
   std::unique_ptr<FileHolder> holder;
   const Strings lines = {Line(kRecords[0], true), Line(kRecords[1], true), Line(kRecords[0], true)};
   Check(
@@ -487,8 +488,9 @@ TEST_F(DeleteFormDataTest, Scripts) {
       {{"BLANK, help",
         [&] {
           Open(2, 0);
-          Write("DRIVER.INI", "[Driver]\r\nHelpFile = D:\\HELP\\X.HLP\r\n");
-          context_->deviceName = device.c_str();
+          driver = SampleDriverIn(Dir(), "[Driver]\r\nHelpFile = D:\\HELP\\X.HLP\r\n");
+          context_->driverPath = driver.c_str();
+          context_->deviceName = kSampleDevice.c_str();
         },
         Steps{kOpen, Checked(kWhole), Enabled(kOverlays, false), Enabled(kList, false), Rows(kList, {}),
               Help(), kOpen} +

@@ -73,10 +73,9 @@ class ExportsTest : public CatalogueTest {
   void SetUp() override {
     CatalogueTest::SetUp();
     DeleteChoiceKey();
-    device_ = HostPath(Path("DRIVER.INI"));  // the sample opens its settings file with the C library
-    ASSERT_FALSE(device_.empty());
     // Two models, whose ids come before the one capability word in the list.
-    ASSERT_TRUE(WriteWholeFile(Path("DRIVER.INI"), "[Driver]\nModels = 0x4007, 0x4008\nCapabilities = 3\n"));
+    driver_ = SampleDriverIn(Dir(), "[Driver]\nModels = 0x4007, 0x4008\nCapabilities = 3\n");
+    ASSERT_FALSE(driver_.empty());
   }
   void TearDown() override {
     DeleteChoiceKey();
@@ -161,7 +160,7 @@ class ExportsTest : public CatalogueTest {
     ASSERT_TRUE(WriteWholeFile(Path("LOGO.ZLP"), OverlayDataFile("LOGO", "", SettingsRecordBytes(s))));
   }
   const char* saveDir_ = nullptr;
-  std::string driver_ = SampleDriver(), device_;
+  std::string driver_, device_ = kSampleDevice;
   const Settings matching_ = Rec(0x10), landscape_ = Rec(0x10, [](Settings&s) { s.orientation = 2; });
   const std::string noFormUse_ = " ?" + Message(zv::kMsgNoFormSelectedChange),
                     noFormCreate_ = " ?" + Message(zv::kMsgNoFormSelectedCreate),
@@ -628,8 +627,7 @@ TEST_F(ExportsTest, ConfirmOfUseAsksAboutNoFormAndNoMatchAndOfCaptureAboutAMatch
   plat::fault::Reset();
   // Without the capability list only the file entry is questioned.
   WriteForm5({{matching_, Path("GONE\\E.ZLP")}});
-  ASSERT_TRUE(
-      WriteWholeFile(Path("DRIVER.INI"), "[Driver]\nModels = 1\nCapabilities = 3\nFailCapabilities = 1\n"));
+  ASSERT_EQ(SampleDriverIn(Dir(), "[Driver]\nModels = 1\nCapabilities = 3\nFailCapabilities = 1\n"), driver_);
   Expect({{5, kCreate, {kIdYes}, "1"}, {-2, kPrint, {kIdYes}, "0" + noFormUse_}});
   driver_ = Path("MISSING.DLL");
   Expect({{5, kPrint, {kIdYes}, "1"}});

@@ -1,5 +1,6 @@
 // The questions put to the driver's module and the paper size list merged
-// from them, asked of ZVSAMPLE, which answers from a settings file and logs.
+// from them, asked of a copy of ZVSAMPLE of the test's own, which answers from
+// the settings file beside it and logs.
 #ifndef _WIN32
 #include "platform/posix/posix_config.h"
 #endif
@@ -65,21 +66,29 @@ std::string Numbers(int from, int to) {
 
 class DriverLinkTest : public zvtest::SandboxTest {
  protected:
+  void SetUp() override {
+    SandboxTest::SetUp();
+    driver_ = zvtest::SampleDriverIn(Dir(), "");
+    ASSERT_FALSE(driver_.empty());
+  }
   void TearDown() override {
     plat::fault::Reset();
     SandboxTest::TearDown();
   }
-  // Writes the settings file with a fresh call log, "P:" and "Q:" standing for
-  // the keys of the first and second paper table; gives its host path, the
-  // device name that makes the sample read it with the C library.
+  // Writes the sample's settings file with a fresh call log in each [Driver
+  // section, "P:" and "Q:" standing for the keys of the first and second
+  // paper table; gives the device name to ask for.
   std::string Settings(std::string text) {
     for (const char* key : {"P:", "Q:"})
       for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at))
         text.replace(at, 2, key[0] == 'P' ? "Paper = " : "Paper2 = ");
+    text = "[Driver]\n" + text;
+    const std::string log = "Log = " + zvtest::HostPath(Path("CALLS.LOG")) + "\n";
+    for (size_t at = text.find("[Driver"); at != std::string::npos; at = text.find("[Driver", at + 1))
+      text.insert(text.find('\n', at) + 1, log);
     zvtest::RemoveFile(Path("CALLS.LOG"));
-    EXPECT_TRUE(zvtest::WriteWholeFile(
-        Path("DRIVER.INI"), "[Driver]\nLog = " + zvtest::HostPath(Path("CALLS.LOG")) + "\n" + text));
-    return zvtest::HostPath(Path("DRIVER.INI"));
+    EXPECT_EQ(zvtest::SampleDriverIn(Dir(), text), driver_);
+    return zvtest::kSampleDevice;
   }
   // The calls the sample logged with their arguments: C capabilities, S the
   // printer description, H help.
@@ -111,7 +120,7 @@ class DriverLinkTest : public zvtest::SandboxTest {
     }
     return s;
   }
-  const std::string driver_ = zvtest::SampleDriver();
+  std::string driver_;
 };
 
 TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
@@ -125,6 +134,9 @@ TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
       // A full list of models after the capabilities leaves their count alone.
       {"Capabilities = 5, 6\nModels = " + Numbers(1, 16) + "\n", false,
        "16/2: 1 2 3 4 5 6 7 8 9 a b c d e f 10 5 6 | C0;C1; 0"},
+      // The device's own set, its name compared without regard to case.
+      {"Models = 1\nCapabilities = 1\n[Driver: zevro LAMINA 30]\nModels = 4\nCapabilities = 0x4001\n", false,
+       "1/1: 4 4001 | C0;C1; 0"},
   };
   for (const auto& [ini, failAlloc, expected] : rows) {
     const std::string device = Settings(ini);
@@ -151,6 +163,86 @@ TEST_F(DriverLinkTest, CapabilitiesGiveTheModelsThenTheCapabilityWords) {
   EXPECT_EQ(entry(device.c_str(), ZVDRV_MODE_SIZES, buffer, nullptr), 0);
   EXPECT_EQ(entry(device.c_str(), ZVDRV_MODE_SIZES, nullptr, buffer), 0);
   plat::UnloadModule(module);
+}
+
+// Called directly, as ZVLMN30E calls it: the fill call answers from the file
+// as its size call read it, so that a file changed in between cannot make it
+// write past the block the sizes announced (a guard after the block stays
+// zero); a fill call without a size call of its own, of its device and model,
+// is refused and writes nothing.
+TEST_F(DriverLinkTest, FillCallKeepsToWhatItsSizeCallAnnounced) {
+  const std::string before = "Models = 1\nCapabilities = 3\n[Model 1]\nP:9,1,2,3,4,A4\n",
+                    after =
+                        "Models = 1, 2, 3, 4\nCapabilities = 5, 6, 7, 8\n[Model 1]\nP:9,5,6,7,8,A4 long\n"
+                        "P:8,1,1,1,1,A3\nP:1,1,1,1,1,Letter\nQ:8,1,1,1,1,A3\n[Model 2]\nP:5,1,1,1,1,Legal\n";
+  const char* device = zvtest::kSampleDevice.c_str();
+  // The printer specification or the capabilities; the device of the size
+  // call between the two files, if one is made; the fill call's device and
+  // model; whether it fills.
+  const struct {
+    bool spec, sizeCall;
+    const char *sizeDevice, *fillDevice;
+    uint16_t fillModel;
+    bool filled;
+  } rows[] = {{false, true, device, device, 0, true},
+              {true, true, device, device, 1, true},
+              {true, true, nullptr, nullptr, 1, true},
+              {false, false, nullptr, device, 0, false},  // the last fill answered the last size call
+              {true, false, nullptr, device, 1, false},
+              {false, true, "ZEVRO Lamina 3", device, 0, false},
+              {true, true, device, "ZEVRO Lamina 30 ", 1, false},
+              {true, true, device, device, 2, false}};
+  std::vector<unsigned char> block(4096);
+  int16_t c[zv::kSpecSizeCount];
+  uint32_t announced = 0, second = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(&row - rows));
+    plat::ModuleHandle module = plat::LoadModule(driver_.c_str());
+    ASSERT_TRUE(module);
+    auto capabilities = reinterpret_cast<ZVFormDrvSupportCapabilitiesProc>(
+        plat::GetEntryPoint(module, "ZVFormDrvSupportCapabilities"));
+    auto spec = reinterpret_cast<ZVFormPrinterSpecProc>(plat::GetEntryPoint(module, "ZVFormPrinterSpec"));
+    auto ask = [&](const char* name) {
+      std::fill(c, c + zv::kSpecSizeCount, 0);
+      return row.spec ? spec(name, ZVDRV_MODE_SIZES, 1, c)
+                      : capabilities(name, ZVDRV_MODE_SIZES, &c[0], &c[1]);
+    };
+    // The block of the sizes c as ZVLMN30E lays it out, zero-filled to the end.
+    auto layOut = [&] {
+      std::fill(block.begin(), block.end(), 0);
+      second = 2u * c[0];
+      announced = second + 2u * c[1];
+      zv::SpecLayout l;
+      if (!row.spec || !zv::ComputeSpecLayout(c, &l)) return;
+      unsigned char* base = block.data();
+      auto put = [](unsigned char* field, const void* p) { std::memcpy(field, &p, sizeof p); };
+      for (uint32_t i = 0; i < zv::kSpecPointerCount; ++i) put(base + i * sizeof(void*), base + l.offset[i]);
+      for (int i = 0; i < c[zv::kSizeP1Entries]; ++i)
+        put(base + l.offset[1] + i * zv::kPaperTableEntrySize + zv::kPaperTableNameOffset,
+            base + l.paperNames1 + i * c[zv::kSizeP1Name]);
+      announced = l.size;
+    };
+    auto fill = [&](const char* name, uint16_t model) {
+      return row.spec ? spec(name, ZVDRV_MODE_FILL, model, block.data())
+                      : capabilities(name, ZVDRV_MODE_FILL, block.data(), block.data() + second);
+    };
+    // What the fill writes from the file as it was.
+    Settings(before);
+    ASSERT_EQ(ask(row.fillDevice), 1);
+    layOut();
+    ASSERT_EQ(fill(row.fillDevice, row.spec), 1);
+    const std::string answer(block.begin(), block.begin() + announced);
+    // The same again, the file changed after the size call.
+    ASSERT_TRUE(!row.sizeCall || ask(row.sizeDevice) == 1);
+    layOut();
+    const std::string laidOut(block.begin(), block.begin() + announced);
+    Settings(after);
+    EXPECT_EQ(fill(row.fillDevice, row.fillModel), row.filled ? 1 : 0);
+    EXPECT_EQ(std::string(block.begin(), block.begin() + announced), row.filled ? answer : laidOut);
+    EXPECT_EQ(std::count(block.begin() + announced, block.end(), 0), block.end() - block.begin() - announced)
+        << "bytes written past the " << announced << " announced";
+    plat::UnloadModule(module);
+  }
 }
 
 TEST_F(DriverLinkTest, LayoutPlacesTheAreasInOrderUpTo16MiB) {
@@ -231,6 +323,7 @@ TEST_F(DriverLinkTest, PrinterDescriptionFailuresAndTheHelpFile) {
       {both, 1, "ENGLISH.HLP"},
       {"HelpFile = " + longest + "\n", 0, longest},
       {"HelpFile = H.HLP\nCapabilities = " + Numbers(1, 64) + "\n", 0, "H.HLP"},  // a full list stays put
+      {both + "[Driver: ZEVRO Lamina 30]\nHelpFile = OWN.HLP\n", 1, "OWN.HLP"},   // no English one of its own
   };
   for (const auto& [ini, flag, expected] : helps) {
     const std::string device = Settings(ini);
@@ -255,7 +348,12 @@ TEST_F(DriverLinkTest, PaperListMergesTheModelsTables) {
     many += "P:" + std::to_string(code < 1070 ? code : code - 10) + shape + "\n";
     if (code < 1100) listed += std::to_string(code) + shape + ";";
   }
-  const std::tuple<std::string, uint32_t, std::string> rows[] = {
+  // The settings, the table selector, the list and the device name asked for.
+  const struct {
+    std::string ini;
+    uint32_t selector;
+    std::string list, device = zvtest::kSampleDevice;
+  } rows[] = {
       // The first model keeps its duplicates; later ones add only new codes.
       {"Models = 1, 2, 3\n[Model 1]\nP:9,1,1,1,1,A4\nP:9,2,2,2,2,A4 long\nP:1,3,3,3,3,Letter\n[Model 2]\n"
        "P:1,4,4,4,4,L2\nP:8,5,5,5,5,A3\nP:8,6,6,6,6,A3 again\nP:9,7,7,7,7,A4 b\n[Model 3]\nP:8,8,8,8,8,A3 c\n"
@@ -292,8 +390,26 @@ TEST_F(DriverLinkTest, PaperListMergesTheModelsTables) {
        "none 401 0"},
       {"; " + std::string(509, 'x') + "Models = 1\n[Model 1]\nP:9,1,1,1,1,A4\n", 1, "none 401 0"},
       {"Models = 1\n[Model 1]\nP:9,65536,1,1,1,A4\n", 1, "none 401 0"},
+      // A device with a set of its own gets it whole, its name taken to the
+      // end of the header, blanks around it aside and case aside; other
+      // devices, and no device, get the default set.
+      {twoTables + "[Driver: \\\\printsrv\\LAMINA: 30, 2nd [a3] ]\nModels = 2\n"
+                   "[MODEL 2 : \\\\PRINTSRV\\Lamina: 30, 2nd [A3]]\nP:8,7,7,7,7,A3\n",
+       1, "8,7,7,7,7,A3;", " \\\\PRINTSRV\\Lamina: 30, 2nd [A3]"},
+      {"Models = 1, 2\n[Model 1]\nP:9,1,1,1,1,A4\n[Driver: ZEVRO Lamina 30]\nModels = 1\n", 1, "none 401 0"},
+      {"Unknown = 1\n[Driver: ZEVRO Lamina 30]\nModels = 1\n[Model 1: ZEVRO Lamina 30]\nP:8,7,7,7,7,A3\n", 1,
+       "8,7,7,7,7,A3;"},
+      {twoTables + "[Driver: ZEVRO Lamina 30 A3]\nModels = 2\n[Driver: ZEVRO Lamina 3]\nModels = 2\n"
+                   "[Model 1: ZEVRO Lamina 30]\nP:8,7,7,7,7,A3\n",
+       1, "9,1,1,1,1,A4;5,4,4,4,4,Legal;"},
+      {twoTables + "[Driver: ZEVRO Lamina 30]\nModels = 2\n", 1, "9,1,1,1,1,A4;5,4,4,4,4,Legal;", ""},
+      {twoTables + "[Driver: ZEVRO Lamina 30]\nModels = 2\n", 1, "9,1,1,1,1,A4;5,4,4,4,4,Legal;", "  "},
+      {twoTables + "[Driver:  ]\nModels = 2\n", 1, "none 401 0"},  // a device name missing
   };
-  for (const auto& [ini, selector, list] : rows) EXPECT_EQ(PaperList(Settings(ini), selector), list) << ini;
+  for (const auto& row : rows) {
+    Settings(row.ini);
+    EXPECT_EQ(PaperList(row.device, row.selector), row.list) << row.ini;
+  }
   uint16_t count = 7;
   EXPECT_EQ(zv::BuildPaperSizeList("", Path("NOSUCH.DLL").c_str(), 1, &count), nullptr);
   EXPECT_EQ(std::to_string(zv::GetLastErrorCode()) + " " + std::to_string(count), "401 0");

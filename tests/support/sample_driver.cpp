@@ -8,7 +8,11 @@
 #include "platform/posix/posix_config.h"
 #endif
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/platform.h"
+#include "support/sandbox.h"
 
 namespace zvtest {
 
@@ -28,6 +32,18 @@ std::string SampleDriver() {
   char windows[plat::kPathBuffer];
   return plat::posix::ToWindowsPath(host.c_str(), windows, sizeof windows) ? windows : "";
 #endif
+}
+
+std::string SampleDriverIn(const std::string& dir, const std::string& settings) {
+  const std::string built = SampleDriver();
+  if (built.empty()) return std::string();
+  const std::string copy = dir + built.substr(built.rfind('\\') + 1);
+  std::error_code error;
+  std::filesystem::create_directories(HostPath(dir), error);
+  if (!FileExists(copy) && !std::filesystem::copy_file(HostPath(built), HostPath(copy), error)) {
+    return std::string();
+  }
+  return WriteWholeFile(dir + "ZVSAMPLE.INI", settings) ? copy : std::string();
 }
 
 }  // namespace zvtest

@@ -513,21 +513,21 @@ TEST_F(ZvcatProgramTest, HelpShowAndListInTextAndJson) {
 TEST_F(ZvcatProgramTest, ConfigDriverAndUsageErrors) {
   WriteFiles(Dir(), {{"ZVLMN3.DAT", "[ENVIRONMENT]\r\nUSER=SUPPORT\r\n[SUPPORT]\r\nFormName=" +
                                         Path("FORMS.FLT") + "\r\nGroupName=" + Path("GROUPS.GLT") + "\r\n"},
-                     {"OTHER.DAT", "[ENVIRONMENT]\r\nUSER=OTHER\r\n[SUPPORT]\r\nFormName=A.FLT\r\n"},
-                     {"DRIVER.INI",
-                      "[Driver]\nModels = 1\n[Model 1]\nPaper = 8, 2970, 4200, 2886, 4116, A3 297 x 420 mm\n"
-                      "Paper = 9, 2100, 2970, 2016, 2886, A4 210 x 297 mm\n"}});
+                     {"OTHER.DAT", "[ENVIRONMENT]\r\nUSER=OTHER\r\n[SUPPORT]\r\nFormName=A.FLT\r\n"}});
+  const std::string driver =
+      SampleDriverIn(Dir(),
+                     "[Driver]\nModels = 1\n[Model 1]\nPaper = 8, 2970, 4200, 2886, 4116, A3 297 x 420 mm\n"
+                     "Paper = 9, 2100, 2970, 2016, 2886, A4 of the device\n");
   const std::vector<zv::PaperEntry> papers = {{1, 2970, 4200, 2886, 4116, 8, "A3 297 x 420 mm"},
-                                              {1, 2100, 2970, 2016, 2886, 9, "A4 210 x 297 mm"}};
+                                              {1, 2100, 2970, 2016, 2886, 9, "A4 of the device"}};
   char line[zv::kOverlayLineSize];
   zv::BuildOverlayLine(kExample0, papers.data(), 2, true, line);
-  ASSERT_NE(nullptr, std::strstr(line, "A4 210 x 297 mm")) << line;
-  const std::string device = HostPath(Path("DRIVER.INI"));
+  ASSERT_NE(nullptr, std::strstr(line, "A4 of the device")) << line;
   const std::string config = FileBytes(SystemPath("ZVLMN3.DAT")), lists = "Form name list:         ";
   std::vector<Case> cases = {
       {{"show", "INVOICE"}, 0, {lists + FormListPath() + "\n", "  Entries:              2\n"}},
       {{"--config", HostPath(Path("ZVLMN3.DAT")), "list"}, 0, {lists + Path("FORMS.FLT")}},
-      {With(Dir(), {"--driver", HostPath(SampleDriver()), "--device", device, "show", "1"}),
+      {With(Dir(), {"--driver", HostPath(driver), "--device", kSampleDevice, "show", "1"}),
        0,
        {"  Overlay 0: " + std::string(line) + "\n"}},
       {With(Dir(), {"--driver", HostPath(Path("NOSUCH.DLL")), "show", "1"}), 2, {"gives no paper size list"}},

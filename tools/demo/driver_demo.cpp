@@ -37,6 +37,11 @@ struct Exports {
   decltype(&ZVDriverFormService) driverFormService;
 };
 
+// The device name this driver hands on, as a printer driver hands on its
+// printer's; the sample driver answers for it from the default sections of
+// the ZVSAMPLE.INI beside it.
+constexpr char kDeviceName[] = "ZEVRO Lamina 30";
+
 template <typename Fn>
 bool Resolve(HMODULE module, const char* name, Fn* fn) {
   *fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
@@ -136,10 +141,10 @@ std::vector<uint16_t> SampleCapabilities(HMODULE driver) {
   if (!Resolve(driver, "ZVFormDrvSupportCapabilities", &query)) return capabilities;
   int16_t models = 0;
   int16_t count = 0;
-  if (!query(nullptr, 0, &models, &count) || models < 0 || count < 0) return capabilities;
+  if (!query(kDeviceName, 0, &models, &count) || models < 0 || count < 0) return capabilities;
   std::vector<uint16_t> modelIds(static_cast<size_t>(models) + 1);
   capabilities.resize(static_cast<size_t>(count));
-  if (!query(nullptr, 1, modelIds.data(), capabilities.data())) capabilities.clear();
+  if (!query(kDeviceName, 1, modelIds.data(), capabilities.data())) capabilities.clear();
   return capabilities;
 }
 

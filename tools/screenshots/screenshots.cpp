@@ -35,6 +35,10 @@ using zvshots::CallThread;
 // Where the sample catalogue lives, inside the Wine prefix: short paths read
 // well in the dialogs.
 constexpr char kCatalogueDir[] = "C:\\ZVFORMS\\";
+// The device name the program hands on, as a printer driver hands on its
+// printer's; the sample driver answers for it from the default sections of
+// the ZVSAMPLE.INI beside it.
+constexpr char kDeviceName[] = "ZEVRO Lamina 30";
 
 struct Exports {
   decltype(&ZVSetDevOverlay) setDevOverlay;
@@ -104,10 +108,10 @@ std::vector<uint16_t> DriverCapabilities(const std::string& driverPath) {
   if (!driver || !Resolve(driver, "ZVFormDrvSupportCapabilities", &query)) return capabilities;
   int16_t models = 0;
   int16_t count = 0;
-  if (query(nullptr, 0, &models, &count) && models >= 0 && count >= 0) {
+  if (query(kDeviceName, 0, &models, &count) && models >= 0 && count >= 0) {
     std::vector<uint16_t> modelIds(static_cast<size_t>(models) + 1);
     capabilities.resize(static_cast<size_t>(count));
-    if (!query(nullptr, 1, modelIds.data(), capabilities.data())) capabilities.clear();
+    if (!query(kDeviceName, 1, modelIds.data(), capabilities.data())) capabilities.clear();
   }
   FreeLibrary(driver);
   return capabilities;
@@ -282,18 +286,18 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
 
   {  // The form details dialog: named forms, the driver's choice a named form.
     ZVLONG id = c.invoice;
-    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600, 0, nullptr, driver, 0, &id); });
+    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600, 0, kDeviceName, driver, 0, &id); });
     if (HWND d = shots.Take(call, ZV_ID_DETAIL_FORM_LIST, shots.Template("DETAIL"))) CancelBackTo(call, d, 0);
   }
   {  // The form selection dialog: the driver's choice a file entry.
     ZVLONG id = c.printEntry;
-    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600, 0, nullptr, driver, 0, &id); });
+    CallThread call([&] { return zv.formDetailsDlg(nullptr, &kColour600, 0, kDeviceName, driver, 0, &id); });
     if (HWND d = shots.Take(call, ZV_ID_SELECTION_FILE, shots.Template("DETAIL1"))) CancelBackTo(call, d, 0);
   }
   {  // The form settings dialog with named forms, then Add Form Name and its
      // directory picker.
     ZVLONG id = c.invoice;
-    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600, nullptr, driver, &id, 0, 0); });
+    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600, kDeviceName, driver, &id, 0, 0); });
     if (HWND settings = shots.Take(call, ZV_ID_SETTINGS_FORM_LIST, shots.Template("FORMINFO"))) {
       zvshots::Press(settings, ZV_ID_SETTINGS_ADD);
       if (HWND add = shots.Take(call, ZV_ID_NEWFORM_NAME, shots.Template("NEWFORM"))) {
@@ -310,7 +314,7 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
   }
   {  // The form settings dialog in file mode, then Setting File.
     ZVLONG id = c.captureEntry;
-    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600, nullptr, driver, &id, 0, 0); });
+    CallThread call([&] { return zv.createFormDlg(nullptr, &kColour600, kDeviceName, driver, &id, 0, 0); });
     if (HWND settings = shots.Take(call, ZV_ID_SETTINGS_FORM_LIST, shots.Template("FORMINFO") + "_files")) {
       zvshots::Press(settings, ZV_ID_SETTINGS_ADD);
       if (HWND file = shots.Take(call, ZV_ID_NEWFILE_FILE, shots.Template("NEWFILE"))) {
@@ -322,7 +326,7 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
   {  // The edit form dialog on the named forms, then Change and Delete on the
      // selected one.
     ZVLONG id = c.invoice;
-    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600, nullptr, driver, &id); });
+    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600, kDeviceName, driver, &id); });
     if (HWND edit = shots.Take(call, ZV_ID_EDIT_FORM_LIST, shots.Template("EDIT"))) {
       zvshots::Press(edit, ZV_ID_EDIT_CHANGE);
       if (HWND change = shots.Take(call, ZV_ID_CHANGE_NAME, shots.Template("EDIT3"))) {
@@ -340,7 +344,7 @@ void TakeAll(HMODULE dll, const Exports& zv, const Catalogue& c, const std::stri
   {  // The edit form dialog on a file entry, then Change, Delete and
      // Register Form on its file.
     ZVLONG id = c.printEntry;
-    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600, nullptr, driver, &id); });
+    CallThread call([&] { return zv.entryFormEditDlg(nullptr, &kColour600, kDeviceName, driver, &id); });
     if (HWND edit = shots.Take(call, ZV_ID_EDIT_FILE, shots.Template("EDIT") + "_files")) {
       zvshots::Press(edit, ZV_ID_EDIT_CHANGE);
       if (HWND change = shots.Take(call, ZV_ID_CHANGE_NAME, shots.Template("EDIT3") + "_files")) {

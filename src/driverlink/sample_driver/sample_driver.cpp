@@ -1,11 +1,19 @@
 // ZVSAMPLE: a sample printer driver module, the driver's side of the entry
 // points that ZVLMN30E looks up (see include/zvlmn30e_driver.h).
 //
-// It answers from a small INI-style text file: the device name, when given,
-// is the path of that file, opened as it is with fopen; without a device name
-// the module reads ZVSAMPLE.INI beside itself. ZVSAMPLE.INI in this directory
-// describes the keys. The file is read afresh at every call: ZVLMN30E loads
-// and frees the module around each call, so nothing could be kept anyway.
+// It answers from a small INI-style text file, ZVSAMPLE.INI beside the
+// module itself, for any device name: the device name only chooses which
+// sections of the file answer (a device's own set of sections when the file
+// has one, else the default set). ZVSAMPLE.INI in this directory describes
+// the sections and keys.
+//
+// ZVLMN30E loads the module for each question and frees it afterwards; the
+// two calls of a question (the sizes, then the fill of what it allocated from
+// them) come while the module stays loaded. The module reads its file at the
+// size call and answers the fill call from what it read then, so that a file
+// changed in between cannot make it write more than it announced; a fill call
+// without the size call of the same entry point, device and model before it
+// is refused.
 //
 // Besides describing a plausible driver, the file can make the module
 // misbehave on purpose (failing calls, odd sizes, spoilt pointers), so that
@@ -40,6 +48,7 @@ constexpr int kMaxPapers = 160;
 constexpr int kMaxNameChars = 255;
 constexpr int kLineSize = 512;
 constexpr int kPathSize = 1024;
+constexpr size_t kDeviceKept = 1024;  // bytes of a device name kept for the fill call
 constexpr int kDefaultNameSize = 66;
 constexpr char kIniName[] = "ZVSAMPLE.INI";
 
@@ -81,7 +90,19 @@ struct Settings {
   PaperTable tables[2];
 };
 
-Settings g_settings;
+// What a size call read, kept for the fill call that follows it: one for each
+// entry point with two calls.
+struct Question {
+  bool open;  // the size call was answered and no fill call came yet
+  size_t deviceLength;
+  char deviceName[kDeviceKept];  // its first bytes
+  uint16_t modelId;
+  Settings settings;
+};
+
+Question g_capabilities;
+Question g_printerSpec;
+Settings g_helpSettings;
 
 #ifdef _WIN32
 HINSTANCE g_instance = nullptr;
@@ -250,27 +271,38 @@ bool ParseModelKey(const char* key, char* value, Settings* s) {
   return false;
 }
 
-enum Section { kSectionNone, kSectionDriver, kSectionModel, kSectionOther };
+enum Section { kSectionNone, kSectionDriver, kSectionModel, kSectionOther, kSectionBad };
 
-// "[Driver]", "[Model <id>]" for the model asked about, anything else.
-Section ParseSection(char* name, bool wantModel, uint16_t modelId) {
-  if (SameText(name, "Driver")) return kSectionDriver;
+// What a section header, its text between the brackets, names for the set
+// being read: that set's [Driver] section, its [Model <id>] section for the
+// model asked about, a section read by nobody or by other callers, or a
+// header the module does not understand. device is null for the default set
+// and else the device name of the device's own set.
+Section ParseSection(char* header, const char* device, bool wantModel, uint16_t modelId) {
+  const char* owner = nullptr;
+  char* colon = std::strchr(header, ':');
+  if (colon) {
+    *colon = '\0';
+    owner = Trim(colon + 1);
+    if (*owner == '\0') return kSectionBad;
+  }
+  char* name = Trim(header);
+  const bool inSet = device ? owner && SameText(owner, device) : !owner;
+  if (SameText(name, "Driver")) return inSet ? kSectionDriver : kSectionOther;
   if (std::strlen(name) > 5 && (name[5] == ' ' || name[5] == '\t')) {
     char prefix[6];
     std::memcpy(prefix, name, 5);
     prefix[5] = '\0';
     long id;
     if (SameText(prefix, "Model") && ParseNumber(name + 5, 0, 0xFFFF, &id)) {
-      return wantModel && id == modelId ? kSectionModel : kSectionOther;
+      return inSet && wantModel && id == modelId ? kSectionModel : kSectionOther;
     }
   }
   return kSectionOther;
 }
 
-// The settings file named by the device name, else ZVSAMPLE.INI beside this
-// module.
-bool SettingsPath(const char* deviceName, char* path, size_t size) {
-  if (deviceName && deviceName[0]) return CopyText(deviceName, path, size);
+// ZVSAMPLE.INI beside this module.
+bool SettingsPath(char* path, size_t size) {
   char module[kPathSize];
 #ifdef _WIN32
   const DWORD length = GetModuleFileNameA(g_instance, module, sizeof module);
@@ -293,20 +325,19 @@ bool SettingsPath(const char* deviceName, char* path, size_t size) {
   return true;
 }
 
-// Reads the file into g_settings. Any malformed or over-long line, unknown
-// key or list beyond this module's limits makes the whole file invalid.
-bool LoadSettings(const char* deviceName, bool wantModel, uint16_t modelId) {
-  Settings* s = &g_settings;
+// Reads one set of sections of the file into *s: the default set when device
+// is null, else the device's own set. *found tells whether the set's
+// [Driver] section is in the file. Any malformed or over-long line, unknown
+// key of the set read or list beyond this module's limits makes the whole
+// file invalid.
+bool ReadSet(FILE* file, const char* device, bool wantModel, uint16_t modelId, Settings* s, bool* found) {
   std::memset(s, 0, sizeof *s);
   s->failCapabilitiesMode = -1;
   s->failSpecMode = -1;
   s->nameSize[0] = kDefaultNameSize;
   s->nameSize[1] = kDefaultNameSize;
+  *found = false;
 
-  char path[kPathSize];
-  if (!SettingsPath(deviceName, path, sizeof path)) return false;
-  FILE* file = std::fopen(path, "r");
-  if (!file) return false;
   bool valid = true;
   Section section = kSectionNone;
   char line[kLineSize];
@@ -319,13 +350,17 @@ bool LoadSettings(const char* deviceName, bool wantModel, uint16_t modelId) {
     char* text = Trim(line);
     if (*text == '\0' || *text == ';' || *text == '#') continue;
     if (*text == '[') {
-      char* close = std::strchr(text, ']');
-      if (!close || *Trim(close + 1) != '\0') {
+      // The header ends with the line, so that a device name may hold
+      // brackets too.
+      char* close = text + std::strlen(text) - 1;
+      if (close == text || *close != ']') {
         valid = false;
         break;
       }
       *close = '\0';
-      section = ParseSection(Trim(text + 1), wantModel, modelId);
+      section = ParseSection(text + 1, device, wantModel, modelId);
+      if (section == kSectionBad) valid = false;
+      if (section == kSectionDriver) *found = true;
       if (section == kSectionModel) s->modelFound = true;
       continue;
     }
@@ -345,16 +380,69 @@ bool LoadSettings(const char* deviceName, bool wantModel, uint16_t modelId) {
       valid = false;
     }
   }
-  std::fclose(file);
   if (!s->nameSize2Given) s->nameSize[1] = s->nameSize[0];
   return valid;
 }
 
+// Reads the file into *s for the device name: the device's own set of
+// sections when the file has one, else the default set. Blanks around the
+// device name are not part of it; an empty or missing name, or one longer
+// than a line of the file could name, gets the default set.
+bool LoadSettings(const char* deviceName, bool wantModel, uint16_t modelId, Settings* s) {
+  char device[kLineSize];
+  const char* own = nullptr;
+  if (deviceName && CopyText(deviceName, device, sizeof device)) {
+    own = Trim(device);
+    if (*own == '\0') own = nullptr;
+  }
+  char path[kPathSize];
+  if (!SettingsPath(path, sizeof path)) return false;
+  FILE* file = std::fopen(path, "r");
+  if (!file) return false;
+  bool found = false;
+  bool valid = own ? ReadSet(file, own, wantModel, modelId, s, &found) : true;
+  if (valid && !found) {
+    std::rewind(file);
+    valid = ReadSet(file, nullptr, wantModel, modelId, s, &found);
+  }
+  std::fclose(file);
+  return valid;
+}
+
+// The device name as a question keeps it: its length and its first bytes.
+void KeepDeviceName(const char* deviceName, Question* q) {
+  const char* name = deviceName ? deviceName : "";
+  q->deviceLength = std::strlen(name);
+  std::memcpy(q->deviceName, name, q->deviceLength < kDeviceKept ? q->deviceLength : kDeviceKept);
+}
+
+// A size call: reads the file for the question and keeps what it read.
+bool OpenQuestion(Question* q, const char* deviceName, bool wantModel, uint16_t modelId) {
+  q->open = false;
+  KeepDeviceName(deviceName, q);
+  q->modelId = modelId;
+  if (!LoadSettings(deviceName, wantModel, modelId, &q->settings)) return false;
+  q->open = true;
+  return true;
+}
+
+// A fill call: whether it follows the size call of the same device name and
+// model. Either way the question is over; the next fill needs a size call of
+// its own.
+bool CloseQuestion(Question* q, const char* deviceName, uint16_t modelId) {
+  const char* name = deviceName ? deviceName : "";
+  const size_t length = std::strlen(name);
+  const bool same = q->open && q->modelId == modelId && length == q->deviceLength &&
+                    std::memcmp(name, q->deviceName, length < kDeviceKept ? length : kDeviceKept) == 0;
+  q->open = false;
+  return same;
+}
+
 // Appends one line, "<entry point> <first number> [<second number>]", to the
 // call log when the file names one.
-void Log(const char* entryPoint, int first, int second, bool withSecond) {
-  if (!g_settings.logPath[0]) return;
-  FILE* file = std::fopen(g_settings.logPath, "ab");
+void Log(const Settings& s, const char* entryPoint, int first, int second, bool withSecond) {
+  if (!s.logPath[0]) return;
+  FILE* file = std::fopen(s.logPath, "ab");
   if (!file) return;
   if (withSecond) {
     std::fprintf(file, "%s %d %d\n", entryPoint, first, second);
@@ -389,9 +477,8 @@ unsigned char* PointerAt(const unsigned char* block, int index) {
   return GetPointer(block + index * sizeof(void*));
 }
 
-// The sizes this module reports for the model in g_settings.
-void ReportedSizes(int16_t sizes[ZVDRV_SPEC_SIZES]) {
-  const Settings& s = g_settings;
+// The sizes this module reports for the model of the settings.
+void ReportedSizes(const Settings& s, int16_t sizes[ZVDRV_SPEC_SIZES]) {
   if (s.sizesGiven) {
     std::memcpy(sizes, s.sizes, sizeof s.sizes);
     return;
@@ -442,10 +529,9 @@ void FillTable(unsigned char* table, int count, int nameSize, const PaperTable& 
   }
 }
 
-void FillSpecification(unsigned char* block) {
-  const Settings& s = g_settings;
+void FillSpecification(const Settings& s, unsigned char* block) {
   int16_t c[ZVDRV_SPEC_SIZES];
-  ReportedSizes(c);
+  ReportedSizes(s, c);
   FillOwnAreas(block, c);
   FillTable(PointerAt(block, 1), c[1], c[2], s.tables[0]);
   FillTable(PointerAt(block, 6), c[3], c[4], s.tables[1]);
@@ -480,48 +566,64 @@ extern "C" {
 
 ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormDrvSupportCapabilities(ZVLPCSTR deviceName, ZVLONG mode, void* first,
                                                              void* second) {
-  if (!LoadSettings(deviceName, false, 0)) return 0;
-  Log("ZVFormDrvSupportCapabilities", mode, 0, false);
-  if (mode == g_settings.failCapabilitiesMode || !first || !second) return 0;
+  Question* q = &g_capabilities;
+  if (mode == ZVDRV_MODE_SIZES) {
+    if (!OpenQuestion(q, deviceName, false, 0)) return 0;
+  } else if (mode != ZVDRV_MODE_FILL || !CloseQuestion(q, deviceName, 0)) {
+    return 0;
+  }
+  const Settings& s = q->settings;
+  Log(s, "ZVFormDrvSupportCapabilities", mode, 0, false);
+  if (mode == s.failCapabilitiesMode || !first || !second) {
+    q->open = false;
+    return 0;
+  }
   unsigned char* models = static_cast<unsigned char*>(first);
   unsigned char* capabilities = static_cast<unsigned char*>(second);
   if (mode == ZVDRV_MODE_SIZES) {
-    PutU16(models, static_cast<uint16_t>(g_settings.modelCount));
-    PutU16(capabilities, static_cast<uint16_t>(g_settings.capabilityCount));
+    PutU16(models, static_cast<uint16_t>(s.modelCount));
+    PutU16(capabilities, static_cast<uint16_t>(s.capabilityCount));
     return 1;
   }
-  if (mode != ZVDRV_MODE_FILL) return 0;
-  for (int i = 0; i < g_settings.modelCount; ++i) PutU16(models + 2 * i, g_settings.models[i]);
-  for (int i = 0; i < g_settings.capabilityCount; ++i) {
-    PutU16(capabilities + 2 * i, static_cast<uint16_t>(g_settings.capabilities[i]));
-  }
+  for (int i = 0; i < s.modelCount; ++i) PutU16(models + 2 * i, s.models[i]);
+  for (int i = 0; i < s.capabilityCount; ++i)
+    PutU16(capabilities + 2 * i, static_cast<uint16_t>(s.capabilities[i]));
   return 1;
 }
 
 ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormPrinterSpec(ZVLPCSTR deviceName, ZVLONG mode, ZVWORD modelId,
                                                   void* target) {
-  if (!LoadSettings(deviceName, true, modelId)) return 0;
-  Log("ZVFormPrinterSpec", mode, modelId, true);
-  if (!g_settings.modelFound || mode == g_settings.failSpecMode || !target) return 0;
+  Question* q = &g_printerSpec;
+  if (mode == ZVDRV_MODE_SIZES) {
+    if (!OpenQuestion(q, deviceName, true, modelId)) return 0;
+  } else if (mode != ZVDRV_MODE_FILL || !CloseQuestion(q, deviceName, modelId)) {
+    return 0;
+  }
+  const Settings& s = q->settings;
+  Log(s, "ZVFormPrinterSpec", mode, modelId, true);
+  if (!s.modelFound || mode == s.failSpecMode || !target) {
+    q->open = false;
+    return 0;
+  }
   if (mode == ZVDRV_MODE_SIZES) {
     int16_t sizes[ZVDRV_SPEC_SIZES];
-    ReportedSizes(sizes);
+    ReportedSizes(s, sizes);
     unsigned char* out = static_cast<unsigned char*>(target);
     for (int i = 0; i < ZVDRV_SPEC_SIZES; ++i) PutU16(out + 2 * i, static_cast<uint16_t>(sizes[i]));
     return 1;
   }
-  if (mode != ZVDRV_MODE_FILL) return 0;
-  FillSpecification(static_cast<unsigned char*>(target));
+  FillSpecification(s, static_cast<unsigned char*>(target));
   return 1;
 }
 
 ZVSAMPLE_EXPORT ZVLONG ZVDRVAPI ZVFormHelpFile(ZVLPCSTR deviceName, ZVLONG languageFlag, ZVLPSTR buffer) {
-  if (!LoadSettings(deviceName, false, 0)) return 0;
-  Log("ZVFormHelpFile", languageFlag, 0, false);
-  if (g_settings.failHelp || !buffer) return 0;
-  const char* name = g_settings.helpFile;
-  if (languageFlag == ZVDRV_HELP_ENGLISH && g_settings.englishHelpFile[0]) name = g_settings.englishHelpFile;
-  std::snprintf(buffer, ZVDRV_HELP_BUFFER, "%s", name);
+  const Settings& s = g_helpSettings;
+  if (!LoadSettings(deviceName, false, 0, &g_helpSettings)) return 0;
+  Log(s, "ZVFormHelpFile", languageFlag, 0, false);
+  if (s.failHelp || !buffer) return 0;
+  const char* name = s.helpFile;
+  if (languageFlag == ZVDRV_HELP_ENGLISH && s.englishHelpFile[0]) name = s.englishHelpFile;
+  std::memcpy(buffer, name, std::strlen(name) + 1);  // the fields are as long as the buffer
   return 1;
 }
 
