@@ -1,10 +1,11 @@
-// Overlay entries added to group info files with the texts of the header's slots, compared byte for byte with
-// the files built by hand; refusals leave the file as it was.
+// Overlay entries added to and removed from group info files with the texts of the header's slots, compared
+// byte for byte with the files built by hand; refusals leave the file as it was.
 #include "maintenance/group_registration.h"
 
 #include <gtest/gtest.h>
 
 #include "maintenance/maintenance_fixture.h"
+#include "maintenance/overlay_entries.h"
 
 namespace {
 
@@ -84,6 +85,32 @@ TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
     zv::SetLastErrorCode(kUntouched);
     EXPECT_EQ(zv::AddOverlayEntry(GroupPath().c_str(), file, settings, first, edited), !after.empty()) << i;
     EXPECT_EQ(zv::GetLastErrorCode(), after.empty() ? 404u : kUntouched) << "row " << i;
+    EXPECT_EQ(Read(GroupPath()), after.empty() ? before : after) << "row " << i;
+  }
+}
+
+TEST_F(GroupRegistrationTest, RemoveOverlayEntryClosesTheGapsOfAFileThatStillHoldsTheCounts) {
+  const std::string low = SettingsRecordBytes(kLow);
+  const std::string two = GroupInfoFile({{kA4, 1}, {low, 2}}, {"FIRST", "A.ZLP", "B.ZLP"}, 0);
+  // before, record; after (empty: refused with 408, unchanged)
+  const std::vector<std::tuple<std::string, uint32_t, std::string>> rows = {
+      {two, 0, GroupInfoFile({{low, 1}}, {"FIRST", "B.ZLP"}, 0)},
+      {two, 1, GroupInfoFile({{kA4, 1}}, {"FIRST", "A.ZLP"}, 0)},
+      {two, 2, ""},        // past the last entry
+      {two + "x", 0, ""},  // a size the counts do not give
+      {two.substr(0, two.size() - 1), 1, ""},
+      {"X" + two.substr(1), 0, ""},  // not a group info file
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const auto& [before, record, after] = rows[i];
+    Write(GroupPath(), before);
+    plat::FileHandle file =
+        plat::OpenFile(GroupPath().c_str(), plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
+    ASSERT_NE(file, nullptr) << i;
+    zv::SetLastErrorCode(kUntouched);
+    EXPECT_EQ(zv::RemoveOverlayEntry(file, GroupPath().c_str(), record), !after.empty()) << i;
+    plat::CloseFile(file);
+    EXPECT_EQ(zv::GetLastErrorCode(), after.empty() ? 408u : kUntouched) << "row " << i;
     EXPECT_EQ(Read(GroupPath()), after.empty() ? before : after) << "row " << i;
   }
 }
