@@ -23,7 +23,7 @@ class FileHolder {
 
  private:
   bool opened_ = false;
-  intptr_t process_ = 0;  // the child's pid
+  [[maybe_unused]] intptr_t process_ = 0;  // the child's pid (natively)
   intptr_t release_ = 0;  // the handle, or the write end plus one of the pipe whose closing releases the file
 };
 
