@@ -171,8 +171,8 @@ TEST_F(FilesTest, NamesAreFoundWithoutRegardToCaseAndSameFileKnowsOneFile) {
 
 #ifdef ZV_PLATFORM_MEMORY
 // A drive of 4096 bytes fills up: a write takes what fits and fails there, a set end that grows beyond
-// it changes nothing, a copy gets what fits (and is removed again); the free space follows the bytes of
-// the drive's files, and a file put beyond the capacity leaves none.
+// it changes nothing (one that fits adds zeros), a copy gets what fits (and is removed again); the free space
+// follows the bytes of the drive's files, and a file put beyond the capacity leaves none.
 TEST_F(FilesTest, AFullDiskRefusesWhatDoesNotFitInMemory) {
   ASSERT_TRUE(plat::memory::SetDrive('F', true) && plat::memory::SetDiskCapacity('F', 4096));
   FileHandle f = Open("F:\\DATA", w, plat::kCreateNew);
@@ -198,8 +198,12 @@ TEST_F(FilesTest, AFullDiskRefusesWhatDoesNotFitInMemory) {
            plat::WriteFile(f, bytes.data(), row.count, &done);
       EXPECT_EQ(row.done, done);
     } else if (row.action == 'e') {
+      const uint32_t before = plat::GetFileSize(f);
       ok = plat::SeekFile(f, static_cast<int32_t>(row.at), plat::kSeekBegin) == row.at &&
            plat::SetEndOfFile(f);
+      if (ok && row.at > before) {
+        EXPECT_EQ(FileBytes("F:\\DATA").substr(before), std::string(row.at - before, '\0'));
+      }
     } else if (row.action == 'p') {
       ok = zvtest::WriteWholeFile("F:\\BIG", std::string(row.count, 'b'));
     } else {
