@@ -1,8 +1,8 @@
 // The module's string table for the Linux build: the same ids and texts that
 // the resource scripts give the Windows build, from the same message list.
-#include "platform/posix/string_resources.h"
+#include "platform/emulation/string_resources.h"
 
-namespace plat::posix {
+namespace plat::emulation {
 
 const StringResource kModuleStrings[] = {
 #define ZV_MESSAGE(id, name, english, local) {id, local}, {10##id, english},
@@ -16,4 +16,4 @@ const StringResource kModuleStrings[] = {
 
 const size_t kModuleStringCount = sizeof kModuleStrings / sizeof kModuleStrings[0];
 
-}  // namespace plat::posix
+}  // namespace plat::emulation

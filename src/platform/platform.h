@@ -1,6 +1,9 @@
 // The operating-system layer. Everything outside src/dialogs reaches the OS only
 // through these functions. platform/win32 maps them 1:1 onto the Win32 API;
-// platform/posix emulates them on Linux with the same observable behaviour.
+// platform/posix emulates them on Linux with the same observable behaviour, on
+// the host's files; platform/memory emulates them the same way with every file,
+// directory and registry key in the process's memory (for fuzz targets and
+// tests). What the two emulations share is in platform/emulation.
 //
 // Conventions follow the Win32 calls they stand for: paths are single-byte ANSI
 // strings of at most 260 characters, results are true/false or a count, and no

@@ -1,9 +1,12 @@
-// Files through the platform layer: the Linux emulation and Win32 under Wine alike.
+// Files through the platform layer: the Linux emulation, the one in memory and Win32 under Wine alike.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "platform/platform.h"
+#ifdef ZV_PLATFORM_MEMORY
+#include "platform/memory/memory_config.h"
+#endif
 #include "support/other_process.h"
 #include "support/sandbox.h"
 
@@ -165,5 +168,61 @@ TEST_F(FilesTest, NamesAreFoundWithoutRegardToCaseAndSameFileKnowsOneFile) {
   EXPECT_EQ(plat::QueryDriveType("Q:\\"), plat::kDriveNoRootDir);
   EXPECT_FALSE(plat::QueryDiskFreeSpace("Q:\\", &space));
 }
+
+#ifdef ZV_PLATFORM_MEMORY
+// A drive of 4096 bytes fills up: a write takes what fits and fails there, a set end that grows beyond
+// it changes nothing (one that fits adds zeros), a copy gets what fits (and is removed again); the free space
+// follows the bytes of the drive's files, and a file put beyond the capacity leaves none.
+TEST_F(FilesTest, AFullDiskRefusesWhatDoesNotFitInMemory) {
+  ASSERT_TRUE(plat::memory::SetDrive('F', true) && plat::memory::SetDiskCapacity('F', 4096));
+  FileHandle f = Open("F:\\DATA", w, plat::kCreateNew);
+  ASSERT_NE(f, nullptr);
+  const std::string bytes(5000, 'x');
+  struct Row {
+    char action;  // 'w' writes count bytes at, 'e' sets the end at, 'c' copies DATA to COPY, 'p' puts BIG
+    uint32_t at, count;
+    bool ok;
+    uint32_t done, size, freeClusters;  // the bytes written; DATA's size and F:'s 512-byte clusters after
+  };
+  for (const Row& row : {Row{'w', 0, 3000, true, 3000, 3000, 2}, Row{'e', 4097, 0, false, 0, 3000, 2},
+                         Row{'e', 4096, 0, true, 0, 4096, 0}, Row{'e', 1024, 0, true, 0, 1024, 6},
+                         Row{'w', 1024, 4000, false, 3072, 4096, 0}, Row{'w', 100, 10, true, 10, 4096, 0},
+                         Row{'w', 5000, 1, false, 0, 4096, 0}, Row{'e', 2500, 0, true, 0, 2500, 3},
+                         Row{'c', 0, 0, false, 0, 2500, 3}, Row{'e', 0, 0, true, 0, 0, 8},
+                         Row{'p', 0, 5000, true, 0, 0, 0}, Row{'e', 1, 0, false, 0, 0, 0}}) {
+    SCOPED_TRACE(std::string(1, row.action) + std::to_string(row.at) + "," + std::to_string(row.count));
+    uint32_t done = 99;
+    bool ok = false;
+    if (row.action == 'w') {
+      ok = plat::SeekFile(f, static_cast<int32_t>(row.at), plat::kSeekBegin) == row.at &&
+           plat::WriteFile(f, bytes.data(), row.count, &done);
+      EXPECT_EQ(row.done, done);
+    } else if (row.action == 'e') {
+      const uint32_t before = plat::GetFileSize(f);
+      ok = plat::SeekFile(f, static_cast<int32_t>(row.at), plat::kSeekBegin) == row.at &&
+           plat::SetEndOfFile(f);
+      if (ok && row.at > before) {
+        EXPECT_EQ(FileBytes("F:\\DATA").substr(before), std::string(row.at - before, '\0'));
+      }
+    } else if (row.action == 'p') {
+      ok = zvtest::WriteWholeFile("F:\\BIG", std::string(row.count, 'b'));
+    } else {
+      ASSERT_TRUE(plat::CloseFile(f));
+      ok = plat::CopyFileTo("F:\\DATA", "F:\\COPY", false);
+      EXPECT_EQ(FileBytes("F:\\COPY"), FileBytes("F:\\DATA").substr(0, 1596));
+      EXPECT_TRUE(zvtest::RemoveFile("F:\\COPY") && (f = Open("F:\\DATA", w)) != nullptr);
+    }
+    EXPECT_EQ(row.ok, ok);
+    EXPECT_EQ(row.size, plat::GetFileSize(f));
+    plat::DiskFreeSpace space{};
+    ASSERT_TRUE(plat::QueryDiskFreeSpace("F:\\", &space));
+    EXPECT_EQ(std::make_pair(row.freeClusters, 8u), std::make_pair(space.freeClusters, space.totalClusters));
+    EXPECT_EQ(space.sectorsPerCluster * space.bytesPerSector, 512u);
+  }
+  EXPECT_FALSE(plat::memory::SetDrive('F', false));  // DATA is open
+  ASSERT_TRUE(plat::CloseFile(f) && plat::memory::SetDrive('F', false));
+  EXPECT_EQ(plat::QueryDriveType("F:\\"), plat::kDriveNoRootDir);
+}
+#endif
 
 }  // namespace

@@ -1,5 +1,5 @@
-// How the Linux backend places Windows paths and the system directory on the host and answers
-// message boxes: native only, as only this build has a drive map.
+// How the Linux backend places Windows paths and the system directory on the host: native only, as
+// only this build has a drive map.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,19 +78,6 @@ TEST_F(PathMappingTest, SystemDirectoryIsInTheDataDirectoryUntilSetElsewhere) {
   EXPECT_STREQ(dir, "M:\\FORMS");
   plat::RegKey key = nullptr;  // an empty key name is refused here (Wine takes it)
   EXPECT_EQ(plat::CreateRegKey("Software\\\\Empty", &key), 87);
-}
-
-// Message boxes are recorded and answered with their default button.
-TEST_F(PathMappingTest, MessageBoxesAreRecordedAndAnswered) {
-  plat::posix::ClearRecordedMessageBoxes();
-  int owner = 0;
-  EXPECT_EQ(plat::ShowMessageBox(&owner, "Delete?", "Overlay", 36), 6);    // MB_YESNO: Yes
-  EXPECT_EQ(plat::ShowMessageBox(nullptr, "Delete?", "Overlay", 292), 7);  // MB_DEFBUTTON2: No
-  EXPECT_EQ(plat::ShowMessageBox(nullptr, "Stop", "Overlay", 16), 1);
-  const auto& boxes = plat::posix::RecordedMessageBoxes();
-  ASSERT_EQ(boxes.size(), 3u);
-  EXPECT_TRUE(boxes[0].owner == &owner && boxes[0].text == "Delete?" && boxes[0].caption == "Overlay" &&
-              boxes[0].style == 36u);
 }
 
 }  // namespace

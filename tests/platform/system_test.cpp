@@ -5,6 +5,12 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "platform/emulation/message_boxes.h"
+#endif
+#ifdef ZV_PLATFORM_MEMORY
+#include "platform/memory/memory_config.h"
+#include "support/sandbox.h"
 #endif
 
 #include <gtest/gtest.h>
@@ -88,5 +94,68 @@ TEST(SystemTest, ProcessStampTellsARunningProcessFromAnEndedOne) {
 #endif
   EXPECT_FALSE(plat::IsProcessRunning(child));
 }
+
+#ifndef _WIN32
+// Without a screen (posix, memory), message boxes are recorded and answered with their default button.
+TEST(SystemTest, MessageBoxesAreRecordedAndAnswered) {
+  plat::emulation::ClearRecordedMessageBoxes();
+  int owner = 0;
+  EXPECT_EQ(plat::ShowMessageBox(&owner, "Delete?", "Overlay", 36), 6);    // MB_YESNO: Yes
+  EXPECT_EQ(plat::ShowMessageBox(nullptr, "Delete?", "Overlay", 292), 7);  // MB_DEFBUTTON2: No
+  EXPECT_EQ(plat::ShowMessageBox(nullptr, "Stop", "Overlay", 16), 1);
+  const auto& boxes = plat::emulation::RecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_TRUE(boxes[0].owner == &owner && boxes[0].text == "Delete?" && boxes[0].caption == "Overlay" &&
+              boxes[0].style == 36u);
+}
+#endif
+
+#ifdef ZV_PLATFORM_MEMORY
+// Reset leaves nothing of what was made, set or open, in every part of the memory backend.
+TEST(SystemTest, ResetLeavesNothingInMemory) {
+  namespace memory = plat::memory;
+  const std::string dll = "C:\\DRIVERS\\X.DLL";
+  plat::RegKey key = nullptr;
+  ASSERT_TRUE(memory::PutFile("C:\\KEEP\\A.DAT", "a") && memory::SetDrive('R', true) &&
+              memory::SetDiskCapacity('C', 1024) && memory::SetWorkingDirectory("c:\\keep") &&
+              memory::MapModule(dll, "libc.so.6") && plat::MakeDirectory("R:\\SYS") &&
+              plat::CreateRegKey("Software\\Kept", &key) == plat::kRegSuccess);
+  memory::SetSystemDirectory("R:\\SYS");
+  memory::SetModuleFileName("R:\\SYS\\M.DLL");
+  memory::SetVersion(false, 0, 0);
+  memory::SetMessageBoxAnswerer([](const memory::MessageBoxRecord&) { return 7; });
+  plat::ShowMessageBox(nullptr, "kept?", "Overlay", 4);
+  plat::FileHandle file =
+      plat::OpenFile("A.DAT", plat::kAccessReadWrite, plat::kShareNone, plat::kOpenExisting);
+  char text[plat::kPathBuffer] = "";
+  ASSERT_TRUE(file && plat::GetWorkingDirectory(text, sizeof text) && std::string(text) == "C:\\KEEP" &&
+              plat::GetEntryPoint(plat::LoadModule("c:\\drivers\\x.dll"), "strlen"));
+  memory::Reset();
+  plat::DiskFreeSpace space{};
+  uint32_t platformId = 0, major = 0;
+  uint64_t time = 0;
+  plat::RegKey found = nullptr;
+  const std::pair<const char*, bool> rows[] = {
+      {"no file or directory", memory::ListFiles().empty()},
+      {"the handle closed", !plat::ReadFile(file, text, 1, nullptr) && !plat::CloseFile(file)},
+      {"the key handle closed", plat::QueryRegKeyTime(key, &time) != plat::kRegSuccess},
+      {"no key", plat::OpenRegKey("Software\\Kept", &found) == plat::kRegFileNotFound},
+      {"drive C: alone", plat::QueryDriveType("R:\\") == plat::kDriveNoRootDir},
+      {"the default capacity", plat::QueryDiskFreeSpace("C:\\", &space) &&
+                                   uint64_t{space.freeClusters} * 512 == memory::kDefaultDiskCapacity},
+      {"the working directory C:\\",
+       plat::GetWorkingDirectory(text, sizeof text) == 3 && std::string(text) == "C:\\"},
+      {"the module file name",
+       plat::GetModulePath(text, sizeof text) && std::string(text) == "C:\\WINDOWS\\SYSTEM32\\ZVLMN30E.DLL"},
+      {"the system directory",
+       plat::GetSystemDirectoryPath(text, sizeof text) && std::string(text) == "C:\\WINDOWS\\SYSTEM32"},
+      {"version 2.10", plat::GetVersion(&platformId, &major) && platformId == 2 && major == 10},
+      {"no module mapped", plat::LoadModule(dll.c_str()) == nullptr},
+      {"no box recorded", memory::RecordedMessageBoxes().empty()},
+      {"no answerer", plat::ShowMessageBox(nullptr, "kept?", "Overlay", 4) == 6}};
+  for (const auto& row : rows) EXPECT_TRUE(row.second) << row.first;
+  zvtest::ResetMemoryPlatform();
+}
+#endif
 
 }  // namespace

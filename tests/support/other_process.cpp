@@ -1,6 +1,6 @@
 #ifdef _WIN32
 #include <windows.h>
-#else
+#elif !defined(ZV_PLATFORM_MEMORY)
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -27,6 +27,19 @@ FileHolder::FileHolder(const std::string& path, plat::Access access, plat::Share
 
 FileHolder::~FileHolder() {
   if (release_) CloseHandle(reinterpret_cast<HANDLE>(release_));
+}
+
+#elif defined(ZV_PLATFORM_MEMORY)
+
+// Nothing of the memory backend is seen from another process: the other holder is a handle of this one.
+FileHolder::FileHolder(const std::string& path, plat::Access access, plat::Share share) {
+  plat::FileHandle file = plat::OpenFile(path.c_str(), access, share, plat::kOpenExisting);
+  opened_ = file != nullptr;
+  release_ = reinterpret_cast<intptr_t>(file);
+}
+
+FileHolder::~FileHolder() {
+  if (release_) plat::CloseFile(reinterpret_cast<plat::FileHandle>(release_));
 }
 
 #else

@@ -1,6 +1,7 @@
 // Another holder of a file, with given access and share mode, until released: natively a child process;
 // under Windows, where share modes act on handles whichever process holds them, a handle of this process
-// opened without the platform layer (its counters and injected faults do not see it).
+// opened without the platform layer (its counters and injected faults do not see it); over the memory
+// backend, which no other process sees, a handle of this process opened through it.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,7 @@ class FileHolder {
 
  private:
   bool opened_ = false;
-  intptr_t process_ = 0;  // the child's pid
+  [[maybe_unused]] intptr_t process_ = 0;  // the child's pid (natively)
   intptr_t release_ = 0;  // the handle, or the write end plus one of the pipe whose closing releases the file
 };
 

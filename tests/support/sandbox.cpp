@@ -1,6 +1,8 @@
 // The scratch directory fixtures and whole-file helpers of sandbox.h and system_dir.h.
 #ifdef _WIN32
 #include <windows.h>
+#elif defined(ZV_PLATFORM_MEMORY)
+#include "platform/memory/memory_config.h"
 #else
 #include <stdlib.h>
 
@@ -17,6 +19,44 @@
 #include "support/system_dir.h"
 
 namespace zvtest {
+
+#ifdef ZV_PLATFORM_MEMORY
+// In memory the backend's own back door holds every file: nothing reaches a host.
+
+std::string HostPath(const std::string& windowsPath) {
+  return windowsPath;
+}
+
+bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes) {
+  return plat::memory::PutFile(windowsPath, bytes);
+}
+
+std::string FileBytes(const std::string& windowsPath) {
+  std::string bytes;
+  return plat::memory::GetFile(windowsPath, &bytes) ? bytes : kMissing;
+}
+
+bool FileExists(const std::string& windowsPath) {
+  std::string bytes;
+  return plat::memory::GetFile(windowsPath, &bytes);
+}
+
+bool RemoveFile(const std::string& windowsPath) {
+  return plat::memory::EraseTree(windowsPath);
+}
+
+void RemoveTree(const std::string& hostDir) {
+  plat::memory::EraseTree(hostDir);
+}
+
+void ResetMemoryPlatform() {
+  plat::memory::Reset();
+  char module[plat::kPathBuffer];
+  plat::GetModulePath(module, sizeof module);
+  plat::memory::PutFile(module, "");
+}
+
+#else
 
 std::string HostPath(const std::string& windowsPath) {
 #ifdef _WIN32
@@ -65,6 +105,8 @@ void RemoveTree(const std::string& hostDir) {
   fs::remove_all(hostDir, error);
 }
 
+#endif
+
 bool WriteProtectionIsEnforced(const std::string& dir) {
   const std::string probe = dir + "write-protection.probe";
   if (!WriteWholeFile(probe, "x") || !plat::SetAttributesReadOnly(probe.c_str())) return true;
@@ -84,6 +126,11 @@ void SandboxTest::SetUp() {
          "\\";
   RemoveTree(dir_);
   ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
+#elif defined(ZV_PLATFORM_MEMORY)
+  static unsigned counter = 0;
+  dir_ = "C:\\TEMP\\zvt" + std::to_string(++counter) + "\\";
+  plat::MakeDirectory("C:\\TEMP");
+  ASSERT_TRUE(plat::MakeDirectory(dir_.c_str())) << dir_;
 #else
   char host[] = "/tmp/zvt-XXXXXX";
   ASSERT_NE(mkdtemp(host), nullptr);
@@ -96,7 +143,7 @@ void SandboxTest::SetUp() {
 void SandboxTest::TearDown() {
   // Only the scratch directory this fixture made (a failed SetUp made none), whatever the drive map says.
   const std::string host = HostPath(dir_);
-#ifdef _WIN32
+#if defined(_WIN32) || defined(ZV_PLATFORM_MEMORY)
   if (host.find("\\zvt") != std::string::npos) RemoveTree(host);
 #else
   if (host.rfind("/tmp/zvt-", 0) == 0) RemoveTree(host);
@@ -113,6 +160,13 @@ void SystemDirTest::SetUp() {
   GetModuleFileNameA(nullptr, buffer, sizeof buffer);
   moduleDir_ = buffer;
   moduleDir_.erase(moduleDir_.rfind('\\') + 1);
+#elif defined(ZV_PLATFORM_MEMORY)
+  plat::memory::SetDrive('D', true);
+  for (const char* dir : {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", "C:\\DRIVERS"}) plat::MakeDirectory(dir);
+  plat::memory::SetSystemDirectory("C:\\WINDOWS\\SYSTEM");
+  plat::memory::SetModuleFileName("C:\\DRIVERS\\ZVLMN30E.DLL");
+  systemDir_ = "C:\\WINDOWS\\SYSTEM\\";
+  moduleDir_ = "C:\\DRIVERS\\";
 #else
   const std::string host = HostPath(Dir());
   ASSERT_FALSE(host.empty());
@@ -131,7 +185,11 @@ void SystemDirTest::SetUp() {
 
 void SystemDirTest::TearDown() {
   RemoveCatalogueFiles();
-#ifndef _WIN32
+#ifdef ZV_PLATFORM_MEMORY
+  plat::memory::SetDrive('D', false);
+  plat::memory::SetSystemDirectory("C:\\WINDOWS\\SYSTEM32");
+  plat::memory::SetModuleFileName(nullptr);
+#elif !defined(_WIN32)
   plat::posix::SetDataDirectory(DataDirectory().c_str());
   plat::posix::MapDrive('D', nullptr);
   plat::posix::SetModuleFileName(nullptr);

@@ -7,10 +7,12 @@
 
 namespace zvtest {
 
-// Whole files by Windows path, by the standard library and not the platform layer under test.
+// Whole files by Windows path, by the standard library and not the platform layer under test (over the
+// memory backend, by its own back door).
 bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes);
 bool FileExists(const std::string& windowsPath);
-// The host's name of a Windows path: itself under Windows, natively the mapped path (or empty).
+// The host's name of a Windows path: itself under Windows and in memory, natively the mapped path (or
+// empty).
 std::string HostPath(const std::string& windowsPath);
 bool RemoveFile(const std::string& windowsPath);
 // Removes a directory given by host path and all in it, read-only files too.
@@ -18,6 +20,12 @@ void RemoveTree(const std::string& hostDir);
 // The whole file, or kMissing when it cannot be read.
 inline const std::string kMissing = "<missing>";
 std::string FileBytes(const std::string& windowsPath);
+
+#ifdef ZV_PLATFORM_MEMORY
+// Empties the memory backend and puts back what every test program finds there: its own file, at the
+// module file name.
+void ResetMemoryPlatform();
+#endif
 
 // Whether opening a read-only file for writing fails here, as on Windows (Wine run by root lets root).
 bool WriteProtectionIsEnforced(const std::string& dir);

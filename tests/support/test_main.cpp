@@ -1,7 +1,9 @@
 // Every test program's entry: attaches the module frame as the DLL's entry function would and, natively,
-// keeps all files in a data directory of the run's own.
+// keeps all files in a data directory of the run's own (over the memory backend, in memory).
 #ifdef _WIN32
 #include <windows.h>
+#elif defined(ZV_PLATFORM_MEMORY)
+#include "support/sandbox.h"
 #else
 #include <stdlib.h>
 
@@ -26,6 +28,9 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
 #ifdef _WIN32
   zv::ModuleAttach(GetModuleHandleA(nullptr), zv::kReasonProcessAttach, nullptr);
+#elif defined(ZV_PLATFORM_MEMORY)
+  zvtest::ResetMemoryPlatform();
+  zv::ModuleAttach(nullptr, zv::kReasonProcessAttach, nullptr);
 #else
   char dir[] = "/tmp/zvdata-XXXXXX";
   if (!mkdtemp(dir)) return 2;

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/emulation/search_pattern.h"
 #include "platform/fault_injection.h"
 #include "platform/io_counters.h"
 #include "platform/platform.h"
@@ -324,32 +325,20 @@ bool CopyFileTo(const char* from, const char* to, bool failIfExists) {
 
 bool FindFirstEntry(const char* path) {
   io::CountFileCall();
-  if (!path || !*path) return false;
-  const size_t length = std::strlen(path);
-  // A search pattern that ends in a separator names no entry.
-  if (path[length - 1] == '\\' || path[length - 1] == '/') return false;
-  const char* nameStart = path;
-  for (const char* p = path; *p; ++p) {
-    if (*p == '\\' || *p == '/' || (p == path + 1 && *p == ':')) nameStart = p + 1;
-  }
+  emulation::SearchPath search;
+  if (!emulation::SplitSearchPath(path, &search)) return false;
   char host[kHostPathSize];
-  if (std::strpbrk(nameStart, "*?") == nullptr) {
+  if (!search.wildcard) {
     struct stat st;
     return HostPath(path, host) && lstat(host, &st) == 0;
   }
   // A wildcard pattern: any entry of its directory that matches.
-  char dir[plat::kPathBuffer];
-  const size_t dirLength = static_cast<size_t>(nameStart - path);
-  std::memcpy(dir, path, dirLength);
-  dir[dirLength] = '\0';
-  if (dirLength == 0) std::strcpy(dir, ".");
-  if (!HostPath(dir, host)) return false;
-  const char* pattern = std::strcmp(nameStart, "*.*") == 0 ? "*" : nameStart;
+  if (!HostPath(search.directory, host)) return false;
   DIR* d = opendir(host);
   if (!d) return false;
   bool found = false;
   while (dirent* e = readdir(d)) {
-    if (fnmatch(pattern, e->d_name, FNM_CASEFOLD) == 0) {
+    if (fnmatch(search.pattern, e->d_name, FNM_CASEFOLD) == 0) {
       found = true;
       break;
     }

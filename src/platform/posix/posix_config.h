@@ -13,9 +13,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <string>
-#include <vector>
+
+#include "platform/emulation/message_boxes.h"
 
 namespace plat::posix {
 
@@ -39,16 +38,12 @@ bool ToHostPath(const char* windowsPath, char* hostPath, size_t size);
 bool ToWindowsPath(const char* hostPath, char* windowsPath, size_t size);
 
 // Message boxes are not shown on Linux: each is recorded and answered by the
-// answerer, or, when none is set, with its first button.
-struct MessageBoxRecord {
-  void* owner;
-  std::string text;
-  std::string caption;
-  uint32_t style;
-};
-using MessageBoxAnswerer = std::function<int32_t(const MessageBoxRecord&)>;
-void SetMessageBoxAnswerer(MessageBoxAnswerer answerer);
-const std::vector<MessageBoxRecord>& RecordedMessageBoxes();
-void ClearRecordedMessageBoxes();
+// answerer, or, when none is set, with the button that Enter presses
+// (emulation/message_boxes.h).
+using emulation::ClearRecordedMessageBoxes;
+using emulation::MessageBoxAnswerer;
+using emulation::MessageBoxRecord;
+using emulation::RecordedMessageBoxes;
+using emulation::SetMessageBoxAnswerer;
 
 }  // namespace plat::posix

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 
 namespace plat::posix {
 
@@ -30,8 +29,5 @@ bool DriveIsMapped(char letter);
 
 // Creates a host directory and its missing parents.
 bool MakeHostDirectories(const char* hostPath);
-
-// A host time (seconds and nanoseconds since 1970) in FILETIME units.
-uint64_t ToFileTime(const timespec& time);
 
 }  // namespace plat::posix

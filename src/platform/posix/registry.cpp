@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/emulation/clock.h"
 #include "platform/fault_injection.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
@@ -172,7 +173,7 @@ int32_t QueryRegKeyTime(RegKey key, uint64_t* lastWrite) {
   struct stat st;
   if (!key || !lastWrite) return kRegInvalidParameter;
   if (fstat(ToDescriptor(key), &st) != 0) return kRegReadFault;
-  *lastWrite = posix::ToFileTime(st.st_mtim);
+  *lastWrite = emulation::ToFileTime(st.st_mtim);
   return kRegSuccess;
 }
 
