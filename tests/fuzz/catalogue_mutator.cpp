@@ -152,8 +152,8 @@ size_t PoolSize(const Pool& pool) {
 void AddText(Pool& pool, const std::string& text, size_t index) {
   pool.offsets.insert(pool.offsets.begin() + std::min(index, pool.offsets.size()),
                       static_cast<uint32_t>(pool.bytes.size()));
-  const std::string length = U32(static_cast<uint32_t>(text.size()));
-  pool.bytes += length.substr(0, gl::kTextLengthSize) + text.substr(0, 0xFFFF);
+  const std::string bounded = text.substr(0, 0xFFFF);
+  pool.bytes += U32(static_cast<uint32_t>(bounded.size())).substr(0, gl::kTextLengthSize) + bounded;
 }
 // The text at an offset when its length field and bytes lie in the pool.
 bool TextAt(const Pool& pool, uint32_t offset, std::string* text) {
