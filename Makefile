@@ -35,7 +35,7 @@ ifeq ($(NATIVE32),1)
 TREES += $(BUILD)/native32
 endif
 
-.PHONY: all deps build test fuzz bench demo screenshots dist mutation coverage clean format
+.PHONY: all deps build test fuzz fuzz-coverage bench demo screenshots dist mutation coverage clean format
 
 all: build
 
@@ -72,6 +72,14 @@ test: deps
 fuzz: $(FUZZ)/CMakeCache.txt
 	cmake --build $(FUZZ) -j $(JOBS)
 	@tools/run-fuzz.sh $(FUZZ) $(FUZZ_SECONDS)
+
+# The branch coverage of src/catalogue and src/maintenance that each fuzz
+# target reaches replaying its directory of FUZZ_CORPUS once (the checked-in
+# corpus, or $(FUZZ)/fuzz-runs after make fuzz), in a copy of the targets
+# built with gcov; the table goes to $(BUILD)/fuzz-coverage/fuzz-coverage.md.
+FUZZ_CORPUS ?= tests/fuzz/corpus
+fuzz-coverage: deps
+	@tools/coverage/run-fuzz-coverage.sh $(BUILD)/fuzz-coverage $(FUZZ_CORPUS) $(JOBS)
 
 # Every operation on catalogues of 16, 256 and 4096 forms, natively (x86-64)
 # and under the Wine of each bitness this machine runs, against the floor of

@@ -4,6 +4,8 @@
 
 #include "catalogue/byte_order.h"
 #include "catalogue/form_name_list.h"
+#include "catalogue/group_info.h"
+#include "catalogue/group_name_list.h"
 #include "catalogue/paths.h"
 #include "catalogue/work_memory.h"
 #include "module/module_state.h"
@@ -26,6 +28,19 @@ struct PaperWork {
   unsigned char bytes[overlay_header::kSize];
 };
 static_assert(paper_companion::kReadSize <= overlay_header::kSize, "the companion's words fit the buffer");
+
+// The first bytes of the magic of every list and group info file, as many
+// as the header test reads; no overlay data file begins with them (a header
+// begins with its length, raw data with 0x1D).
+constexpr char kCatalogueMagicStart[] = "ZEVRO";
+constexpr bool StartsWith(const char* text, const char* start) {
+  return !*start || (*text == *start && StartsWith(text + 1, start + 1));
+}
+static_assert(sizeof kCatalogueMagicStart - 1 == overlay_data::kProbeSize &&
+                  StartsWith(form_list::kMagic, kCatalogueMagicStart) &&
+                  StartsWith(group_list::kMagic, kCatalogueMagicStart) &&
+                  StartsWith(group_info::kMagic, kCatalogueMagicStart),
+              "the header test's bytes tell a catalogue file");
 
 char UpperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -89,6 +104,13 @@ bool HasOverlayHeader(const char* path) {
   // A file that cannot be opened is taken for one of the catalogue's own.
   if (!ReadOverlayFileStart(path, probe, sizeof probe)) return true;
   return !StartsAsRawData(probe);
+}
+
+bool IsDeletableOverlayFile(const char* path) {
+  if (HasRawFileName(path)) return false;
+  unsigned char probe[overlay_data::kProbeSize] = {};
+  if (!ReadOverlayFileStart(path, probe, sizeof probe)) return true;
+  return !StartsAsRawData(probe) && std::memcmp(probe, kCatalogueMagicStart, sizeof probe) != 0;
 }
 
 uint16_t GetOverlayDescription(const char* path, char* description) {

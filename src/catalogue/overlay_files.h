@@ -86,6 +86,12 @@ bool HasOverlayHeader(const char* path);
 bool HasRawFileName(const char* path);
 bool StartsAsRawData(const unsigned char* firstBytes);
 
+// The test a deletion applies to the file an overlay entry names: the header
+// test, and false too for a file that begins as the catalogue's own list and
+// group info files do (the first bytes of their magic), which a damaged entry
+// may name. The file's first bytes are read once, as by the header test.
+bool IsDeletableOverlayFile(const char* path);
+
 // The layer and description of an overlay data file. A .ZLP file gives the
 // layer byte and description of its header (0 and the description untouched
 // when it cannot be opened). A .ZLC file gives 1 and the description of its

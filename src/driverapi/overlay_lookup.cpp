@@ -96,6 +96,14 @@ bool WriteNewOverlayFile(const char* path, const void* driverBlock, unsigned cha
   return ok;
 }
 
+// A capture truncates the file it writes. A damaged group text or overlay
+// entry may name a file of the catalogue itself, a list file or a group info
+// file (told by its extension), and that is never written over.
+bool IsCatalogueFile(const OverlayFormWork& w, const char* path) {
+  return EqualsIgnoringCase(path, w.formListPath) || EqualsIgnoringCase(path, w.groupListPath) ||
+         EndsWithIgnoringCase(path, kGroupInfoExtension);
+}
+
 // One group holds one paper size and one orientation: those of its first
 // entry. False when the group info file is damaged or its first entry was
 // made for another paper or orientation; a file that cannot be opened is not
@@ -125,13 +133,14 @@ bool GroupAcceptsPaper(OverlayFormWork& w, const unsigned char* block) {
 // Writes the capture's overlay data file into the group of w.groupPath and,
 // for a new number, its entry (the group info file made when there is none).
 // False, with nothing left behind, when the group refuses the paper, no
-// name can be proposed, or a write fails.
+// name can be proposed, the name is a file of the catalogue, or a write
+// fails.
 bool CaptureIntoGroup(OverlayFormWork& w, const void* settings, const char* groupString, bool newGroup) {
   const unsigned char* block = static_cast<const unsigned char*>(settings);
   if (!newGroup && PathExists(w.groupPath) && !GroupAcceptsPaper(w, block)) return false;
 
   const int16_t proposed = ProposeOverlayFileName(settings, w.groupPath, w.overlayPath);
-  if (proposed == kOverlayFileNone) return false;
+  if (proposed == kOverlayFileNone || IsCatalogueFile(w, w.overlayPath)) return false;
   if (!WriteNewOverlayFile(w.overlayPath, settings, w.header, false)) return false;
   if (proposed != kOverlayFileNew) return true;
 
@@ -188,7 +197,7 @@ extern "C" ZVLONG ZVAPI ZVGetOverlayForm(const void* settings, ZVLPCSTR groupStr
   // A file entry "C" names its overlay data file itself; a raw file is never
   // given a header.
   if (formId < 0) {
-    if (ExtensionEquals(w->groupPath, kRawFileExtension)) return 0;
+    if (ExtensionEquals(w->groupPath, kRawFileExtension) || IsCatalogueFile(*w, w->groupPath)) return 0;
     CopyPath(path, w->groupPath);
     return WriteNewOverlayFile(w->groupPath, settings, w->header, true) ? 1 : 0;
   }

@@ -219,7 +219,8 @@ bool RemoveGroupNameEntry(GroupRemoval& g) {
 
 // Deletes what a group info file, open and valid, names in its directory:
 // the edited file, whose slot is then cleared, and the overlay files with a
-// header. Only names beginning with an underscore were made by the catalogue.
+// header (IsDeletableOverlayFile). Only names beginning with an underscore
+// were made by the catalogue.
 bool DeleteGroupFiles(plat::FileHandle file, GroupInfoWork& w, GroupInfoHeader& h) {
   PooledTextPlace place{};
   if (h.editedFileString >= 0 && ReadGroupInfoString(file, h, h.editedFileString, w.name, &place) &&
@@ -232,7 +233,7 @@ bool DeleteGroupFiles(plat::FileHandle file, GroupInfoWork& w, GroupInfoHeader& 
   return ScanOverlayEntries(file, h, w.block, [&](uint32_t, const unsigned char* entry) {
     const int32_t nameString = GetI32(entry + group_info::kEntryFileNameOffset);
     if (ReadGroupInfoString(file, h, nameString, w.name) && w.name[0] == kGeneratedNameMark &&
-        GroupFilePath(w.directory, w.name, w.path) && HasOverlayHeader(w.path)) {
+        GroupFilePath(w.directory, w.name, w.path) && IsDeletableOverlayFile(w.path)) {
       DeleteFileIfWritable(w.path);
     }
     return ScanStep::kNext;
@@ -281,7 +282,7 @@ bool RemoveFlaggedEntries(plat::FileHandle file, OverlayEntriesWork& w, const ui
     const bool known = w.name[0] != '\0' && GroupFilePath(w.directory, w.name, w.path);
     if (!RemoveLocatedOverlayEntry(file, &h, w.header, removal, w.move)) return false;
     // The entry is gone from the group before its file leaves the disk.
-    if (known && HasOverlayHeader(w.path)) DeleteFileIfWritable(w.path);
+    if (known && IsDeletableOverlayFile(w.path)) DeleteFileIfWritable(w.path);
   }
   return true;
 }

@@ -52,8 +52,8 @@ bool DeleteForm(int32_t formId);
 bool DeleteGroupNameEntry(const char* groupListPath, uint32_t index);
 
 // Deletes a group info file with the files it names that begin with an
-// underscore: its edited file, and its overlay files that have a header.
-// True, touching nothing, for a path whose extension is not .FGP and for a
+// underscore: its edited file, and its overlay files that have a header
+// (never a list or group info file that a damaged entry names). True, touching nothing, for a path whose extension is not .FGP and for a
 // group info file that does not exist. False, without a code of its own,
 // when memory is short or the file exists but cannot be opened or is
 // damaged.
@@ -61,7 +61,8 @@ bool DeleteGroupInfoFile(const char* path);
 
 // Removes the overlay entries of the form's group info file whose flag is
 // not 0 (one flag per entry, in file order before the call), with their
-// file name texts, and deletes their files that have a header. flagCount is
+// file name texts, and deletes their files that have a header (never a list
+// or group info file that a damaged entry names). flagCount is
 // the number of flags: a group that holds another number of entries now
 // (another process captured or removed one since the flags were set) is
 // refused with nothing changed, since the flags no longer say which

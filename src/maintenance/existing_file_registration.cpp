@@ -193,11 +193,12 @@ bool ReplaceOverlayFile(const char* groupInfoPath, uint32_t entryIndex, const ch
   if (!ok) return Fail(kMsgRegisterExistingFailed);
 
   // The superseded file goes when the system made it (an underscore name in
-  // the group's directory) and it holds a header; raw printer data stays.
+  // the group's directory) and it holds a header; raw printer data and a file
+  // of the catalogue itself, which a damaged entry may name, stay.
   DirectoryOfFile(groupInfoPath, w->oldPath);
   if (w->oldName[0] == '_' && AppendPath(w->oldPath, w->oldName) &&
       ResolveEntryName(groupInfoPath, newFileName, w->newPath) &&
-      !SamePathIgnoringCase(w->oldPath, w->newPath) && HasOverlayHeader(w->oldPath) &&
+      !SamePathIgnoringCase(w->oldPath, w->newPath) && IsDeletableOverlayFile(w->oldPath) &&
       plat::SetAttributesNormal(w->oldPath)) {
     plat::EraseFile(w->oldPath);
   }

@@ -302,6 +302,13 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
       created || ((!firstGroupString || firstIndex < 0 || LocateString(file, header, firstIndex, &first)) &&
                   (!editedFileName || header.editedFileString < 0 ||
                    LocateString(file, header, header.editedFileString, &edited)));
+  // Two slots whose texts overlap in the pool (never written so) are not
+  // both edited: the first edit would move the other's bytes under it.
+  if (ok && !created && firstGroupString && editedFileName && firstIndex >= 0 &&
+      header.editedFileString >= 0 && !sameText) {
+    ok = first.offset + kTextLengthSize + first.length <= edited.offset ||
+         edited.offset + kTextLengthSize + edited.length <= first.offset;
+  }
   // The largest size the edits below reach is reserved before the first of
   // them: a full disk fails the call here, with the file as it was. (A
   // text that shrinks cuts the file at once; what follows grows it again.)
@@ -315,8 +322,12 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
     if (!created && firstGroupString) grow(SlotGrowth(header.firstString, first, firstGroupString));
     if (!created && editedFileName) {
       PooledTextPlace editedNow = edited;
-      if (firstGroupString && sameText) editedNow.length = TextLength(firstGroupString);
-      grow(SlotGrowth(header.editedFileString, editedNow, editedFileName));
+      int32_t editedIndex = header.editedFileString;
+      if (firstGroupString && sameText) {
+        editedNow.length = TextLength(firstGroupString);
+        if (editedNow.length == 0) editedIndex = kNoString;  // cleared by the first edit, see below
+      }
+      grow(SlotGrowth(editedIndex, editedNow, editedFileName));
     }
     if (settings)
       grow(kEntrySize + (fileName ? int64_t{kTableSlotSize} + kTextLengthSize + TextLength(fileName) : 0));
@@ -328,8 +339,12 @@ bool AddOverlayEntry(const char* groupInfoPath, const char* fileName, const Prin
       ok = SetSlotText(file, &header, &header.firstString, first, firstGroupString, w->strings, &delta);
     if (ok && editedFileName) {
       // The first edit moved the texts behind its own; one slot naming the
-      // same text as the other (never written so) is looked up again.
-      if (firstGroupString && sameText) {
+      // same text as the other (never written so) is looked up again, or,
+      // when the first edit cleared that text, names none: what is left of
+      // it is a length without its bytes.
+      if (firstGroupString && sameText && header.firstString == kNoString) {
+        header.editedFileString = kNoString;
+      } else if (firstGroupString && sameText) {
         ok = LocateString(file, header, header.editedFileString, &edited);
       } else if (edited.offset > first.offset) {
         edited.offset = static_cast<uint32_t>(static_cast<int32_t>(edited.offset) + delta);

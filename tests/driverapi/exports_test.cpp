@@ -432,6 +432,13 @@ TEST_F(ExportsTest, FirstOverlayOfANewFormOrAFileEntryNamedCGetsAFreshHeader) {
             "0|0|0");
   EXPECT_EQ(FileBytes(Path("RAW.zlc")), "RAW DATA");
   EXPECT_FALSE(FileExists(Path("print.zlp")));
+  // A list file of the catalogue that a file entry's group text names is not captured into either.
+  WriteFormList(FormListFile({}, {{-1, "C", "", 1, 0}, {-2, "C", "", 1, 1}}, 2));
+  WriteGroupList(GroupNameListFile({Path("zvlmn3.flt"), GroupListPath()}));
+  const std::string lists = FileBytes(FormListPath()) + FileBytes(GroupListPath());
+  EXPECT_EQ(Seq({GetOverlay(Block(), nullptr, -1), GetOverlay(Block(), nullptr, -2),
+                 FileBytes(FormListPath()) + FileBytes(GroupListPath())}),
+            Seq({"0", "0", lists}));
 }
 
 TEST_F(ExportsTest, ANewFileTakesTheLowestFreeNumberAndTheSameSettingsReuseTheirFile) {
@@ -465,6 +472,16 @@ TEST_F(ExportsTest, ANewFileTakesTheLowestFreeNumberAndTheSameSettingsReuseTheir
   }
   ASSERT_TRUE(WriteWholeFile(Group(), GroupInfoFile(many, names)));
   EXPECT_EQ(GetOverlay(Block()), "1 " + Path("X139"));
+  // An entry of the settings that names a file of the catalogue itself gets no capture.
+  const std::string lists = FileBytes(FormListPath()) + FileBytes(GroupListPath());
+  for (const char* name : {"_f301a.FGP", "ZVLMN3.FLT", "zvlmn3.glt"}) {
+    const std::string group = GroupInfoFile({{Block().Record(2), 0}}, {name});
+    ASSERT_TRUE(WriteWholeFile(Group(), group));
+    EXPECT_EQ(Seq({GetOverlay(Block()), FileBytes(Group()),
+                   FileBytes(FormListPath()) + FileBytes(GroupListPath())}),
+              Seq({"0", group, lists}))
+        << name;
+  }
 }
 
 TEST_F(ExportsTest, AGroupKeepsItsPaperAndItsRangeAndIsNeverRepaired) {

@@ -31,9 +31,10 @@ TEST_F(DeletionTest, AFormGoesWithItsGroupAndItsGeneratedFiles) {
   // entry names a raw file.
   WriteGroupList(GroupNameListFile({Path("_F3002.FGP"), Path("BILL.ZLC"), "_F3001.FGP", Path("_F3003.FGP")}));
   Write("_F3002.FGP", GroupInfoFile({{R('a'), 0}}, {"_F300200.ZLP"}));
-  Write("_F3001.FGP", GroupInfoFile({{R('a'), 2}, {R('b'), 3}, {R('c'), 4}, {R('d'), 5}},
+  // Form 1's last entry names form 2's group info file, which stays.
+  Write("_F3001.FGP", GroupInfoFile({{R('a'), 2}, {R('b'), 3}, {R('c'), 4}, {R('d'), 5}, {R('e'), 7}},
                                     {"DRV", "_F3001.ZL3", "_F300100.ZLP", "_F300101.ZLC", "_F300102.ZLP",
-                                     "LOGO.ZLP", "_F3001.PBF"},
+                                     "LOGO.ZLP", "_F3001.PBF", "_F3002.FGP"},
                                     0, 1, 6));
   for (const char* name : {"_F300100.ZLP", "_F300101.ZLC", "LOGO.ZLP", "_F300200.ZLP"})
     Write(name, kWithHeader);
@@ -61,7 +62,7 @@ TEST_F(DeletionTest, AFormGoesWithItsGroupAndItsGeneratedFiles) {
   ASSERT_TRUE(zv::DeleteForm(1));
   EXPECT_EQ(Read(FormListPath()), FormListFile({{2, "B", "", 1, 0}, {3, "C", "", 2, 1}}, {}, 1));
   EXPECT_EQ(Read(GroupListPath()), GroupNameListFile({Path("_F3002.FGP"), Path("_F3003.FGP")}));
-  ExpectOnDisk({"BILL.ZLC", "_F300101.ZLC", "_F300102.ZLP", "LOGO.ZLP", "_F300200.ZLP"},
+  ExpectOnDisk({"BILL.ZLC", "_F300101.ZLC", "_F300102.ZLP", "LOGO.ZLP", "_F300200.ZLP", "_F3002.FGP"},
                {"_F3001.FGP", "_F3001.ZL3", "_F300100.ZLP"});
   ASSERT_TRUE(zv::DeleteForm(3));
   EXPECT_EQ(Read(FormListPath()), FormListFile({{2, "B", "", 1, 0}}, {}, 1));
@@ -114,7 +115,16 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
        "",
        {}},
       {26, GroupInfoFile({{R('a'), 0}}, {"_F301A00.ZLP"}), {"_F301A00.ZLP"}, {0, 1}, "", {}},
+      // Names of the catalogue's own files: the entries go, the files stay.
+      {26,
+       GroupInfoFile({{R('a'), 0}, {R('b'), 1}, {R('c'), 2}}, {"ZVLMN3.FLT", "zvlmn3.glt", "_F301B.FGP"}),
+       {},
+       {1, 1, 1},
+       GroupInfoFile({}, {}),
+       {}},
   };
+  const std::string other = GroupInfoFile({{R('z'), 0}}, {"_F301B00.ZLP"});
+  Write("_F301B.FGP", other);
   const std::string lists = Snapshot({});
   for (const Row& r : rows) {
     Write("_F301A.FGP", r.before);
@@ -133,6 +143,7 @@ TEST_F(DeletionTest, FlaggedOverlayEntriesGoWithTheirTextsAndTheirFilesWithAHead
       EXPECT_EQ(FileExists(Path(name)), std::find(r.gone.begin(), r.gone.end(), name) == r.gone.end())
           << name;
   }
+  EXPECT_EQ(Read(Path("_F301B.FGP")), other);
 }
 
 TEST_F(DeletionTest, TheEditedFileOfAFormsGroup) {

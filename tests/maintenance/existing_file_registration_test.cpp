@@ -310,6 +310,10 @@ TEST_F(ExistingFileRegistrationTest, ReplaceOverlayFileRenamesTheEntryOrRefusesW
   EXPECT_FALSE(FileExists(same));
   std::string expected = GroupInfoFile({{a4, 0}, {a4, 1}}, {"LONGER-NAME.ZLP", "KEEP.ZLP"});
   EXPECT_EQ(Read(GroupPath()), expected.replace(32, 16, "RESERVED-BYTES16"));
+  // A damaged entry that names the group info file itself: the file stays, the entry renamed.
+  Write(GroupPath(), GroupInfoFile({{a4, 0}}, {kGroupInfo}));
+  ASSERT_TRUE(zv::ReplaceOverlayFile(GroupPath().c_str(), 0, "_F300101.ZLP"));
+  EXPECT_EQ(Read(GroupPath()), GroupInfoFile({{a4, 0}}, {"_F300101.ZLP"}));
 }
 
 }  // namespace

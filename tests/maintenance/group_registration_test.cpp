@@ -59,6 +59,12 @@ TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
            nullptr,
            RawGroupInfoFile({{kA4, 1}, {kA4, 2}}, {0, 2, 9},
                             Bytes().U16(0).Pooled("A.ZLP").Pooled("B.ZLP").str())},
+          // Both slots naming one text (never written so): cleared with the first, the edited slot names
+          // none, and a name for it is appended.
+          {GroupInfoFile({}, {"C:\\CAT\\"}, 0, 0), nullptr, nullptr, "", "",
+           RawGroupInfoFile({}, {0}, Bytes().U16(7).str())},
+          {GroupInfoFile({}, {"C:\\CAT\\"}, 0, 0), nullptr, nullptr, "", "_F3001.ZL3",
+           RawGroupInfoFile({}, {0, 2}, Bytes().U16(7).Pooled("_F3001.ZL3").str(), -1, 1)},
           // The first text appended, then the edited name behind the preview's replaced.
           {GroupInfoFile({}, {"PREVIEW.BMP", "_F3001.ZL3"}, -1, 1, 0), nullptr, nullptr, "GROUP",
            "_F3001X.ZL3", GroupInfoFile({}, {"PREVIEW.BMP", "_F3001X.ZL3", "GROUP"}, 2, 1, 0)},
@@ -71,6 +77,10 @@ TEST_F(GroupRegistrationTest, AddOverlayEntryWritesTheEntryAndTheHeadersTexts) {
            reserved(GroupInfoFile({{kA4, 1}}, {"SECOND", "A.ZLP"}, 0))},
           {reserved(GroupInfoFile({{kA4, 0}}, {"A.ZLP"})), "B.ZLP", a4, nullptr, nullptr,
            reserved(GroupInfoFile({{kA4, 0}, {kA4, 1}}, {"A.ZLP", "B.ZLP"}))},
+          // Refused: the edited name lies inside the first text (never written so), texts over 260
+          // characters, a damaged file.
+          {RawGroupInfoFile({}, {0, 2}, Bytes().U16(4).Pooled("AB").str(), 0, 1), nullptr, nullptr, "G", "E",
+           ""},
           // clang-format off
           {GroupInfoFile({}, {"X"}, 0), "A.ZLP", a4, l261.c_str(), nullptr, ""},
           {kMissing, l261.c_str(), a4, "", nullptr, ""},

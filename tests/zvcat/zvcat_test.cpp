@@ -692,6 +692,14 @@ TEST_F(CatalogueCheckTest, RecoverFindsWhatTheNamingRuleNames) {
        1,
        {{"GROUPS.GLT",
          GroupNameListFile({"_F3001.FGP", std::string(255, 'S'), std::string(251, 'L') + ".ZLP"})}}},
+      // A zero byte ends a text, as the module reads it: Letter's group is its group info file.
+      {{},
+       {{"ZVLMN3.FLT", sound.at("FORMS.FLT")},
+        {"ZVLMN3.GLT", GroupNameListFile({"_F3001.FGP", "_F3002.FGP", Path("LOGO.ZLP")})},
+        {"_F3001.FGP", invoice},
+        {"_F3002.FGP", letter}},
+       0,
+       {{"GROUPS.GLT", GroupNameListFile({"_F3001.FGP", std::string("_F3002.FGP\0.ZLP", 15), "LOGO.ZLP"})}}},
       // Identifiers of 4096 and above share "000": form 5000's group is found without its group text.
       {{"GROUPS.GLT"},
        {{"ZVLMN3.FLT", FormListFile({{5000, "BIG", "", 1, 0}}, {}, 0)},

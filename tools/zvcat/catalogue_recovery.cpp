@@ -84,7 +84,8 @@ bool Terminated(const unsigned char* field, uint32_t size, std::string* text) {
 }
 
 // A pooled text, a u16 length and its bytes, within both the pool and what
-// was read; false when it is not.
+// was read; false when it is not. Like the module's readers it ends at a zero
+// byte among its bytes.
 bool PooledText(const FileImage& image, uint64_t poolAt, uint64_t poolSize, uint64_t offset,
                 std::string* text, int64_t* at) {
   if (offset + kTextLengthSize > poolSize || !image.Holds(poolAt + offset, kTextLengthSize)) return false;
@@ -93,7 +94,8 @@ bool PooledText(const FileImage& image, uint64_t poolAt, uint64_t poolSize, uint
       !image.Holds(poolAt + offset + kTextLengthSize, length)) {
     return false;
   }
-  text->assign(reinterpret_cast<const char*>(image.At(poolAt + offset + kTextLengthSize)), length);
+  const char* bytes = reinterpret_cast<const char*>(image.At(poolAt + offset + kTextLengthSize));
+  text->assign(bytes, strnlen(bytes, length));
   *at = static_cast<int64_t>(poolAt + offset);
   return true;
 }
