@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/emulation/open_rules.h"
 #include "platform/emulation/search_pattern.h"
 #include "platform/fault_injection.h"
 #include "platform/io_counters.h"
@@ -131,24 +132,10 @@ FileHandle OpenFile(const char* path, Access access, Share share, Disposition di
   const Found found = memory::Find(parsed);
   if (found.throughFile || (found.node && found.node->directory)) return nullptr;
   const bool exists = found.node != nullptr;
+  if (!emulation::OpenAdmitted(access, disposition, exists, [&] { return found.node->readOnly; }))
+    return nullptr;
   const bool writes = (access & kAccessWrite) != 0;
   const bool truncates = disposition == kCreateAlways || disposition == kTruncateExisting;
-  switch (disposition) {
-    case kCreateNew:
-      if (exists) return nullptr;
-      break;
-    case kOpenExisting:
-    case kTruncateExisting:
-      if (!exists) return nullptr;
-      break;
-    case kCreateAlways:
-    case kOpenAlways:
-      break;
-    default:
-      return nullptr;
-  }
-  if (exists && (writes || truncates) && found.node->readOnly) return nullptr;
-  if (disposition == kTruncateExisting && !writes) return nullptr;
   if (!exists && !found.parent) return nullptr;
 
   OpenedFile opened;

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/emulation/open_rules.h"
 #include "platform/emulation/search_pattern.h"
 #include "platform/fault_injection.h"
 #include "platform/io_counters.h"
@@ -158,24 +159,10 @@ FileHandle OpenFile(const char* path, Access access, Share share, Disposition di
   if (!HostPath(path, host)) return nullptr;
   bool exists = false;
   if (!IsRegularOrMissing(host, &exists)) return nullptr;
+  if (!emulation::OpenAdmitted(access, disposition, exists, [&] { return posix::IsReadOnlyHostFile(host); }))
+    return nullptr;
   const bool writes = (access & kAccessWrite) != 0;
   const bool truncates = disposition == kCreateAlways || disposition == kTruncateExisting;
-  switch (disposition) {
-    case kCreateNew:
-      if (exists) return nullptr;
-      break;
-    case kOpenExisting:
-    case kTruncateExisting:
-      if (!exists) return nullptr;
-      break;
-    case kCreateAlways:
-    case kOpenAlways:
-      break;
-    default:
-      return nullptr;
-  }
-  if (exists && (writes || truncates) && posix::IsReadOnlyHostFile(host)) return nullptr;
-  if (disposition == kTruncateExisting && !writes) return nullptr;
 
   // A file that must be emptied is opened without truncation and emptied only
   // once its lock is held, so a conflicting holder loses nothing.
